@@ -1,0 +1,97 @@
+// The one place where Windows and Linux differ. Everything above this layer calls these
+// helpers, each of which has the meaning of the Windows function named beside it; on Windows
+// it is that function, on Linux a stand-in with the same behaviour.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#if defined(_WIN32)
+#define HB_STDCALL __stdcall
+#define HB_CDECL __cdecl
+#else
+#define HB_STDCALL
+#define HB_CDECL
+#endif
+
+// Windows error numbers the plug-in relies on, the same in both flavours.
+enum : uint32_t {
+    kErrorFileNotFound = 2,
+    kErrorPathNotFound = 3,
+    kErrorAccessDenied = 5,
+    kErrorInvalidHandle = 6,
+    kErrorNotEnoughMemory = 8,
+    kErrorSharingViolation = 32,
+    kErrorHandleEof = 38,
+    kErrorFileExists = 80,
+    kErrorInvalidParameter = 87,
+    kErrorDiskFull = 112,
+    kErrorInsufficientBuffer = 122,
+    kErrorInvalidName = 123,
+    kErrorFileTooLarge = 223,
+    kErrorBrokenPipe = 109,
+};
+
+// Standard-device numbers of GetStdHandle.
+enum : int { kStdInput = -10, kStdOutput = -11, kStdError = -12 };
+
+// ---- memory (HeapAlloc / HeapFree) -------------------------------------------------------
+// Every heap block of the plug-in goes through these two, so that tests can count blocks and
+// make a chosen allocation fail.
+void* PlatformAlloc(size_t bytes);
+void PlatformFree(void* block);
+
+// Test hooks: after PlatformFailAllocationAt(n), the n-th allocation from then on (1-based)
+// fails, once; 0 turns failing off. The counters run from the start of the process.
+void PlatformFailAllocationAt(long n);
+long PlatformAllocationCount();   // allocations made (successful or not)
+long PlatformLiveAllocations();   // blocks allocated and not yet freed
+
+// ---- console and standard handles --------------------------------------------------------
+void* PlatformStdHandle(int which);                    // GetStdHandle
+int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
+bool PlatformConsoleWindowVisible();                  // GetConsoleWindow && IsWindowVisible
+
+// ---- process and environment -------------------------------------------------------------
+// GetEnvironmentVariableW: the length copied (terminator not counted); when the value does
+// not fit, the size needed and the buffer left empty; 0 when the variable is not set.
+uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity);
+// SetEnvironmentVariableW; a null value removes the variable.
+int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value);
+// GetModuleFileNameW: the length copied, cut to capacity - 1 and always terminated.
+uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capacity);
+uint32_t PlatformGetCurrentProcessId();
+uint32_t PlatformGetLastError();
+void PlatformSetLastError(uint32_t error);
+
+// GetACP. A test or host may override the code page the plug-in sees; 0 restores the system's.
+uint32_t PlatformGetAnsiCodePage();
+void PlatformSetAnsiCodePage(uint32_t codePage);
+
+// FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS | MAX_WIDTH_MASK): the system's one-line text for
+// an error number; returns its length, or 0 when the system has none.
+uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capacity);
+
+// ---- character typing (GetStringTypeW, CT_CTYPE1) ----------------------------------------
+enum : unsigned {
+    kCharUpper = 0x001,
+    kCharLower = 0x002,
+    kCharDigit = 0x004,
+    kCharSpace = 0x008,
+    kCharAlpha = 0x100,
+};
+// The type-1 bits of one UTF-16 unit, as the system's Unicode tables give them.
+unsigned PlatformCharType(char16_t unit);
+
+// ---- windows -----------------------------------------------------------------------------
+// Window handles are opaque; on Linux they name windows of a small in-process model that the
+// reference host builds (see window_model.h).
+typedef int(HB_STDCALL* PlatformEnumProc)(void* window, intptr_t param);
+int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param); // all levels
+// RealGetWindowClassW: the class name's length, cut to capacity - 1; 0 on failure.
+uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacity);
+// SendMessageW(WM_GETTEXT): the length copied, cut to capacity - 1 and always terminated.
+uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity);
+void* PlatformForegroundWindow(); // GetForegroundWindow
+// MessageBoxW with one OK button; returns once the box is closed.
+int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption);

@@ -1,0 +1,261 @@
+#include "platform/text16.h"
+
+#include "platform/platform.h"
+
+#include <cstdlib>
+
+size_t Str16Len(const char16_t* text) {
+    size_t n = 0;
+    if (text) {
+        while (text[n]) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+size_t Str16Copy(char16_t* dest, size_t capacity, const char16_t* source) {
+    if (!dest || capacity == 0) {
+        return 0;
+    }
+    size_t n = 0;
+    if (source) {
+        while (n + 1 < capacity && source[n]) {
+            dest[n] = source[n];
+            ++n;
+        }
+    }
+    dest[n] = 0;
+    return n;
+}
+
+size_t Str16Append(char16_t* dest, size_t capacity, const char16_t* source) {
+    if (!dest || capacity == 0) {
+        return 0;
+    }
+    size_t n = 0;
+    while (n < capacity && dest[n]) {
+        ++n;
+    }
+    if (n == capacity) { // unterminated: terminate at the last unit and add nothing
+        dest[capacity - 1] = 0;
+        return capacity - 1;
+    }
+    return n + Str16Copy(dest + n, capacity - n, source);
+}
+
+int Str16Compare(const char16_t* a, const char16_t* b) {
+    for (;; ++a, ++b) {
+        if (*a != *b) {
+            return *a < *b ? -1 : 1;
+        }
+        if (*a == 0) {
+            return 0;
+        }
+    }
+}
+
+int Str16CompareNoCase(const char16_t* a, const char16_t* b) {
+    for (;; ++a, ++b) {
+        char16_t x = UpperAscii(*a);
+        char16_t y = UpperAscii(*b);
+        if (x != y) {
+            return x < y ? -1 : 1;
+        }
+        if (x == 0) {
+            return 0;
+        }
+    }
+}
+
+bool Str16Equal(const char16_t* a, const char16_t* b) { return Str16Compare(a, b) == 0; }
+
+char16_t* Str16UpperAscii(char16_t* text) {
+    for (char16_t* p = text; p && *p; ++p) {
+        *p = UpperAscii(*p);
+    }
+    return text;
+}
+
+bool IsSpaceUnit(char16_t c) {
+    if (c < 0x100) {
+        return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0;
+    }
+    return (PlatformCharType(c) & kCharSpace) != 0;
+}
+
+bool IsLetterUnit(char16_t c) {
+    if (c < 0x100) {
+        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
+               (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+    }
+    return (PlatformCharType(c) & (kCharAlpha | kCharUpper | kCharLower)) != 0;
+}
+
+bool IsDigitUnit(char16_t c) {
+    if (c < 0x100) {
+        return (c >= u'0' && c <= u'9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+    }
+    return (PlatformCharType(c) & kCharDigit) != 0;
+}
+
+bool IsUpperUnit(char16_t c) {
+    if (c < 0x100) {
+        return (c >= u'A' && c <= u'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7);
+    }
+    return (PlatformCharType(c) & kCharUpper) != 0;
+}
+
+bool IsLowerUnit(char16_t c) {
+    if (c < 0x100) {
+        return (c >= u'a' && c <= u'z') || (c >= 0xDF && c != 0xF7);
+    }
+    return (PlatformCharType(c) & kCharLower) != 0;
+}
+
+namespace {
+
+// Reads one code point from UTF-16, pairing surrogates; a lone surrogate gives U+FFFD.
+uint32_t NextCodePoint16(const char16_t*& p) {
+    uint32_t c = *p++;
+    if (c >= 0xD800 && c <= 0xDBFF) {
+        if (*p >= 0xDC00 && *p <= 0xDFFF) {
+            return 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+        }
+        return 0xFFFD;
+    }
+    if (c >= 0xDC00 && c <= 0xDFFF) {
+        return 0xFFFD;
+    }
+    return c;
+}
+
+size_t EncodeUtf8(uint32_t c, unsigned char* out) {
+    if (c < 0x80) {
+        out[0] = static_cast<unsigned char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
+        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
+        out[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+        return 3;
+    }
+    out[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
+    out[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
+    out[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
+    out[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
+    return 4;
+}
+
+// Reads one code point from UTF-8; a malformed sequence gives U+FFFD and consumes one byte.
+uint32_t NextCodePoint8(const unsigned char*& p) {
+    unsigned b0 = *p;
+    int extra;
+    uint32_t c;
+    uint32_t min;
+    if (b0 < 0x80) {
+        ++p;
+        return b0;
+    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
+        extra = 1, c = b0 & 0x1F, min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        extra = 2, c = b0 & 0x0F, min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        extra = 3, c = b0 & 0x07, min = 0x10000;
+    } else {
+        ++p;
+        return 0xFFFD;
+    }
+    for (int i = 1; i <= extra; ++i) {
+        if ((p[i] & 0xC0) != 0x80) {
+            ++p;
+            return 0xFFFD;
+        }
+        c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+        ++p;
+        return 0xFFFD;
+    }
+    p += extra + 1;
+    return c;
+}
+
+} // namespace
+
+size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity) {
+    if (!dest || capacity == 0) {
+        return 0;
+    }
+    size_t n = 0;
+    const char16_t* p = source;
+    while (p && *p) {
+        unsigned char bytes[4];
+        size_t len = EncodeUtf8(NextCodePoint16(p), bytes);
+        if (n + len + 1 > capacity) {
+            break;
+        }
+        for (size_t i = 0; i < len; ++i) {
+            dest[n++] = static_cast<char>(bytes[i]);
+        }
+    }
+    dest[n] = 0;
+    return n;
+}
+
+size_t Utf8ToUtf16(const char* source, char16_t* dest, size_t capacity) {
+    if (!dest || capacity == 0) {
+        return 0;
+    }
+    size_t n = 0;
+    const unsigned char* p = reinterpret_cast<const unsigned char*>(source);
+    while (p && *p) {
+        uint32_t c = NextCodePoint8(p);
+        size_t len = c >= 0x10000 ? 2 : 1;
+        if (n + len + 1 > capacity) {
+            break;
+        }
+        if (len == 2) {
+            c -= 0x10000;
+            dest[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
+            dest[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        } else {
+            dest[n++] = static_cast<char16_t>(c);
+        }
+    }
+    dest[n] = 0;
+    return n;
+}
+
+char* Utf16ToUtf8Alloc(const char16_t* source) {
+    if (!source) {
+        return nullptr;
+    }
+    size_t capacity = Str16Len(source) * 3 + 1;
+    char* out = static_cast<char*>(malloc(capacity));
+    if (out) {
+        Utf16ToUtf8(source, out, capacity);
+    }
+    return out;
+}
+
+char16_t* Utf8ToUtf16Alloc(const char* source) {
+    if (!source) {
+        return nullptr;
+    }
+    size_t len = 0;
+    while (source[len]) {
+        ++len;
+    }
+    char16_t* out = static_cast<char16_t*>(malloc((len + 1) * sizeof(char16_t)));
+    if (out) {
+        Utf8ToUtf16(source, out, len + 1);
+    }
+    return out;
+}

@@ -1,0 +1,46 @@
+// UTF-16 text helpers with the same meaning on both flavours. The C library's wide-character
+// functions are not used: wchar_t is 32 bits on Linux.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+size_t Str16Len(const char16_t* text);
+// Copies at most capacity - 1 units and always terminates (when capacity > 0). Returns the
+// number of units copied.
+size_t Str16Copy(char16_t* dest, size_t capacity, const char16_t* source);
+// Appends as much of source as fits in a buffer of capacity units, keeping a terminator.
+// Returns the new length.
+size_t Str16Append(char16_t* dest, size_t capacity, const char16_t* source);
+int Str16Compare(const char16_t* a, const char16_t* b); // ordinal: -1, 0, 1
+// Ordinal comparison with a-z folded to A-Z.
+int Str16CompareNoCase(const char16_t* a, const char16_t* b);
+bool Str16Equal(const char16_t* a, const char16_t* b);
+
+inline char16_t UpperAscii(char16_t unit) {
+    return (unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - 32) : unit;
+}
+// Upper-cases a-z in place; returns the text.
+char16_t* Str16UpperAscii(char16_t* text);
+
+// Character classes of the plug-in: below U+0100 by fixed rules, above by the system's
+// Unicode typing.
+bool IsSpaceUnit(char16_t unit);  // tab to carriage return, space, no-break space
+bool IsLetterUnit(char16_t unit); // A-Z, a-z, U+00C0-U+00FF but x and division signs
+bool IsDigitUnit(char16_t unit);  // 0-9 and superscript one, two, three
+bool IsUpperUnit(char16_t unit);
+bool IsLowerUnit(char16_t unit);
+
+// UTF-16 to UTF-8 into a byte buffer of capacity bytes, always terminated. A text that does
+// not fit is cut before the first character whose bytes would not fit, never inside one.
+// Lone surrogates become U+FFFD. Returns the number of bytes written, terminator not counted.
+size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity);
+// UTF-8 to UTF-16, always terminated, cut at a character boundary when it does not fit; bad
+// bytes become U+FFFD and code points above U+FFFF become surrogate pairs. Returns the units
+// written, terminator not counted.
+size_t Utf8ToUtf16(const char* source, char16_t* dest, size_t capacity);
+
+// Whole-text conversions on the C heap (malloc), for the host and tools, not the plug-in;
+// the caller frees the result. Null on a null source or no memory.
+char* Utf16ToUtf8Alloc(const char16_t* source);
+char16_t* Utf8ToUtf16Alloc(const char* source);

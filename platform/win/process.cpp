@@ -1,0 +1,134 @@
+// Windows: the process, environment, console, text and window services are the system's own.
+#include "platform/platform.h"
+
+#include <windows.h>
+
+namespace {
+uint32_t g_codePage = 0;
+
+LPCWSTR W(const char16_t* text) { return reinterpret_cast<LPCWSTR>(text); }
+LPWSTR W(char16_t* text) { return reinterpret_cast<LPWSTR>(text); }
+
+struct EnumTrampoline {
+    PlatformEnumProc proc;
+    intptr_t param;
+};
+
+BOOL CALLBACK EnumThrough(HWND window, LPARAM param) {
+    EnumTrampoline* t = reinterpret_cast<EnumTrampoline*>(param);
+    return t->proc(window, t->param) ? TRUE : FALSE;
+}
+} // namespace
+
+uint32_t PlatformGetLastError() { return GetLastError(); }
+void PlatformSetLastError(uint32_t error) { SetLastError(error); }
+
+uint32_t PlatformGetAnsiCodePage() { return g_codePage ? g_codePage : GetACP(); }
+void PlatformSetAnsiCodePage(uint32_t codePage) { g_codePage = codePage; }
+
+uint32_t PlatformGetCurrentProcessId() { return GetCurrentProcessId(); }
+
+void* PlatformStdHandle(int which) { return GetStdHandle(static_cast<DWORD>(which)); }
+
+int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
+    DWORD m = 0;
+    BOOL ok = GetConsoleMode(handle, &m);
+    if (mode) {
+        *mode = m;
+    }
+    return ok ? 1 : 0;
+}
+
+bool PlatformConsoleWindowVisible() {
+    HWND console = GetConsoleWindow();
+    return console && IsWindowVisible(console);
+}
+
+uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity) {
+    if (buffer && capacity) {
+        buffer[0] = 0;
+    }
+    DWORD n = GetEnvironmentVariableW(W(name), W(buffer), capacity);
+    if (n >= capacity && buffer && capacity) {
+        buffer[0] = 0; // did not fit: the contents are not to be used
+    }
+    return n;
+}
+
+int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
+    return SetEnvironmentVariableW(W(name), W(value)) ? 1 : 0;
+}
+
+uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    DWORD n = GetModuleFileNameW(static_cast<HMODULE>(module), W(buffer), capacity);
+    if (n >= capacity) { // cut: older systems leave it unterminated
+        n = capacity - 1;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    buffer[0] = 0;
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                 FORMAT_MESSAGE_MAX_WIDTH_MASK,
+                             nullptr, error, 0, W(buffer), capacity, nullptr);
+    if (n >= capacity) {
+        n = capacity - 1;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+unsigned PlatformCharType(char16_t unit) {
+    WORD type = 0;
+    wchar_t c = static_cast<wchar_t>(unit);
+    if (!GetStringTypeW(CT_CTYPE1, &c, 1, &type)) {
+        return 0;
+    }
+    return type;
+}
+
+int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param) {
+    EnumTrampoline t{proc, param};
+    return EnumChildWindows(static_cast<HWND>(parent), EnumThrough, reinterpret_cast<LPARAM>(&t));
+}
+
+uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    buffer[0] = 0;
+    UINT n = RealGetWindowClassW(static_cast<HWND>(window), W(buffer), capacity);
+    if (n >= capacity) {
+        n = capacity - 1;
+    }
+    buffer[n] = 0;
+    return n;
+}
+
+uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    buffer[0] = 0;
+    LRESULT n = SendMessageW(static_cast<HWND>(window), WM_GETTEXT, capacity,
+                             reinterpret_cast<LPARAM>(buffer));
+    if (n < 0 || static_cast<uint32_t>(n) >= capacity) {
+        n = 0;
+    }
+    buffer[n] = 0;
+    return static_cast<uint32_t>(n);
+}
+
+void* PlatformForegroundWindow() { return GetForegroundWindow(); }
+
+int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption) {
+    return MessageBoxW(static_cast<HWND>(owner), W(text), W(caption), MB_OK);
+}

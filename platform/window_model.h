@@ -1,0 +1,20 @@
+// Linux only: the small window model that stands in for the host's windows. The reference
+// host and the tests build windows here; the plug-in reaches them through platform.h alone.
+// One copy lives in the process (the platform library is shared), so the host and the
+// plug-in see the same windows.
+#pragma once
+
+#include <cstdint>
+
+void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text, bool visible);
+void WindowModelDestroy(void* window); // with all its descendants
+int WindowModelSetText(void* window, const char16_t* text); // non-zero on success
+void WindowModelSetForeground(void* window);
+
+// The process's console window: absent, hidden or visible.
+enum ConsoleWindowState { kConsoleAbsent, kConsoleHidden, kConsoleVisible };
+void WindowModelSetConsole(ConsoleWindowState state);
+
+// Where PlatformMessageBox shows its box; by default the text goes to standard output.
+typedef void (*MessageBoxHook)(const char16_t* text, const char16_t* caption);
+void WindowModelSetMessageBoxHook(MessageBoxHook hook);

@@ -1,0 +1,89 @@
+// The identity record, the command table and the usage and help exports.
+#include "platform/format16.h"
+#include "platform/text16.h"
+#include "plugin/plugin.h"
+
+static_assert(sizeof(void*) != 4 || sizeof(PluginInfo) == 36, "nine 32-bit fields on x86");
+static_assert(sizeof(void*) != 4 || sizeof(KeyEvent) == 28, "seven 32-bit fields on x86");
+
+const char16_t kPluginName[] = u"Hintbar";
+
+const char16_t kCommandHelp[] =
+    u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
+    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n\n"
+    u"If you load help text with /L, the text from the file will \n"
+    u"replace all currently loaded help text.\n";
+
+void* ModuleHandle = nullptr;
+
+void OnModuleAttach(void* module) { ModuleHandle = module; }
+
+namespace {
+
+struct CommandRow {
+    char16_t name[11];
+    const char16_t* help;
+};
+
+const CommandRow kCommands[] = {{u"hbar", kCommandHelp}};
+
+PluginInfo g_info;
+
+const CommandRow* FindCommand(const char16_t* name) {
+    for (const CommandRow& row : kCommands) {
+        if (Str16CompareNoCase(name, row.name) == 0) {
+            return &row;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+extern "C" PluginInfo* HB_STDCALL GetPluginInfo(void) {
+    g_info.name = kPluginName;
+    g_info.author = u"The Hintbar developers";
+    g_info.email = u"hintbar@example.org";
+    g_info.web = u"https://example.org/hintbar";
+    g_info.description = u"Provides status-bar help for functions.";
+    g_info.implements = u"hbar,*key";
+    g_info.major = kVersionMajor;
+    g_info.minor = kVersionMinor;
+    g_info.build = kVersionBuild;
+    return &g_info;
+}
+
+extern "C" int HB_STDCALL Usage(const char16_t* name, char16_t* buffer) {
+    // Variable functions and internal variables are never the plug-in's commands.
+    if (!name || !buffer || name[0] == u'@' || name[0] == u'_') {
+        return 0;
+    }
+    const CommandRow* row = FindCommand(name);
+    if (!row) {
+        return 0;
+    }
+    // The usage proper follows the one-line description and the line feeds after it.
+    const char16_t* usage = row->help;
+    while (*usage && *usage != u'\n') {
+        ++usage;
+    }
+    while (*usage == u'\n') {
+        ++usage;
+    }
+    Str16Copy(buffer, kMessageUnits, usage);
+    return 1;
+}
+
+extern "C" int HB_STDCALL Help(const char16_t* name) {
+    char16_t caption[kMessageUnits];
+    Format16(caption, kMessageUnits, u"%s Plugin Help", kPluginName);
+    if (!name) {
+        return 0;
+    }
+    const CommandRow* row = FindCommand(name);
+    if (!row) {
+        return 0;
+    }
+    PlatformMessageBox(PlatformForegroundWindow(), row->help, caption);
+    return 1;
+}

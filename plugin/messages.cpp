@@ -1,0 +1,111 @@
+#include "plugin/messages.h"
+
+#include "platform/format16.h"
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+#include "plugin/plugin.h"
+
+char16_t PluralBuffer[kMessageUnits];
+char16_t CountBuffer[kMessageUnits];
+char16_t ByteCountBuffer[kMessageUnits];
+
+namespace {
+// The longest growth of a plural ("ices" for "ex", "ies" for "y", ...) is two units.
+constexpr size_t kLongestPluralNoun = kMessageUnits - 1 - 2;
+
+bool IsVowel(char16_t c) { return c == u'A' || c == u'E' || c == u'I' || c == u'O' || c == u'U'; }
+} // namespace
+
+void* ErrorHandle() { return PlatformStdHandle(kStdError); }
+
+int WriteErrorPrefix() {
+    void* handle = ErrorHandle();
+    Qprintf(handle, u"%s plugin: ", kPluginName);
+    char16_t buffer[kLineUnits];
+    Str16Copy(buffer, kLineUnits, u"%_batch");
+    ExpandVariables(buffer, 1);
+    if (buffer[0] == u'0') {
+        return 0;
+    }
+    Str16Copy(buffer, kLineUnits, u"%_batchname [%_batchline]  ");
+    ExpandVariables(buffer, 1);
+    Qprintf(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
+    return 0;
+}
+
+int ClassifyCase(const char16_t* text) {
+    if (!text || !*text) {
+        return 0;
+    }
+    int upper = 0;
+    for (const char16_t* p = text; *p; ++p) {
+        if (IsLowerUnit(*p)) {
+            return 0;
+        }
+        if (IsUpperUnit(*p)) {
+            ++upper;
+        }
+    }
+    return upper == 0 ? 0 : (upper == 1 ? 1 : 2);
+}
+
+const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
+    if (!noun || !*noun) {
+        noun = u"thing";
+    }
+    size_t length = Str16Len(noun);
+    if (count == 1 || length > kLongestPluralNoun) {
+        return noun;
+    }
+    char16_t* out = PluralBuffer;
+    Str16Copy(out, kMessageUnits, noun);
+    char16_t last = UpperAscii(out[length - 1]);
+    char16_t prev = length >= 2 ? UpperAscii(out[length - 2]) : 0;
+    char16_t before = length >= 3 ? UpperAscii(out[length - 3]) : 0;
+
+    if (prev && IsLetterUnit(prev) && !IsVowel(prev) && last == u'Y') {
+        out[length - 1] = 0;
+        Str16Append(out, kMessageUnits, u"ies");
+    } else if (prev == u'I' && last == u'S') {
+        out[length - 2] = u'e';
+    } else if (prev == u'E' && last == u'X') {
+        out[length - 2] = 0;
+        Str16Append(out, kMessageUnits, u"ices");
+    } else if (last == u'S' || last == u'X' || last == u'O') {
+        Str16Append(out, kMessageUnits, u"es");
+    } else if ((prev == u'S' || prev == u'C') && last == u'H') {
+        Str16Append(out, kMessageUnits, u"es");
+    } else if (before == u'M' && prev == u'A' && last == u'N') {
+        out[length - 2] = u'e';
+    } else if (before == u'E' && prev == u'L' && last == u'F') {
+        out[length - 1] = 0;
+        Str16Append(out, kMessageUnits, u"ves");
+    } else {
+        Str16Append(out, kMessageUnits, u"s");
+    }
+    if (ClassifyCase(noun) == 2) {
+        Str16UpperAscii(out);
+    }
+    return out;
+}
+
+const char16_t* FormatCount(uint64_t count) {
+    Format16(CountBuffer, kMessageUnits, u"%%@comma[%I64u] ", count);
+    ExpandVariables(CountBuffer, 1);
+    Str16Append(CountBuffer, kMessageUnits, Pluralize(count, u"function"));
+    return CountBuffer;
+}
+
+const char16_t* FormatByteCount(uint64_t count) {
+    char16_t number[kMessageUnits];
+    Format16(number, kMessageUnits, u"%%@comma[%I64u]", count);
+    ExpandVariables(number, 1);
+    ByteCountBuffer[0] = 0;
+    for (size_t length = Str16Len(number); length < 9; ++length) {
+        Str16Append(ByteCountBuffer, kMessageUnits, u" ");
+    }
+    Str16Append(ByteCountBuffer, kMessageUnits, number);
+    Str16Append(ByteCountBuffer, kMessageUnits, u" ");
+    Str16Append(ByteCountBuffer, kMessageUnits, Pluralize(count, u"byte"));
+    return ByteCountBuffer;
+}

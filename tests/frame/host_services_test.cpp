@@ -1,0 +1,105 @@
+#include "host/hostshell/host_control.h"
+#include "platform/format16.h"
+#include "plugin/host_services.h"
+#include "plugin/messages.h"
+#include "tests/support/test_support.h"
+
+#include <vector>
+
+namespace {
+
+class HostServices : public HostTest {};
+
+std::string Expanded(const char16_t* expression) {
+    std::vector<char16_t> buffer(32768);
+    Format16(buffer.data(), buffer.size(), u"%s", expression);
+    ExpandVariables(buffer.data(), 1);
+    return U8(buffer.data());
+}
+
+TEST_F(HostServices, PrintfFormatsTheDirectivesThePluginUses) {
+    Printf(u"%s|%u|%d|%I64u|%%|%5u|%-4d|%04x|%.3s\r\n", u"text", 42u, -7, 12345678901ull, 7u,
+           3, 0xabu, u"abcdef");
+    EXPECT_EQ(CapturedOut(), "text|42|-7|12345678901|%|    7|3   |00ab|abc\r\n");
+    Qprintf(ErrorHandle(), u"%s", u"err\u00e9");
+    EXPECT_EQ(CapturedErr(), "err\u00e9");
+    QPuts(u"100% as is");
+    EXPECT_EQ(CapturedOut(), "text|42|-7|12345678901|%|    7|3   |00ab|abc\r\n100% as is");
+}
+
+TEST(Format16, NeverWritesPastTheBuffer) {
+    char16_t buffer[8];
+    buffer[7] = u'#';
+    size_t n = Format16(buffer, 7, u"%s and more", u"0123456789");
+    EXPECT_EQ(n, 6u);
+    EXPECT_EQ(U8(buffer), "012345");
+    EXPECT_EQ(buffer[7], u'#');
+}
+
+TEST_F(HostServices, ExpandsTheExpressionsThePluginHandsOver) {
+    EXPECT_EQ(Expanded(u"%_batch"), "0");
+    EXPECT_EQ(Expanded(u"%[_transient]%[_pipe]"), "00");
+    HostSetTransient(1);
+    EXPECT_EQ(Expanded(u"%[_transient]%[_pipe]"), "10");
+    HostSetTransient(0);
+    HostSetPipe(1);
+    EXPECT_EQ(Expanded(u"%[_transient]%[_pipe]"), "01");
+    HostSetPipe(0);
+    HostSetBatch(u"job.btm", 7);
+    EXPECT_EQ(Expanded(u"%_batch"), "1");
+    EXPECT_EQ(Expanded(u"%_batchname [%_batchline]  "), "job.btm [7]  ");
+    HostSetCommandSpec(u"C:\\Program Files\\Shell\\shell.exe");
+    EXPECT_EQ(Expanded(u"%@path[%_cmdspec]"), "C:\\Program Files\\Shell\\");
+    HostSetCommandSpec(u"/opt/shell/bin/shell");
+    EXPECT_EQ(Expanded(u"%@path[%_cmdspec]"), "/opt/shell/bin/");
+    HostSetCommandSpec(u"");
+    EXPECT_EQ(Expanded(u"%@path[%_cmdspec]"), "");
+}
+
+TEST_F(HostServices, CommaGroupsThousands) {
+    EXPECT_EQ(Expanded(u"%@comma[0]"), "0");
+    EXPECT_EQ(Expanded(u"%@comma[999]"), "999");
+    EXPECT_EQ(Expanded(u"%@comma[1000]"), "1,000");
+    EXPECT_EQ(Expanded(u"%@comma[1234567]"), "1,234,567");
+    EXPECT_EQ(Expanded(u"%@comma[-1234]"), "-1,234");
+    EXPECT_EQ(Expanded(u"%@comma[12x]"), "12x");
+    EXPECT_EQ(Expanded(u"%%@comma[5]"), "%@comma[5]");
+}
+
+TEST_F(HostServices, UnknownNamesStayAsWritten) {
+    EXPECT_EQ(Expanded(u"%@nosuch[1] %_nosuch 100%"), "%@nosuch[1] %_nosuch 100%");
+    EXPECT_EQ(Expanded(u"%@comma[1"), "%@comma[1");
+}
+
+TEST_F(HostServices, ExpansionIsCutToItsLimit) {
+    std::u16string long_(3000, u'a');
+    EXPECT_EQ(Expanded(long_.c_str()).size(), 1023u);
+}
+
+TEST_F(HostServices, TrueNameIsAbsoluteOrEmpty) {
+    std::vector<char16_t> full(32768, u'?');
+    EXPECT_EQ(QueryTrueName(u"", full.data()), -1);
+    EXPECT_EQ(full[0], 0);
+    full[0] = u'?';
+    QueryTrueName(u"a|b", full.data());
+    EXPECT_EQ(full[0], 0);
+    QueryTrueName(u"some/./dir/../file.txt", full.data());
+    std::string name = U8(full.data());
+    EXPECT_NE(name, "");
+    EXPECT_NE(name.find("some"), std::string::npos);
+    EXPECT_EQ(name.find(".."), std::string::npos);
+    EXPECT_EQ(name.substr(name.size() - 8), "file.txt");
+}
+
+TEST_F(HostServices, HwndIsAnsweredWithTheMainWindowOrNothing) {
+    char16_t buffer[1024] = u"x";
+    HostSetMainWindow(nullptr);
+    HostIPC(u"HWND", buffer);
+    EXPECT_EQ(U8(buffer), "");
+    HostSetHwndAnswer(u"0");
+    HostIPC(u"HWND", buffer);
+    EXPECT_EQ(U8(buffer), "0");
+    HostSetHwndAnswer(nullptr);
+}
+
+} // namespace

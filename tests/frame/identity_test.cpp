@@ -1,0 +1,45 @@
+#include "plugin/plugin.h"
+#include "tests/support/test_support.h"
+
+namespace {
+
+TEST(Identity, RecordIsFilledAndStable) {
+    PluginInfo* first = GetPluginInfo();
+    PluginInfo* second = GetPluginInfo();
+    ASSERT_EQ(first, second);
+    EXPECT_EQ(U8(first->name), "Hintbar");
+    EXPECT_EQ(U8(first->description), "Provides status-bar help for functions.");
+    EXPECT_EQ(U8(first->implements), "hbar,*key");
+    EXPECT_EQ(first->major, 0u);
+    EXPECT_EQ(first->minor, 93u);
+    EXPECT_EQ(first->build, 0u);
+    EXPECT_NE(first->author, nullptr);
+    EXPECT_NE(first->email, nullptr);
+    EXPECT_NE(first->web, nullptr);
+}
+
+TEST(Identity, UsageAnswersForTheCommandInAnyCase) {
+    for (const char16_t* name : {u"hbar", u"HBAR", u"Hbar"}) {
+        char16_t buffer[1024] = u"untouched";
+        EXPECT_EQ(Usage(name, buffer), 1) << U8(name);
+        EXPECT_EQ(U8(buffer),
+                  "HBAR /I /L:filename /Q\r\n\n\t/I\tshow detailed memory usage  \n"
+                  "\t/L:\treload the data file\n\t/Q\tquietly\n\nIf you load help text with "
+                  "/L, the text from the file will \nreplace all currently loaded help text.\n");
+    }
+}
+
+TEST(Identity, UsageIgnoresFunctionsVariablesAndOtherNames) {
+    for (const char16_t* name : {u"@hbar", u"_hbar", u"hba", u"hbarx", u""}) {
+        char16_t buffer[1024] = u"untouched";
+        EXPECT_EQ(Usage(name, buffer), 0) << U8(name);
+        EXPECT_EQ(U8(buffer), "untouched");
+    }
+}
+
+TEST(Identity, HelpRefusesOtherNames) {
+    EXPECT_EQ(Help(u"other"), 0);
+    EXPECT_EQ(Help(u"hbarx"), 0);
+}
+
+} // namespace

@@ -1,0 +1,133 @@
+// Loads Hintbar-x86.dll with LoadLibraryW and reaches it with GetProcAddress, exactly as a
+// host does, and checks its identity, its usage and help exports and its version resource.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+struct PluginInfo {
+    wchar_t* name;
+    wchar_t* author;
+    wchar_t* email;
+    wchar_t* web;
+    wchar_t* description;
+    wchar_t* implements;
+    unsigned major, minor, build;
+};
+
+typedef PluginInfo*(__stdcall* GetPluginInfoFn)();
+typedef int(__stdcall* UsageFn)(const wchar_t*, wchar_t*);
+typedef int(__stdcall* HelpFn)(const wchar_t*);
+
+class Dll : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() { module_ = LoadLibraryW(L"Hintbar-x86.dll"); }
+    static void TearDownTestSuite() { FreeLibrary(module_); }
+    template <typename F> F Get(const char* name) {
+        return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
+    }
+    static HMODULE module_;
+};
+HMODULE Dll::module_ = nullptr;
+
+TEST_F(Dll, LoadsAndExportsItsSevenNames) {
+    ASSERT_NE(module_, nullptr) << "LoadLibraryW failed: " << GetLastError();
+    for (const char* name : {"GetPluginInfo", "InitializePlugin", "ShutdownPlugin", "Usage", "Help",
+                             "hbar", "key"}) {
+        EXPECT_NE(GetProcAddress(module_, name), nullptr) << name;
+    }
+    EXPECT_EQ(GetProcAddress(module_, "_Usage@8"), nullptr);
+}
+
+TEST_F(Dll, IdentityRecord) {
+    auto getInfo = Get<GetPluginInfoFn>("GetPluginInfo");
+    ASSERT_NE(getInfo, nullptr);
+    PluginInfo* info = getInfo();
+    ASSERT_EQ(info, getInfo());
+    EXPECT_EQ(std::wstring(info->name), L"Hintbar");
+    EXPECT_EQ(std::wstring(info->description), L"Provides status-bar help for functions.");
+    EXPECT_EQ(std::wstring(info->implements), L"hbar,*key");
+    EXPECT_EQ(info->major, 0u);
+    EXPECT_EQ(info->minor, 93u);
+    EXPECT_EQ(info->build, 0u);
+}
+
+TEST_F(Dll, Usage) {
+    auto usage = Get<UsageFn>("Usage");
+    ASSERT_NE(usage, nullptr);
+    wchar_t buffer[1024] = L"untouched";
+    EXPECT_EQ(usage(L"Hbar", buffer), 1);
+    EXPECT_EQ(std::wstring(buffer).rfind(L"HBAR /I /L:filename /Q", 0), 0u);
+    wchar_t other[1024] = L"untouched";
+    EXPECT_EQ(usage(L"@hbar", other), 0);
+    EXPECT_EQ(usage(L"dir", other), 0);
+    EXPECT_EQ(std::wstring(other), L"untouched");
+}
+
+TEST_F(Dll, HelpShowsARealMessageBox) {
+    auto help = Get<HelpFn>("Help");
+    ASSERT_NE(help, nullptr);
+    EXPECT_EQ(help(L"nothing"), 0);
+
+    std::wstring seenText;
+    std::thread closer([&seenText] {
+        for (int i = 0; i < 200; ++i) {
+            HWND box = FindWindowW(nullptr, L"Hintbar Plugin Help");
+            if (box) {
+                wchar_t text[2048] = L"";
+                GetDlgItemTextW(box, 0xFFFF, text, 2048);
+                seenText = text;
+                PostMessageW(box, WM_COMMAND, IDOK, 0);
+                return;
+            }
+            Sleep(50);
+        }
+    });
+    int result = help(L"HBAR");
+    closer.join();
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ(seenText.rfind(L"Reload the Hintbar data file, or display info.", 0), 0u)
+        << "box text not found";
+}
+
+std::wstring VersionString(const std::wstring& key) {
+    wchar_t path[MAX_PATH];
+    GetModuleFileNameW(GetModuleHandleW(L"Hintbar-x86.dll"), path, MAX_PATH);
+    DWORD ignored = 0;
+    DWORD size = GetFileVersionInfoSizeW(path, &ignored);
+    std::string block(size, '\0');
+    if (!size || !GetFileVersionInfoW(path, 0, size, block.data())) {
+        return L"(no version resource)";
+    }
+    wchar_t* value = nullptr;
+    UINT length = 0;
+    std::wstring query = L"\\StringFileInfo\\040904b0\\" + key;
+    if (!VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length)) {
+        return L"(missing)";
+    }
+    return value;
+}
+
+TEST_F(Dll, VersionResource) {
+    ASSERT_NE(module_, nullptr);
+    EXPECT_EQ(VersionString(L"FileDescription"), L"Hintbar plugin for the command processor");
+    EXPECT_EQ(VersionString(L"FileVersion"), L"0.93.0.3");
+    EXPECT_EQ(VersionString(L"InternalName"), L"Hintbar");
+    EXPECT_EQ(VersionString(L"OriginalFilename"), L"Hintbar-x86.dll");
+    EXPECT_EQ(VersionString(L"ProductName"), L"Hintbar plugin");
+    EXPECT_EQ(VersionString(L"ProductVersion"), L"0.93.0.3  (x86)");
+    EXPECT_NE(VersionString(L"CompanyName").find(L"Hintbar"), std::wstring::npos);
+    EXPECT_NE(VersionString(L"LegalCopyright").find(L"Copyright"), std::wstring::npos);
+    std::wstring build = VersionString(L"Build");
+    ASSERT_EQ(build.size(), 19u) << std::string(build.begin(), build.end());
+    EXPECT_EQ(build[4], L'-');
+    EXPECT_EQ(build[10], L' ');
+    EXPECT_EQ(build[13], L':');
+    EXPECT_FALSE(VersionString(L"Built On").empty());
+    EXPECT_NE(VersionString(L"Built On"), L"(missing)");
+}
+
+} // namespace
