@@ -1,0 +1,47 @@
+// The help table: every function's upper-case name, syntax line and additional information,
+// held as a balanced binary search tree built once from a sorted array.
+#pragma once
+
+#include <cstdint>
+
+// One function's help while a file is loaded; the loader keeps them in one array.
+struct HelpEntry {
+    char16_t name[48]; // upper-case, without the "@"; first, so whole records sort by name
+    char* syntax;      // owned UTF-8, never empty
+    char* info;        // owned UTF-8, or null when the line had no description
+};
+
+// One tree node in one heap block: the fields, then the name and its terminator.
+struct HelpNode {
+    HelpNode* left;
+    HelpNode* right;
+    char* syntax; // taken over from the HelpEntry
+    char* info;   // taken over from the HelpEntry, or null
+    char16_t name[1]; // really as long as the name and its terminator
+};
+
+struct HelpTableState {
+    HelpNode* root;
+    uint32_t count;
+};
+
+// The one help table the whole plug-in shares.
+extern HelpTableState HelpTable;
+
+// Figures that MeasureHelpTree adds to; the caller sets them to zero.
+struct HelpTableTotals {
+    uint32_t nodes;
+    uint32_t nodeBytes;   // 20 per node, whatever the platform's real node size
+    uint32_t nameBytes;   // 2 per name unit, terminator not counted
+    uint32_t syntaxBytes; // UTF-8 length + 1
+    uint32_t infoBytes;   // UTF-8 length + 1, for nodes with an info
+};
+
+// Ordinal order of UTF-16 code units: -1, 0 or 1.
+int CompareHelpNames(const char16_t* first, const char16_t* second);
+// Builds a tree from the sorted entries lo..hi (lo <= hi); null when a node cannot be
+// allocated, after releasing the nodes built so far (the strings stay the entries').
+HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter);
+HelpNode* FindHelpEntry(HelpNode* root, const char16_t* name);
+int FreeHelpTree(HelpNode* root, uint32_t* counter);
+int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

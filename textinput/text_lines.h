@@ -1,0 +1,13 @@
+// Decoding characters and reading lines from an open TextSource.
+#pragma once
+
+#include "textinput/text_source.h"
+
+#include <cstdint>
+
+constexpr int kTextLineUnits = 8192; // a line's buffer: 8,191 units and a terminator
+
+int ReadTextLine(TextSource* source, char16_t* line); // 0: a line; -1: no more
+int NextChar(TextSource* source);                     // a character, or -1 at the end
+int PeekChar(TextSource* source);
+int DecodeUtf8Sequence(const uint8_t* bytes); // a code point, or -1
