@@ -19,6 +19,10 @@ void HB_CDECL HostSetCommandSpec(const char16_t* path);
 void HB_CDECL HostSetTransient(int on);
 void HB_CDECL HostSetPipe(int on);
 
+// Confines QueryTrueName to one directory tree: names outside it come back empty, as names
+// that are not valid do. Null lifts the confinement. For fuzzing the command safely.
+void HB_CDECL HostSetRootDirectory(const char16_t* directory);
+
 // The main window whose handle "HWND" gives, and whose descendant of class "XTPStatusBar"
 // "USAGE" writes to. A null window leaves "HWND" unanswered.
 void HB_CDECL HostSetMainWindow(void* window);

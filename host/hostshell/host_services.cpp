@@ -60,6 +60,7 @@ void* g_mainWindow = nullptr;
 char16_t* g_hwndAnswer = nullptr;
 bool g_hwndOverride = false;
 HostStatusListener g_statusListener = nullptr;
+char16_t* g_root = nullptr; // QueryTrueName's confinement, or null
 
 void WriteStream(bool toError, const char16_t* text) {
     if (g_capture) {
@@ -104,6 +105,17 @@ bool HasInvalidPathCharacter(const char16_t* name) {
         }
     }
     return false;
+}
+
+// True when path is root itself or lies below it.
+bool IsUnder(const char16_t* path, const char16_t* root) {
+    size_t n = Str16Len(root);
+    for (size_t i = 0; i < n; ++i) {
+        if (path[i] != root[i]) {
+            return false;
+        }
+    }
+    return path[n] == 0 || path[n] == u'/' || path[n] == u'\\';
 }
 
 #if !defined(_WIN32)
@@ -209,6 +221,9 @@ int HB_STDCALL QueryTrueName(const char16_t* name, char16_t* fullName) {
 #else
     FullPathPosix(name, fullName);
 #endif
+    if (g_root && !IsUnder(fullName, g_root)) {
+        fullName[0] = 0;
+    }
     return fullName[0] ? 0 : -1;
 }
 
@@ -282,6 +297,18 @@ void HB_CDECL HostSetHwndAnswer(const char16_t* answer) {
         g_hwndAnswer = static_cast<char16_t*>(malloc(n * sizeof(char16_t)));
         if (g_hwndAnswer) {
             Str16Copy(g_hwndAnswer, n, answer);
+        }
+    }
+}
+
+void HB_CDECL HostSetRootDirectory(const char16_t* directory) {
+    free(g_root);
+    g_root = nullptr;
+    if (directory) {
+        size_t n = Str16Len(directory) + 1;
+        g_root = static_cast<char16_t*>(malloc(n * sizeof(char16_t)));
+        if (g_root) {
+            Str16Copy(g_root, n, directory);
         }
     }
 }
