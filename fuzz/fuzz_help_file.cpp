@@ -1,0 +1,48 @@
+// Arbitrary bytes as a whole help file, read under one of several ANSI code pages, through
+// the text source, encoding detection, the line reader and the loader. A loaded tree must
+// keep the help table's invariants, and a load must leave no heap block behind.
+#include "fuzz/fuzz_support.h"
+#include "helptable/help_loader.h"
+#include "host/hostshell/host_control.h"
+#include "platform/platform.h"
+#include "platform/text16.h"
+
+#include <vector>
+
+namespace {
+const uint32_t kCodePages[] = {1252, 437, 720, 866, 10000, 65001, 932, 21866};
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static std::u16string path;
+    static std::string file;
+    if (path.empty()) {
+        file = FuzzScratchDir() + "/help.txt";
+        std::vector<char16_t> wide(file.size() + 1);
+        Utf8ToUtf16(file.c_str(), wide.data(), wide.size());
+        path = wide.data();
+        HostCaptureOutput(1);
+    }
+    if (size == 0) {
+        return 0;
+    }
+    PlatformSetAnsiCodePage(kCodePages[data[0] % (sizeof kCodePages / sizeof kCodePages[0])]);
+    if (!FuzzWriteFile(file, data + 1, size - 1)) {
+        return 0;
+    }
+    long live = PlatformLiveAllocations();
+    uint32_t count = 12345;
+    HelpNode* root = LoadHelpFile(&count, path.c_str(), data[0] & 0x80);
+    if (root) {
+        CheckHelpTree(root, count);
+        uint32_t released = 0;
+        FreeHelpTree(root, &released);
+        FuzzAssert(released == count, "freeing releases every node");
+    } else {
+        FuzzAssert(count == 12345, "a failed load leaves the count alone");
+    }
+    FuzzAssert(PlatformLiveAllocations() == live, "a load leaks nothing");
+    HostClearCaptured();
+    PlatformSetAnsiCodePage(0);
+    return 0;
+}
