@@ -1,0 +1,165 @@
+// The workers behind the keystroke handler: the function name before a bracket, and the help
+// shown for an opening or a closing bracket.
+#include "livehelp/keystroke.h"
+
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+
+#include <climits>
+
+namespace {
+constexpr int kStackEntries = 64;
+
+// One opening bracket before the cursor, as the closing-bracket scan keeps it.
+struct OpenBracket {
+    int position; // of the bracket in the line
+    int percent;  // of the last "%" before the bracket, or -1
+    bool named;   // a function name stands right before the bracket
+};
+
+// The number of units before the cursor, or -1 when the event does not give a cursor inside
+// a zero-terminated line: a missing line or cursor, a cursor before the line, or a terminator
+// before the cursor. Reads nothing beyond the cursor or the terminator.
+int UnitsBeforeCursor(const KeyEvent* event) {
+    const char16_t* line = event->line;
+    const char16_t* cursor = event->cursor;
+    if (!line || !cursor ||
+        reinterpret_cast<uintptr_t>(cursor) < reinterpret_cast<uintptr_t>(line)) {
+        return -1;
+    }
+    int length = 0;
+    for (const char16_t* p = line; p != cursor; ++p, ++length) {
+        if (*p == 0 || length == INT_MAX) {
+            return -1;
+        }
+    }
+    return length;
+}
+
+bool IsNameUnit(char16_t unit) {
+    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
+}
+
+// The name of %@NAME ending length units into the line, given where the last "%" before
+// that point stands (-1 for none). Letting the caller carry the "%" keeps a scan over many
+// brackets linear.
+int NameAfterPercent(const char16_t* line, int length, int percent, char16_t* name) {
+    name[0] = 0;
+    if (percent < 0 || length - percent - 1 < 2 || line[percent + 1] != u'@') {
+        return 0;
+    }
+    const char16_t* start = line + percent + 2;
+    int count = length - percent - 2;
+    if (!IsLetterUnit(start[0]) || count >= kNameUnits) {
+        return 0;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (!IsNameUnit(start[i])) {
+            name[0] = 0;
+            return 0;
+        }
+        name[i] = UpperAscii(start[i]);
+    }
+    name[count] = 0;
+    return count;
+}
+
+bool LiveHelpActive() {
+    return HelpTable.root && !PlatformConsoleWindowVisible();
+}
+} // namespace
+
+int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
+    if (!line || !name) {
+        return -1;
+    }
+    int percent = length - 1;
+    while (percent >= 0 && line[percent] != u'%') {
+        --percent;
+    }
+    return NameAfterPercent(line, length, percent, name);
+}
+
+void HandleOpenBracket(KeyEvent* event) {
+    if (!LiveHelpActive()) {
+        return;
+    }
+    int length = UnitsBeforeCursor(event);
+    if (length < 0) {
+        return;
+    }
+    char16_t name[kNameUnits];
+    if (ExtractFunctionName(event->line, length, name) <= 0) {
+        return;
+    }
+    const HelpNode* node = FindHelpEntry(HelpTable.root, name);
+    if (!node) {
+        return;
+    }
+    char16_t text[kHelpTextUnits];
+    ComposeHelpText(node, text);
+    if (!StatusSavedThisLine) {
+        // Before the help replaces it, and once per line, so that the text put back is the
+        // one from before any help was shown.
+        SaveStatusText();
+        StatusSavedThisLine = 1;
+    }
+    HostIPC(u"USAGE", text);
+}
+
+void HandleCloseBracket(KeyEvent* event) {
+    if (!LiveHelpActive()) {
+        return;
+    }
+    int length = UnitsBeforeCursor(event);
+    if (length < 0) {
+        return;
+    }
+    const char16_t* line = event->line;
+    char16_t name[kNameUnits];
+    char16_t text[kHelpTextUnits];
+    text[0] = 0;
+    OpenBracket stack[kStackEntries];
+    int depth = 0;
+    int overflow = 0; // brackets opened beyond the stack and not yet closed
+    int percent = -1;
+    for (int i = 0; i < length; ++i) {
+        char16_t unit = line[i];
+        if (unit == u'%') {
+            percent = i;
+        } else if (unit == u'[') {
+            if (depth == kStackEntries) {
+                ++overflow;
+            } else {
+                stack[depth].position = i;
+                stack[depth].percent = percent;
+                stack[depth].named = NameAfterPercent(line, i, percent, name) > 0;
+                ++depth;
+            }
+        } else if (unit == u']') {
+            if (overflow) {
+                --overflow;
+            } else if (depth) {
+                --depth;
+            }
+        }
+    }
+    if (overflow) {
+        return;
+    }
+    // The typed bracket closes entry depth - 1; the help wanted is that of the nearest named
+    // list further out, and only that one.
+    for (int e = depth - 2; e >= 0; --e) {
+        if (stack[e].named) {
+            NameAfterPercent(line, stack[e].position, stack[e].percent, name);
+            const HelpNode* node = FindHelpEntry(HelpTable.root, name);
+            if (node) {
+                ComposeHelpText(node, text);
+            }
+            break;
+        }
+    }
+    HostIPC(u"USAGE", text[0] ? text : SavedStatusText);
+}
