@@ -1,0 +1,161 @@
+// Start-up costs: loading help files of growing size in each encoding, beside what merely
+// seeing every byte (memchr) or merely decoding (iconv) costs; encoding detection on small and
+// huge files; and releasing a large table at shutdown.
+#include "bench/help_files.h"
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+#include "plugin/plugin.h"
+#include "textinput/encoding.h"
+
+#include <benchmark/benchmark.h>
+#include <iconv.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+const BenchEncoding kEncodings[] = {BenchEncoding::Utf8, BenchEncoding::Utf16LE,
+                                    BenchEncoding::Ansi};
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+void SetLabel(benchmark::State& state, BenchEncoding encoding, size_t bytes) {
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * bytes));
+    state.SetLabel(EncodingName(encoding));
+}
+
+void BM_Load(benchmark::State& state) {
+    auto encoding = kEncodings[state.range(1)];
+    std::string path = HelpFilePath(static_cast<int>(state.range(0)), encoding);
+    std::u16string name = Wide(path);
+    size_t bytes = ReadAll(path).size();
+    for (auto _ : state) {
+        uint32_t count = 0;
+        HelpNode* root = LoadHelpFile(&count, name.c_str(), 1);
+        if (!root) {
+            state.SkipWithError("load failed");
+            break;
+        }
+        state.PauseTiming();
+        FreeHelpTree(root, nullptr);
+        state.ResumeTiming();
+    }
+    SetLabel(state, encoding, bytes);
+}
+
+void BM_BaselineMemchrLines(benchmark::State& state) {
+    auto encoding = kEncodings[state.range(1)];
+    std::string bytes = ReadAll(HelpFilePath(static_cast<int>(state.range(0)), encoding));
+    for (auto _ : state) {
+        size_t lines = 0;
+        const char* p = bytes.data();
+        const char* end = p + bytes.size();
+        while ((p = static_cast<const char*>(memchr(p, '\n', static_cast<size_t>(end - p))))) {
+            ++lines;
+            ++p;
+        }
+        benchmark::DoNotOptimize(lines);
+    }
+    SetLabel(state, encoding, bytes.size());
+}
+
+void BM_BaselineIconv(benchmark::State& state) {
+    auto encoding = kEncodings[state.range(1)];
+    std::string bytes = ReadAll(HelpFilePath(static_cast<int>(state.range(0)), encoding));
+    const char* from = encoding == BenchEncoding::Utf8      ? "UTF-8"
+                       : encoding == BenchEncoding::Utf16LE ? "UTF-16LE"
+                                                            : "CP1252";
+    std::vector<char> out(bytes.size() * 2 + 16);
+    for (auto _ : state) {
+        iconv_t cd = iconv_open("UTF-16LE", from);
+        char* in = bytes.data();
+        size_t inLeft = bytes.size();
+        char* o = out.data();
+        size_t outLeft = out.size();
+        iconv(cd, &in, &inLeft, &o, &outLeft);
+        iconv_close(cd);
+        benchmark::DoNotOptimize(o);
+    }
+    SetLabel(state, encoding, bytes.size());
+}
+
+void LoadArgs(benchmark::internal::Benchmark* b) {
+    for (int size : {1000, 10000, 100000}) {
+        for (int encoding = 0; encoding < 3; ++encoding) {
+            b->Args({size, encoding});
+        }
+    }
+    b->Unit(benchmark::kMillisecond);
+}
+
+BENCHMARK(BM_Load)->Apply(LoadArgs);
+BENCHMARK(BM_BaselineMemchrLines)->Apply(LoadArgs);
+BENCHMARK(BM_BaselineIconv)->Apply(LoadArgs);
+
+// Detection looks at a bounded start of the data, so a huge file costs what a small one does.
+void BM_DetectEncoding(benchmark::State& state) {
+    size_t size = static_cast<size_t>(state.range(0)) << 20;
+    std::string text;
+    text.reserve(size);
+    while (text.size() < size) {
+        text += "@left[n,string] - Returns the leftmost n characters of a string, caf\xc3\xa9.\n";
+    }
+    text.resize(size);
+    TextSource source{};
+    source.data = reinterpret_cast<const uint8_t*>(text.data());
+    source.size = static_cast<uint32_t>(text.size());
+    source.ansiCodePage = 1252;
+    for (auto _ : state) {
+        source.position = 0;
+        source.bomLength = 0;
+        benchmark::DoNotOptimize(DetectEncoding(&source));
+    }
+    state.SetLabel(std::to_string(state.range(0)) + " MiB");
+}
+BENCHMARK(BM_DetectEncoding)->Arg(1)->Arg(64)->Unit(benchmark::kMicrosecond);
+
+// What any reader of the detector's window pays: one pass over its 256 KiB.
+void BM_BaselineScan256KiB(benchmark::State& state) {
+    std::string text(256 << 10, 'a');
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(memchr(text.data(), 0x80, text.size()));
+    }
+}
+BENCHMARK(BM_BaselineScan256KiB)->Unit(benchmark::kMicrosecond);
+
+void BM_ShutdownFrees100k(benchmark::State& state) {
+    std::u16string name = Wide(HelpFilePath(100000, BenchEncoding::Utf8));
+    for (auto _ : state) {
+        state.PauseTiming();
+        uint32_t count = 0;
+        HelpTable.root = LoadHelpFile(&count, name.c_str(), 1);
+        HelpTable.count = count;
+        state.ResumeTiming();
+        ShutdownPlugin(0);
+    }
+}
+BENCHMARK(BM_ShutdownFrees100k)->Unit(benchmark::kMillisecond);
+
+// The floor for releasing as many blocks: plain free() of 100,000 nodes and their strings.
+void BM_BaselineFree100k(benchmark::State& state) {
+    std::vector<void*> blocks(300000);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (size_t i = 0; i < blocks.size(); ++i) {
+            blocks[i] = malloc(i % 3 == 0 ? 40 : 60);
+        }
+        state.ResumeTiming();
+        for (void* block : blocks) {
+            free(block);
+        }
+    }
+}
+BENCHMARK(BM_BaselineFree100k)->Unit(benchmark::kMillisecond);
+
+} // namespace
