@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Builds the Linux suite with coverage counters, runs it, and prints line and branch coverage
+# for each folder of the plug-in.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+cmake --preset coverage >/dev/null
+cmake --build --preset coverage -j"$(nproc)"
+find build/coverage -name '*.gcda' -delete
+ctest --preset coverage >/dev/null
+for dir in plugin helptable livehelp textinput command platform; do
+  echo "== $dir"
+  gcovr --root "$root" --filter "$root/$dir/" --object-directory build/coverage \
+        --exclude-unreachable-branches --exclude-throw-branches --print-summary \
+        --txt /dev/null 2>/dev/null | grep -E '^(lines|branches):'
+done
