@@ -1,0 +1,125 @@
+// Splitting one help-file line into a function's name, syntax line and description.
+#include "helptable/help_line.h"
+
+#include "platform/text16.h"
+
+#include <cstddef>
+
+namespace {
+
+bool IsNameUnit(char16_t unit) {
+    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
+}
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+size_t SkipSpace(const char16_t* line, size_t at) {
+    while (line[at] && IsSpaceUnit(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// Past one separator: a run of "-", or one ":", or one dash from U+2010 to U+2015.
+size_t SkipSeparator(const char16_t* line, size_t at) {
+    char16_t unit = line[at];
+    if (unit == u'-') {
+        while (line[at] == u'-') {
+            ++at;
+        }
+    } else if (unit == u':' || (unit >= 0x2010 && unit <= 0x2015)) {
+        ++at;
+    }
+    return at;
+}
+
+} // namespace
+
+int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info) {
+    if (!name || !line) {
+        return -1;
+    }
+    name[0] = 0;
+    size_t at = SkipSpace(line, 0);
+    if (line[at] != u'@') {
+        return 0;
+    }
+    size_t nameStart = at + 1;
+    if (!IsLetterUnit(line[nameStart])) {
+        return 0;
+    }
+    size_t length = 0;
+    while (IsNameUnit(line[nameStart + length])) {
+        if (length == kHelpNameUnits - 1) {
+            name[0] = 0;
+            return 0;
+        }
+        name[length] = UpperAscii(line[nameStart + length]);
+        ++length;
+    }
+    size_t open = nameStart + length;
+    if (line[open] != u'[') {
+        name[0] = 0;
+        return 0;
+    }
+    name[length] = 0;
+    if (syntax) {
+        syntax[0] = 0;
+    }
+    if (info) {
+        info[0] = 0;
+    }
+    if (!syntax && !info) {
+        return static_cast<int>(length);
+    }
+
+    // The argument list ends at the "]" that balances the opening one, or with the line.
+    size_t end = open;
+    int depth = 0;
+    while (line[end]) {
+        char16_t unit = line[end++];
+        if (unit == u'[') {
+            ++depth;
+        } else if (unit == u']' && --depth == 0) {
+            break;
+        }
+    }
+
+    if (syntax) {
+        // A syntax line longer than its buffer is cut, never inside a surrogate pair.
+        size_t copy = end;
+        if (copy > kHelpSyntaxUnits - 1) {
+            copy = kHelpSyntaxUnits - 1;
+            if (IsHighSurrogate(line[copy - 1])) {
+                --copy;
+            }
+        }
+        for (size_t i = 0; i < copy; ++i) {
+            syntax[i] = line[i];
+        }
+        syntax[copy] = 0;
+        for (size_t i = nameStart; i < nameStart + length && i < copy; ++i) {
+            syntax[i] = UpperAscii(syntax[i]);
+        }
+    }
+
+    if (!info || !line[end]) {
+        return static_cast<int>(length);
+    }
+    at = SkipSpace(line, end);
+    at = SkipSeparator(line, at);
+    at = SkipSpace(line, at);
+    // The rest of a line of at most 8,191 units always fits; the bound only guards the buffer.
+    size_t n = 0;
+    while (line[at + n] && n < kHelpInfoUnits - 1) {
+        info[n] = line[at + n];
+        ++n;
+    }
+    if (line[at + n] && n > 0 && IsHighSurrogate(info[n - 1])) {
+        --n;
+    }
+    info[n] = 0;
+    return static_cast<int>(length);
+}

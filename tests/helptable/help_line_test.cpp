@@ -1,0 +1,159 @@
+#include "helptable/help_line.h"
+#include "platform/text16.h"
+#include "tests/support/test_support.h"
+
+#include <string>
+
+namespace {
+
+struct Parsed {
+    int result;
+    std::u16string name, syntax, info;
+};
+
+Parsed Parse(const std::u16string& line) {
+    char16_t name[kHelpNameUnits];
+    char16_t syntax[kHelpSyntaxUnits];
+    char16_t info[kHelpInfoUnits];
+    int result = ParseHelpLine(name, line.c_str(), syntax, info);
+    if (result <= 0) {
+        return {result, name, u"", u""};
+    }
+    return {result, name, syntax, info};
+}
+
+int Count(const std::u16string& line) {
+    char16_t name[kHelpNameUnits];
+    return ParseHelpLine(name, line.c_str(), nullptr, nullptr);
+}
+
+TEST(HelpLine, SampleLines) {
+    struct Case {
+        std::u16string line;
+        int result;
+        std::u16string name, syntax, info;
+    } cases[] = {
+        {u"@left[n,string] - Returns the leftmost n characters", 4, u"LEFT", u"@LEFT[n,string]",
+         u"Returns the leftmost n characters"},
+        {u"  @Left[n,string]: Leftmost characters", 4, u"LEFT", u"  @LEFT[n,string]",
+         u"Leftmost characters"},
+        {u"@if[cond,@eval[1+1],no] -- Conditional value", 2, u"IF", u"@IF[cond,@eval[1+1],no]",
+         u"Conditional value"},
+        {u"@x[a] \u2014 text", 1, u"X", u"@X[a]", u"text"},
+        {u"@x[a]text", 1, u"X", u"@X[a]", u"text"},
+        {u"@x[a] ---:text", 1, u"X", u"@X[a]", u":text"},
+        {u"@date[]", 4, u"DATE", u"@DATE[]", u""},
+        {u"@x[a] --", 1, u"X", u"@X[a]", u""},
+        {u"@x[a[b] text", 1, u"X", u"@X[a[b] text", u""},
+        {u"@my_func$2[s]", 9, u"MY_FUNC$2", u"@MY_FUNC$2[s]", u""},
+        {u"@\u00e9lan[x]", 4, u"\u00e9LAN", u"@\u00e9LAN[x]", u""},
+        {u"@x [a]", 0, u"", u"", u""},
+        {u"@1x[a]", 0, u"", u"", u""},
+        {u"@_tmp[a]", 0, u"", u"", u""},
+        {u"@abc-def[x]", 0, u"", u"", u""},
+        {u"see @left[n,string]", 0, u"", u"", u""},
+        // More of the same kind.
+        {u"", 0, u"", u"", u""},
+        {u" \t\u00a0\u3000 ", 0, u"", u"", u""},
+        {u"\t\u3000@x[a]\u3000:\u3000text \u00b6 more\u00ac", 1, u"X", u"\t\u3000@X[a]",
+         u"text \u00b6 more\u00ac"},
+        {u"@x[a] \u2212 minus", 1, u"X", u"@X[a]", u"\u2212 minus"},
+        {u"@x[a] \u2010\u2010 two", 1, u"X", u"@X[a]", u"\u2010 two"},
+        {u"@x[a] \u2015 bar", 1, u"X", u"@X[a]", u"bar"},
+        {u"@x[a] \u2016 not", 1, u"X", u"@X[a]", u"\u2016 not"},
+        {u"@x[a] :: two", 1, u"X", u"@X[a]", u": two"},
+        {u"@x[\"]\"] q", 1, u"X", u"@X[\"]", u"\"] q"}, // quotes do not hide brackets
+        {u"@a\u00b2b[]", 3, u"A\u00b2B", u"@A\u00b2B[]", u""},
+        {u"@\u0436\u0416[]", 2, u"\u0436\u0416", u"@\u0436\u0416[]", u""},
+        {u"@x\u00d7[]", 0, u"", u"", u""},
+        {u"@x", 0, u"", u"", u""},
+        {u"@", 0, u"", u"", u""},
+    };
+    for (const Case& c : cases) {
+        Parsed p = Parse(c.line);
+        SCOPED_TRACE(U8(c.line));
+        EXPECT_EQ(p.result, c.result);
+        EXPECT_EQ(U8(p.name), U8(c.name));
+        EXPECT_EQ(U8(p.syntax), U8(c.syntax));
+        EXPECT_EQ(U8(p.info), U8(c.info));
+        // The counting form agrees on what is an entry.
+        EXPECT_EQ(Count(c.line), c.result);
+    }
+}
+
+TEST(HelpLine, NamesUpToFortySevenUnits) {
+    std::u16string name47(47, u'a');
+    Parsed p = Parse(u"@" + name47 + u"[x] d");
+    EXPECT_EQ(p.result, 47);
+    EXPECT_EQ(p.name, std::u16string(47, u'A'));
+    EXPECT_EQ(Parse(u"@" + name47 + u"b[x] d").result, 0);
+    EXPECT_EQ(Count(u"@" + name47 + u"b[x] d"), 0);
+    EXPECT_EQ(Parse(u"@" + std::u16string(3000, u'a') + u"[x]").result, 0);
+}
+
+TEST(HelpLine, MissingArgumentsAndUntouchedBuffers) {
+    char16_t name[kHelpNameUnits] = u"old";
+    char16_t syntax[kHelpSyntaxUnits] = u"keep";
+    char16_t info[kHelpInfoUnits] = u"keep";
+    EXPECT_EQ(ParseHelpLine(nullptr, u"@x[a]", syntax, info), -1);
+    EXPECT_EQ(ParseHelpLine(name, nullptr, syntax, info), -1);
+    EXPECT_EQ(ParseHelpLine(name, u"not an entry", syntax, info), 0);
+    EXPECT_EQ(std::u16string(name), u"");
+    EXPECT_EQ(std::u16string(syntax), u"keep");
+    EXPECT_EQ(std::u16string(info), u"keep");
+    // Either buffer may be absent.
+    EXPECT_EQ(ParseHelpLine(name, u"@ab[c] - d", nullptr, info), 2);
+    EXPECT_EQ(std::u16string(info), u"d");
+    EXPECT_EQ(ParseHelpLine(name, u"@ab[c] - d", syntax, nullptr), 2);
+    EXPECT_EQ(std::u16string(syntax), u"@AB[c]");
+    // A line with no description empties a buffer that held one.
+    EXPECT_EQ(ParseHelpLine(name, u"@ab[c]", syntax, info), 2);
+    EXPECT_EQ(std::u16string(info), u"");
+}
+
+// A syntax line too long for its 1,024-unit buffer is cut to 1,023 units; the line stays an
+// entry in both forms and its description is still found after the balancing "]".
+TEST(HelpLine, LongSyntaxLinesAreCut) {
+    std::u16string args(2000, u'a');
+    std::u16string line = u"@long[" + args + u"] - tail";
+    char16_t name[kHelpNameUnits];
+    char16_t syntax[kHelpSyntaxUnits + 8];
+    char16_t info[kHelpInfoUnits];
+    for (char16_t& unit : syntax) {
+        unit = u'#';
+    }
+    EXPECT_EQ(ParseHelpLine(name, line.c_str(), syntax, info), 4);
+    EXPECT_EQ(Count(line), 4);
+    EXPECT_EQ(std::u16string(syntax), line.substr(0, 1023).replace(1, 4, u"LONG"));
+    EXPECT_EQ(syntax[kHelpSyntaxUnits], u'#');
+    EXPECT_EQ(std::u16string(info), u"tail");
+
+    // Exactly 1,023 units fit whole.
+    std::u16string fits = u"@f[" + std::u16string(1019, u'b') + u"]";
+    ASSERT_EQ(fits.size(), 1023u);
+    EXPECT_EQ(Parse(fits + u" d").syntax, u"@F[" + std::u16string(1019, u'b') + u"]");
+
+    // The cut never splits a surrogate pair.
+    std::u16string pairs = u"@p[";
+    while (pairs.size() < 1022) {
+        pairs += u"x";
+    }
+    pairs += u"\U0001F600\U0001F600]";
+    Parsed p = Parse(pairs);
+    EXPECT_EQ(p.syntax.size(), 1022u);
+    EXPECT_EQ(p.syntax.back(), u'x');
+
+    // An indent longer than the buffer leaves a syntax of blanks, but the entry is kept.
+    Parsed indented = Parse(std::u16string(1500, u' ') + u"@x[a] d");
+    EXPECT_EQ(indented.result, 1);
+    EXPECT_EQ(indented.syntax.size(), 1023u);
+    EXPECT_EQ(indented.info, u"d");
+}
+
+TEST(HelpLine, LongestLineFillsTheDescriptionBuffer) {
+    std::u16string line = u"@x[a] " + std::u16string(8191 - 6, u'd');
+    Parsed p = Parse(line);
+    EXPECT_EQ(p.info.size(), 8185u);
+}
+
+} // namespace

@@ -1,0 +1,226 @@
+#include "helptable/help_table.h"
+#include "platform/platform.h"
+#include "platform/text16.h"
+#include "tests/support/test_support.h"
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+// A heap copy through the plug-in's allocator, as the loader makes them.
+char* HeapText(const char* text) {
+    size_t n = strlen(text) + 1;
+    char* copy = static_cast<char*>(PlatformAlloc(n));
+    memcpy(copy, text, n);
+    return copy;
+}
+
+std::vector<HelpEntry> Entries(const std::vector<std::u16string>& names, bool withText) {
+    std::vector<HelpEntry> entries(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        Str16Copy(entries[i].name, 48, names[i].c_str());
+        entries[i].syntax = withText ? HeapText(("@" + U8(names[i]) + "[x]").c_str()) : nullptr;
+        entries[i].info = nullptr;
+    }
+    return entries;
+}
+
+std::vector<std::u16string> NumberedNames(int n) {
+    std::vector<std::u16string> names;
+    for (int i = 0; i < n; ++i) {
+        std::string digits = std::to_string(100000 + i);
+        names.push_back(u"N" + U16(digits));
+    }
+    return names;
+}
+
+// The tree as text: (left NAME right), "-" for none.
+std::string Shape(const HelpNode* node) {
+    if (!node) {
+        return "-";
+    }
+    return "(" + Shape(node->left) + " " + U8(node->name) + " " + Shape(node->right) + ")";
+}
+
+// Checks the size rule at every node; returns the subtree's size and its height.
+int CheckBalance(const HelpNode* node, int* height) {
+    if (!node) {
+        *height = 0;
+        return 0;
+    }
+    int lh = 0, rh = 0;
+    int left = CheckBalance(node->left, &lh);
+    int right = CheckBalance(node->right, &rh);
+    int n = left + right + 1;
+    EXPECT_EQ(left, n / 2) << U8(node->name);
+    *height = 1 + (lh > rh ? lh : rh);
+    return n;
+}
+
+void InOrder(const HelpNode* node, std::vector<std::u16string>& out) {
+    if (node) {
+        InOrder(node->left, out);
+        out.push_back(node->name);
+        InOrder(node->right, out);
+    }
+}
+
+using HelpTableTest = HostTest;
+
+TEST_F(HelpTableTest, NamesOrderByCodeUnit) {
+    EXPECT_EQ(CompareHelpNames(u"DATE", u"DATECONV"), -1);
+    EXPECT_EQ(CompareHelpNames(u"DATECONV", u"DATE"), 1);
+    EXPECT_EQ(CompareHelpNames(u"AB", u"A_B"), -1);
+    EXPECT_EQ(CompareHelpNames(u"A$", u"A0"), -1);
+    EXPECT_EQ(CompareHelpNames(u"A0", u"AA"), -1);
+    EXPECT_EQ(CompareHelpNames(u"LEFT", u"LEFT"), 0);
+    EXPECT_EQ(CompareHelpNames(u"left", u"LEFT"), 1); // no case folding
+    // Units above U+7FFF compare as unsigned numbers.
+    EXPECT_EQ(CompareHelpNames(u"A\u00e9", u"A\uff21"), -1);
+    EXPECT_EQ(CompareHelpNames(u"A\uff21", u"AZ"), 1);
+}
+
+TEST_F(HelpTableTest, SmallTreesHaveTheirExactShape) {
+    struct Case {
+        std::vector<std::u16string> names;
+        const char* shape;
+    } cases[] = {
+        {{u"A"}, "(- A -)"},
+        {{u"A", u"B"}, "((- A -) B -)"},
+        {{u"A", u"B", u"C", u"D"}, "(((- A -) B -) C (- D -))"},
+        {{u"A", u"B", u"C", u"D", u"E"}, "(((- A -) B -) C ((- D -) E -))"},
+    };
+    for (const Case& c : cases) {
+        std::vector<HelpEntry> entries = Entries(c.names, true);
+        int32_t built = 0;
+        HelpNode* root =
+            BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &built);
+        ASSERT_NE(root, nullptr);
+        EXPECT_EQ(Shape(root), c.shape);
+        EXPECT_EQ(built, static_cast<int32_t>(c.names.size()));
+        // The strings are handed over, not copied.
+        EXPECT_EQ(FindHelpEntry(root, u"A")->syntax, entries[0].syntax);
+        uint32_t freed = 0;
+        FreeHelpTree(root, &freed);
+        EXPECT_EQ(freed, c.names.size());
+    }
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+TEST_F(HelpTableTest, EveryTreeIsBalancedAndSorted) {
+    std::vector<int> sizes;
+    for (int n = 1; n <= 300; ++n) {
+        sizes.push_back(n);
+    }
+    for (int n : {511, 512, 513, 1023, 1024, 1025, 2047, 2048, 3000, 4095, 4096}) {
+        sizes.push_back(n);
+    }
+    for (int n : sizes) {
+        std::vector<std::u16string> names = NumberedNames(n);
+        std::vector<HelpEntry> entries = Entries(names, false);
+        HelpNode* root = BuildHelpTree(entries.data(), 0, n - 1, nullptr);
+        ASSERT_NE(root, nullptr);
+        int height = 0;
+        EXPECT_EQ(CheckBalance(root, &height), n);
+        int expected = 1;
+        for (int m = n; m > 1; m /= 2) {
+            ++expected;
+        }
+        EXPECT_EQ(height, expected) << n;
+        std::vector<std::u16string> walk;
+        InOrder(root, walk);
+        EXPECT_EQ(walk, names);
+        for (int i = 0; i < n; i += 97) {
+            ASSERT_NE(FindHelpEntry(root, names[i].c_str()), nullptr);
+            EXPECT_EQ(std::u16string(FindHelpEntry(root, names[i].c_str())->name), names[i]);
+        }
+        EXPECT_EQ(FindHelpEntry(root, u"N0"), nullptr);
+        EXPECT_EQ(FindHelpEntry(root, u"N999999"), nullptr);
+        FreeHelpTree(root, nullptr);
+    }
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+TEST_F(HelpTableTest, LookupIsExactAndToleratesNothingLoaded) {
+    std::vector<HelpEntry> entries = Entries({u"DATE", u"DATECONV", u"LEFT"}, true);
+    HelpNode* root = BuildHelpTree(entries.data(), 0, 2, nullptr);
+    ASSERT_NE(root, nullptr);
+    EXPECT_NE(FindHelpEntry(root, u"LEFT"), nullptr);
+    EXPECT_EQ(FindHelpEntry(root, u"left"), nullptr); // the caller upper-cases first
+    EXPECT_EQ(FindHelpEntry(root, u"DAT"), nullptr);
+    EXPECT_EQ(FindHelpEntry(root, u"DATEC"), nullptr);
+    EXPECT_EQ(FindHelpEntry(root, nullptr), nullptr);
+    EXPECT_EQ(FindHelpEntry(nullptr, u"LEFT"), nullptr);
+    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(FreeHelpTree(nullptr, nullptr), 0);
+}
+
+TEST_F(HelpTableTest, MeasuringCountsUtf8BytesAndTwentyPerNode) {
+    std::vector<HelpEntry> entries = Entries({u"LEFT"}, false);
+    entries[0].syntax = HeapText("@LEFT[n,string]");
+    HelpNode* root = BuildHelpTree(entries.data(), 0, 0, nullptr);
+    ASSERT_NE(root, nullptr);
+    HelpTableTotals totals = {};
+    MeasureHelpTree(root, &totals);
+    EXPECT_EQ(totals.nodes, 1u);
+    EXPECT_EQ(totals.nodeBytes, 20u);
+    EXPECT_EQ(totals.nameBytes, 8u);
+    EXPECT_EQ(totals.syntaxBytes, 16u);
+    EXPECT_EQ(totals.infoBytes, 0u);
+    FreeHelpTree(root, nullptr);
+
+    entries = Entries({u"A", u"\u00e9"}, false);
+    entries[0].syntax = HeapText("@A[\xc3\xa9]"); // é takes two bytes
+    entries[0].info = HeapText("caf\xc3\xa9");
+    entries[1].syntax = HeapText("@\xc3\xa9[]");
+    root = BuildHelpTree(entries.data(), 0, 1, nullptr);
+    totals = HelpTableTotals{};
+    MeasureHelpTree(root, &totals);
+    EXPECT_EQ(totals.nodes, 2u);
+    EXPECT_EQ(totals.nodeBytes, 40u);
+    EXPECT_EQ(totals.nameBytes, 4u);
+    EXPECT_EQ(totals.syntaxBytes, 7u + 6u); // "@A[é]" and "@é[]"
+    EXPECT_EQ(totals.infoBytes, 6u);
+    // Measuring adds to what the caller holds.
+    MeasureHelpTree(root, &totals);
+    EXPECT_EQ(totals.nodes, 4u);
+    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(MeasureHelpTree(nullptr, &totals), 0);
+    EXPECT_EQ(totals.nodes, 4u);
+}
+
+TEST_F(HelpTableTest, FreeingReleasesEveryNodeAndString) {
+    std::vector<HelpEntry> entries = Entries(NumberedNames(250), true);
+    for (int i = 0; i < 250; i += 2) {
+        entries[i].info = HeapText("more");
+    }
+    HelpNode* root = BuildHelpTree(entries.data(), 0, 249, nullptr);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_ + 250 + 250 + 125);
+    uint32_t freed = 7; // the counter is added to
+    EXPECT_EQ(FreeHelpTree(root, &freed), 0);
+    EXPECT_EQ(freed, 257u);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+TEST_F(HelpTableTest, AFailedBuildReleasesItsNodesButNotTheStrings) {
+    const int n = 13;
+    for (int failAt = 1; failAt <= n; ++failAt) {
+        std::vector<HelpEntry> entries = Entries(NumberedNames(n), true);
+        long withStrings = PlatformLiveAllocations();
+        PlatformFailAllocationAt(failAt);
+        long before = PlatformAllocationCount();
+        int32_t built = 0;
+        EXPECT_EQ(BuildHelpTree(entries.data(), 0, n - 1, &built), nullptr) << failAt;
+        EXPECT_EQ(PlatformAllocationCount() - before, failAt); // it stops at the failure
+        EXPECT_EQ(PlatformLiveAllocations(), withStrings) << failAt;
+        for (HelpEntry& entry : entries) {
+            PlatformFree(entry.syntax); // still the entries' own, each freed exactly once
+        }
+        EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+    }
+}
+
+} // namespace
