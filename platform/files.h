@@ -1,0 +1,98 @@
+// Files and file mappings: thin helpers with the meaning of the Windows file functions named
+// beside each. On Linux they keep the Windows rules the plug-in relies on: share modes between
+// the handles of one process, zero file times for pipes and devices, Windows error numbers.
+// Handles are opaque; a failed open gives null (not INVALID_HANDLE_VALUE).
+#pragma once
+
+#include "platform/platform.h"
+
+// The values of CreateFileW, SetFilePointer and GetFileAttributesW that the plug-in uses.
+enum : uint32_t {
+    kGenericRead = 0x80000000u,
+    kGenericWrite = 0x40000000u,
+    kFileShareRead = 0x1,
+    kFileShareWrite = 0x2,
+    kFileShareDelete = 0x4,
+    kCreateNew = 1,
+    kCreateAlways = 2,
+    kOpenExisting = 3,
+    kFileAttributeReadOnly = 0x01,
+    kFileAttributeDirectory = 0x10,
+    kFileAttributeDevice = 0x40,
+    kFileAttributeNormal = 0x80,
+    kInvalidFileAttributes = 0xFFFFFFFFu,
+    kFileBegin = 0,
+    kFileCurrent = 1,
+    kFileEnd = 2,
+    kInvalidSetFilePointer = 0xFFFFFFFFu,
+};
+
+// More Windows error numbers of the file layer.
+enum : uint32_t {
+    kErrorTooManyOpenFiles = 4,
+    kErrorAlreadyExists = 183,
+    kErrorFileInvalid = 1006, // mapping an empty file
+};
+
+// GetFileInformationByHandle. Times are FILETIME values (100 ns since 1601); a pipe or a
+// character device reports all three as zero.
+struct PlatformFileInfo {
+    uint32_t attributes;
+    uint64_t creationTime;
+    uint64_t lastAccessTime;
+    uint64_t lastWriteTime;
+    uint32_t sizeHigh;
+    uint32_t sizeLow;
+};
+
+// CreateFileW without security attributes or template: null on failure, last error set.
+void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
+                         uint32_t disposition, uint32_t attributes);
+// ReadFile, WriteFile, FlushFileBuffers: non-zero on success.
+int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done);
+int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done);
+int PlatformFlushFileBuffers(void* file);
+// SetFilePointer without a high part: the new position, or kInvalidSetFilePointer.
+uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method);
+// GetFileInformationByHandle: non-zero on success; info is cleared first either way.
+int PlatformGetFileInformation(void* file, PlatformFileInfo* info);
+// GetFileAttributesW: kInvalidFileAttributes on failure; 0x10 for a directory, 0x40 for a
+// device.
+uint32_t PlatformGetFileAttributes(const char16_t* path);
+int PlatformDeleteFile(const char16_t* path); // DeleteFileW: non-zero on success
+// GetTempPathW: the length of the directory, which ends with a separator; when it does not
+// fit, the size needed (terminator counted) and the buffer left empty.
+uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity);
+// CreateFileMappingW(file, PAGE_READONLY, the whole file, no name): null on failure.
+void* PlatformCreateFileMapping(void* file);
+// MapViewOfFile(mapping, FILE_MAP_READ, the whole mapping): null on failure.
+const void* PlatformMapViewOfFile(void* mapping);
+int PlatformUnmapViewOfFile(const void* view); // non-zero on success
+int PlatformCloseHandle(void* handle);         // a file or a mapping; non-zero on success
+
+// ---- test hooks ---------------------------------------------------------------------------
+// Fault injection: the call of the chosen kind after `skip` successful ones fails once, with
+// the chosen Windows error number as its last error. Opening an existing file is an open;
+// kCreateNew and kCreateAlways are a create.
+enum PlatformCallKind {
+    kPlatformCallOpen,
+    kPlatformCallCreate,
+    kPlatformCallRead,
+    kPlatformCallWrite,
+    kPlatformCallFlush,
+    kPlatformCallFileInfo,
+    kPlatformCallMapping,
+    kPlatformCallView,
+    kPlatformCallDelete,
+    kPlatformCallKindCount
+};
+void PlatformFailNextCall(PlatformCallKind kind, uint32_t error, int skip = 0);
+void PlatformClearCallFailures();
+// Consumes a pending failure of this kind: true (with the last error set) when the call is to
+// fail now. Used by the file helpers of both flavours.
+bool PlatformCallFails(PlatformCallKind kind);
+
+// Linux: the files and mappings open through these helpers. Windows: the process's handle
+// count (GetProcessHandleCount), which tests compare before and after.
+long PlatformOpenHandles();
+long PlatformMappedViews(); // views mapped through these helpers and not yet unmapped

@@ -1,0 +1,150 @@
+// Windows: the file and mapping helpers are the system's own calls, with the test hooks in
+// front of them.
+#include "platform/files.h"
+
+#include <windows.h>
+
+namespace {
+long g_views = 0;
+
+LPCWSTR W(const char16_t* text) {
+    return reinterpret_cast<LPCWSTR>(text);
+}
+
+uint64_t Ticks(const FILETIME& t) {
+    return (static_cast<uint64_t>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+}
+} // namespace
+
+void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
+                         uint32_t disposition, uint32_t attributes) {
+    bool creating = disposition == kCreateNew || disposition == kCreateAlways;
+    if (PlatformCallFails(creating ? kPlatformCallCreate : kPlatformCallOpen)) {
+        return nullptr;
+    }
+    HANDLE h = CreateFileW(W(path), access, share, nullptr, disposition, attributes, nullptr);
+    return h == INVALID_HANDLE_VALUE ? nullptr : h;
+}
+
+int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
+    if (done) {
+        *done = 0;
+    }
+    if (PlatformCallFails(kPlatformCallRead)) {
+        return 0;
+    }
+    DWORD n = 0;
+    BOOL ok = ReadFile(file, buffer, bytes, &n, nullptr);
+    if (done) {
+        *done = n;
+    }
+    return ok ? 1 : 0;
+}
+
+int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
+    if (done) {
+        *done = 0;
+    }
+    if (PlatformCallFails(kPlatformCallWrite)) {
+        return 0;
+    }
+    DWORD n = 0;
+    BOOL ok = WriteFile(file, buffer, bytes, &n, nullptr);
+    if (done) {
+        *done = n;
+    }
+    return ok ? 1 : 0;
+}
+
+int PlatformFlushFileBuffers(void* file) {
+    if (PlatformCallFails(kPlatformCallFlush)) {
+        return 0;
+    }
+    return FlushFileBuffers(file) ? 1 : 0;
+}
+
+uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
+    return SetFilePointer(file, distance, nullptr, method);
+}
+
+int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
+    if (!info) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
+    *info = PlatformFileInfo{};
+    if (PlatformCallFails(kPlatformCallFileInfo)) {
+        return 0;
+    }
+    BY_HANDLE_FILE_INFORMATION data;
+    ZeroMemory(&data, sizeof data);
+    BOOL ok = GetFileInformationByHandle(file, &data);
+    info->attributes = data.dwFileAttributes;
+    info->creationTime = Ticks(data.ftCreationTime);
+    info->lastAccessTime = Ticks(data.ftLastAccessTime);
+    info->lastWriteTime = Ticks(data.ftLastWriteTime);
+    info->sizeHigh = data.nFileSizeHigh;
+    info->sizeLow = data.nFileSizeLow;
+    return ok ? 1 : 0;
+}
+
+uint32_t PlatformGetFileAttributes(const char16_t* path) {
+    return GetFileAttributesW(W(path));
+}
+
+int PlatformDeleteFile(const char16_t* path) {
+    if (PlatformCallFails(kPlatformCallDelete)) {
+        return 0;
+    }
+    return DeleteFileW(W(path)) ? 1 : 0;
+}
+
+uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
+    DWORD n = GetTempPathW(capacity, reinterpret_cast<LPWSTR>(buffer));
+    if (n >= capacity && buffer && capacity) {
+        buffer[0] = 0; // did not fit: the contents are not to be used
+    }
+    return n;
+}
+
+void* PlatformCreateFileMapping(void* file) {
+    if (PlatformCallFails(kPlatformCallMapping)) {
+        return nullptr;
+    }
+    return CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+}
+
+const void* PlatformMapViewOfFile(void* mapping) {
+    if (PlatformCallFails(kPlatformCallView)) {
+        return nullptr;
+    }
+    const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+    if (view) {
+        ++g_views;
+    }
+    return view;
+}
+
+int PlatformUnmapViewOfFile(const void* view) {
+    if (!UnmapViewOfFile(view)) {
+        return 0;
+    }
+    --g_views;
+    return 1;
+}
+
+int PlatformCloseHandle(void* handle) {
+    return CloseHandle(handle) ? 1 : 0;
+}
+
+long PlatformOpenHandles() {
+    DWORD count = 0;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &count)) {
+        return -1;
+    }
+    return static_cast<long>(count);
+}
+
+long PlatformMappedViews() {
+    return g_views;
+}
