@@ -1,0 +1,100 @@
+#include "command/arguments.h"
+
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+#include "plugin/messages.h"
+
+char16_t* ArgumentPointers[MAX_ARGS];
+int32_t ArgumentLengths[MAX_ARGS];
+int32_t ArgumentCount;
+char16_t ArgumentBuffer[MAX_ARG_LEN];
+
+namespace {
+
+// A letter, then ":" and "//": the rest of the argument is an address, not switches.
+bool StartsScheme(const char16_t* line, const char16_t* colon) {
+    return colon > line && IsLetterUnit(colon[-1]) && colon[1] == u'/' && colon[2] == u'/';
+}
+
+} // namespace
+
+int32_t SplitArguments(const char16_t* line) {
+    if (!line) {
+        return -1;
+    }
+    for (int k = 0; k < MAX_ARGS; ++k) {
+        ArgumentPointers[k] = nullptr;
+        ArgumentLengths[k] = 0;
+    }
+    ArgumentCount = 0;
+    ArgumentBuffer[0] = 0;
+
+    int32_t p = 0;   // units of the buffer in use; the current argument's terminator sits here
+    int32_t i = 0;   // index of the current argument
+    int32_t len = 0; // length of the current argument
+    bool quoted = false;
+    bool scheme = false;
+
+    // Ends the current argument. Its terminator is already in place; the next argument starts
+    // after it. When that terminator fills the last unit, nothing more is written here: the
+    // next character stored reports the overflow, and a line that ends first is still whole.
+    auto endArgument = [&] {
+        ++i;
+        ++p;
+        if (p < MAX_ARG_LEN) {
+            ArgumentBuffer[p] = 0;
+        }
+        len = 0;
+        scheme = false;
+    };
+
+    for (const char16_t* at = line;; ++at) {
+        char16_t c = *at;
+        if (c == u'"') {
+            quoted = !quoted;
+            continue;
+        }
+        if (!quoted && IsSpaceUnit(c)) {
+            if (len > 0) {
+                endArgument();
+            }
+            continue;
+        }
+        if (c == u':' && len > 0 && StartsScheme(line, at)) {
+            scheme = true;
+        } else if (c == u'/' && !quoted && !scheme && len >= 2 && ArgumentPointers[i][0] == u'/') {
+            endArgument();
+        } else if (c == 0) {
+            if (len > 0) {
+                ++i;
+            }
+            break;
+        }
+        // Text beyond the last argument needs no room, so it is dropped before any check of
+        // the buffer: it never causes an overflow.
+        if (i >= MAX_ARGS) {
+            continue;
+        }
+        if (p >= MAX_ARG_LEN - 1) {
+            WriteErrorPrefix();
+            Qprintf(ErrorHandle(), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", p,
+                    MAX_ARG_LEN);
+            return -1;
+        }
+        if (len == 0) {
+            ArgumentPointers[i] = &ArgumentBuffer[p];
+        }
+        ArgumentBuffer[p] = c;
+        ArgumentLengths[i] = ++len;
+        ArgumentBuffer[++p] = 0;
+    }
+
+    for (int32_t k = 0; k < i; ++k) {
+        char16_t* text = ArgumentPointers[k];
+        while (ArgumentLengths[k] > 0 && IsSpaceUnit(text[ArgumentLengths[k] - 1])) {
+            text[--ArgumentLengths[k]] = 0;
+        }
+    }
+    ArgumentCount = i;
+    return i;
+}
