@@ -1,0 +1,116 @@
+// The status-bar text of one help entry, and the unit replacement it relies on.
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
+#include "tests/support/test_support.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr char16_t kGuard = 0xBEEF;
+
+// A node on the stack: ComposeHelpText reads only syntax and info.
+HelpNode Node(const char* syntax, const char* info) {
+    HelpNode node = {};
+    node.syntax = const_cast<char*>(syntax);
+    node.info = const_cast<char*>(info);
+    return node;
+}
+
+// Composes into a buffer of exactly 8,192 units followed by guard units.
+struct Composition {
+    std::vector<char16_t> buffer = std::vector<char16_t>(kHelpTextUnits + 64, kGuard);
+    int result = 0;
+
+    explicit Composition(const HelpNode& node) { result = ComposeHelpText(&node, buffer.data()); }
+    std::u16string Text() const { return std::u16string(buffer.data()); }
+    bool GuardsIntact() const {
+        for (size_t i = kHelpTextUnits; i < buffer.size(); ++i) {
+            if (buffer[i] != kGuard) {
+                return false;
+            }
+        }
+        return true;
+    }
+};
+
+TEST(ComposeHelpText, SyntaxAloneGetsTheMarkerAndNothingAfter) {
+    Composition c(Node("@LEN[string]", nullptr));
+    EXPECT_EQ(c.result, 0);
+    EXPECT_EQ(c.Text(), u"\u200B@LEN[string]");
+}
+
+TEST(ComposeHelpText, InfoFollowsABreakWithMarksTurnedIntoControls) {
+    Composition c(Node("@LEN[string]", "Length of a string.\u00B6\u00ACExample"));
+    EXPECT_EQ(c.Text(), u"\u200B@LEN[string]\r\n\nLength of a string.\n\tExample");
+    // Controls already in the info are kept; the marks count only in the info, and an empty
+    // info adds no break.
+    EXPECT_EQ(Composition(Node("@A[\u00B6]", "x\ry\u0001z\u00B6")).Text(),
+              u"\u200B@A[\u00B6]\r\n\nx\ry\u0001z\n");
+    EXPECT_EQ(Composition(Node("@A[]", "")).Text(), u"\u200B@A[]");
+}
+
+TEST(ComposeHelpText, NoSyntaxLineMeansNoText) {
+    EXPECT_EQ(Composition(Node("", "Info only")).Text(), u"");
+    Composition missing(Node(nullptr, "Info only"));
+    EXPECT_EQ(missing.result, 0);
+    EXPECT_EQ(missing.Text(), u"");
+}
+
+TEST(ComposeHelpText, MissingArgumentsWriteNothing) {
+    HelpNode node = Node("@A[]", nullptr);
+    char16_t text[4] = {u'k', 0};
+    EXPECT_EQ(ComposeHelpText(nullptr, text), -1);
+    EXPECT_EQ(text[0], u'k');
+    EXPECT_EQ(ComposeHelpText(&node, nullptr), -1);
+}
+
+TEST(ComposeHelpText, UnitsAboveTheBasicPlaneSurvive) {
+    EXPECT_EQ(Composition(Node("@E[\xF0\x9F\x98\x80]", "caf\xC3\xA9")).Text(),
+              u"\u200B@E[\U0001F600]\r\n\ncaf\u00E9");
+}
+
+// The longest syntax line and info the reader can yield do not fit together: the info is
+// cut at the buffer's end, never written past it.
+TEST(ComposeHelpText, TooLongATextIsCutAtTheBuffersEnd) {
+    std::string syntax = "@S[" + std::string(1020, 's');    // 1,023 units
+    std::string info = std::string(8190, 'i') + "\xC2\xB6"; // 8,191 units
+    Composition c(Node(syntax.c_str(), info.c_str()));
+    EXPECT_TRUE(c.GuardsIntact());
+    std::u16string text = c.Text();
+    ASSERT_EQ(text.size(), size_t(kHelpTextUnits - 1));
+    EXPECT_EQ(text.substr(0, 1024), u"\u200B" + U16(syntax));
+    EXPECT_EQ(text.substr(1024, 3), u"\r\n\n");
+    EXPECT_EQ(text.find_first_not_of(u'i', 1027), std::u16string::npos);
+}
+
+TEST(ComposeHelpText, ACutNeverSplitsASurrogatePair) {
+    // 1 + 3 + 3 units, then 8,183 units of info: one place is left before the terminator's,
+    // and the pair needs two.
+    std::string info = std::string(8183, 'i') + "\xF0\x9F\x98\x80";
+    Composition c(Node("@S[", info.c_str()));
+    EXPECT_TRUE(c.GuardsIntact());
+    std::u16string text = c.Text();
+    EXPECT_EQ(text.size(), size_t(4 + 3 + 8183));
+    EXPECT_EQ(text.back(), u'i');
+}
+
+TEST(ComposeHelpText, ASyntaxLineIsReadIntoItsOwn1024Units) {
+    std::string syntax = "@S[" + std::string(2000, 's');
+    std::u16string text = Composition(Node(syntax.c_str(), "i")).Text();
+    EXPECT_EQ(text, u"\u200B" + U16(syntax.substr(0, 1023)) + u"\r\n\ni");
+}
+
+TEST(ReplaceChar, ReplacesEveryUnitAndCounts) {
+    char16_t text[] = u"a\u00B6b\u00B6\u00B6";
+    EXPECT_EQ(ReplaceChar(text, u'\n', u'\u00B6'), 3);
+    EXPECT_EQ(std::u16string(text), u"a\nb\n\n");
+    EXPECT_EQ(ReplaceChar(text, u'\n', u'\u00B6'), 0);
+    char16_t empty[] = u"";
+    EXPECT_EQ(ReplaceChar(empty, u'x', u'y'), 0);
+    EXPECT_EQ(ReplaceChar(nullptr, u'x', u'y'), -1);
+    EXPECT_EQ(ReplaceChar(text, u'\n', u'\n'), -1);
+}
+
+} // namespace

@@ -1,0 +1,231 @@
+// The keystroke handler against a host window with a status bar: what each bracket sends,
+// what the status bar shows, and what is saved and put back.
+#include "livehelp/keystroke.h"
+#include "livehelp/status_bar.h"
+#include "tests/livehelp/live_help_fixture.h"
+
+#include "helptable/help_table.h"
+#include "host/hostshell/host_control.h"
+#include "tests/livehelp/test_windows.h"
+
+#include <string>
+
+namespace {
+
+class KeyHandler : public LiveHelpTest {
+  protected:
+    void SetUp() override {
+        LiveHelpTest::SetUp();
+        LoadHelp({{"A", "@A[x]", "About A"},
+                  {"B", "@B[y]", nullptr},
+                  {"LE", "@LE[z]", nullptr},
+                  {"LEN", "@LEN[string]", "Length.\u00B6\u00ACSee also"},
+                  {"MY_FN$", "@MY_FN$[]", nullptr},
+                  {"EMPTY", "", "Info without syntax"}});
+    }
+    const std::u16string helpA = Composed("@A[x]", "About A");
+    const std::u16string helpB = Composed("@B[y]");
+    const std::u16string helpLen = Composed("@LEN[string]", "Length.\u00B6\u00ACSee also");
+};
+
+TEST_F(KeyHandler, OpeningBracketShowsHelpAfterSavingTheStatusBar) {
+    Press(u'[', u"echo %@len");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(helpLen));
+    EXPECT_EQ(U8(Bar()), U8(helpLen));
+    EXPECT_EQ(U8(Saved()), "Ready");
+    EXPECT_EQ(StatusSavedThisLine, 1);
+}
+
+TEST_F(KeyHandler, OnlyTheTextBeforeTheCursorCounts) {
+    Press(u'[', u"echo %@len", 9); // cursor after %@le
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(Composed("@LE[z]")));
+    ClearSent();
+    Press(u'[', u"echo %@my_Fn$ %@len", 13);
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(Composed("@MY_FN$[]")));
+}
+
+TEST_F(KeyHandler, OpeningBracketWithoutHelpSendsNothing) {
+    for (const char16_t* line :
+         {u"%@nohelp", u"%@2x", u"%@len x", u"%@a-b", u"@len", u"%@LEN%", u"%@A%@", u"len", u""}) {
+        Press(u'[', line);
+        EXPECT_TRUE(Sent().empty()) << U8(line);
+    }
+    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_EQ(U8(Bar()), "Ready");
+}
+
+TEST_F(KeyHandler, AnEntryWithoutSyntaxStillSendsItsEmptyText) {
+    Press(u'[', u"%@empty");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Sent()[0], u"");
+    EXPECT_EQ(StatusSavedThisLine, 1);
+}
+
+TEST_F(KeyHandler, NameOf47UnitsIsLookedUpAnd48IsNot) {
+    std::string name47(47, 'N');
+    LoadHelp({{name47.c_str(), "@N47[]", nullptr}});
+    Press(u'[', u"%@" + U16(std::string(47, 'n')));
+    EXPECT_EQ(Sent().size(), 1u);
+    ClearSent();
+    Press(u'[', u"%@" + U16(std::string(48, 'n')));
+    EXPECT_TRUE(Sent().empty());
+}
+
+// The cursor's bracket closes the innermost list; the help is that of the nearest function
+// further out, or the saved text.
+TEST_F(KeyHandler, ClosingBracketShowsTheEnclosingFunction) {
+    SetSaved(u"Saved");
+    struct Case {
+        const char16_t* line;
+        std::u16string expected;
+    } cases[] = {
+        {u"%@a[%@b[1", helpA},
+        {u"%@a[1", u"Saved"},
+        {u"%@a[x[y", helpA},
+        {u"%@a[%@b[x]", u"Saved"},
+        {u"%@a[%@nohelp[x", helpA},
+        {u"%@nohelp[%@b[x", u"Saved"},
+        {u"%@a[%@b[[%@empty[x", helpB},
+        {u"%@a[%@empty[%@b[x", u"Saved"}, // an entry without syntax ends the search too
+        {u"x]]%@a[%@b[", helpA},          // stray closers before are ignored
+        {u"]", u"Saved"},
+        {u"", u"Saved"},
+    };
+    for (const Case& c : cases) {
+        ClearSent();
+        Press(u']', c.line);
+        ASSERT_EQ(Sent().size(), 1u) << U8(c.line);
+        EXPECT_EQ(U8(Sent()[0]), U8(c.expected)) << U8(c.line);
+    }
+    EXPECT_EQ(StatusSavedThisLine, 0) << "only an opening bracket captures";
+}
+
+TEST_F(KeyHandler, ClosingBracketWithNothingSavedSendsNoText) {
+    Press(u']', u"%@a[1");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(Sent()[0], u"");
+    EXPECT_EQ(U8(Bar()), "");
+}
+
+TEST_F(KeyHandler, MoreThan64OpenBracketsSendNothing) {
+    // Bracket 1 belongs to A, bracket 62 to B; 65 are open at the end of deep.
+    std::u16string deep = u"%@a[" + std::u16string(60, u'[') + u"%@b[" + u"[[[";
+    Press(u']', deep);
+    EXPECT_TRUE(Sent().empty());
+    // Two closed: the 65th leaves the overflow, the 64th the stack; the cursor's bracket
+    // closes the 63rd, so B's list is the enclosing one.
+    Press(u']', deep + u"]]");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(helpB));
+    // Exactly 64 open fit on the stack.
+    ClearSent();
+    Press(u']', u"%@a[" + std::u16string(62, u'[') + u"%@b[");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(helpA));
+}
+
+TEST_F(KeyHandler, StatusIsCapturedOncePerLine) {
+    Press(u'[', u"%@a");
+    Press(u'[', u"%@a[%@b");
+    EXPECT_EQ(U8(Bar()), U8(helpB));
+    EXPECT_EQ(U8(Saved()), "Ready") << "the second help must not capture the first";
+    Press(u']', u"%@a[%@b[x");
+    EXPECT_EQ(U8(Bar()), U8(helpA));
+    Press(u']', u"%@a[%@b[x]");
+    EXPECT_EQ(U8(Bar()), "Ready");
+    ASSERT_EQ(Sent().size(), 4u);
+
+    // The next line captures afresh.
+    Boundary();
+    EXPECT_EQ(U8(Saved()), "(none)");
+    EXPECT_EQ(StatusSavedThisLine, 0);
+    SetTestWindowText(bar_, u"Other");
+    Press(u'[', u"%@b");
+    EXPECT_EQ(U8(Saved()), "Other");
+}
+
+TEST_F(KeyHandler, WithoutTheBoundaryTheFirstLinesTextStays) {
+    Press(u'[', u"%@a");
+    SetTestWindowText(bar_, u"Other");
+    Press(u'[', u"%@b");
+    Press(u']', u"%@b[x");
+    EXPECT_EQ(U8(Bar()), "Ready");
+}
+
+TEST_F(KeyHandler, BoundaryNeedsKeyZeroAndNoLine) {
+    SetSaved(u"Saved");
+    StatusSavedThisLine = 1;
+    Press(0, u"%@a[1");
+    EXPECT_EQ(U8(Saved()), "Saved");
+    EXPECT_EQ(StatusSavedThisLine, 1);
+    KeyEvent notBoundary = {};
+    notBoundary.key = u'x';
+    EXPECT_EQ(key(&notBoundary), 0);
+    EXPECT_EQ(U8(Saved()), "Saved");
+    Boundary();
+    EXPECT_EQ(U8(Saved()), "(none)");
+    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_TRUE(Sent().empty());
+}
+
+TEST_F(KeyHandler, OtherKeysDoNothing) {
+    for (char16_t code : {u'a', u'(', u'%', u'{', char16_t(0x5B5B)}) {
+        Press(code, u"%@a[%@b[x");
+    }
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(StatusSavedThisLine, 0);
+}
+
+TEST_F(KeyHandler, NoTableNoHelp) {
+    SetSaved(u"Saved");
+    UnloadHelp();
+    Press(u'[', u"%@a");
+    Press(u']', u"%@a[x");
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(StatusSavedThisLine, 0);
+}
+
+TEST_F(KeyHandler, HelpIsSentEvenWhenTheStatusBarCannotBeRead) {
+    HostSetHwndAnswer(u"");
+    Press(u'[', u"%@a");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(StatusSavedThisLine, 1);
+    Press(u']', u"%@a[x");
+    ASSERT_EQ(Sent().size(), 2u);
+    EXPECT_EQ(Sent()[1], u"");
+}
+
+// A cursor that is not inside the line is an event the handler cannot read safely: it is
+// passed over. Each line below would give help if the handler read past the cursor's checks.
+TEST_F(KeyHandler, CursorOutsideTheLineIsIgnored) {
+    char16_t text[] = u"%@a[\0%@b[%@a";
+    KeyEvent event = {};
+    for (char16_t code : {u'[', u']'}) {
+        event.key = code;
+        event.line = text;
+        event.cursor = nullptr;
+        key(&event);
+        event.cursor = text + 12; // beyond the terminator at 4
+        key(&event);
+        event.line = text + 5;
+        event.cursor = text + 3; // before the line
+        key(&event);
+        event.line = text;
+        event.cursor = reinterpret_cast<char16_t*>(reinterpret_cast<char*>(text) + 7); // odd
+        key(&event);
+    }
+    EXPECT_TRUE(Sent().empty());
+    EXPECT_EQ(StatusSavedThisLine, 0);
+    event.key = u'[';
+    event.line = text + 5;
+    event.cursor = text + 12;
+    key(&event);
+    EXPECT_EQ(Sent().size(), 1u) << "a line inside a larger buffer is fine";
+    KeyEvent* none = nullptr;
+    EXPECT_EQ(key(none), 0);
+}
+
+} // namespace
