@@ -1,0 +1,123 @@
+#include "host/shell/commands.h"
+
+#include "host/hostshell/expand.h"
+#include "host/hostshell/host_control.h"
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+bool IsCommand(const char* name, size_t length, const char* command) {
+    if (strlen(command) != length) {
+        return false;
+    }
+    for (size_t i = 0; i < length; ++i) {
+        char c = (name[i] >= 'A' && name[i] <= 'Z') ? static_cast<char>(name[i] + 32) : name[i];
+        if (c != command[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int Echo(const char* text) {
+    // The host's expansion works in a buffer of this size, like the plug-in's.
+    char16_t buffer[kExpandUnits];
+    Utf8ToUtf16(text, buffer, kExpandUnits);
+    ExpandVariables(buffer, 1);
+    Printf(u"%s\n", buffer);
+    return 0;
+}
+
+int RunPluginCommand(CommandProc run, const char* arguments) {
+    char16_t* line = Utf8ToUtf16Alloc(arguments);
+    if (!line) {
+        fprintf(stderr, "hintbar-shell: out of memory\n");
+        return 1;
+    }
+    int result = run(line);
+    free(line);
+    return result;
+}
+
+} // namespace
+
+CommandOutcome RunCommandLine(const PluginModule* module, const char* line) {
+    CommandOutcome outcome{0, false};
+    while (IsBlank(*line)) {
+        ++line;
+    }
+    size_t length = 0;
+    while (line[length] && !IsBlank(line[length])) {
+        ++length;
+    }
+    if (length == 0) {
+        return outcome;
+    }
+    const char* arguments = line + length;
+    while (IsBlank(*arguments)) {
+        ++arguments;
+    }
+    char name[kCommandNameBytes];
+    snprintf(name, sizeof name, "%.*s", static_cast<int>(length), line);
+    CommandProc run = length < sizeof name ? FindPluginCommand(module, name) : nullptr;
+    if (IsCommand(line, length, "exit")) {
+        outcome.exit = true;
+    } else if (IsCommand(line, length, "echo")) {
+        outcome.result = Echo(arguments);
+    } else if (IsCommand(line, length, "rem")) {
+        // a comment
+    } else if (run) {
+        outcome.result = RunPluginCommand(run, arguments);
+    } else {
+        fprintf(stderr, "Unknown command: \"%.*s\"\n", static_cast<int>(length), line);
+        outcome.result = kUnknownCommand;
+    }
+    fflush(stderr);
+    return outcome;
+}
+
+int RunBatchFile(const PluginModule* module, const char* path) {
+    FILE* file = fopen(path, "rb");
+    if (!file) {
+        fprintf(stderr, "hintbar-shell: cannot read %s: %s\n", path, strerror(errno));
+        return 2;
+    }
+    // The batch name the host reports is the file's full path.
+    char* full = realpath(path, nullptr);
+    char16_t* name = Utf8ToUtf16Alloc(full ? full : path);
+    free(full);
+    int result = 0;
+    char* text = nullptr;
+    size_t capacity = 0;
+    ssize_t n;
+    for (int number = 1; (n = getline(&text, &capacity, file)) >= 0; ++number) {
+        while (n > 0 && (text[n - 1] == '\n' || text[n - 1] == '\r')) {
+            text[--n] = 0;
+        }
+        const char* start = text;
+        if (number == 1 && strncmp(start, "\xEF\xBB\xBF", 3) == 0) {
+            start += 3; // byte-order mark
+        }
+        HostSetBatch(name ? name : u"batch", number);
+        CommandOutcome outcome = RunCommandLine(module, start);
+        if (outcome.exit) {
+            break;
+        }
+        result = outcome.result;
+    }
+    HostSetBatch(nullptr, 0);
+    free(text);
+    free(name);
+    fclose(file);
+    return result;
+}

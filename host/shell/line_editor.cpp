@@ -1,0 +1,132 @@
+#include "host/shell/line_editor.h"
+
+#include "host/shell/status_line.h"
+#include "platform/text16.h"
+
+#include <readline/history.h>
+#include <readline/readline.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const PluginModule* g_module = nullptr;
+LineAbandonedHook g_abandoned = nullptr;
+volatile sig_atomic_t g_interrupted = 0;
+volatile sig_atomic_t g_terminated = 0;
+
+// Hands the key to the plug-in with the line and cursor as they stand before it goes in.
+void RouteToPlugin(int key) {
+    if (!g_module || g_module->keyHandlerCount == 0) {
+        return;
+    }
+    char* before = static_cast<char*>(malloc(static_cast<size_t>(rl_point) + 1));
+    if (!before) {
+        return;
+    }
+    memcpy(before, rl_line_buffer, static_cast<size_t>(rl_point));
+    before[rl_point] = 0;
+    char16_t* line = Utf8ToUtf16Alloc(rl_line_buffer);
+    char16_t* head = Utf8ToUtf16Alloc(before);
+    if (line && head) {
+        size_t lineUnits = Str16Len(line);
+        size_t headUnits = Str16Len(head);
+        SendPluginKey(g_module, key, line, line + (headUnits < lineUnits ? headUnits : lineUnits));
+    }
+    free(head);
+    free(line);
+    free(before);
+}
+
+int InsertPrintable(int count, int key) {
+    for (int i = 0; i < (count > 0 ? count : 1); ++i) {
+        RouteToPlugin(key);
+        rl_insert(1, key);
+    }
+    return 0;
+}
+
+int ClearScreen(int count, int key) {
+    int result = rl_clear_screen(count, key);
+    StatusLineRefresh();
+    return result;
+}
+
+void OnSignal(int signal) {
+    if (signal == SIGINT) {
+        g_interrupted = 1;
+    } else {
+        g_terminated = 1;
+    }
+}
+
+// Runs while readline waits for a key and a signal came: a resize, or Ctrl-C.
+int OnSignalEvent() {
+    StatusLineRefresh();
+    if (g_interrupted) {
+        g_interrupted = 0;
+        rl_replace_line("", 0);
+        rl_crlf();
+        if (g_abandoned) {
+            g_abandoned();
+        }
+        rl_on_new_line();
+        rl_redisplay();
+    }
+    return 0;
+}
+
+void InstallSignalHandlers() {
+    struct sigaction action {};
+    action.sa_handler = OnSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
+}
+
+} // namespace
+
+void LineEditorStart(const PluginModule* module) {
+    g_module = module;
+    InstallSignalHandlers();
+    rl_readline_name = "hintbar-shell";
+    rl_signal_event_hook = OnSignalEvent;
+    rl_initialize();
+    for (int key = 0x20; key < 0x7F; ++key) {
+        rl_bind_key(key, InsertPrintable);
+    }
+    rl_bind_key('L' & 0x1F, ClearScreen);
+    using_history();
+}
+
+void LineEditorSetAbandonedHook(LineAbandonedHook hook) {
+    g_abandoned = hook;
+}
+
+char* LineEditorRead(const char* prompt) {
+    if (g_terminated) {
+        return nullptr;
+    }
+    char* line = readline(prompt);
+    if (g_terminated) {
+        free(line);
+        return nullptr;
+    }
+    if (line && *line) {
+        add_history(line);
+    }
+    return line;
+}
+
+void LineEditorStop() {
+    clear_history();
+    g_module = nullptr;
+}
+
+bool LineEditorTerminated() {
+    return g_terminated != 0;
+}

@@ -1,0 +1,17 @@
+// The command-line editor: GNU readline, with every printable key handed to the plug-in's
+// keystroke handlers before it goes into the line.
+#pragma once
+
+#include "host/shell/plugin_module.h"
+
+// Sets up readline; keys are routed to the module's handlers (the module may be empty).
+void LineEditorStart(const PluginModule* module);
+// Reads one line (malloc'd, the caller frees it), or null at the end of input or when a
+// terminating signal came.
+char* LineEditorRead(const char* prompt);
+// Called when the line being edited is dropped (Ctrl-C): set by the shell to begin a new line.
+typedef void (*LineAbandonedHook)(void);
+void LineEditorSetAbandonedHook(LineAbandonedHook hook);
+void LineEditorStop();
+// True once SIGTERM or SIGHUP has come: the shell should leave.
+bool LineEditorTerminated();

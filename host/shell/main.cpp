@@ -1,0 +1,199 @@
+// hintbar-shell: a terminal command processor that hosts the Hintbar plug-in the way the real
+// host does, to try the plug-in on Linux and to drive it in end-to-end tests.
+//
+//   hintbar-shell [--plugin PATH]              interactive, with a status bar
+//   hintbar-shell [--plugin PATH] FILE         runs FILE as a batch file
+//   hintbar-shell [--plugin PATH] -c COMMAND   a transient shell: one command, then exit
+#include "host/hostshell/host_control.h"
+#include "host/shell/commands.h"
+#include "host/shell/line_editor.h"
+#include "host/shell/plugin_module.h"
+#include "host/shell/status_line.h"
+#include "platform/text16.h"
+#include "platform/window_model.h"
+
+#include <langinfo.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr char kDefaultStatus[] = "Ready";
+constexpr char kPrompt[] = "hintbar> ";
+
+struct Options {
+    const char* plugin; // null: Hintbar.so beside the executable
+    const char* command;
+    const char* script;
+};
+
+PluginModule g_plugin;
+void* g_mainWindow = nullptr;
+void* g_statusBar = nullptr;
+
+void Usage(FILE* stream) {
+    fputs("usage: hintbar-shell [--plugin PATH] [-c COMMAND | FILE]\n"
+          "  --plugin PATH  the plug-in module (default: Hintbar.so beside this program)\n"
+          "  -c COMMAND     run one command in a transient shell, then exit\n"
+          "  FILE           run the lines of FILE as a batch file, then exit\n"
+          "Commands: hbar [options], echo TEXT, rem, exit.\n",
+          stream);
+}
+
+// 0 to go on, otherwise the exit status (-1 for success after --help).
+int ParseOptions(int argc, char** argv, Options* options) {
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        if (strcmp(arg, "--plugin") == 0 && i + 1 < argc) {
+            options->plugin = argv[++i];
+        } else if (strncmp(arg, "--plugin=", 9) == 0) {
+            options->plugin = arg + 9;
+        } else if (strcmp(arg, "-c") == 0 && i + 1 < argc) {
+            options->command = argv[++i];
+        } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
+            Usage(stdout);
+            return -1;
+        } else if (arg[0] != '-' && !options->script) {
+            options->script = arg;
+        } else {
+            Usage(stderr);
+            return 2;
+        }
+    }
+    if (options->command && options->script) {
+        Usage(stderr);
+        return 2;
+    }
+    return 0;
+}
+
+// The running program's full path; empty when the system does not say.
+void ExecutablePath(char* path, size_t bytes) {
+    ssize_t n = readlink("/proc/self/exe", path, bytes - 1);
+    path[n > 0 ? n : 0] = 0;
+}
+
+void DefaultPluginPath(const char* executable, char* path, size_t bytes) {
+    const char* slash = strrchr(executable, '/');
+    int directory = slash ? static_cast<int>(slash - executable + 1) : 0;
+    snprintf(path, bytes, "%.*sHintbar.so", directory, executable);
+}
+
+// Text in and out is UTF-8, whatever the environment's locale says.
+void UseUtf8() {
+    setlocale(LC_ALL, "");
+    if (strcmp(nl_langinfo(CODESET), "UTF-8") != 0) {
+        setlocale(LC_CTYPE, "C.UTF-8");
+    }
+}
+
+// The host's variables and windows, as the plug-in will ask for them.
+void SetUpHost(const char* executable, bool transient) {
+    char16_t* spec = Utf8ToUtf16Alloc(executable);
+    HostSetCommandSpec(spec ? spec : u"");
+    free(spec);
+    HostSetBatch(nullptr, 0);
+    HostSetTransient(transient ? 1 : 0);
+    HostSetPipe(0);
+    g_mainWindow = WindowModelCreate(nullptr, u"HintbarShell", u"Hintbar reference shell", true);
+    g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", u"Ready", true);
+    WindowModelSetConsole(kConsoleAbsent); // the host runs in its own window
+    HostSetMainWindow(g_mainWindow);
+}
+
+void TearDownHost() {
+    HostSetStatusListener(nullptr);
+    HostSetMainWindow(nullptr);
+    WindowModelDestroy(g_mainWindow);
+    g_mainWindow = g_statusBar = nullptr;
+}
+
+void OnStatusText(const char16_t* text) {
+    StatusLineShow(text);
+}
+
+// An idle host shows its default text; then the plug-in learns that a new line begins.
+void BeginLine() {
+    WindowModelSetText(g_statusBar, u"Ready");
+    StatusLineShow(u"Ready");
+    SendPluginKey(&g_plugin, 0, nullptr, nullptr);
+}
+
+int RunInteractive() {
+    bool bar = StatusLineStart();
+    if (bar) {
+        StatusLineShow(u"Ready");
+    }
+    HostSetStatusListener(OnStatusText);
+    LineEditorStart(&g_plugin);
+    LineEditorSetAbandonedHook(BeginLine);
+    int result = 0;
+    for (;;) {
+        BeginLine();
+        char* line = LineEditorRead(kPrompt);
+        if (!line) {
+            if (!LineEditorTerminated()) {
+                fputs("\n", stdout); // end of input (Ctrl-D) leaves like exit
+            }
+            break;
+        }
+        CommandOutcome outcome = RunCommandLine(&g_plugin, line);
+        free(line);
+        if (outcome.exit || LineEditorTerminated()) {
+            break;
+        }
+        result = outcome.result;
+    }
+    LineEditorStop();
+    HostSetStatusListener(nullptr);
+    StatusLineStop();
+    return result;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options{};
+    int status = ParseOptions(argc, argv, &options);
+    if (status != 0) {
+        return status < 0 ? 0 : status;
+    }
+    UseUtf8();
+    char executable[PATH_MAX];
+    ExecutablePath(executable, sizeof executable);
+    char pluginPath[PATH_MAX];
+    if (options.plugin) {
+        snprintf(pluginPath, sizeof pluginPath, "%s", options.plugin);
+    } else {
+        DefaultPluginPath(executable, pluginPath, sizeof pluginPath);
+    }
+
+    SetUpHost(executable, options.command != nullptr);
+    char error[512];
+    if (LoadPlugin(pluginPath, &g_plugin, error, sizeof error) != 0) {
+        fprintf(stderr, "hintbar-shell: cannot load %s: %s\n", pluginPath, error);
+        TearDownHost();
+        return 1;
+    }
+    // A plug-in that declines (as in a transient shell) is unloaded without a word.
+    StartPlugin(&g_plugin);
+
+    int result;
+    if (options.command) {
+        CommandOutcome outcome = RunCommandLine(&g_plugin, options.command);
+        result = outcome.result;
+    } else if (options.script) {
+        result = RunBatchFile(&g_plugin, options.script);
+    } else {
+        result = RunInteractive();
+    }
+    fflush(stdout);
+    UnloadPlugin(&g_plugin);
+    TearDownHost();
+    return result;
+}
