@@ -1,0 +1,290 @@
+#!/usr/bin/env python3
+"""End-to-end tests of hintbar-shell with the real plug-in.
+
+The interactive shell runs in a private tmux server, is typed at with send-keys and read
+back with capture-pane; batch files and transient commands run as plain child processes.
+Usage: shell_e2e.py --shell PATH --data HELPFILE [unittest options]
+"""
+import argparse
+import os
+import re
+import shlex
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+SHELL = None
+DATA = None
+TIMEOUT = float(os.environ.get("HB_E2E_TIMEOUT", "20"))
+PROMPT = "hintbar> "
+
+
+def function_count(path):
+    """The number of distinct names the help file defines, for the count lines."""
+    names = set()
+    with open(path, encoding="utf-8-sig") as f:
+        for line in f:
+            m = re.match(r"\s*@([A-Za-z][A-Za-z0-9_$]*)\[", line)
+            if m:
+                names.add(m.group(1).upper())
+    return len(names)
+
+
+def functions(n):
+    return f"{n:,} function" + ("" if n == 1 else "s")
+
+
+def clean_env(**extra):
+    env = {k: v for k, v in os.environ.items() if k not in ("Hintbar", "NoLoadMsg")}
+    env.update(extra)
+    return env
+
+
+class Pane:
+    """One shell in a tmux server of its own, sized rows x columns."""
+
+    counter = 0
+
+    def __init__(self, argv, env, rows=50, columns=100):
+        Pane.counter += 1
+        self.socket = f"hbe2e-{os.getpid()}-{Pane.counter}"
+        self.rows = rows
+        self.conf = tempfile.NamedTemporaryFile("w", suffix=".conf", delete=False)
+        self.conf.write("set -g remain-on-exit on\nset -g status off\nset -g history-limit 0\n")
+        self.conf.close()
+        # The server passes on the test's own environment; the plug-in's two variables are
+        # set or removed explicitly.
+        assigns = " ".join(shlex.quote(f"{k}={env[k]}") for k in ("Hintbar", "NoLoadMsg")
+                           if k in env)
+        unsets = " ".join(f"-u {k}" for k in ("Hintbar", "NoLoadMsg") if k not in env)
+        command = " ".join(shlex.quote(a) for a in argv)
+        script = f"env {unsets} {assigns} {command}; echo \"[exit $?]\""
+        self.tmux("new-session", "-d", "-s", "e2e", "-x", str(columns), "-y", str(rows),
+                  "sh -c " + shlex.quote(script))
+
+    def tmux(self, *args, check=True):
+        return subprocess.run(["tmux", "-u", "-L", self.socket, "-f", self.conf.name, *args],
+                              check=check, capture_output=True, text=True)
+
+    def close(self):
+        self.tmux("kill-server", check=False)
+        os.unlink(self.conf.name)
+
+    def type(self, text):
+        self.tmux("send-keys", "-t", "e2e", "-l", text)
+
+    def key(self, *names):
+        self.tmux("send-keys", "-t", "e2e", *names)
+
+    def enter(self, text):
+        self.type(text)
+        self.key("Enter")
+
+    def screen(self):
+        lines = self.tmux("capture-pane", "-p", "-t", "e2e").stdout.split("\n")
+        lines = lines[: self.rows]
+        return lines + [""] * (self.rows - len(lines))
+
+    def last_row(self):
+        return self.screen()[-1].strip()
+
+    def wait(self, predicate, what):
+        deadline = time.monotonic() + TIMEOUT
+        while True:
+            screen = self.screen()
+            if predicate(screen):
+                return screen
+            if time.monotonic() > deadline:
+                raise AssertionError(f"timed out waiting for {what}; screen:\n" + "\n".join(screen))
+            time.sleep(0.05)
+
+    def wait_text(self, text):
+        return self.wait(lambda s: any(text in line for line in s), repr(text))
+
+    def wait_status(self, text):
+        return self.wait(lambda s: text in s[-1], f"status bar {text!r}")
+
+    def wait_prompts(self, n):
+        return self.wait(lambda s: sum(line.startswith(PROMPT.rstrip()) for line in s) >= n,
+                         f"{n} prompts")
+
+
+def run_shell(args, env, cwd=None):
+    return subprocess.run([SHELL, *args], env=env, cwd=cwd, capture_output=True, text=True,
+                          timeout=TIMEOUT * 3)
+
+
+class InteractiveShell(unittest.TestCase):
+    def setUp(self):
+        self.count = function_count(DATA)
+        self.pane = Pane([SHELL], clean_env(Hintbar=DATA))
+        self.addCleanup(self.pane.close)
+        self.pane.wait_prompts(1)
+
+    def test_start_up_shows_the_banner_and_the_default_status(self):
+        screen = self.pane.wait_status("Ready")
+        text = "\n".join(screen)
+        self.assertIn("Hintbar v0.93.0 loaded.", text)
+        self.assertIn(f"•  {functions(self.count)} loaded into memory.", text)
+
+    def test_brackets_show_help_and_put_the_status_back(self):
+        p = self.pane
+        p.type("echo %@left[")
+        p.wait_status("@LEFT[n,string]")
+        self.assertIn("Returns the first n characters of string.", p.last_row())
+        p.type("]")
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready after ]")
+        # The inner function's help, then the enclosing one's when its list closes.
+        p.type(" %@left[2,%@upper[")
+        p.wait_status("@UPPER[string]")
+        p.type("abc]")
+        p.wait_status("@LEFT[n,string]")
+        p.type("]")
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready after the outer ]")
+
+    def test_a_function_without_help_leaves_the_status_bar(self):
+        p = self.pane
+        p.type("echo %@nosuchfunction[")
+        p.type("%@len[")  # a later help on the same line shows: the first left no trace
+        p.wait_status("@LEN[string]")
+        p.type("]")
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready after ]")
+
+    def test_a_new_line_starts_from_the_default_status(self):
+        p = self.pane
+        p.type("echo %@upper[")
+        p.wait_status("@UPPER[")
+        p.enter("xyzzy")  # the line ends with the help still showing
+        p.wait_prompts(2)
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready on the new line")
+        p.type("echo %@left[")
+        p.wait_status("@LEFT[")
+        p.type("1,x]")
+        p.wait(lambda s: s[-1].strip() == "Ready", "the text saved on this line")
+
+    def test_ctrl_c_drops_the_line_and_its_help(self):
+        p = self.pane
+        p.type("echo %@left[")
+        p.wait_status("@LEFT[")
+        p.key("C-c")
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready after Ctrl-C")
+        p.enter("echo after")
+        p.wait_text("after")
+        p.wait_prompts(3)
+
+    def test_hbar_reports_unloads_and_reloads(self):
+        p = self.pane
+        n = functions(self.count)
+        p.enter("hbar /I")
+        p.wait_text(f"Found {n}:")
+        p.wait_text("TOTAL:")
+        p.enter("hbar /Z")
+        p.wait_text(f"•  {n} deleted.")
+        p.wait_prompts(3)
+        p.type("echo %@left[")  # nothing loaded: no help
+        time.sleep(0.3)
+        self.assertEqual(p.last_row(), "Ready")
+        p.key("C-u")
+        p.enter("hbar")
+        p.wait_text("0 functions in memory.")
+        p.enter("hbar /L missing")
+        p.wait_text('Hintbar plugin: File not found: "')  # no batch file: no location
+        p.enter(f'hbar /L:"{DATA}"')  # quoted: a bare /path would read as an option
+        p.enter("hbar")
+        p.wait_text(f"{n} in memory.")
+        p.type("echo %@right[")
+        p.wait_status("@RIGHT[n,string]")
+
+    def test_exit_shuts_the_plug_in_down(self):
+        p = self.pane
+        p.enter("exit")
+        screen = p.wait_text("[exit 0]")
+        text = "\n".join(screen)
+        self.assertIn(f"•  {functions(self.count)} deleted.", text)
+        self.assertLess(text.index(PROMPT + "exit"), text.index(" deleted."))
+        self.assertNotEqual(screen[-1].strip(), "Ready")  # the bar is gone
+
+    def test_unknown_commands_are_reported(self):
+        p = self.pane
+        p.enter("frobnicate now")
+        p.wait_text('Unknown command: "frobnicate"')
+
+
+class BatchAndTransient(unittest.TestCase):
+    def setUp(self):
+        self.dir = os.path.realpath(tempfile.mkdtemp(prefix="hbe2e"))
+        self.addCleanup(shutil.rmtree, self.dir)
+        self.count = function_count(DATA)
+
+    def write(self, name, text):
+        path = os.path.join(self.dir, name)
+        with open(path, "w", encoding="utf-8") as f:
+            f.write(text)
+        return path
+
+    def test_batch_errors_name_the_file_and_line(self):
+        script = self.write("check.btm", "rem help in a batch file\necho first\n"
+                            "hbar /L missing\nhbar bogus\n")
+        r = run_shell([script], clean_env(Hintbar=DATA, NoLoadMsg="1"), cwd=self.dir)
+        self.assertIn("first", r.stdout)
+        self.assertIn(f'Hintbar plugin: {script} [3]  File not found: "{self.dir}/missing"',
+                      r.stderr)
+        self.assertIn(f'Hintbar plugin: {script} [4]  Syntax error: "BOGUS"', r.stderr)
+        self.assertEqual(r.returncode, 1)  # the last command's result
+        self.assertNotIn("•", r.stdout)  # NoLoadMsg silences start-up and shutdown
+
+    def test_start_up_and_shutdown_lines_without_no_load_msg(self):
+        script = self.write("count.btm", "hbar\n")
+        r = run_shell([script], clean_env(Hintbar=DATA))
+        n = functions(self.count)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        lines = [line.rstrip("\r") for line in r.stdout.split("\n") if line.strip()]
+        self.assertEqual(lines, ["Hintbar v0.93.0 loaded.", f"•  {n} loaded into memory.",
+                                 f"{n} in memory.", f"•  {n} deleted."])
+
+    def test_the_help_file_beside_the_shell_is_found(self):
+        # %_cmdspec names the shell's own path; the plug-in looks beside it.
+        shell = os.path.join(self.dir, "hintbar-shell")
+        shutil.copy(SHELL, shell)
+        shutil.copy(DATA, os.path.join(self.dir, "Hintbar.txt"))
+        plugin = os.path.join(os.path.dirname(SHELL), "Hintbar.so")
+        r = subprocess.run([shell, "--plugin", plugin, self.write("t.btm", "hbar\n")],
+                           env=clean_env(NoLoadMsg="1"), capture_output=True, text=True,
+                           timeout=TIMEOUT * 3)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        self.assertIn(f"{functions(self.count)} in memory.", r.stdout)
+
+    def test_transient_shell_declines_the_plug_in(self):
+        r = run_shell(["-c", "hbar"], clean_env(Hintbar=DATA))
+        self.assertNotIn("Hintbar v0.93.0 loaded.", r.stdout)
+        self.assertNotIn("deleted", r.stdout)
+        self.assertIn('Unknown command: "hbar"', r.stderr)
+        self.assertEqual(r.returncode, 127)
+        r = run_shell(["-c", "echo %@upper[still works]"], clean_env(Hintbar=DATA))
+        self.assertEqual(r.stdout, "STILL WORKS\n")
+        self.assertEqual(r.returncode, 0)
+
+    def test_a_module_that_does_not_load_is_reported(self):
+        r = run_shell(["--plugin", os.path.join(self.dir, "none.so"), "-c", "exit"], clean_env())
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("cannot load", r.stderr)
+
+
+def main():
+    global SHELL, DATA
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--shell", required=True)
+    parser.add_argument("--data", required=True)
+    args, rest = parser.parse_known_args()
+    SHELL = os.path.abspath(args.shell)
+    DATA = os.path.abspath(args.data)
+    if not shutil.which("tmux"):
+        sys.exit("tmux is needed for the interactive tests (tools/setup.sh installs it)")
+    unittest.main(argv=[sys.argv[0], *rest], verbosity=2)
+
+
+if __name__ == "__main__":
+    main()
