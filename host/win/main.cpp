@@ -1,0 +1,117 @@
+// HintbarHost: a host program for the plug-in. It shows a main window with a status bar,
+// loads Hintbar-x86.dll as a host does, and runs a script of typed keys and commands
+// (script.h) from a file or standard input.
+//
+//   HintbarHost.exe [--plugin PATH] [SCRIPT]
+#include "host/hostshell/host_control.h"
+#include "host/win/host_window.h"
+#include "host/win/plugin_abi.h"
+#include "host/win/script.h"
+
+#include <fcntl.h>
+#include <io.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+std::wstring OwnPath() {
+    wchar_t path[32768];
+    DWORD n = GetModuleFileNameW(nullptr, path, 32768);
+    return std::wstring(path, n < 32768 ? n : 0);
+}
+
+std::wstring Widen(const char* text) {
+    int n = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text, -1, out.data(), n);
+    out.resize(wcslen(out.c_str()));
+    return out;
+}
+
+// Live help serves only a host whose console window is hidden, as under the host's own
+// window: hide a console that was made for this process alone, and say so otherwise.
+void KeepConsoleOutOfTheWay() {
+    HWND console = GetConsoleWindow();
+    if (!console || !IsWindowVisible(console)) {
+        return;
+    }
+    DWORD processes[2];
+    if (GetConsoleProcessList(processes, 2) == 1) {
+        ShowWindow(console, SW_HIDE);
+    } else {
+        WriteOut(L"note: the console window is visible, so live help stays off\n");
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    _setmode(_fileno(stdout), _O_BINARY);
+    std::wstring self = OwnPath();
+    std::wstring pluginPath = self.substr(0, self.rfind(L'\\') + 1) + L"Hintbar-x86.dll";
+    const char* scriptPath = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {
+            pluginPath = Widen(argv[++i]);
+        } else if (!scriptPath) {
+            scriptPath = argv[i];
+        } else {
+            fprintf(stderr, "usage: HintbarHost [--plugin PATH] [SCRIPT]\n");
+            return 2;
+        }
+    }
+    FILE* input = stdin;
+    if (scriptPath && strcmp(scriptPath, "-") != 0) {
+        input = fopen(scriptPath, "rb");
+        if (!input) {
+            fprintf(stderr, "HintbarHost: cannot open %s\n", scriptPath);
+            return 2;
+        }
+    }
+
+    KeepConsoleOutOfTheWay();
+    HostWindow window;
+    if (!CreateHostWindow(&window, L"Ready")) {
+        fprintf(stderr, "HintbarHost: cannot create the main window (error %lu)\n", GetLastError());
+        return 2;
+    }
+    HostSetCommandSpec(reinterpret_cast<const char16_t*>(self.c_str()));
+    HostSetMainWindow(window.main);
+
+    Plugin plugin;
+    if (!LoadPlugin(pluginPath.c_str(), &plugin)) {
+        DestroyHostWindow(&window);
+        return 2;
+    }
+    PluginInfo* info = plugin.getPluginInfo();
+    if (info) {
+        std::wstring line = L"plug-in: " + std::wstring(info->name ? info->name : L"?") + L" " +
+                            std::to_wstring(info->major) + L"." + std::to_wstring(info->minor) +
+                            L"." + std::to_wstring(info->build) + L" implements " +
+                            std::wstring(info->implements ? info->implements : L"") + L"\n";
+        WriteOut(line.c_str());
+    }
+    int initialized = plugin.initializePlugin();
+    if (initialized != 0) {
+        WriteOut((L"InitializePlugin returned " + std::to_wstring(initialized) + L"\n").c_str());
+    }
+
+    static HostSession session; // the command line buffer is large
+    session.plugin = &plugin;
+    session.window = &window;
+    PumpMessages();
+    PrintStatus(session);
+    int result = RunScript(&session, input);
+
+    plugin.shutdownPlugin(0);
+    UnloadPlugin(&plugin);
+    HostSetMainWindow(nullptr);
+    DestroyHostWindow(&window);
+    if (input != stdin) {
+        fclose(input);
+    }
+    return result;
+}

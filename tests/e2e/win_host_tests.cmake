@@ -1,0 +1,12 @@
+# The Windows host program, HintbarHost.exe, run under Wine (and Xvfb) on the scripts in
+# win_host/, each checked against its .expect file. The help file is found through the
+# Hintbar variable, relative to the scripts' folder.
+set(win_host_dir ${CMAKE_CURRENT_SOURCE_DIR}/win_host)
+foreach(name live_help startup hbar)
+    add_test(NAME host_${name}
+        COMMAND ${win_host_dir}/run_host.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
+                $<TARGET_FILE:HintbarHost> ${win_host_dir}/${name}.hbs ${win_host_dir}/${name}.expect
+        WORKING_DIRECTORY ${win_host_dir})
+    set_tests_properties(host_${name} PROPERTIES ENVIRONMENT "Hintbar=Hintbar.txt;NoLoadMsg="
+        TIMEOUT 120)
+endforeach()
