@@ -1,0 +1,82 @@
+#include "platform/platform.h"
+#include "textinput/encoding.h"
+#include "tests/textinput/source_fixture.h"
+
+namespace {
+
+class FileEncodings : public SourceTest {
+  protected:
+    void TearDown() override {
+        PlatformSetAnsiCodePage(0);
+        SourceTest::TearDown();
+    }
+};
+
+std::string Utf16(const std::u16string& text, bool big) {
+    std::string out;
+    for (char16_t c : text) {
+        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+        out += big ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+std::string Utf32(const std::u16string& text, bool big) {
+    std::string out;
+    for (char16_t c : text) {
+        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+        out += big ? std::string{'\0', '\0', hi, lo} : std::string{lo, hi, '\0', '\0'};
+    }
+    return out;
+}
+
+TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
+    const std::u16string text = u"@LEFT[string,n] - first n chars\r\ncaf\u00e9 \u20ac \u4e2d\n";
+    const std::string utf8 = U8(text);
+    const std::u16string mark = u"\uFEFF";
+    const struct {
+        const char* label;
+        std::string bytes;
+        int32_t encoding;
+        uint32_t bomLength;
+    } files[] = {
+        {"utf8", utf8, EncodingUtf8, 0},
+        {"utf8 mark", "\xEF\xBB\xBF" + utf8, EncodingUtf8, 3},
+        {"utf16le", Utf16(text, false), EncodingUtf16LE, 0},
+        {"utf16le mark", Utf16(mark + text, false), EncodingUtf16LE, 2},
+        {"utf16be", Utf16(text, true), EncodingUtf16BE, 0},
+        {"utf16be mark", Utf16(mark + text, true), EncodingUtf16BE, 2},
+        {"utf32le", Utf32(text, false), EncodingUtf32LE, 0},
+        {"utf32le mark", Utf32(mark + text, false), EncodingUtf32LE, 4},
+        {"utf32be", Utf32(text, true), EncodingUtf32BE, 0},
+        {"utf32be mark", Utf32(mark + text, true), EncodingUtf32BE, 4},
+    };
+    for (const auto& f : files) {
+        TextSource s;
+        ASSERT_EQ(OpenTextSource(&s, MakeFile("f.txt", f.bytes).c_str()), 0) << f.label;
+        EXPECT_EQ(s.encoding, f.encoding) << f.label;
+        EXPECT_EQ(s.bomLength, f.bomLength) << f.label;
+        EXPECT_EQ(Lines(&s), (std::vector<std::string>{"@LEFT[string,n] - first n chars",
+                                                       "caf\u00e9 \u20ac \u4e2d"}))
+            << f.label;
+        CloseTextSource(&s);
+    }
+}
+
+TEST_F(FileEncodings, AnsiReadsThroughTheTableOfTheSystemCodePage) {
+    PlatformSetAnsiCodePage(1252);
+    TextSource s;
+    ASSERT_EQ(OpenTextSource(&s, MakeFile("a.txt", "caf\xE9 \x80\r\n").c_str()), 0);
+    EXPECT_EQ(s.encoding, EncodingAnsi);
+    EXPECT_EQ(Lines(&s), (std::vector<std::string>{"caf\u00e9 \u20ac"}));
+    CloseTextSource(&s);
+
+    PlatformSetAnsiCodePage(866);
+    ASSERT_EQ(OpenTextSource(&s, MakeFile("b.txt", "\x8F\xE0\xA8\xA2\xA5\xE2\n").c_str()), 0);
+    EXPECT_EQ(s.ansiCodePage, 866u);
+    EXPECT_EQ(s.ansiTable, SelectAnsiTable(866));
+    EXPECT_EQ(Lines(&s), (std::vector<std::string>{"\u041f\u0440\u0438\u0432\u0435\u0442"}));
+    CloseTextSource(&s);
+}
+
+} // namespace

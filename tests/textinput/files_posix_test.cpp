@@ -1,0 +1,121 @@
+// The Linux file layer keeps the Windows rules that the text reader relies on.
+#include "platform/files.h"
+#include "tests/textinput/source_fixture.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace {
+
+class LinuxFiles : public SourceTest {};
+
+TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
+    std::u16string dir = U16(dir_);
+    EXPECT_EQ(PlatformCreateFile((dir + u"/none").c_str(), kGenericRead, kFileShareRead,
+                                 kOpenExisting, 0),
+              nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 2u);
+    EXPECT_EQ(PlatformCreateFile((dir + u"/no/none").c_str(), kGenericRead, kFileShareRead,
+                                 kOpenExisting, 0),
+              nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 3u);
+    EXPECT_EQ(PlatformCreateFile(dir.c_str(), kGenericRead, kFileShareRead, kOpenExisting, 0),
+              nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 5u);
+    EXPECT_EQ(PlatformCreateFile(u"", kGenericRead, kFileShareRead, kOpenExisting, 0), nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 3u);
+
+    EXPECT_EQ(PlatformGetFileAttributes(dir.c_str()), uint32_t{kFileAttributeDirectory});
+    EXPECT_EQ(PlatformGetFileAttributes(u"/dev/null"), uint32_t{kFileAttributeDevice});
+    EXPECT_EQ(PlatformGetFileAttributes(MakeFile("f", "x").c_str()) & 0x50, 0u);
+    EXPECT_EQ(PlatformGetFileAttributes((dir + u"/none").c_str()), kInvalidFileAttributes);
+    EXPECT_EQ(PlatformGetLastError(), 2u);
+    EXPECT_EQ(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})), 0);
+    EXPECT_EQ(PlatformGetLastError(), 6u);
+}
+
+TEST_F(LinuxFiles, PipesAndDevicesHaveNoTimes) {
+    std::u16string file = MakeFile("f", "12345");
+    void* h = PlatformCreateFile(file.c_str(), kGenericRead, kFileShareRead, kOpenExisting, 0);
+    PlatformFileInfo info;
+    ASSERT_TRUE(PlatformGetFileInformation(h, &info));
+    EXPECT_NE(info.lastWriteTime, 0u);
+    EXPECT_EQ(info.sizeLow, 5u);
+    PlatformCloseHandle(h);
+    h = PlatformCreateFile(u"/dev/null", kGenericRead, kFileShareRead, kOpenExisting, 0);
+    ASSERT_TRUE(PlatformGetFileInformation(h, &info));
+    EXPECT_EQ(info.creationTime | info.lastAccessTime | info.lastWriteTime, 0u);
+    EXPECT_EQ(info.attributes, uint32_t{kFileAttributeDevice});
+    PlatformCloseHandle(h);
+
+    // /dev/null is copied like a Windows device, and the copy is empty.
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, u"/dev/null"), kErrorEmptyFile);
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
+    char16_t buffer[64];
+    PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x");
+    EXPECT_EQ(PlatformGetTempPath(buffer, 64), 7u);
+    EXPECT_EQ(U8(buffer), "/var/x/");
+    EXPECT_EQ(PlatformGetTempPath(buffer, 7), 8u); // does not fit: the size needed
+    EXPECT_EQ(buffer[0], 0);
+    PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/y/");
+    PlatformGetTempPath(buffer, 64);
+    EXPECT_EQ(U8(buffer), "/var/y/");
+    PlatformSetEnvironmentVariable(u"TMPDIR", nullptr);
+    PlatformGetTempPath(buffer, 64);
+    EXPECT_EQ(U8(buffer), "/tmp/");
+}
+
+TEST_F(LinuxFiles, CopyNeverFollowsALinkPlantedUnderItsName) {
+    std::string victim = dir_ + "/victim";
+    WriteFile(victim, "precious");
+    ASSERT_EQ(symlink(victim.c_str(), TempCopyPath().c_str()), 0);
+    TextSource s;
+    EXPECT_NE(OpenTextSource(&s, u"/dev/null"), kErrorEmptyFile);
+    EXPECT_EQ(CapturedErr(), "Hintbar plugin: Can\u2019t create temp file for pipe copy\n");
+    struct stat st;
+    EXPECT_EQ(lstat(TempCopyPath().c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(std::filesystem::file_size(victim), 8u);
+    unlink(TempCopyPath().c_str());
+}
+
+TEST_F(LinuxFiles, ShareModesDeletionAndMappingFollowWindows) {
+    std::u16string name = MakeFile("f", "abc");
+    void* rw = PlatformCreateFile(name.c_str(), kGenericRead | kGenericWrite, kFileShareRead,
+                                  kCreateAlways, kFileAttributeNormal);
+    ASSERT_NE(rw, nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 183u); // replaced
+    EXPECT_EQ(PlatformCreateFile(name.c_str(), kGenericRead | kGenericWrite, kFileShareRead,
+                                 kCreateAlways, 0),
+              nullptr);
+    EXPECT_EQ(PlatformGetLastError(), 32u);
+    EXPECT_EQ(PlatformCreateFileMapping(rw), nullptr); // empty after the replacement
+    EXPECT_EQ(PlatformGetLastError(), 1006u);
+    uint32_t done = 0;
+    ASSERT_TRUE(PlatformWriteFile(rw, "xyz", 3, &done));
+    EXPECT_FALSE(PlatformDeleteFile(name.c_str()));
+    EXPECT_EQ(PlatformGetLastError(), 32u);
+
+    void* mapping = PlatformCreateFileMapping(rw);
+    ASSERT_NE(mapping, nullptr);
+    const void* view = PlatformMapViewOfFile(mapping);
+    ASSERT_NE(view, nullptr);
+    EXPECT_EQ(std::string(static_cast<const char*>(view), 3), "xyz");
+    PlatformCloseHandle(rw);
+    PlatformCloseHandle(mapping);
+    EXPECT_EQ(PlatformOpenHandles(), handles_);
+    EXPECT_EQ(PlatformMappedViews(), views_ + 1);
+    EXPECT_FALSE(PlatformDeleteFile(name.c_str())); // the view keeps the file in use
+    EXPECT_EQ(PlatformGetLastError(), 5u);
+    EXPECT_TRUE(PlatformUnmapViewOfFile(view));
+    EXPECT_FALSE(PlatformUnmapViewOfFile(view));
+    EXPECT_TRUE(PlatformDeleteFile(name.c_str()));
+}
+
+} // namespace

@@ -1,0 +1,84 @@
+#include "tests/textinput/source_fixture.h"
+
+#include "platform/files.h"
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+#include "textinput/text_lines.h"
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+// Linux takes TMPDIR, Windows TMP and then TEMP.
+const char16_t* const kTempVariables[3] = {u"TMPDIR", u"TMP", u"TEMP"};
+} // namespace
+
+void SourceTest::SetUp() {
+    HostTest::SetUp();
+    dir_ = MakeScratchDir();
+    std::u16string dir = U16(dir_);
+    for (int i = 0; i < 3; ++i) {
+        char16_t value[4096];
+        uint32_t n = PlatformGetEnvironmentVariable(kTempVariables[i], value, 4096);
+        hadTmp_[i] = n > 0 && n < 4096;
+        savedTmp_[i] = hadTmp_[i] ? value : u"";
+        PlatformSetEnvironmentVariable(kTempVariables[i], dir.c_str());
+    }
+    PlatformClearCallFailures();
+    handles_ = PlatformOpenHandles();
+    views_ = PlatformMappedViews();
+}
+
+void SourceTest::TearDown() {
+    PlatformClearCallFailures();
+    EXPECT_EQ(PlatformOpenHandles(), handles_);
+    EXPECT_EQ(PlatformMappedViews(), views_);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+    EXPECT_FALSE(TempCopyExists());
+    for (int i = 0; i < 3; ++i) {
+        PlatformSetEnvironmentVariable(kTempVariables[i],
+                                       hadTmp_[i] ? savedTmp_[i].c_str() : nullptr);
+    }
+    RemoveTree(dir_);
+    HostTest::TearDown();
+}
+
+std::u16string SourceTest::MakeFile(const std::string& name, const std::string& bytes) {
+    std::string path = (std::filesystem::path(dir_) / name).string();
+    WriteFile(path, bytes);
+    return U16(path);
+}
+
+std::u16string SourceTest::Canonical(const std::u16string& name) {
+    std::vector<char16_t> full(32768);
+    QueryTrueName(name.c_str(), full.data());
+    return full.data();
+}
+
+std::string SourceTest::TempCopyPath() {
+    char16_t dir[32768];
+    PlatformGetTempPath(dir, 32768);
+    char name[64];
+    snprintf(name, sizeof name, "Hintbar-%04x.tmp", PlatformGetCurrentProcessId());
+    return U8(dir) + name;
+}
+
+bool SourceTest::TempCopyExists() {
+    std::error_code ec;
+    return std::filesystem::exists(TempCopyPath(), ec);
+}
+
+std::vector<std::string> SourceTest::Lines(TextSource* source) {
+    std::vector<std::string> lines;
+    std::vector<char16_t> line(kTextLineUnits);
+    while (ReadTextLine(source, line.data()) == 0) {
+        lines.push_back(U8(line.data()));
+    }
+    return lines;
+}
+
+std::string SourceTest::Describe(int number) {
+    char16_t text[1024];
+    DescribeError(text, number);
+    return U8(text);
+}

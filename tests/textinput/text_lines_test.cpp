@@ -1,0 +1,144 @@
+#include "textinput/encoding.h"
+#include "textinput/text_lines.h"
+#include "tests/support/test_support.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+TextSource Over(const std::string& bytes, int32_t encoding, uint32_t codePage = 1252) {
+    TextSource s{};
+    s.data = reinterpret_cast<const uint8_t*>(bytes.data());
+    s.size = static_cast<uint32_t>(bytes.size());
+    s.encoding = encoding;
+    s.ansiCodePage = codePage;
+    s.ansiTable = SelectAnsiTable(codePage);
+    s.replacement = 0xFFFD;
+    return s;
+}
+
+std::vector<int> Chars(const std::string& bytes, int32_t encoding) {
+    TextSource s = Over(bytes, encoding);
+    std::vector<int> out;
+    for (int c; (c = NextChar(&s)) != -1;) {
+        out.push_back(c);
+    }
+    EXPECT_EQ(NextChar(&s), -1);
+    return out;
+}
+
+// Lines in UTF-8 of text given as UTF-16 (read as UTF-16LE).
+std::vector<std::string> LinesOf(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    TextSource s = Over(bytes, EncodingUtf16LE);
+    std::vector<std::string> lines;
+    std::vector<char16_t> line(kTextLineUnits);
+    while (ReadTextLine(&s, line.data()) == 0) {
+        EXPECT_NE(line[0], 0);
+        lines.push_back(U8(line.data()));
+    }
+    EXPECT_EQ(ReadTextLine(&s, line.data()), -1);
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+TEST(ReadTextLine, BreaksAndBlankLines) {
+    EXPECT_EQ(LinesOf(u"a\r\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\n\rb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\r\rb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\n\nb\r\n\r\n"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\u0085\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\n   \n\tb\n"), (Lines{"a", "\tb"}));
+    EXPECT_EQ(LinesOf(u"a\n\u00a0\u000b\u000c\nb"), (Lines{"a", "b"}));
+    EXPECT_EQ(LinesOf(u"a\n   "), (Lines{"a", "   "})); // the last line, even when blank
+    EXPECT_EQ(LinesOf(std::u16string(u"ab\0cd\n\0x", 8)), (Lines{"ab", "cd", "x"}));
+    EXPECT_EQ(LinesOf(u""), Lines{});
+    EXPECT_EQ(LinesOf(u"\r\n \n"), Lines{});
+}
+
+TEST(ReadTextLine, OverlongLineIsCutAndItsRestDropped) {
+    std::u16string text(10000, u'x');
+    Lines lines = LinesOf(text + u"\r\nnext");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(8191, 'x'));
+    EXPECT_EQ(lines[1], "next");
+    // Dropped characters still make a line significant.
+    lines = LinesOf(std::u16string(8191, u' ') + u"x\nnext");
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0], std::string(8191, ' '));
+}
+
+TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
+    std::u16string text(9000, u'y');
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c);
+        bytes += '\0';
+    }
+    TextSource s = Over(bytes, EncodingUtf16LE);
+    std::vector<char16_t> line(kTextLineUnits + 1, u'#');
+    ASSERT_EQ(ReadTextLine(&s, line.data()), 0);
+    EXPECT_EQ(line[kTextLineUnits - 1], 0);
+    EXPECT_EQ(line[kTextLineUnits], u'#');
+    EXPECT_EQ(ReadTextLine(nullptr, line.data()), -1);
+    EXPECT_EQ(ReadTextLine(&s, nullptr), -1);
+}
+
+TEST(NextChar, Utf8ReplacesWhatDoesNotDecode) {
+    using V = std::vector<int>;
+    EXPECT_EQ(Chars("\xC3\x28", EncodingUtf8), (V{0xFFFD, '('}));
+    EXPECT_EQ(Chars("\xED\xA0\x80", EncodingUtf8), (V{0xFFFD}));            // a surrogate
+    EXPECT_EQ(Chars("\xF0\x9F\x98\x80", EncodingUtf8), (V{0xFFFD}));        // above U+FFFF
+    EXPECT_EQ(Chars("a\xE2\x82", EncodingUtf8), (V{'a', 0xFFFD, 0xFFFD}));  // cut at the end
+    EXPECT_EQ(Chars("\xC0\x80\xE2\x82\xAC", EncodingUtf8), (V{0, 0x20AC})); // overlong passes
+    EXPECT_EQ(Chars("\x80\xF8\xFF", EncodingUtf8), (V{0xFFFD, 0xFFFD, 0xFFFD}));
+}
+
+TEST(NextChar, Utf16AndUtf32Units) {
+    using V = std::vector<int>;
+    EXPECT_EQ(Chars(std::string("A\0\x3D\xD8\x00\xDE\x42", 7), EncodingUtf16LE),
+              (V{'A', 0xD83D, 0xDE00})); // the pair as it is; the odd byte is no unit
+    EXPECT_EQ(Chars(std::string("\0A\xD8\x3D", 4), EncodingUtf16BE), (V{'A', 0xD83D}));
+    EXPECT_EQ(Chars(std::string("\0\0\x01\0A\0\0\0\0\xD8\0\0", 12), EncodingUtf32LE),
+              (V{0xFFFD, 'A', 0xD800}));
+    EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), EncodingUtf32BE),
+              (V{0xFFFD, 'B'}));
+    EXPECT_EQ(Chars("\x80\x81\x41", EncodingAnsi), (V{0x20AC, 0xFFFD, 'A'}));
+}
+
+TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
+    std::string bytes = "\xC3\xA9\xE2";
+    TextSource s = Over(bytes, EncodingUtf8);
+    EXPECT_EQ(PeekChar(&s), 0xE9);
+    EXPECT_EQ(PeekChar(&s), 0xE9);
+    EXPECT_EQ(NextChar(&s), 0xE9);
+    EXPECT_EQ(PeekChar(&s), -1);
+    EXPECT_EQ(NextChar(&s), 0xFFFD);
+    EXPECT_EQ(PeekChar(nullptr), -1);
+    EXPECT_EQ(NextChar(nullptr), -1);
+}
+
+TEST(DecodeUtf8Sequence, ByLeadByte) {
+    auto decode = [](const char* bytes) {
+        return DecodeUtf8Sequence(reinterpret_cast<const uint8_t*>(bytes));
+    };
+    EXPECT_EQ(decode("A"), 'A');
+    EXPECT_EQ(decode("\xC3\xA9"), 0xE9);
+    EXPECT_EQ(decode("\xE2\x82\xAC"), 0x20AC);
+    EXPECT_EQ(decode("\xF0\x9F\x98\x80"), 0x1F600);
+    EXPECT_EQ(decode("\xF7\xBF\xBF\xBF"), 0x1FFFFF);
+    EXPECT_EQ(decode("\xC0\x80"), 0);
+    EXPECT_EQ(decode("\x80"), -1);
+    EXPECT_EQ(decode("\xF8\x80\x80\x80"), -1);
+    EXPECT_EQ(decode("\xE2\x28\xAC"), -1);
+    EXPECT_EQ(decode("\xF0\x9F\x98\xC0"), -1);
+    EXPECT_EQ(DecodeUtf8Sequence(nullptr), -1);
+}
+
+} // namespace

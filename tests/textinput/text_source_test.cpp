@@ -1,0 +1,329 @@
+#include "host/hostshell/host_control.h"
+#include "platform/files.h"
+#include "platform/text16.h"
+#include "textinput/encoding.h"
+#include "textinput/text_source.h"
+#include "tests/textinput/pipe_writer.h"
+#include "tests/textinput/source_fixture.h"
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+class TextSourceOpen : public SourceTest {};
+
+bool IsCleared(const TextSource& s) {
+    return !s.data && !s.path && !s.tempPath && !s.file && !s.mapping && !s.encoding && !s.size &&
+           !s.position && !s.bomLength && !s.ansiCodePage && !s.ansiTable && !s.replacement;
+}
+
+const char kPrefix[] = "Hintbar plugin: ";
+
+TEST_F(TextSourceOpen, FileIsMappedWithItsCanonicalNameAndEncoding) {
+    std::u16string name = MakeFile("plain.txt", "\xEF\xBB\xBFone\r\ntwo\n");
+    TextSource s;
+    ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
+    EXPECT_EQ(U8(s.path), U8(Canonical(name)));
+    EXPECT_EQ(s.tempPath, nullptr);
+    EXPECT_EQ(s.size, 12u);
+    EXPECT_EQ(s.encoding, EncodingUtf8);
+    EXPECT_EQ(s.bomLength, 3u);
+    EXPECT_EQ(s.position, 3u);
+    EXPECT_EQ(s.replacement, 0xFFFD);
+    EXPECT_EQ(s.ansiCodePage, PlatformGetAnsiCodePage());
+    EXPECT_EQ(Lines(&s), (std::vector<std::string>{"one", "two"}));
+    s.position = s.bomLength; // the loader's rewind
+    EXPECT_EQ(Lines(&s).size(), 2u);
+    EXPECT_EQ(CloseTextSource(&s), 0);
+    EXPECT_TRUE(IsCleared(s));
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
+    TextSource s;
+    memset(&s, 0x5A, sizeof s);
+    TextSource copy = s;
+    EXPECT_EQ(OpenTextSource(&s, nullptr), -1);
+    EXPECT_EQ(OpenTextSource(&s, u""), -1);
+    EXPECT_EQ(OpenTextSource(nullptr, u"x"), -1);
+    EXPECT_EQ(memcmp(&s, &copy, sizeof s), 0);
+    EXPECT_EQ(CloseTextSource(nullptr), -1);
+}
+
+TEST_F(TextSourceOpen, MissingFileQuotesTheCanonicalNameAndTheSystemText) {
+    std::u16string name = U16(dir_) + u"/absent.txt";
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 2);
+    EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
+                                 Describe(2) + "\r\n");
+    EXPECT_NE(Describe(2), "Error 2");
+    EXPECT_EQ(s.error, 2);
+    EXPECT_TRUE(IsCleared(s));
+    // Closing the failed record changes nothing, its error included.
+    TextSource before = s;
+    EXPECT_EQ(CloseTextSource(&s), 0);
+    EXPECT_EQ(memcmp(&s, &before, sizeof s), 0);
+}
+
+TEST_F(TextSourceOpen, NameTheHostCannotResolveIsQuotedEmpty) {
+    TextSource s;
+    int result = OpenTextSource(&s, u"bad|name");
+    EXPECT_GT(result, 0);
+    EXPECT_EQ(CapturedErr(),
+              std::string(kPrefix) + "Error opening \"\" :\r\n   " + Describe(result) + "\r\n");
+}
+
+TEST_F(TextSourceOpen, DirectoryAndLockedFileAreRefusedByTheSystem) {
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, U16(dir_).c_str()), 5);
+    std::u16string name = MakeFile("locked.txt", "text");
+    void* lock = PlatformCreateFile(name.c_str(), kGenericRead, 0, kOpenExisting, 0);
+    ASSERT_NE(lock, nullptr);
+    HostClearCaptured();
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 32);
+    EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
+                                 Describe(32) + "\r\n");
+    PlatformCloseHandle(lock);
+    ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
+    CloseTextSource(&s);
+}
+
+TEST_F(TextSourceOpen, EmptyFileIsSilent) {
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, MakeFile("empty.txt", "").c_str()), kErrorEmptyFile);
+    EXPECT_EQ(s.error, kErrorEmptyFile);
+    EXPECT_TRUE(IsCleared(s));
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(TextSourceOpen, FileOfFourGibibytesIsTooBig) {
+    std::u16string name = MakeFile("huge.txt", "");
+    std::error_code ec;
+    std::filesystem::resize_file(U8(name), 0x100000000ull + 1, ec); // sparse: no disk used
+    if (ec) {
+        GTEST_SKIP() << "no sparse file here: " << ec.message();
+    }
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 223);
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "File is way too big!\r\n");
+}
+
+// Every failure row: its message word for word, its number, and nothing left behind (the
+// fixture counts handles, views, heap blocks and the temporary copy).
+TEST_F(TextSourceOpen, FailuresOfTheOpenAndTheMapping) {
+    std::u16string name = MakeFile("text.txt", "some text\n");
+    const struct {
+        PlatformCallKind kind;
+        uint32_t error;
+        std::string message; // after the prefix; %e stands for the error's text
+    } rows[] = {
+        {kPlatformCallOpen, 5, "Error opening \"" + U8(Canonical(name)) + "\" :\r\n   %e\r\n"},
+        {kPlatformCallMapping, 8, "Error mapping file: %e\r\n"},
+        {kPlatformCallView, 8, "Error mapping view of file: %e\r\n"},
+        {kPlatformCallView, 1117, "Error mapping view of file: %e\r\n"},
+    };
+    for (const auto& row : rows) {
+        HostClearCaptured();
+        PlatformFailNextCall(row.kind, row.error);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, name.c_str()), static_cast<int>(row.error));
+        std::string expected = row.message;
+        expected.replace(expected.find("%e"), 2, Describe(static_cast<int>(row.error)));
+        EXPECT_EQ(CapturedErr(), kPrefix + expected);
+        EXPECT_TRUE(IsCleared(s));
+        EXPECT_EQ(s.error, static_cast<int32_t>(row.error));
+    }
+}
+
+TEST_F(TextSourceOpen, FailedNameCopiesAreSilent) {
+    std::u16string name = MakeFile("text.txt", "some text\n");
+    for (long n = 1; n <= 2; ++n) {
+        PlatformFailAllocationAt(n);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, name.c_str()), 8);
+        EXPECT_TRUE(IsCleared(s));
+    }
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+class PipeCopy : public SourceTest {};
+
+std::string ManyLines(int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) {
+        text += "line " + std::to_string(i) + "\r\n";
+    }
+    return text;
+}
+
+TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
+    std::string text = ManyLines(3000); // several transfer buffers
+    PipeWriter pipe(dir_, "\xFF\xFE" + std::string("x\0y\0\n\0", 6));
+    PipeWriter big(dir_, text);
+    TextSource s;
+    ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 0);
+    EXPECT_EQ(U8(s.tempPath), TempCopyPath());
+    EXPECT_TRUE(TempCopyExists());
+    EXPECT_EQ(s.encoding, EncodingUtf16LE);
+    EXPECT_EQ(Lines(&s), (std::vector<std::string>{"xy"}));
+    CloseTextSource(&s);
+    EXPECT_FALSE(TempCopyExists());
+
+    ASSERT_EQ(OpenTextSource(&s, big.Name().c_str()), 0);
+    EXPECT_EQ(s.size, text.size());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.data), s.size), text);
+    CloseTextSource(&s);
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(PipeCopy, EmptyPipeIsAnEmptyFile) {
+    PipeWriter pipe(dir_, "");
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kErrorEmptyFile);
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(PipeCopy, SecondCopyOfTheProcessCollidesWithTheFirst) {
+    PipeWriter first(dir_, "first\n");
+    PipeWriter second(dir_, "second\n");
+    TextSource a;
+    TextSource b;
+    ASSERT_EQ(OpenTextSource(&a, first.Name().c_str()), 0);
+    EXPECT_EQ(OpenTextSource(&b, second.Name().c_str()), 32);
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
+    EXPECT_TRUE(IsCleared(b));
+    // The first copy is untouched by the second's failure.
+    EXPECT_TRUE(TempCopyExists());
+    EXPECT_EQ(Lines(&a), (std::vector<std::string>{"first"}));
+    CloseTextSource(&a);
+}
+
+TEST_F(PipeCopy, FailedCreationLeavesAFileOfThatNameAlone) {
+    WriteFile(TempCopyPath(), "someone else's");
+    PipeWriter pipe(dir_, "text\n");
+    PlatformFailNextCall(kPlatformCallCreate, 5);
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 5);
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
+    EXPECT_TRUE(TempCopyExists());
+    std::filesystem::remove(TempCopyPath());
+}
+
+TEST_F(PipeCopy, FailuresOfTheCopy) {
+    {
+        PipeWriter pipe(dir_, ManyLines(3000));
+        PlatformFailNextCall(kPlatformCallWrite, 112, 1); // the second buffer
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 112);
+        EXPECT_EQ(CapturedErr(), kPrefix + ("Error writing temp file \"" + TempCopyPath() +
+                                            "\" :\r\n   " + Describe(112) + "\r\n"));
+        EXPECT_TRUE(IsCleared(s));
+    }
+    {
+        HostClearCaptured();
+        PipeWriter pipe(dir_, "text\n");
+        PlatformFailAllocationAt(4); // after the name, the canonical name and the copy's name
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t allocate buffer for copy\n");
+    }
+    {
+        HostClearCaptured();
+        PipeWriter pipe(dir_, "text\n");
+        PlatformFailAllocationAt(3);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_EQ(CapturedErr(), "");
+    }
+    {
+        // A read failure is the end of the data, like a broken pipe.
+        PipeWriter pipe(dir_, "text\n");
+        PlatformFailNextCall(kPlatformCallRead, 109);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kErrorEmptyFile);
+    }
+    for (PlatformCallKind kind : {kPlatformCallMapping, kPlatformCallView}) {
+        HostClearCaptured();
+        PipeWriter pipe(dir_, "text\n");
+        PlatformFailNextCall(kind, 8);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_NE(CapturedErr().find("Error mapping"), std::string::npos);
+        EXPECT_FALSE(TempCopyExists());
+    }
+}
+
+TEST_F(PipeCopy, AThousandSourcesLeaveNothingBehind) {
+    std::u16string name = MakeFile("text.txt", "text\n");
+    for (int i = 0; i < 1000; ++i) {
+        TextSource s;
+        ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
+        ASSERT_EQ(CloseTextSource(&s), 0);
+    }
+    for (int i = 0; i < 20; ++i) {
+        PipeWriter pipe(dir_, "text\n");
+        TextSource s;
+        ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 0);
+        ASSERT_EQ(CloseTextSource(&s), 0);
+    }
+    // The fixture checks the counts and the temporary copy.
+}
+
+TEST(TextSourceNames, PathNamesAndDevicePrefix) {
+    const struct {
+        const char* directory;
+        const char* name;
+        const char* joined;
+    } rows[] = {
+        {"C:\\tmp", "x", "C:\\tmp\\x"},
+        {"C:\\tmp\\", "x", "C:\\tmp\\x"},
+        {"C:", "x", "C:x"},
+        {"/tmp/", "x", "/tmp/x"},
+        {"C:\\tmp", "\\x", "C:\\tmp\\x"},
+        {"C:\\tmp", "/x", "C:\\tmp/x"},
+        {"", "x", "x"},
+    };
+    std::vector<char16_t> buffer(32768);
+    for (const auto& row : rows) {
+        std::u16string directory = U16(row.directory);
+        std::copy(directory.begin(), directory.end() + 1, buffer.begin());
+        EXPECT_EQ(AppendPathName(buffer.data(), U16(row.name).c_str()), 0);
+        EXPECT_EQ(U8(buffer.data()), row.joined);
+    }
+    EXPECT_EQ(AppendPathName(nullptr, u"x"), -1);
+    EXPECT_EQ(AppendPathName(buffer.data(), nullptr), -1);
+
+    std::u16string volume = u"Volume{0a1b}\\x";
+    std::copy(volume.begin(), volume.end() + 1, buffer.begin());
+    EXPECT_EQ(AddDevicePrefix(buffer.data()), 0);
+    EXPECT_EQ(U8(buffer.data()), "\\\\.\\Volume{0a1b}\\x");
+    EXPECT_EQ(AddDevicePrefix(nullptr), -1);
+    // A path that would not fit with the prefix is left as it is.
+    std::fill(buffer.begin(), buffer.end() - 1, u'a');
+    buffer.back() = 0;
+    EXPECT_EQ(AddDevicePrefix(buffer.data()), -1);
+    EXPECT_EQ(buffer[0], u'a');
+
+    EXPECT_TRUE(IsVolumeName(u"Volume{0a1b}"));
+    EXPECT_TRUE(IsVolumeName(u"Volume{F"));
+    EXPECT_FALSE(IsVolumeName(u"Volume{g"));
+    EXPECT_FALSE(IsVolumeName(u"volume{0"));
+    EXPECT_FALSE(IsVolumeName(u"Volume{"));
+    EXPECT_FALSE(IsVolumeName(nullptr));
+}
+
+TEST(TextSourceNames, ErrorTextsAndConsoles) {
+    char16_t text[1024];
+    EXPECT_EQ(DescribeError(text, 0x2FFFFFFF), 0);
+    EXPECT_EQ(U8(text), "Error 805306367");
+    DescribeError(text, kErrorEmptyFile);
+    EXPECT_EQ(U8(text), "Error -100");
+    DescribeError(text, 5);
+    EXPECT_FALSE(U8(text).empty());
+    EXPECT_FALSE(IsSpaceUnit(text[Str16Len(text) - 1]));
+    EXPECT_EQ(DescribeError(nullptr, 5), -1);
+    EXPECT_FALSE(IsConsole(nullptr));
+}
+
+} // namespace

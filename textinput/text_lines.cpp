@@ -1,0 +1,154 @@
+// Characters straight from the mapped bytes, and lines of them into the caller's buffer.
+#include "textinput/text_lines.h"
+
+#include "platform/text16.h"
+#include "textinput/encoding.h"
+
+namespace {
+constexpr int kEnd = -1;
+constexpr int kLineCapacity = kTextLineUnits - 1; // units of text; one more for the NUL
+
+bool IsContinuation(uint8_t b) {
+    return b >= 0x80 && b <= 0xBF;
+}
+
+// Bytes of the UTF-8 sequence that a lead byte begins, or 0 when it begins none.
+uint32_t Utf8Length(uint8_t b) {
+    if (b < 0x80) {
+        return 1;
+    }
+    if (b < 0xC0 || b > 0xF7) {
+        return 0;
+    }
+    return b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+}
+
+// Decodes the character at position; `length` receives the bytes it takes. At the end of a
+// UTF-8 text a cut sequence is the replacement when reading, the end when peeking.
+int DecodeAt(const TextSource* s, bool peeking, uint32_t* length) {
+    *length = 0;
+    if (!s->data || s->position >= s->size) {
+        return kEnd;
+    }
+    const uint8_t* p = s->data + s->position;
+    uint32_t left = s->size - s->position;
+    switch (s->encoding) {
+    case EncodingUtf16LE:
+    case EncodingUtf16BE:
+        if (left < 2) {
+            return kEnd;
+        }
+        *length = 2;
+        return s->encoding == EncodingUtf16LE ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
+    case EncodingUtf32LE:
+    case EncodingUtf32BE: {
+        if (left < 4) {
+            return kEnd;
+        }
+        *length = 4;
+        uint32_t bits = s->encoding == EncodingUtf32LE
+                            ? p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24
+                            : uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+        int32_t v = static_cast<int32_t>(bits);
+        return v < 0 || v > 0xFFFF ? s->replacement : v;
+    }
+    case EncodingUtf8: {
+        uint32_t n = Utf8Length(p[0]);
+        *length = 1;
+        if (n > left) {
+            return peeking ? kEnd : s->replacement;
+        }
+        int v = n ? DecodeUtf8Sequence(p) : -1;
+        if (v < 0) {
+            return s->replacement;
+        }
+        *length = n;
+        return (v >= 0xD800 && v <= 0xDFFF) || v > 0xFFFF ? s->replacement : v;
+    }
+    default: {
+        *length = 1;
+        if (p[0] < 0x80) {
+            return p[0];
+        }
+        int table = s->ansiTable >= 0 && s->ansiTable < kAnsiTableCount ? s->ansiTable : 0;
+        return kAnsiTables[table][p[0] - 0x80];
+    }
+    }
+}
+} // namespace
+
+int DecodeUtf8Sequence(const uint8_t* bytes) {
+    if (!bytes) {
+        return -1;
+    }
+    uint8_t b0 = bytes[0];
+    uint32_t n = Utf8Length(b0);
+    if (n == 0) {
+        return -1;
+    }
+    if (n == 1) {
+        return b0;
+    }
+    for (uint32_t i = 1; i < n; ++i) {
+        if (!IsContinuation(bytes[i])) {
+            return -1;
+        }
+    }
+    if (n == 2) {
+        return (b0 & 0x1F) << 6 | (bytes[1] & 0x3F);
+    }
+    if (n == 3) {
+        return (b0 & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
+    }
+    return (b0 & 0x07) << 18 | (bytes[1] & 0x3F) << 12 | (bytes[2] & 0x3F) << 6 | (bytes[3] & 0x3F);
+}
+
+int NextChar(TextSource* source) {
+    if (!source) {
+        return kEnd;
+    }
+    uint32_t length = 0;
+    int c = DecodeAt(source, false, &length);
+    source->position += length;
+    return c;
+}
+
+int PeekChar(TextSource* source) {
+    if (!source) {
+        return kEnd;
+    }
+    uint32_t length = 0;
+    return DecodeAt(source, true, &length);
+}
+
+int ReadTextLine(TextSource* source, char16_t* line) {
+    if (!source || !line) {
+        return -1;
+    }
+    bool significant = false;
+    for (;;) {
+        int count = 0;
+        line[0] = 0;
+        int c = NextChar(source);
+        while (c > 0 && c != 0x0D && c != 0x0A && c != 0x85) {
+            if (!IsSpaceUnit(static_cast<char16_t>(c))) {
+                significant = true;
+            }
+            if (count < kLineCapacity) {
+                line[count++] = static_cast<char16_t>(c);
+                line[count] = 0;
+            }
+            c = NextChar(source);
+        }
+        if (c == kEnd) {
+            return count > 0 ? 0 : -1;
+        }
+        // CR LF and LF CR are one break each; U+0085 and NUL end a line alone.
+        if ((c == 0x0D && PeekChar(source) == 0x0A) || (c == 0x0A && PeekChar(source) == 0x0D)) {
+            NextChar(source);
+        }
+        if (significant) {
+            return 0;
+        }
+    }
+}
