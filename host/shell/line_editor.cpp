@@ -49,6 +49,36 @@ int InsertPrintable(int count, int key) {
     return 0;
 }
 
+// A character beyond ASCII comes as UTF-8 bytes. Its lead byte is bound here; the rest are
+// read at once, so that the plug-in sees the whole character, as one key, before it goes in.
+int InsertMultibyte(int count, int lead) {
+    char bytes[5] = {static_cast<char>(lead)};
+    int length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+    int n = 1;
+    for (; n < length; ++n) {
+        int next = rl_read_key();
+        if ((next & 0xC0) != 0x80) {
+            rl_execute_next(next); // not part of this character: it is the next key
+            break;
+        }
+        bytes[n] = static_cast<char>(next);
+    }
+    bytes[n] = 0;
+    char16_t units[3];
+    size_t unitCount = Utf8ToUtf16(bytes, units, 3);
+    int key = units[0];
+    if (unitCount == 2) {
+        key = 0x10000 + ((units[0] - 0xD800) << 10) + (units[1] - 0xDC00);
+    }
+    for (int i = 0; i < (count > 0 ? count : 1); ++i) {
+        if (n == length) {
+            RouteToPlugin(key);
+        }
+        rl_insert_text(bytes);
+    }
+    return 0;
+}
+
 int ClearScreen(int count, int key) {
     int result = rl_clear_screen(count, key);
     StatusLineRefresh();
@@ -98,6 +128,11 @@ void LineEditorStart(const PluginModule* module) {
     rl_initialize();
     for (int key = 0x20; key < 0x7F; ++key) {
         rl_bind_key(key, InsertPrintable);
+    }
+    if (MB_CUR_MAX > 1) { // a UTF-8 locale: readline takes bytes above 0x7F as text
+        for (int lead = 0xC2; lead <= 0xF4; ++lead) {
+            rl_bind_key(lead, InsertMultibyte);
+        }
     }
     rl_bind_key('L' & 0x1F, ClearScreen);
     using_history();
