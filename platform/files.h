@@ -92,7 +92,10 @@ void PlatformClearCallFailures();
 // fail now. Used by the file helpers of both flavours.
 bool PlatformCallFails(PlatformCallKind kind);
 
-// Linux: the files and mappings open through these helpers. Windows: the process's handle
-// count (GetProcessHandleCount), which tests compare before and after.
+// Files and mappings open through these helpers, and views mapped through them and not yet
+// unmapped: tests compare them before and after.
 long PlatformOpenHandles();
-long PlatformMappedViews(); // views mapped through these helpers and not yet unmapped
+long PlatformMappedViews();
+// The system's own count of the process's handles: open descriptors on Linux,
+// GetProcessHandleCount on Windows (which Wine answers with 0).
+long PlatformProcessHandles();

@@ -4,6 +4,7 @@
 #include "platform/files.h"
 #include "platform/text16.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -597,5 +598,18 @@ long PlatformMappedViews() {
     for (const Object& o : g_objects) {
         n += o.kind == kView;
     }
+    return n;
+}
+
+long PlatformProcessHandles() {
+    DIR* dir = opendir("/proc/self/fd");
+    if (!dir) {
+        return -1;
+    }
+    long n = 0;
+    while (readdir(dir)) {
+        ++n;
+    }
+    closedir(dir);
     return n;
 }

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 namespace {
+long g_handles = 0;
 long g_views = 0;
 
 LPCWSTR W(const char16_t* text) {
@@ -23,7 +24,11 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
         return nullptr;
     }
     HANDLE h = CreateFileW(W(path), access, share, nullptr, disposition, attributes, nullptr);
-    return h == INVALID_HANDLE_VALUE ? nullptr : h;
+    if (h == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    ++g_handles;
+    return h;
 }
 
 int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
@@ -111,7 +116,11 @@ void* PlatformCreateFileMapping(void* file) {
     if (PlatformCallFails(kPlatformCallMapping)) {
         return nullptr;
     }
-    return CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping) {
+        ++g_handles;
+    }
+    return mapping;
 }
 
 const void* PlatformMapViewOfFile(void* mapping) {
@@ -134,10 +143,18 @@ int PlatformUnmapViewOfFile(const void* view) {
 }
 
 int PlatformCloseHandle(void* handle) {
-    return CloseHandle(handle) ? 1 : 0;
+    if (!CloseHandle(handle)) {
+        return 0;
+    }
+    --g_handles;
+    return 1;
 }
 
 long PlatformOpenHandles() {
+    return g_handles;
+}
+
+long PlatformProcessHandles() {
     DWORD count = 0;
     if (!GetProcessHandleCount(GetCurrentProcess(), &count)) {
         return -1;

@@ -26,12 +26,14 @@ void SourceTest::SetUp() {
     }
     PlatformClearCallFailures();
     handles_ = PlatformOpenHandles();
+    processHandles_ = PlatformProcessHandles();
     views_ = PlatformMappedViews();
 }
 
 void SourceTest::TearDown() {
     PlatformClearCallFailures();
     EXPECT_EQ(PlatformOpenHandles(), handles_);
+    EXPECT_EQ(PlatformProcessHandles(), processHandles_);
     EXPECT_EQ(PlatformMappedViews(), views_);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
     EXPECT_FALSE(TempCopyExists());

@@ -27,6 +27,7 @@ class SourceTest : public HostTest {
 
     std::string dir_;
     long handles_ = 0;
+    long processHandles_ = 0;
     long views_ = 0;
 
   private:

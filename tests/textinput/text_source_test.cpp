@@ -80,6 +80,7 @@ TEST_F(TextSourceOpen, DirectoryAndLockedFileAreRefusedByTheSystem) {
     std::u16string name = MakeFile("locked.txt", "text");
     void* lock = PlatformCreateFile(name.c_str(), kGenericRead, 0, kOpenExisting, 0);
     ASSERT_NE(lock, nullptr);
+    EXPECT_EQ(PlatformOpenHandles(), handles_ + 1); // the count that proves nothing leaks
     HostClearCaptured();
     EXPECT_EQ(OpenTextSource(&s, name.c_str()), 32);
     EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
