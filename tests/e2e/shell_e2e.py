@@ -66,8 +66,10 @@ class Pane:
                   "sh -c " + shlex.quote(script))
 
     def tmux(self, *args, check=True):
+        # Outside any tmux the tests may themselves run in.
+        env = {k: v for k, v in os.environ.items() if k != "TMUX"}
         return subprocess.run(["tmux", "-u", "-L", self.socket, "-f", self.conf.name, *args],
-                              check=check, capture_output=True, text=True)
+                              check=check, capture_output=True, text=True, env=env)
 
     def close(self):
         self.tmux("kill-server", check=False)
