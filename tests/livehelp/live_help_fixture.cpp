@@ -112,7 +112,8 @@ void LiveHelpTest::ClearSent() {
 }
 
 std::u16string LiveHelpTest::Composed(const char* syntax, const char* info) {
-    std::u16string text = u"\u200B" + U16(syntax);
+    std::u16string text = u"\u200B";
+    text += U16(syntax);
     if (info) {
         std::u16string body = U16(info);
         std::replace(body.begin(), body.end(), u'\u00B6', u'\n');
