@@ -257,7 +257,6 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
         free(name);
         return nullptr;
     }
-    free(name);
     struct stat st;
     uint32_t error = 0;
     if (fstat(fd, &st) != 0) {
@@ -273,9 +272,14 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     }
     if (error) {
         close(fd);
+        if (creating && !existed) {
+            unlink(name); // a failed call leaves no new file behind
+        }
+        free(name);
         Fail(error);
         return nullptr;
     }
+    free(name);
     g_objects[slot] =
         Object{kFile, fd, st.st_dev, st.st_ino, S_ISFIFO(st.st_mode), access, share, 0, nullptr};
     Fail(existed ? uint32_t{kErrorAlreadyExists} : 0u);
@@ -531,9 +535,12 @@ void* PlatformCreateFileMapping(void* file) {
         Fail(FromErrno(errno));
         return nullptr;
     }
-    g_objects[slot] = Object{kMapping, fd,        o->device, o->inode,
-                             false,    o->access, o->share,  static_cast<size_t>(st.st_size),
-                             nullptr};
+    Object& m = g_objects[slot];
+    m = *o; // the file's identity, access and sharing
+    m.kind = kMapping;
+    m.fd = fd;
+    m.pipe = false;
+    m.length = static_cast<size_t>(st.st_size);
     Fail(0);
     return HandleOf(slot);
 }
@@ -557,8 +564,11 @@ const void* PlatformMapViewOfFile(void* mapping) {
         Fail(FromErrno(errno));
         return nullptr;
     }
-    g_objects[slot] =
-        Object{kView, -1, m->device, m->inode, false, m->access, m->share, m->length, view};
+    Object& v = g_objects[slot];
+    v = *m;
+    v.kind = kView;
+    v.fd = -1;
+    v.address = view;
     return view;
 }
 

@@ -49,11 +49,6 @@ TEST_F(LinuxFiles, PipesAndDevicesHaveNoTimes) {
     EXPECT_EQ(info.creationTime | info.lastAccessTime | info.lastWriteTime, 0u);
     EXPECT_EQ(info.attributes, uint32_t{kFileAttributeDevice});
     PlatformCloseHandle(h);
-
-    // /dev/null is copied like a Windows device, and the copy is empty.
-    TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, u"/dev/null"), kErrorEmptyFile);
-    EXPECT_EQ(CapturedErr(), "");
 }
 
 TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {

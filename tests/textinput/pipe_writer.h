@@ -20,3 +20,6 @@ class PipeWriter {
     State* state_;
     std::u16string name_;
 };
+
+// The device that reads as empty: /dev/null, NUL.
+const char16_t* NullDeviceName();

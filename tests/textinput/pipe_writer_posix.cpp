@@ -56,3 +56,7 @@ PipeWriter::~PipeWriter() {
     unlink(state_->path.c_str());
     delete state_;
 }
+
+const char16_t* NullDeviceName() {
+    return u"/dev/null";
+}

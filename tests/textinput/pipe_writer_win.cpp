@@ -74,3 +74,7 @@ void Feed(PipeWriter::State* s) {
     }
 }
 } // namespace
+
+const char16_t* NullDeviceName() {
+    return u"NUL";
+}

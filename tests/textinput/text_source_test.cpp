@@ -178,10 +178,11 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     EXPECT_EQ(CapturedErr(), "");
 }
 
-TEST_F(PipeCopy, EmptyPipeIsAnEmptyFile) {
+TEST_F(PipeCopy, EmptyPipeAndNullDeviceAreEmptyFiles) {
     PipeWriter pipe(dir_, "");
     TextSource s;
     EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kErrorEmptyFile);
+    EXPECT_EQ(OpenTextSource(&s, NullDeviceName()), kErrorEmptyFile);
     EXPECT_EQ(CapturedErr(), "");
 }
 
