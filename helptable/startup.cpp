@@ -1,5 +1,155 @@
-// Start-up load and shutdown: built with the loader.
+// Start-up load and shutdown: finding Hintbar.txt in its three places, and releasing the
+// table when the host unloads the plug-in.
+#include "helptable/startup.h"
+
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
+#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/text16.h"
+#include "plugin/host_services.h"
+#include "plugin/messages.h"
 #include "plugin/plugin.h"
 
-extern "C" int HB_STDCALL InitializePlugin(void) { return 0; }
-extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) { return 0; }
+const char16_t kDataFileName[] = u"Hintbar.txt";
+
+namespace {
+
+// Paths are long; the start-up search runs once, on the host's thread, so they are kept out
+// of the caller's stack.
+char16_t g_path[kPathUnits];
+char16_t g_variable[kLineUnits];
+
+bool IsSeparator(char16_t unit) {
+    return unit == u'\\' || unit == u'/';
+}
+
+// Any value of NoLoadMsg, even one too long for the buffer, silences the informational lines.
+bool Silenced() {
+    char16_t value[kMessageUnits];
+    value[0] = 0;
+    uint32_t length = PlatformGetEnvironmentVariable(u"NoLoadMsg", value, kMessageUnits);
+    return length != 0 || value[0] != 0;
+}
+
+// Loads the path into the HelpTable when it names a plain file; true when a tree came of it.
+bool TryPlace(const char16_t* path) {
+    if (!IsPlainFile(path)) {
+        return false;
+    }
+    HelpTable.root = LoadHelpFile(&HelpTable.count, path, 1);
+    return HelpTable.root != nullptr;
+}
+
+} // namespace
+
+int AppendDataFileName(char16_t* path) {
+    if (!path) {
+        return -1;
+    }
+    size_t length = Str16Len(path);
+    if (length > 0) {
+        char16_t last = path[length - 1];
+        if (last != u'/' && last != u'\\' && last != u':') {
+            const char16_t separator[2] = {kPathSeparator, 0};
+            Str16Append(path, kPathUnits, separator);
+        }
+    }
+    Str16Append(path, kPathUnits, kDataFileName);
+    return 0;
+}
+
+bool IsPlainFile(const char16_t* path) {
+    if (!path || !path[0]) {
+        return false;
+    }
+    uint32_t attributes = PlatformGetFileAttributes(path);
+    if (attributes == kInvalidFileAttributes) {
+        return false;
+    }
+    return (attributes & (kFileAttributeDirectory | kFileAttributeDevice)) == 0;
+}
+
+int LoadDefaultHelpFile() {
+    // The host's own directory.
+    Str16Copy(g_path, kPathUnits, u"%@path[%_cmdspec]");
+    ExpandVariables(g_path, 1);
+    AppendDataFileName(g_path);
+    if (TryPlace(g_path)) {
+        return 0;
+    }
+
+    // The plug-in's own directory.
+    g_path[0] = 0;
+    PlatformGetModuleFileName(ModuleHandle, g_path, kPathUnits);
+    size_t cut = 0; // just past the last separator; 0 when there is none
+    for (size_t i = 0; g_path[i]; ++i) {
+        if (IsSeparator(g_path[i])) {
+            cut = i + 1;
+        }
+    }
+    if (cut > 0) {
+        g_path[cut] = 0;
+        Str16Append(g_path, kPathUnits, kDataFileName);
+        if (TryPlace(g_path)) {
+            return 0;
+        }
+    }
+
+    // Where the Hintbar variable points: a file, or a directory holding Hintbar.txt.
+    g_path[0] = 0;
+    g_variable[0] = 0;
+    PlatformGetEnvironmentVariable(u"Hintbar", g_variable, kLineUnits);
+    if (!g_variable[0]) {
+        return 0;
+    }
+    QueryTrueName(g_variable, g_path);
+    if (QueryIsDirectory(g_path)) {
+        AppendDataFileName(g_path);
+    }
+    TryPlace(g_path);
+    return 0;
+}
+
+extern "C" int HB_STDCALL InitializePlugin(void) {
+    char16_t shell[kMessageUnits];
+    Str16Copy(shell, kMessageUnits, u"%[_transient]%[_pipe]");
+    ExpandVariables(shell, 1);
+    if (!Str16Equal(shell, u"00")) {
+        return 1;
+    }
+    bool silenced = Silenced();
+    LoadDefaultHelpFile();
+    if (!silenced) {
+        Printf(u"%s v%u.%u.%u loaded.\r\n", kPluginName, kVersionMajor, kVersionMinor,
+               kVersionBuild);
+    }
+    if (HelpTable.root) {
+        if (!silenced) {
+            Printf(u"\u2022  %s loaded into memory.\r\n", FormatCount(HelpTable.count));
+        }
+    } else {
+        WriteErrorPrefix();
+        Qprintf(ErrorHandle(), u"%s not found!\r\n", kDataFileName);
+        Qprintf(ErrorHandle(),
+                u"Function help is not (yet) available.  Use HBAR /L to load it.\r\n");
+    }
+    return 0;
+}
+
+extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
+    bool silenced = Silenced();
+    ReleaseSavedStatusText();
+    if (!HelpTable.root) {
+        return 0;
+    }
+    uint32_t released = 0;
+    FreeHelpTree(HelpTable.root, &released);
+    HelpTable.root = nullptr;
+    HelpTable.count = 0;
+    if (!silenced) {
+        Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
+    }
+    return 0;
+}

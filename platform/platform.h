@@ -14,6 +14,13 @@
 #define HB_CDECL
 #endif
 
+// The separator put between a directory and a name: "\" on Windows, "/" on Linux.
+#if defined(_WIN32)
+constexpr char16_t kPathSeparator = u'\\';
+#else
+constexpr char16_t kPathSeparator = u'/';
+#endif
+
 // Windows error numbers the plug-in relies on, the same in both flavours.
 enum : uint32_t {
     kErrorFileNotFound = 2,

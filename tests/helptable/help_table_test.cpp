@@ -21,7 +21,8 @@ std::vector<HelpEntry> Entries(const std::vector<std::u16string>& names, bool wi
     std::vector<HelpEntry> entries(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
         Str16Copy(entries[i].name, 48, names[i].c_str());
-        entries[i].syntax = withText ? HeapText(("@" + U8(names[i]) + "[x]").c_str()) : nullptr;
+        entries[i].syntax =
+            withText ? HeapText((std::string("@") + U8(names[i]) + "[x]").c_str()) : nullptr;
         entries[i].info = nullptr;
     }
     return entries;
@@ -31,7 +32,9 @@ std::vector<std::u16string> NumberedNames(int n) {
     std::vector<std::u16string> names;
     for (int i = 0; i < n; ++i) {
         std::string digits = std::to_string(100000 + i);
-        names.push_back(u"N" + U16(digits));
+        std::u16string name = u"N";
+        name += U16(digits);
+        names.push_back(name);
     }
     return names;
 }
@@ -41,7 +44,8 @@ std::string Shape(const HelpNode* node) {
     if (!node) {
         return "-";
     }
-    return "(" + Shape(node->left) + " " + U8(node->name) + " " + Shape(node->right) + ")";
+    return std::string("(") + Shape(node->left) + " " + U8(node->name) + " " + Shape(node->right) +
+           ")";
 }
 
 // Checks the size rule at every node; returns the subtree's size and its height.

@@ -1,0 +1,235 @@
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+#include "host/hostshell/host_control.h"
+#include "platform/platform.h"
+#include "platform/text16.h"
+#include "tests/support/test_support.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kPrefix[] = "Hintbar plugin: ";
+
+class HelpLoaderTest : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        dir_ = MakeScratchDir();
+    }
+    void TearDown() override {
+        RemoveTree(dir_);
+        HostTest::TearDown();
+    }
+    // Writes a help file into the scratch directory; returns its path as the loader gets it.
+    std::u16string Write(const std::string& bytes, const std::string& name = "help.txt") {
+        std::string path = dir_ + "/" + name;
+        EXPECT_TRUE(WriteFile(path, bytes));
+        return U16(path);
+    }
+    std::string dir_;
+};
+
+void InOrder(const HelpNode* node, std::vector<std::string>& out) {
+    if (node) {
+        InOrder(node->left, out);
+        out.push_back(U8(node->name));
+        InOrder(node->right, out);
+    }
+}
+
+std::string Info(const HelpNode* node) {
+    return node && node->info ? node->info : "(none)";
+}
+
+TEST_F(HelpLoaderTest, LoadsSortsAndReportsTheSourceAsPassed) {
+    std::u16string path = Write("Function help\n"
+                                "\n"
+                                "@upper[string] - Upper case\r\n"
+                                "  @left[n,string]: Leftmost \xc2\xb6 characters\n"
+                                "see @right[n,string] for more\n"
+                                "@A_B[x]\n"
+                                "@ab[x] \xe2\x80\x94 plain\n");
+    // The source is named with a redundant part; the message keeps it as given.
+    std::u16string given = U16(dir_) + u"/./help.txt";
+    uint32_t count = 99;
+    HelpNode* root = LoadHelpFile(&count, given.c_str(), 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(count, 4u);
+    std::vector<std::string> names;
+    InOrder(root, names);
+    EXPECT_EQ(names, (std::vector<std::string>{"AB", "A_B", "LEFT", "UPPER"}));
+    HelpNode* left = FindHelpEntry(root, u"LEFT");
+    ASSERT_NE(left, nullptr);
+    EXPECT_STREQ(left->syntax, "  @LEFT[n,string]");
+    EXPECT_EQ(Info(left), "Leftmost \xc2\xb6 characters");
+    EXPECT_EQ(Info(FindHelpEntry(root, u"A_B")), "(none)");
+    EXPECT_EQ(CapturedOut(), std::string("Loaded 4 functions from \"") + U8(given) + "\".\r\n");
+    EXPECT_EQ(CapturedErr(), "");
+    uint32_t freed = 0;
+    FreeHelpTree(root, &freed);
+    EXPECT_EQ(freed, 4u);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+
+    // A quiet load writes nothing; one function is worded in the singular; no count out.
+    HostClearCaptured();
+    path = Write("@date[]\n", "one.txt");
+    root = LoadHelpFile(nullptr, path.c_str(), 1);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(CapturedErr(), "");
+    FreeHelpTree(root, nullptr);
+    root = LoadHelpFile(nullptr, path.c_str(), 0);
+    EXPECT_EQ(CapturedOut(), std::string("Loaded 1 function from \"") + U8(path) + "\".\r\n");
+    FreeHelpTree(root, nullptr);
+}
+
+TEST_F(HelpLoaderTest, TheLastLineForANameWinsEntirely) {
+    std::u16string path = Write("@left[a] - first description\n"
+                                "@right[n,s] - right\n"
+                                "@LEFT[n,string]\n"
+                                "@right[x] - second\n");
+    uint32_t count = 0;
+    HelpNode* root = LoadHelpFile(&count, path.c_str(), 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(count, 2u);
+    HelpNode* left = FindHelpEntry(root, u"LEFT");
+    ASSERT_NE(left, nullptr);
+    EXPECT_STREQ(left->syntax, "@LEFT[n,string]");
+    EXPECT_EQ(Info(left), "(none)");
+    EXPECT_EQ(Info(FindHelpEntry(root, u"RIGHT")), "second");
+    EXPECT_EQ(CapturedOut(), std::string("Loaded 2 functions from \"") + U8(path) + "\".\r\n");
+    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+// Thousands of names, each given three times and out of order: every name once, the last
+// line's text, and the count worded with the host's thousands separator.
+TEST_F(HelpLoaderTest, ManyRepeatedNamesMergeToTheLastLine) {
+    const int n = 6000;
+    std::string text;
+    for (int round = 0; round < 3; ++round) {
+        for (int i = 0; i < n; ++i) {
+            int k = (i * 7919) % n;
+            text += std::string("@f") + std::to_string(k) + "[x] - round " + std::to_string(round) +
+                    "\n";
+        }
+    }
+    std::u16string path = Write(text);
+    uint32_t count = 0;
+    HelpNode* root = LoadHelpFile(&count, path.c_str(), 0);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(count, static_cast<uint32_t>(n));
+    std::vector<std::string> names;
+    InOrder(root, names);
+    ASSERT_EQ(names.size(), static_cast<size_t>(n));
+    for (size_t i = 1; i < names.size(); ++i) {
+        EXPECT_LT(names[i - 1], names[i]);
+    }
+    for (int k = 0; k < n; k += 371) {
+        std::u16string name = u"F";
+        name += U16(std::to_string(k));
+        EXPECT_EQ(Info(FindHelpEntry(root, name.c_str())), "round 2");
+    }
+    EXPECT_EQ(CapturedOut(), std::string("Loaded 6,000 functions from \"") + U8(path) + "\".\r\n");
+    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+TEST_F(HelpLoaderTest, FilesWithoutFunctionsLoadNothing) {
+    struct Case {
+        const char* bytes;
+        bool message; // an empty file is reported by the reader, which says nothing
+    } cases[] = {
+        {"; comments only\nsee @left[n] for more\n@x [a]\n", true},
+        {"   \n\t\n", true},
+        {"", false},
+    };
+    for (const Case& c : cases) {
+        HostClearCaptured();
+        std::u16string path = Write(c.bytes);
+        uint32_t count = 42;
+        EXPECT_EQ(LoadHelpFile(&count, path.c_str(), 0), nullptr);
+        EXPECT_EQ(count, 42u);
+        EXPECT_EQ(CapturedOut(), "");
+        EXPECT_EQ(CapturedErr(),
+                  c.message
+                      ? std::string(kPrefix) + "No functions found in file \"" + U8(path) + "\".\n"
+                      : "");
+    }
+    // A quiet load still reports errors.
+    HostClearCaptured();
+    std::u16string path = Write("no entry\n");
+    EXPECT_EQ(LoadHelpFile(nullptr, path.c_str(), 1), nullptr);
+    EXPECT_NE(CapturedErr(), "");
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
+// UTF-8 forms longer than their 2,048- and 16,384-byte buffers are cut at a character
+// boundary; the function is kept.
+TEST_F(HelpLoaderTest, TextTooLongInUtf8IsCutAtACharacterBoundary) {
+    std::string euro = "\xe2\x82\xac";
+    std::string syntax = "@x[";
+    for (int i = 0; i < 1019; ++i) {
+        syntax += euro; // 1,023 units in all with the "]", 3,061 bytes
+    }
+    syntax += "]";
+    std::string info = "a";
+    for (int i = 0; i < 7000; ++i) {
+        info += euro;
+    }
+    std::u16string path = Write(syntax + " - " + info + "\n@y[] - " + info.substr(1) + "\n");
+    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    ASSERT_NE(root, nullptr);
+    HelpNode* x = FindHelpEntry(root, u"X");
+    ASSERT_NE(x, nullptr);
+    std::string cutSyntax = x->syntax;
+    EXPECT_EQ(cutSyntax.size(), 3u + 681 * 3); // 2,046 bytes: one more euro would need 2,049
+    EXPECT_EQ(cutSyntax, "@X[" + syntax.substr(3, 681 * 3));
+    std::string cutInfo = x->info;
+    EXPECT_EQ(cutInfo.size(), 1u + 5460 * 3); // 16,381 bytes
+    EXPECT_EQ(cutInfo, info.substr(0, cutInfo.size()));
+    EXPECT_EQ(std::string(FindHelpEntry(root, u"Y")->info).size(), 5461u * 3); // exactly fits
+    FreeHelpTree(root, nullptr);
+}
+
+// Every allocation a load makes may fail: the load then writes its message, returns no tree,
+// leaves the caller's count alone and leaks nothing.
+TEST_F(HelpLoaderTest, EveryAllocationFailureIsReportedAndCleanedUp) {
+    std::u16string path = Write("@b[1] - x\n@a[2]\n@b[3] - y\n@c[4] - z\n");
+    const int strings = 7; // b: 2, a: 1, b again: 2, c: 2
+    const int nodes = 3;
+    long before = PlatformAllocationCount();
+    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    long total = PlatformAllocationCount() - before;
+    ASSERT_NE(root, nullptr);
+    FreeHelpTree(root, nullptr);
+    const long reader = total - 2 - strings - nodes; // the text source's own
+    ASSERT_GE(reader, 0);
+
+    for (long n = 1; n <= total; ++n) {
+        SCOPED_TRACE(std::string("allocation ") + std::to_string(n));
+        HostClearCaptured();
+        uint32_t count = 12345;
+        PlatformFailAllocationAt(n);
+        EXPECT_EQ(LoadHelpFile(&count, path.c_str(), 0), nullptr);
+        PlatformFailAllocationAt(0);
+        EXPECT_EQ(count, 12345u);
+        EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+        EXPECT_EQ(CapturedOut(), "");
+        std::string expected;
+        if (n <= reader) {
+            continue; // the reader reports its own failures
+        } else if (n <= reader + 2) {
+            expected = "Allocating help array\n"; // the array, then the name index
+        } else if (n <= reader + 2 + strings) {
+            expected = "Error allocating memory for help strings\r\n";
+        } else {
+            expected = "Error converting array to tree\n";
+        }
+        EXPECT_EQ(CapturedErr(), kPrefix + expected);
+    }
+}
+
+} // namespace
