@@ -1,0 +1,316 @@
+#include "command/arguments.h"
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+#include "host/hostshell/host_control.h"
+#include "plugin/host_services.h"
+#include "plugin/plugin.h"
+#include "tests/support/test_support.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kPrefix[] = "Hintbar plugin: ";
+const char kRule[] = "\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
+                     "\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
+                     "\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\r\n";
+
+class Hbar : public HostTest {
+  protected:
+    void SetUp() override {
+        HostTest::SetUp();
+        ClearTable();
+        liveAtStart_ = PlatformLiveAllocations();
+        dir_ = MakeScratchDir();
+        home_ = std::filesystem::current_path();
+        std::filesystem::current_path(dir_); // file names in the tests are relative
+    }
+    void TearDown() override {
+        ClearTable();
+        std::filesystem::current_path(home_);
+        RemoveTree(dir_);
+        EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+        HostTest::TearDown();
+    }
+    static void ClearTable() {
+        FreeHelpTree(HelpTable.root, nullptr);
+        HelpTable.root = nullptr;
+        HelpTable.count = 0;
+    }
+
+    // Writes a help file into the scratch directory, the current one, and returns its name.
+    std::string Help(const std::string& name, const std::string& text) {
+        EXPECT_TRUE(WriteFile(dir_ + static_cast<char>(kPathSeparator) + name, text));
+        return name;
+    }
+    // A file of n functions, F1 to Fn.
+    std::string Functions(const std::string& name, int n) {
+        std::string text;
+        for (int k = 1; k <= n; ++k) {
+            text += "@F" + std::to_string(k) + "[x] - function " + std::to_string(k) + "\r\n";
+        }
+        return Help(name, text);
+    }
+    // Loads a table as the start-up load would, without the command.
+    void Preload(int n) {
+        uint32_t count = 0;
+        HelpTable.root = LoadHelpFile(&count, U16(Functions("pre.txt", n)).c_str(), 1);
+        ASSERT_NE(HelpTable.root, nullptr);
+        HelpTable.count = count;
+        HostClearCaptured();
+    }
+    int Run(const std::string& line) {
+        std::u16string text = U16(line);
+        return hbar(text.data());
+    }
+    static std::string FullName(const std::string& name) {
+        std::vector<char16_t> full(kPathUnits);
+        QueryTrueName(U16(name).c_str(), full.data());
+        return U8(full.data());
+    }
+    static std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+    std::string dir_;
+    std::filesystem::path home_;
+};
+
+TEST_F(Hbar, NullLineFailsSilently) {
+    EXPECT_EQ(hbar(nullptr), 1);
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(Hbar, WithoutArgumentsReportsTheCount) {
+    EXPECT_EQ(Run(""), 0);
+    EXPECT_EQ(CapturedOut(), "0 functions in memory.\r\n");
+    HostClearCaptured();
+    Preload(1234);
+    EXPECT_EQ(Run("  "), 0);
+    EXPECT_EQ(CapturedOut(), "1,234 functions in memory.\r\n");
+    HostClearCaptured();
+    EXPECT_EQ(Run("/q"), 0); // quiet does not silence the count
+    EXPECT_EQ(CapturedOut(), "1,234 functions in memory.\r\n");
+    EXPECT_EQ(CapturedErr(), "");
+}
+
+TEST_F(Hbar, UnloadsAndSaysHowMany) {
+    EXPECT_EQ(Run("/Z"), 0);
+    EXPECT_EQ(CapturedOut(), "Nothing to unload.\r\n");
+    HostClearCaptured();
+    EXPECT_EQ(Run("/Z /Q"), 0);
+    EXPECT_EQ(Run("/z/q"), 0);
+    EXPECT_EQ(CapturedOut(), "");
+
+    Preload(3);
+    EXPECT_EQ(Run("/Z"), 0);
+    EXPECT_EQ(CapturedOut(), "\u2022  3 functions deleted.\r\n");
+    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTable.count, 0u);
+
+    Preload(1);
+    EXPECT_EQ(Run("/Z/Q"), 0);
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(HelpTable.root, nullptr);
+}
+
+TEST_F(Hbar, UnloadThenReportShowsZeroes) {
+    Preload(2);
+    EXPECT_EQ(Run("/Z /I"), 0);
+    EXPECT_EQ(CapturedOut(), std::string("\u2022  2 functions deleted.\r\n"
+                                         "\r\nFound 0 functions:\r\n\r\n"
+                                         "Node structures:          0 bytes\r\n"
+                                         "Function names:           0 bytes\r\n"
+                                         "Function syntax:          0 bytes\r\n"
+                                         "Additional info:          0 bytes\r\n") +
+                                 kRule + "TOTAL:                    0 bytes\r\n");
+}
+
+TEST_F(Hbar, ReportsTheFileJustLoaded) {
+    std::string path = Help("one.txt", "not an entry\r\n@left[n,string]\r\n");
+    EXPECT_EQ(Run("/L " + Quoted(path) + " /i"), 0);
+    EXPECT_EQ(CapturedOut(), "Loaded 1 function from \"" + FullName(path) + "\".\r\n" +
+                                 "\r\nFound 1 function:\r\n\r\n"
+                                 "Node structures:         20 bytes\r\n"
+                                 "Function names:           8 bytes\r\n"
+                                 "Function syntax:         16 bytes\r\n"
+                                 "Additional info:          0 bytes\r\n" +
+                                 kRule + "TOTAL:                   44 bytes\r\n");
+    EXPECT_EQ(HelpTable.count, 1u);
+}
+
+// The figures are parsed back from the report, thousands separators and all.
+TEST_F(Hbar, ReportFiguresAreTheTreeMeasured) {
+    std::string path = Functions("many.txt", 1500);
+    EXPECT_EQ(Run("/Q /I /L" + Quoted(dir_ + static_cast<char>(kPathSeparator) + path)), 0);
+    HelpTableTotals totals = {};
+    MeasureHelpTree(HelpTable.root, &totals);
+    ASSERT_EQ(totals.nodes, 1500u);
+
+    std::vector<uint64_t> figures;
+    std::string out = CapturedOut();
+    for (size_t at = 0; at < out.size();) {
+        if (!isdigit(static_cast<unsigned char>(out[at]))) {
+            ++at;
+            continue;
+        }
+        uint64_t value = 0;
+        for (; at < out.size() && (isdigit(static_cast<unsigned char>(out[at])) || out[at] == ',');
+             ++at) {
+            if (out[at] != ',') {
+                value = value * 10 + static_cast<uint64_t>(out[at] - '0');
+            }
+        }
+        figures.push_back(value);
+    }
+    uint64_t total =
+        uint64_t{totals.nodeBytes} + totals.nameBytes + totals.syntaxBytes + totals.infoBytes;
+    EXPECT_EQ(figures, (std::vector<uint64_t>{totals.nodes, totals.nodeBytes, totals.nameBytes,
+                                              totals.syntaxBytes, totals.infoBytes, total}))
+        << out;
+    EXPECT_NE(out.find("Found 1,500 functions:"), std::string::npos);
+}
+
+TEST_F(Hbar, HelpEndsTheRunAtOnce) {
+    Preload(2);
+    EXPECT_EQ(Run("/Z /?"), 0);
+    EXPECT_EQ(CapturedOut(), U8(kCommandHelp));
+    EXPECT_EQ(HelpTable.count, 2u);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/??"), 0);
+    EXPECT_EQ(CapturedOut(), U8(kCommandHelp) + "\r\n\t\t\t\tHintbar  0.93.0.3 (x86)\r\n");
+    HostClearCaptured();
+    EXPECT_EQ(Run("/X /?"), 1); // an earlier error wins
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Unknown option: \"/X\"\r\n");
+    EXPECT_EQ(CapturedOut(), "");
+}
+
+TEST_F(Hbar, UsageErrorsChangeNothing) {
+    Preload(2);
+    const struct {
+        const char* line;
+        int result;
+        const char* message;
+    } cases[] = {
+        {"/l", 1, "Missing filename: \"/L\"\r\n"},
+        {"/Z /l /Q", 1, "Missing filename: \"/L\"\r\n"},
+        {"/l:", 1, "Missing filename: \"/L:\"\r\n"},
+        {"/Z /l=", 1, "Missing filename: \"/L=\"\r\n"},
+        {"/Ix", 1, "Unknown option: \"/IX\"\r\n"},
+        {"/Z /QQ", 1, "Unknown option: \"/QQ\"\r\n"},
+        {"/z /?x", 1, "Unknown option: \"/?X\"\r\n"},
+        {"/Z xyz", 1, "Syntax error: \"XYZ\"\r\n"},
+        {"\"  \"", 1, "Syntax error: \"\"\r\n"},
+        {"/L a|b", 1, "Bad filename: \"A|B\"\r\n"},
+        {"/z /l:a|b", 1, "Bad filename: \"/L:A|B\"\r\n"},
+    };
+    for (const auto& c : cases) {
+        HostClearCaptured();
+        EXPECT_EQ(Run(c.line), c.result) << c.line;
+        EXPECT_EQ(CapturedErr(), kPrefix + std::string(c.message)) << c.line;
+        EXPECT_EQ(CapturedOut(), "") << c.line;
+        EXPECT_EQ(HelpTable.count, 2u) << c.line;
+    }
+}
+
+TEST_F(Hbar, FileNameFormsOfL) {
+    std::string path = Functions("f.txt", 1);
+    for (std::string form : {"/l", "/L:", "/L=", "/l "}) {
+        ClearTable();
+        HostClearCaptured();
+        EXPECT_EQ(Run(form + Quoted(path)), 0) << form;
+        EXPECT_EQ(CapturedErr(), "") << form;
+        EXPECT_EQ(HelpTable.count, 1u) << form;
+    }
+    // Only one ":" or "=" is taken off: the name is ":x".
+    HostClearCaptured();
+    EXPECT_EQ(Run("/L::x"), 2);
+    EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + FullName(":x") + "\"\r\n"));
+}
+
+TEST_F(Hbar, MissingFilesAreNotFound) {
+    Preload(2);
+    std::string missing = "missing.txt";
+    EXPECT_EQ(Run("/Z /L " + Quoted(missing)), 2);
+    EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + FullName(missing) + "\"\r\n"));
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(HelpTable.count, 2u);
+}
+
+TEST_F(Hbar, DirectoryIsCompletedWithTheDataFileName) {
+    std::filesystem::create_directory("sub");
+    std::string expected = FullName("sub") + static_cast<char>(kPathSeparator) + "Hintbar.txt";
+    EXPECT_EQ(Run("/L sub"), 2);
+    EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + expected + "\"\r\n"));
+
+    Functions("sub/Hintbar.txt", 4);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/L sub"), 0);
+    EXPECT_EQ(CapturedOut(), "Loaded 4 functions from \"" + expected + "\".\r\n");
+    EXPECT_EQ(HelpTable.count, 4u);
+
+    // The same in the joined form, named in full.
+    Functions("Hintbar.txt", 2);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/L:" + Quoted(dir_)), 0);
+    EXPECT_EQ(HelpTable.count, 2u);
+}
+
+TEST_F(Hbar, OnlyTheLastOfTwoFilesIsLoaded) {
+    std::string first = Functions("first.txt", 1);
+    std::string second = Functions("second.txt", 2);
+    std::string missing = "missing.txt";
+    EXPECT_EQ(Run("/L" + Quoted(first) + " /L" + Quoted(missing)), 2);
+    EXPECT_EQ(Run("/L" + Quoted(missing) + " /L" + Quoted(first)), 2);
+    EXPECT_EQ(HelpTable.root, nullptr);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/L" + Quoted(first) + " /L" + Quoted(second)), 0);
+    EXPECT_EQ(CapturedOut(), "Loaded 2 functions from \"" + FullName(second) + "\".\r\n");
+    EXPECT_EQ(HelpTable.count, 2u);
+}
+
+TEST_F(Hbar, UnloadComesBeforeLoadWhateverTheOrder) {
+    Preload(3);
+    std::string path = Functions("new.txt", 5);
+    EXPECT_EQ(Run("/L " + Quoted(path) + " /Z"), 0);
+    EXPECT_EQ(CapturedOut(), "\u2022  3 functions deleted.\r\n"
+                             "Loaded 5 functions from \"" +
+                                 FullName(path) + "\".\r\n");
+    EXPECT_EQ(HelpTable.count, 5u);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/Q /L " + Quoted(path)), 0); // a reload replaces the table silently
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(HelpTable.count, 5u);
+}
+
+TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
+    Preload(3);
+    HelpNode* old = HelpTable.root;
+    std::string empty = Help("empty.txt", "no entries here\r\n");
+    EXPECT_EQ(Run("/L " + Quoted(empty)), 0);
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_NE(CapturedErr().find("No functions found"), std::string::npos);
+    EXPECT_EQ(HelpTable.root, old);
+    EXPECT_EQ(HelpTable.count, 3u);
+
+    // With /Z the unload has happened and nothing takes its place.
+    HostClearCaptured();
+    EXPECT_EQ(Run("/Z /L " + Quoted(empty)), 0);
+    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTable.count, 0u);
+}
+
+// An argument line that overflows the tokenizer is not taken for an empty one.
+TEST_F(Hbar, OverflowingLineFails) {
+    Preload(2);
+    std::string line = "/Z " + std::string(MAX_ARG_LEN, 'a');
+    EXPECT_EQ(Run(line), 1);
+    EXPECT_EQ(CapturedErr(),
+              std::string(kPrefix) + "Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
+    EXPECT_EQ(CapturedOut(), "");
+    EXPECT_EQ(HelpTable.count, 2u);
+}
+
+} // namespace
