@@ -15,8 +15,8 @@ struct HelpEntry {
 struct HelpNode {
     HelpNode* left;
     HelpNode* right;
-    char* syntax; // taken over from the HelpEntry
-    char* info;   // taken over from the HelpEntry, or null
+    char* syntax;     // taken over from the HelpEntry
+    char* info;       // taken over from the HelpEntry, or null
     char16_t name[1]; // really as long as the name and its terminator
 };
 

@@ -150,10 +150,4 @@ TEST(HelpLine, LongSyntaxLinesAreCut) {
     EXPECT_EQ(indented.info, u"d");
 }
 
-TEST(HelpLine, LongestLineFillsTheDescriptionBuffer) {
-    std::u16string line = u"@x[a] " + std::u16string(8191 - 6, u'd');
-    Parsed p = Parse(line);
-    EXPECT_EQ(p.info.size(), 8185u);
-}
-
 } // namespace
