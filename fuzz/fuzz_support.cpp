@@ -15,14 +15,25 @@ void FuzzAssert(bool condition, const char* what) {
     }
 }
 
+namespace {
+std::string g_scratch;
+
+void RemoveScratch() {
+    std::error_code ec;
+    std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
+    std::filesystem::remove_all(g_scratch, ec);
+}
+} // namespace
+
 const std::string& FuzzScratchDir() {
-    static std::string dir;
+    std::string& dir = g_scratch;
     if (dir.empty()) {
         namespace fs = std::filesystem;
         fs::path p = fs::temp_directory_path() /
                      ("hbfuzz-" + std::to_string(PlatformGetCurrentProcessId()));
         fs::create_directories(p);
         dir = p.string();
+        atexit(RemoveScratch);
     }
     return dir;
 }

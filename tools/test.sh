@@ -39,6 +39,10 @@ for preset in linux asan windows; do
   ctest --preset "$preset" || failed+=("$preset")
 done
 
+# Every fuzz target for a bounded time (HB_FUZZ_SECONDS each, one minute by default).
+echo "==== fuzz"
+bash tools/fuzz.sh "${HB_FUZZ_SECONDS:-60}" || failed+=(fuzz)
+
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED suites: ${failed[*]}"
   exit 1
