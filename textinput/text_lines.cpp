@@ -121,6 +121,35 @@ int PeekChar(TextSource* source) {
     return DecodeAt(source, true, &length);
 }
 
+namespace {
+// ASCII in single-byte and UTF-8 text decodes to itself: copy such a run straight from the
+// bytes, up to the first byte that may end the line or needs decoding. The same rules as the
+// general loop below apply to every unit.
+void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) {
+    if (!s->data || (s->encoding != EncodingUtf8 && s->encoding != EncodingAnsi)) {
+        return;
+    }
+    const uint8_t* p = s->data;
+    uint32_t pos = s->position;
+    int n = *count;
+    while (pos < s->size) {
+        uint8_t b = p[pos];
+        if (b >= 0x80 || b == 0x0D || b == 0x0A || b == 0) {
+            break;
+        }
+        if (b != 0x20 && (b < 0x09 || b > 0x0D)) {
+            *significant = true;
+        }
+        if (n < kLineCapacity) {
+            line[n++] = b;
+        }
+        ++pos;
+    }
+    s->position = pos;
+    *count = n;
+}
+} // namespace
+
 int ReadTextLine(TextSource* source, char16_t* line) {
     if (!source || !line) {
         return -1;
@@ -128,18 +157,21 @@ int ReadTextLine(TextSource* source, char16_t* line) {
     bool significant = false;
     for (;;) {
         int count = 0;
-        line[0] = 0;
-        int c = NextChar(source);
-        while (c > 0 && c != 0x0D && c != 0x0A && c != 0x85) {
+        int c;
+        for (;;) {
+            CopyAsciiRun(source, line, &count, &significant);
+            c = NextChar(source);
+            if (c <= 0 || c == 0x0D || c == 0x0A || c == 0x85) {
+                break;
+            }
             if (!IsSpaceUnit(static_cast<char16_t>(c))) {
                 significant = true;
             }
             if (count < kLineCapacity) {
                 line[count++] = static_cast<char16_t>(c);
-                line[count] = 0;
             }
-            c = NextChar(source);
         }
+        line[count] = 0;
         if (c == kEnd) {
             return count > 0 ? 0 : -1;
         }
