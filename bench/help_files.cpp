@@ -41,12 +41,14 @@ std::string MakeUtf8(int functions) {
         std::string line = "@" + name + "[";
         int args = 1 + static_cast<int>(random() % 3);
         for (int k = 0; k < args; ++k) {
-            line += (k ? "," : "") + std::string(kArgs[random() % 9]);
+            line += k ? "," : "";
+            line += kArgs[random() % 9];
         }
         line += "] - ";
         int words = 8 + static_cast<int>(random() % 14);
         for (int k = 0; k < words; ++k) {
-            line += (k ? " " : "") + std::string(kWords[random() % (sizeof kWords / sizeof *kWords)]);
+            line += k ? " " : "";
+            line += kWords[random() % (sizeof kWords / sizeof *kWords)];
             if (random() % 40 == 0) {
                 line += "\xc2\xb6\xc2\xac"; // a break and a tab in the shown text
             }

@@ -1,6 +1,8 @@
 #include "tests/support/test_support.h"
 
+#include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
+#include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "platform/text16.h"
 
@@ -28,7 +30,18 @@ std::u16string U16(const std::string& utf8) {
 std::string CapturedOut() { return U8(HostCapturedOutput()); }
 std::string CapturedErr() { return U8(HostCapturedErrors()); }
 
+namespace {
+void ResetPluginState() {
+    FreeHelpTree(HelpTable.root, nullptr);
+    HelpTable.root = nullptr;
+    HelpTable.count = 0;
+    ReleaseSavedStatusText();
+    StatusSavedThisLine = 0;
+}
+} // namespace
+
 void HostTest::SetUp() {
+    ResetPluginState();
     HostCaptureOutput(1);
     HostClearCaptured();
     HostSetBatch(nullptr, 0);
@@ -41,6 +54,7 @@ void HostTest::SetUp() {
 
 void HostTest::TearDown() {
     PlatformFailAllocationAt(0);
+    ResetPluginState();
     HostSetBatch(nullptr, 0);
     HostClearCaptured();
 }
