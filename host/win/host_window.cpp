@@ -7,6 +7,7 @@ namespace {
 const wchar_t kMainClass[] = L"HintbarHostMain";
 const wchar_t kStatusClass[] = L"XTPStatusBar";
 constexpr int kBarHeight = 22;
+std::wstring g_commandLine; // shown in the main window after a prompt
 
 LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -26,7 +27,9 @@ LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM 
         GetWindowTextW(window, text.data(), length + 1);
         SetBkMode(dc, TRANSPARENT);
         area.left += 4;
-        DrawTextW(dc, text.data(), -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS);
+        // The help begins with a zero width space, which some fonts draw as a box.
+        const wchar_t* shown = text[0] == 0x200B ? text.data() + 1 : text.data();
+        DrawTextW(dc, shown, -1, &area, DT_LEFT | DT_TOP | DT_NOPREFIX | DT_EXPANDTABS);
         EndPaint(window, &paint);
         return 0;
     }
@@ -45,6 +48,16 @@ LRESULT CALLBACK MainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
             int barHeight = height / 3 > kBarHeight ? height / 3 : kBarHeight;
             MoveWindow(bar, 0, height - barHeight, width, barHeight, TRUE);
         }
+        return 0;
+    }
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        std::wstring line = L"C:\\> " + g_commandLine + L"_";
+        HGDIOBJ font = SelectObject(dc, GetStockObject(ANSI_FIXED_FONT));
+        TextOutW(dc, 8, 8, line.c_str(), static_cast<int>(line.size()));
+        SelectObject(dc, font);
+        EndPaint(window, &paint);
         return 0;
     }
     case WM_DESTROY:
@@ -108,6 +121,11 @@ void PumpMessages() {
         TranslateMessage(&message);
         DispatchMessageW(&message);
     }
+}
+
+void ShowCommandLine(const HostWindow& window, const wchar_t* line) {
+    g_commandLine = line;
+    InvalidateRect(window.main, nullptr, TRUE);
 }
 
 std::wstring StatusBarText(const HostWindow& window) {

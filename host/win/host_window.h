@@ -16,3 +16,5 @@ void DestroyHostWindow(HostWindow* window);
 // Lets the windows paint and answer whatever is waiting for them.
 void PumpMessages();
 std::wstring StatusBarText(const HostWindow& window);
+// Shows the command line being edited in the main window, after a prompt.
+void ShowCommandLine(const HostWindow& window, const wchar_t* line);

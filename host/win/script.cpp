@@ -181,6 +181,7 @@ int RunScript(HostSession* session, FILE* input) {
             WriteOut((L"? not a step: " + step + L"\n").c_str());
             result = 1;
         }
+        ShowCommandLine(*session->window, session->line);
         PumpMessages();
         PrintStatus(*session);
     }
