@@ -3,6 +3,7 @@
 #   run_host.sh WINE_RUN HOST_EXE SCRIPT EXPECT
 # Expect-file lines, checked in order:
 #   TEXT        a line of standard output equal to TEXT, after the previous match
+#   ~TEXT       a line of standard output that begins with TEXT, after the previous match
 #   err: TEXT   a line of standard error equal to TEXT, after the previous such match
 #   !TEXT       no line of standard output equals TEXT
 #   exit: N     the program's exit code
@@ -48,6 +49,16 @@ while IFS= read -r want || [ -n "$want" ]; do
                 failed=1
             fi
         done ;;
+    '~'*)
+        text=${want#\~}
+        while [ "$o" -lt "${#out[@]}" ] && [ "${out[$o]#"$text"}" = "${out[$o]}" ]; do o=$((o + 1)); done
+        if [ "$o" -ge "${#out[@]}" ]; then
+            echo "FAIL: standard output lacks, in order, a line beginning: $text"
+            failed=1
+            o=0
+        else
+            o=$((o + 1))
+        fi ;;
     *)
         while [ "$o" -lt "${#out[@]}" ] && [ "${out[$o]}" != "$want" ]; do o=$((o + 1)); done
         if [ "$o" -ge "${#out[@]}" ]; then
