@@ -132,7 +132,6 @@ int RunInteractive() {
     HostSetStatusListener(OnStatusText);
     LineEditorStart(&g_plugin);
     LineEditorSetAbandonedHook(BeginLine);
-    int result = 0;
     for (;;) {
         BeginLine();
         char* line = LineEditorRead(kPrompt);
@@ -147,12 +146,11 @@ int RunInteractive() {
         if (outcome.exit || LineEditorTerminated()) {
             break;
         }
-        result = outcome.result;
     }
     LineEditorStop();
     HostSetStatusListener(nullptr);
     StatusLineStop();
-    return result;
+    return 0; // each command's result has been seen; the session itself went well
 }
 
 } // namespace
