@@ -76,16 +76,21 @@ class Pane:
         self.tmux("kill-server", check=False)
         os.unlink(self.conf.name)
 
+    EXITED = re.compile(r"\[exit (\d+)\]")
+
+    def exit_status(self):
+        """Waits for the shell to have left and returns its exit status."""
+        screen = self.wait(lambda s: any(map(self.EXITED.search, s)), "the shell to exit")
+        return int(next(m.group(1) for m in map(self.EXITED.search, screen) if m))
+
     def finish(self):
         """Leaves the shell with exit, unless it has left already, and returns its exit
         status. A shell left to the hang-up of a killed server may never finish a
         sanitizer's exit checks, so every test ends this way."""
-        exited = re.compile(r"^\[exit (\d+)\]")
-        if not any(exited.match(line) for line in self.screen()):
+        if not any(map(self.EXITED.search, self.screen())):
             self.key("C-u")
             self.enter("exit")
-        screen = self.wait(lambda s: any(exited.match(line) for line in s), "the shell to exit")
-        return int(next(m.group(1) for m in map(exited.match, screen) if m))
+        return self.exit_status()
 
     def type(self, text):
         self.tmux("send-keys", "-t", "e2e", "-l", text)
@@ -219,7 +224,7 @@ class InteractiveShell(unittest.TestCase):
     def test_exit_shuts_the_plug_in_down(self):
         p = self.pane
         p.enter("exit")
-        self.assertEqual(p.finish(), 0)
+        self.assertEqual(p.exit_status(), 0)
         screen = p.screen()
         text = "\n".join(screen)
         self.assertIn(f"•  {functions(self.count)} deleted.", text)
