@@ -12,10 +12,10 @@
 namespace {
 
 const char* const kWords[] = {
-    "returns", "the",    "string", "number", "of",     "characters", "from",   "left",
-    "right",   "first",  "value",  "file",   "name",   "path",       "date",   "time",
-    "if",      "empty",  "when",   "given",  "count",  "position",   "length", "digits",
-    "format",  "result", "with",   "each",   "line",   "a",          "an",     "or",
+    "returns", "the",    "string", "number", "of",        "characters",  "from",         "left",
+    "right",   "first",  "value",  "file",   "name",      "path",        "date",         "time",
+    "if",      "empty",  "when",   "given",  "count",     "position",    "length",       "digits",
+    "format",  "result", "with",   "each",   "line",      "a",           "an",           "or",
     "zero",    "error",  "option", "list",   "delimiter", "caf\xc3\xa9", "na\xc3\xafve",
 };
 const char* const kArgs[] = {"n", "string", "x", "y", "path", "date", "format", "pos", "len"};
@@ -110,14 +110,15 @@ std::string HelpFilePath(int functions, BenchEncoding encoding) {
         return found->second;
     }
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() /
-                   ("hbbench-" + std::to_string(PlatformGetCurrentProcessId()));
+    fs::path dir =
+        fs::temp_directory_path() / ("hbbench-" + std::to_string(PlatformGetCurrentProcessId()));
     fs::create_directories(dir);
-    std::string path = (dir / ("help-" + std::to_string(functions) + "-" +
-                               EncodingName(encoding) + ".txt"))
-                           .string();
+    std::string path =
+        (dir / ("help-" + std::to_string(functions) + "-" + EncodingName(encoding) + ".txt"))
+            .string();
     std::string bytes = MakeHelpFile(functions, encoding);
-    std::ofstream(path, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     made[key] = path;
     return path;
 }

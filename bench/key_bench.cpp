@@ -72,7 +72,7 @@ std::u16string NestedCallsLine(size_t length) {
     int open = 0;
     for (int i = 0; line.size() < length; ++i) {
         if (open < 40 && i % 3 != 2) {
-            line += u"%@left[" + std::u16string(u"12,") ;
+            line += u"%@left[" + std::u16string(u"12,");
             ++open;
         } else if (open > 0) {
             line += u"text]";

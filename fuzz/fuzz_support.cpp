@@ -29,8 +29,8 @@ const std::string& FuzzScratchDir() {
     std::string& dir = g_scratch;
     if (dir.empty()) {
         namespace fs = std::filesystem;
-        fs::path p = fs::temp_directory_path() /
-                     ("hbfuzz-" + std::to_string(PlatformGetCurrentProcessId()));
+        fs::path p =
+            fs::temp_directory_path() / ("hbfuzz-" + std::to_string(PlatformGetCurrentProcessId()));
         fs::create_directories(p);
         dir = p.string();
         atexit(RemoveScratch);

@@ -13,8 +13,8 @@ void FuzzMakeHostWindow() {
     WNDCLASSW bar = main;
     bar.lpszClassName = L"XTPStatusBar";
     RegisterClassW(&bar);
-    HWND window = CreateWindowW(L"HintbarFuzzHost", L"fuzz", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                100, nullptr, nullptr, main.hInstance, nullptr);
+    HWND window = CreateWindowW(L"HintbarFuzzHost", L"fuzz", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
+                                nullptr, nullptr, main.hInstance, nullptr);
     CreateWindowW(L"XTPStatusBar", L"Ready", WS_CHILD, 0, 0, 200, 20, window, nullptr,
                   main.hInstance, nullptr);
     HostSetMainWindow(window);

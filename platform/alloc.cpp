@@ -31,6 +31,12 @@ void PlatformFree(void* block) {
     }
 }
 
-void PlatformFailAllocationAt(long n) { g_failAt = n > 0 ? g_allocations + n : 0; }
-long PlatformAllocationCount() { return g_allocations; }
-long PlatformLiveAllocations() { return g_live; }
+void PlatformFailAllocationAt(long n) {
+    g_failAt = n > 0 ? g_allocations + n : 0;
+}
+long PlatformAllocationCount() {
+    return g_allocations;
+}
+long PlatformLiveAllocations() {
+    return g_live;
+}

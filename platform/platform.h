@@ -51,13 +51,13 @@ void PlatformFree(void* block);
 // Test hooks: after PlatformFailAllocationAt(n), the n-th allocation from then on (1-based)
 // fails, once; 0 turns failing off. The counters run from the start of the process.
 void PlatformFailAllocationAt(long n);
-long PlatformAllocationCount();   // allocations made (successful or not)
-long PlatformLiveAllocations();   // blocks allocated and not yet freed
+long PlatformAllocationCount(); // allocations made (successful or not)
+long PlatformLiveAllocations(); // blocks allocated and not yet freed
 
 // ---- console and standard handles --------------------------------------------------------
-void* PlatformStdHandle(int which);                    // GetStdHandle
+void* PlatformStdHandle(int which);                       // GetStdHandle
 int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
-bool PlatformConsoleWindowVisible();                  // GetConsoleWindow && IsWindowVisible
+bool PlatformConsoleWindowVisible();                      // GetConsoleWindow && IsWindowVisible
 
 // ---- process and environment -------------------------------------------------------------
 // GetEnvironmentVariableW: the length copied (terminator not counted); when the value does

@@ -68,7 +68,9 @@ int Str16CompareNoCase(const char16_t* a, const char16_t* b) {
     }
 }
 
-bool Str16Equal(const char16_t* a, const char16_t* b) { return Str16Compare(a, b) == 0; }
+bool Str16Equal(const char16_t* a, const char16_t* b) {
+    return Str16Compare(a, b) == 0;
+}
 
 char16_t* Str16UpperAscii(char16_t* text) {
     for (char16_t* p = text; p && *p; ++p) {

@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
-void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text, bool visible);
-void WindowModelDestroy(void* window); // with all its descendants
+void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text,
+                        bool visible);
+void WindowModelDestroy(void* window);                      // with all its descendants
 int WindowModelSetText(void* window, const char16_t* text); // non-zero on success
 void WindowModelSetForeground(void* window);
 

@@ -16,7 +16,9 @@ const char16_t kCommandHelp[] =
 
 void* ModuleHandle = nullptr;
 
-void OnModuleAttach(void* module) { ModuleHandle = module; }
+void OnModuleAttach(void* module) {
+    ModuleHandle = module;
+}
 
 namespace {
 

@@ -13,10 +13,14 @@ namespace {
 // The longest growth of a plural ("ices" for "ex", "ies" for "y", ...) is two units.
 constexpr size_t kLongestPluralNoun = kMessageUnits - 1 - 2;
 
-bool IsVowel(char16_t c) { return c == u'A' || c == u'E' || c == u'I' || c == u'O' || c == u'U'; }
+bool IsVowel(char16_t c) {
+    return c == u'A' || c == u'E' || c == u'I' || c == u'O' || c == u'U';
+}
 } // namespace
 
-void* ErrorHandle() { return PlatformStdHandle(kStdError); }
+void* ErrorHandle() {
+    return PlatformStdHandle(kStdError);
+}
 
 int WriteErrorPrefix() {
     void* handle = ErrorHandle();

@@ -210,7 +210,7 @@ void Expand(const char16_t* in, size_t length, Sink& out) {
             const char16_t* name = in + i + 2;
             size_t n = j - i - 2;
             bool known = (n > 0 && name[0] == u'_') ? InternalVariable(name, n, out)
-                                                     : EnvironmentVariable(name, n, out);
+                                                    : EnvironmentVariable(name, n, out);
             if (!known && n > 0 && name[0] == u'_') {
                 out.Put(in + i, j + 1 - i);
             }
@@ -241,7 +241,9 @@ void Expand(const char16_t* in, size_t length, Sink& out) {
     }
 }
 
-void SetText(char16_t* dest, const char16_t* text) { Str16Copy(dest, kExpandUnits, text); }
+void SetText(char16_t* dest, const char16_t* text) {
+    Str16Copy(dest, kExpandUnits, text);
+}
 
 } // namespace
 
@@ -260,7 +262,13 @@ void HB_CDECL HostSetBatch(const char16_t* name, int line) {
     SetText(g_batchName, name ? name : u"");
     g_batchLine = line;
 }
-void HB_CDECL HostSetCommandSpec(const char16_t* path) { SetText(g_commandSpec, path ? path : u""); }
-void HB_CDECL HostSetTransient(int on) { g_transient = on != 0; }
-void HB_CDECL HostSetPipe(int on) { g_pipe = on != 0; }
+void HB_CDECL HostSetCommandSpec(const char16_t* path) {
+    SetText(g_commandSpec, path ? path : u"");
+}
+void HB_CDECL HostSetTransient(int on) {
+    g_transient = on != 0;
+}
+void HB_CDECL HostSetPipe(int on) {
+    g_pipe = on != 0;
+}
 }

@@ -278,15 +278,23 @@ int HB_STDCALL HostIPC(const char16_t* request, char16_t* buffer) {
     return -1;
 }
 
-void HB_CDECL HostCaptureOutput(int on) { g_capture = on != 0; }
-const char16_t* HB_CDECL HostCapturedOutput(void) { return g_out.text ? g_out.text : u""; }
-const char16_t* HB_CDECL HostCapturedErrors(void) { return g_err.text ? g_err.text : u""; }
+void HB_CDECL HostCaptureOutput(int on) {
+    g_capture = on != 0;
+}
+const char16_t* HB_CDECL HostCapturedOutput(void) {
+    return g_out.text ? g_out.text : u"";
+}
+const char16_t* HB_CDECL HostCapturedErrors(void) {
+    return g_err.text ? g_err.text : u"";
+}
 void HB_CDECL HostClearCaptured(void) {
     g_out.Clear();
     g_err.Clear();
 }
 
-void HB_CDECL HostSetMainWindow(void* window) { g_mainWindow = window; }
+void HB_CDECL HostSetMainWindow(void* window) {
+    g_mainWindow = window;
+}
 
 void HB_CDECL HostSetHwndAnswer(const char16_t* answer) {
     free(g_hwndAnswer);
@@ -313,7 +321,9 @@ void HB_CDECL HostSetRootDirectory(const char16_t* directory) {
     }
 }
 
-void HB_CDECL HostSetStatusListener(HostStatusListener listener) { g_statusListener = listener; }
+void HB_CDECL HostSetStatusListener(HostStatusListener listener) {
+    g_statusListener = listener;
+}
 
 void* HB_CDECL HostStatusBar(void) {
     void* bar = nullptr;

@@ -15,13 +15,23 @@ uint32_t g_lastError = 0;
 uint32_t g_codePage = 0; // 0: the system's, which is 1252 here
 } // namespace
 
-uint32_t PlatformGetLastError() { return g_lastError; }
-void PlatformSetLastError(uint32_t error) { g_lastError = error; }
+uint32_t PlatformGetLastError() {
+    return g_lastError;
+}
+void PlatformSetLastError(uint32_t error) {
+    g_lastError = error;
+}
 
-uint32_t PlatformGetAnsiCodePage() { return g_codePage ? g_codePage : 1252; }
-void PlatformSetAnsiCodePage(uint32_t codePage) { g_codePage = codePage; }
+uint32_t PlatformGetAnsiCodePage() {
+    return g_codePage ? g_codePage : 1252;
+}
+void PlatformSetAnsiCodePage(uint32_t codePage) {
+    g_codePage = codePage;
+}
 
-uint32_t PlatformGetCurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+uint32_t PlatformGetCurrentProcessId() {
+    return static_cast<uint32_t>(getpid());
+}
 
 void* PlatformStdHandle(int which) {
     // Handles are the file descriptors plus one, so that none is null.

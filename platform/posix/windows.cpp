@@ -32,7 +32,9 @@ int IndexOf(void* window) {
     return static_cast<int>(i);
 }
 
-void* HandleOf(int index) { return reinterpret_cast<void*>(static_cast<intptr_t>(index) + 1); }
+void* HandleOf(int index) {
+    return reinterpret_cast<void*>(static_cast<intptr_t>(index) + 1);
+}
 
 // Depth first, in creation order, like Windows enumerates children.
 bool EnumUnder(int parent, PlatformEnumProc proc, intptr_t param) {
@@ -47,7 +49,8 @@ bool EnumUnder(int parent, PlatformEnumProc proc, intptr_t param) {
 }
 } // namespace
 
-void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text, bool visible) {
+void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text,
+                        bool visible) {
     int parentIndex = parent ? IndexOf(parent) : -1;
     if (parent && parentIndex < 0) {
         return nullptr;
@@ -100,11 +103,19 @@ int WindowModelSetText(void* window, const char16_t* text) {
     return 1;
 }
 
-void WindowModelSetForeground(void* window) { g_foreground = window; }
-void WindowModelSetConsole(ConsoleWindowState state) { g_console = state; }
-void WindowModelSetMessageBoxHook(MessageBoxHook hook) { g_messageBoxHook = hook; }
+void WindowModelSetForeground(void* window) {
+    g_foreground = window;
+}
+void WindowModelSetConsole(ConsoleWindowState state) {
+    g_console = state;
+}
+void WindowModelSetMessageBoxHook(MessageBoxHook hook) {
+    g_messageBoxHook = hook;
+}
 
-bool PlatformConsoleWindowVisible() { return g_console == kConsoleVisible; }
+bool PlatformConsoleWindowVisible() {
+    return g_console == kConsoleVisible;
+}
 
 int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param) {
     int index = IndexOf(parent);
@@ -135,7 +146,9 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
     return static_cast<uint32_t>(Str16Copy(buffer, capacity, g_windows[index].text));
 }
 
-void* PlatformForegroundWindow() { return g_foreground; }
+void* PlatformForegroundWindow() {
+    return g_foreground;
+}
 
 int PlatformMessageBox(void* /*owner*/, const char16_t* text, const char16_t* caption) {
     if (g_messageBoxHook) {

@@ -6,8 +6,12 @@
 namespace {
 uint32_t g_codePage = 0;
 
-LPCWSTR W(const char16_t* text) { return reinterpret_cast<LPCWSTR>(text); }
-LPWSTR W(char16_t* text) { return reinterpret_cast<LPWSTR>(text); }
+LPCWSTR W(const char16_t* text) {
+    return reinterpret_cast<LPCWSTR>(text);
+}
+LPWSTR W(char16_t* text) {
+    return reinterpret_cast<LPWSTR>(text);
+}
 
 struct EnumTrampoline {
     PlatformEnumProc proc;
@@ -20,15 +24,27 @@ BOOL CALLBACK EnumThrough(HWND window, LPARAM param) {
 }
 } // namespace
 
-uint32_t PlatformGetLastError() { return GetLastError(); }
-void PlatformSetLastError(uint32_t error) { SetLastError(error); }
+uint32_t PlatformGetLastError() {
+    return GetLastError();
+}
+void PlatformSetLastError(uint32_t error) {
+    SetLastError(error);
+}
 
-uint32_t PlatformGetAnsiCodePage() { return g_codePage ? g_codePage : GetACP(); }
-void PlatformSetAnsiCodePage(uint32_t codePage) { g_codePage = codePage; }
+uint32_t PlatformGetAnsiCodePage() {
+    return g_codePage ? g_codePage : GetACP();
+}
+void PlatformSetAnsiCodePage(uint32_t codePage) {
+    g_codePage = codePage;
+}
 
-uint32_t PlatformGetCurrentProcessId() { return GetCurrentProcessId(); }
+uint32_t PlatformGetCurrentProcessId() {
+    return GetCurrentProcessId();
+}
 
-void* PlatformStdHandle(int which) { return GetStdHandle(static_cast<DWORD>(which)); }
+void* PlatformStdHandle(int which) {
+    return GetStdHandle(static_cast<DWORD>(which));
+}
 
 int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
     DWORD m = 0;
@@ -127,7 +143,9 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
     return static_cast<uint32_t>(n);
 }
 
-void* PlatformForegroundWindow() { return GetForegroundWindow(); }
+void* PlatformForegroundWindow() {
+    return GetForegroundWindow();
+}
 
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption) {
     return MessageBoxW(static_cast<HWND>(owner), W(text), W(caption), MB_OK);

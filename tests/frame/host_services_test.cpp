@@ -18,8 +18,8 @@ std::string Expanded(const char16_t* expression) {
 }
 
 TEST_F(HostServices, PrintfFormatsTheDirectivesThePluginUses) {
-    Printf(u"%s|%u|%d|%I64u|%%|%5u|%-4d|%04x|%.3s\r\n", u"text", 42u, -7, 12345678901ull, 7u,
-           3, 0xabu, u"abcdef");
+    Printf(u"%s|%u|%d|%I64u|%%|%5u|%-4d|%04x|%.3s\r\n", u"text", 42u, -7, 12345678901ull, 7u, 3,
+           0xabu, u"abcdef");
     EXPECT_EQ(CapturedOut(), "text|42|-7|12345678901|%|    7|3   |00ab|abc\r\n");
     Qprintf(ErrorHandle(), u"%s", u"err\u00e9");
     EXPECT_EQ(CapturedErr(), "err\u00e9");

@@ -26,8 +26,7 @@ TEST_F(Messages, CountsAreGroupedAndPluralised) {
     EXPECT_EQ(U8(FormatCount(1)), "1 function");
     EXPECT_EQ(U8(FormatCount(1234)), "1,234 functions");
     EXPECT_EQ(U8(FormatCount(5000000000ull)), "5,000,000,000 functions");
-    EXPECT_EQ(U8(FormatCount(18446744073709551615ull)),
-              "18,446,744,073,709,551,615 functions");
+    EXPECT_EQ(U8(FormatCount(18446744073709551615ull)), "18,446,744,073,709,551,615 functions");
 }
 
 TEST_F(Messages, ByteCountsAreRightAlignedInNineColumns) {
@@ -61,13 +60,27 @@ TEST(Pluralize, EnglishRulesInOrder) {
         const char16_t* noun;
         const char* plural;
     } cases[] = {
-        {u"FUNCTION", "FUNCTIONS"}, {u"CITY", "CITIES"}, {u"city", "cities"},
-        {u"AXIS", "AXES"},         {u"X", "Xes"},       {u"Function", "Functions"},
-        {u"wolf", "wolfs"},        {u"shelf", "shelves"}, {u"day", "days"},
-        {u"key", "keys"},          {u"hero", "heroes"}, {u"man", "men"},
-        {u"woman", "women"},       {u"human", "humen"}, {u"index", "indices"},
-        {u"bus", "buses"},         {u"box", "boxes"},   {u"church", "churches"},
-        {u"bach", "baches"},       {u"y", "ys"},        {u"byte", "bytes"},
+        {u"FUNCTION", "FUNCTIONS"},
+        {u"CITY", "CITIES"},
+        {u"city", "cities"},
+        {u"AXIS", "AXES"},
+        {u"X", "Xes"},
+        {u"Function", "Functions"},
+        {u"wolf", "wolfs"},
+        {u"shelf", "shelves"},
+        {u"day", "days"},
+        {u"key", "keys"},
+        {u"hero", "heroes"},
+        {u"man", "men"},
+        {u"woman", "women"},
+        {u"human", "humen"},
+        {u"index", "indices"},
+        {u"bus", "buses"},
+        {u"box", "boxes"},
+        {u"church", "churches"},
+        {u"bach", "baches"},
+        {u"y", "ys"},
+        {u"byte", "bytes"},
         {u"\u00e9ty", "\u00e9ties"},
     };
     for (const auto& c : cases) {

@@ -19,7 +19,9 @@ std::string U8(const char16_t* text) {
     return out;
 }
 
-std::string U8(const std::u16string& text) { return U8(text.c_str()); }
+std::string U8(const std::u16string& text) {
+    return U8(text.c_str());
+}
 
 std::u16string U16(const std::string& utf8) {
     std::vector<char16_t> out(utf8.size() + 1);
@@ -27,8 +29,12 @@ std::u16string U16(const std::string& utf8) {
     return std::u16string(out.data(), n);
 }
 
-std::string CapturedOut() { return U8(HostCapturedOutput()); }
-std::string CapturedErr() { return U8(HostCapturedErrors()); }
+std::string CapturedOut() {
+    return U8(HostCapturedOutput());
+}
+std::string CapturedErr() {
+    return U8(HostCapturedErrors());
+}
 
 namespace {
 void ResetPluginState() {
@@ -62,9 +68,9 @@ void HostTest::TearDown() {
 std::string MakeScratchDir() {
     static int serial = 0;
     namespace fs = std::filesystem;
-    fs::path dir = fs::temp_directory_path() /
-                   ("hbtest-" + std::to_string(PlatformGetCurrentProcessId()) + "-" +
-                    std::to_string(++serial));
+    fs::path dir =
+        fs::temp_directory_path() / ("hbtest-" + std::to_string(PlatformGetCurrentProcessId()) +
+                                     "-" + std::to_string(++serial));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();

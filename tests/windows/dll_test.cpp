@@ -35,8 +35,8 @@ HMODULE Dll::module_ = nullptr;
 
 TEST_F(Dll, LoadsAndExportsItsSevenNames) {
     ASSERT_NE(module_, nullptr) << "LoadLibraryW failed: " << GetLastError();
-    for (const char* name : {"GetPluginInfo", "InitializePlugin", "ShutdownPlugin", "Usage", "Help",
-                             "hbar", "key"}) {
+    for (const char* name :
+         {"GetPluginInfo", "InitializePlugin", "ShutdownPlugin", "Usage", "Help", "hbar", "key"}) {
         EXPECT_NE(GetProcAddress(module_, name), nullptr) << name;
     }
     EXPECT_EQ(GetProcAddress(module_, "_Usage@8"), nullptr);
