@@ -62,9 +62,9 @@ int ComposeHelpText(const HelpNode* node, char16_t* text) {
     }
     // The syntax line is read as into its own 1,024-unit buffer; it lands after the marker.
     text[0] = kZeroWidthSpace;
-    size_t length = 1 + Utf8ToUtf16(node->syntax, text + 1, kSyntaxUnits);
+    Utf8ToUtf16(node->syntax, text + 1, kSyntaxUnits);
     if (node->info && node->info[0]) {
-        length = Str16Append(text, kHelpTextUnits, u"\r\n\n");
+        size_t length = Str16Append(text, kHelpTextUnits, u"\r\n\n");
         // An info too long for the rest of the text is cut at a character boundary: the
         // syntax line and the start of the description stay readable.
         char16_t* info = text + length;

@@ -39,6 +39,9 @@ for preset in linux asan windows; do
   ctest --preset "$preset" || failed+=("$preset")
 done
 
+echo "==== lint"
+bash tools/lint.sh || failed+=(lint)
+
 # Every fuzz target for a bounded time (HB_FUZZ_SECONDS each, one minute by default).
 echo "==== fuzz"
 bash tools/fuzz.sh "${HB_FUZZ_SECONDS:-60}" || failed+=(fuzz)
