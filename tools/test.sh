@@ -24,15 +24,18 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
 fi
 
+mkdir -p "$root/build"
 failed=()
 for preset in linux asan windows; do
   echo "==== $preset: configure and build"
-  cmake --preset "$preset" >/dev/null
+  cmake --preset "$preset" >"$root/build/configure-$preset.log" 2>&1 ||
+    { cat "$root/build/configure-$preset.log"; exit 1; }
   if [ "$preset" = windows ]; then
     export WINEPREFIX="$root/build/windows/bin/wineprefix" WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
-    [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1 || true
-    wineserver -p
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 2>/dev/null || true # persistent; "already running" is fine too
+    wineboot -i >/dev/null 2>&1 || true
   fi
   cmake --build --preset "$preset" -j"$jobs"
   echo "==== $preset: tests"
