@@ -1,6 +1,7 @@
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
 #include "tests/support/test_support.h"
+#include "tests/textinput/source_fixture.h"
 
 #include <string>
 
@@ -15,25 +16,6 @@ TextSource Over(const std::string& bytes, uint32_t codePage = 1252) {
     s.ansiTable = SelectAnsiTable(codePage);
     s.replacement = 0xFFFD;
     return s;
-}
-
-std::string Utf16(const std::u16string& text, bool big) {
-    std::string out;
-    for (char16_t c : text) {
-        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-        out += big ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return out;
-}
-
-std::string Utf32(const std::u32string& text, bool big) {
-    std::string out;
-    for (char32_t c : text) {
-        char b[4] = {static_cast<char>(c), static_cast<char>(c >> 8), static_cast<char>(c >> 16),
-                     static_cast<char>(c >> 24)};
-        out += big ? std::string{b[3], b[2], b[1], b[0]} : std::string(b, 4);
-    }
-    return out;
 }
 
 struct Detected {
@@ -70,8 +52,10 @@ TEST(DetectEncoding, MarksAndShortData) {
     EXPECT_DETECTED(string("\xC3\xA9\xE2\x82"), EncodingUtf8, 0); // cut off at the end
     EXPECT_DETECTED(string("\xC0\x80 overlong"), EncodingUtf8, 0);
     EXPECT_DETECTED(string("\xF8\x88\x80\x80\x80"), EncodingAnsi, 0);
-    EXPECT_DETECTED(string("\xFF\xFE\0\0", 4) + Utf32(U"UTF-32 text", false), EncodingUtf32LE, 4);
-    EXPECT_DETECTED(string("\0\0\xFE\xFF", 4) + Utf32(U"UTF-32 text", true), EncodingUtf32BE, 4);
+    EXPECT_DETECTED(string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"UTF-32 text", false), EncodingUtf32LE,
+                    4);
+    EXPECT_DETECTED(string("\0\0\xFE\xFF", 4) + EncodeUtf32(U"UTF-32 text", true), EncodingUtf32BE,
+                    4);
     Detected none = Detect("");
     EXPECT_EQ(none.encoding, EncodingAnsi);
     EXPECT_EQ(DetectEncoding(nullptr), 0);
@@ -79,26 +63,26 @@ TEST(DetectEncoding, MarksAndShortData) {
 
 TEST(DetectEncoding, Utf16WithoutMarkNeedsSpaces) {
     std::u16string words = u"some words of text with spaces between them\r\n";
-    EXPECT_DETECTED(Utf16(words, false), EncodingUtf16LE, 0);
-    EXPECT_DETECTED(Utf16(words, true), EncodingUtf16BE, 0);
+    EXPECT_DETECTED(EncodeUtf16(words, false), EncodingUtf16LE, 0);
+    EXPECT_DETECTED(EncodeUtf16(words, true), EncodingUtf16BE, 0);
     // More than 32 bytes and no space at all: not taken for UTF-16.
-    EXPECT_DETECTED(Utf16(u"nospacesanywhereinthislongerline", false), EncodingAnsi, 0);
+    EXPECT_DETECTED(EncodeUtf16(u"nospacesanywhereinthislongerline", false), EncodingAnsi, 0);
 }
 
 TEST(DetectEncoding, Utf32WithoutMarkAndLargeFilesInBothOrders) {
     std::u32string text = U"Function help \u00e9\u4e2d line\r\n";
-    EXPECT_DETECTED(Utf32(text, false), EncodingUtf32LE, 0);
-    EXPECT_DETECTED(Utf32(text, true), EncodingUtf32BE, 0);
+    EXPECT_DETECTED(EncodeUtf32(text, false), EncodingUtf32LE, 0);
+    EXPECT_DETECTED(EncodeUtf32(text, true), EncodingUtf32BE, 0);
     // Past 65,536 examined units the threshold must follow the units counted, not the size:
     // a well-formed 400 KiB file is still UTF-32.
     std::u32string large;
     while (large.size() * 4 < 400 * 1024) {
         large += text;
     }
-    EXPECT_DETECTED(std::string("\xFF\xFE\0\0", 4) + Utf32(large, false), EncodingUtf32LE, 4);
-    EXPECT_DETECTED(std::string("\0\0\xFE\xFF", 4) + Utf32(large, true), EncodingUtf32BE, 4);
-    EXPECT_DETECTED(Utf32(large, false), EncodingUtf32LE, 0);
-    EXPECT_DETECTED(Utf32(large, true), EncodingUtf32BE, 0);
+    EXPECT_DETECTED(std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(large, false), EncodingUtf32LE, 4);
+    EXPECT_DETECTED(std::string("\0\0\xFE\xFF", 4) + EncodeUtf32(large, true), EncodingUtf32BE, 4);
+    EXPECT_DETECTED(EncodeUtf32(large, false), EncodingUtf32LE, 0);
+    EXPECT_DETECTED(EncodeUtf32(large, true), EncodingUtf32BE, 0);
 }
 
 TEST(DetectEncoding, FirstQuarterMebibyteOfUtf8DecidesAlone) {

@@ -4,6 +4,10 @@
 
 namespace {
 
+std::u32string Wide32(const std::u16string& text) {
+    return std::u32string(text.begin(), text.end());
+}
+
 class FileEncodings : public SourceTest {
   protected:
     void TearDown() override {
@@ -11,24 +15,6 @@ class FileEncodings : public SourceTest {
         SourceTest::TearDown();
     }
 };
-
-std::string Utf16(const std::u16string& text, bool big) {
-    std::string out;
-    for (char16_t c : text) {
-        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-        out += big ? std::string{hi, lo} : std::string{lo, hi};
-    }
-    return out;
-}
-
-std::string Utf32(const std::u16string& text, bool big) {
-    std::string out;
-    for (char16_t c : text) {
-        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
-        out += big ? std::string{'\0', '\0', hi, lo} : std::string{lo, hi, '\0', '\0'};
-    }
-    return out;
-}
 
 TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
     const std::u16string text = u"@LEFT[string,n] - first n chars\r\ncaf\u00e9 \u20ac \u4e2d\n";
@@ -42,14 +28,14 @@ TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
     } files[] = {
         {"utf8", utf8, EncodingUtf8, 0},
         {"utf8 mark", "\xEF\xBB\xBF" + utf8, EncodingUtf8, 3},
-        {"utf16le", Utf16(text, false), EncodingUtf16LE, 0},
-        {"utf16le mark", Utf16(mark + text, false), EncodingUtf16LE, 2},
-        {"utf16be", Utf16(text, true), EncodingUtf16BE, 0},
-        {"utf16be mark", Utf16(mark + text, true), EncodingUtf16BE, 2},
-        {"utf32le", Utf32(text, false), EncodingUtf32LE, 0},
-        {"utf32le mark", Utf32(mark + text, false), EncodingUtf32LE, 4},
-        {"utf32be", Utf32(text, true), EncodingUtf32BE, 0},
-        {"utf32be mark", Utf32(mark + text, true), EncodingUtf32BE, 4},
+        {"utf16le", EncodeUtf16(text, false), EncodingUtf16LE, 0},
+        {"utf16le mark", EncodeUtf16(mark + text, false), EncodingUtf16LE, 2},
+        {"utf16be", EncodeUtf16(text, true), EncodingUtf16BE, 0},
+        {"utf16be mark", EncodeUtf16(mark + text, true), EncodingUtf16BE, 2},
+        {"utf32le", EncodeUtf32(Wide32(text), false), EncodingUtf32LE, 0},
+        {"utf32le mark", EncodeUtf32(Wide32(mark + text), false), EncodingUtf32LE, 4},
+        {"utf32be", EncodeUtf32(Wide32(text), true), EncodingUtf32BE, 0},
+        {"utf32be mark", EncodeUtf32(Wide32(mark + text), true), EncodingUtf32BE, 4},
     };
     for (const auto& f : files) {
         TextSource s;

@@ -8,6 +8,25 @@
 #include <cstdio>
 #include <filesystem>
 
+std::string EncodeUtf16(const std::u16string& text, bool big) {
+    std::string out;
+    for (char16_t c : text) {
+        char lo = static_cast<char>(c & 0xFF), hi = static_cast<char>(c >> 8);
+        out += big ? std::string{hi, lo} : std::string{lo, hi};
+    }
+    return out;
+}
+
+std::string EncodeUtf32(const std::u32string& text, bool big) {
+    std::string out;
+    for (char32_t c : text) {
+        char b[4] = {static_cast<char>(c), static_cast<char>(c >> 8), static_cast<char>(c >> 16),
+                     static_cast<char>(c >> 24)};
+        out += big ? std::string{b[3], b[2], b[1], b[0]} : std::string(b, 4);
+    }
+    return out;
+}
+
 namespace {
 // Linux takes TMPDIR, Windows TMP and then TEMP.
 const char16_t* const kTempVariables[3] = {u"TMPDIR", u"TMP", u"TEMP"};

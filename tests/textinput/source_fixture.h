@@ -9,6 +9,10 @@
 #include <string>
 #include <vector>
 
+// The bytes of a text in UTF-16 or UTF-32, little- or big-endian, without a mark.
+std::string EncodeUtf16(const std::u16string& text, bool big);
+std::string EncodeUtf32(const std::u32string& text, bool big);
+
 class SourceTest : public HostTest {
   protected:
     void SetUp() override;
