@@ -103,10 +103,7 @@ void Unload(bool quiet) {
         }
         return;
     }
-    uint32_t released = 0;
-    FreeHelpTree(HelpTable.root, &released);
-    HelpTable.root = nullptr;
-    HelpTable.count = 0;
+    uint32_t released = UnloadHelpTable();
     if (!quiet) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
@@ -119,10 +116,7 @@ void Load(const char16_t* path, bool quiet) {
     if (!tree) {
         return;
     }
-    if (HelpTable.root) {
-        uint32_t released = 0;
-        FreeHelpTree(HelpTable.root, &released);
-    }
+    UnloadHelpTable();
     HelpTable.root = tree;
     HelpTable.count = count;
 }

@@ -143,3 +143,11 @@ int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
     MeasureHelpTree(root->right, totals);
     return 0;
 }
+
+uint32_t UnloadHelpTable() {
+    uint32_t released = 0;
+    FreeHelpTree(HelpTable.root, &released);
+    HelpTable.root = nullptr;
+    HelpTable.count = 0;
+    return released;
+}

@@ -44,4 +44,6 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter);
 HelpNode* FindHelpEntry(HelpNode* root, const char16_t* name);
 int FreeHelpTree(HelpNode* root, uint32_t* counter);
+// Frees the HelpTable's tree and empties the table; returns the number of nodes released.
+uint32_t UnloadHelpTable();
 int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

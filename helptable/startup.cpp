@@ -144,10 +144,7 @@ extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
     if (!HelpTable.root) {
         return 0;
     }
-    uint32_t released = 0;
-    FreeHelpTree(HelpTable.root, &released);
-    HelpTable.root = nullptr;
-    HelpTable.count = 0;
+    uint32_t released = UnloadHelpTable();
     if (!silenced) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }

@@ -38,9 +38,7 @@ std::string CapturedErr() {
 
 namespace {
 void ResetPluginState() {
-    FreeHelpTree(HelpTable.root, nullptr);
-    HelpTable.root = nullptr;
-    HelpTable.count = 0;
+    UnloadHelpTable();
     ReleaseSavedStatusText();
     StatusSavedThisLine = 0;
 }
