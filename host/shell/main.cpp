@@ -94,9 +94,9 @@ void UseUtf8() {
 
 // The host's variables and windows, as the plug-in will ask for them.
 void SetUpHost(const char* executable, bool transient) {
-    char16_t* spec = Utf8ToUtf16Alloc(executable);
-    HostSetCommandSpec(spec ? spec : u"");
-    free(spec);
+    char16_t* selfPath = Utf8ToUtf16Alloc(executable);
+    HostSetCommandSpec(selfPath ? selfPath : u"");
+    free(selfPath);
     HostSetBatch(nullptr, 0);
     HostSetTransient(transient ? 1 : 0);
     HostSetPipe(0);
