@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -28,15 +29,30 @@ struct LoadBuffers {
     char16_t info[kHelpInfoUnits];
     char syntax8[kSyntaxBytes];
     char info8[kInfoBytes];
+    size_t syntax8Length; // bytes, terminator not counted
+    size_t info8Length;
 };
 LoadBuffers g_work;
 
 // An open-addressing index from names to their places in the entry array, so that a repeated
-// name is found without scanning every entry stored so far. Slots hold index + 1; 0 is free.
+// name is found without scanning every entry stored so far. A slot holds the place + 1 (0 is
+// free) and the name's hash, which spares most probes a visit to the entry itself.
+struct IndexSlot {
+    int32_t place;
+    uint32_t hash;
+};
 struct NameIndex {
-    int32_t* slots;
+    IndexSlot* slots;
     uint32_t mask;
 };
+
+// After the second pass the index's memory sorts the entries: a key of a name's first four
+// units, compared as one number, decides most comparisons without touching the entries.
+struct SortKey {
+    uint64_t prefix;
+    int32_t place;
+};
+static_assert(sizeof(SortKey) <= 2 * sizeof(IndexSlot), "two slots per entry hold its key");
 
 uint32_t HashName(const char16_t* name) {
     uint32_t hash = 2166136261u;
@@ -50,41 +66,41 @@ uint32_t HashName(const char16_t* name) {
 bool AllocateIndex(NameIndex* index, uint32_t entries) {
     uint32_t size = 16;
     while (size < entries * 2ull) {
-        if (size > (UINT32_MAX / sizeof(int32_t)) / 2) {
+        if (size > (UINT32_MAX / sizeof(IndexSlot)) / 2) {
             return false;
         }
         size *= 2;
     }
-    index->slots = static_cast<int32_t*>(PlatformAlloc(size * sizeof(int32_t)));
+    index->slots = static_cast<IndexSlot*>(PlatformAlloc(size * sizeof(IndexSlot)));
     if (!index->slots) {
         return false;
     }
     for (uint32_t i = 0; i < size; ++i) {
-        index->slots[i] = 0;
+        index->slots[i] = IndexSlot{0, 0};
     }
     index->mask = size - 1;
     return true;
 }
 
 // The slot that holds this name, or the free slot where it belongs.
-int32_t* FindSlot(const NameIndex& index, const HelpEntry* entries, const char16_t* name) {
-    uint32_t at = HashName(name) & index.mask;
-    while (index.slots[at] != 0 && CompareHelpNames(entries[index.slots[at] - 1].name, name) != 0) {
+IndexSlot* FindSlot(const NameIndex& index, const HelpEntry* entries, const char16_t* name,
+                    uint32_t hash) {
+    uint32_t at = hash & index.mask;
+    for (;;) {
+        IndexSlot& slot = index.slots[at];
+        if (slot.place == 0 ||
+            (slot.hash == hash && CompareHelpNames(entries[slot.place - 1].name, name) == 0)) {
+            return &slot;
+        }
         at = (at + 1) & index.mask;
     }
-    return &index.slots[at];
 }
 
-char* CopyText(const char* text) {
-    size_t n = 0;
-    while (text[n]) {
-        ++n;
-    }
-    char* copy = static_cast<char*>(PlatformAlloc(n + 1));
+// A heap copy of a text of length bytes and its terminator, exactly as long as needed.
+char* CopyText(const char* text, size_t length) {
+    char* copy = static_cast<char*>(PlatformAlloc(length + 1));
     if (copy) {
-        for (size_t i = 0; i <= n; ++i) {
-            copy[i] = text[i];
-        }
+        memcpy(copy, text, length + 1);
     }
     return copy;
 }
@@ -95,12 +111,12 @@ bool SetEntryTexts(HelpEntry* entry) {
     PlatformFree(entry->info);
     entry->syntax = nullptr;
     entry->info = nullptr;
-    entry->syntax = CopyText(g_work.syntax8);
+    entry->syntax = CopyText(g_work.syntax8, g_work.syntax8Length);
     if (!entry->syntax) {
         return false;
     }
     if (g_work.info8[0]) {
-        entry->info = CopyText(g_work.info8);
+        entry->info = CopyText(g_work.info8, g_work.info8Length);
         if (!entry->info) {
             return false;
         }
@@ -134,14 +150,16 @@ bool FillEntries(TextSource* source, HelpEntry* entries, const NameIndex& index,
         // Text too long for its UTF-8 buffer is cut at a character boundary.
         g_work.syntax8[0] = 0;
         g_work.info8[0] = 0;
-        Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+        g_work.info8Length = 0;
+        g_work.syntax8Length = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
         if (g_work.info[0]) {
-            Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+            g_work.info8Length = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         }
-        int32_t* slot = FindSlot(index, entries, g_work.name);
+        uint32_t hash = HashName(g_work.name);
+        IndexSlot* slot = FindSlot(index, entries, g_work.name, hash);
         HelpEntry* entry;
-        if (*slot != 0) {
-            entry = &entries[*slot - 1];
+        if (slot->place != 0) {
+            entry = &entries[slot->place - 1];
         } else {
             if (*stored >= capacity) {
                 continue; // the first pass counted every entry line; this cannot happen
@@ -151,7 +169,7 @@ bool FillEntries(TextSource* source, HelpEntry* entries, const NameIndex& index,
             entry->syntax = nullptr;
             entry->info = nullptr;
             ++*stored;
-            *slot = *stored;
+            *slot = IndexSlot{*stored, hash};
         }
         if (!SetEntryTexts(entry)) {
             return false;
@@ -160,8 +178,48 @@ bool FillEntries(TextSource* source, HelpEntry* entries, const NameIndex& index,
     return true;
 }
 
-bool EntryBefore(const HelpEntry& a, const HelpEntry& b) {
-    return CompareHelpNames(a.name, b.name) < 0;
+uint64_t NamePrefix(const char16_t* name) {
+    uint64_t key = 0;
+    for (int i = 0; i < 4; ++i) {
+        key = key << 16 | *name; // past the terminator the key goes on with zeros
+        if (*name) {
+            ++name;
+        }
+    }
+    return key;
+}
+
+// Sorts the entries by name. Sorting whole records would move 112 bytes at every step and
+// visit the entries at random; keys are sorted instead, in working memory of two index slots
+// per entry, and each record then moves once. The names are unique by now, so the order is
+// the same as a sort of the records.
+void SortEntries(HelpEntry* entries, int32_t count, void* working) {
+    SortKey* keys = static_cast<SortKey*>(working);
+    for (int32_t i = 0; i < count; ++i) {
+        keys[i] = SortKey{NamePrefix(entries[i].name), i};
+    }
+    std::sort(keys, keys + count, [entries](const SortKey& a, const SortKey& b) {
+        if (a.prefix != b.prefix) {
+            return a.prefix < b.prefix;
+        }
+        return CompareHelpNames(entries[a.place].name, entries[b.place].name) < 0;
+    });
+    // keys[k].place is where the record that belongs at k stands: follow each cycle once.
+    for (int32_t start = 0; start < count; ++start) {
+        if (keys[start].place == start) {
+            continue;
+        }
+        HelpEntry held = entries[start];
+        int32_t k = start;
+        while (keys[k].place != start) {
+            int32_t from = keys[k].place;
+            entries[k] = entries[from];
+            keys[k].place = k;
+            k = from;
+        }
+        entries[k] = held;
+        keys[k].place = k;
+    }
 }
 
 } // namespace
@@ -204,8 +262,8 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     int32_t stored = 0;
     bool filled = FillEntries(&source, entries, index, static_cast<int32_t>(counted), &stored);
     CloseTextSource(&source);
-    PlatformFree(index.slots);
     if (!filled) {
+        PlatformFree(index.slots);
         ReleaseEntryTexts(entries, stored);
         PlatformFree(entries);
         WriteError(u"Error allocating memory for help strings\r\n", sourceName);
@@ -213,8 +271,9 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     }
 
     if (stored > 1) {
-        std::sort(entries, entries + stored, EntryBefore);
+        SortEntries(entries, stored, index.slots); // the index has served: reuse its slots
     }
+    PlatformFree(index.slots);
     int32_t nodes = 0;
     HelpNode* root = stored > 0 ? BuildHelpTree(entries, 0, stored - 1, &nodes) : nullptr;
     if (!root) {

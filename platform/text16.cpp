@@ -79,24 +79,23 @@ char16_t* Str16UpperAscii(char16_t* text) {
     return text;
 }
 
-bool IsSpaceUnit(char16_t c) {
+bool IsSpaceAbove7F(char16_t c) {
     if (c < 0x100) {
-        return (c >= 0x09 && c <= 0x0D) || c == 0x20 || c == 0xA0;
+        return c == 0xA0;
     }
     return (PlatformCharType(c) & kCharSpace) != 0;
 }
 
-bool IsLetterUnit(char16_t c) {
+bool IsLetterAbove7F(char16_t c) {
     if (c < 0x100) {
-        return (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z') ||
-               (c >= 0xC0 && c != 0xD7 && c != 0xF7);
+        return c >= 0xC0 && c != 0xD7 && c != 0xF7;
     }
     return (PlatformCharType(c) & (kCharAlpha | kCharUpper | kCharLower)) != 0;
 }
 
-bool IsDigitUnit(char16_t c) {
+bool IsDigitAbove7F(char16_t c) {
     if (c < 0x100) {
-        return (c >= u'0' && c <= u'9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+        return c == 0xB9 || c == 0xB2 || c == 0xB3;
     }
     return (PlatformCharType(c) & kCharDigit) != 0;
 }
@@ -198,6 +197,13 @@ size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity) {
     size_t n = 0;
     const char16_t* p = source;
     while (p && *p) {
+        if (*p < 0x80) { // ASCII: one byte, the common case
+            if (n + 2 > capacity) {
+                break;
+            }
+            dest[n++] = static_cast<char>(*p++);
+            continue;
+        }
         unsigned char bytes[4];
         size_t len = EncodeUtf8(NextCodePoint16(p), bytes);
         if (n + len + 1 > capacity) {

@@ -24,10 +24,20 @@ inline char16_t UpperAscii(char16_t unit) {
 char16_t* Str16UpperAscii(char16_t* text);
 
 // Character classes of the plug-in: below U+0100 by fixed rules, above by the system's
-// Unicode typing.
-bool IsSpaceUnit(char16_t unit);  // tab to carriage return, space, no-break space
-bool IsLetterUnit(char16_t unit); // A-Z, a-z, U+00C0-U+00FF but x and division signs
-bool IsDigitUnit(char16_t unit);  // 0-9 and superscript one, two, three
+// Unicode typing. ASCII, by far the most common case, is decided inline.
+bool IsSpaceAbove7F(char16_t unit);  // no-break space, and the system's spaces above U+00FF
+bool IsLetterAbove7F(char16_t unit); // U+00C0-U+00FF but the x and division signs, and above
+bool IsDigitAbove7F(char16_t unit);  // superscript one, two, three, and the system's digits
+
+inline bool IsSpaceUnit(char16_t unit) { // tab to carriage return, space, no-break space
+    return unit < 0x80 ? (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 : IsSpaceAbove7F(unit);
+}
+inline bool IsLetterUnit(char16_t unit) {
+    return unit < 0x80 ? static_cast<unsigned>((unit | 0x20) - u'a') < 26u : IsLetterAbove7F(unit);
+}
+inline bool IsDigitUnit(char16_t unit) {
+    return unit < 0x80 ? unit >= u'0' && unit <= u'9' : IsDigitAbove7F(unit);
+}
 bool IsUpperUnit(char16_t unit);
 bool IsLowerUnit(char16_t unit);
 

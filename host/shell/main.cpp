@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr char kDefaultStatus[] = "Ready";
+constexpr char16_t kDefaultStatus[] = u"Ready"; // what an idle host's status bar says
 constexpr char kPrompt[] = "hintbar> ";
 
 struct Options {
@@ -101,7 +101,7 @@ void SetUpHost(const char* executable, bool transient) {
     HostSetTransient(transient ? 1 : 0);
     HostSetPipe(0);
     g_mainWindow = WindowModelCreate(nullptr, u"HintbarShell", u"Hintbar reference shell", true);
-    g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", u"Ready", true);
+    g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
     WindowModelSetConsole(kConsoleAbsent); // the host runs in its own window
     HostSetMainWindow(g_mainWindow);
 }
@@ -119,15 +119,15 @@ void OnStatusText(const char16_t* text) {
 
 // An idle host shows its default text; then the plug-in learns that a new line begins.
 void BeginLine() {
-    WindowModelSetText(g_statusBar, u"Ready");
-    StatusLineShow(u"Ready");
+    WindowModelSetText(g_statusBar, kDefaultStatus);
+    StatusLineShow(kDefaultStatus);
     SendPluginKey(&g_plugin, 0, nullptr, nullptr);
 }
 
 int RunInteractive() {
     bool bar = StatusLineStart();
     if (bar) {
-        StatusLineShow(u"Ready");
+        StatusLineShow(kDefaultStatus);
     }
     HostSetStatusListener(OnStatusText);
     LineEditorStart(&g_plugin);
