@@ -9,9 +9,13 @@ cmake --preset coverage >/dev/null
 cmake --build --preset coverage -j"$(nproc)"
 find build/coverage -name '*.gcda' -delete
 ctest --preset coverage >/dev/null
+# gcovr replaces its report file by renaming over it: give it a file of its own, never a
+# device such as /dev/null.
+report=$(mktemp)
+trap 'rm -f "$report"' EXIT
 for dir in plugin helptable livehelp textinput command platform; do
   echo "== $dir"
   gcovr --root "$root" --filter "$root/$dir/" --object-directory build/coverage \
         --exclude-unreachable-branches --exclude-throw-branches --print-summary \
-        --txt /dev/null 2>/dev/null | grep -E '^(lines|branches):'
+        --txt "$report" 2>/dev/null | grep -E '^(lines|branches):'
 done
