@@ -4,6 +4,9 @@
 #include "platform/text16.h"
 #include "textinput/encoding.h"
 
+#include <bit>
+#include <cstring>
+
 namespace {
 constexpr int kEnd = -1;
 constexpr int kLineCapacity = kTextLineUnits - 1; // units of text; one more for the NUL
@@ -121,17 +124,82 @@ int PeekChar(TextSource* source) {
     return DecodeAt(source, true, &length);
 }
 
+// The word-at-a-time scans read the bytes as one little-endian number.
+static_assert(std::endian::native == std::endian::little, "little-endian targets only");
+
 namespace {
+constexpr uint64_t kLowBits = 0x0101010101010101ull;
+constexpr uint64_t kHighBits = 0x8080808080808080ull;
+
+// Whether any of the eight bytes of a word (all below 0x80) equals b.
+bool HasByte(uint64_t word, uint8_t b) {
+    uint64_t x = word ^ (kLowBits * b);
+    return ((x - kLowBits) & ~x & kHighBits) != 0;
+}
+
+void Store(char16_t* line, int n, char16_t unit, bool* significant) {
+    line[n] = unit;
+    if (!*significant && unit != 0x20 && (unit < 0x09 || unit > 0x0D)) {
+        *significant = true;
+    }
+}
+
+// The same for UTF-16LE: four units at a time while all are ASCII and none may end the line.
+void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant) {
+    constexpr uint64_t kUnitLow = 0x0001000100010001ull;
+    constexpr uint64_t kUnitHigh = 0x8000800080008000ull;
+    auto hasUnit = [](uint64_t word, uint16_t unit) {
+        uint64_t x = word ^ (kUnitLow * unit);
+        return ((x - kUnitLow) & ~x & kUnitHigh) != 0;
+    };
+    const uint8_t* p = s->data;
+    uint32_t pos = s->position;
+    int n = *count;
+    while (s->size - pos >= 8 && n + 4 <= kLineCapacity) {
+        uint64_t word;
+        memcpy(&word, p + pos, 8);
+        if ((word & 0xFF80FF80FF80FF80ull) != 0 || hasUnit(word, 0x00) || hasUnit(word, 0x0A) ||
+            hasUnit(word, 0x0D)) {
+            break;
+        }
+        for (int i = 0; i < 4; ++i) {
+            Store(line, n + i, p[pos + 2 * i], significant);
+        }
+        n += 4;
+        pos += 8;
+    }
+    s->position = pos;
+    *count = n;
+}
+
 // ASCII in single-byte and UTF-8 text decodes to itself: copy such a run straight from the
 // bytes, up to the first byte that may end the line or needs decoding. The same rules as the
 // general loop below apply to every unit.
 void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) {
+    if (s->data && s->encoding == EncodingUtf16LE) {
+        CopyAsciiUnits(s, line, count, significant);
+        return;
+    }
     if (!s->data || (s->encoding != EncodingUtf8 && s->encoding != EncodingAnsi)) {
         return;
     }
     const uint8_t* p = s->data;
     uint32_t pos = s->position;
     int n = *count;
+    // Eight bytes at a time while none of them needs decoding or may end the line.
+    while (s->size - pos >= 8 && n + 8 <= kLineCapacity) {
+        uint64_t word;
+        memcpy(&word, p + pos, 8);
+        if ((word & kHighBits) != 0 || HasByte(word, 0x00) || HasByte(word, 0x0A) ||
+            HasByte(word, 0x0D)) {
+            break;
+        }
+        for (int i = 0; i < 8; ++i) {
+            Store(line, n + i, p[pos + i], significant);
+        }
+        n += 8;
+        pos += 8;
+    }
     while (pos < s->size) {
         uint8_t b = p[pos];
         if (b >= 0x80 || b == 0x0D || b == 0x0A || b == 0) {

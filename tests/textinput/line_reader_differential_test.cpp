@@ -1,0 +1,105 @@
+// The line reader copies runs of ASCII several bytes at a time. Against a plain reference
+// splitter, random ASCII texts full of breaks, NULs, blanks and over-long lines must give the
+// same lines in every encoding that takes that path, wherever a break falls in a block.
+#include "tests/support/test_support.h"
+#include "textinput/encoding.h"
+#include "textinput/text_lines.h"
+
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool IsBlank(char16_t c) {
+    return c == 0x20 || (c >= 0x09 && c <= 0x0D);
+}
+
+// Lines as the reader defines them, for text whose every character is one ASCII unit.
+std::vector<std::u16string> ReferenceLines(const std::u16string& text) {
+    std::vector<std::u16string> lines;
+    size_t pos = 0;
+    for (;;) {
+        std::u16string line;
+        bool significant = false;
+        char16_t c = 0;
+        bool ended = false;
+        for (;;) {
+            if (pos == text.size()) {
+                ended = true;
+                break;
+            }
+            c = text[pos++];
+            if (c == 0 || c == u'\r' || c == u'\n') {
+                break;
+            }
+            significant = significant || !IsBlank(c);
+            if (line.size() < 8191) {
+                line += c;
+            }
+        }
+        if (ended) {
+            if (!line.empty()) {
+                lines.push_back(line);
+            }
+            return lines;
+        }
+        if (pos < text.size() &&
+            ((c == u'\r' && text[pos] == u'\n') || (c == u'\n' && text[pos] == u'\r'))) {
+            ++pos;
+        }
+        if (significant) {
+            lines.push_back(line);
+        }
+    }
+}
+
+std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding) {
+    TextSource s{};
+    s.data = reinterpret_cast<const uint8_t*>(bytes.data());
+    s.size = static_cast<uint32_t>(bytes.size());
+    s.encoding = encoding;
+    s.replacement = 0xFFFD;
+    std::vector<std::u16string> lines;
+    std::vector<char16_t> line(kTextLineUnits, u'#');
+    while (ReadTextLine(&s, line.data()) == 0) {
+        lines.emplace_back(line.data());
+    }
+    return lines;
+}
+
+std::u16string RandomText(std::mt19937* random) {
+    const char16_t alphabet[] = u"aaaaaaaaaaaaaaaabbbbbbbbbbxyz   \t\r\n\n\v\f";
+    std::u16string text;
+    while (text.size() < 40000) {
+        unsigned pick = (*random)() % 200;
+        if (pick == 0) {
+            text.append(8185 + (*random)() % 20, u'q'); // around the 8,191-unit cut
+        } else if (pick == 1) {
+            text += char16_t{0};
+        } else {
+            text += alphabet[(*random)() % (sizeof alphabet / sizeof *alphabet - 1)];
+        }
+    }
+    return text;
+}
+
+TEST(LineReaderDifferential, AsciiRunsReadAsTheReferenceSplitsThem) {
+    std::mt19937 random(20261207u);
+    for (int round = 0; round < 20; ++round) {
+        std::u16string text = RandomText(&random);
+        std::vector<std::u16string> expected = ReferenceLines(text);
+        std::string narrow;
+        std::string utf16;
+        for (char16_t c : text) {
+            narrow += static_cast<char>(c);
+            utf16 += static_cast<char>(c);
+            utf16 += '\0';
+        }
+        ASSERT_EQ(ReadAll(narrow, EncodingUtf8), expected) << "UTF-8, round " << round;
+        ASSERT_EQ(ReadAll(narrow, EncodingAnsi), expected) << "ANSI, round " << round;
+        ASSERT_EQ(ReadAll(utf16, EncodingUtf16LE), expected) << "UTF-16LE, round " << round;
+    }
+}
+
+} // namespace
