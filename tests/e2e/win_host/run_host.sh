@@ -20,6 +20,23 @@ tr -d '\r' <"$work/err" >"$work/err.txt"
 mapfile -t out <"$work/out.txt"
 mapfile -t err <"$work/err.txt"
 
+# Moves the position (the variable named by $2) in the lines (the array named by $1) just past
+# the next line that equals TEXT, or begins with it in "prefix" mode; on a miss it goes back to
+# the start and the call fails.
+match_next() {
+    local -n lines=$1 at=$2
+    local text=$3 mode=$4 line
+    while [ "$at" -lt "${#lines[@]}" ]; do
+        line=${lines[$at]}
+        at=$((at + 1))
+        if [ "$line" = "$text" ] || { [ "$mode" = prefix ] && [ "${line#"$text"}" != "$line" ]; }; then
+            return 0
+        fi
+    done
+    at=0
+    return 1
+}
+
 failed=0
 o=0
 e=0
@@ -32,15 +49,8 @@ while IFS= read -r want || [ -n "$want" ]; do
             failed=1
         fi ;;
     'err: '*)
-        text=${want#err: }
-        while [ "$e" -lt "${#err[@]}" ] && [ "${err[$e]}" != "$text" ]; do e=$((e + 1)); done
-        if [ "$e" -ge "${#err[@]}" ]; then
-            echo "FAIL: standard error lacks, in order: $text"
-            failed=1
-            e=0
-        else
-            e=$((e + 1))
-        fi ;;
+        match_next err e "${want#err: }" exact ||
+            { echo "FAIL: standard error lacks, in order: ${want#err: }"; failed=1; } ;;
     '!'*)
         text=${want#!}
         for line in "${out[@]}"; do
@@ -50,24 +60,11 @@ while IFS= read -r want || [ -n "$want" ]; do
             fi
         done ;;
     '~'*)
-        text=${want#\~}
-        while [ "$o" -lt "${#out[@]}" ] && [ "${out[$o]#"$text"}" = "${out[$o]}" ]; do o=$((o + 1)); done
-        if [ "$o" -ge "${#out[@]}" ]; then
-            echo "FAIL: standard output lacks, in order, a line beginning: $text"
-            failed=1
-            o=0
-        else
-            o=$((o + 1))
-        fi ;;
+        match_next out o "${want#\~}" prefix ||
+            { echo "FAIL: standard output lacks, in order, a line beginning: ${want#\~}"; failed=1; } ;;
     *)
-        while [ "$o" -lt "${#out[@]}" ] && [ "${out[$o]}" != "$want" ]; do o=$((o + 1)); done
-        if [ "$o" -ge "${#out[@]}" ]; then
-            echo "FAIL: standard output lacks, in order: $want"
-            failed=1
-            o=0
-        else
-            o=$((o + 1))
-        fi ;;
+        match_next out o "$want" exact ||
+            { echo "FAIL: standard output lacks, in order: $want"; failed=1; } ;;
     esac
 done <"$expect"
 
