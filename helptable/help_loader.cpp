@@ -1,8 +1,9 @@
-// Loading a help file: count the entry lines, fill one array, merge repeated names, sort,
+// Loading a help file: count the entry lines, fill one array, sort it and merge repeated names,
 // and build the tree.
 #include "helptable/help_loader.h"
 
 #include "helptable/help_line.h"
+#include "helptable/staged_texts.h"
 #include "platform/platform.h"
 #include "platform/text16.h"
 #include "plugin/host_services.h"
@@ -29,72 +30,17 @@ struct LoadBuffers {
     char16_t info[kHelpInfoUnits];
     char syntax8[kSyntaxBytes];
     char info8[kInfoBytes];
-    size_t syntax8Length; // bytes, terminator not counted
-    size_t info8Length;
 };
 LoadBuffers g_work;
 
-// An open-addressing index from names to their places in the entry array, so that a repeated
-// name is found without scanning every entry stored so far. A slot holds the place + 1 (0 is
-// free) and the name's hash, which spares most probes a visit to the entry itself.
-struct IndexSlot {
-    int32_t place;
-    uint32_t hash;
-};
-struct NameIndex {
-    IndexSlot* slots;
-    uint32_t mask;
-};
-
-// After the second pass the index's memory sorts the entries: a key of a name's first four
-// units, compared as one number, decides most comparisons without touching the entries.
+// Sorting works on compact keys rather than on the 112-byte records: a name's first six
+// units, compared as two numbers, decide most comparisons without touching the entries, and
+// the place breaks ties between lines that name the same function.
 struct SortKey {
-    uint64_t prefix;
-    int32_t place;
+    uint64_t prefix; // units 0 to 3
+    uint32_t more;   // units 4 and 5
+    int32_t place;   // the entry's place in the array, which is also its order in the file
 };
-static_assert(sizeof(SortKey) <= 2 * sizeof(IndexSlot), "two slots per entry hold its key");
-
-uint32_t HashName(const char16_t* name) {
-    uint32_t hash = 2166136261u;
-    for (; *name; ++name) {
-        hash = (hash ^ *name) * 16777619u;
-    }
-    return hash;
-}
-
-// False when the index for this many entries would not fit in memory.
-bool AllocateIndex(NameIndex* index, uint32_t entries) {
-    uint32_t size = 16;
-    while (size < entries * 2ull) {
-        if (size > (UINT32_MAX / sizeof(IndexSlot)) / 2) {
-            return false;
-        }
-        size *= 2;
-    }
-    index->slots = static_cast<IndexSlot*>(PlatformAlloc(size * sizeof(IndexSlot)));
-    if (!index->slots) {
-        return false;
-    }
-    for (uint32_t i = 0; i < size; ++i) {
-        index->slots[i] = IndexSlot{0, 0};
-    }
-    index->mask = size - 1;
-    return true;
-}
-
-// The slot that holds this name, or the free slot where it belongs.
-IndexSlot* FindSlot(const NameIndex& index, const HelpEntry* entries, const char16_t* name,
-                    uint32_t hash) {
-    uint32_t at = hash & index.mask;
-    for (;;) {
-        IndexSlot& slot = index.slots[at];
-        if (slot.place == 0 ||
-            (slot.hash == hash && CompareHelpNames(entries[slot.place - 1].name, name) == 0)) {
-            return &slot;
-        }
-        at = (at + 1) & index.mask;
-    }
-}
 
 // A heap copy of a text of length bytes and its terminator, exactly as long as needed.
 char* CopyText(const char* text, size_t length) {
@@ -105,21 +51,29 @@ char* CopyText(const char* text, size_t length) {
     return copy;
 }
 
-// Gives an entry its heap copies of the current line's texts; false when one cannot be had.
-bool SetEntryTexts(HelpEntry* entry) {
-    PlatformFree(entry->syntax);
-    PlatformFree(entry->info);
-    entry->syntax = nullptr;
-    entry->info = nullptr;
-    entry->syntax = CopyText(g_work.syntax8, g_work.syntax8Length);
-    if (!entry->syntax) {
-        return false;
-    }
-    if (g_work.info8[0]) {
-        entry->info = CopyText(g_work.info8, g_work.info8Length);
-        if (!entry->info) {
+// Gives the first count entries their own heap copies of their staged texts, in name order:
+// the tree is walked and freed in nearly that order, and blocks that lie in that order are
+// far cheaper for the heap to take back than blocks in the file's order. False when a copy
+// cannot be had; copied then counts the entries that hold heap copies.
+bool CopyStagedTexts(HelpEntry* entries, int32_t count, int32_t* copied) {
+    constexpr int32_t kAhead = 8; // the staged texts lie in file order: ask for them early
+    for (*copied = 0; *copied < count; ++*copied) {
+        if (*copied + kAhead < count) {
+            __builtin_prefetch(entries[*copied + kAhead].syntax);
+            __builtin_prefetch(entries[*copied + kAhead].info);
+        }
+        HelpEntry& entry = entries[*copied];
+        char* syntax = CopyText(entry.syntax, strlen(entry.syntax));
+        char* info = nullptr;
+        if (syntax && entry.info) {
+            info = CopyText(entry.info, strlen(entry.info));
+        }
+        if (!syntax || (entry.info && !info)) {
+            PlatformFree(syntax);
             return false;
         }
+        entry.syntax = syntax;
+        entry.info = info;
     }
     return true;
 }
@@ -138,50 +92,49 @@ void WriteError(const char16_t* message, const char16_t* sourceName) {
     Qprintf(ErrorHandle(), message, sourceName);
 }
 
-// The second pass: fills the entries in order of first appearance, the last line for a name
-// replacing its texts. False when a string copy could not be allocated; stored then counts
-// every entry that may hold a string.
-bool FillEntries(TextSource* source, HelpEntry* entries, const NameIndex& index, int32_t capacity,
+// The second pass: one entry per entry line, in file order, its texts staged. False when a
+// text could not be staged.
+bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, StagedTexts* staged,
                  int32_t* stored) {
     while (ReadTextLine(source, g_work.line) == 0) {
         if (ParseHelpLine(g_work.name, g_work.line, g_work.syntax, g_work.info) <= 0) {
             continue;
         }
+        if (*stored >= capacity) {
+            continue; // the first pass counted every entry line; this cannot happen
+        }
         // Text too long for its UTF-8 buffer is cut at a character boundary.
         g_work.syntax8[0] = 0;
         g_work.info8[0] = 0;
-        g_work.info8Length = 0;
-        g_work.syntax8Length = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+        size_t syntaxLength = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+        size_t infoLength = 0;
         if (g_work.info[0]) {
-            g_work.info8Length = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+            infoLength = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         }
-        uint32_t hash = HashName(g_work.name);
-        IndexSlot* slot = FindSlot(index, entries, g_work.name, hash);
-        HelpEntry* entry;
-        if (slot->place != 0) {
-            entry = &entries[slot->place - 1];
-        } else {
-            if (*stored >= capacity) {
-                continue; // the first pass counted every entry line; this cannot happen
-            }
-            entry = &entries[*stored];
-            Str16Copy(entry->name, kHelpNameUnits, g_work.name);
-            entry->syntax = nullptr;
-            entry->info = nullptr;
-            ++*stored;
-            *slot = IndexSlot{*stored, hash};
-        }
-        if (!SetEntryTexts(entry)) {
+        HelpEntry* entry = &entries[*stored];
+        Str16Copy(entry->name, kHelpNameUnits, g_work.name);
+        entry->syntax = StageText(staged, g_work.syntax8, syntaxLength);
+        entry->info = nullptr;
+        if (!entry->syntax) {
             return false;
         }
+        if (g_work.info8[0]) {
+            entry->info = StageText(staged, g_work.info8, infoLength);
+            if (!entry->info) {
+                return false;
+            }
+        }
+        ++*stored;
     }
     return true;
 }
 
-uint64_t NamePrefix(const char16_t* name) {
+// The first units of a name as one number; past the terminator the key goes on with zeros,
+// so a shorter name still orders first, as in CompareHelpNames.
+uint64_t NameUnits(const char16_t*& name, int units) {
     uint64_t key = 0;
-    for (int i = 0; i < 4; ++i) {
-        key = key << 16 | *name; // past the terminator the key goes on with zeros
+    for (int i = 0; i < units; ++i) {
+        key = key << 16 | *name;
         if (*name) {
             ++name;
         }
@@ -189,21 +142,52 @@ uint64_t NamePrefix(const char16_t* name) {
     return key;
 }
 
-// Sorts the entries by name. Sorting whole records would move 112 bytes at every step and
-// visit the entries at random; keys are sorted instead, in working memory of two index slots
-// per entry, and each record then moves once. The names are unique by now, so the order is
-// the same as a sort of the records.
-void SortEntries(HelpEntry* entries, int32_t count, void* working) {
-    SortKey* keys = static_cast<SortKey*>(working);
+SortKey MakeKey(const HelpEntry& entry, int32_t place) {
+    const char16_t* name = entry.name;
+    uint64_t prefix = NameUnits(name, 4);
+    return SortKey{prefix, static_cast<uint32_t>(NameUnits(name, 2)), place};
+}
+
+// Sorts the entries by name and merges the lines that name the same function: the last one
+// wins entirely, its texts replacing the earlier ones'. Returns the number of distinct names,
+// whose entries then stand first in name order; the earlier lines' entries, their texts
+// dropped, follow them. Sorting keys rather than records keeps each record's moves to one.
+int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
     for (int32_t i = 0; i < count; ++i) {
-        keys[i] = SortKey{NamePrefix(entries[i].name), i};
+        keys[i] = MakeKey(entries[i], i);
     }
     std::sort(keys, keys + count, [entries](const SortKey& a, const SortKey& b) {
         if (a.prefix != b.prefix) {
             return a.prefix < b.prefix;
         }
-        return CompareHelpNames(entries[a.place].name, entries[b.place].name) < 0;
+        if (a.more != b.more) {
+            return a.more < b.more;
+        }
+        int order = CompareHelpNames(entries[a.place].name, entries[b.place].name);
+        return order != 0 ? order < 0 : a.place < b.place;
     });
+
+    // Among equal names the last place wins; the others drop their texts.
+    int32_t kept = 0;
+    for (int32_t k = 0; k < count; ++k) {
+        const SortKey& key = keys[k];
+        if (k + 1 < count && key.prefix == keys[k + 1].prefix && key.more == keys[k + 1].more &&
+            CompareHelpNames(entries[key.place].name, entries[keys[k + 1].place].name) == 0) {
+            HelpEntry& loser = entries[key.place];
+            loser.syntax = nullptr; // a stored entry's syntax is never null otherwise
+            loser.info = nullptr;
+            continue;
+        }
+        keys[kept++] = key;
+    }
+    // The losers go after the winners, so that the keys name every record once.
+    int32_t next = kept;
+    for (int32_t place = 0; place < count && next < count; ++place) {
+        if (!entries[place].syntax) {
+            keys[next++].place = place;
+        }
+    }
+
     // keys[k].place is where the record that belongs at k stands: follow each cycle once.
     for (int32_t start = 0; start < count; ++start) {
         if (keys[start].place == start) {
@@ -220,6 +204,7 @@ void SortEntries(HelpEntry* entries, int32_t count, void* working) {
         entries[k] = held;
         keys[k].place = k;
     }
+    return kept;
 }
 
 } // namespace
@@ -244,14 +229,15 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
         return nullptr;
     }
 
-    // The array, and the name index sized from the same count, are allocated once; the index
-    // is working storage of the array, so its failure is reported as the array's.
+    // The array, and the sort keys for as many entries, are allocated once; the keys are
+    // working storage of the array, so their failure is reported as the array's.
     HelpEntry* entries = nullptr;
-    NameIndex index = {nullptr, 0};
+    SortKey* keys = nullptr;
     if (counted <= INT32_MAX / sizeof(HelpEntry)) {
         entries = static_cast<HelpEntry*>(PlatformAlloc(counted * sizeof(HelpEntry)));
+        keys = entries ? static_cast<SortKey*>(PlatformAlloc(counted * sizeof(SortKey))) : nullptr;
     }
-    if (!entries || !AllocateIndex(&index, counted)) {
+    if (!keys) {
         PlatformFree(entries);
         WriteError(u"Allocating help array\n", sourceName);
         CloseTextSource(&source);
@@ -260,20 +246,23 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
 
     source.position = source.bomLength;
     int32_t stored = 0;
-    bool filled = FillEntries(&source, entries, index, static_cast<int32_t>(counted), &stored);
+    StagedTexts staged = {nullptr, 0};
+    bool filled = FillEntries(&source, entries, static_cast<int32_t>(counted), &staged, &stored);
     CloseTextSource(&source);
+    int32_t copied = 0;
+    if (filled) {
+        stored = SortAndMerge(entries, stored, keys);
+        filled = CopyStagedTexts(entries, stored, &copied);
+    }
+    PlatformFree(keys);
+    ReleaseStagedTexts(&staged);
     if (!filled) {
-        PlatformFree(index.slots);
-        ReleaseEntryTexts(entries, stored);
+        ReleaseEntryTexts(entries, copied);
         PlatformFree(entries);
         WriteError(u"Error allocating memory for help strings\r\n", sourceName);
         return nullptr;
     }
 
-    if (stored > 1) {
-        SortEntries(entries, stored, index.slots); // the index has served: reuse its slots
-    }
-    PlatformFree(index.slots);
     int32_t nodes = 0;
     HelpNode* root = stored > 0 ? BuildHelpTree(entries, 0, stored - 1, &nodes) : nullptr;
     if (!root) {

@@ -1,0 +1,47 @@
+// Staged texts: a chain of blocks, each filled front to back and released only as a whole.
+#include "helptable/staged_texts.h"
+
+#include "platform/platform.h"
+
+#include <cstring>
+
+namespace {
+// Large enough that a file of thousands of functions needs only a few blocks, and that the
+// longest text a help line can give (16,384 bytes) always fits an empty one.
+constexpr size_t kBlockBytes = 256 * 1024;
+constexpr size_t kLinkBytes = sizeof(char*);
+} // namespace
+
+char* StageText(StagedTexts* staged, const char* text, size_t length) {
+    if (!staged || !text || length > kBlockBytes - kLinkBytes - 1) {
+        return nullptr;
+    }
+    if (!staged->block || staged->used + length + 1 > kBlockBytes) {
+        char* block = static_cast<char*>(PlatformAlloc(kBlockBytes));
+        if (!block) {
+            return nullptr;
+        }
+        memcpy(block, &staged->block, kLinkBytes);
+        staged->block = block;
+        staged->used = kLinkBytes;
+    }
+    char* copy = staged->block + staged->used;
+    memcpy(copy, text, length + 1);
+    staged->used += length + 1;
+    return copy;
+}
+
+void ReleaseStagedTexts(StagedTexts* staged) {
+    if (!staged) {
+        return;
+    }
+    char* block = staged->block;
+    while (block) {
+        char* previous;
+        memcpy(&previous, block, kLinkBytes);
+        PlatformFree(block);
+        block = previous;
+    }
+    staged->block = nullptr;
+    staged->used = 0;
+}
