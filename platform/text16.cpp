@@ -197,12 +197,12 @@ size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity) {
     size_t n = 0;
     const char16_t* p = source;
     while (p && *p) {
-        if (*p < 0x80) { // ASCII: one byte, the common case
-            if (n + 2 > capacity) {
-                break;
-            }
+        // ASCII, the common case: one byte each, as long as there is room for it and the NUL.
+        while (*p && *p < 0x80 && n + 1 < capacity) {
             dest[n++] = static_cast<char>(*p++);
-            continue;
+        }
+        if (*p < 0x80) {
+            break; // at the NUL, or out of room
         }
         unsigned char bytes[4];
         size_t len = EncodeUtf8(NextCodePoint16(p), bytes);

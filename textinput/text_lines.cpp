@@ -131,10 +131,10 @@ namespace {
 constexpr uint64_t kLowBits = 0x0101010101010101ull;
 constexpr uint64_t kHighBits = 0x8080808080808080ull;
 
-// Whether any of the eight bytes of a word (all below 0x80) equals b.
-bool HasByte(uint64_t word, uint8_t b) {
-    uint64_t x = word ^ (kLowBits * b);
-    return ((x - kLowBits) & ~x & kHighBits) != 0;
+// Whether any byte of a word is 0x80 or above, which needs decoding, or below 0x0E, which
+// may end the line (NUL, LF, CR). A tab also stops the fast path, harmlessly.
+bool NeedsCare(uint64_t word) {
+    return (((word - kLowBits * 0x0E) | word) & kHighBits) != 0;
 }
 
 void Store(char16_t* line, int n, char16_t unit, bool* significant) {
@@ -146,11 +146,10 @@ void Store(char16_t* line, int n, char16_t unit, bool* significant) {
 
 // The same for UTF-16LE: four units at a time while all are ASCII and none may end the line.
 void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant) {
+    // As NeedsCare, for four units: any of them outside 0x0E to 0x7F.
     constexpr uint64_t kUnitLow = 0x0001000100010001ull;
-    constexpr uint64_t kUnitHigh = 0x8000800080008000ull;
-    auto hasUnit = [](uint64_t word, uint16_t unit) {
-        uint64_t x = word ^ (kUnitLow * unit);
-        return ((x - kUnitLow) & ~x & kUnitHigh) != 0;
+    auto needsCare = [](uint64_t word) {
+        return (((word - kUnitLow * 0x0E) | word) & 0xFF80FF80FF80FF80ull) != 0;
     };
     const uint8_t* p = s->data;
     uint32_t pos = s->position;
@@ -158,8 +157,7 @@ void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant
     while (s->size - pos >= 8 && n + 4 <= kLineCapacity) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
-        if ((word & 0xFF80FF80FF80FF80ull) != 0 || hasUnit(word, 0x00) || hasUnit(word, 0x0A) ||
-            hasUnit(word, 0x0D)) {
+        if (needsCare(word)) {
             break;
         }
         for (int i = 0; i < 4; ++i) {
@@ -190,8 +188,7 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) 
     while (s->size - pos >= 8 && n + 8 <= kLineCapacity) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
-        if ((word & kHighBits) != 0 || HasByte(word, 0x00) || HasByte(word, 0x0A) ||
-            HasByte(word, 0x0D)) {
+        if (NeedsCare(word)) {
             break;
         }
         for (int i = 0; i < 8; ++i) {
