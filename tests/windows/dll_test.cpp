@@ -1,5 +1,7 @@
 // Loads Hintbar-x86.dll with LoadLibraryW and reaches it with GetProcAddress, exactly as a
 // host does, and checks its identity, its usage and help exports and its version resource.
+#include "host/win/plugin_abi.h"
+
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -7,20 +9,6 @@
 #include <thread>
 
 namespace {
-
-struct PluginInfo {
-    wchar_t* name;
-    wchar_t* author;
-    wchar_t* email;
-    wchar_t* web;
-    wchar_t* description;
-    wchar_t* implements;
-    unsigned major, minor, build;
-};
-
-typedef PluginInfo*(__stdcall* GetPluginInfoFn)();
-typedef int(__stdcall* UsageFn)(const wchar_t*, wchar_t*);
-typedef int(__stdcall* HelpFn)(const wchar_t*);
 
 class Dll : public ::testing::Test {
   protected:
