@@ -1,7 +1,8 @@
 #include "bench/help_files.h"
 
+#include "base/text16.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
 
 #include <filesystem>
 #include <fstream>

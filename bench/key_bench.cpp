@@ -1,10 +1,12 @@
 // Keystroke costs: "[" against a table of 100,000 functions, and "]" at the end of long lines.
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "bench/help_files.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "livehelp/status_bar.h"
-#include "platform/text16.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 
 #include <benchmark/benchmark.h>
 
@@ -19,8 +21,7 @@ void EnsureBigTable() {
     }
     std::u16string name = Wide(HelpFilePath(100000, BenchEncoding::Utf8));
     uint32_t count = 0;
-    HelpTable.root = LoadHelpFile(&count, name.c_str(), 1);
-    HelpTable.count = count;
+    InstallHelpTable(LoadHelpFile(&count, name.c_str(), 1), count);
 }
 
 // A name that is in the table: the middle one of an in-order walk.

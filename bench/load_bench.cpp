@@ -1,10 +1,12 @@
 // Start-up costs: loading help files of growing size in each encoding, beside what merely
 // seeing every byte (memchr) or merely decoding (iconv) costs; encoding detection on small and
 // huge files; and releasing a large table at shutdown.
+#include "base/limits.h"
+#include "base/product.h"
 #include "bench/help_files.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "textinput/encoding.h"
 
 #include <benchmark/benchmark.h>
@@ -162,8 +164,7 @@ void BM_ShutdownFrees100k(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         uint32_t count = 0;
-        HelpTable.root = LoadHelpFile(&count, name.c_str(), 1);
-        HelpTable.count = count;
+        InstallHelpTable(LoadHelpFile(&count, name.c_str(), 1), count);
         state.ResumeTiming();
         ShutdownPlugin(0);
         SettleHeap();

@@ -1,8 +1,8 @@
 #include "command/arguments.h"
 
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
+#include "base/host_services.h"
+#include "base/messages.h"
+#include "base/text16.h"
 
 char16_t* ArgumentPointers[MAX_ARGS];
 int32_t ArgumentLengths[MAX_ARGS];

@@ -1,10 +1,9 @@
 // The hbar command's arguments: split from its line into one global vector.
 #pragma once
 
-#include <cstdint>
+#include "base/limits.h"
 
-constexpr int MAX_ARGS = 1024;
-constexpr int MAX_ARG_LEN = 8192;
+#include <cstdint>
 
 extern char16_t* ArgumentPointers[MAX_ARGS];
 extern int32_t ArgumentLengths[MAX_ARGS];

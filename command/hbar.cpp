@@ -1,13 +1,22 @@
 // The hbar command: checks all of its arguments first, then unloads, loads and reports, in
 // that order whatever the order of the arguments.
+#include "command/hbar.h"
+
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/messages.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "command/arguments.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
-#include "plugin/plugin.h"
+
+const char16_t kCommandHelp[] =
+    u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
+    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n\n"
+    u"If you load help text with /L, the text from the file will \n"
+    u"replace all currently loaded help text.\n";
 
 namespace {
 
@@ -116,9 +125,7 @@ void Load(const char16_t* path, bool quiet) {
     if (!tree) {
         return;
     }
-    UnloadHelpTable();
-    HelpTable.root = tree;
-    HelpTable.count = count;
+    InstallHelpTable(tree, count);
 }
 
 // Each line is printed before the next figure is worded: the wording buffers are shared.
@@ -141,7 +148,7 @@ void ReportMemory() {
 
 } // namespace
 
-extern "C" int HB_STDCALL hbar(char16_t* line) {
+int RunHbar(const char16_t* line) {
     if (!line) {
         return 1;
     }

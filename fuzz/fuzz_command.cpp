@@ -1,12 +1,15 @@
 // Arbitrary argument lines through the tokenizer and the hbar command. Files are confined to
 // a scratch directory that holds a few help files, good and bad.
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "command/arguments.h"
 #include "fuzz/fuzz_support.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
-#include "plugin/plugin.h"
+#include "platform/utf8.h"
+#include "plugin/exports.h"
 
 #include <filesystem>
 #include <string>

@@ -1,9 +1,10 @@
 // Arbitrary table texts through the composition of the status-bar text: the result must be
 // terminated inside its 8,192-unit buffer whatever the syntax and info hold.
+#include "base/text16.h"
 #include "fuzz/fuzz_support.h"
 #include "helptable/help_table.h"
 #include "livehelp/status_bar.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
 
 #include <cstring>
 #include <memory>
@@ -24,10 +25,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     HelpNode node{};
     node.syntax = syntax.data();
     node.info = info.empty() && (size & 1) ? nullptr : info.data();
-    std::unique_ptr<char16_t[]> text(new char16_t[kHelpTextUnits]);
+    std::unique_ptr<char16_t[]> text(new char16_t[kLineUnits]);
     FuzzAssert(ComposeHelpText(&node, text.get()) == 0, "compose succeeds");
     size_t length = Str16Len(text.get());
-    FuzzAssert(length < static_cast<size_t>(kHelpTextUnits), "terminated inside the buffer");
+    FuzzAssert(length < static_cast<size_t>(kLineUnits), "terminated inside the buffer");
     FuzzAssert(syntax.empty() == (length == 0), "empty exactly when the syntax is empty");
     if (length) {
         FuzzAssert(text[0] == 0x200B, "starts with a zero width space");

@@ -1,11 +1,12 @@
 // Arbitrary bytes as a whole help file, read under one of several ANSI code pages, through
 // the text source, encoding detection, the line reader and the loader. A loaded tree must
 // keep the help table's invariants, and a load must leave no heap block behind.
+#include "base/text16.h"
 #include "fuzz/fuzz_support.h"
 #include "helptable/help_loader.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
 
 #include <vector>
 

@@ -2,9 +2,9 @@
 // line parser in its counting and filling forms: both must agree, and every output must stay
 // inside its buffer (each buffer is a heap block of exactly its size, so the address
 // sanitizer sees any write past it).
+#include "base/text16.h"
 #include "fuzz/fuzz_support.h"
 #include "helptable/help_line.h"
-#include "platform/text16.h"
 
 #include <cstring>
 #include <memory>
@@ -20,10 +20,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     line[units] = 0;
 
-    std::unique_ptr<char16_t[]> countName(new char16_t[kHelpNameUnits]);
-    std::unique_ptr<char16_t[]> name(new char16_t[kHelpNameUnits]);
-    std::unique_ptr<char16_t[]> syntax(new char16_t[kHelpSyntaxUnits]);
-    std::unique_ptr<char16_t[]> info(new char16_t[kHelpInfoUnits]);
+    std::unique_ptr<char16_t[]> countName(new char16_t[kNameUnits]);
+    std::unique_ptr<char16_t[]> name(new char16_t[kNameUnits]);
+    std::unique_ptr<char16_t[]> syntax(new char16_t[kSyntaxUnits]);
+    std::unique_ptr<char16_t[]> info(new char16_t[kLineUnits]);
 
     int counted = ParseHelpLine(countName.get(), line.get(), nullptr, nullptr);
     int filled = ParseHelpLine(name.get(), line.get(), syntax.get(), info.get());
@@ -32,14 +32,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (filled > 0) {
         FuzzAssert(Str16Len(name.get()) == static_cast<size_t>(filled), "name length = result");
         FuzzAssert(Str16Equal(name.get(), countName.get()), "same name in both forms");
-        FuzzAssert(Str16Len(syntax.get()) < kHelpSyntaxUnits, "syntax terminated in buffer");
+        FuzzAssert(Str16Len(syntax.get()) < kSyntaxUnits, "syntax terminated in buffer");
         FuzzAssert(syntax[0] != 0, "an entry has a syntax line");
-        FuzzAssert(Str16Len(info.get()) < kHelpInfoUnits, "info terminated in buffer");
+        FuzzAssert(Str16Len(info.get()) < kLineUnits, "info terminated in buffer");
     } else {
         FuzzAssert(name[0] == 0 && countName[0] == 0, "no entry: empty name");
     }
     // Either output alone must give the same answer as both together.
-    std::unique_ptr<char16_t[]> name2(new char16_t[kHelpNameUnits]);
+    std::unique_ptr<char16_t[]> name2(new char16_t[kNameUnits]);
     FuzzAssert(ParseHelpLine(name2.get(), line.get(), syntax.get(), nullptr) == filled,
                "syntax-only form agrees");
     FuzzAssert(ParseHelpLine(name2.get(), line.get(), nullptr, info.get()) == filled,

@@ -1,13 +1,15 @@
 // Arbitrary command lines, cursor positions and key codes through the keystroke handler,
 // against a small help table and a host window with a status bar. The handler must never
 // read outside the line, and what it sends the status bar must be a terminated text.
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "fuzz/fuzz_support.h"
+#include "fuzz/fuzz_windows.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
-#include "platform/text16.h"
-#include "plugin/plugin.h"
-#include "fuzz/fuzz_windows.h"
+#include "plugin/exports.h"
 
 #include <algorithm>
 #include <cstring>
@@ -21,13 +23,13 @@ void BuildTable() {
     static HelpEntry entries[5] = {};
     const char16_t* names[] = {u"A", u"B", u"LEFT", u"LEN", u"X_1$"};
     for (int i = 0; i < 5; ++i) {
-        Str16Copy(entries[i].name, 48, names[i]);
+        Str16Copy(entries[i].name, kNameUnits, names[i]);
         entries[i].syntax = g_syntax[i];
         entries[i].info = i % 2 ? g_info : nullptr;
     }
     int32_t counter = 0;
-    HelpTable.root = BuildHelpTree(entries, 0, 4, &counter);
-    HelpTable.count = static_cast<uint32_t>(counter);
+    HelpNode* tree = BuildHelpTree(entries, 0, 4, &counter);
+    InstallHelpTable(tree, static_cast<uint32_t>(counter));
 }
 } // namespace
 

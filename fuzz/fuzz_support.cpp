@@ -1,7 +1,7 @@
 #include "fuzz/fuzz_support.h"
 
+#include "base/text16.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
 
 #include <cstdio>
 #include <cstdlib>

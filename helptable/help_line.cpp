@@ -1,15 +1,13 @@
 // Splitting one help-file line into a function's name, syntax line and description.
 #include "helptable/help_line.h"
 
-#include "platform/text16.h"
+#include "base/function_name.h"
+#include "base/limits.h"
+#include "base/text16.h"
 
 #include <cstddef>
 
 namespace {
-
-bool IsNameUnit(char16_t unit) {
-    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
-}
 
 bool IsHighSurrogate(char16_t unit) {
     return unit >= 0xD800 && unit <= 0xDBFF;
@@ -47,12 +45,12 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
         return 0;
     }
     size_t nameStart = at + 1;
-    if (!IsLetterUnit(line[nameStart])) {
+    if (!IsFunctionNameStart(line[nameStart])) {
         return 0;
     }
     size_t length = 0;
-    while (IsNameUnit(line[nameStart + length])) {
-        if (length == kHelpNameUnits - 1) {
+    while (IsFunctionNameUnit(line[nameStart + length])) {
+        if (length == kNameUnits - 1) {
             name[0] = 0;
             return 0;
         }
@@ -90,8 +88,8 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
     if (syntax) {
         // A syntax line longer than its buffer is cut, never inside a surrogate pair.
         size_t copy = end;
-        if (copy > kHelpSyntaxUnits - 1) {
-            copy = kHelpSyntaxUnits - 1;
+        if (copy > kSyntaxUnits - 1) {
+            copy = kSyntaxUnits - 1;
             if (IsHighSurrogate(line[copy - 1])) {
                 --copy;
             }
@@ -113,7 +111,7 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
     at = SkipSpace(line, at);
     // The rest of a line of at most 8,191 units always fits; the bound only guards the buffer.
     size_t n = 0;
-    while (line[at + n] && n < kHelpInfoUnits - 1) {
+    while (line[at + n] && n < kLineUnits - 1) {
         info[n] = line[at + n];
         ++n;
     }

@@ -1,10 +1,9 @@
 // The syntax of a help file's lines: @NAME[arguments] separator description.
 #pragma once
 
-// Buffer sizes in UTF-16 units, terminator included.
-constexpr int kHelpNameUnits = 48;
-constexpr int kHelpSyntaxUnits = 1024;
-constexpr int kHelpInfoUnits = 8192;
+#include "base/limits.h"
+
+// Buffers: name kNameUnits, syntax kSyntaxUnits, info kLineUnits.
 
 // -1 for a missing line or name buffer; 0 when the line is not an entry; otherwise the
 // name's length (1 to 47). With neither syntax nor info buffer the parse stops at the "[".

@@ -2,12 +2,13 @@
 // and build the tree.
 #include "helptable/help_loader.h"
 
+#include "base/host_services.h"
+#include "base/messages.h"
+#include "base/text16.h"
 #include "helptable/help_line.h"
 #include "helptable/staged_texts.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
+#include "platform/utf8.h"
 #include "textinput/text_lines.h"
 #include "textinput/text_source.h"
 
@@ -18,16 +19,13 @@
 
 namespace {
 
-constexpr size_t kSyntaxBytes = 2048; // UTF-8 form of a syntax line, terminator included
-constexpr size_t kInfoBytes = 16384;  // UTF-8 form of a description, terminator included
-
 // Working storage of one load. Loads run one at a time on the host's thread, so one static
 // set keeps some 50 KB off the caller's stack.
 struct LoadBuffers {
-    char16_t line[kTextLineUnits];
-    char16_t name[kHelpNameUnits];
-    char16_t syntax[kHelpSyntaxUnits];
-    char16_t info[kHelpInfoUnits];
+    char16_t line[kLineUnits];
+    char16_t name[kNameUnits];
+    char16_t syntax[kSyntaxUnits];
+    char16_t info[kLineUnits];
     char syntax8[kSyntaxBytes];
     char info8[kInfoBytes];
 };
@@ -112,7 +110,7 @@ bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, Stage
             infoLength = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         }
         HelpEntry* entry = &entries[*stored];
-        Str16Copy(entry->name, kHelpNameUnits, g_work.name);
+        Str16Copy(entry->name, kNameUnits, g_work.name);
         entry->syntax = StageText(staged, g_work.syntax8, syntaxLength);
         entry->info = nullptr;
         if (!entry->syntax) {

@@ -1,8 +1,8 @@
 // The help table: a balanced tree built once from a sorted entry array, searched by name.
 #include "helptable/help_table.h"
 
+#include "base/text16.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
 
 #include <cstddef>
 
@@ -149,5 +149,12 @@ uint32_t UnloadHelpTable() {
     FreeHelpTree(HelpTable.root, &released);
     HelpTable.root = nullptr;
     HelpTable.count = 0;
+    return released;
+}
+
+uint32_t InstallHelpTable(HelpNode* root, uint32_t count) {
+    uint32_t released = UnloadHelpTable();
+    HelpTable.root = root;
+    HelpTable.count = root ? count : 0;
     return released;
 }

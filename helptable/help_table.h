@@ -2,13 +2,15 @@
 // held as a balanced binary search tree built once from a sorted array.
 #pragma once
 
+#include "base/limits.h"
+
 #include <cstdint>
 
 // One function's help while a file is loaded; the loader keeps them in one array.
 struct HelpEntry {
-    char16_t name[48]; // upper-case, without the "@"; first, so whole records sort by name
-    char* syntax;      // owned UTF-8, never empty
-    char* info;        // owned UTF-8, or null when the line had no description
+    char16_t name[kNameUnits]; // upper-case, without the "@"; first, so whole records sort by name
+    char* syntax;              // owned UTF-8, never empty
+    char* info;                // owned UTF-8, or null when the line had no description
 };
 
 // One tree node in one heap block: the fields, then the name and its terminator.
@@ -44,6 +46,9 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter);
 HelpNode* FindHelpEntry(HelpNode* root, const char16_t* name);
 int FreeHelpTree(HelpNode* root, uint32_t* counter);
-// Frees the HelpTable's tree and empties the table; returns the number of nodes released.
+// The two routines that change the HelpTable. Unloading frees its tree and empties it;
+// installing hands it a new tree, releasing the old one first. Both return the number of
+// nodes released.
 uint32_t UnloadHelpTable();
+uint32_t InstallHelpTable(HelpNode* root, uint32_t count);
 int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

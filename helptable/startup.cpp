@@ -2,15 +2,15 @@
 // table when the host unloads the plug-in.
 #include "helptable/startup.h"
 
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/messages.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
-#include "plugin/plugin.h"
 
 const char16_t kDataFileName[] = u"Hintbar.txt";
 
@@ -38,8 +38,13 @@ bool TryPlace(const char16_t* path) {
     if (!IsPlainFile(path)) {
         return false;
     }
-    HelpTable.root = LoadHelpFile(&HelpTable.count, path, 1);
-    return HelpTable.root != nullptr;
+    uint32_t count = 0;
+    HelpNode* tree = LoadHelpFile(&count, path, 1);
+    if (!tree) {
+        return false;
+    }
+    InstallHelpTable(tree, count);
+    return true;
 }
 
 } // namespace
@@ -112,7 +117,7 @@ int LoadDefaultHelpFile() {
     return 0;
 }
 
-extern "C" int HB_STDCALL InitializePlugin(void) {
+int LoadHelpAtStartup() {
     char16_t shell[kMessageUnits];
     Str16Copy(shell, kMessageUnits, u"%[_transient]%[_pipe]");
     ExpandVariables(shell, 1);
@@ -138,9 +143,8 @@ extern "C" int HB_STDCALL InitializePlugin(void) {
     return 0;
 }
 
-extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
+int UnloadHelpAtShutdown() {
     bool silenced = Silenced();
-    ReleaseSavedStatusText();
     if (!HelpTable.root) {
         return 0;
     }

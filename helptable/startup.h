@@ -1,7 +1,14 @@
-// The start-up search for Hintbar.txt, and helpers the hbar command shares.
+// Loading the help at start-up and releasing it at shutdown, and the helpers for finding
+// Hintbar.txt that the hbar command shares.
 #pragma once
 
 extern const char16_t kDataFileName[]; // "Hintbar.txt"
+
+// The host's initialisation: declines (1) in a transient shell or a pipe, otherwise loads the
+// first help file found and says how it went (0).
+int LoadHelpAtStartup();
+// The host's shutdown: releases the HelpTable and says how many functions went.
+int UnloadHelpAtShutdown();
 
 int LoadDefaultHelpFile();
 // Appends "\" unless the path is empty or ends in "/", "\" or ":", then "Hintbar.txt".

@@ -1,19 +1,15 @@
-// The keystroke handler the host calls for keys typed on its command line.
+// What each key typed on the host's command line means to live help.
 #include "livehelp/keystroke.h"
 #include "livehelp/status_bar.h"
 
-extern "C" int HB_STDCALL key(KeyEvent* event) {
-    if (!event) {
-        return 0;
-    }
-    if (event->key == 0 && !event->line) {
+int HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
+    if (key == 0 && !line) {
         // A new command line begins: its first help captures the status bar afresh.
-        ReleaseSavedStatusText();
-        StatusSavedThisLine = 0;
-    } else if (event->key == u'[') {
-        HandleOpenBracket(event);
-    } else if (event->key == u']') {
-        HandleCloseBracket(event);
+        ForgetStatusLine();
+    } else if (key == u'[') {
+        HandleOpenBracket(line, cursor);
+    } else if (key == u']') {
+        HandleCloseBracket(line, cursor);
     }
     return 0;
 }

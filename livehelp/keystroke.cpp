@@ -2,10 +2,11 @@
 // shown for an opening or a closing bracket.
 #include "livehelp/keystroke.h"
 
+#include "base/function_name.h"
+#include "base/host_services.h"
+#include "base/limits.h"
 #include "helptable/help_table.h"
 #include "livehelp/status_bar.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
 
 #include <climits>
 
@@ -22,9 +23,7 @@ struct OpenBracket {
 // The number of units before the cursor, or -1 when the event does not give a cursor inside
 // a zero-terminated line: a missing line or cursor, a cursor before the line, or a terminator
 // before the cursor. Reads nothing beyond the cursor or the terminator.
-int UnitsBeforeCursor(const KeyEvent* event) {
-    const char16_t* line = event->line;
-    const char16_t* cursor = event->cursor;
+int UnitsBeforeCursor(const char16_t* line, const char16_t* cursor) {
     if (!line || !cursor ||
         reinterpret_cast<uintptr_t>(cursor) < reinterpret_cast<uintptr_t>(line)) {
         return -1;
@@ -38,10 +37,6 @@ int UnitsBeforeCursor(const KeyEvent* event) {
     return length;
 }
 
-bool IsNameUnit(char16_t unit) {
-    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
-}
-
 // The name of %@NAME ending length units into the line, given where the last "%" before
 // that point stands (-1 for none). Letting the caller carry the "%" keeps a scan over many
 // brackets linear.
@@ -52,11 +47,11 @@ int NameAfterPercent(const char16_t* line, int length, int percent, char16_t* na
     }
     const char16_t* start = line + percent + 2;
     int count = length - percent - 2;
-    if (!IsLetterUnit(start[0]) || count >= kNameUnits) {
+    if (!IsFunctionNameStart(start[0]) || count >= kNameUnits) {
         return 0;
     }
     for (int i = 0; i < count; ++i) {
-        if (!IsNameUnit(start[i])) {
+        if (!IsFunctionNameUnit(start[i])) {
             name[0] = 0;
             return 0;
         }
@@ -82,44 +77,40 @@ int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
     return NameAfterPercent(line, length, percent, name);
 }
 
-void HandleOpenBracket(KeyEvent* event) {
+void HandleOpenBracket(const char16_t* line, const char16_t* cursor) {
     if (!LiveHelpActive()) {
         return;
     }
-    int length = UnitsBeforeCursor(event);
+    int length = UnitsBeforeCursor(line, cursor);
     if (length < 0) {
         return;
     }
     char16_t name[kNameUnits];
-    if (ExtractFunctionName(event->line, length, name) <= 0) {
+    if (ExtractFunctionName(line, length, name) <= 0) {
         return;
     }
     const HelpNode* node = FindHelpEntry(HelpTable.root, name);
     if (!node) {
         return;
     }
-    char16_t text[kHelpTextUnits];
+    char16_t text[kLineUnits];
     ComposeHelpText(node, text);
-    if (!StatusSavedThisLine) {
-        // Before the help replaces it, and once per line, so that the text put back is the
-        // one from before any help was shown.
-        SaveStatusText();
-        StatusSavedThisLine = 1;
-    }
+    // Before the help replaces it, and once per line, so that the text put back is the one
+    // from before any help was shown.
+    SaveStatusTextOncePerLine();
     HostIPC(u"USAGE", text);
 }
 
-void HandleCloseBracket(KeyEvent* event) {
+void HandleCloseBracket(const char16_t* line, const char16_t* cursor) {
     if (!LiveHelpActive()) {
         return;
     }
-    int length = UnitsBeforeCursor(event);
+    int length = UnitsBeforeCursor(line, cursor);
     if (length < 0) {
         return;
     }
-    const char16_t* line = event->line;
     char16_t name[kNameUnits];
-    char16_t text[kHelpTextUnits];
+    char16_t text[kLineUnits];
     text[0] = 0;
     OpenBracket stack[kStackEntries];
     int depth = 0;

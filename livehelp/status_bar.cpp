@@ -2,16 +2,15 @@
 // back once no help applies.
 #include "livehelp/status_bar.h"
 
-#include "plugin/host_services.h"
-#include "platform/text16.h"
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/text16.h"
+#include "platform/utf8.h"
 
 char16_t* SavedStatusText = nullptr;
 int32_t StatusSavedThisLine = 0;
 
 namespace {
-constexpr int kSyntaxUnits = 1024;
-constexpr int kWindowTextUnits = 1024;
-constexpr int kClassUnits = 1024;
 constexpr char16_t kZeroWidthSpace = 0x200B;
 constexpr char16_t kPilcrow = 0x00B6;
 constexpr char16_t kNotSign = 0x00AC;
@@ -64,18 +63,18 @@ int ComposeHelpText(const HelpNode* node, char16_t* text) {
     text[0] = kZeroWidthSpace;
     Utf8ToUtf16(node->syntax, text + 1, kSyntaxUnits);
     if (node->info && node->info[0]) {
-        size_t length = Str16Append(text, kHelpTextUnits, u"\r\n\n");
+        size_t length = Str16Append(text, kLineUnits, u"\r\n\n");
         // An info too long for the rest of the text is cut at a character boundary: the
         // syntax line and the start of the description stay readable.
         char16_t* info = text + length;
-        Utf8ToUtf16(node->info, info, static_cast<size_t>(kHelpTextUnits) - length);
-        ReplaceChar(info, u'\n', kPilcrow);
-        ReplaceChar(info, u'\t', kNotSign);
+        Utf8ToUtf16(node->info, info, static_cast<size_t>(kLineUnits) - length);
+        ReplaceChar(info, kPilcrow, u'\n');
+        ReplaceChar(info, kNotSign, u'\t');
     }
     return 0;
 }
 
-int ReplaceChar(char16_t* text, char16_t replacement, char16_t target) {
+int ReplaceChar(char16_t* text, char16_t target, char16_t replacement) {
     if (!text || replacement == target) {
         return -1;
     }
@@ -93,9 +92,9 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
     if (!slot) {
         return 0;
     }
-    char16_t className[kClassUnits];
+    char16_t className[kMessageUnits];
     className[0] = 0;
-    PlatformGetWindowClass(window, className, kClassUnits);
+    PlatformGetWindowClass(window, className, kMessageUnits);
     if (Str16CompareNoCase(className, u"XTPStatusBar") == 0) {
         *reinterpret_cast<void**>(slot) = window;
         return 0;
@@ -107,10 +106,10 @@ int SaveStatusText() {
     if (PlatformConsoleWindowVisible()) {
         return 0;
     }
-    char16_t buffer[kWindowTextUnits];
+    char16_t buffer[kMessageUnits];
     buffer[0] = 0;
     HostIPC(u"HWND", buffer);
-    buffer[kWindowTextUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
+    buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
     if (!buffer[0]) {
         return 0;
     }
@@ -125,7 +124,7 @@ int SaveStatusText() {
         return 0;
     }
     buffer[0] = 0;
-    uint32_t length = PlatformGetWindowText(statusBar, buffer, kWindowTextUnits);
+    uint32_t length = PlatformGetWindowText(statusBar, buffer, kMessageUnits);
     ReleaseSavedStatusText();
     if (length == 0 || !buffer[0]) {
         return 0;
@@ -144,4 +143,16 @@ int ReleaseSavedStatusText() {
     PlatformFree(SavedStatusText);
     SavedStatusText = nullptr;
     return 0;
+}
+
+void SaveStatusTextOncePerLine() {
+    if (!StatusSavedThisLine) {
+        SaveStatusText();
+        StatusSavedThisLine = 1;
+    }
+}
+
+void ForgetStatusLine() {
+    ReleaseSavedStatusText();
+    StatusSavedThisLine = 0;
 }

@@ -6,8 +6,6 @@
 
 #include <cstdint>
 
-constexpr int kHelpTextUnits = 8192;
-
 // The status bar's text from before the first help of the current line, or null; owned here.
 extern char16_t* SavedStatusText;
 // 1 once a capture has been made (or tried) on the current command line.
@@ -16,5 +14,10 @@ extern int32_t StatusSavedThisLine;
 int ComposeHelpText(const HelpNode* node, char16_t* text); // text: 8,192 units
 int SaveStatusText();
 int ReleaseSavedStatusText();
+// Captures the status bar's text unless this line has captured (or tried) already.
+void SaveStatusTextOncePerLine();
+// A new command line begins, or the plug-in stops: the saved text and the flag both go.
+void ForgetStatusLine();
 int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot);
-int ReplaceChar(char16_t* text, char16_t replacement, char16_t target);
+// Replaces every target unit of the text by the replacement; the number replaced, or -1.
+int ReplaceChar(char16_t* text, char16_t target, char16_t replacement);

@@ -1,24 +1,13 @@
 // The identity record, the command table and the usage and help exports.
-#include "platform/format16.h"
-#include "platform/text16.h"
-#include "plugin/plugin.h"
+#include "base/format16.h"
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
+#include "command/hbar.h"
+#include "plugin/exports.h"
 
 static_assert(sizeof(void*) != 4 || sizeof(PluginInfo) == 36, "nine 32-bit fields on x86");
 static_assert(sizeof(void*) != 4 || sizeof(KeyEvent) == 28, "seven 32-bit fields on x86");
-
-const char16_t kPluginName[] = u"Hintbar";
-
-const char16_t kCommandHelp[] =
-    u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
-    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n\n"
-    u"If you load help text with /L, the text from the file will \n"
-    u"replace all currently loaded help text.\n";
-
-void* ModuleHandle = nullptr;
-
-void OnModuleAttach(void* module) {
-    ModuleHandle = module;
-}
 
 namespace {
 

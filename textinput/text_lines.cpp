@@ -1,7 +1,7 @@
 // Characters straight from the mapped bytes, and lines of them into the caller's buffer.
 #include "textinput/text_lines.h"
 
-#include "platform/text16.h"
+#include "base/text16.h"
 #include "textinput/encoding.h"
 
 #include <bit>
@@ -9,7 +9,7 @@
 
 namespace {
 constexpr int kEnd = -1;
-constexpr int kLineCapacity = kTextLineUnits - 1; // units of text; one more for the NUL
+constexpr int kLineCapacity = kLineUnits - 1; // units of text; one more for the NUL
 
 bool IsContinuation(uint8_t b) {
     return b >= 0x80 && b <= 0xBF;

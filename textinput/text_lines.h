@@ -1,12 +1,12 @@
 // Decoding characters and reading lines from an open TextSource.
 #pragma once
 
+#include "base/limits.h"
 #include "textinput/text_source.h"
 
 #include <cstdint>
 
-constexpr int kTextLineUnits = 8192; // a line's buffer: 8,191 units and a terminator
-
+// line: kLineUnits units, so a line holds 8,191 units and a terminator.
 int ReadTextLine(TextSource* source, char16_t* line); // 0: a line; -1: no more
 int NextChar(TextSource* source);                     // a character, or -1 at the end
 int PeekChar(TextSource* source);

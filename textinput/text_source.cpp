@@ -2,12 +2,13 @@
 // temporary copy of what it delivers, mapped in its place.
 #include "textinput/text_source.h"
 
+#include "base/format16.h"
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/messages.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "platform/files.h"
-#include "platform/format16.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
-#include "plugin/plugin.h"
 #include "textinput/encoding.h"
 
 namespace {

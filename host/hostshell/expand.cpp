@@ -1,8 +1,8 @@
 #include "host/hostshell/expand.h"
 
+#include "base/format16.h"
+#include "base/text16.h"
 #include "host/hostshell/host_control.h"
-#include "platform/format16.h"
-#include "platform/text16.h"
 
 #include <cstdlib>
 

@@ -1,10 +1,11 @@
 // The reference host's services library: the seven services the plug-in imports, built from
 // one source for Windows (HostShell.dll) and Linux.
-#include "host/hostshell/host_control.h"
+#include "base/format16.h"
+#include "base/host_services.h"
+#include "base/text16.h"
 #include "host/hostshell/expand.h"
-#include "platform/format16.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
+#include "host/hostshell/host_control.h"
+#include "platform/utf8.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -1,9 +1,10 @@
 #include "host/shell/commands.h"
 
+#include "base/host_services.h"
+#include "base/text16.h"
 #include "host/hostshell/expand.h"
 #include "host/hostshell/host_control.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
+#include "platform/utf8.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -1,7 +1,8 @@
 #include "host/shell/line_editor.h"
 
+#include "base/text16.h"
 #include "host/shell/status_line.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
 
 #include <readline/history.h>
 #include <readline/readline.h>

@@ -4,12 +4,13 @@
 //   hintbar-shell [--plugin PATH]              interactive, with a status bar
 //   hintbar-shell [--plugin PATH] FILE         runs FILE as a batch file
 //   hintbar-shell [--plugin PATH] -c COMMAND   a transient shell: one command, then exit
+#include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "host/shell/commands.h"
 #include "host/shell/line_editor.h"
 #include "host/shell/plugin_module.h"
 #include "host/shell/status_line.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
 #include "platform/window_model.h"
 
 #include <langinfo.h>

@@ -1,6 +1,7 @@
 #include "host/shell/plugin_module.h"
 
-#include "platform/text16.h"
+#include "base/text16.h"
+#include "platform/utf8.h"
 
 #include <dlfcn.h>
 

@@ -1,7 +1,7 @@
 #include "host/shell/status_line.h"
 
+#include "base/text16.h"
 #include "host/shell/status_render.h"
-#include "platform/text16.h"
 
 #include <sys/ioctl.h>
 #include <unistd.h>

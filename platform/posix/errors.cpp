@@ -1,6 +1,7 @@
 // The texts Windows gives for the error numbers that the Linux stand-ins produce.
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/units16.h"
+#include "platform/utf8.h"
 
 namespace {
 struct ErrorText {
@@ -51,7 +52,7 @@ uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capaci
     buffer[0] = 0;
     for (const ErrorText& e : kErrorTexts) {
         if (e.number == error) {
-            return static_cast<uint32_t>(Str16Copy(buffer, capacity, e.text));
+            return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, e.text));
         }
     }
     PlatformSetLastError(317); // ERROR_MR_MID_NOT_FOUND, as Windows reports it

@@ -2,7 +2,8 @@
 // table, so that share modes between the handles of the process can be kept as Windows keeps
 // them, and so that tests can count what is open. Pipes and devices report zero file times.
 #include "platform/files.h"
-#include "platform/text16.h"
+#include "platform/units16.h"
+#include "platform/utf8.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -486,7 +487,7 @@ uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
         Fail(kErrorNotEnoughMemory);
         return 0;
     }
-    size_t length = Str16Len(wide);
+    size_t length = PlatformUnitCount(wide);
     bool slash = length > 0 && wide[length - 1] == u'/';
     uint32_t needed = static_cast<uint32_t>(length + (slash ? 0 : 1));
     if (!buffer || needed + 1 > capacity) {
@@ -496,9 +497,10 @@ uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
         free(wide);
         return needed + 1;
     }
-    Str16Copy(buffer, capacity, wide);
+    PlatformCopyUnits(buffer, capacity, wide);
     if (!slash) {
-        Str16Append(buffer, capacity, u"/");
+        buffer[length] = u'/';
+        buffer[length + 1] = 0;
     }
     free(wide);
     return needed;

@@ -1,6 +1,7 @@
 // Linux stand-ins for the process, environment, console and text services of Windows.
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/units16.h"
+#include "platform/utf8.h"
 
 #include <dlfcn.h>
 #include <unicode/uchar.h>
@@ -75,12 +76,12 @@ uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, 
         g_lastError = kErrorNotEnoughMemory;
         return 0;
     }
-    uint32_t length = static_cast<uint32_t>(Str16Len(wide));
+    uint32_t length = static_cast<uint32_t>(PlatformUnitCount(wide));
     if (!buffer || length + 1 > capacity) {
         free(wide);
         return length + 1;
     }
-    Str16Copy(buffer, capacity, wide);
+    PlatformCopyUnits(buffer, capacity, wide);
     free(wide);
     return length;
 }
@@ -115,7 +116,7 @@ uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capa
     char* full = realpath(info.dli_fname, nullptr);
     char16_t* wide = Utf8ToUtf16Alloc(full ? full : info.dli_fname);
     free(full);
-    uint32_t n = static_cast<uint32_t>(Str16Copy(buffer, capacity, wide));
+    uint32_t n = static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, wide));
     free(wide);
     return n;
 }

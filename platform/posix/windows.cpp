@@ -1,7 +1,8 @@
 // The window model behind the window services on Linux: windows with a class name, a text,
 // children and a visible flag, held in a fixed table. A handle is the table index plus one.
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/units16.h"
+#include "platform/utf8.h"
 #include "platform/window_model.h"
 
 #include <cstdio>
@@ -61,7 +62,7 @@ void* WindowModelCreate(void* parent, const char16_t* className, const char16_t*
             w.used = true;
             w.visible = visible;
             w.parent = parentIndex;
-            Str16Copy(w.className, kClassCapacity, className ? className : u"");
+            PlatformCopyUnits(w.className, kClassCapacity, className ? className : u"");
             w.text = nullptr;
             WindowModelSetText(HandleOf(i), text);
             return HandleOf(i);
@@ -92,12 +93,12 @@ int WindowModelSetText(void* window, const char16_t* text) {
     if (index < 0) {
         return 0;
     }
-    size_t length = Str16Len(text);
+    size_t length = PlatformUnitCount(text);
     char16_t* copy = static_cast<char16_t*>(malloc((length + 1) * sizeof(char16_t)));
     if (!copy) {
         return 0;
     }
-    Str16Copy(copy, length + 1, text);
+    PlatformCopyUnits(copy, length + 1, text);
     free(g_windows[index].text);
     g_windows[index].text = copy;
     return 1;
@@ -131,7 +132,7 @@ uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacit
     if (index < 0 || !buffer || capacity == 0) {
         return 0;
     }
-    return static_cast<uint32_t>(Str16Copy(buffer, capacity, g_windows[index].className));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_windows[index].className));
 }
 
 uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity) {
@@ -143,7 +144,7 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
     if (index < 0) {
         return 0;
     }
-    return static_cast<uint32_t>(Str16Copy(buffer, capacity, g_windows[index].text));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_windows[index].text));
 }
 
 void* PlatformForegroundWindow() {

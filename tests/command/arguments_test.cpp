@@ -1,6 +1,6 @@
+#include "base/text16.h"
 #include "command/arguments.h"
 #include "host/hostshell/host_control.h"
-#include "platform/text16.h"
 #include "tests/support/test_support.h"
 
 #include <string>

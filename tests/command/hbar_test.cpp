@@ -1,9 +1,12 @@
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/product.h"
 #include "command/arguments.h"
+#include "command/hbar.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
-#include "plugin/host_services.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "tests/support/test_support.h"
 
 #include <cstdlib>
@@ -35,11 +38,7 @@ class Hbar : public HostTest {
         EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
         HostTest::TearDown();
     }
-    static void ClearTable() {
-        FreeHelpTree(HelpTable.root, nullptr);
-        HelpTable.root = nullptr;
-        HelpTable.count = 0;
-    }
+    static void ClearTable() { UnloadHelpTable(); }
 
     // Writes a help file into the scratch directory, the current one, and returns its name.
     std::string Help(const std::string& name, const std::string& text) {
@@ -57,9 +56,9 @@ class Hbar : public HostTest {
     // Loads a table as the start-up load would, without the command.
     void Preload(int n) {
         uint32_t count = 0;
-        HelpTable.root = LoadHelpFile(&count, U16(Functions("pre.txt", n)).c_str(), 1);
-        ASSERT_NE(HelpTable.root, nullptr);
-        HelpTable.count = count;
+        HelpNode* tree = LoadHelpFile(&count, U16(Functions("pre.txt", n)).c_str(), 1);
+        ASSERT_NE(tree, nullptr);
+        InstallHelpTable(tree, count);
         HostClearCaptured();
     }
     int Run(const std::string& line) {

@@ -1,5 +1,5 @@
+#include "base/text16.h"
 #include "helptable/help_line.h"
-#include "platform/text16.h"
 #include "tests/support/test_support.h"
 
 #include <string>
@@ -12,9 +12,9 @@ struct Parsed {
 };
 
 Parsed Parse(const std::u16string& line) {
-    char16_t name[kHelpNameUnits];
-    char16_t syntax[kHelpSyntaxUnits];
-    char16_t info[kHelpInfoUnits];
+    char16_t name[kNameUnits];
+    char16_t syntax[kSyntaxUnits];
+    char16_t info[kLineUnits];
     int result = ParseHelpLine(name, line.c_str(), syntax, info);
     if (result <= 0) {
         return {result, name, u"", u""};
@@ -23,7 +23,7 @@ Parsed Parse(const std::u16string& line) {
 }
 
 int Count(const std::u16string& line) {
-    char16_t name[kHelpNameUnits];
+    char16_t name[kNameUnits];
     return ParseHelpLine(name, line.c_str(), nullptr, nullptr);
 }
 
@@ -92,9 +92,9 @@ TEST(HelpLine, NamesUpToFortySevenUnits) {
 }
 
 TEST(HelpLine, MissingArgumentsAndUntouchedBuffers) {
-    char16_t name[kHelpNameUnits] = u"old";
-    char16_t syntax[kHelpSyntaxUnits] = u"keep";
-    char16_t info[kHelpInfoUnits] = u"keep";
+    char16_t name[kNameUnits] = u"old";
+    char16_t syntax[kSyntaxUnits] = u"keep";
+    char16_t info[kLineUnits] = u"keep";
     EXPECT_EQ(ParseHelpLine(nullptr, u"@x[a]", syntax, info), -1);
     EXPECT_EQ(ParseHelpLine(name, nullptr, syntax, info), -1);
     EXPECT_EQ(ParseHelpLine(name, u"not an entry", syntax, info), 0);
@@ -116,16 +116,16 @@ TEST(HelpLine, MissingArgumentsAndUntouchedBuffers) {
 TEST(HelpLine, LongSyntaxLinesAreCut) {
     std::u16string args(2000, u'a');
     std::u16string line = u"@long[" + args + u"] - tail";
-    char16_t name[kHelpNameUnits];
-    char16_t syntax[kHelpSyntaxUnits + 8];
-    char16_t info[kHelpInfoUnits];
+    char16_t name[kNameUnits];
+    char16_t syntax[kSyntaxUnits + 8];
+    char16_t info[kLineUnits];
     for (char16_t& unit : syntax) {
         unit = u'#';
     }
     EXPECT_EQ(ParseHelpLine(name, line.c_str(), syntax, info), 4);
     EXPECT_EQ(Count(line), 4);
     EXPECT_EQ(std::u16string(syntax), line.substr(0, 1023).replace(1, 4, u"LONG"));
-    EXPECT_EQ(syntax[kHelpSyntaxUnits], u'#');
+    EXPECT_EQ(syntax[kSyntaxUnits], u'#');
     EXPECT_EQ(std::u16string(info), u"tail");
 
     // Exactly 1,023 units fit whole.

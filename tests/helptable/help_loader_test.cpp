@@ -1,8 +1,8 @@
+#include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
 #include "tests/support/test_support.h"
 
 #include <cctype>
@@ -13,7 +13,7 @@ namespace {
 
 const char kPrefix[] = "Hintbar plugin: ";
 
-class HelpLoaderTest : public HostTest {
+class HelpLoader : public HostTest {
   protected:
     void SetUp() override {
         HostTest::SetUp();
@@ -44,7 +44,7 @@ std::string Info(const HelpNode* node) {
     return node && node->info ? node->info : "(none)";
 }
 
-TEST_F(HelpLoaderTest, LoadsSortsAndReportsTheSourceAsPassed) {
+TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     std::u16string path = Write("Function help\n"
                                 "\n"
                                 "@upper[string] - Upper case\r\n"
@@ -86,7 +86,7 @@ TEST_F(HelpLoaderTest, LoadsSortsAndReportsTheSourceAsPassed) {
     FreeHelpTree(root, nullptr);
 }
 
-TEST_F(HelpLoaderTest, TheLastLineForANameWinsEntirely) {
+TEST_F(HelpLoader, TheLastLineForANameWinsEntirely) {
     std::u16string path = Write("@left[a] - first description\n"
                                 "@right[n,s] - right\n"
                                 "@LEFT[n,string]\n"
@@ -112,7 +112,7 @@ std::string ManyName(int k) {
     return (k % 2 ? "f" : "function_f") + std::to_string(k);
 }
 
-TEST_F(HelpLoaderTest, ManyRepeatedNamesMergeToTheLastLine) {
+TEST_F(HelpLoader, ManyRepeatedNamesMergeToTheLastLine) {
     const int n = 6000;
     std::string text;
     for (int round = 0; round < 3; ++round) {
@@ -145,7 +145,7 @@ TEST_F(HelpLoaderTest, ManyRepeatedNamesMergeToTheLastLine) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpLoaderTest, FilesWithoutFunctionsLoadNothing) {
+TEST_F(HelpLoader, FilesWithoutFunctionsLoadNothing) {
     struct Case {
         const char* bytes;
         bool message; // an empty file is reported by the reader, which says nothing
@@ -176,7 +176,7 @@ TEST_F(HelpLoaderTest, FilesWithoutFunctionsLoadNothing) {
 
 // UTF-8 forms longer than their 2,048- and 16,384-byte buffers are cut at a character
 // boundary; the function is kept.
-TEST_F(HelpLoaderTest, TextTooLongInUtf8IsCutAtACharacterBoundary) {
+TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
     std::string euro = "\xe2\x82\xac";
     std::string syntax = "@x[";
     for (int i = 0; i < 1019; ++i) {
@@ -204,7 +204,7 @@ TEST_F(HelpLoaderTest, TextTooLongInUtf8IsCutAtACharacterBoundary) {
 
 // Every allocation a load makes may fail: the load then writes its message, returns no tree,
 // leaves the caller's count alone and leaks nothing.
-TEST_F(HelpLoaderTest, EveryAllocationFailureIsReportedAndCleanedUp) {
+TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
     std::u16string path = Write("@b[1] - x\n@a[2]\n@b[3] - y\n@c[4] - z\n");
     const int strings = 6; // one block of staged texts, then each kept text: a 1, b 2, c 2
     const int nodes = 3;

@@ -1,6 +1,6 @@
+#include "base/text16.h"
 #include "helptable/help_table.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
 #include "tests/support/test_support.h"
 
 #include <cstring>
@@ -20,7 +20,7 @@ char* HeapText(const char* text) {
 std::vector<HelpEntry> Entries(const std::vector<std::u16string>& names, bool withText) {
     std::vector<HelpEntry> entries(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        Str16Copy(entries[i].name, 48, names[i].c_str());
+        Str16Copy(entries[i].name, kNameUnits, names[i].c_str());
         entries[i].syntax =
             withText ? HeapText((std::string("@") + U8(names[i]) + "[x]").c_str()) : nullptr;
         entries[i].info = nullptr;
@@ -71,9 +71,9 @@ void InOrder(const HelpNode* node, std::vector<std::u16string>& out) {
     }
 }
 
-using HelpTableTest = HostTest;
+using HelpTree = HostTest;
 
-TEST_F(HelpTableTest, NamesOrderByCodeUnit) {
+TEST_F(HelpTree, NamesOrderByCodeUnit) {
     EXPECT_EQ(CompareHelpNames(u"DATE", u"DATECONV"), -1);
     EXPECT_EQ(CompareHelpNames(u"DATECONV", u"DATE"), 1);
     EXPECT_EQ(CompareHelpNames(u"AB", u"A_B"), -1);
@@ -86,7 +86,7 @@ TEST_F(HelpTableTest, NamesOrderByCodeUnit) {
     EXPECT_EQ(CompareHelpNames(u"A\uff21", u"AZ"), 1);
 }
 
-TEST_F(HelpTableTest, SmallTreesHaveTheirExactShape) {
+TEST_F(HelpTree, SmallTreesHaveTheirExactShape) {
     struct Case {
         std::vector<std::u16string> names;
         const char* shape;
@@ -113,7 +113,7 @@ TEST_F(HelpTableTest, SmallTreesHaveTheirExactShape) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTableTest, EveryTreeIsBalancedAndSorted) {
+TEST_F(HelpTree, EveryTreeIsBalancedAndSorted) {
     std::vector<int> sizes;
     for (int n = 1; n <= 300; ++n) {
         sizes.push_back(n);
@@ -147,7 +147,7 @@ TEST_F(HelpTableTest, EveryTreeIsBalancedAndSorted) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTableTest, LookupIsExactAndToleratesNothingLoaded) {
+TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     std::vector<HelpEntry> entries = Entries({u"DATE", u"DATECONV", u"LEFT"}, true);
     HelpNode* root = BuildHelpTree(entries.data(), 0, 2, nullptr);
     ASSERT_NE(root, nullptr);
@@ -161,7 +161,7 @@ TEST_F(HelpTableTest, LookupIsExactAndToleratesNothingLoaded) {
     EXPECT_EQ(FreeHelpTree(nullptr, nullptr), 0);
 }
 
-TEST_F(HelpTableTest, MeasuringCountsUtf8BytesAndTwentyPerNode) {
+TEST_F(HelpTree, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     std::vector<HelpEntry> entries = Entries({u"LEFT"}, false);
     entries[0].syntax = HeapText("@LEFT[n,string]");
     HelpNode* root = BuildHelpTree(entries.data(), 0, 0, nullptr);
@@ -195,7 +195,7 @@ TEST_F(HelpTableTest, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     EXPECT_EQ(totals.nodes, 4u);
 }
 
-TEST_F(HelpTableTest, FreeingReleasesEveryNodeAndString) {
+TEST_F(HelpTree, FreeingReleasesEveryNodeAndString) {
     std::vector<HelpEntry> entries = Entries(NumberedNames(250), true);
     for (int i = 0; i < 250; i += 2) {
         entries[i].info = HeapText("more");
@@ -209,7 +209,7 @@ TEST_F(HelpTableTest, FreeingReleasesEveryNodeAndString) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTableTest, AFailedBuildReleasesItsNodesButNotTheStrings) {
+TEST_F(HelpTree, AFailedBuildReleasesItsNodesButNotTheStrings) {
     const int n = 13;
     for (int failAt = 1; failAt <= n; ++failAt) {
         std::vector<HelpEntry> entries = Entries(NumberedNames(n), true);

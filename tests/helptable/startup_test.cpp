@@ -1,10 +1,12 @@
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "tests/support/test_support.h"
 
 #include <filesystem>
@@ -20,16 +22,14 @@ const std::string kBullet = "\xe2\x80\xa2  ";
 // A module handle for which the system knows no file, so the plug-in's directory is skipped.
 void* const kNoModule = reinterpret_cast<void*>(static_cast<uintptr_t>(0x10));
 
-class StartupTest : public HostTest {
+class Startup : public HostTest {
   protected:
     void SetUp() override {
         HostTest::SetUp();
         savedModule_ = ModuleHandle;
-        ModuleHandle = kNoModule;
+        RecordModuleHandle(kNoModule);
         PlatformSetEnvironmentVariable(u"NoLoadMsg", nullptr);
         PlatformSetEnvironmentVariable(u"Hintbar", nullptr);
-        HelpTable.root = nullptr;
-        HelpTable.count = 0;
         dir_ = MakeScratchDir();
         // The host's executable lives in a directory of its own, empty unless a test fills it.
         hostDir_ = dir_ + "/host";
@@ -38,7 +38,7 @@ class StartupTest : public HostTest {
     }
     void TearDown() override {
         ShutdownPlugin(0);
-        ModuleHandle = savedModule_;
+        RecordModuleHandle(savedModule_);
         PlatformSetEnvironmentVariable(u"NoLoadMsg", nullptr);
         PlatformSetEnvironmentVariable(u"Hintbar", nullptr);
         HostSetCommandSpec(nullptr);
@@ -61,7 +61,7 @@ class StartupTest : public HostTest {
     void* savedModule_ = nullptr;
 };
 
-TEST_F(StartupTest, TransientAndPipeShellsAreDeclined) {
+TEST_F(Startup, TransientAndPipeShellsAreDeclined) {
     WriteHelp(hostDir_ + "/Hintbar.txt", "HOST");
     HostSetTransient(1);
     EXPECT_EQ(InitializePlugin(), 1);
@@ -75,7 +75,7 @@ TEST_F(StartupTest, TransientAndPipeShellsAreDeclined) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(StartupTest, OneFunctionLoadsFromTheHostDirectoryAndIsDeletedAtShutdown) {
+TEST_F(Startup, OneFunctionLoadsFromTheHostDirectoryAndIsDeletedAtShutdown) {
     WriteHelp(hostDir_ + "/Hintbar.txt", "HOST");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_TRUE(Loaded(u"HOST"));
@@ -96,14 +96,14 @@ TEST_F(StartupTest, OneFunctionLoadsFromTheHostDirectoryAndIsDeletedAtShutdown) 
     EXPECT_EQ(CapturedOut(), "");
 }
 
-TEST_F(StartupTest, NothingFoundGivesTheTwoErrorLines) {
+TEST_F(Startup, NothingFoundGivesTheTwoErrorLines) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTable.root, nullptr);
     EXPECT_EQ(CapturedOut(), kBanner);
     EXPECT_EQ(CapturedErr(), kNotFound);
 }
 
-TEST_F(StartupTest, NoLoadMsgSilencesAllButTheErrorLines) {
+TEST_F(Startup, NoLoadMsgSilencesAllButTheErrorLines) {
     SetVariable(u"NoLoadMsg", "yes");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(CapturedOut(), "");
@@ -125,7 +125,7 @@ TEST_F(StartupTest, NoLoadMsgSilencesAllButTheErrorLines) {
     EXPECT_EQ(CapturedOut(), "");
 }
 
-TEST_F(StartupTest, TheHostDirectoryComesBeforeTheVariable) {
+TEST_F(Startup, TheHostDirectoryComesBeforeTheVariable) {
     WriteHelp(hostDir_ + "/Hintbar.txt", "HOST");
     WriteHelp(dir_ + "/other.txt", "VARIABLE");
     SetVariable(u"Hintbar", dir_ + "/other.txt");
@@ -136,7 +136,7 @@ TEST_F(StartupTest, TheHostDirectoryComesBeforeTheVariable) {
 
 // The plug-in's directory is that of the module the handle names: here the test program's
 // own, where a Hintbar.txt is put for the test unless one is there already.
-TEST_F(StartupTest, ThePluginDirectoryComesSecond) {
+TEST_F(Startup, ThePluginDirectoryComesSecond) {
     // On Windows a null handle names the program; on Linux any address inside it does.
     char16_t self[kPathUnits] = {};
     void* module = nullptr;
@@ -157,7 +157,7 @@ TEST_F(StartupTest, ThePluginDirectoryComesSecond) {
     WriteHelp(file, "PLUGIN");
     WriteHelp(dir_ + "/other.txt", "VARIABLE");
     SetVariable(u"Hintbar", dir_ + "/other.txt");
-    ModuleHandle = module;
+    RecordModuleHandle(module);
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_TRUE(Loaded(u"PLUGIN"));
     EXPECT_EQ(CapturedErr(), "");
@@ -169,7 +169,7 @@ TEST_F(StartupTest, ThePluginDirectoryComesSecond) {
     EXPECT_TRUE(Loaded(u"HOST"));
 }
 
-TEST_F(StartupTest, APlaceThatDoesNotLoadIsPassedOver) {
+TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
     // A Hintbar.txt without functions: its message, then the next place.
     std::string empty = hostDir_ + "/Hintbar.txt";
     ASSERT_TRUE(WriteFile(empty, "comments only\n"));
@@ -190,7 +190,7 @@ TEST_F(StartupTest, APlaceThatDoesNotLoadIsPassedOver) {
     EXPECT_EQ(CapturedErr(), "");
 }
 
-TEST_F(StartupTest, TheVariableNamesAFileOrADirectory) {
+TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
     std::string sub = dir_ + "/help";
     std::filesystem::create_directories(sub);
     WriteHelp(sub + "/Hintbar.txt", "INDIR");
@@ -213,15 +213,17 @@ TEST_F(StartupTest, TheVariableNamesAFileOrADirectory) {
     EXPECT_EQ(CapturedErr(), kNotFound);
 }
 
-TEST_F(StartupTest, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
+TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
     ASSERT_TRUE(WriteFile(hostDir_ + "/Hintbar.txt", "@a[]\n@b[]\n@c[]\n"));
     EXPECT_EQ(InitializePlugin(), 0);
     HelpTable.count = 99; // the report counts what it frees, not what was stored
     SavedStatusText = static_cast<char16_t*>(PlatformAlloc(4 * sizeof(char16_t)));
+    StatusSavedThisLine = 1;
     HostClearCaptured();
     EXPECT_EQ(ShutdownPlugin(0), 0);
     EXPECT_EQ(CapturedOut(), kBullet + "3 functions deleted.\r\n");
     EXPECT_EQ(SavedStatusText, nullptr);
+    EXPECT_EQ(StatusSavedThisLine, 0) << "a host that loads the plug-in again starts a fresh line";
     EXPECT_EQ(HelpTable.count, 0u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 

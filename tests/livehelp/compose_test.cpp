@@ -28,13 +28,13 @@ std::u16string Marked(const std::string& syntax) {
 
 // Composes into a buffer of exactly 8,192 units followed by guard units.
 struct Composition {
-    std::vector<char16_t> buffer = std::vector<char16_t>(kHelpTextUnits + 64, kGuard);
+    std::vector<char16_t> buffer = std::vector<char16_t>(kLineUnits + 64, kGuard);
     int result = 0;
 
     explicit Composition(const HelpNode& node) { result = ComposeHelpText(&node, buffer.data()); }
     std::u16string Text() const { return std::u16string(buffer.data()); }
     bool GuardsIntact() const {
-        for (size_t i = kHelpTextUnits; i < buffer.size(); ++i) {
+        for (size_t i = kLineUnits; i < buffer.size(); ++i) {
             if (buffer[i] != kGuard) {
                 return false;
             }
@@ -87,7 +87,7 @@ TEST(ComposeHelpText, TooLongATextIsCutAtTheBuffersEnd) {
     Composition c(Node(syntax.c_str(), info.c_str()));
     EXPECT_TRUE(c.GuardsIntact());
     std::u16string text = c.Text();
-    ASSERT_EQ(text.size(), size_t(kHelpTextUnits - 1));
+    ASSERT_EQ(text.size(), size_t(kLineUnits - 1));
     EXPECT_EQ(text.substr(0, 1024), Marked(syntax));
     EXPECT_EQ(text.substr(1024, 3), u"\r\n\n");
     EXPECT_EQ(text.find_first_not_of(u'i', 1027), std::u16string::npos);
@@ -112,9 +112,9 @@ TEST(ComposeHelpText, ASyntaxLineIsReadIntoItsOwn1024Units) {
 
 TEST(ReplaceChar, ReplacesEveryUnitAndCounts) {
     char16_t text[] = u"a\u00B6b\u00B6\u00B6";
-    EXPECT_EQ(ReplaceChar(text, u'\n', u'\u00B6'), 3);
+    EXPECT_EQ(ReplaceChar(text, u'\u00B6', u'\n'), 3);
     EXPECT_EQ(std::u16string(text), u"a\nb\n\n");
-    EXPECT_EQ(ReplaceChar(text, u'\n', u'\u00B6'), 0);
+    EXPECT_EQ(ReplaceChar(text, u'\u00B6', u'\n'), 0);
     char16_t empty[] = u"";
     EXPECT_EQ(ReplaceChar(empty, u'x', u'y'), 0);
     EXPECT_EQ(ReplaceChar(nullptr, u'x', u'y'), -1);

@@ -1,4 +1,5 @@
 // The function name that a bracket typed at the cursor would follow.
+#include "base/limits.h"
 #include "livehelp/keystroke.h"
 #include "tests/support/test_support.h"
 

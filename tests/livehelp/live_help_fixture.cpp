@@ -1,10 +1,11 @@
 #include "tests/livehelp/live_help_fixture.h"
 
+#include "base/text16.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "plugin/exports.h"
 #include "tests/livehelp/test_windows.h"
 
 #include <algorithm>
@@ -30,9 +31,6 @@ char* HeapCopy(const char* text) {
 
 void LiveHelpTest::SetUp() {
     HostTest::SetUp();
-    ReleaseSavedStatusText();
-    StatusSavedThisLine = 0;
-    HelpTable = {nullptr, 0};
     g_sent.clear();
     HostSetStatusListener(RecordUsage);
     main_ = CreateTestWindow(nullptr, u"HintbarTestMain", u"Host");
@@ -42,9 +40,7 @@ void LiveHelpTest::SetUp() {
 }
 
 void LiveHelpTest::TearDown() {
-    UnloadHelp();
-    ReleaseSavedStatusText();
-    StatusSavedThisLine = 0;
+    ResetPluginState();
     HostSetStatusListener(nullptr);
     HostSetMainWindow(nullptr);
     DestroyTestWindow(main_);
@@ -56,7 +52,7 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
     UnloadHelp();
     std::vector<HelpEntry> entries(specs.size());
     for (size_t i = 0; i < specs.size(); ++i) {
-        Str16Copy(entries[i].name, 48, U16(specs[i].name).c_str());
+        Str16Copy(entries[i].name, kNameUnits, U16(specs[i].name).c_str());
         entries[i].syntax = HeapCopy(specs[i].syntax);
         entries[i].info = HeapCopy(specs[i].info);
     }
@@ -64,9 +60,9 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
         return CompareHelpNames(a.name, b.name) < 0;
     });
     int32_t count = 0;
-    HelpTable.root = BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &count);
-    HelpTable.count = static_cast<uint32_t>(count);
-    ASSERT_NE(HelpTable.root, nullptr);
+    HelpNode* tree = BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &count);
+    ASSERT_NE(tree, nullptr);
+    InstallHelpTable(tree, static_cast<uint32_t>(count));
 }
 
 void LiveHelpTest::UnloadHelp() {

@@ -2,7 +2,9 @@
 // the live-help state put back to its start around each test.
 #pragma once
 
-#include "plugin/plugin.h"
+#include "base/limits.h"
+#include "base/product.h"
+#include "plugin/exports.h"
 #include "tests/support/test_support.h"
 
 #include <string>

@@ -1,8 +1,8 @@
 // Capturing the host status bar's text: finding the window from the host's "HWND" answer,
 // reading its text, and keeping or dropping the previous copy.
+#include "base/format16.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
-#include "platform/format16.h"
 #include "tests/livehelp/live_help_fixture.h"
 #include "tests/livehelp/test_windows.h"
 

@@ -1,10 +1,10 @@
 #include "tests/support/test_support.h"
 
-#include "helptable/help_table.h"
+#include "base/text16.h"
 #include "host/hostshell/host_control.h"
-#include "livehelp/status_bar.h"
 #include "platform/platform.h"
-#include "platform/text16.h"
+#include "platform/utf8.h"
+#include "plugin/exports.h"
 
 #include <filesystem>
 #include <fstream>
@@ -35,14 +35,6 @@ std::string CapturedOut() {
 std::string CapturedErr() {
     return U8(HostCapturedErrors());
 }
-
-namespace {
-void ResetPluginState() {
-    UnloadHelpTable();
-    ReleaseSavedStatusText();
-    StatusSavedThisLine = 0;
-}
-} // namespace
 
 void HostTest::SetUp() {
     ResetPluginState();

@@ -61,7 +61,7 @@ std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding) 
     s.encoding = encoding;
     s.replacement = 0xFFFD;
     std::vector<std::u16string> lines;
-    std::vector<char16_t> line(kTextLineUnits, u'#');
+    std::vector<char16_t> line(kLineUnits, u'#');
     while (ReadTextLine(&s, line.data()) == 0) {
         lines.emplace_back(line.data());
     }

@@ -1,8 +1,8 @@
 #include "tests/textinput/source_fixture.h"
 
+#include "base/host_services.h"
+#include "base/text16.h"
 #include "platform/files.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
 #include "textinput/text_lines.h"
 
 #include <cstdio>
@@ -91,7 +91,7 @@ bool SourceTest::TempCopyExists() {
 
 std::vector<std::string> SourceTest::Lines(TextSource* source) {
     std::vector<std::string> lines;
-    std::vector<char16_t> line(kTextLineUnits);
+    std::vector<char16_t> line(kLineUnits);
     while (ReadTextLine(source, line.data()) == 0) {
         lines.push_back(U8(line.data()));
     }

@@ -1,6 +1,6 @@
+#include "tests/support/test_support.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
-#include "tests/support/test_support.h"
 
 #include <string>
 #include <vector>
@@ -37,7 +37,7 @@ std::vector<std::string> LinesOf(const std::u16string& text) {
     }
     TextSource s = Over(bytes, EncodingUtf16LE);
     std::vector<std::string> lines;
-    std::vector<char16_t> line(kTextLineUnits);
+    std::vector<char16_t> line(kLineUnits);
     while (ReadTextLine(&s, line.data()) == 0) {
         EXPECT_NE(line[0], 0);
         lines.push_back(U8(line.data()));
@@ -82,10 +82,10 @@ TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
         bytes += '\0';
     }
     TextSource s = Over(bytes, EncodingUtf16LE);
-    std::vector<char16_t> line(kTextLineUnits + 1, u'#');
+    std::vector<char16_t> line(kLineUnits + 1, u'#');
     ASSERT_EQ(ReadTextLine(&s, line.data()), 0);
-    EXPECT_EQ(line[kTextLineUnits - 1], 0);
-    EXPECT_EQ(line[kTextLineUnits], u'#');
+    EXPECT_EQ(line[kLineUnits - 1], 0);
+    EXPECT_EQ(line[kLineUnits], u'#');
     EXPECT_EQ(ReadTextLine(nullptr, line.data()), -1);
     EXPECT_EQ(ReadTextLine(&s, nullptr), -1);
 }

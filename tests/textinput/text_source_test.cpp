@@ -1,10 +1,10 @@
+#include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "platform/files.h"
-#include "platform/text16.h"
-#include "textinput/encoding.h"
-#include "textinput/text_source.h"
 #include "tests/textinput/pipe_writer.h"
 #include "tests/textinput/source_fixture.h"
+#include "textinput/encoding.h"
+#include "textinput/text_source.h"
 
 #include <cstring>
 #include <filesystem>

@@ -1,9 +1,10 @@
-#include "plugin/messages.h"
+#include "base/messages.h"
 
-#include "platform/format16.h"
-#include "platform/text16.h"
-#include "plugin/host_services.h"
-#include "plugin/plugin.h"
+#include "base/format16.h"
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/product.h"
+#include "base/text16.h"
 
 char16_t PluralBuffer[kMessageUnits];
 char16_t CountBuffer[kMessageUnits];

@@ -1,15 +1,10 @@
-// The plug-in's face towards the host: its identity record and its seven exports.
+// The plug-in's face towards the host: the records of its binary interface and its seven
+// exports. Each export is a thin entry point that forwards to the subsystem doing the work.
 #pragma once
 
 #include "platform/platform.h"
 
 #include <cstdint>
-
-// Buffer sizes in UTF-16 units, terminator included.
-constexpr int kNameUnits = 48;
-constexpr int kMessageUnits = 1024;
-constexpr int kLineUnits = 8192;
-constexpr int kPathUnits = 32768;
 
 struct PluginInfo {
     const char16_t* name;
@@ -30,17 +25,6 @@ struct KeyEvent {
     char16_t* cursor;
 };
 
-extern const char16_t kPluginName[];  // "Hintbar"
-extern const char16_t kCommandHelp[]; // the help text of hbar
-constexpr uint32_t kVersionMajor = 0;
-constexpr uint32_t kVersionMinor = 93;
-constexpr uint32_t kVersionBuild = 0;
-constexpr uint32_t kVersionRevision = 3;
-
-// The plug-in's own module, recorded when the system loads it.
-extern void* ModuleHandle;
-void OnModuleAttach(void* module);
-
 extern "C" {
 PluginInfo* HB_STDCALL GetPluginInfo(void);
 int HB_STDCALL InitializePlugin(void);
@@ -50,3 +34,7 @@ int HB_STDCALL Help(const char16_t* name);
 int HB_STDCALL hbar(char16_t* line);
 int HB_STDCALL key(KeyEvent* event);
 }
+
+// Empties every piece of the plug-in's state that outlives a call: the help table and the
+// saved status-bar text with its per-line flag. Returns the number of functions released.
+uint32_t ResetPluginState();

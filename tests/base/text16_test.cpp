@@ -1,4 +1,5 @@
-#include "platform/text16.h"
+#include "base/text16.h"
+#include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -1,6 +1,8 @@
 // On Linux the message box is the window model's stand-in; its hook shows what Help put up.
+#include "base/limits.h"
+#include "base/product.h"
 #include "platform/window_model.h"
-#include "plugin/plugin.h"
+#include "plugin/exports.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
+#include "base/host_services.h"
+#include "base/messages.h"
 #include "host/hostshell/host_control.h"
-#include "plugin/host_services.h"
-#include "plugin/messages.h"
 #include "tests/support/test_support.h"
 
 namespace {

@@ -1,6 +1,6 @@
-#include "platform/format16.h"
+#include "base/format16.h"
 
-#include "platform/text16.h"
+#include "base/text16.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 // Linux has no DLL entry: a constructor runs when the shared object is loaded and records an
 // address inside it, from which PlatformGetModuleFileName finds the object's path.
-#include "plugin/plugin.h"
+#include "base/product.h"
 
 namespace {
 __attribute__((constructor)) void AttachModule() {
-    OnModuleAttach(reinterpret_cast<void*>(&OnModuleAttach));
+    RecordModuleHandle(reinterpret_cast<void*>(&AttachModule));
 }
 } // namespace

@@ -1,4 +1,6 @@
-#include "plugin/plugin.h"
+#include "base/limits.h"
+#include "base/product.h"
+#include "plugin/exports.h"
 #include "tests/support/test_support.h"
 
 namespace {

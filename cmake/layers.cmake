@@ -1,0 +1,25 @@
+# Each folder of the plug-in is one library, and each library sees only its own headers and
+# those of the libraries it links: an include of a folder above fails to build.
+#
+# The view of a folder is a directory holding one link named after the folder, so that
+# "textinput/text_source.h" resolves through the view and nothing else does.
+function(hb_folder_view target folder)
+    set(view ${CMAKE_BINARY_DIR}/views/${folder})
+    file(MAKE_DIRECTORY ${view})
+    file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${view}/${folder} SYMBOLIC)
+    target_include_directories(${target} PUBLIC ${view})
+endfunction()
+
+# hb_layer(<target> <folder> SOURCES <files...> BELOW <libraries...>)
+function(hb_layer target folder)
+    cmake_parse_arguments(ARG "" "" "SOURCES;BELOW" ${ARGN})
+    add_library(${target} STATIC ${ARG_SOURCES})
+    hb_folder_view(${target} ${folder})
+    target_link_libraries(${target} PUBLIC ${ARG_BELOW})
+    hb_warnings(${target})
+endfunction()
+
+# The warnings every target of the project's own code builds with; any warning fails the build.
+function(hb_warnings target)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+endfunction()

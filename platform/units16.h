@@ -1,0 +1,33 @@
+// The two UTF-16 string primitives that the platform layer needs for itself; the layers above
+// reach them through base/text16.h.
+#pragma once
+
+#include <cstddef>
+
+// The number of units before the terminator; 0 for a null text.
+inline size_t PlatformUnitCount(const char16_t* text) {
+    size_t n = 0;
+    if (text) {
+        while (text[n]) {
+            ++n;
+        }
+    }
+    return n;
+}
+
+// Copies at most capacity - 1 units and always terminates (when capacity > 0). Returns the
+// number of units copied.
+inline size_t PlatformCopyUnits(char16_t* dest, size_t capacity, const char16_t* source) {
+    if (!dest || capacity == 0) {
+        return 0;
+    }
+    size_t n = 0;
+    if (source) {
+        while (n + 1 < capacity && source[n]) {
+            dest[n] = source[n];
+            ++n;
+        }
+    }
+    dest[n] = 0;
+    return n;
+}

@@ -1,0 +1,18 @@
+// Conversions between UTF-16 and UTF-8.
+#pragma once
+
+#include <cstddef>
+
+// UTF-16 to UTF-8 into a byte buffer of capacity bytes, always terminated. A text that does
+// not fit is cut before the first character whose bytes would not fit, never inside one.
+// Lone surrogates become U+FFFD. Returns the number of bytes written, terminator not counted.
+size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity);
+// UTF-8 to UTF-16, always terminated, cut at a character boundary when it does not fit; bad
+// bytes become U+FFFD and code points above U+FFFF become surrogate pairs. Returns the units
+// written, terminator not counted.
+size_t Utf8ToUtf16(const char* source, char16_t* dest, size_t capacity);
+
+// Whole-text conversions on the C heap (malloc), for the host and tools, not the plug-in;
+// the caller frees the result. Null on a null source or no memory.
+char* Utf16ToUtf8Alloc(const char16_t* source);
+char16_t* Utf8ToUtf16Alloc(const char* source);

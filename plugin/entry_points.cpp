@@ -1,0 +1,33 @@
+// The exports the host calls while the plug-in runs. Each forwards to the subsystem that does
+// the work, so that the plug-in's outer face stays in this one folder.
+#include "command/hbar.h"
+#include "helptable/help_table.h"
+#include "helptable/startup.h"
+#include "livehelp/keystroke.h"
+#include "livehelp/status_bar.h"
+#include "plugin/exports.h"
+
+extern "C" int HB_STDCALL InitializePlugin(void) {
+    return LoadHelpAtStartup();
+}
+
+extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
+    ForgetStatusLine();
+    return UnloadHelpAtShutdown();
+}
+
+extern "C" int HB_STDCALL key(KeyEvent* event) {
+    if (!event) {
+        return 0;
+    }
+    return HandleKey(event->key, event->line, event->cursor);
+}
+
+extern "C" int HB_STDCALL hbar(char16_t* line) {
+    return RunHbar(line);
+}
+
+uint32_t ResetPluginState() {
+    ForgetStatusLine();
+    return UnloadHelpTable();
+}
