@@ -21,5 +21,5 @@ endfunction()
 
 # The warnings every target of the project's own code builds with; any warning fails the build.
 function(hb_warnings target)
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror)
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Wshadow -Wconversion -Werror)
 endfunction()

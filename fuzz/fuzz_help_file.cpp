@@ -6,6 +6,7 @@
 #include "helptable/help_loader.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/utf8.h"
 
 #include <vector>

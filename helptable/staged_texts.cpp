@@ -6,9 +6,7 @@
 #include <cstring>
 
 namespace {
-// Large enough that a file of thousands of functions needs only a few blocks, and that the
-// longest text a help line can give (16,384 bytes) always fits an empty one.
-constexpr size_t kBlockBytes = 256 * 1024;
+constexpr size_t kBlockBytes = kStagedBlockBytes;
 constexpr size_t kLinkBytes = sizeof(char*);
 } // namespace
 

@@ -2,7 +2,13 @@
 // function's own heap copies can be made later, in name order.
 #pragma once
 
+#include "base/limits.h"
+
 #include <cstddef>
+
+// Large enough that a file of thousands of functions needs only a few blocks, and that the
+// longest text a help line can give always fits an empty one.
+constexpr size_t kStagedBlockBytes = 256 * 1024;
 
 struct StagedTexts {
     char* block; // the newest block; it begins with the link to the one before
@@ -13,3 +19,5 @@ struct StagedTexts {
 char* StageText(StagedTexts* staged, const char* text, size_t length);
 // Releases every block and empties the record.
 void ReleaseStagedTexts(StagedTexts* staged);
+
+static_assert(kStagedBlockBytes > sizeof(char*) + kInfoBytes, "a whole description fits a block");

@@ -143,13 +143,11 @@ int LoadHelpAtStartup() {
     return 0;
 }
 
-int UnloadHelpAtShutdown() {
-    bool silenced = Silenced();
-    if (!HelpTable.root) {
+int ReportShutdown(uint32_t released) {
+    if (released == 0) {
         return 0;
     }
-    uint32_t released = UnloadHelpTable();
-    if (!silenced) {
+    if (!Silenced()) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
     return 0;

@@ -2,13 +2,15 @@
 // Hintbar.txt that the hbar command shares.
 #pragma once
 
+#include <cstdint>
+
 extern const char16_t kDataFileName[]; // "Hintbar.txt"
 
 // The host's initialisation: declines (1) in a transient shell or a pipe, otherwise loads the
 // first help file found and says how it went (0).
 int LoadHelpAtStartup();
-// The host's shutdown: releases the HelpTable and says how many functions went.
-int UnloadHelpAtShutdown();
+// The host's shutdown, once the table is released: says how many functions went, if any.
+int ReportShutdown(uint32_t released);
 
 int LoadDefaultHelpFile();
 // Appends "\" unless the path is empty or ends in "/", "\" or ":", then "Hintbar.txt".

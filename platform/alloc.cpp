@@ -1,6 +1,7 @@
 // Heap blocks of the plug-in, counted so that tests can prove a load or a failure leaks
 // nothing, and failable on demand so that every allocation's failure path can be exercised.
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 
 #include <cstdlib>
 

@@ -1,4 +1,5 @@
 // Failures of file calls on demand, so that tests can take every failure path of the callers.
+#include "platform/call_faults.h"
 #include "platform/files.h"
 
 namespace {

@@ -69,33 +69,3 @@ void* PlatformCreateFileMapping(void* file);
 const void* PlatformMapViewOfFile(void* mapping);
 int PlatformUnmapViewOfFile(const void* view); // non-zero on success
 int PlatformCloseHandle(void* handle);         // a file or a mapping; non-zero on success
-
-// ---- test hooks ---------------------------------------------------------------------------
-// Fault injection: the call of the chosen kind after `skip` successful ones fails once, with
-// the chosen Windows error number as its last error. Opening an existing file is an open;
-// kCreateNew and kCreateAlways are a create.
-enum PlatformCallKind {
-    kPlatformCallOpen,
-    kPlatformCallCreate,
-    kPlatformCallRead,
-    kPlatformCallWrite,
-    kPlatformCallFlush,
-    kPlatformCallFileInfo,
-    kPlatformCallMapping,
-    kPlatformCallView,
-    kPlatformCallDelete,
-    kPlatformCallKindCount
-};
-void PlatformFailNextCall(PlatformCallKind kind, uint32_t error, int skip = 0);
-void PlatformClearCallFailures();
-// Consumes a pending failure of this kind: true (with the last error set) when the call is to
-// fail now. Used by the file helpers of both flavours.
-bool PlatformCallFails(PlatformCallKind kind);
-
-// Files and mappings open through these helpers, and views mapped through them and not yet
-// unmapped: tests compare them before and after.
-long PlatformOpenHandles();
-long PlatformMappedViews();
-// The system's own count of the process's handles: open descriptors on Linux,
-// GetProcessHandleCount on Windows (which Wine answers with 0).
-long PlatformProcessHandles();

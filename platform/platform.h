@@ -48,12 +48,6 @@ enum : int { kStdInput = -10, kStdOutput = -11, kStdError = -12 };
 void* PlatformAlloc(size_t bytes);
 void PlatformFree(void* block);
 
-// Test hooks: after PlatformFailAllocationAt(n), the n-th allocation from then on (1-based)
-// fails, once; 0 turns failing off. The counters run from the start of the process.
-void PlatformFailAllocationAt(long n);
-long PlatformAllocationCount(); // allocations made (successful or not)
-long PlatformLiveAllocations(); // blocks allocated and not yet freed
-
 // ---- console and standard handles --------------------------------------------------------
 void* PlatformStdHandle(int which);                       // GetStdHandle
 int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success

@@ -12,8 +12,7 @@ extern "C" int HB_STDCALL InitializePlugin(void) {
 }
 
 extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
-    ForgetStatusLine();
-    return UnloadHelpAtShutdown();
+    return ReportShutdown(ResetPluginState());
 }
 
 extern "C" int HB_STDCALL key(KeyEvent* event) {

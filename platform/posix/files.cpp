@@ -1,6 +1,7 @@
 // Linux stand-ins for the Windows file and mapping calls. Handles name entries of a fixed
 // table, so that share modes between the handles of the process can be kept as Windows keeps
 // them, and so that tests can count what is open. Pipes and devices report zero file times.
+#include "platform/call_faults.h"
 #include "platform/files.h"
 #include "platform/units16.h"
 #include "platform/utf8.h"

@@ -1,5 +1,6 @@
 // Windows: the file and mapping helpers are the system's own calls, with the test hooks in
 // front of them.
+#include "platform/call_faults.h"
 #include "platform/files.h"
 
 #include <windows.h>

@@ -6,6 +6,7 @@
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
+#include "platform/test_hooks.h"
 #include "plugin/exports.h"
 #include "tests/support/test_support.h"
 

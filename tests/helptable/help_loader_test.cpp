@@ -3,7 +3,9 @@
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "tests/support/test_support.h"
+#include "tests/textinput/source_fixture.h"
 
 #include <cctype>
 #include <string>
@@ -84,6 +86,32 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     root = LoadHelpFile(nullptr, path.c_str(), 0);
     EXPECT_EQ(CapturedOut(), std::string("Loaded 1 function from \"") + U8(path) + "\".\r\n");
     FreeHelpTree(root, nullptr);
+}
+
+// The second pass starts again right after the mark, not at the file's first byte: a mark
+// read as text would hide the entry that follows it at once.
+TEST_F(HelpLoader, AMarkFollowedAtOnceByAnEntryLine) {
+    const std::u16string text = u"\uFEFF@left[n,s] - first\r\n@mid[s,a,b]\n";
+    const struct {
+        const char* label;
+        std::string bytes;
+    } files[] = {
+        {"utf8", "\xEF\xBB\xBF" + U8(text.substr(1))},
+        {"utf16le", EncodeUtf16(text, false)},
+        {"utf16be", EncodeUtf16(text, true)},
+        {"utf32le", EncodeUtf32(std::u32string(text.begin(), text.end()), false)},
+    };
+    for (const auto& f : files) {
+        uint32_t count = 0;
+        HelpNode* root = LoadHelpFile(&count, Write(f.bytes).c_str(), 1);
+        ASSERT_NE(root, nullptr) << f.label;
+        EXPECT_EQ(count, 2u) << f.label;
+        const HelpNode* left = FindHelpEntry(root, u"LEFT");
+        ASSERT_NE(left, nullptr) << f.label;
+        EXPECT_STREQ(left->syntax, "@LEFT[n,s]") << f.label;
+        FreeHelpTree(root, nullptr);
+    }
+    EXPECT_EQ(CapturedErr(), "");
 }
 
 TEST_F(HelpLoader, TheLastLineForANameWinsEntirely) {

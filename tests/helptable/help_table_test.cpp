@@ -1,6 +1,8 @@
 #include "base/text16.h"
 #include "helptable/help_table.h"
+#include "helptable/staged_texts.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "tests/support/test_support.h"
 
 #include <cstring>
@@ -225,6 +227,35 @@ TEST_F(HelpTree, AFailedBuildReleasesItsNodesButNotTheStrings) {
         }
         EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
     }
+}
+
+// A text that ends exactly at the end of its block takes the block's last byte for its
+// terminator, and the next text starts a new block; the sanitizer build sees any byte
+// written past the block.
+TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
+    const size_t room = kStagedBlockBytes - sizeof(char*); // after the link to the block before
+    StagedTexts staged = {nullptr, 0};
+    std::string first(100, 'a');
+    std::string rest(room - first.size() - 1 - 1, 'b'); // its terminator is the block's last byte
+    char* a = StageText(&staged, first.c_str(), first.size());
+    char* b = StageText(&staged, rest.c_str(), rest.size());
+    char* c = StageText(&staged, "c", 1);
+    ASSERT_TRUE(a && b && c);
+    EXPECT_EQ(b, a + first.size() + 1) << "the fitting text shares the block";
+    EXPECT_EQ(staged.used, sizeof(char*) + 2) << "the next text opened a block of its own";
+    EXPECT_EQ(std::string(b), rest);
+    EXPECT_STREQ(c, "c");
+    EXPECT_EQ(std::string(a), first);
+    // The longest text a block can take fills an empty one exactly; one byte more is refused.
+    std::string longest(room - 1, 'd');
+    char* d = StageText(&staged, longest.c_str(), longest.size());
+    ASSERT_NE(d, nullptr);
+    EXPECT_EQ(std::string(d), longest);
+    EXPECT_EQ(staged.used, kStagedBlockBytes);
+    std::string tooLong(room, 'e');
+    EXPECT_EQ(StageText(&staged, tooLong.c_str(), tooLong.size()), nullptr);
+    ReleaseStagedTexts(&staged);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
 } // namespace

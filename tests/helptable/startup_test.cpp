@@ -6,6 +6,7 @@
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "plugin/exports.h"
 #include "tests/support/test_support.h"
 

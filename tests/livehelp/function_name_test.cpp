@@ -31,7 +31,7 @@ TEST(ExtractFunctionName, TakesTheRunAfterTheLastPercentAt) {
 TEST(ExtractFunctionName, FindsNothingWithoutAWholeNameRightBeforeTheCursor) {
     for (const char16_t* text :
          {u"", u"len", u"@len", u"%len", u"%@", u"%", u"%@2x", u"%@_x", u"%@len x", u"%@a-b",
-          u"%@LEN%", u"%@A%@", u"%@a[", u"% @len", u"%@a\u00D7"}) {
+          u"%@LEN%", u"%@A%@", u"%@a[", u"% @len", u"%@a\u00D7", u"a@left"}) {
         EXPECT_EQ(NameBefore(text), "-") << U8(text);
     }
 }

@@ -3,6 +3,7 @@
 #include "base/format16.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/status_bar.h"
+#include "platform/test_hooks.h"
 #include "tests/livehelp/live_help_fixture.h"
 #include "tests/livehelp/test_windows.h"
 

@@ -1,5 +1,6 @@
 // The Linux file layer keeps the Windows rules that the text reader relies on.
 #include "platform/files.h"
+#include "platform/test_hooks.h"
 #include "tests/textinput/source_fixture.h"
 
 #include <sys/stat.h>

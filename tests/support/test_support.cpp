@@ -3,6 +3,7 @@
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/utf8.h"
 #include "plugin/exports.h"
 

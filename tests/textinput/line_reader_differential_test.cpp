@@ -72,7 +72,7 @@ std::u16string RandomText(std::mt19937* random) {
     const char16_t alphabet[] = u"aaaaaaaaaaaaaaaabbbbbbbbbbxyz   \t\r\n\n\v\f";
     std::u16string text;
     while (text.size() < 40000) {
-        unsigned pick = (*random)() % 200;
+        auto pick = static_cast<unsigned>((*random)() % 200);
         if (pick == 0) {
             text.append(8185 + (*random)() % 20, u'q'); // around the 8,191-unit cut
         } else if (pick == 1) {

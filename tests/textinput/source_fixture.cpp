@@ -3,6 +3,7 @@
 #include "base/host_services.h"
 #include "base/text16.h"
 #include "platform/files.h"
+#include "platform/test_hooks.h"
 #include "textinput/text_lines.h"
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "platform/files.h"
+#include "platform/test_hooks.h"
 #include "tests/textinput/pipe_writer.h"
 #include "tests/textinput/source_fixture.h"
 #include "textinput/encoding.h"
