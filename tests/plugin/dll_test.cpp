@@ -61,8 +61,10 @@ TEST_F(Dll, HelpShowsARealMessageBox) {
     EXPECT_EQ(help(L"nothing"), 0);
 
     std::wstring seenText;
+    // Help returns only once the box is closed: the closer looks for it for a minute, since a
+    // loaded machine can take seconds to show it under Wine.
     std::thread closer([&seenText] {
-        for (int i = 0; i < 200; ++i) {
+        for (int i = 0; i < 1200; ++i) {
             HWND box = FindWindowW(nullptr, L"Hintbar Plugin Help");
             if (box) {
                 wchar_t text[2048] = L"";
