@@ -13,7 +13,7 @@ ctest --preset coverage >/dev/null
 # device such as /dev/null.
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
-for dir in plugin helptable livehelp textinput command platform; do
+for dir in plugin command livehelp helptable textinput base platform; do
   echo "== $dir"
   gcovr --root "$root" --filter "$root/$dir/" --object-directory build/coverage \
         --exclude-unreachable-branches --exclude-throw-branches --print-summary \
