@@ -152,5 +152,12 @@ void HandleCloseBracket(const char16_t* line, const char16_t* cursor) {
             break;
         }
     }
-    HostIPC(u"USAGE", text[0] ? text : SavedStatusText);
+    if (text[0]) {
+        HostIPC(u"USAGE", text);
+    } else if (StatusSavedThisLine) {
+        // Help was shown on this line: put back what the status bar said before it, or
+        // clear the help away when nothing could be saved.
+        HostIPC(u"USAGE", SavedStatusText);
+    }
+    // Otherwise no help was shown on this line, and the status bar still shows its own text.
 }

@@ -78,6 +78,7 @@ TEST_F(KeyHandler, NameOf47UnitsIsLookedUpAnd48IsNot) {
 // further out, or the saved text.
 TEST_F(KeyHandler, ClosingBracketShowsTheEnclosingFunction) {
     SetSaved(u"Saved");
+    StatusSavedThisLine = 1; // help was shown on this line
     struct Case {
         const char16_t* line;
         std::u16string expected;
@@ -100,14 +101,28 @@ TEST_F(KeyHandler, ClosingBracketShowsTheEnclosingFunction) {
         ASSERT_EQ(Sent().size(), 1u) << U8(c.line);
         EXPECT_EQ(U8(Sent()[0]), U8(c.expected)) << U8(c.line);
     }
-    EXPECT_EQ(StatusSavedThisLine, 0) << "only an opening bracket captures";
+    EXPECT_EQ(U8(Saved()), "Saved") << "only an opening bracket captures";
 }
 
-TEST_F(KeyHandler, ClosingBracketWithNothingSavedSendsNoText) {
+// Until help has been shown on a line, the status bar shows its own text: a closing bracket
+// with no help to show leaves it alone. Once help was shown, the bracket clears it away even
+// when nothing could be saved (the request then carries no text).
+TEST_F(KeyHandler, ClosingBracketWithoutHelpOnTheLineSendsNothing) {
+    for (const char16_t* line : {u"echo ", u"echo [x", u"echo %@nosuchfunc[", u"%@a[1", u""}) {
+        Press(u']', line);
+        EXPECT_TRUE(Sent().empty()) << U8(line);
+    }
+    EXPECT_EQ(U8(Bar()), "Ready");
+    Press(u']', u"%@a[%@b[1");
+    ASSERT_EQ(Sent().size(), 1u);
+    EXPECT_EQ(U8(Sent()[0]), U8(helpA));
+    EXPECT_EQ(StatusSavedThisLine, 0) << "only an opening bracket captures";
+
+    ClearSent();
+    StatusSavedThisLine = 1; // help was shown, but the status bar's text was not saved
     Press(u']', u"%@a[1");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
-    EXPECT_EQ(U8(Bar()), "");
 }
 
 TEST_F(KeyHandler, MoreThan64OpenBracketsSendNothing) {
