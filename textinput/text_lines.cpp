@@ -10,6 +10,7 @@
 namespace {
 constexpr int kEnd = -1;
 constexpr int kLineCapacity = kLineUnits - 1; // units of text; one more for the NUL
+constexpr int kLastCodePoint = 0x10FFFF;
 
 bool IsContinuation(uint8_t b) {
     return b >= 0x80 && b <= 0xBF;
@@ -53,7 +54,7 @@ int DecodeAt(const TextSource* s, bool peeking, uint32_t* length) {
                             ? p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24
                             : uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
         int32_t v = static_cast<int32_t>(bits);
-        return v < 0 || v > 0xFFFF ? s->replacement : v;
+        return v < 0 || v > kLastCodePoint ? s->replacement : v;
     }
     case EncodingUtf8: {
         uint32_t n = Utf8Length(p[0]);
@@ -66,7 +67,7 @@ int DecodeAt(const TextSource* s, bool peeking, uint32_t* length) {
             return s->replacement;
         }
         *length = n;
-        return (v >= 0xD800 && v <= 0xDFFF) || v > 0xFFFF ? s->replacement : v;
+        return (v >= 0xD800 && v <= 0xDFFF) || v > kLastCodePoint ? s->replacement : v;
     }
     default: {
         *length = 1;
@@ -145,7 +146,7 @@ void Store(char16_t* line, int n, char16_t unit, bool* significant) {
 }
 
 // The same for UTF-16LE: four units at a time while all are ASCII and none may end the line.
-void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant) {
+void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, int limit, bool* significant) {
     // As NeedsCare, for four units: any of them outside 0x0E to 0x7F.
     constexpr uint64_t kUnitLow = 0x0001000100010001ull;
     auto needsCare = [](uint64_t word) {
@@ -154,7 +155,7 @@ void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant
     const uint8_t* p = s->data;
     uint32_t pos = s->position;
     int n = *count;
-    while (s->size - pos >= 8 && n + 4 <= kLineCapacity) {
+    while (s->size - pos >= 8 && n + 4 <= limit) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
         if (needsCare(word)) {
@@ -172,10 +173,10 @@ void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, bool* significant
 
 // ASCII in single-byte and UTF-8 text decodes to itself: copy such a run straight from the
 // bytes, up to the first byte that may end the line or needs decoding. The same rules as the
-// general loop below apply to every unit.
-void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) {
+// general loop below apply to every unit; at most `limit` units are kept in the line.
+void CopyAsciiRun(TextSource* s, char16_t* line, int* count, int limit, bool* significant) {
     if (s->data && s->encoding == EncodingUtf16LE) {
-        CopyAsciiUnits(s, line, count, significant);
+        CopyAsciiUnits(s, line, count, limit, significant);
         return;
     }
     if (!s->data || (s->encoding != EncodingUtf8 && s->encoding != EncodingAnsi)) {
@@ -185,7 +186,7 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) 
     uint32_t pos = s->position;
     int n = *count;
     // Eight bytes at a time while none of them needs decoding or may end the line.
-    while (s->size - pos >= 8 && n + 8 <= kLineCapacity) {
+    while (s->size - pos >= 8 && n + 8 <= limit) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
         if (NeedsCare(word)) {
@@ -205,13 +206,23 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, bool* significant) 
         if (b != 0x20 && (b < 0x09 || b > 0x0D)) {
             *significant = true;
         }
-        if (n < kLineCapacity) {
+        if (n < limit) {
             line[n++] = b;
         }
         ++pos;
     }
     s->position = pos;
     *count = n;
+}
+} // namespace
+
+namespace {
+bool IsHighSurrogate(int c) {
+    return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(int c) {
+    return c >= 0xDC00 && c <= 0xDFFF;
 }
 } // namespace
 
@@ -222,18 +233,36 @@ int ReadTextLine(TextSource* source, char16_t* line) {
     bool significant = false;
     for (;;) {
         int count = 0;
+        // Units the line may hold: the buffer's capacity until the first character that
+        // does not fit, then what it holds, so that nothing after a cut is kept.
+        int limit = kLineCapacity;
+        bool cut = false;
         int c;
         for (;;) {
-            CopyAsciiRun(source, line, &count, &significant);
+            CopyAsciiRun(source, line, &count, limit, &significant);
             c = NextChar(source);
             if (c <= 0 || c == 0x0D || c == 0x0A || c == 0x85) {
                 break;
             }
-            if (!IsSpaceUnit(static_cast<char16_t>(c))) {
+            if (c > 0xFFFF || !IsSpaceUnit(static_cast<char16_t>(c))) {
                 significant = true;
             }
-            if (count < kLineCapacity) {
-                line[count++] = static_cast<char16_t>(c);
+            int units = c > 0xFFFF ? 2 : 1;
+            if (count + units <= limit) {
+                if (units == 2) {
+                    line[count++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+                    line[count++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+                } else {
+                    line[count++] = static_cast<char16_t>(c);
+                }
+            } else if (!cut) {
+                // A pair that came as two units (UTF-16, or surrogates in UTF-32) is not
+                // split either: its first half goes with the second.
+                cut = true;
+                if (IsLowSurrogate(c) && count > 0 && IsHighSurrogate(line[count - 1])) {
+                    --count;
+                }
+                limit = count;
             }
         }
         line[count] = 0;

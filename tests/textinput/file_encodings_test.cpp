@@ -4,8 +4,17 @@
 
 namespace {
 
+// Code points, each surrogate pair made one.
 std::u32string Wide32(const std::u16string& text) {
-    return std::u32string(text.begin(), text.end());
+    std::u32string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size()) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        }
+        out += c;
+    }
+    return out;
 }
 
 class FileEncodings : public SourceTest {
@@ -17,7 +26,8 @@ class FileEncodings : public SourceTest {
 };
 
 TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
-    const std::u16string text = u"@LEFT[string,n] - first n chars\r\ncaf\u00e9 \u20ac \u4e2d\n";
+    const std::u16string text =
+        u"@LEFT[string,n] - first n chars\r\ncaf\u00e9 \u20ac \u4e2d \U0001F600\n";
     const std::string utf8 = U8(text);
     const std::u16string mark = u"\uFEFF";
     const struct {
@@ -43,7 +53,7 @@ TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
         EXPECT_EQ(s.encoding, f.encoding) << f.label;
         EXPECT_EQ(s.bomLength, f.bomLength) << f.label;
         EXPECT_EQ(Lines(&s), (std::vector<std::string>{"@LEFT[string,n] - first n chars",
-                                                       "caf\u00e9 \u20ac \u4e2d"}))
+                                                       "caf\u00e9 \u20ac \u4e2d \U0001F600"}))
             << f.label;
         CloseTextSource(&s);
     }

@@ -1,4 +1,5 @@
 #include "tests/support/test_support.h"
+#include "tests/textinput/source_fixture.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
 
@@ -74,6 +75,41 @@ TEST(ReadTextLine, OverlongLineIsCutAndItsRestDropped) {
     EXPECT_EQ(lines[0], std::string(8191, ' '));
 }
 
+// A character beyond U+FFFF reaches the line as a surrogate pair, whatever the encoding, and
+// the line's limit never splits one: a pair that does not fit is dropped whole.
+TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
+    const std::u16string smile = u"\U0001F600";
+    const std::u32string smile32 = U"\U0001F600";
+    const std::u32string halves = {0xD83D, 0xDE00}; // surrogates in UTF-32 pass as they are
+    struct Case {
+        const char* label;
+        std::string bytes;
+        int32_t encoding;
+    };
+    for (size_t before : {size_t{8189}, size_t{8190}}) {
+        std::u16string x16(before, u'x');
+        std::u32string x32(before, U'x');
+        const Case cases[] = {
+            {"utf8", U8(x16 + smile + u"y\nnext"), EncodingUtf8},
+            {"utf16le", EncodeUtf16(x16 + smile + u"y\nnext", false), EncodingUtf16LE},
+            {"utf32le", EncodeUtf32(x32 + smile32 + U"y\nnext", false), EncodingUtf32LE},
+            {"utf32be pair of halves", EncodeUtf32(x32 + halves + U"y\nnext", true),
+             EncodingUtf32BE},
+        };
+        for (const Case& c : cases) {
+            TextSource s = Over(c.bytes, c.encoding);
+            std::vector<char16_t> line(kLineUnits);
+            ASSERT_EQ(ReadTextLine(&s, line.data()), 0) << c.label;
+            std::u16string got(line.data());
+            // 8,189 units before it leave room for the pair; 8,190 do not, and the "y"
+            // after it is not taken in its place.
+            EXPECT_EQ(got, before == 8189 ? x16 + smile : x16) << c.label << " " << before;
+            ASSERT_EQ(ReadTextLine(&s, line.data()), 0) << c.label;
+            EXPECT_EQ(U8(line.data()), "next") << c.label;
+        }
+    }
+}
+
 TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
     std::u16string text(9000, u'y');
     std::string bytes;
@@ -94,7 +130,8 @@ TEST(NextChar, Utf8ReplacesWhatDoesNotDecode) {
     using V = std::vector<int>;
     EXPECT_EQ(Chars("\xC3\x28", EncodingUtf8), (V{0xFFFD, '('}));
     EXPECT_EQ(Chars("\xED\xA0\x80", EncodingUtf8), (V{0xFFFD}));            // a surrogate
-    EXPECT_EQ(Chars("\xF0\x9F\x98\x80", EncodingUtf8), (V{0xFFFD}));        // above U+FFFF
+    EXPECT_EQ(Chars("\xF0\x9F\x98\x80", EncodingUtf8), (V{0x1F600}));       // above U+FFFF
+    EXPECT_EQ(Chars("\xF4\x90\x80\x80", EncodingUtf8), (V{0xFFFD}));        // above U+10FFFF
     EXPECT_EQ(Chars("a\xE2\x82", EncodingUtf8), (V{'a', 0xFFFD, 0xFFFD}));  // cut at the end
     EXPECT_EQ(Chars("\xC0\x80\xE2\x82\xAC", EncodingUtf8), (V{0, 0x20AC})); // overlong passes
     EXPECT_EQ(Chars("\x80\xF8\xFF", EncodingUtf8), (V{0xFFFD, 0xFFFD, 0xFFFD}));
@@ -106,7 +143,9 @@ TEST(NextChar, Utf16AndUtf32Units) {
               (V{'A', 0xD83D, 0xDE00})); // the pair as it is; the odd byte is no unit
     EXPECT_EQ(Chars(std::string("\0A\xD8\x3D", 4), EncodingUtf16BE), (V{'A', 0xD83D}));
     EXPECT_EQ(Chars(std::string("\0\0\x01\0A\0\0\0\0\xD8\0\0", 12), EncodingUtf32LE),
-              (V{0xFFFD, 'A', 0xD800}));
+              (V{0x10000, 'A', 0xD800}));
+    EXPECT_EQ(Chars(std::string("\0\0\x11\0\xFF\xFF\x10\0", 8), EncodingUtf32LE),
+              (V{0xFFFD, 0x10FFFF}));
     EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), EncodingUtf32BE),
               (V{0xFFFD, 'B'}));
     EXPECT_EQ(Chars("\x80\x81\x41", EncodingAnsi), (V{0x20AC, 0xFFFD, 'A'}));
