@@ -21,6 +21,17 @@ namespace {
 char16_t g_path[kPathUnits];
 char16_t g_variable[kLineUnits];
 
+// The full paths of the places loaded so far in this search. The host and the plug-in often
+// share a directory, and the variable may name either: one file is loaded, and its faults
+// reported, only once.
+constexpr int kPlaceCount = 3;
+char16_t g_loaded[kPlaceCount][kPathUnits];
+int g_loadedCount = 0;
+
+bool SamePath(const char16_t* a, const char16_t* b) {
+    return kPathsIgnoreCase ? Str16CompareNoCase(a, b) == 0 : Str16Equal(a, b);
+}
+
 bool IsSeparator(char16_t unit) {
     return unit == u'\\' || unit == u'/';
 }
@@ -33,11 +44,21 @@ bool Silenced() {
     return length != 0 || value[0] != 0;
 }
 
-// Loads the path into the HelpTable when it names a plain file; true when a tree came of it.
+// Loads the path into the HelpTable when it names a plain file not loaded before in this
+// search; true when a tree came of it.
 bool TryPlace(const char16_t* path) {
-    if (!IsPlainFile(path)) {
+    if (!IsPlainFile(path) || g_loadedCount == kPlaceCount) {
         return false;
     }
+    char16_t* full = g_loaded[g_loadedCount];
+    full[0] = 0;
+    QueryTrueName(path, full);
+    for (int i = 0; full[0] && i < g_loadedCount; ++i) {
+        if (SamePath(full, g_loaded[i])) {
+            return false;
+        }
+    }
+    ++g_loadedCount;
     uint32_t count = 0;
     HelpNode* tree = LoadHelpFile(&count, path, 1);
     if (!tree) {
@@ -77,6 +98,8 @@ bool IsPlainFile(const char16_t* path) {
 }
 
 int LoadDefaultHelpFile() {
+    g_loadedCount = 0;
+
     // The host's own directory.
     Str16Copy(g_path, kPathUnits, u"%@path[%_cmdspec]");
     ExpandVariables(g_path, 1);

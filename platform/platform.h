@@ -14,11 +14,14 @@
 #define HB_CDECL
 #endif
 
-// The separator put between a directory and a name: "\" on Windows, "/" on Linux.
+// The separator put between a directory and a name: "\" on Windows, "/" on Linux. Windows
+// file names ignore case; Linux ones do not.
 #if defined(_WIN32)
 constexpr char16_t kPathSeparator = u'\\';
+constexpr bool kPathsIgnoreCase = true;
 #else
 constexpr char16_t kPathSeparator = u'/';
+constexpr bool kPathsIgnoreCase = false;
 #endif
 
 // Windows error numbers the plug-in relies on, the same in both flavours.

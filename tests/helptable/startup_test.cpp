@@ -189,6 +189,18 @@ TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_TRUE(Loaded(u"VARIABLE"));
     EXPECT_EQ(CapturedErr(), "");
+
+    // A place whose full path is one already tried is not tried again, however it is
+    // spelled: the file's fault is reported once.
+    ShutdownPlugin(0);
+    HostClearCaptured();
+    std::filesystem::remove(empty);
+    ASSERT_TRUE(WriteFile(empty, "comments only\n"));
+    SetVariable(u"Hintbar", hostDir_ + "/../host/.");
+    EXPECT_EQ(InitializePlugin(), 0);
+    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(CapturedErr(),
+              "Hintbar plugin: No functions found in file \"" + empty + "\".\n" + kNotFound);
 }
 
 TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
