@@ -45,9 +45,11 @@ bool Silenced() {
 }
 
 // Loads the path into the HelpTable when it names a plain file not loaded before in this
-// search; true when a tree came of it.
+// search; true when a tree came of it. A FIFO is passed over as a device is: reading it
+// would hold the host's start-up until some program wrote into it. (The hbar command still
+// reads a FIFO that it is given.)
 bool TryPlace(const char16_t* path) {
-    if (!IsPlainFile(path) || g_loadedCount == kPlaceCount) {
+    if (!IsPlainFile(path) || PlatformIsPipe(path) || g_loadedCount == kPlaceCount) {
         return false;
     }
     char16_t* full = g_loaded[g_loadedCount];

@@ -57,8 +57,12 @@ uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method);
 // GetFileInformationByHandle: non-zero on success; info is cleared first either way.
 int PlatformGetFileInformation(void* file, PlatformFileInfo* info);
 // GetFileAttributesW: kInvalidFileAttributes on failure; 0x10 for a directory, 0x40 for a
-// device.
+// device. On Linux a socket or another special file counts as a device; a FIFO, like a
+// Windows named pipe, does not.
 uint32_t PlatformGetFileAttributes(const char16_t* path);
+// Whether the path names a FIFO (Linux): a place in a directory whose reading waits on
+// whatever program writes into it. Always false on Windows, whose pipes live apart.
+bool PlatformIsPipe(const char16_t* path);
 int PlatformDeleteFile(const char16_t* path); // DeleteFileW: non-zero on success
 // GetTempPathW: the length of the directory, which ends with a separator; when it does not
 // fit, the size needed (terminator counted) and the buffer left empty.

@@ -192,17 +192,16 @@ bool IsDeviceOrPipe(mode_t mode) {
     return !S_ISREG(mode) && !S_ISDIR(mode);
 }
 
+// A FIFO is the named pipe of Linux and reads as one; a socket or any other special file is
+// what a device is to Windows: nothing a file can be read from.
 uint32_t AttributesOf(const struct stat& st) {
     if (S_ISDIR(st.st_mode)) {
         return kFileAttributeDirectory;
     }
-    if (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode)) {
-        return kFileAttributeDevice;
+    if (S_ISREG(st.st_mode)) {
+        return (st.st_mode & 0222) ? kFileAttributeNormal : kFileAttributeReadOnly;
     }
-    if (S_ISREG(st.st_mode) && !(st.st_mode & 0222)) {
-        return kFileAttributeReadOnly;
-    }
-    return kFileAttributeNormal;
+    return S_ISFIFO(st.st_mode) ? kFileAttributeNormal : kFileAttributeDevice;
 }
 
 int OpenNative(const char* name, uint32_t access, uint32_t disposition, bool* existed) {
@@ -216,7 +215,14 @@ int OpenNative(const char* name, uint32_t access, uint32_t disposition, bool* ex
     }
     *existed = false;
     if (disposition == kOpenExisting) {
-        return open(name, flags);
+        // Opening a FIFO waits for a writer, for good when none comes; without the wait, one
+        // that nothing writes into reads as empty, as a Windows pipe without a server is not
+        // there to wait for. Reads then wait for data as usual.
+        int fd = open(name, flags | O_NONBLOCK);
+        if (fd >= 0) {
+            fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        }
+        return fd;
     }
     // A new file is never made through a symbolic link: O_EXCL refuses a link planted under
     // the name, and O_NOFOLLOW refuses it when an existing file is to be replaced.
@@ -438,6 +444,17 @@ uint32_t PlatformGetFileAttributes(const char16_t* path) {
     }
     free(name);
     return attributes;
+}
+
+bool PlatformIsPipe(const char16_t* path) {
+    char* name = NativePath(path);
+    if (!name) {
+        return false;
+    }
+    struct stat st;
+    bool pipe = stat(name, &st) == 0 && S_ISFIFO(st.st_mode);
+    free(name);
+    return pipe;
 }
 
 int PlatformDeleteFile(const char16_t* path) {

@@ -98,6 +98,10 @@ uint32_t PlatformGetFileAttributes(const char16_t* path) {
     return GetFileAttributesW(W(path));
 }
 
+bool PlatformIsPipe(const char16_t* /*path*/) {
+    return false; // a named pipe lives in a namespace of its own, never in a directory
+}
+
 int PlatformDeleteFile(const char16_t* path) {
     if (PlatformCallFails(kPlatformCallDelete)) {
         return 0;

@@ -3,7 +3,9 @@
 #include "platform/test_hooks.h"
 #include "tests/textinput/source_fixture.h"
 
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -50,6 +52,35 @@ TEST_F(LinuxFiles, PipesAndDevicesHaveNoTimes) {
     EXPECT_EQ(info.creationTime | info.lastAccessTime | info.lastWriteTime, 0u);
     EXPECT_EQ(info.attributes, uint32_t{kFileAttributeDevice});
     PlatformCloseHandle(h);
+}
+
+// A FIFO is a pipe, read through a copy; an open never waits for its writer, and without
+// one it reads as empty. A socket is a device.
+TEST_F(LinuxFiles, FifosAreOpenedWithoutWaitingAndSocketsAreDevices) {
+    std::string fifo = dir_ + "/fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::u16string name = U16(fifo);
+    EXPECT_EQ(PlatformGetFileAttributes(name.c_str()), uint32_t{kFileAttributeNormal});
+    EXPECT_TRUE(PlatformIsPipe(name.c_str()));
+    EXPECT_FALSE(PlatformIsPipe(MakeFile("f", "x").c_str()));
+    EXPECT_FALSE(PlatformIsPipe(U16(dir_ + "/none").c_str()));
+    alarm(60); // an open that waited for a writer would hang here for good
+    TextSource s;
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), kErrorEmptyFile);
+    alarm(0);
+    EXPECT_EQ(CapturedErr(), "");
+
+    int sock = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_GE(sock, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::string socketPath = dir_ + "/socket";
+    ASSERT_LT(socketPath.size(), sizeof address.sun_path);
+    socketPath.copy(address.sun_path, socketPath.size());
+    ASSERT_EQ(bind(sock, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    EXPECT_EQ(PlatformGetFileAttributes(U16(socketPath).c_str()), uint32_t{kFileAttributeDevice});
+    EXPECT_FALSE(PlatformIsPipe(U16(socketPath).c_str()));
+    close(sock);
 }
 
 TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {

@@ -3,6 +3,7 @@
 #include "tests/support/test_support.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,23 +19,25 @@ struct PipeWriter::State {
 };
 
 namespace {
-// Polls for a reader so that a reader that never comes cannot block the writer for good.
-void Feed(std::string path, const std::string* bytes, std::atomic<bool>* stop) {
-    int fd = -1;
-    while (!*stop && (fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0) {
+// Writes the bytes once a reader has opened the pipe, then closes the write end, which the
+// reader sees as the end. Waits by polling, so that a reader that never comes cannot hold
+// the writer for good.
+void Feed(int fd, const std::string* bytes, std::atomic<bool>* stop) {
+    // While nothing reads, a pipe's write end polls as an error.
+    struct pollfd slot = {fd, POLLOUT, 0};
+    while (!*stop && (poll(&slot, 1, 0) < 0 || (slot.revents & POLLERR))) {
         usleep(1000);
     }
-    if (fd < 0) {
-        return;
-    }
-    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    size_t done = 0;
-    while (done < bytes->size()) {
-        ssize_t n = write(fd, bytes->data() + done, bytes->size() - done);
-        if (n <= 0) {
-            break; // the reader has gone
+    if (!*stop) {
+        fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        size_t done = 0;
+        while (done < bytes->size()) {
+            ssize_t n = write(fd, bytes->data() + done, bytes->size() - done);
+            if (n <= 0) {
+                break; // the reader has gone
+            }
+            done += static_cast<size_t>(n);
         }
-        done += static_cast<size_t>(n);
     }
     close(fd);
 }
@@ -47,12 +50,24 @@ PipeWriter::PipeWriter(const std::string& directory, const std::string& bytes) :
     state_->bytes = bytes;
     mkfifo(state_->path.c_str(), 0600);
     name_ = U16(state_->path);
-    state_->thread = std::thread(Feed, state_->path, &state_->bytes, &state_->stop);
+    // The writer is there before the constructor returns, as a program writing into a FIFO
+    // is, so that a reader that opens the pipe without waiting finds it. An open for reading
+    // and writing never waits; the write end opened beside it is the one kept.
+    int both = open(state_->path.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(state_->path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (both >= 0) {
+        close(both);
+    }
+    if (fd >= 0) {
+        state_->thread = std::thread(Feed, fd, &state_->bytes, &state_->stop);
+    }
 }
 
 PipeWriter::~PipeWriter() {
     state_->stop = true;
-    state_->thread.join();
+    if (state_->thread.joinable()) {
+        state_->thread.join();
+    }
     unlink(state_->path.c_str());
     delete state_;
 }
