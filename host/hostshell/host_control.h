@@ -28,6 +28,9 @@ void HB_CDECL HostSetRootDirectory(const char16_t* directory);
 void HB_CDECL HostSetMainWindow(void* window);
 // Makes "HWND" answer this text instead of the handle (null: back to the handle).
 void HB_CDECL HostSetHwndAnswer(const char16_t* answer);
+// What the status bar says while nothing else is to be shown: "USAGE" without a text (null
+// or empty) shows it. Null: none, and such a request empties the bar.
+void HB_CDECL HostSetIdleText(const char16_t* text);
 // Called after "USAGE" has set the status bar's text, with that text (never null).
 typedef void(HB_CDECL* HostStatusListener)(const char16_t* text);
 void HB_CDECL HostSetStatusListener(HostStatusListener listener);

@@ -61,6 +61,7 @@ void* g_mainWindow = nullptr;
 char16_t* g_hwndAnswer = nullptr;
 bool g_hwndOverride = false;
 HostStatusListener g_statusListener = nullptr;
+char16_t g_idleText[1024];  // the status bar's text while nothing else is shown
 char16_t* g_root = nullptr; // QueryTrueName's confinement, or null
 
 void WriteStream(bool toError, const char16_t* text) {
@@ -262,8 +263,9 @@ int HB_STDCALL HostIPC(const char16_t* request, char16_t* buffer) {
         return 0;
     }
     if (Str16Equal(request, u"USAGE")) {
+        // A real host's status bar never stays blank: without a text it says its idle one.
         void* bar = HostStatusBar();
-        const char16_t* text = buffer ? buffer : u"";
+        const char16_t* text = buffer && buffer[0] ? buffer : g_idleText;
         if (bar) {
 #if defined(_WIN32)
             SetWindowTextW(static_cast<HWND>(bar), reinterpret_cast<LPCWSTR>(text));
@@ -320,6 +322,10 @@ void HB_CDECL HostSetRootDirectory(const char16_t* directory) {
             Str16Copy(g_root, n, directory);
         }
     }
+}
+
+void HB_CDECL HostSetIdleText(const char16_t* text) {
+    Str16Copy(g_idleText, sizeof g_idleText / sizeof g_idleText[0], text ? text : u"");
 }
 
 void HB_CDECL HostSetStatusListener(HostStatusListener listener) {

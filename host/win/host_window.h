@@ -6,6 +6,9 @@
 
 #include <string>
 
+// What the status bar says while the host is idle.
+constexpr wchar_t kIdleStatusText[] = L"Ready";
+
 struct HostWindow {
     HWND main;
     HWND statusBar;

@@ -74,12 +74,13 @@ int main(int argc, char** argv) {
 
     KeepConsoleOutOfTheWay();
     HostWindow window;
-    if (!CreateHostWindow(&window, L"Ready")) {
+    if (!CreateHostWindow(&window, kIdleStatusText)) {
         fprintf(stderr, "HintbarHost: cannot create the main window (error %lu)\n", GetLastError());
         return 2;
     }
     HostSetCommandSpec(reinterpret_cast<const char16_t*>(self.c_str()));
     HostSetMainWindow(window.main);
+    HostSetIdleText(reinterpret_cast<const char16_t*>(kIdleStatusText));
 
     Plugin plugin;
     if (!LoadPlugin(pluginPath.c_str(), &plugin)) {

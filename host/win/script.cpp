@@ -124,6 +124,8 @@ bool RunStep(HostSession* s, const std::wstring& step) {
     } else if (name == L"line") {
         SetLine(s, rest);
     } else if (name == L"newline" && rest.empty()) {
+        // An idle host shows its own text again; then the plug-in learns that a line begins.
+        SetWindowTextW(s->window->statusBar, kIdleStatusText);
         SendKey(s, 0, nullptr);
         SetLine(s, L"");
     } else if (name == L"hbar") {

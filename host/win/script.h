@@ -7,7 +7,8 @@
 //   key #N              calls key() with key code N (decimal) and inserts nothing
 //   left [N], right [N] moves the cursor N units (1 by default); home, end
 //   line [TEXT]         replaces the line being edited, cursor at its end, no key events
-//   newline             the line boundary: key() with key code 0 and no line; the line empties
+//   newline             the line boundary: the status bar shows "Ready" again, key() gets key
+//                       code 0 and no line, and the line empties
 //   hbar [ARGS]         runs the command with ARGS and prints "hbar returned N"
 //   batch NAME LINE     as if batch file NAME were running at LINE; "batch" alone: none
 //   status              prints the status bar's text

@@ -102,4 +102,27 @@ TEST_F(HostServices, HwndIsAnsweredWithTheMainWindowOrNothing) {
     HostSetHwndAnswer(nullptr);
 }
 
+std::u16string g_shown;
+void HB_CDECL RecordShown(const char16_t* text) {
+    g_shown = text;
+}
+
+TEST_F(HostServices, UsageWithoutATextShowsTheIdleText) {
+    HostSetStatusListener(RecordShown);
+    HostSetIdleText(u"Ready");
+    char16_t help[] = u"help";
+    char16_t empty[] = u"";
+    HostIPC(u"USAGE", help);
+    EXPECT_EQ(U8(g_shown), "help");
+    HostIPC(u"USAGE", nullptr);
+    EXPECT_EQ(U8(g_shown), "Ready");
+    HostIPC(u"USAGE", help);
+    HostIPC(u"USAGE", empty);
+    EXPECT_EQ(U8(g_shown), "Ready");
+    HostSetIdleText(nullptr);
+    HostIPC(u"USAGE", nullptr);
+    EXPECT_EQ(U8(g_shown), "");
+    HostSetStatusListener(nullptr);
+}
+
 } // namespace

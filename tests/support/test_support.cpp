@@ -45,6 +45,7 @@ void HostTest::SetUp() {
     HostSetTransient(0);
     HostSetPipe(0);
     HostSetHwndAnswer(nullptr);
+    HostSetIdleText(nullptr);
     PlatformFailAllocationAt(0);
     liveAtStart_ = PlatformLiveAllocations();
 }
