@@ -79,6 +79,13 @@ CommandOutcome RunCommandLine(const PluginModule* module, const char* line) {
         // a comment
     } else if (run) {
         outcome.result = RunPluginCommand(run, arguments);
+    } else if (length < sizeof name && IsDeclinedCommand(module, name)) {
+        // A plug-in declines to load in a transient shell, as in any host of its kind.
+        fprintf(stderr,
+                "\"%s\" is the plug-in's command, and the plug-in is not loaded in a transient "
+                "shell (-c).\nRun it in the interactive shell or from a batch file.\n",
+                name);
+        outcome.result = kUnknownCommand;
     } else {
         fprintf(stderr, "Unknown command: \"%.*s\"\n", static_cast<int>(length), line);
         outcome.result = kUnknownCommand;

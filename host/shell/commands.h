@@ -12,7 +12,8 @@ struct CommandOutcome {
 };
 
 // Built-in commands: exit, echo (after variable expansion), rem; then the plug-in's
-// commands; anything else is reported as unknown. An empty line does nothing.
+// commands; anything else is reported as unknown, and a command of a plug-in that declined
+// to load with the reason. An empty line does nothing.
 CommandOutcome RunCommandLine(const PluginModule* module, const char* line);
 
 // Runs each line of the file with the host's batch name and line set. Returns the result of

@@ -96,7 +96,11 @@ void OnSignal(int signal) {
 
 // Runs while readline waits for a key and a signal came: a resize, or Ctrl-C.
 int OnSignalEvent() {
-    StatusLineRefresh();
+    if (StatusLineRefresh()) {
+        // Rows of the line below the cursor may have been cleared: draw it all again.
+        rl_clear_visible_line();
+        rl_forced_update_display();
+    }
     if (g_interrupted) {
         g_interrupted = 0;
         rl_replace_line("", 0);

@@ -1,21 +1,24 @@
 // hintbar-shell: a terminal command processor that hosts the Hintbar plug-in the way the real
 // host does, to try the plug-in on Linux and to drive it in end-to-end tests.
 //
-//   hintbar-shell [--plugin PATH]              interactive, with a status bar
-//   hintbar-shell [--plugin PATH] FILE         runs FILE as a batch file
-//   hintbar-shell [--plugin PATH] -c COMMAND   a transient shell: one command, then exit
+//   hintbar-shell [OPTIONS]              interactive, with a status bar
+//   hintbar-shell [OPTIONS] FILE         runs FILE as a batch file
+//   hintbar-shell [OPTIONS] -c COMMAND   a transient shell: one command, then exit
+// OPTIONS: --plugin PATH (the module to load), --codepage N (the ANSI code page).
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "host/shell/commands.h"
 #include "host/shell/line_editor.h"
 #include "host/shell/plugin_module.h"
 #include "host/shell/status_line.h"
+#include "platform/platform.h"
 #include "platform/utf8.h"
 #include "platform/window_model.h"
 
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <clocale>
 #include <climits>
 #include <cstdio>
@@ -31,6 +34,7 @@ struct Options {
     const char* plugin; // null: Hintbar.so beside the executable
     const char* command;
     const char* script;
+    uint32_t codePage; // 0: the system's default
 };
 
 PluginModule g_plugin;
@@ -38,12 +42,26 @@ void* g_mainWindow = nullptr;
 void* g_statusBar = nullptr;
 
 void Usage(FILE* stream) {
-    fputs("usage: hintbar-shell [--plugin PATH] [-c COMMAND | FILE]\n"
+    fputs("usage: hintbar-shell [--plugin PATH] [--codepage N] [-c COMMAND | FILE]\n"
           "  --plugin PATH  the plug-in module (default: Hintbar.so beside this program)\n"
-          "  -c COMMAND     run one command in a transient shell, then exit\n"
+          "  --codepage N   the ANSI code page, in which help files that are not Unicode are\n"
+          "                 read (default 1252), as Windows' system setting gives it\n"
+          "  -c COMMAND     run one command in a transient shell, then exit; the plug-in\n"
+          "                 does not load in a transient shell\n"
           "  FILE           run the lines of FILE as a batch file, then exit\n"
           "Commands: hbar [options], echo TEXT, rem, exit.\n",
           stream);
+}
+
+// A code page number, 1 to 65535; 0 when the text is none.
+uint32_t ParseCodePage(const char* text) {
+    char* end = nullptr;
+    errno = 0;
+    unsigned long value = strtoul(text, &end, 10);
+    if (errno || end == text || *end || text[0] == '-' || value == 0 || value > 65535) {
+        return 0;
+    }
+    return static_cast<uint32_t>(value);
 }
 
 // 0 to go on, otherwise the exit status (-1 for success after --help).
@@ -54,6 +72,14 @@ int ParseOptions(int argc, char** argv, Options* options) {
             options->plugin = argv[++i];
         } else if (strncmp(arg, "--plugin=", 9) == 0) {
             options->plugin = arg + 9;
+        } else if ((strcmp(arg, "--codepage") == 0 && i + 1 < argc) ||
+                   strncmp(arg, "--codepage=", 11) == 0) {
+            const char* value = arg[10] == '=' ? arg + 11 : argv[++i];
+            options->codePage = ParseCodePage(value);
+            if (!options->codePage) {
+                fprintf(stderr, "hintbar-shell: not a code page: %s\n", value);
+                return 2;
+            }
         } else if (strcmp(arg, "-c") == 0 && i + 1 < argc) {
             options->command = argv[++i];
         } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
@@ -105,10 +131,12 @@ void SetUpHost(const char* executable, bool transient) {
     g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
     WindowModelSetConsole(kConsoleAbsent); // the host runs in its own window
     HostSetMainWindow(g_mainWindow);
+    HostSetIdleText(kDefaultStatus);
 }
 
 void TearDownHost() {
     HostSetStatusListener(nullptr);
+    HostSetIdleText(nullptr);
     HostSetMainWindow(nullptr);
     WindowModelDestroy(g_mainWindow);
     g_mainWindow = g_statusBar = nullptr;
@@ -118,8 +146,10 @@ void OnStatusText(const char16_t* text) {
     StatusLineShow(text);
 }
 
-// An idle host shows its default text; then the plug-in learns that a new line begins.
+// An idle host shows its default text; then the plug-in learns that a new line begins. The
+// terminal may have changed size while a command ran.
 void BeginLine() {
+    StatusLineRefresh();
     WindowModelSetText(g_statusBar, kDefaultStatus);
     StatusLineShow(kDefaultStatus);
     SendPluginKey(&g_plugin, 0, nullptr, nullptr);
@@ -172,6 +202,9 @@ int main(int argc, char** argv) {
         DefaultPluginPath(executable, pluginPath, sizeof pluginPath);
     }
 
+    if (options.codePage) {
+        PlatformSetAnsiCodePage(options.codePage); // before the plug-in loads its help
+    }
     SetUpHost(executable, options.command != nullptr);
     char error[512];
     if (LoadPlugin(pluginPath, &g_plugin, error, sizeof error) != 0) {

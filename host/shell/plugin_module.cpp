@@ -124,9 +124,17 @@ int StartPlugin(PluginModule* module) {
     int result = module->initializePlugin();
     if (result == 0) {
         module->initialized = true;
-    } else {
-        UnloadPlugin(module);
+        return result;
     }
+    PluginModule names = *module;
+    UnloadPlugin(module);
+    for (int i = 0; i < names.commandCount; ++i) {
+        module->commands[i] = PluginCommand{};
+        snprintf(module->commands[i].name, sizeof module->commands[i].name, "%s",
+                 names.commands[i].name);
+    }
+    module->commandCount = names.commandCount;
+    module->declined = true;
     return result;
 }
 
@@ -141,12 +149,21 @@ void UnloadPlugin(PluginModule* module) {
 }
 
 CommandProc FindPluginCommand(const PluginModule* module, const char* name) {
-    for (int i = 0; i < module->commandCount; ++i) {
+    for (int i = 0; !module->declined && i < module->commandCount; ++i) {
         if (EqualNoCase(module->commands[i].name, name)) {
             return module->commands[i].run;
         }
     }
     return nullptr;
+}
+
+bool IsDeclinedCommand(const PluginModule* module, const char* name) {
+    for (int i = 0; module->declined && i < module->commandCount; ++i) {
+        if (EqualNoCase(module->commands[i].name, name)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 void SendPluginKey(const PluginModule* module, int32_t key, char16_t* line, char16_t* cursor) {

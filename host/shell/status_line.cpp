@@ -13,6 +13,7 @@ namespace {
 
 constexpr size_t kTextUnits = 8192;    // the longest status text kept
 constexpr size_t kRowBytes = 4 * 1024; // one rendered row, escapes included
+constexpr int kMaxPadding = 4 * 1024;  // blanks after the text, at the most
 constexpr int kMinRows = 3;
 constexpr int kMinColumns = 3;
 
@@ -54,14 +55,18 @@ void SetScrollRegion() {
 }
 
 void Draw() {
-    char row[kRowBytes];
+    static char row[kRowBytes + kMaxPadding];
     char text[kRowBytes - 64];
-    // One blank either side of the text, in reverse video. The rest of the row is erased in
-    // plain colours and left empty: a row padded to the full width would wrap, and move
-    // everything above it, when a terminal reflows its lines on being made narrower.
-    RenderStatusRow(g_text, g_columns - 2, text, sizeof text);
-    int n = snprintf(row, sizeof row, "\0337\033[%d;1H\033[0m\033[2K\033[7m %s \033[0m\0338",
-                     g_rows, text);
+    // The whole row in reverse video, as a status bar spans its window: one blank before the
+    // text and blanks after it up to the last column. (A terminal made narrower may wrap the
+    // row; the refresh that follows every change of size clears it away.)
+    int used = RenderStatusRow(g_text, g_columns - 2, text, sizeof text);
+    int padding = g_columns - 1 - used;
+    if (padding > kMaxPadding - 1) {
+        padding = kMaxPadding - 1;
+    }
+    int n = snprintf(row, sizeof row, "\0337\033[%d;1H\033[0m\033[2K\033[7m %s%*s\033[0m\0338",
+                     g_rows, text, padding, "");
     if (n > 0 && static_cast<size_t>(n) < sizeof row) {
         Write(row);
     }
@@ -89,26 +94,32 @@ void StatusLineShow(const char16_t* text) {
     }
 }
 
-void StatusLineRefresh() {
+bool StatusLineRefresh() {
     if (!g_active) {
-        return;
+        return false;
     }
     int rows = 0;
     int columns = 0;
     if (!QuerySize(&rows, &columns)) {
-        return;
+        return false;
     }
-    if (rows != g_rows || columns != g_columns) {
-        // The old bar's row may now lie inside the text area.
-        char escape[64];
-        snprintf(escape, sizeof escape, "\0337\033[%d;1H\033[2K\0338",
-                 g_rows < rows ? g_rows : rows);
-        Write(escape);
+    bool resized = rows != g_rows || columns != g_columns;
+    if (resized) {
+        // The terminal has moved the text as it saw fit: a shorter one may have taken the
+        // bar's row away and left the cursor on the last row, where the bar now goes; a
+        // taller one leaves the old bar inside the text area. With the whole screen
+        // scrolling for the moment, an index and a step back up move the text up one row
+        // if the cursor is on the last row, and do nothing otherwise. Then whatever lies
+        // below the cursor's row, the old bar wherever it went, is cleared.
+        Write("\0337\033[r\0338"
+              "\033D\033[A"
+              "\0337\033[B\r\033[J\0338");
     }
     g_rows = rows;
     g_columns = columns;
     SetScrollRegion();
     Draw();
+    return resized;
 }
 
 void StatusLineStop() {

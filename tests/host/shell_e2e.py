@@ -107,6 +107,18 @@ class Pane:
         lines = lines[: self.rows]
         return lines + [""] * (self.rows - len(lines))
 
+    def resize(self, rows):
+        self.tmux("resize-window", "-t", "e2e", "-y", str(rows))
+        self.rows = rows
+
+    SGR = re.compile(r"\x1b\[[0-9;]*m")
+
+    def last_row_cells(self):
+        """The last row with its trailing blanks, and whether it is drawn in reverse video."""
+        lines = self.tmux("capture-pane", "-p", "-e", "-N", "-t", "e2e").stdout.split("\n")
+        row = lines[self.rows - 1]
+        return self.SGR.sub("", row), "\x1b[7m" in row
+
     def last_row(self):
         return self.screen()[-1].strip()
 
@@ -231,10 +243,65 @@ class InteractiveShell(unittest.TestCase):
         self.assertLess(text.index(PROMPT + "exit"), text.index(" deleted."))
         self.assertNotEqual(screen[-1].strip(), "Ready")  # the bar is gone
 
+    def test_the_status_bar_fills_its_row(self):
+        text, reverse = self.pane.last_row_cells()
+        self.assertEqual(text, " Ready".ljust(100))
+        self.assertTrue(reverse)
+
     def test_unknown_commands_are_reported(self):
         p = self.pane
         p.enter("frobnicate now")
         p.wait_text('Unknown command: "frobnicate"')
+
+
+class Resizing(unittest.TestCase):
+    """A terminal made shorter or taller keeps the prompt above the status row, and the
+    output scrolling above both."""
+
+    ROWS = 12
+
+    def setUp(self):
+        self.pane = Pane([SHELL], clean_env(Hintbar=DATA), rows=self.ROWS, columns=60)
+        self.addCleanup(self.pane.close)
+        self.addCleanup(lambda: self.assertEqual(self.pane.finish(), 0))
+        self.pane.wait_prompts(1)
+
+    def check_rows(self, prompt_line, status):
+        """The status on the last row, and the prompt's line the last text above it (a
+        terminal made taller may leave blank rows between the two)."""
+        p = self.pane
+
+        def placed(screen):
+            above = [line.rstrip() for line in screen[:-1] if line.strip()]
+            return screen[-1].strip().startswith(status) and above and above[-1] == prompt_line
+
+        return p.wait(placed, f"{prompt_line!r} above the status {status!r} at {p.rows} rows")
+
+    def test_shorter_and_taller_keep_the_prompt_above_the_status_row(self):
+        p = self.pane
+        for n in range(1, self.ROWS + 2):  # the screen is full; the prompt is on its last text row
+            p.enter(f"echo line {n}")
+            p.wait_text(f"line {n}")
+        p.type("echo %@left[")
+        screen = self.check_rows(PROMPT + "echo %@left[", "@LEFT[n,string]")
+        self.assertEqual(screen[-2].rstrip(), PROMPT + "echo %@left[")
+        for rows in (self.ROWS - 1, self.ROWS):
+            p.resize(rows)
+            self.check_rows(PROMPT + "echo %@left[", "@LEFT[n,string]")
+            # Output still shows and scrolls above the status row.
+            p.key("C-u")
+            p.enter(f"echo after {rows}")
+            screen = self.check_rows(PROMPT.rstrip(), "Ready")
+            above = [line.rstrip() for line in screen[:-1] if line.strip()]
+            self.assertEqual(above[-2:], [f"after {rows}", PROMPT.rstrip()])
+            p.type("echo %@left[")
+        # Enough output fills the rows that the taller terminal added.
+        p.key("C-u")
+        for n in range(3):
+            p.enter(f"echo more {n}")
+        p.wait_text("more 2")
+        screen = self.check_rows(PROMPT.rstrip(), "Ready")
+        self.assertEqual(screen[-2].rstrip(), PROMPT.rstrip())
 
 
 class BatchAndTransient(unittest.TestCase):
@@ -285,11 +352,32 @@ class BatchAndTransient(unittest.TestCase):
         r = run_shell(["-c", "hbar"], clean_env(Hintbar=DATA))
         self.assertNotIn("Hintbar v0.93.0 loaded.", r.stdout)
         self.assertNotIn("deleted", r.stdout)
-        self.assertIn('Unknown command: "hbar"', r.stderr)
+        self.assertIn('"hbar" is the plug-in\'s command, and the plug-in is not loaded in a '
+                      "transient shell (-c).", r.stderr)
         self.assertEqual(r.returncode, 127)
+        r = run_shell(["-c", "frobnicate"], clean_env(Hintbar=DATA))
+        self.assertIn('Unknown command: "frobnicate"', r.stderr)
         r = run_shell(["-c", "echo %@upper[still works]"], clean_env(Hintbar=DATA))
         self.assertEqual(r.stdout, "STILL WORKS\n")
         self.assertEqual(r.returncode, 0)
+
+    def test_the_code_page_option_sets_how_ansi_files_read(self):
+        # "\xcf\xf0\xe8" is "При" in code page 1251 and "Ïðè" in 1252.
+        with open(os.path.join(self.dir, "ansi.txt"), "wb") as f:
+            f.write(b"@CYR[x] - \xcf\xf0\xe8\n")
+        env = clean_env(Hintbar=os.path.join(self.dir, "ansi.txt"))
+        for option, text in ((["--codepage", "1251"], "При"), ([], "Ïðè")):
+            pane = Pane([SHELL, *option], env, rows=8, columns=60)
+            try:
+                pane.wait_prompts(1)
+                pane.type("echo %@cyr[")
+                pane.wait_status(text)
+                self.assertEqual(pane.finish(), 0)
+            finally:
+                pane.close()
+        r = run_shell(["--codepage", "x", "-c", "exit"], clean_env())
+        self.assertEqual(r.returncode, 2)
+        self.assertIn("not a code page: x", r.stderr)
 
     def test_a_module_that_does_not_load_is_reported(self):
         r = run_shell(["--plugin", os.path.join(self.dir, "none.so"), "-c", "exit"], clean_env())
