@@ -10,3 +10,9 @@ foreach(name live_help startup hbar)
     set_tests_properties(host_${name} PROPERTIES ENVIRONMENT "Hintbar=Hintbar.txt;NoLoadMsg="
         TIMEOUT 120)
 endforeach()
+
+# The plug-in beside the host's executable, with a Hintbar.txt there that does not load.
+add_test(NAME host_startup_once
+    COMMAND ${win_host_dir}/startup_once.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
+            $<TARGET_FILE:HintbarHost>)
+set_tests_properties(host_startup_once PROPERTIES TIMEOUT 120)

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# The host program with the plug-in beside its executable, as a host installs it: the host's
+# directory and the plug-in's are one, and a Hintbar.txt there that does not load must report
+# its fault once, not once for each place.
+#   startup_once.sh WINE_RUN HOST_EXE
+set -u
+runner=$1 exe=$2
+bin=$(cd "$(dirname "$exe")" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp "$exe" "$bin/Hintbar-x86.dll" "$bin/HostShell.dll" "$work/"
+printf 'Notes, and no function line.\r\n' >"$work/Hintbar.txt"
+printf 'status\n' >"$work/once.hbs"
+# The build's own Wine prefix, not one beside the copy.
+(cd "$work" && env -u Hintbar HB_WINEPREFIX="${HB_WINEPREFIX:-$bin/wineprefix}" \
+  "$runner" "$work/HintbarHost.exe" once.hbs) >"$work/out" 2>"$work/err"
+rc=$?
+failed=0
+found=$(grep -c 'Hintbar plugin: No functions found in file ".*Hintbar.txt"' "$work/err")
+missing=$(grep -c 'Hintbar plugin: Hintbar.txt not found!' "$work/err")
+if [ "$rc" != 0 ] || [ "$found" != 1 ] || [ "$missing" != 1 ]; then
+  echo "FAIL: exit code $rc; the file's fault reported $found times, not found $missing times"
+  failed=1
+fi
+if [ "$failed" != 0 ]; then
+  echo "---- standard output"
+  tr -d '\r' <"$work/out"
+  echo "---- standard error"
+  tr -d '\r' <"$work/err"
+fi
+exit "$failed"
