@@ -4,6 +4,16 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/windows-host.png}
+missing=()
+command -v Xvfb >/dev/null || missing+=(xvfb)
+command -v wine >/dev/null || missing+=(wine)
+command -v import >/dev/null || missing+=(imagemagick)
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "screenshot: missing ${missing[*]}; install with: apt-get install ${missing[*]}" >&2
+  exit 1
+fi
+[ -e "$root/build/windows/bin/HintbarHost.exe" ] ||
+  { echo "screenshot: build the windows preset first" >&2; exit 1; }
 work=$(mktemp -d)
 display=:${HB_SCREENSHOT_DISPLAY:-77}
 Xvfb "$display" -screen 0 900x500x24 -nolisten tcp >/dev/null 2>&1 &
