@@ -39,7 +39,7 @@ int32_t TestUtf32(TextSource* source) {
     uint32_t zero[2] = {0, 0};
     uint32_t wild[2] = {0, 0};
     for (uint32_t i = 0; i < examined; ++i) {
-        uint32_t value = source->data[2 * i] | (source->data[2 * i + 1] << 8);
+        uint32_t value = source->data[2 * i] | uint32_t{source->data[2 * i + 1]} << 8;
         uint32_t p = i % 2;
         big[p] += value > 0x10;
         zero[p] += value == 0;

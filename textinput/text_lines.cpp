@@ -50,9 +50,9 @@ int DecodeAt(const TextSource* s, bool peeking, uint32_t* length) {
             return kEnd;
         }
         *length = 4;
-        uint32_t bits = s->encoding == EncodingUtf32LE
-                            ? p[0] | p[1] << 8 | p[2] << 16 | uint32_t(p[3]) << 24
-                            : uint32_t(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
+        uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
+        uint32_t bits = s->encoding == EncodingUtf32LE ? b0 | b1 << 8 | b2 << 16 | b3 << 24
+                                                       : b0 << 24 | b1 << 16 | b2 << 8 | b3;
         int32_t v = static_cast<int32_t>(bits);
         return v < 0 || v > kLastCodePoint ? s->replacement : v;
     }
@@ -162,7 +162,7 @@ void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, int limit, bool* 
             break;
         }
         for (int i = 0; i < 4; ++i) {
-            Store(line, n + i, p[pos + 2 * i], significant);
+            Store(line, n + i, p[pos + 2 * static_cast<uint32_t>(i)], significant);
         }
         n += 4;
         pos += 8;
@@ -193,7 +193,7 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, int limit, bool* si
             break;
         }
         for (int i = 0; i < 8; ++i) {
-            Store(line, n + i, p[pos + i], significant);
+            Store(line, n + i, p[pos + static_cast<uint32_t>(i)], significant);
         }
         n += 8;
         pos += 8;
