@@ -4,8 +4,12 @@
 
 #include "platform/platform.h"
 
+#include <cstddef>
 #include <cstdint>
 
+// Both records take the natural alignment of the machine: every field is 32 bits wide on x86;
+// on x64 the pointers are 64 bits, and the key event's pointers follow its five integers after
+// four bytes of padding.
 struct PluginInfo {
     const char16_t* name;
     const char16_t* author;
@@ -24,6 +28,27 @@ struct KeyEvent {
     char16_t* line;
     char16_t* cursor;
 };
+
+// The size or offset that the host's interface gives for this machine.
+constexpr size_t ForBitness(size_t x86, size_t x64) {
+    return sizeof(void*) == 4 ? x86 : x64;
+}
+static_assert(sizeof(void*) == 4 || sizeof(void*) == 8, "a 32-bit or a 64-bit machine");
+static_assert(sizeof(PluginInfo) == ForBitness(36, 64));
+static_assert(offsetof(PluginInfo, name) == 0);
+static_assert(offsetof(PluginInfo, author) == ForBitness(4, 8));
+static_assert(offsetof(PluginInfo, email) == ForBitness(8, 16));
+static_assert(offsetof(PluginInfo, web) == ForBitness(12, 24));
+static_assert(offsetof(PluginInfo, description) == ForBitness(16, 32));
+static_assert(offsetof(PluginInfo, implements) == ForBitness(20, 40));
+static_assert(offsetof(PluginInfo, major) == ForBitness(24, 48));
+static_assert(offsetof(PluginInfo, minor) == ForBitness(28, 52));
+static_assert(offsetof(PluginInfo, build) == ForBitness(32, 56));
+static_assert(sizeof(KeyEvent) == ForBitness(28, 40));
+static_assert(offsetof(KeyEvent, key) == 0);
+static_assert(offsetof(KeyEvent, reserved) == 4);
+static_assert(offsetof(KeyEvent, line) == ForBitness(20, 24));
+static_assert(offsetof(KeyEvent, cursor) == ForBitness(24, 32));
 
 extern "C" {
 PluginInfo* HB_STDCALL GetPluginInfo(void);

@@ -6,9 +6,6 @@
 #include "command/hbar.h"
 #include "plugin/exports.h"
 
-static_assert(sizeof(void*) != 4 || sizeof(PluginInfo) == 36, "nine 32-bit fields on x86");
-static_assert(sizeof(void*) != 4 || sizeof(KeyEvent) == 28, "seven 32-bit fields on x86");
-
 namespace {
 
 struct CommandRow {

@@ -1,6 +1,6 @@
 // HintbarHost: a host program for the plug-in. It shows a main window with a status bar,
-// loads Hintbar-x86.dll as a host does, and runs a script of typed keys and commands
-// (script.h) from a file or standard input.
+// loads the plug-in of its own bitness (Hintbar-x86.dll or Hintbar-x64.dll) as a host does,
+// and runs a script of typed keys and commands (script.h) from a file or standard input.
 //
 //   HintbarHost.exe [--plugin PATH] [SCRIPT]
 #include "host/hostshell/host_control.h"
@@ -51,7 +51,7 @@ void KeepConsoleOutOfTheWay() {
 int main(int argc, char** argv) {
     _setmode(_fileno(stdout), _O_BINARY);
     std::wstring self = OwnPath();
-    std::wstring pluginPath = self.substr(0, self.rfind(L'\\') + 1) + L"Hintbar-x86.dll";
+    std::wstring pluginPath = self.substr(0, self.rfind(L'\\') + 1) + kPluginFileName;
     const char* scriptPath = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {

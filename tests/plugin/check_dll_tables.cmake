@@ -1,8 +1,12 @@
-# The plug-in exports exactly its seven names, undecorated, and imports only from Windows
-# system DLLs and the host's services library.
+# The plug-in is an image of the build's machine (FORMAT), exports exactly its seven names,
+# undecorated, and imports only from Windows system DLLs and the host's services library.
 execute_process(COMMAND ${OBJDUMP} -p ${DLL} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
     message(FATAL_ERROR "objdump failed on ${DLL}")
+endif()
+string(REGEX MATCH "file format [^\n]+" format "${dump}")
+if(NOT format STREQUAL "file format ${FORMAT}")
+    message(FATAL_ERROR "${DLL}: ${format}, expected ${FORMAT}")
 endif()
 
 # Square brackets would confuse CMake's lists: turn them into angle brackets first.
@@ -33,4 +37,4 @@ foreach(dll IN LISTS imports)
         message(FATAL_ERROR "unexpected import: ${dll} (imports: ${imports})")
     endif()
 endforeach()
-message(STATUS "exports: ${names}; imports: ${imports}")
+message(STATUS "${format}; exports: ${names}; imports: ${imports}")

@@ -1,5 +1,6 @@
-// Loads Hintbar-x86.dll with LoadLibraryW and reaches it with GetProcAddress, exactly as a
-// host does, and checks its identity, its usage and help exports and its version resource.
+// Loads the plug-in (Hintbar-x86.dll or Hintbar-x64.dll) with LoadLibraryW and reaches it with
+// GetProcAddress, exactly as a host does, and checks its identity, its usage and help exports and
+// its version resource.
 #include "host/win/plugin_abi.h"
 
 #include <gtest/gtest.h>
@@ -10,9 +11,12 @@
 
 namespace {
 
+// HB_ARCH_NAME, x86 or x64, is the build's: the module's name and version strings carry it.
+const wchar_t kDllName[] = L"Hintbar-" HB_ARCH_NAME ".dll";
+
 class Dll : public ::testing::Test {
   protected:
-    static void SetUpTestSuite() { module_ = LoadLibraryW(L"Hintbar-x86.dll"); }
+    static void SetUpTestSuite() { module_ = LoadLibraryW(kDllName); }
     static void TearDownTestSuite() { FreeLibrary(module_); }
     template <typename F> F Get(const char* name) {
         return reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module_, name)));
@@ -85,7 +89,7 @@ TEST_F(Dll, HelpShowsARealMessageBox) {
 
 std::wstring VersionString(const std::wstring& key) {
     wchar_t path[MAX_PATH];
-    GetModuleFileNameW(GetModuleHandleW(L"Hintbar-x86.dll"), path, MAX_PATH);
+    GetModuleFileNameW(GetModuleHandleW(kDllName), path, MAX_PATH);
     DWORD ignored = 0;
     DWORD size = GetFileVersionInfoSizeW(path, &ignored);
     std::string block(size, '\0');
@@ -106,9 +110,9 @@ TEST_F(Dll, VersionResource) {
     EXPECT_EQ(VersionString(L"FileDescription"), L"Hintbar plugin for the command processor");
     EXPECT_EQ(VersionString(L"FileVersion"), L"0.93.0.3");
     EXPECT_EQ(VersionString(L"InternalName"), L"Hintbar");
-    EXPECT_EQ(VersionString(L"OriginalFilename"), L"Hintbar-x86.dll");
+    EXPECT_EQ(VersionString(L"OriginalFilename"), kDllName);
     EXPECT_EQ(VersionString(L"ProductName"), L"Hintbar plugin");
-    EXPECT_EQ(VersionString(L"ProductVersion"), L"0.93.0.3  (x86)");
+    EXPECT_EQ(VersionString(L"ProductVersion"), L"0.93.0.3  (" HB_ARCH_NAME ")");
     EXPECT_NE(VersionString(L"CompanyName").find(L"Hintbar"), std::wstring::npos);
     EXPECT_NE(VersionString(L"LegalCopyright").find(L"Copyright"), std::wstring::npos);
     std::wstring build = VersionString(L"Build");
