@@ -11,6 +11,7 @@
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
+#include "platform/platform.h"
 
 const char16_t kCommandHelp[] =
     u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
@@ -65,7 +66,7 @@ int ParseArguments(HbarRun& run) {
             QPuts(kCommandHelp);
             if (arg[2] == u'?') {
                 Printf(u"\r\n\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor,
-                       kVersionMinor, kVersionBuild, kVersionRevision, u"x86");
+                       kVersionMinor, kVersionBuild, kVersionRevision, kMachineName);
             }
             return 0;
         }

@@ -24,6 +24,26 @@ constexpr char16_t kPathSeparator = u'/';
 constexpr bool kPathsIgnoreCase = false;
 #endif
 
+// The machine the plug-in is built for, as its version line names it: x86 or x64 on Windows,
+// the processor's usual name on Linux.
+#if defined(_WIN64)
+constexpr char16_t kMachineName[] = u"x64";
+#elif defined(_WIN32)
+constexpr char16_t kMachineName[] = u"x86";
+#elif defined(__x86_64__)
+constexpr char16_t kMachineName[] = u"x86_64";
+#elif defined(__i386__)
+constexpr char16_t kMachineName[] = u"i686";
+#elif defined(__aarch64__)
+constexpr char16_t kMachineName[] = u"aarch64";
+#elif defined(__arm__)
+constexpr char16_t kMachineName[] = u"arm";
+#elif defined(__riscv) && __riscv_xlen == 64
+constexpr char16_t kMachineName[] = u"riscv64";
+#else
+constexpr char16_t kMachineName[] = u"unknown";
+#endif
+
 // Windows error numbers the plug-in relies on, the same in both flavours.
 enum : uint32_t {
     kErrorFileNotFound = 2,
