@@ -49,7 +49,53 @@ int ParseUnsigned32(const char16_t* text, uint32_t* value) {
     *value = negative ? 0u - result : result;
     return 1;
 }
+
+// The same reading for an unsigned 64-bit number: a minus sign negates modulo 2^64. Returns 0
+// on overflow, 1 otherwise.
+int ParseUnsigned64(const char16_t* text, uint64_t* value) {
+    const char16_t* p = text;
+    while (IsBlank(*p)) {
+        ++p;
+    }
+    bool negative = false;
+    if (*p == u'+' || *p == u'-') {
+        negative = *p == u'-';
+        ++p;
+    }
+    uint64_t number = 0;
+    for (; *p >= u'0' && *p <= u'9'; ++p) {
+        uint64_t digit = static_cast<uint64_t>(*p - u'0');
+        if (number > (UINT64_MAX - digit) / 10) {
+            *value = UINT64_MAX;
+            return 0;
+        }
+        number = number * 10 + digit;
+    }
+    *value = negative ? 0u - number : number;
+    return 1;
+}
 } // namespace
+
+uint64_t WindowHandleFromText(const char16_t* text, size_t pointerBytes) {
+    if (!text) {
+        return 0;
+    }
+    if (pointerBytes == 4) {
+        uint32_t handle = 0;
+        return ParseUnsigned32(text, &handle) ? handle : 0;
+    }
+    // A 64-bit host's window handles are 32-bit values sign-extended to 64 bits. It may print
+    // one as the unsigned 64-bit value, as a negative number or as the 32-bit value alone: each
+    // form names the same window. Any other value is no handle of its.
+    uint64_t value = 0;
+    if (!ParseUnsigned64(text, &value)) {
+        return 0;
+    }
+    if (value <= UINT32_MAX) {
+        return static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(value)));
+    }
+    return value >= 0xFFFFFFFF80000000u ? value : 0;
+}
 
 int ComposeHelpText(const HelpNode* node, char16_t* text) {
     if (!node || !text) {
@@ -113,8 +159,8 @@ int SaveStatusText() {
     if (!buffer[0]) {
         return 0;
     }
-    uint32_t handle = 0;
-    if (!ParseUnsigned32(buffer, &handle) || handle == 0) {
+    uint64_t handle = WindowHandleFromText(buffer, sizeof(void*));
+    if (handle == 0) {
         return 0;
     }
     void* statusBar = nullptr;

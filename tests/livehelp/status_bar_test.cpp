@@ -94,6 +94,55 @@ TEST_F(StatusBar, TheHandleTextIsReadLikeAnUnsignedNumber) {
     }
 }
 
+// A 32-bit host's answer is an unsigned 32-bit number. A 64-bit host's handles are 32-bit
+// values sign-extended to 64 bits, printed in any of three forms; a value that is no such
+// handle names no window.
+TEST(WindowHandleFromText, EachBitnessReadsTheFormsItsHostPrints) {
+    struct Row {
+        const char16_t* text;
+        uint64_t x86;
+        uint64_t x64;
+    } rows[] = {
+        {u"65634", 0x10062, 0x10062},
+        {u" \t+00065634 junk", 0x10062, 0x10062},
+        {u"2147483647", 0x7FFFFFFF, 0x7FFFFFFF},
+        {u"2147488308", 0x80001234, 0xFFFFFFFF80001234},  // the 32-bit value
+        {u"-2147478988", 0x80001234, 0xFFFFFFFF80001234}, // negative
+        {u"18446744071562072628", 0, 0xFFFFFFFF80001234}, // the 64-bit value
+        {u"-2147483648", 0x80000000, 0xFFFFFFFF80000000},
+        {u"4294967295", 0xFFFFFFFF, 0xFFFFFFFFFFFFFFFF},
+        {u"-1", 0xFFFFFFFF, 0xFFFFFFFFFFFFFFFF},
+        {u"18446744073709551615", 0, 0xFFFFFFFFFFFFFFFF},
+        {u"4294967296", 0, 0},           // above 32 bits, not sign-extended
+        {u"-2147483649", 0x7FFFFFFF, 0}, // 0xFFFFFFFF7FFFFFFF: high half set, bit 31 clear
+        {u"-4294967297", 0, 0},
+        {u"18446744073709551616", 0, 0}, // 2^64
+        {u"99999999999999999999999", 0, 0},
+        {u"", 0, 0},
+        {u"0", 0, 0},
+        {u"-0", 0, 0},
+        {u"x1", 0, 0},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(WindowHandleFromText(row.text, 4), row.x86) << U8(row.text);
+        EXPECT_EQ(WindowHandleFromText(row.text, 8), row.x64) << U8(row.text);
+    }
+    EXPECT_EQ(WindowHandleFromText(nullptr, 8), 0u);
+}
+
+// The capture reads the answer by the rules of the plug-in's own bitness: a negative form that
+// wraps to the main window in 32 bits is no sign-extended handle in 64.
+TEST_F(StatusBar, TheAnswerIsReadForThePlugInsBitness) {
+    SetSaved(u"old");
+    uint64_t main = reinterpret_cast<uintptr_t>(main_);
+    ASSERT_LT(main, 0x80000000u);
+    char16_t answer[32];
+    Format16(answer, 32, u"-%I64u", 0x100000000u - main);
+    HostSetHwndAnswer(answer);
+    SaveStatusText();
+    EXPECT_EQ(U8(Saved()), sizeof(void*) == 4 ? "Ready" : "old") << U8(answer);
+}
+
 TEST_F(StatusBar, ReleaseIsHarmlessWhenNothingIsSaved) {
     EXPECT_EQ(ReleaseSavedStatusText(), 0);
     SetSaved(u"old");
