@@ -1,6 +1,7 @@
 #include "host/shell/plugin_module.h"
 
 #include "base/text16.h"
+#include "host/common/plugin_machine.h"
 #include "platform/utf8.h"
 
 #include <dlfcn.h>
@@ -83,10 +84,26 @@ bool BindImplementedNames(PluginModule* module, const char16_t* list, char* erro
     return ok;
 }
 
+// dlopen's word for a module of the other bitness or a Windows DLL is "wrong ELF class" or
+// "invalid ELF header"; the file's headers tell what it is and what this shell needs.
+bool OfAnotherMachine(const char* path, char* error, size_t errorBytes) {
+    unsigned char head[4096];
+    size_t size = 0;
+    FILE* file = fopen(path, "rb");
+    if (file) {
+        size = fread(head, 1, sizeof head, file);
+        fclose(file);
+    }
+    return WrongModuleMachine(ModuleMachineOf(head, size), error, errorBytes);
+}
+
 } // namespace
 
 int LoadPlugin(const char* path, PluginModule* module, char* error, size_t errorBytes) {
     *module = PluginModule{};
+    if (OfAnotherMachine(path, error, errorBytes)) {
+        return -1;
+    }
     module->handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
     if (!module->handle) {
         snprintf(error, errorBytes, "%s", dlerror());

@@ -71,7 +71,7 @@ struct Plugin {
     KeyFn key;
 };
 
-// Loads the DLL and looks up all seven exports; writes the missing one's name to stderr and
-// returns false when the DLL or an export is missing.
+// Loads the DLL and looks up all seven exports; writes what is wrong to stderr and returns
+// false when the DLL is missing, is built for the other bitness, or lacks an export.
 bool LoadPlugin(const wchar_t* path, Plugin* plugin);
 void UnloadPlugin(Plugin* plugin);

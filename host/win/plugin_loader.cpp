@@ -1,9 +1,29 @@
 // Loading the plug-in as a host does: LoadLibraryW, then each export by its plain name.
 #include "host/win/plugin_abi.h"
 
+#include "host/common/plugin_machine.h"
+
 #include <cstdio>
 
 namespace {
+
+// A DLL of the other bitness fails to load with a bare "bad format"; its headers tell which
+// plug-in this host needs instead.
+bool OfTheOtherBitness(const wchar_t* path) {
+    unsigned char head[4096];
+    size_t size = 0;
+    FILE* file = _wfopen(path, L"rb");
+    if (file) {
+        size = fread(head, 1, sizeof head, file);
+        fclose(file);
+    }
+    char wrong[160];
+    if (!WrongModuleMachine(ModuleMachineOf(head, size), wrong, sizeof wrong)) {
+        return false;
+    }
+    fprintf(stderr, "HintbarHost: cannot load %ls: %s (%ls)\n", path, wrong, kPluginFileName);
+    return true;
+}
 template <typename F> bool Find(HMODULE module, const char* name, F* out) {
     *out = reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(module, name)));
     if (!*out) {
@@ -16,6 +36,9 @@ template <typename F> bool Find(HMODULE module, const char* name, F* out) {
 
 bool LoadPlugin(const wchar_t* path, Plugin* plugin) {
     *plugin = Plugin{};
+    if (OfTheOtherBitness(path)) {
+        return false;
+    }
     plugin->module = LoadLibraryW(path);
     if (!plugin->module) {
         fprintf(stderr, "HintbarHost: cannot load %ls (error %lu)\n", path, GetLastError());

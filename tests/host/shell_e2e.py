@@ -380,9 +380,29 @@ class BatchAndTransient(unittest.TestCase):
         self.assertIn("not a code page: x", r.stderr)
 
     def test_a_module_that_does_not_load_is_reported(self):
-        r = run_shell(["--plugin", os.path.join(self.dir, "none.so"), "-c", "exit"], clean_env())
-        self.assertEqual(r.returncode, 1)
-        self.assertIn("cannot load", r.stderr)
+        # The shell is built 64-bit here. Given: the real module with the headers of a 32-bit
+        # build, and the headers of a Windows x64 DLL (the DOS header pointing at the PE
+        # signature and the machine).
+        with open(os.path.join(os.path.dirname(SHELL), "Hintbar.so"), "rb") as f:
+            elf32 = bytearray(f.read())
+        elf32[4] = 1  # ELFCLASS32
+        pe64 = bytearray(4096)
+        pe64[0:2] = b"MZ"
+        pe64[0x3C:0x40] = (0x80).to_bytes(4, "little")
+        pe64[0x80:0x86] = b"PE\0\0" + (0x8664).to_bytes(2, "little")
+        for name, data, message in (
+                ("none.so", None, "cannot load"),
+                ("Hintbar32.so", elf32,
+                 "it is a 32-bit module; this shell is 64-bit and needs a 64-bit plug-in"),
+                ("Hintbar-x64.dll", pe64,
+                 "it is a 64-bit Windows DLL; this shell loads 64-bit Linux plug-ins")):
+            path = os.path.join(self.dir, name)
+            if data is not None:
+                with open(path, "wb") as f:
+                    f.write(data)
+            r = run_shell(["--plugin", path, "-c", "exit"], clean_env())
+            self.assertEqual(r.returncode, 1, name)
+            self.assertIn(message, r.stderr, name)
 
 
 def main():
