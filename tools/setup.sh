@@ -3,8 +3,9 @@
 set -euo pipefail
 
 packages=(cmake make g++ python3 libgtest-dev libgmock-dev libbenchmark-dev libicu-dev
-          libreadline-dev pkg-config g++-mingw-w64-i686 wine wine32:i386 xvfb xauth
-          clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-tidy-14 tmux gcovr)
+          libreadline-dev pkg-config g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine wine32:i386
+          wine64 xvfb xauth clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-tidy-14
+          tmux gcovr)
 
 missing=()
 for p in "${packages[@]}"; do
