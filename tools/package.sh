@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Makes the release package, build/package/Hintbar-<version>-windows.zip: both DLLs, the
+# sample help file, the install notes for users and a SHA-256 sum of each file. Configures
+# and builds the windows and windows-x64 presets as far as the DLLs need.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash tools/setup.sh
+mkdir -p build
+version=$(sed -n 's/^project(Hintbar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+name=Hintbar-$version-windows
+
+for preset in windows windows-x64; do
+  if [ ! -f "build/$preset/CMakeCache.txt" ]; then
+    cmake --preset "$preset" >"build/configure-$preset.log" 2>&1 ||
+      { cat "build/configure-$preset.log"; exit 1; }
+  fi
+  cmake --build --preset "$preset" --target Hintbar -j"$(nproc)" >/dev/null
+done
+
+stage=build/package/$name
+rm -rf "$stage" "build/package/$name.zip"
+mkdir -p "$stage"
+cp build/windows/bin/Hintbar-x86.dll build/windows-x64/bin/Hintbar-x64.dll data/Hintbar.txt \
+  "$stage/"
+sed 's/$/\r/' docs/INSTALL.txt >"$stage/INSTALL.txt" # Windows line breaks for Notepad's sake
+files=(Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt)
+(cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
+(cd "$stage" && cmake -E tar cf "../$name.zip" --format=zip "${files[@]}" SHA256SUMS)
+rm -rf "$stage"
+echo "package: build/package/$name.zip"
