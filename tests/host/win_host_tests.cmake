@@ -14,5 +14,5 @@ endforeach()
 # The plug-in beside the host's executable, with a Hintbar.txt there that does not load.
 add_test(NAME host_startup_once
     COMMAND ${win_host_dir}/startup_once.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
-            $<TARGET_FILE:HintbarHost>)
+            $<TARGET_FILE:HintbarHost> $<TARGET_FILE:Hintbar>)
 set_tests_properties(host_startup_once PROPERTIES TIMEOUT 120)

@@ -2,13 +2,13 @@
 # The host program with the plug-in beside its executable, as a host installs it: the host's
 # directory and the plug-in's are one, and a Hintbar.txt there that does not load must report
 # its fault once, not once for each place.
-#   startup_once.sh WINE_RUN HOST_EXE
+#   startup_once.sh WINE_RUN HOST_EXE PLUGIN_DLL
 set -u
-runner=$1 exe=$2
+runner=$1 exe=$2 plugin=$3
 bin=$(cd "$(dirname "$exe")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$exe" "$bin/Hintbar-x86.dll" "$bin/HostShell.dll" "$work/"
+cp "$exe" "$plugin" "$bin/HostShell.dll" "$work/"
 printf 'Notes, and no function line.\r\n' >"$work/Hintbar.txt"
 printf 'status\n' >"$work/once.hbs"
 # The build's own Wine prefix, not one beside the copy.
