@@ -20,8 +20,9 @@ size_t SkipSpace(const char16_t* line, size_t at) {
     return at;
 }
 
-// Past one separator: a run of "-", or one ":", or one dash from U+2010 to U+2015.
-size_t SkipSeparator(const char16_t* line, size_t at) {
+// Past one separator: a run of "-", or one ":", or one dash from U+2010 to U+2015. Inline, so
+// that the plug-in's form of the parser stays free of calls for ASCII text.
+inline size_t SkipSeparator(const char16_t* line, size_t at) {
     char16_t unit = line[at];
     if (unit == u'-') {
         while (line[at] == u'-') {
@@ -33,18 +34,37 @@ size_t SkipSeparator(const char16_t* line, size_t at) {
     return at;
 }
 
-} // namespace
+size_t NameRunEnd(const char16_t* line, size_t at) {
+    while (IsFunctionNameUnit(line[at])) {
+        ++at;
+    }
+    return at;
+}
 
-int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info) {
+// The one parser. The verdict form notes where each rule decided; the plug-in's form is
+// compiled without it.
+template <bool kVerdict>
+int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
+          HelpLineVerdict* verdict) {
     if (!name || !line) {
         return -1;
     }
     name[0] = 0;
     size_t at = SkipSpace(line, 0);
+    if constexpr (kVerdict) {
+        *verdict = HelpLineVerdict{};
+        verdict->reason = kHelpLineNoMarker;
+        verdict->nameStart = verdict->nameEnd = static_cast<uint32_t>(at);
+    }
     if (line[at] != u'@') {
         return 0;
     }
     size_t nameStart = at + 1;
+    if constexpr (kVerdict) {
+        verdict->nameStart = static_cast<uint32_t>(nameStart);
+        verdict->nameEnd = static_cast<uint32_t>(NameRunEnd(line, nameStart));
+        verdict->reason = kHelpLineNameStart;
+    }
     if (!IsFunctionNameStart(line[nameStart])) {
         return 0;
     }
@@ -52,6 +72,9 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
     while (IsFunctionNameUnit(line[nameStart + length])) {
         if (length == kNameUnits - 1) {
             name[0] = 0;
+            if constexpr (kVerdict) {
+                verdict->reason = kHelpLineNameTooLong;
+            }
             return 0;
         }
         name[length] = UpperAscii(line[nameStart + length]);
@@ -60,9 +83,15 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
     size_t open = nameStart + length;
     if (line[open] != u'[') {
         name[0] = 0;
+        if constexpr (kVerdict) {
+            verdict->reason = kHelpLineNoBracket;
+        }
         return 0;
     }
     name[length] = 0;
+    if constexpr (kVerdict) {
+        verdict->reason = kHelpLineEntry;
+    }
     if (syntax) {
         syntax[0] = 0;
     }
@@ -84,6 +113,11 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
             break;
         }
     }
+    if constexpr (kVerdict) {
+        verdict->close = static_cast<uint32_t>(end);
+        verdict->balanced = depth == 0;
+        verdict->syntaxKept = static_cast<uint32_t>(end);
+    }
 
     if (syntax) {
         // A syntax line longer than its buffer is cut, never inside a surrogate pair.
@@ -101,14 +135,28 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
         for (size_t i = nameStart; i < nameStart + length && i < copy; ++i) {
             syntax[i] = UpperAscii(syntax[i]);
         }
+        if constexpr (kVerdict) {
+            verdict->syntaxKept = static_cast<uint32_t>(copy);
+        }
     }
 
+    if constexpr (kVerdict) {
+        if (info) {
+            verdict->separator = verdict->info = static_cast<uint32_t>(end);
+        }
+    }
     if (!info || !line[end]) {
         return static_cast<int>(length);
     }
     at = SkipSpace(line, end);
+    if constexpr (kVerdict) {
+        verdict->separator = static_cast<uint32_t>(at);
+    }
     at = SkipSeparator(line, at);
     at = SkipSpace(line, at);
+    if constexpr (kVerdict) {
+        verdict->info = static_cast<uint32_t>(at);
+    }
     // The rest of a line of at most 8,191 units always fits; the bound only guards the buffer.
     size_t n = 0;
     while (line[at + n] && n < kLineUnits - 1) {
@@ -120,4 +168,22 @@ int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16
     }
     info[n] = 0;
     return static_cast<int>(length);
+}
+
+} // namespace
+
+size_t SkipHelpSeparator(const char16_t* line, size_t at) {
+    return SkipSeparator(line, at);
+}
+
+int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info) {
+    return Parse<false>(name, line, syntax, info, nullptr);
+}
+
+int ParseHelpLineVerdict(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
+                         HelpLineVerdict* verdict) {
+    if (!verdict) {
+        return ParseHelpLine(name, line, syntax, info);
+    }
+    return Parse<true>(name, line, syntax, info, verdict);
 }

@@ -3,6 +3,9 @@
 
 #include "base/limits.h"
 
+#include <cstddef>
+#include <cstdint>
+
 // Buffers: name kNameUnits, syntax kSyntaxUnits, info kLineUnits.
 
 // -1 for a missing line or name buffer; 0 when the line is not an entry; otherwise the
@@ -10,3 +13,33 @@
 // A syntax line longer than 1,023 units is cut to fit (never inside a surrogate pair); the
 // line is still an entry, so both forms agree.
 int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info);
+
+// Why a line is an entry or not, and where its pieces lie, for tools that explain a help
+// file to its author. Positions are unit offsets in the line.
+enum : int32_t {
+    kHelpLineEntry,
+    kHelpLineNoMarker,    // no "@" after the indent
+    kHelpLineNameStart,   // the unit after the "@" is no letter
+    kHelpLineNameTooLong, // more than 47 name units
+    kHelpLineNoBracket,   // the name is not followed by "["
+};
+struct HelpLineVerdict {
+    int32_t reason;
+    uint32_t nameStart; // the unit after the "@"
+    uint32_t nameEnd;   // past the run of name units from nameStart, however long, even when
+                        // the run does not begin with a letter
+    // Entries only:
+    uint32_t close;      // past the "]" that balances the first "[", or the line's end
+    bool balanced;       // a "]" balances the first "["
+    uint32_t syntaxKept; // units of the syntax line its buffer kept (close when it fit)
+    uint32_t separator;  // where the separator begins, after the gap
+    uint32_t info;       // where the description begins (the line's end when it has none)
+};
+// ParseHelpLine, with the same result and outputs, and the verdict filled. Without an info
+// buffer, separator and info are left at 0.
+int ParseHelpLineVerdict(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
+                         HelpLineVerdict* verdict);
+
+// Past one separator at `at`: a run of "-", or one ":", or one dash from U+2010 to U+2015;
+// `at` itself when there is none.
+size_t SkipHelpSeparator(const char16_t* line, size_t at);

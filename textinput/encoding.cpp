@@ -26,7 +26,9 @@ int SelectAnsiTable(uint32_t ansiCodePage) {
     return 0;
 }
 
-int32_t TestUtf32(TextSource* source) {
+namespace {
+// Each test may tell what it counted; the plug-in's own calls pass no record.
+int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 4 || source->size % 4 != 0) {
         return 0;
     }
@@ -45,33 +47,39 @@ int32_t TestUtf32(TextSource* source) {
         zero[p] += value == 0;
         wild[p] += (value & 0xE0FF) != 0;
     }
+    int32_t encoding = 0;
     if (big[0] >= threshold && big[1] == 0 && zero[1] >= threshold) {
         if (BeginsWith(source, 0xFF, 0xFE, 0x00, 0x00)) {
             source->bomLength = 4;
         }
-        return EncodingUtf32LE;
-    }
-    if (wild[1] >= threshold && wild[0] == 0 && zero[0] >= threshold) {
+        encoding = EncodingUtf32LE;
+    } else if (wild[1] >= threshold && wild[0] == 0 && zero[0] >= threshold) {
         if (BeginsWith(source, 0x00, 0x00, 0xFE, 0xFF)) {
             source->bomLength = 4;
         }
-        return EncodingUtf32BE;
+        encoding = EncodingUtf32BE;
     }
-    return 0;
+    if (verdict && encoding) {
+        verdict->reason = kEncodingByUtf32Statistics;
+        verdict->examined = examined * 2;
+        // Zero high halves, and the units of text beside them.
+        verdict->counts[0] = encoding == EncodingUtf32LE ? zero[1] : zero[0];
+        verdict->counts[1] = examined / 2;
+    }
+    return encoding;
 }
 
-int32_t TestUtf16(TextSource* source) {
+int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
         return 0;
     }
     const uint8_t* d = source->data;
-    if (d[0] == 0xFF && d[1] == 0xFE) {
+    if ((d[0] == 0xFF && d[1] == 0xFE) || (d[0] == 0xFE && d[1] == 0xFF)) {
         source->bomLength = 2;
-        return EncodingUtf16LE;
-    }
-    if (d[0] == 0xFE && d[1] == 0xFF) {
-        source->bomLength = 2;
-        return EncodingUtf16BE;
+        if (verdict) {
+            verdict->reason = kEncodingByMark;
+        }
+        return d[0] == 0xFF ? EncodingUtf16LE : EncodingUtf16BE;
     }
     uint32_t n = source->size < kUtf16Bytes ? source->size : kUtf16Bytes;
     uint32_t k = n > 128 ? 4 : 2;
@@ -81,62 +89,86 @@ int32_t TestUtf16(TextSource* source) {
         spaces[i % 2] += d[i] == 0x20;
         zeros[i % 2] += d[i] == 0x00;
     }
-    if (n <= 32) {
+    int32_t encoding = 0;
+    int32_t reason = kEncodingByUtf16Statistics;
+    if (n <= 32 && zeros[0] != zeros[1]) {
         // Too short for the spaces to say anything: the side with more zeros decides.
-        if (zeros[0] < zeros[1]) {
-            return EncodingUtf16LE;
-        }
-        if (zeros[0] > zeros[1]) {
-            return EncodingUtf16BE;
-        }
+        encoding = zeros[0] < zeros[1] ? EncodingUtf16LE : EncodingUtf16BE;
+        reason = kEncodingByUtf16Zeros;
+    } else if (spaces[0] > k * spaces[1] && zeros[1] > k * zeros[0]) {
+        encoding = EncodingUtf16LE;
+    } else if (spaces[1] > k * spaces[0] && zeros[0] > k * zeros[1]) {
+        encoding = EncodingUtf16BE;
     }
-    if (spaces[0] > k * spaces[1] && zeros[1] > k * zeros[0]) {
-        return EncodingUtf16LE;
+    if (verdict && encoding) {
+        verdict->reason = reason;
+        verdict->examined = n;
+        verdict->counts[0] = zeros[0];
+        verdict->counts[1] = zeros[1];
+        verdict->counts[2] = spaces[0];
+        verdict->counts[3] = spaces[1];
     }
-    if (spaces[1] > k * spaces[0] && zeros[0] > k * zeros[1]) {
-        return EncodingUtf16BE;
-    }
-    return 0;
+    return encoding;
 }
 
-int32_t TestUtf8(TextSource* source) {
+int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
         return 0;
     }
     if (BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
         source->bomLength = 3;
+        if (verdict) {
+            verdict->reason = kEncodingByMark;
+        }
         return EncodingUtf8;
     }
     uint32_t n = source->size < kUtf8Bytes ? source->size : kUtf8Bytes;
     uint32_t expected = 0;
     uint32_t leads = 0;
-    for (uint32_t i = 0; i < n; ++i) {
+    uint32_t lead = 0; // where the sequence under way began
+    uint32_t i = 0;
+    for (; i < n; ++i) {
         uint8_t b = source->data[i];
         if (expected > 0) {
             if (b < 0x80 || b > 0xBF) {
-                return 0;
+                break;
             }
             --expected;
         } else if (b < 0x80) {
             continue;
         } else if (b < 0xC0 || b > 0xF7) {
-            return 0;
+            lead = i;
+            break;
         } else {
             expected = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
             ++leads;
+            lead = i;
         }
     }
-    return leads > 0 ? EncodingUtf8 : 0;
+    int32_t encoding = i == n && leads > 0 ? EncodingUtf8 : 0;
+    if (verdict) {
+        verdict->reason = encoding ? kEncodingByUtf8Sequences
+                          : i < n  ? kEncodingByNotUtf8
+                                   : kEncodingByAsciiOnly;
+        verdict->examined = n;
+        verdict->counts[0] = leads;
+        verdict->offset = lead;
+    }
+    return encoding;
 }
 
-int32_t DetectEncoding(TextSource* source) {
+int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
     if (!source) {
         return 0;
     }
+    if (verdict) {
+        *verdict = EncodingVerdict{};
+        verdict->reason = kEncodingByAsciiOnly; // the answer for data too short to test
+    }
     source->bomLength = 0;
-    int32_t encoding = TestUtf32(source);
+    int32_t encoding = Utf32(source, verdict);
     if (!encoding) {
-        encoding = TestUtf16(source);
+        encoding = Utf16(source, verdict);
     }
     if (!encoding) {
         if (source->ansiCodePage == kUtf8CodePage) {
@@ -144,8 +176,11 @@ int32_t DetectEncoding(TextSource* source) {
             if (source->data && BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
                 source->bomLength = 3;
             }
+            if (verdict) {
+                verdict->reason = source->bomLength ? kEncodingByMark : kEncodingByCodePage;
+            }
         } else {
-            encoding = TestUtf8(source);
+            encoding = Utf8(source, verdict);
         }
     }
     if (source->position < source->bomLength) {
@@ -153,4 +188,25 @@ int32_t DetectEncoding(TextSource* source) {
     }
     source->encoding = encoding;
     return encoding;
+}
+} // namespace
+
+int32_t TestUtf32(TextSource* source) {
+    return Utf32(source, nullptr);
+}
+
+int32_t TestUtf16(TextSource* source) {
+    return Utf16(source, nullptr);
+}
+
+int32_t TestUtf8(TextSource* source) {
+    return Utf8(source, nullptr);
+}
+
+int32_t DetectEncoding(TextSource* source) {
+    return Detect(source, nullptr);
+}
+
+int32_t DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict) {
+    return Detect(source, verdict);
 }

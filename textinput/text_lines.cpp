@@ -226,7 +226,11 @@ bool IsLowSurrogate(int c) {
 }
 } // namespace
 
-int ReadTextLine(TextSource* source, char16_t* line) {
+namespace {
+// The one line reader. The reporting form takes every character through NextChar, which the
+// fast ASCII runs match unit for unit, so that it sees each one; the plug-in's form is
+// compiled without any of the reporting.
+template <bool kReport> int ReadLine(TextSource* source, char16_t* line, TextLineReport* report) {
     if (!source || !line) {
         return -1;
     }
@@ -237,9 +241,18 @@ int ReadTextLine(TextSource* source, char16_t* line) {
         // does not fit, then what it holds, so that nothing after a cut is kept.
         int limit = kLineCapacity;
         bool cut = false;
+        uint32_t length = 0; // kReport: units of the line as written, those dropped included
+        if constexpr (kReport) {
+            report->number = report->breaks + 1;
+            report->column = report->since;
+            report->start = source->position;
+            report->endsInNul = false;
+        }
         int c;
         for (;;) {
-            CopyAsciiRun(source, line, &count, limit, &significant);
+            if constexpr (!kReport) {
+                CopyAsciiRun(source, line, &count, limit, &significant);
+            }
             c = NextChar(source);
             if (c <= 0 || c == 0x0D || c == 0x0A || c == 0x85) {
                 break;
@@ -248,6 +261,9 @@ int ReadTextLine(TextSource* source, char16_t* line) {
                 significant = true;
             }
             int units = c > 0xFFFF ? 2 : 1;
+            if constexpr (kReport) {
+                length += static_cast<uint32_t>(units);
+            }
             if (count + units <= limit) {
                 if (units == 2) {
                     line[count++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
@@ -266,6 +282,16 @@ int ReadTextLine(TextSource* source, char16_t* line) {
             }
         }
         line[count] = 0;
+        if constexpr (kReport) {
+            report->length = length;
+            report->endsInNul = c == 0;
+            if (c == 0) {
+                report->since += length + 1;
+            } else if (c > 0) {
+                ++report->breaks;
+                report->since = 0;
+            }
+        }
         if (c == kEnd) {
             return count > 0 ? 0 : -1;
         }
@@ -277,4 +303,16 @@ int ReadTextLine(TextSource* source, char16_t* line) {
             return 0;
         }
     }
+}
+} // namespace
+
+int ReadTextLine(TextSource* source, char16_t* line) {
+    return ReadLine<false>(source, line, nullptr);
+}
+
+int ReadTextLineReported(TextSource* source, char16_t* line, TextLineReport* report) {
+    if (!report) {
+        return -1;
+    }
+    return ReadLine<true>(source, line, report);
 }

@@ -15,15 +15,26 @@ bool IsBlank(char16_t c) {
     return c == 0x20 || (c >= 0x09 && c <= 0x0D);
 }
 
-// Lines as the reader defines them, for text whose every character is one ASCII unit.
-std::vector<std::u16string> ReferenceLines(const std::u16string& text) {
+// Where a line stands: its number (NUL is no line break here) and the characters before it.
+struct Place {
+    uint32_t number, column, length;
+    bool operator==(const Place&) const = default;
+};
+
+// Lines as the reader defines them, for text whose every character is one ASCII unit, and
+// where each stands.
+std::vector<std::u16string> ReferenceLines(const std::u16string& text,
+                                           std::vector<Place>* places = nullptr) {
     std::vector<std::u16string> lines;
     size_t pos = 0;
+    uint32_t number = 1;
+    size_t lineStart = 0; // of the line as an editor counts them
     for (;;) {
         std::u16string line;
         bool significant = false;
         char16_t c = 0;
         bool ended = false;
+        Place place{number, static_cast<uint32_t>(pos - lineStart), 0};
         for (;;) {
             if (pos == text.size()) {
                 ended = true;
@@ -37,10 +48,14 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text) {
             if (line.size() < 8191) {
                 line += c;
             }
+            ++place.length;
         }
         if (ended) {
             if (!line.empty()) {
                 lines.push_back(line);
+                if (places) {
+                    places->push_back(place);
+                }
             }
             return lines;
         }
@@ -48,13 +63,23 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text) {
             ((c == u'\r' && text[pos] == u'\n') || (c == u'\n' && text[pos] == u'\r'))) {
             ++pos;
         }
+        if (c != 0) {
+            ++number;
+            lineStart = pos;
+        }
         if (significant) {
             lines.push_back(line);
+            if (places) {
+                places->push_back(place);
+            }
         }
     }
 }
 
-std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding) {
+// The lines of the reader; with places, those of its reporting form and where it says they
+// stand.
+std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding,
+                                    std::vector<Place>* places = nullptr) {
     TextSource s{};
     s.data = reinterpret_cast<const uint8_t*>(bytes.data());
     s.size = static_cast<uint32_t>(bytes.size());
@@ -62,8 +87,13 @@ std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding) 
     s.replacement = 0xFFFD;
     std::vector<std::u16string> lines;
     std::vector<char16_t> line(kLineUnits, u'#');
-    while (ReadTextLine(&s, line.data()) == 0) {
+    TextLineReport report = {};
+    while ((places ? ReadTextLineReported(&s, line.data(), &report)
+                   : ReadTextLine(&s, line.data())) == 0) {
         lines.emplace_back(line.data());
+        if (places) {
+            places->push_back(Place{report.number, report.column, report.length});
+        }
     }
     return lines;
 }
@@ -99,6 +129,15 @@ TEST(LineReaderDifferential, AsciiRunsReadAsTheReferenceSplitsThem) {
         ASSERT_EQ(ReadAll(narrow, EncodingUtf8), expected) << "UTF-8, round " << round;
         ASSERT_EQ(ReadAll(narrow, EncodingAnsi), expected) << "ANSI, round " << round;
         ASSERT_EQ(ReadAll(utf16, EncodingUtf16LE), expected) << "UTF-16LE, round " << round;
+        // The reporting form reads the same lines, and places them as the reference does.
+        std::vector<Place> expectedPlaces;
+        ReferenceLines(text, &expectedPlaces);
+        for (int32_t encoding : {EncodingUtf8, EncodingUtf16LE}) {
+            std::vector<Place> places;
+            ASSERT_EQ(ReadAll(encoding == EncodingUtf8 ? narrow : utf16, encoding, &places),
+                      expected);
+            ASSERT_TRUE(places == expectedPlaces) << "places, round " << round;
+        }
     }
 }
 
