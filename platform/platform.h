@@ -119,3 +119,12 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
 void* PlatformForegroundWindow(); // GetForegroundWindow
 // MessageBoxW with one OK button; returns once the box is closed.
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption);
+
+// ---- the project's own console programs (not the plug-in) ---------------------------------
+// The program's arguments in UTF-16, argument 0 included, in one block on the C heap that
+// free() releases: argv read as UTF-8 on Linux, the process's own command line on Windows.
+// Null when memory runs out.
+char16_t** PlatformGetArguments(int argc, char** argv, int* count);
+// Writes text to standard output or standard error (kStdOutput, kStdError): to a console as
+// its characters, to a file or a pipe as UTF-8. Line feeds are written as they are.
+void PlatformWriteStandard(int which, const char16_t* text);
