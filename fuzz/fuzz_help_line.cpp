@@ -28,6 +28,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     int counted = ParseHelpLine(countName.get(), line.get(), nullptr, nullptr);
     int filled = ParseHelpLine(name.get(), line.get(), syntax.get(), info.get());
     FuzzAssert(counted == filled, "counting and filling forms agree");
+    // The verdict form is the same parse, with the same outputs.
+    std::unique_ptr<char16_t[]> vName(new char16_t[kNameUnits]);
+    std::unique_ptr<char16_t[]> vSyntax(new char16_t[kSyntaxUnits]);
+    std::unique_ptr<char16_t[]> vInfo(new char16_t[kLineUnits]);
+    HelpLineVerdict verdict;
+    int judged =
+        ParseHelpLineVerdict(vName.get(), line.get(), vSyntax.get(), vInfo.get(), &verdict);
+    FuzzAssert(judged == filled && (verdict.reason == kHelpLineEntry) == (filled > 0),
+               "the verdict form parses alike");
+    FuzzAssert(Str16Equal(vName.get(), name.get()), "the verdict form gives the same name");
+    if (filled > 0) {
+        FuzzAssert(Str16Equal(vSyntax.get(), syntax.get()) && Str16Equal(vInfo.get(), info.get()),
+                   "the verdict form gives the same texts");
+        FuzzAssert(verdict.syntaxKept == Str16Len(syntax.get()) && verdict.close <= units &&
+                       verdict.info <= units,
+                   "the verdict's places lie in the line");
+    }
     FuzzAssert(filled >= 0 && filled <= 47, "result 0..47");
     if (filled > 0) {
         FuzzAssert(Str16Len(name.get()) == static_cast<size_t>(filled), "name length = result");

@@ -12,7 +12,7 @@ if ! $format --dry-run --Werror $files >/tmp/hb-format.log 2>&1; then
   echo "clang-format: files need formatting:"; grep -oE '^[^:]+' /tmp/hb-format.log | sort -u
   status=1
 fi
-sources=$(git ls-files plugin command livehelp helptable textinput base platform | grep '\.cpp$' |
+sources=$(git ls-files checker plugin command livehelp helptable textinput base platform | grep '\.cpp$' |
           grep -v -e '/win/' -e '_win\.cpp' -e ansi_tables)
 findings=$(for f in $sources; do clang-tidy-14 -p build/linux --quiet "$f" 2>/dev/null; done |
            grep -E 'warning:|error:' || true)

@@ -1,0 +1,23 @@
+// Checking one help file: every line as the plug-in reads it, then what the lines mean
+// together (names defined twice, a file without entries).
+#pragma once
+
+#include "checker/findings.h"
+#include "checker/line_check.h"
+
+#include <cstdint>
+
+struct CheckResult {
+    // After a check: one entry per function the plug-in loads, in name order, each with the
+    // texts of the line that wins. On the C heap.
+    CheckedEntry* functions;
+    uint32_t count; // the functions loaded, as the plug-in counts them
+    uint32_t capacity;
+};
+
+// Adds the findings of the file at path (a name as the plug-in takes it) and fills result,
+// which must start out empty. Returns 0, or -1 when memory ran out.
+int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result);
+void ReleaseCheckResult(CheckResult* result);
+// The function of that name (upper case), or null.
+const CheckedEntry* FindCheckedFunction(const CheckResult* result, const char16_t* name);

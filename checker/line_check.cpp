@@ -1,0 +1,435 @@
+// One line's findings. Whether the line is an entry, and where its pieces lie, comes from the
+// plug-in's own parser; the texts are made as the loader makes them. What is added here is
+// only the looking: which passed-over lines were meant as entries, and what the author loses.
+#include "checker/line_check.h"
+
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
+#include "base/format16.h"
+#include "base/text16.h"
+#include "platform/utf8.h"
+#include "base/messages.h"
+#include "textinput/encoding.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr size_t kWholeBytes = kLineUnits * 3; // any text of a line in UTF-8
+constexpr size_t kExcerptUnits = 40;               // of a text quoted in a message
+constexpr char16_t kReplacement = 0xFFFD;
+
+// Working storage, reused from line to line: the checker reads one line at a time.
+struct LineWork {
+    char16_t name[kNameUnits];
+    char16_t syntax[kSyntaxUnits];
+    char16_t info[kLineUnits];
+    char syntax8[kSyntaxBytes];
+    char info8[kInfoBytes];
+    char whole8[kWholeBytes];
+    char16_t back[kInfoBytes]; // a UTF-8 text read back, to count its units
+    char16_t shown[kLineUnits];
+    char16_t excerpt[kExcerptUnits + 2];
+};
+LineWork g_work;
+
+// A short quotation of text[from, to), ending in an ellipsis when it is cut.
+const char16_t* Excerpt(const char16_t* text, size_t from, size_t to) {
+    size_t n = 0;
+    while (from + n < to && text[from + n] && n < kExcerptUnits) {
+        g_work.excerpt[n] = text[from + n];
+        ++n;
+    }
+    if (n == kExcerptUnits && text[from + n] && from + n < to) {
+        if (n > 0 && g_work.excerpt[n - 1] >= 0xD800 && g_work.excerpt[n - 1] <= 0xDBFF) {
+            --n;
+        }
+        g_work.excerpt[n++] = 0x2026;
+    }
+    g_work.excerpt[n] = 0;
+    return g_work.excerpt;
+}
+
+size_t SkipSpace(const char16_t* line, size_t at) {
+    while (line[at] && IsSpaceUnit(line[at])) {
+        ++at;
+    }
+    return at;
+}
+
+// A "[" at `at` or later, before any white space.
+bool BracketSoon(const char16_t* line, size_t at) {
+    for (; line[at] && !IsSpaceUnit(line[at]); ++at) {
+        if (line[at] == u'[') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// What follows a would-be name that marks the line as meant for an entry: a "[" close by, an
+// opening bracket of another kind, nothing at all, or a separator as between an entry's
+// syntax and its description. Anything else is taken for ordinary text, such as a note that
+// begins with a function's name.
+bool LooksMeant(const char16_t* line, size_t end) {
+    char16_t unit = line[end];
+    if (unit == u'(' || unit == u'{' || unit == u'<' || BracketSoon(line, end)) {
+        return true;
+    }
+    size_t at = SkipSpace(line, end);
+    if (!line[at] || line[at] == u'[') {
+        return true;
+    }
+    size_t past = SkipHelpSeparator(line, at);
+    return past > at && (!line[past] || IsSpaceUnit(line[past]));
+}
+
+uint32_t Column(const TextLineReport* report, size_t index) {
+    return report->column + static_cast<uint32_t>(index) + 1;
+}
+
+// A line that begins with "@" and a name but is passed over.
+void CheckPassedOver(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
+                     FindingList* findings) {
+    size_t start = v.nameStart;
+    size_t end = v.nameEnd;
+    if (v.reason == kHelpLineNoMarker || end == start || !LooksMeant(line, end)) {
+        return;
+    }
+    const char16_t* name = Excerpt(line, start, end);
+    uint32_t line1 = report->number;
+    switch (v.reason) {
+    case kHelpLineNameStart:
+        AddFinding(findings, line1, Column(report, start), kSeverityError, u"name-start",
+                   u"a name begins with a letter, not \"%c\": \"@%s\" is not an entry", line[start],
+                   name);
+        return;
+    case kHelpLineNameTooLong:
+        AddFinding(findings, line1, Column(report, start), kSeverityError, u"name-too-long",
+                   u"the name is %u characters long, more than the 47 a name may have: the line "
+                   u"is not an entry",
+                   static_cast<unsigned>(end - start));
+        return;
+    default:
+        break;
+    }
+    char16_t unit = line[end];
+    size_t next = SkipSpace(line, end);
+    if (IsSpaceUnit(unit) && line[next] == u'[') {
+        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+                   u"white space between \"@%s\" and its \"[\": the line is not an entry", name);
+    } else if (unit == u'(' || unit == u'{' || unit == u'<') {
+        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+                   u"the arguments of \"@%s\" open with \"%c\", where \"[\" belongs: the line is "
+                   u"not an entry",
+                   name, unit);
+    } else if (unit && !IsSpaceUnit(unit) && BracketSoon(line, end + 1)) {
+        AddFinding(findings, line1, Column(report, end), kSeverityError, u"name-character",
+                   u"\"%c\" may not stand in a name (letters, digits, \"_\" and \"$\"): \"@%s%c\" "
+                   u"is not an entry",
+                   unit, name, unit);
+    } else {
+        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+                   u"no \"[\" after \"@%s\": the line is not an entry", name);
+    }
+}
+
+bool IsControl(char16_t unit) {
+    return (unit < 0x20 && unit != u'\t') || (unit >= 0x7F && unit <= 0x9F);
+}
+
+// Control characters in the shown parts: the syntax line and the description.
+void CheckControls(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
+                   FindingList* findings) {
+    size_t first = 0;
+    unsigned count = 0;
+    size_t length = Str16Len(line);
+    for (size_t i = 0; i < length; ++i) {
+        bool shown = i < v.syntaxKept || i >= v.info;
+        if (shown && IsControl(line[i]) && count++ == 0) {
+            first = i;
+        }
+    }
+    if (count == 1) {
+        AddFinding(findings, report->number, Column(report, first), kSeverityWarning, u"control",
+                   u"control character U+%04X: the status bar cannot show it", line[first]);
+    } else if (count > 1) {
+        AddFinding(findings, report->number, Column(report, first), kSeverityWarning, u"control",
+                   u"%u control characters, the first U+%04X: the status bar cannot show them",
+                   count, line[first]);
+    }
+}
+
+bool IsSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDFFF;
+}
+
+// A surrogate without its other half, which becomes U+FFFD when the text is stored.
+bool IsLoneSurrogate(const char16_t* line, size_t i) {
+    char16_t unit = line[i];
+    if (unit >= 0xD800 && unit <= 0xDBFF) {
+        return !(line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF);
+    }
+    if (unit >= 0xDC00 && unit <= 0xDFFF) {
+        return i == 0 || !(line[i - 1] >= 0xD800 && line[i - 1] <= 0xDBFF);
+    }
+    return false;
+}
+
+struct Replaced {
+    unsigned count;
+    size_t index; // of the first
+    char16_t message[kFindingUnits];
+};
+
+void Note(Replaced* r, size_t index, const char16_t* format, unsigned value) {
+    if (r->count++ == 0) {
+        r->index = index;
+        Format16(r->message, kFindingUnits, format, value);
+    }
+}
+
+// Why the character at [from, to) of the source was read as U+FFFD.
+void ExplainReplacement(const TextSource* s, uint32_t from, uint32_t to, size_t index,
+                        Replaced* decode, Replaced* replaced) {
+    const uint8_t* b = s->data + from;
+    uint32_t n = to - from;
+    switch (s->encoding) {
+    case EncodingUtf8:
+        if (n == 3 && b[0] == 0xEF && b[1] == 0xBF && b[2] == 0xBD) {
+            break; // U+FFFD itself
+        }
+        if (n == 4) {
+            Note(replaced, index,
+                 u"U+%X lies beyond U+FFFF, which the plug-in does not read from UTF-8: it shows "
+                 u"as U+FFFD",
+                 static_cast<unsigned>(DecodeUtf8Sequence(b)));
+        } else if (n == 3) {
+            Note(decode, index, u"UTF-8 does not allow the surrogate U+%04X: it shows as U+FFFD",
+                 static_cast<unsigned>(DecodeUtf8Sequence(b)));
+        } else {
+            Note(decode, index, u"byte 0x%02X is not UTF-8 here: it shows as U+FFFD", b[0]);
+        }
+        return;
+    case EncodingUtf32LE:
+    case EncodingUtf32BE: {
+        uint32_t v = s->encoding == EncodingUtf32LE
+                         ? b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24
+                         : uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+        if (v == kReplacement) {
+            break;
+        }
+        if (v <= 0x10FFFF) {
+            Note(replaced, index,
+                 u"U+%X lies beyond U+FFFF, which the plug-in does not read from UTF-32: it "
+                 u"shows as U+FFFD",
+                 v);
+        } else {
+            Note(decode, index, u"0x%08X is no character: it shows as U+FFFD", v);
+        }
+        return;
+    }
+    case EncodingAnsi:
+        Note(decode, index, u"byte 0x%02X has no character in the code page: it shows as U+FFFD",
+             b[0]);
+        return;
+    default:
+        break; // UTF-16: U+FFFD itself
+    }
+    Note(replaced, index,
+         u"U+FFFD, the replacement character, stands in the text: something was lost before "
+         u"this file was written",
+         0);
+}
+
+// Characters that show as U+FFFD: bytes that do not decode, characters the plug-in cannot
+// hold, lone surrogates, and U+FFFD itself. Each is traced back to its bytes by decoding the
+// line again from its start.
+void CheckReplacements(TextSource* source, const char16_t* line, const TextLineReport* report,
+                       FindingList* findings) {
+    size_t length = Str16Len(line);
+    bool any = false;
+    for (size_t i = 0; i < length && !any; ++i) {
+        any = line[i] == kReplacement || IsSurrogate(line[i]);
+    }
+    if (!any) {
+        return;
+    }
+    static Replaced decode;
+    static Replaced replaced;
+    decode.count = replaced.count = 0;
+    uint32_t saved = source->position;
+    source->position = report->start;
+    for (size_t i = 0; i < length; ++i) {
+        uint32_t from = source->position;
+        NextChar(source);
+        if (line[i] == kReplacement) {
+            ExplainReplacement(source, from, source->position, i, &decode, &replaced);
+        } else if (IsLoneSurrogate(line, i)) {
+            Note(&replaced, i, u"the lone surrogate U+%04X shows as U+FFFD", line[i]);
+        }
+    }
+    source->position = saved;
+    Replaced* kinds[] = {&decode, &replaced};
+    for (Replaced* r : kinds) {
+        if (r->count == 0) {
+            continue;
+        }
+        const char16_t* code = r == &decode ? u"decode" : u"replacement";
+        if (r->count == 1) {
+            AddFinding(findings, report->number, Column(report, r->index), kSeverityWarning, code,
+                       u"%s", r->message);
+        } else {
+            AddFinding(findings, report->number, Column(report, r->index), kSeverityWarning, code,
+                       u"%s (and %u more on this line)", r->message, r->count - 1);
+        }
+    }
+}
+
+// A "-" (or a hyphen) that was meant to begin the description, such as the sign of "-1",
+// taken for the separator because no blank follows it.
+void CheckSeparator(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
+                    FindingList* findings) {
+    char16_t unit = line[v.separator];
+    if (!(unit == u'-' || (unit >= 0x2010 && unit <= 0x2012))) {
+        return;
+    }
+    size_t past = SkipHelpSeparator(line, v.separator);
+    if (past != v.info || !line[past]) {
+        return;
+    }
+    AddFinding(findings, report->number, Column(report, v.separator), kSeverityWarning,
+               u"separator",
+               u"\"%s\" is read as the separator, not as part of the description, which begins "
+               u"\"%.40s\"",
+               Excerpt(line, v.separator, past), line + past);
+}
+
+// A copy of a text on the C heap, or null.
+char* CopyText(const char* text) {
+    size_t bytes = strlen(text) + 1;
+    char* copy = static_cast<char*>(malloc(bytes));
+    if (copy) {
+        memcpy(copy, text, bytes);
+    }
+    return copy;
+}
+
+// Units of a UTF-8 text once read back as UTF-16.
+size_t Units16(const char* text) {
+    return Utf8ToUtf16(text, g_work.back, kInfoBytes);
+}
+
+// The texts of an entry, made as the loader makes them, and what is cut on the way: the
+// line, the syntax line, the UTF-8 forms, the status bar's text.
+void CheckCuts(const TextLineReport* report, const HelpLineVerdict& v, CheckedEntry* entry,
+               FindingList* findings) {
+    uint32_t number = report->number;
+    if (report->length > kLineUnits - 1) {
+        AddFinding(findings, number, Column(report, kLineUnits - 1), kSeverityWarning,
+                   u"line-too-long",
+                   u"the line is %u characters long: the plug-in reads the first %u and drops %u",
+                   report->length, kLineUnits - 1, report->length - (kLineUnits - 1));
+    }
+    if (!v.balanced) {
+        AddFinding(findings, number, Column(report, v.nameEnd), kSeverityWarning, u"unbalanced",
+                   u"no \"]\" balances this \"[\": the syntax line runs to the end of the line, "
+                   u"and there is no description");
+    }
+    if (v.syntaxKept < v.close) {
+        AddFinding(findings, number, Column(report, v.syntaxKept), kSeverityWarning,
+                   u"syntax-too-long",
+                   u"the syntax line is %u characters long: the plug-in keeps the first %u and "
+                   u"drops %u",
+                   v.close, v.syntaxKept, v.close - v.syntaxKept);
+    }
+    size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
+    size_t kept = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+    size_t syntaxUnits = Units16(g_work.syntax8);
+    if (kept < whole) {
+        AddFinding(findings, number, Column(report, syntaxUnits), kSeverityWarning,
+                   u"utf8-too-long",
+                   u"the syntax line takes %u bytes in UTF-8, more than the %u the plug-in keeps: "
+                   u"it loses its last %u %s",
+                   static_cast<unsigned>(whole), static_cast<unsigned>(kSyntaxBytes - 1),
+                   static_cast<unsigned>(Str16Len(g_work.syntax) - syntaxUnits),
+                   Pluralize(Str16Len(g_work.syntax) - syntaxUnits, u"character"));
+    }
+    g_work.info8[0] = 0;
+    size_t infoUnits = 0;
+    if (g_work.info[0]) {
+        whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
+        kept = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+        infoUnits = Units16(g_work.info8);
+        if (kept < whole) {
+            AddFinding(findings, number, Column(report, v.info + infoUnits), kSeverityWarning,
+                       u"utf8-too-long",
+                       u"the description takes %u bytes in UTF-8, more than the %u the plug-in "
+                       u"keeps: it loses its last %u %s",
+                       static_cast<unsigned>(whole), static_cast<unsigned>(kInfoBytes - 1),
+                       static_cast<unsigned>(Str16Len(g_work.info) - infoUnits),
+                       Pluralize(Str16Len(g_work.info) - infoUnits, u"character"));
+        }
+    }
+
+    // The status bar's text: a marker, the syntax line, a line break and an empty line, and
+    // the description, in one buffer of its own size.
+    HelpNode node = {};
+    node.syntax = g_work.syntax8;
+    node.info = g_work.info8[0] ? g_work.info8 : nullptr;
+    ComposeHelpText(&node, g_work.shown);
+    size_t full = 1 + syntaxUnits + (node.info ? 3 + infoUnits : 0);
+    size_t shown = Str16Len(g_work.shown);
+    if (shown < full) {
+        size_t infoShown = shown > 4 + syntaxUnits ? shown - 4 - syntaxUnits : 0;
+        AddFinding(findings, number, Column(report, v.info + infoShown), kSeverityWarning,
+                   u"help-too-long",
+                   u"the help comes to %u characters, more than the %u the status bar's text "
+                   u"holds: the description loses its last %u %s",
+                   static_cast<unsigned>(full), kLineUnits - 1,
+                   static_cast<unsigned>(full - shown), Pluralize(full - shown, u"character"));
+    }
+
+    Str16Copy(entry->name, kNameUnits, g_work.name);
+    entry->line = number;
+    entry->column = Column(report, v.nameStart - 1);
+    entry->unbalanced = !v.balanced;
+    entry->syntax = CopyText(g_work.syntax8);
+    entry->info = node.info ? CopyText(g_work.info8) : nullptr;
+}
+
+} // namespace
+
+int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* report,
+              FindingList* findings, CheckedEntry* entry) {
+    if (!source || !line || !report || !findings || !entry) {
+        return -1;
+    }
+    *entry = CheckedEntry{};
+    // Only the first NUL of a line is worth a word: a file full of them is in another
+    // encoding than the one it was read in, which the encoding note says.
+    if (report->endsInNul && report->column == 0) {
+        AddFinding(findings, report->number, Column(report, report->length), kSeverityWarning,
+                   u"nul",
+                   u"a NUL character ends the line here for the plug-in; what follows on this line "
+                   u"is read as a line of its own");
+    }
+    HelpLineVerdict v;
+    if (ParseHelpLineVerdict(g_work.name, line, g_work.syntax, g_work.info, &v) <= 0) {
+        CheckPassedOver(line, report, v, findings);
+        return 0;
+    }
+    CheckCuts(report, v, entry, findings);
+    CheckSeparator(line, report, v, findings);
+    CheckControls(line, report, v, findings);
+    CheckReplacements(source, line, report, findings);
+    if (!entry->syntax || (g_work.info8[0] && !entry->info)) {
+        free(entry->syntax);
+        free(entry->info);
+        *entry = CheckedEntry{};
+        return -1;
+    }
+    return 1;
+}

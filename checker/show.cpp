@@ -1,0 +1,60 @@
+// What the plug-in would show on the status bar, made visible.
+#include "checker/show.h"
+
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
+#include "base/format16.h"
+#include "base/text16.h"
+
+namespace {
+char16_t g_text[kLineUnits];
+
+bool IsInvisible(char16_t c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F) || (c >= 0x200B && c <= 0x200F) || c == 0xFEFF;
+}
+} // namespace
+
+void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity) {
+    if (!visible || capacity == 0) {
+        return;
+    }
+    visible[0] = 0;
+    if (!entry) {
+        return;
+    }
+    HelpNode node = {};
+    node.syntax = entry->syntax;
+    node.info = entry->info;
+    ComposeHelpText(&node, g_text);
+    char16_t piece[16];
+    size_t length = 0;
+    auto put = [&](const char16_t* text) {
+        for (; *text && length + 1 < capacity; ++text) {
+            visible[length++] = *text;
+        }
+        visible[length] = 0;
+    };
+    for (const char16_t* p = g_text; *p; ++p) {
+        switch (*p) {
+        case u'\r':
+            Str16Copy(piece, 16, u"\u240d");
+            break;
+        case u'\n':
+            Str16Copy(piece, 16, u"\u240a\n");
+            break;
+        case u'\t':
+            Str16Copy(piece, 16, u"\u2409");
+            break;
+        default:
+            if (IsInvisible(*p)) {
+                Format16(piece, 16, u"<U+%04X>", *p);
+            } else {
+                piece[0] = *p;
+                piece[1] = 0;
+            }
+            break;
+        }
+        put(piece);
+    }
+    put(u"\n");
+}

@@ -1,0 +1,143 @@
+// The checker against the loader: over the fuzz corpora and random help files, in several
+// code pages, the checker must count the functions the loader loads and give each the texts
+// of the line the loader keeps.
+#include "checker/file_check.h"
+#include "helptable/help_loader.h"
+#include "platform/platform.h"
+#include "tests/textinput/source_fixture.h"
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+class CheckerDifferential : public SourceTest {
+  protected:
+    void TearDown() override {
+        PlatformSetAnsiCodePage(0);
+        SourceTest::TearDown();
+    }
+
+    void Compare(const std::string& bytes, const std::string& what) {
+        SCOPED_TRACE(what);
+        std::u16string path = MakeFile("help.txt", bytes);
+        uint32_t count = 0;
+        HelpNode* root = LoadHelpFile(&count, path.c_str(), 1);
+        FindingList findings = {};
+        CheckResult result = {};
+        ASSERT_EQ(CheckHelpFile(path.c_str(), &findings, &result), 0);
+        EXPECT_EQ(result.count, root ? count : 0u);
+        EXPECT_EQ(root == nullptr, findings.tally[kSeverityError] > 0 && result.count == 0);
+        for (uint32_t i = 0; i < result.count; ++i) {
+            const CheckedEntry& f = result.functions[i];
+            const HelpNode* node = FindHelpEntry(root, f.name);
+            ASSERT_NE(node, nullptr) << U8(f.name);
+            EXPECT_STREQ(node->syntax, f.syntax) << "line " << f.line;
+            EXPECT_STREQ(node->info, f.info) << "line " << f.line;
+        }
+        ReleaseCheckResult(&result);
+        ReleaseFindings(&findings);
+        FreeHelpTree(root, nullptr);
+        ++compared_;
+    }
+
+    int compared_ = 0;
+};
+
+std::vector<std::string> Corpus(const char* name) {
+    std::vector<std::string> files;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(HB_FUZZ_CORPUS) / name)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
+    return files;
+}
+
+const uint32_t kCodePages[] = {1252, 866, 65001};
+
+TEST_F(CheckerDifferential, FuzzCorpora) {
+    std::vector<std::string> files = Corpus("help_file");
+    for (const std::string& line : Corpus("help_line")) {
+        files.push_back(line);
+        files.push_back("\xFF\xFE" + line); // the same units with their mark
+    }
+    ASSERT_GT(files.size(), 20u);
+    for (uint32_t codePage : kCodePages) {
+        PlatformSetAnsiCodePage(codePage);
+        for (size_t i = 0; i < files.size(); ++i) {
+            Compare(files[i],
+                    "corpus file " + std::to_string(i) + ", code page " + std::to_string(codePage));
+        }
+    }
+}
+
+// Lines of every kind the checker tells apart: entries with names repeated in other cases,
+// lines one rule away from an entry, long and broken texts, stray bytes and NULs.
+std::string RandomHelpFile(std::mt19937* random) {
+    const char* names[] = {"left", "LEFT", "Right", "x", "a_b$1", "\xC3\xA9lan", "if"};
+    const char* pieces[] = {
+        "@%s[n,string] - text",
+        "@%s[a[b] open",
+        "@%s [x] - gap",
+        "@1%s[x]",
+        "@%s-y[x] - d",
+        "@%s - no bracket",
+        "@%s[] -1 minus",
+        "  @%s[x]: colon",
+        "# heading @%s[x]",
+        "@%s[x] - caf\xE9",
+        "@%s[x] \xF0\x9F\x98\x80 emoji",
+        "@%s[x] - \x07 bell",
+        "@%s[]",
+        "@%s[x] -- \xC2\xB6 pilcrow \xC2\xAC",
+    };
+    std::string text = (*random)() % 2 ? "\xEF\xBB\xBF" : "";
+    int lines = 1 + static_cast<int>((*random)() % 40);
+    for (int i = 0; i < lines; ++i) {
+        auto pick = static_cast<unsigned>((*random)() % 20);
+        if (pick == 0) {
+            text.append("@long[").append(1000 + (*random)() % 9000, 'z').append("] - tail");
+        } else if (pick == 1) {
+            text.append("@").append(45 + (*random)() % 5, 'n').append("[x] - name length");
+        } else if (pick == 2) {
+            text += static_cast<char>((*random)() % 256);
+        } else {
+            char line[256];
+            snprintf(line, sizeof line, pieces[(*random)() % (sizeof pieces / sizeof *pieces)],
+                     names[(*random)() % (sizeof names / sizeof *names)]);
+            text += line;
+        }
+        const char* breaks[] = {"\n", "\r\n", "\r", "\n\r", "\n\n"};
+        auto b = static_cast<unsigned>((*random)() % 6);
+        if (b == 5) {
+            text += '\0'; // a NUL ends a line too
+        } else {
+            text += breaks[b];
+        }
+    }
+    return text;
+}
+
+TEST_F(CheckerDifferential, RandomFiles) {
+    std::mt19937 random(20261208u);
+    for (int round = 0; round < 60; ++round) {
+        std::string text = RandomHelpFile(&random);
+        PlatformSetAnsiCodePage(kCodePages[round % 3]);
+        Compare(text, "round " + std::to_string(round));
+        if (round % 4 == 0) {
+            // The same text in UTF-16LE, where it decodes.
+            std::u16string wide = U16(text);
+            Compare("\xFF\xFE" + EncodeUtf16(wide, false),
+                    "UTF-16, round " + std::to_string(round));
+        }
+    }
+    EXPECT_EQ(compared_, 75);
+}
+
+} // namespace

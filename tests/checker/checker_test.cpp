@@ -1,0 +1,224 @@
+// The checker on small files, one group of cases per kind of finding: each case names the
+// findings it must give, by line, column, severity and code, and no others.
+#include "checker/file_check.h"
+#include "platform/platform.h"
+#include "tests/textinput/source_fixture.h"
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+class CheckerTest : public SourceTest {
+  protected:
+    void TearDown() override {
+        PlatformSetAnsiCodePage(0);
+        SourceTest::TearDown();
+    }
+
+    // "line:column severity code" of each finding but the encoding note, in order; the
+    // messages of all of them in messages_.
+    std::vector<std::string> Check(const std::string& bytes, bool withNote = false) {
+        FindingList findings = {};
+        CheckResult result = {};
+        EXPECT_EQ(CheckHelpFile(MakeFile("help.txt", bytes).c_str(), &findings, &result), 0);
+        SortFindings(&findings);
+        std::vector<std::string> out;
+        messages_.clear();
+        for (uint32_t i = 0; i < findings.count; ++i) {
+            const Finding& f = findings.items[i];
+            messages_ += U8(f.message) + "\n";
+            if (!withNote && f.severity == kSeverityNote && U8(f.code) == "encoding") {
+                continue;
+            }
+            out.push_back(std::to_string(f.line) + ":" + std::to_string(f.column) + " " +
+                          U8(SeverityName(f.severity)) + " " + U8(f.code));
+        }
+        functions_ = result.count;
+        ReleaseCheckResult(&result);
+        ReleaseFindings(&findings);
+        return out;
+    }
+
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> found;
+    };
+    // Each case followed by a line of a sound entry, so that every file has one.
+    void ExpectCases(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.bytes.substr(0, 80));
+            EXPECT_EQ(Check(c.bytes + "\n@ok[] - sound"), c.found);
+        }
+    }
+
+    std::string messages_;
+    uint32_t functions_ = 0;
+};
+
+using Found = std::vector<std::string>;
+
+TEST_F(CheckerTest, LinesMeantAsEntriesThatArePassedOver) {
+    std::string name47(47, 'a');
+    ExpectCases({
+        {"@" + name47 + "[x] - fits", {}},
+        {"@" + name47 + "b[x] - d", {"1:2 error name-too-long"}},
+        {"@1x[a] - d", {"1:2 error name-start"}},
+        {"  @_tmp[a]", {"1:4 error name-start"}},
+        {"@$x [a]", {"1:2 error name-start"}},
+        {"@abc-def[x] - d", {"1:5 error name-character"}},
+        {kBom + "@x\xC3\x97[] - d", {"1:3 error name-character"}},
+        {"@x [a] - d", {"1:3 error no-bracket"}},
+        {"@DATE - today's date", {"1:6 error no-bracket"}},
+        {"@DATE", {"1:6 error no-bracket"}},
+        {"@LEFT(n,string) - d", {"1:6 error no-bracket"}},
+        // Ordinary text: headings, notes, and notes that begin with a name.
+        {"# Strings\r\n\r\nsee @left[n]\r\n@LEFT is the first\r\n@LEFT, @RIGHT and @MID\r\n"
+         "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed",
+         {}},
+    });
+}
+
+TEST_F(CheckerTest, EntriesThatSurprise) {
+    ExpectCases({
+        {"@x[a[b] text", {"1:3 warning unbalanced"}},
+        {"@NEG[n] -1 when missing", {"1:9 warning separator"}},
+        {kBom + "@NEG[n] \xE2\x80\x90"
+                "1",
+         {"1:9 warning separator"}},
+        {"@x[a] - -1 when missing\n@y[a] --- d\n@z[a] :1", {}},
+        {"@TODAY[]\n@NOW[] --", {"1:1 note no-description", "2:1 note no-description"}},
+        {"@B[] - a\x07"
+         "b",
+         {"1:9 warning control"}},
+        {"@B[]\x7f - tab\tok\x1b", {"1:5 warning control"}},
+    });
+    EXPECT_NE(messages_.find("2 control characters, the first U+007F"), std::string::npos)
+        << messages_;
+}
+
+TEST_F(CheckerTest, ARepeatedNameNamesTheLineThatWins) {
+    EXPECT_EQ(Check("@a[1] - one\n@b[] - b\n@A[2] - two\n@a[3] - three"),
+              (Found{"1:1 warning duplicate", "3:1 warning duplicate"}));
+    EXPECT_EQ(functions_, 2u);
+    EXPECT_NE(messages_.find("@A is defined again on line 4, which replaces this line"),
+              std::string::npos)
+        << messages_;
+    // The winner's lack of a description is noted; the loser's is not.
+    EXPECT_EQ(Check("@a[1]\n@a[2]"), (Found{"1:1 warning duplicate", "2:1 note no-description"}));
+}
+
+TEST_F(CheckerTest, TextsThatAreCut) {
+    std::string cjk = "\xE4\xB8\xAD"; // one character, three bytes
+    std::string manyCjk;
+    for (int i = 0; i < 6000; ++i) {
+        manyCjk += cjk;
+    }
+    ExpectCases({
+        {"@X[a] - " + std::string(8300, 'y'),
+         {"1:8191 warning help-too-long", "1:8192 warning line-too-long"}},
+        {"@X[a]" + std::string(8182, 'y'), {}}, // the help fits the status bar's text exactly
+        {"@X[a]" + std::string(8186, 'y'), {"1:8188 warning help-too-long"}},
+        {"@S[" + std::string(1100, 'x') + "] d", {"1:1024 warning syntax-too-long"}},
+        {kBom + "@S[" + manyCjk.substr(0, 3 * 1000) + "] d", {"1:685 warning utf8-too-long"}},
+        {kBom + "@D[x] - " + manyCjk, {"1:5470 warning utf8-too-long"}},
+    });
+    EXPECT_NE(messages_.find("the description takes 18000 bytes in UTF-8, more than the 16383 "
+                             "the plug-in keeps: it loses its last 539 characters"),
+              std::string::npos)
+        << messages_;
+}
+
+TEST_F(CheckerTest, CharactersThatShowAsTheReplacementCharacter) {
+    ExpectCases({
+        {kBom + "@A[x] - caf\xE9 au lait", {"1:12 warning decode"}},
+        {kBom + "@A[x] - \xED\xA0\x80", {"1:9 warning decode"}},
+        {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF0\x9F\x98\x80",
+         {"1:15 warning replacement"}},
+        {kBom + "@A[x] - \xEF\xBF\xBD", {"1:9 warning replacement"}},
+        {"@A[x] - \x81 caf\xE9", {"1:9 warning decode"}}, // ANSI 1252: 0x81 is undefined
+    });
+    // UTF-16 keeps a character beyond U+FFFF as a pair, but not a lone surrogate; UTF-32
+    // keeps neither.
+    EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(u"@A[x] - \xD800 x \U0001F600", false)),
+              (Found{"1:9 warning replacement"}));
+    EXPECT_EQ(Check(std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"@A[x] - \U0001F600", false)),
+              (Found{"1:9 warning replacement"}));
+    EXPECT_NE(messages_.find("U+1F600 lies beyond U+FFFF"), std::string::npos) << messages_;
+}
+
+// Line numbers count the breaks an editor counts; a NUL ends the plug-in's line but not the
+// editor's, so what follows it keeps the line's number and its own column.
+TEST_F(CheckerTest, PlacesAsAnEditorShowsThem) {
+    EXPECT_EQ(Check(kBom + "x\r\n\r\n@1[a]\n\r@2[b]\r@3[c]\xC2\x85@4[d]\n\n  \t\n@5[e]\n@x[] d"),
+              (Found{"3:2 error name-start", "4:2 error name-start", "5:2 error name-start",
+                     "6:2 error name-start", "9:2 error name-start"}));
+    std::string nuls("@A[x] - a\0@B[y] -1\0@C[z]\0@1[q]\n", 31);
+    EXPECT_EQ(Check(nuls + "the plain ASCII text of a longer note"),
+              (Found{"1:10 warning nul", "1:17 warning separator", "1:20 note no-description",
+                     "1:27 error name-start"}));
+    EXPECT_EQ(functions_, 3u);
+}
+
+TEST_F(CheckerTest, FilesThatLoadNothing) {
+    EXPECT_EQ(Check(""), (Found{"0:0 error empty"}));
+    EXPECT_EQ(Check("\r\n  \r\n"), (Found{"0:0 error no-entries"}));
+    EXPECT_EQ(Check("# notes only\n@LEFT is a function"), (Found{"0:0 error no-entries"}));
+    EXPECT_EQ(functions_, 0u);
+
+    FindingList findings = {};
+    CheckResult result = {};
+    std::u16string missing = U16(dir_ + "/missing.txt");
+    EXPECT_EQ(CheckHelpFile(missing.c_str(), &findings, &result), 0);
+    ASSERT_EQ(findings.count, 1u);
+    EXPECT_EQ(U8(findings.items[0].code), "open");
+    EXPECT_EQ(U8(findings.items[0].message), "cannot open the file: " + Describe(2));
+    ReleaseFindings(&findings);
+}
+
+TEST_F(CheckerTest, TheEncodingNoteSaysWhatDecided) {
+    std::u16string words = u"@x[] - some words of text with spaces between them\r\n";
+    struct Row {
+        std::string bytes;
+        uint32_t codePage;
+        std::string note;
+    } rows[] = {
+        {kBom + "@x[] - d", 1252,
+         "read as UTF-8: the file begins with its byte-order mark EF BB BF"},
+        {"\xFE\xFF" + EncodeUtf16(u"@x[] - d", true), 1252, "read as UTF-16BE: the file begins"},
+        {EncodeUtf16(words, false), 1252,
+         "read as UTF-16LE without a byte-order mark: in the first 104 bytes, zero bytes stand "
+         "at odd offsets (52 against 0) and spaces at even ones (9 against 0)"},
+        {EncodeUtf16(u"@x[]", true), 1252,
+         "read as UTF-16BE without a byte-order mark: in this short file, more zero bytes stand "
+         "at even offsets (4) than at odd ones (0)"},
+        {std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"@x[] - d", false), 1252,
+         "read as UTF-32LE after its byte-order mark: 9 of the first 9 characters have a zero "
+         "high half"},
+        {"@x[] - caf\xC3\xA9", 1252,
+         "read as UTF-8 without a byte-order mark: the first 12 bytes are well-formed UTF-8 "
+         "with 1 characters beyond ASCII"},
+        {"@x[] - d", 1252, "read in the ANSI code page 1252: the first 8 bytes are all ASCII"},
+        {"# caf\xC3\xA9\n@x[] - caf\xE9 au lait", 866,
+         "read in the ANSI code page 866: byte 0xE9 on line 2 is not UTF-8"},
+        {"@x[] - caf\xE9", 65001,
+         "read as UTF-8: the ANSI code page is 65001, and the file is neither UTF-16 nor UTF-32"},
+        {"@x[] - caf\xE9 au lait", 932,
+         "read in the ANSI code page 932 (with the table of code page 1252, as the plug-in has "
+         "none for 932): byte 0xE9 on line 1 is not UTF-8"},
+    };
+    for (const Row& row : rows) {
+        PlatformSetAnsiCodePage(row.codePage);
+        Check(row.bytes, true);
+        EXPECT_EQ(messages_.find(row.note), 0u) << messages_;
+    }
+
+    // ASCII that decides the reading, and UTF-8 after it: read in the code page, and said so.
+    PlatformSetAnsiCodePage(0);
+    std::string late = "@x[] - d\n" + std::string(262144, '#') + "\n@y[] - caf\xC3\xA9\n";
+    EXPECT_EQ(Check(late), (Found{"0:0 warning late-utf8"}));
+}
+
+} // namespace
