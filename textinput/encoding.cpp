@@ -27,8 +27,8 @@ int SelectAnsiTable(uint32_t ansiCodePage) {
 }
 
 namespace {
-// Each test may tell what it counted; the plug-in's own calls pass no record.
-int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
+// Each test may tell what it counted; the plug-in's own calls are compiled without that.
+template <bool kVerdict> int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 4 || source->size % 4 != 0) {
         return 0;
     }
@@ -59,7 +59,7 @@ int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
         }
         encoding = EncodingUtf32BE;
     }
-    if (verdict && encoding) {
+    if (kVerdict && encoding) {
         verdict->reason = kEncodingByUtf32Statistics;
         verdict->examined = examined * 2;
         // Zero high halves, and the units of text beside them.
@@ -69,14 +69,14 @@ int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
     return encoding;
 }
 
-int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
         return 0;
     }
     const uint8_t* d = source->data;
     if ((d[0] == 0xFF && d[1] == 0xFE) || (d[0] == 0xFE && d[1] == 0xFF)) {
         source->bomLength = 2;
-        if (verdict) {
+        if constexpr (kVerdict) {
             verdict->reason = kEncodingByMark;
         }
         return d[0] == 0xFF ? EncodingUtf16LE : EncodingUtf16BE;
@@ -100,7 +100,7 @@ int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
     } else if (spaces[1] > k * spaces[0] && zeros[0] > k * zeros[1]) {
         encoding = EncodingUtf16BE;
     }
-    if (verdict && encoding) {
+    if (kVerdict && encoding) {
         verdict->reason = reason;
         verdict->examined = n;
         verdict->counts[0] = zeros[0];
@@ -111,13 +111,13 @@ int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
     return encoding;
 }
 
-int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
         return 0;
     }
     if (BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
         source->bomLength = 3;
-        if (verdict) {
+        if constexpr (kVerdict) {
             verdict->reason = kEncodingByMark;
         }
         return EncodingUtf8;
@@ -137,12 +137,16 @@ int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
         } else if (b < 0x80) {
             continue;
         } else if (b < 0xC0 || b > 0xF7) {
-            lead = i;
+            if constexpr (kVerdict) {
+                lead = i;
+            }
             break;
         } else {
             expected = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
             ++leads;
-            lead = i;
+            if constexpr (kVerdict) {
+                lead = i;
+            }
         }
     }
     int32_t encoding = i == n && leads > 0 ? EncodingUtf8 : 0;
@@ -157,18 +161,18 @@ int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
     return encoding;
 }
 
-int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
     if (!source) {
         return 0;
     }
-    if (verdict) {
+    if constexpr (kVerdict) {
         *verdict = EncodingVerdict{};
         verdict->reason = kEncodingByAsciiOnly; // the answer for data too short to test
     }
     source->bomLength = 0;
-    int32_t encoding = Utf32(source, verdict);
+    int32_t encoding = Utf32<kVerdict>(source, verdict);
     if (!encoding) {
-        encoding = Utf16(source, verdict);
+        encoding = Utf16<kVerdict>(source, verdict);
     }
     if (!encoding) {
         if (source->ansiCodePage == kUtf8CodePage) {
@@ -176,11 +180,11 @@ int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
             if (source->data && BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
                 source->bomLength = 3;
             }
-            if (verdict) {
+            if constexpr (kVerdict) {
                 verdict->reason = source->bomLength ? kEncodingByMark : kEncodingByCodePage;
             }
         } else {
-            encoding = Utf8(source, verdict);
+            encoding = Utf8<kVerdict>(source, verdict);
         }
     }
     if (source->position < source->bomLength) {
@@ -192,21 +196,24 @@ int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
 } // namespace
 
 int32_t TestUtf32(TextSource* source) {
-    return Utf32(source, nullptr);
+    return Utf32<false>(source, nullptr);
 }
 
 int32_t TestUtf16(TextSource* source) {
-    return Utf16(source, nullptr);
+    return Utf16<false>(source, nullptr);
 }
 
 int32_t TestUtf8(TextSource* source) {
-    return Utf8(source, nullptr);
+    return Utf8<false>(source, nullptr);
 }
 
 int32_t DetectEncoding(TextSource* source) {
-    return Detect(source, nullptr);
+    return Detect<false>(source, nullptr);
 }
 
 int32_t DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict) {
-    return Detect(source, verdict);
+    if (!verdict) {
+        return Detect<false>(source, nullptr);
+    }
+    return Detect<true>(source, verdict);
 }
