@@ -32,24 +32,26 @@ struct LineWork {
     char16_t back[kInfoBytes]; // a UTF-8 text read back, to count its units
     char16_t shown[kLineUnits];
     char16_t excerpt[kExcerptUnits + 2];
+    char16_t excerpt2[kExcerptUnits + 2];
 };
 LineWork g_work;
 
-// A short quotation of text[from, to), ending in an ellipsis when it is cut.
-const char16_t* Excerpt(const char16_t* text, size_t from, size_t to) {
+// A short quotation of text[from, to) in out (kExcerptUnits + 2 units), ending in an ellipsis
+// when it is cut.
+const char16_t* Excerpt(const char16_t* text, size_t from, size_t to, char16_t* out) {
     size_t n = 0;
     while (from + n < to && text[from + n] && n < kExcerptUnits) {
-        g_work.excerpt[n] = text[from + n];
+        out[n] = text[from + n];
         ++n;
     }
     if (n == kExcerptUnits && text[from + n] && from + n < to) {
-        if (n > 0 && g_work.excerpt[n - 1] >= 0xD800 && g_work.excerpt[n - 1] <= 0xDBFF) {
+        if (out[n - 1] >= 0xD800 && out[n - 1] <= 0xDBFF) {
             --n;
         }
-        g_work.excerpt[n++] = 0x2026;
+        out[n++] = 0x2026;
     }
-    g_work.excerpt[n] = 0;
-    return g_work.excerpt;
+    out[n] = 0;
+    return out;
 }
 
 size_t SkipSpace(const char16_t* line, size_t at) {
@@ -98,7 +100,7 @@ void CheckPassedOver(const char16_t* line, const TextLineReport* report, const H
     if (v.reason == kHelpLineNoMarker || end == start || !LooksMeant(line, end)) {
         return;
     }
-    const char16_t* name = Excerpt(line, start, end);
+    const char16_t* name = Excerpt(line, start, end, g_work.excerpt);
     uint32_t line1 = report->number;
     switch (v.reason) {
     case kHelpLineNameStart:
@@ -303,8 +305,9 @@ void CheckSeparator(const char16_t* line, const TextLineReport* report, const He
     AddFinding(findings, report->number, Column(report, v.separator), kSeverityWarning,
                u"separator",
                u"\"%s\" is read as the separator, not as part of the description, which begins "
-               u"\"%.40s\"",
-               Excerpt(line, v.separator, past), line + past);
+               u"\"%s\"",
+               Excerpt(line, v.separator, past, g_work.excerpt),
+               Excerpt(line, past, Str16Len(line), g_work.excerpt2));
 }
 
 // A copy of a text on the C heap, or null.
