@@ -3,13 +3,13 @@
 // only the looking: which passed-over lines were meant as entries, and what the author loses.
 #include "checker/line_check.h"
 
+#include "base/format16.h"
+#include "base/messages.h"
+#include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "livehelp/status_bar.h"
-#include "base/format16.h"
-#include "base/text16.h"
 #include "platform/utf8.h"
-#include "base/messages.h"
 #include "textinput/encoding.h"
 
 #include <cstdlib>

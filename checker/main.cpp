@@ -1,19 +1,32 @@
 // hintbar-check: reads help files as the Hintbar plug-in does and tells their authors what
 // the plug-in will make of each line.
+#include "base/format16.h"
+#include "base/host_services.h"
+#include "base/product.h"
+#include "base/text16.h"
 #include "checker/file_check.h"
 #include "checker/options.h"
 #include "checker/report.h"
 #include "checker/show.h"
-#include "base/format16.h"
+#include "helptable/startup.h"
 #include "platform/platform.h"
-#include "base/text16.h"
-#include "base/product.h"
 
 #include <cstdlib>
 
 namespace {
 
 constexpr size_t kVisibleUnits = 16 * 8192; // the status bar's text with every unit shown
+
+// The file a name stands for, as "hbar /L" takes it: a directory stands for its Hintbar.txt.
+const char16_t* HelpFileOf(const char16_t* name) {
+    static char16_t path[kPathUnits];
+    if (!QueryIsDirectory(name) || Str16Len(name) >= kPathUnits) {
+        return name;
+    }
+    Str16Copy(path, kPathUnits, name);
+    AppendDataFileName(path);
+    return path;
+}
 
 void Complain(const char16_t* format, const char16_t* detail) {
     char16_t text[2048];
@@ -39,7 +52,7 @@ int Show(const CheckOptions& options) {
     }
     int status = 0;
     for (int i = 0; i < options.fileCount; ++i) {
-        const char16_t* file = options.files[i];
+        const char16_t* file = HelpFileOf(options.files[i]);
         FindingList findings = {};
         CheckResult result = {};
         CheckHelpFile(file, &findings, &result);
@@ -71,13 +84,14 @@ int Check(const CheckOptions& options) {
     int status = 0;
     BeginReport(&options.report);
     for (int i = 0; i < options.fileCount; ++i) {
+        const char16_t* file = HelpFileOf(options.files[i]);
         FindingList findings = {};
         CheckResult result = {};
-        if (CheckHelpFile(options.files[i], &findings, &result) != 0) {
+        if (CheckHelpFile(file, &findings, &result) != 0) {
             findings.incomplete = true;
         }
         SortFindings(&findings);
-        WriteFileReport(&options.report, options.files[i], &findings, result.count);
+        WriteFileReport(&options.report, file, &findings, result.count);
         if (findings.tally[kSeverityError] > 0 || findings.incomplete) {
             status = 2;
         } else if (findings.tally[kSeverityWarning] > 0 && status < 1) {

@@ -10,7 +10,8 @@
 const char16_t kCheckUsage[] =
     u"usage: hintbar-check [OPTION]... FILE...\n"
     u"Reads each help file as the Hintbar plug-in does and reports, line by line, what the\n"
-    u"plug-in passes over, replaces or cuts, and how many functions it loads.\n"
+    u"plug-in passes over, replaces or cuts, and how many functions it loads. A FILE that is\n"
+    u"a directory stands for its Hintbar.txt.\n"
     u"\n"
     u"  --json          one JSON record per finding: file, line, column, severity, code, message\n"
     u"  --quiet         errors only, and no summary\n"

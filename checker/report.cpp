@@ -3,9 +3,9 @@
 #include "checker/report.h"
 
 #include "base/format16.h"
-#include "platform/platform.h"
-#include "base/text16.h"
 #include "base/messages.h"
+#include "base/text16.h"
+#include "platform/platform.h"
 
 #include <cstdarg>
 

@@ -1,10 +1,10 @@
 // What the plug-in would show on the status bar, made visible.
 #include "checker/show.h"
 
-#include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
 #include "base/format16.h"
 #include "base/text16.h"
+#include "helptable/help_table.h"
+#include "livehelp/status_bar.h"
 
 namespace {
 char16_t g_text[kLineUnits];

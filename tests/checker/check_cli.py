@@ -107,10 +107,13 @@ try:
     code, out, _ = run("--codepage=866", "cp866.txt")
     expect("code page 866" in out, f"--codepage note: {out!r}")
 
-    # The sample help file passes without a warning.
+    # The sample help file passes without a warning; a directory stands for its Hintbar.txt.
     code, out, _ = run("Hintbar.txt")
     expect(code == 0 and re.search(r"; 0 errors, 0 warnings, \d+ notes?$", out),
            f"sample: {code} {out!r}")
+    code, out2, _ = run(".")
+    expect(code == 0 and out2.replace(".\\", "").replace("./", "") == out,
+           f"directory: {code} {out2!r}")
 
     # Usage.
     for args, status in ((["--help"], 0), (["--version"], 0), (["--bogus", "x"], 2), ([], 2),
