@@ -101,15 +101,15 @@ void CheckPassedOver(const char16_t* line, const TextLineReport* report, const H
         return;
     }
     const char16_t* name = Excerpt(line, start, end, g_work.excerpt);
-    uint32_t line1 = report->number;
+    uint32_t number = report->number;
     switch (v.reason) {
     case kHelpLineNameStart:
-        AddFinding(findings, line1, Column(report, start), kSeverityError, u"name-start",
+        AddFinding(findings, number, Column(report, start), kSeverityError, u"name-start",
                    u"a name begins with a letter, not \"%c\": \"@%s\" is not an entry", line[start],
                    name);
         return;
     case kHelpLineNameTooLong:
-        AddFinding(findings, line1, Column(report, start), kSeverityError, u"name-too-long",
+        AddFinding(findings, number, Column(report, start), kSeverityError, u"name-too-long",
                    u"the name is %u characters long, more than the 47 a name may have: the line "
                    u"is not an entry",
                    static_cast<unsigned>(end - start));
@@ -120,20 +120,20 @@ void CheckPassedOver(const char16_t* line, const TextLineReport* report, const H
     char16_t unit = line[end];
     size_t next = SkipSpace(line, end);
     if (IsSpaceUnit(unit) && line[next] == u'[') {
-        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+        AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"white space between \"@%s\" and its \"[\": the line is not an entry", name);
     } else if (unit == u'(' || unit == u'{' || unit == u'<') {
-        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+        AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"the arguments of \"@%s\" open with \"%c\", where \"[\" belongs: the line is "
                    u"not an entry",
                    name, unit);
     } else if (unit && !IsSpaceUnit(unit) && BracketSoon(line, end + 1)) {
-        AddFinding(findings, line1, Column(report, end), kSeverityError, u"name-character",
+        AddFinding(findings, number, Column(report, end), kSeverityError, u"name-character",
                    u"\"%c\" may not stand in a name (letters, digits, \"_\" and \"$\"): \"@%s%c\" "
                    u"is not an entry",
                    unit, name, unit);
     } else {
-        AddFinding(findings, line1, Column(report, end), kSeverityError, u"no-bracket",
+        AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"no \"[\" after \"@%s\": the line is not an entry", name);
     }
 }
