@@ -18,7 +18,7 @@
 namespace {
 
 constexpr size_t kWholeBytes = kLineUnits * 3; // any text of a line in UTF-8
-constexpr size_t kExcerptUnits = 40;               // of a text quoted in a message
+constexpr size_t kExcerptUnits = 40;           // of a text quoted in a message
 constexpr char16_t kReplacement = 0xFFFD;
 
 // Working storage, reused from line to line: the checker reads one line at a time.
@@ -391,8 +391,8 @@ void CheckCuts(const TextLineReport* report, const HelpLineVerdict& v, CheckedEn
                    u"help-too-long",
                    u"the help comes to %u characters, more than the %u the status bar's text "
                    u"holds: the description loses its last %u %s",
-                   static_cast<unsigned>(full), kLineUnits - 1,
-                   static_cast<unsigned>(full - shown), Pluralize(full - shown, u"character"));
+                   static_cast<unsigned>(full), kLineUnits - 1, static_cast<unsigned>(full - shown),
+                   Pluralize(full - shown, u"character"));
     }
 
     Str16Copy(entry->name, kNameUnits, g_work.name);

@@ -11,11 +11,11 @@
 // One entry line, with the texts the loader would store for it.
 struct CheckedEntry {
     char16_t name[kNameUnits]; // upper case, as the table keeps it
-    uint32_t line;                 // where it stands in the file
-    uint32_t column;               // of its name
-    char* syntax;                  // UTF-8 on the C heap, as the loader stores it
-    char* info;                    // the same, or null when the line has no description
-    bool unbalanced;               // its "[" is never closed (so it can have no description)
+    uint32_t line;             // where it stands in the file
+    uint32_t column;           // of its name
+    char* syntax;              // UTF-8 on the C heap, as the loader stores it
+    char* info;                // the same, or null when the line has no description
+    bool unbalanced;           // its "[" is never closed (so it can have no description)
 };
 
 // Adds the findings of one line read from source (report: where the reader found it). For an
