@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds the Linux suite with coverage counters, runs it, and prints line and branch coverage
-# for each folder of the plug-in.
+# for each folder of the plug-in and for the checker.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -13,7 +13,7 @@ ctest --preset coverage >/dev/null
 # device such as /dev/null.
 report=$(mktemp)
 trap 'rm -f "$report"' EXIT
-for dir in plugin command livehelp helptable textinput base platform; do
+for dir in checker plugin command livehelp helptable textinput base platform; do
   echo "== $dir"
   gcovr --root "$root" --filter "$root/$dir/" --object-directory build/coverage \
         --exclude-unreachable-branches --exclude-throw-branches --print-summary \
