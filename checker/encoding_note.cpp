@@ -2,6 +2,7 @@
 #include "checker/encoding_note.h"
 
 #include "base/format16.h"
+#include "base/limits.h"
 #include "base/text16.h"
 
 namespace {
@@ -74,8 +75,8 @@ void AddEncodingNote(const EncodingNoteInput* input, FindingList* findings) {
     const uint32_t* c = v->counts;
     const char16_t* name = UnicodeName(s->encoding);
     bool le = s->encoding == EncodingUtf16LE || s->encoding == EncodingUtf32LE;
-    char16_t ansi[256];
-    AnsiName(s, ansi, 256);
+    char16_t ansi[kMessageUnits];
+    AnsiName(s, ansi, kMessageUnits);
     const char16_t* code = u"encoding";
     switch (v->reason) {
     case kEncodingByMark:

@@ -76,8 +76,12 @@ int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* resu
                    u"the file is empty: the plug-in loads nothing from it");
         return 0;
     }
+    if (opened < 0) {
+        AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
+        return 0;
+    }
     if (opened != 0) {
-        char16_t reason[1024];
+        char16_t reason[kMessageUnits]; // as DescribeError fills it
         DescribeError(reason, opened);
         AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot open the file: %s", reason);
         return 0;

@@ -2,12 +2,14 @@
 // code and message, and the tally of each severity.
 #pragma once
 
+#include "base/limits.h"
+
 #include <cstddef>
 #include <cstdint>
 
 enum : int32_t { kSeverityNote, kSeverityWarning, kSeverityError };
 
-constexpr size_t kFindingUnits = 1024; // a message, terminator included
+constexpr size_t kFindingUnits = kMessageUnits; // a message, terminator included
 
 struct Finding {
     uint32_t line;        // from 1; 0 for the file as a whole

@@ -3,13 +3,13 @@
 // reaches the author as a finding, so its own messages are not written; the variable
 // expansion knows just what the plug-in's wording asks of it.
 #include "base/host_services.h"
+#include "base/limits.h"
 #include "base/text16.h"
 #include "platform/files.h"
 
 namespace {
 
-constexpr size_t kExpandUnits = 1024; // the smallest buffer the plug-in hands over
-constexpr size_t kPathUnits = 32768;
+constexpr size_t kExpandUnits = kMessageUnits; // the smallest buffer the plug-in hands over
 
 bool StartsWith(const char16_t* text, const char16_t* prefix) {
     for (; *prefix; ++prefix, ++text) {

@@ -2,6 +2,7 @@
 // the plug-in will make of each line.
 #include "base/format16.h"
 #include "base/host_services.h"
+#include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "checker/file_check.h"
@@ -26,12 +27,6 @@ const char16_t* HelpFileOf(const char16_t* name) {
     Str16Copy(path, kPathUnits, name);
     AppendDataFileName(path);
     return path;
-}
-
-void Complain(const char16_t* format, const char16_t* detail) {
-    char16_t text[2048];
-    Format16(text, 2048, format, detail);
-    EmitError(text);
 }
 
 // The status-bar text of the function that the name (written with or without "@" and "[")
@@ -64,8 +59,8 @@ int Show(const CheckOptions& options) {
             ShowHelpText(entry, visible, kVisibleUnits);
             Emit(visible);
         } else {
-            char16_t text[2048];
-            Format16(text, 2048,
+            static char16_t text[kPathUnits + kMessageUnits];
+            Format16(text, kPathUnits + kMessageUnits,
                      u"%s: error: the plug-in loads no function @%s from this file "
                      u"[show]\n",
                      file, name);
@@ -114,7 +109,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     CheckOptions options;
-    char16_t problem[1024];
+    char16_t problem[kMessageUnits];
     int parsed = ParseCheckOptions(count, arguments, &options, problem);
     int status = 0;
     if (parsed == kOptionsHelp) {
@@ -125,7 +120,9 @@ int main(int argc, char** argv) {
                       kVersionRevision);
         FlushOutput();
     } else if (parsed == kOptionsBad) {
-        Complain(u"hintbar-check: %s\nTry \"hintbar-check --help\".\n", problem);
+        EmitError(u"hintbar-check: ");
+        EmitError(problem);
+        EmitError(u"\nTry \"hintbar-check --help\".\n");
         status = 2;
     } else {
         if (options.codePage) {

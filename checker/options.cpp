@@ -3,6 +3,7 @@
 #include "checker/options.h"
 
 #include "base/format16.h"
+#include "base/limits.h"
 #include "base/text16.h"
 
 #include <cstdlib>
@@ -71,7 +72,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
     problem[0] = 0;
     options->files = static_cast<const char16_t**>(malloc(sizeof(char16_t*) * (count + 1)));
     if (!options->files) {
-        Str16Copy(problem, 1024, u"out of memory");
+        Str16Copy(problem, kMessageUnits, u"out of memory");
         return kOptionsBad;
     }
     bool optionsEnd = false;
@@ -92,22 +93,23 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
         } else if (IsOption(arg, u"--show")) {
             options->show = ValueOf(arg, 6, &i, count, arguments);
             if (!options->show || !*options->show) {
-                Str16Copy(problem, 1024, u"--show needs the name of a function");
+                Str16Copy(problem, kMessageUnits, u"--show needs the name of a function");
                 return kOptionsBad;
             }
         } else if (IsOption(arg, u"--codepage")) {
             const char16_t* value = ValueOf(arg, 10, &i, count, arguments);
             if (!ParseCodePage(value, &options->codePage)) {
-                Str16Copy(problem, 1024, u"--codepage needs a code page number from 1 to 65535");
+                Str16Copy(problem, kMessageUnits,
+                          u"--codepage needs a code page number from 1 to 65535");
                 return kOptionsBad;
             }
         } else {
-            Format16(problem, 1024, u"unknown option \"%s\"", arg);
+            Format16(problem, kMessageUnits, u"unknown option \"%s\"", arg);
             return kOptionsBad;
         }
     }
     if (options->fileCount == 0) {
-        Str16Copy(problem, 1024, u"no help file named");
+        Str16Copy(problem, kMessageUnits, u"no help file named");
         return kOptionsBad;
     }
     return kOptionsRun;

@@ -1,6 +1,7 @@
 // The checker's command line.
 #pragma once
 
+#include "base/limits.h"
 #include "checker/report.h"
 
 #include <cstdint>
@@ -16,7 +17,7 @@ struct CheckOptions {
 };
 
 // Reads arguments 1 to count - 1; files points into arguments, which must outlive options.
-// On kOptionsBad, problem says what is wrong (1,024 units).
+// On kOptionsBad, problem says what is wrong (kMessageUnits units).
 int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, char16_t* problem);
 
 extern const char16_t kCheckUsage[];

@@ -3,6 +3,7 @@
 #include "checker/report.h"
 
 #include "base/format16.h"
+#include "base/limits.h"
 #include "base/messages.h"
 #include "base/text16.h"
 #include "platform/platform.h"
@@ -75,10 +76,10 @@ void Emit(const char16_t* text) {
 }
 
 void EmitFormatted(const char16_t* format, ...) {
-    char16_t text[1024];
+    char16_t text[kMessageUnits];
     va_list args;
     va_start(args, format);
-    Format16V(text, 1024, format, args);
+    Format16V(text, kMessageUnits, format, args);
     va_end(args);
     Emit(text);
 }
