@@ -204,9 +204,8 @@ void ExplainReplacement(const TextSource* s, uint32_t from, uint32_t to, size_t 
             break; // U+FFFD itself
         }
         if (n == 4) {
-            Note(replaced, index,
-                 u"U+%X lies beyond U+FFFF, which the plug-in does not read from UTF-8: it shows "
-                 u"as U+FFFD",
+            Note(decode, index,
+                 u"U+%X lies beyond U+10FFFF, the last character: it shows as U+FFFD",
                  static_cast<unsigned>(DecodeUtf8Sequence(b)));
         } else if (n == 3) {
             Note(decode, index, u"UTF-8 does not allow the surrogate U+%04X: it shows as U+FFFD",
@@ -217,20 +216,13 @@ void ExplainReplacement(const TextSource* s, uint32_t from, uint32_t to, size_t 
         return;
     case EncodingUtf32LE:
     case EncodingUtf32BE: {
-        uint32_t v = s->encoding == EncodingUtf32LE
-                         ? b[0] | b[1] << 8 | b[2] << 16 | uint32_t(b[3]) << 24
-                         : uint32_t(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+        uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
+        uint32_t v = s->encoding == EncodingUtf32LE ? b0 | b1 << 8 | b2 << 16 | b3 << 24
+                                                    : b0 << 24 | b1 << 16 | b2 << 8 | b3;
         if (v == kReplacement) {
             break;
         }
-        if (v <= 0x10FFFF) {
-            Note(replaced, index,
-                 u"U+%X lies beyond U+FFFF, which the plug-in does not read from UTF-32: it "
-                 u"shows as U+FFFD",
-                 v);
-        } else {
-            Note(decode, index, u"0x%08X is no character: it shows as U+FFFD", v);
-        }
+        Note(decode, index, u"0x%08X is no character: it shows as U+FFFD", v);
         return;
     }
     case EncodingAnsi:
@@ -246,8 +238,8 @@ void ExplainReplacement(const TextSource* s, uint32_t from, uint32_t to, size_t 
          0);
 }
 
-// Characters that show as U+FFFD: bytes that do not decode, characters the plug-in cannot
-// hold, lone surrogates, and U+FFFD itself. Each is traced back to its bytes by decoding the
+// Characters that show as U+FFFD: bytes that do not decode, lone surrogates, and U+FFFD
+// itself. Each is traced back to its bytes by decoding the
 // line again from its start.
 void CheckReplacements(TextSource* source, const char16_t* line, const TextLineReport* report,
                        FindingList* findings) {
@@ -264,14 +256,16 @@ void CheckReplacements(TextSource* source, const char16_t* line, const TextLineR
     decode.count = replaced.count = 0;
     uint32_t saved = source->position;
     source->position = report->start;
-    for (size_t i = 0; i < length; ++i) {
+    // Each character read is one unit of the line, or two for one beyond U+FFFF.
+    for (size_t i = 0; i < length;) {
         uint32_t from = source->position;
-        NextChar(source);
+        int c = NextChar(source);
         if (line[i] == kReplacement) {
             ExplainReplacement(source, from, source->position, i, &decode, &replaced);
         } else if (IsLoneSurrogate(line, i)) {
             Note(&replaced, i, u"the lone surrogate U+%04X shows as U+FFFD", line[i]);
         }
+        i += c > 0xFFFF ? 2 : 1;
     }
     source->position = saved;
     Replaced* kinds[] = {&decode, &replaced};
@@ -327,14 +321,14 @@ size_t Units16(const char* text) {
 
 // The texts of an entry, made as the loader makes them, and what is cut on the way: the
 // line, the syntax line, the UTF-8 forms, the status bar's text.
-void CheckCuts(const TextLineReport* report, const HelpLineVerdict& v, CheckedEntry* entry,
-               FindingList* findings) {
+void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
+               CheckedEntry* entry, FindingList* findings) {
     uint32_t number = report->number;
-    if (report->length > kLineUnits - 1) {
-        AddFinding(findings, number, Column(report, kLineUnits - 1), kSeverityWarning,
-                   u"line-too-long",
+    auto kept = static_cast<uint32_t>(Str16Len(line));
+    if (report->length > kept) {
+        AddFinding(findings, number, Column(report, kept), kSeverityWarning, u"line-too-long",
                    u"the line is %u characters long: the plug-in reads the first %u and drops %u",
-                   report->length, kLineUnits - 1, report->length - (kLineUnits - 1));
+                   report->length, kept, report->length - kept);
     }
     if (!v.balanced) {
         AddFinding(findings, number, Column(report, v.nameEnd), kSeverityWarning, u"unbalanced",
@@ -349,9 +343,9 @@ void CheckCuts(const TextLineReport* report, const HelpLineVerdict& v, CheckedEn
                    v.close, v.syntaxKept, v.close - v.syntaxKept);
     }
     size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
-    size_t kept = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+    size_t bytes = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
     size_t syntaxUnits = Units16(g_work.syntax8);
-    if (kept < whole) {
+    if (bytes < whole) {
         AddFinding(findings, number, Column(report, syntaxUnits), kSeverityWarning,
                    u"utf8-too-long",
                    u"the syntax line takes %u bytes in UTF-8, more than the %u the plug-in keeps: "
@@ -364,9 +358,9 @@ void CheckCuts(const TextLineReport* report, const HelpLineVerdict& v, CheckedEn
     size_t infoUnits = 0;
     if (g_work.info[0]) {
         whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
-        kept = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+        bytes = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         infoUnits = Units16(g_work.info8);
-        if (kept < whole) {
+        if (bytes < whole) {
             AddFinding(findings, number, Column(report, v.info + infoUnits), kSeverityWarning,
                        u"utf8-too-long",
                        u"the description takes %u bytes in UTF-8, more than the %u the plug-in "
@@ -424,7 +418,7 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
         CheckPassedOver(line, report, v, findings);
         return 0;
     }
-    CheckCuts(report, v, entry, findings);
+    CheckCuts(line, report, v, entry, findings);
     CheckSeparator(line, report, v, findings);
     CheckControls(line, report, v, findings);
     CheckReplacements(source, line, report, findings);

@@ -125,21 +125,25 @@ template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdi
     uint32_t n = source->size < kUtf8Bytes ? source->size : kUtf8Bytes;
     uint32_t expected = 0;
     uint32_t leads = 0;
-    uint32_t lead = 0; // where the sequence under way began
+    uint32_t lead = 0; // kVerdict: where the sequence under way began
     uint32_t i = 0;
     for (; i < n; ++i) {
         uint8_t b = source->data[i];
         if (expected > 0) {
             if (b < 0x80 || b > 0xBF) {
+                if constexpr (!kVerdict) {
+                    return 0;
+                }
                 break;
             }
             --expected;
         } else if (b < 0x80) {
             continue;
         } else if (b < 0xC0 || b > 0xF7) {
-            if constexpr (kVerdict) {
-                lead = i;
+            if constexpr (!kVerdict) {
+                return 0;
             }
+            lead = i;
             break;
         } else {
             expected = b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
@@ -149,15 +153,16 @@ template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdi
             }
         }
     }
-    int32_t encoding = i == n && leads > 0 ? EncodingUtf8 : 0;
-    if (verdict) {
-        verdict->reason = encoding ? kEncodingByUtf8Sequences
-                          : i < n  ? kEncodingByNotUtf8
-                                   : kEncodingByAsciiOnly;
-        verdict->examined = n;
-        verdict->counts[0] = leads;
-        verdict->offset = lead;
+    if constexpr (!kVerdict) {
+        return leads > 0 ? EncodingUtf8 : 0;
     }
+    int32_t encoding = i == n && leads > 0 ? EncodingUtf8 : 0;
+    verdict->reason = encoding ? kEncodingByUtf8Sequences
+                      : i < n  ? kEncodingByNotUtf8
+                               : kEncodingByAsciiOnly;
+    verdict->examined = n;
+    verdict->counts[0] = leads;
+    verdict->offset = lead;
     return encoding;
 }
 

@@ -135,18 +135,21 @@ TEST_F(CheckerTest, CharactersThatShowAsTheReplacementCharacter) {
     ExpectCases({
         {kBom + "@A[x] - caf\xE9 au lait", {"1:12 warning decode"}},
         {kBom + "@A[x] - \xED\xA0\x80", {"1:9 warning decode"}},
-        {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF0\x9F\x98\x80",
-         {"1:15 warning replacement"}},
+        // A character beyond U+FFFF is kept; one beyond U+10FFFF is not.
+        {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF4\x90\x80\x80", {"1:22 warning decode"}},
         {kBom + "@A[x] - \xEF\xBF\xBD", {"1:9 warning replacement"}},
         {"@A[x] - \x81 caf\xE9", {"1:9 warning decode"}}, // ANSI 1252: 0x81 is undefined
     });
-    // UTF-16 keeps a character beyond U+FFFF as a pair, but not a lone surrogate; UTF-32
-    // keeps neither.
+    EXPECT_NE(messages_.find("byte 0x81 has no character in the code page"), std::string::npos)
+        << messages_;
+    // UTF-16 and UTF-32 keep a pair, but not a lone surrogate. (Only big-endian UTF-32 can
+    // hold a value beyond U+10FFFF and still be taken for UTF-32.)
     EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(u"@A[x] - \xD800 x \U0001F600", false)),
               (Found{"1:9 warning replacement"}));
-    EXPECT_EQ(Check(std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"@A[x] - \U0001F600", false)),
-              (Found{"1:9 warning replacement"}));
-    EXPECT_NE(messages_.find("U+1F600 lies beyond U+FFFF"), std::string::npos) << messages_;
+    EXPECT_EQ(Check(std::string("\0\0\xFE\xFF", 4) +
+                    EncodeUtf32(U"@A[x] - \U0001F600 \xDC00 " + std::u32string(1, 0x110000), true)),
+              (Found{"1:12 warning replacement", "1:14 warning decode"}));
+    EXPECT_NE(messages_.find("0x00110000 is no character"), std::string::npos) << messages_;
 }
 
 // Line numbers count the breaks an editor counts; a NUL ends the plug-in's line but not the
