@@ -70,7 +70,8 @@ bool ParseCodePage(const char16_t* text, uint32_t* codePage) {
 int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, char16_t* problem) {
     *options = CheckOptions{};
     problem[0] = 0;
-    options->files = static_cast<const char16_t**>(malloc(sizeof(char16_t*) * (count + 1)));
+    size_t slots = count > 0 ? static_cast<size_t>(count) : 0;
+    options->files = static_cast<const char16_t**>(malloc(sizeof(char16_t*) * (slots + 1)));
     if (!options->files) {
         Str16Copy(problem, kMessageUnits, u"out of memory");
         return kOptionsBad;
