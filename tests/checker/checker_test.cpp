@@ -11,7 +11,7 @@ namespace {
 
 const std::string kBom = "\xEF\xBB\xBF";
 
-class CheckerTest : public SourceTest {
+class Checker : public SourceTest {
   protected:
     void TearDown() override {
         PlatformSetAnsiCodePage(0);
@@ -60,7 +60,7 @@ class CheckerTest : public SourceTest {
 
 using Found = std::vector<std::string>;
 
-TEST_F(CheckerTest, LinesMeantAsEntriesThatArePassedOver) {
+TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
     std::string name47(47, 'a');
     ExpectCases({
         {"@" + name47 + "[x] - fits", {}},
@@ -81,7 +81,7 @@ TEST_F(CheckerTest, LinesMeantAsEntriesThatArePassedOver) {
     });
 }
 
-TEST_F(CheckerTest, EntriesThatSurprise) {
+TEST_F(Checker, EntriesThatSurprise) {
     ExpectCases({
         {"@x[a[b] text", {"1:3 warning unbalanced"}},
         {"@NEG[n] -1 when missing", {"1:9 warning separator"}},
@@ -99,7 +99,7 @@ TEST_F(CheckerTest, EntriesThatSurprise) {
         << messages_;
 }
 
-TEST_F(CheckerTest, ARepeatedNameNamesTheLineThatWins) {
+TEST_F(Checker, ARepeatedNameNamesTheLineThatWins) {
     EXPECT_EQ(Check("@a[1] - one\n@b[] - b\n@A[2] - two\n@a[3] - three"),
               (Found{"1:1 warning duplicate", "3:1 warning duplicate"}));
     EXPECT_EQ(functions_, 2u);
@@ -110,7 +110,7 @@ TEST_F(CheckerTest, ARepeatedNameNamesTheLineThatWins) {
     EXPECT_EQ(Check("@a[1]\n@a[2]"), (Found{"1:1 warning duplicate", "2:1 note no-description"}));
 }
 
-TEST_F(CheckerTest, TextsThatAreCut) {
+TEST_F(Checker, TextsThatAreCut) {
     std::string cjk = "\xE4\xB8\xAD"; // one character, three bytes
     std::string manyCjk;
     for (int i = 0; i < 6000; ++i) {
@@ -131,7 +131,7 @@ TEST_F(CheckerTest, TextsThatAreCut) {
         << messages_;
 }
 
-TEST_F(CheckerTest, CharactersThatShowAsTheReplacementCharacter) {
+TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
     ExpectCases({
         {kBom + "@A[x] - caf\xE9 au lait", {"1:12 warning decode"}},
         {kBom + "@A[x] - \xED\xA0\x80", {"1:9 warning decode"}},
@@ -154,7 +154,7 @@ TEST_F(CheckerTest, CharactersThatShowAsTheReplacementCharacter) {
 
 // Line numbers count the breaks an editor counts; a NUL ends the plug-in's line but not the
 // editor's, so what follows it keeps the line's number and its own column.
-TEST_F(CheckerTest, PlacesAsAnEditorShowsThem) {
+TEST_F(Checker, PlacesAsAnEditorShowsThem) {
     EXPECT_EQ(Check(kBom + "x\r\n\r\n@1[a]\n\r@2[b]\r@3[c]\xC2\x85@4[d]\n\n  \t\n@5[e]\n@x[] d"),
               (Found{"3:2 error name-start", "4:2 error name-start", "5:2 error name-start",
                      "6:2 error name-start", "9:2 error name-start"}));
@@ -165,7 +165,7 @@ TEST_F(CheckerTest, PlacesAsAnEditorShowsThem) {
     EXPECT_EQ(functions_, 3u);
 }
 
-TEST_F(CheckerTest, FilesThatLoadNothing) {
+TEST_F(Checker, FilesThatLoadNothing) {
     EXPECT_EQ(Check(""), (Found{"0:0 error empty"}));
     EXPECT_EQ(Check("\r\n  \r\n"), (Found{"0:0 error no-entries"}));
     EXPECT_EQ(Check("# notes only\n@LEFT is a function"), (Found{"0:0 error no-entries"}));
@@ -181,7 +181,7 @@ TEST_F(CheckerTest, FilesThatLoadNothing) {
     ReleaseFindings(&findings);
 }
 
-TEST_F(CheckerTest, TheEncodingNoteSaysWhatDecided) {
+TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     std::u16string words = u"@x[] - some words of text with spaces between them\r\n";
     struct Row {
         std::string bytes;
