@@ -19,19 +19,25 @@ bool IsBlank(char16_t unit) {
     return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
 }
 
-// Decimal text to an unsigned 32-bit number the way the C library's unsigned conversion reads
-// it: blanks, then an optional sign, then digits up to the first other unit; a minus sign
-// negates modulo 2^32. Returns 0 on overflow, 1 otherwise.
-int ParseUnsigned32(const char16_t* text, uint32_t* value) {
+// Past the blanks and the optional sign that begin a number, as the C library reads them.
+const char16_t* SkipBlanksAndSign(const char16_t* text, bool* negative) {
     const char16_t* p = text;
     while (IsBlank(*p)) {
         ++p;
     }
-    bool negative = false;
     if (*p == u'+' || *p == u'-') {
-        negative = *p == u'-';
+        *negative = *p == u'-';
         ++p;
     }
+    return p;
+}
+
+// Decimal text to an unsigned 32-bit number the way the C library's unsigned conversion reads
+// it: blanks, then an optional sign, then digits up to the first other unit; a minus sign
+// negates modulo 2^32. Returns 0 on overflow, 1 otherwise.
+int ParseUnsigned32(const char16_t* text, uint32_t* value) {
+    bool negative = false;
+    const char16_t* p = SkipBlanksAndSign(text, &negative);
     uint64_t number = 0;
     bool overflow = false;
     for (; *p >= u'0' && *p <= u'9'; ++p) {
@@ -53,15 +59,8 @@ int ParseUnsigned32(const char16_t* text, uint32_t* value) {
 // The same reading for an unsigned 64-bit number: a minus sign negates modulo 2^64. Returns 0
 // on overflow, 1 otherwise.
 int ParseUnsigned64(const char16_t* text, uint64_t* value) {
-    const char16_t* p = text;
-    while (IsBlank(*p)) {
-        ++p;
-    }
     bool negative = false;
-    if (*p == u'+' || *p == u'-') {
-        negative = *p == u'-';
-        ++p;
-    }
+    const char16_t* p = SkipBlanksAndSign(text, &negative);
     uint64_t number = 0;
     for (; *p >= u'0' && *p <= u'9'; ++p) {
         uint64_t digit = static_cast<uint64_t>(*p - u'0');
