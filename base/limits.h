@@ -14,10 +14,6 @@ constexpr int kPathUnits = 32768;   // a path, as long as the system allows
 constexpr size_t kSyntaxBytes = 2048;
 constexpr size_t kInfoBytes = 16384;
 
-// The hbar command's argument vector: pointers, and one buffer for the text of them all.
-constexpr int MAX_ARGS = 1024;
-constexpr int MAX_ARG_LEN = 8192;
-
 static_assert(kNameUnits <= kSyntaxUnits, "a syntax line can hold its own name");
 // A composed help text is a marker, the syntax line and "\r\n\n" before the description: the
 // whole syntax line always fits, and only the description is ever cut.

@@ -6,11 +6,12 @@
 #include "base/product.h"
 #include "base/text16.h"
 
+namespace {
+// Static result buffers: a result lasts until the next call that writes the same buffer.
 char16_t PluralBuffer[kMessageUnits];
 char16_t CountBuffer[kMessageUnits];
 char16_t ByteCountBuffer[kMessageUnits];
 
-namespace {
 // The longest growth of a plural ("ices" for "ex", "ies" for "y", ...) is two units.
 constexpr size_t kLongestPluralNoun = kMessageUnits - 1 - 2;
 

@@ -3,17 +3,12 @@
 
 #include <cstdint>
 
-// Static result buffers, 1,024 units each; a result lasts until the next call that writes
-// the same buffer.
-extern char16_t PluralBuffer[];
-extern char16_t CountBuffer[];
-extern char16_t ByteCountBuffer[];
-
 // "Hintbar plugin: ", and inside a batch file its name and line, on standard error.
 int WriteErrorPrefix();
 // 0: no letters, some lower case, or none upper; 1: exactly one capital; 2: all capitals.
 int ClassifyCase(const char16_t* text);
-// The noun for a count of 1; otherwise its English plural in PluralBuffer. A noun too long
+// The noun for a count of 1; otherwise its English plural in a static buffer of
+// 1,024 units (as the two count wordings below), which lasts until the next call. A noun too long
 // for its plural to fit the buffer is returned unchanged.
 const char16_t* Pluralize(uint64_t count, const char16_t* noun);
 const char16_t* FormatCount(uint64_t count);     // "1,234 functions"

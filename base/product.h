@@ -1,4 +1,7 @@
-// What the plug-in is: its name, its version and the module it was loaded from.
+// What the plug-in is: its name, its version and the module it was loaded from. They live
+// here, below every subsystem, because the lower layers need them too: the error prefix and
+// the temporary file's name carry the plug-in's name, and the start-up search (in the help
+// table's layer) looks for the help file beside the module.
 #pragma once
 
 #include <cstdint>
@@ -11,5 +14,5 @@ constexpr uint32_t kVersionRevision = 3;
 
 // The plug-in's own module, recorded when the system loads it: the start-up search looks for
 // the help file beside it.
-extern void* ModuleHandle;
 void RecordModuleHandle(void* module);
+void* RecordedModuleHandle();

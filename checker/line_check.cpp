@@ -8,7 +8,7 @@
 #include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
+#include "livehelp/help_text.h"
 #include "platform/utf8.h"
 #include "textinput/encoding.h"
 

@@ -4,7 +4,7 @@
 #include "base/format16.h"
 #include "base/text16.h"
 #include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
+#include "livehelp/help_text.h"
 
 namespace {
 char16_t g_text[kLineUnits];

@@ -4,12 +4,9 @@
 #include "base/messages.h"
 #include "base/text16.h"
 
-char16_t* ArgumentPointers[MAX_ARGS];
-int32_t ArgumentLengths[MAX_ARGS];
-int32_t ArgumentCount;
-char16_t ArgumentBuffer[MAX_ARG_LEN];
-
 namespace {
+
+ArgumentVector Args;
 
 // A letter, then ":" and "//": the rest of the argument is an address, not switches.
 bool StartsScheme(const char16_t* line, const char16_t* colon) {
@@ -18,16 +15,20 @@ bool StartsScheme(const char16_t* line, const char16_t* colon) {
 
 } // namespace
 
+const ArgumentVector& CommandArguments() {
+    return Args;
+}
+
 int32_t SplitArguments(const char16_t* line) {
     if (!line) {
         return -1;
     }
     for (int k = 0; k < MAX_ARGS; ++k) {
-        ArgumentPointers[k] = nullptr;
-        ArgumentLengths[k] = 0;
+        Args.pointers[k] = nullptr;
+        Args.lengths[k] = 0;
     }
-    ArgumentCount = 0;
-    ArgumentBuffer[0] = 0;
+    Args.count = 0;
+    Args.buffer[0] = 0;
 
     int32_t p = 0;   // units of the buffer in use; the current argument's terminator sits here
     int32_t i = 0;   // index of the current argument
@@ -42,7 +43,7 @@ int32_t SplitArguments(const char16_t* line) {
         ++i;
         ++p;
         if (p < MAX_ARG_LEN) {
-            ArgumentBuffer[p] = 0;
+            Args.buffer[p] = 0;
         }
         len = 0;
         scheme = false;
@@ -62,7 +63,7 @@ int32_t SplitArguments(const char16_t* line) {
         }
         if (c == u':' && len > 0 && StartsScheme(line, at)) {
             scheme = true;
-        } else if (c == u'/' && !quoted && !scheme && len >= 2 && ArgumentPointers[i][0] == u'/') {
+        } else if (c == u'/' && !quoted && !scheme && len >= 2 && Args.pointers[i][0] == u'/') {
             endArgument();
         } else if (c == 0) {
             if (len > 0) {
@@ -82,19 +83,19 @@ int32_t SplitArguments(const char16_t* line) {
             return -1;
         }
         if (len == 0) {
-            ArgumentPointers[i] = &ArgumentBuffer[p];
+            Args.pointers[i] = &Args.buffer[p];
         }
-        ArgumentBuffer[p] = c;
-        ArgumentLengths[i] = ++len;
-        ArgumentBuffer[++p] = 0;
+        Args.buffer[p] = c;
+        Args.lengths[i] = ++len;
+        Args.buffer[++p] = 0;
     }
 
     for (int32_t k = 0; k < i; ++k) {
-        char16_t* text = ArgumentPointers[k];
-        while (ArgumentLengths[k] > 0 && IsSpaceUnit(text[ArgumentLengths[k] - 1])) {
-            text[--ArgumentLengths[k]] = 0;
+        char16_t* text = Args.pointers[k];
+        while (Args.lengths[k] > 0 && IsSpaceUnit(text[Args.lengths[k] - 1])) {
+            text[--Args.lengths[k]] = 0;
         }
     }
-    ArgumentCount = i;
+    Args.count = i;
     return i;
 }

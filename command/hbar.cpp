@@ -60,8 +60,8 @@ int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder) {
 
 // Walks the arguments. Returns -1 to go on with the effects, or the command's result.
 int ParseArguments(HbarRun& run) {
-    for (int32_t k = 0; k < ArgumentCount; ++k) {
-        char16_t* arg = ArgumentPointers[k];
+    for (int32_t k = 0; k < CommandArguments().count; ++k) {
+        char16_t* arg = CommandArguments().pointers[k];
         if (Str16Equal(arg, u"/?") || Str16Equal(arg, u"/??")) {
             QPuts(kCommandHelp);
             if (arg[2] == u'?') {
@@ -74,11 +74,13 @@ int ParseArguments(HbarRun& run) {
             run.info = true;
             run.countLine = false;
         } else if (IsOption(arg, u"/L")) {
-            if (k + 1 >= ArgumentCount || ArgumentPointers[k + 1][0] == u'/') {
+            if (k + 1 >= CommandArguments().count ||
+                CommandArguments().pointers[k + 1][0] == u'/') {
                 return Fail(1, u"Missing filename: \"%s\"\r\n", u"/L");
             }
             ++k;
-            if (int result = CheckFile(run, ArgumentPointers[k], ArgumentPointers[k])) {
+            if (int result = CheckFile(run, CommandArguments().pointers[k],
+                                       CommandArguments().pointers[k])) {
                 return result;
             }
         } else if (arg[0] == u'/' && UpperAscii(arg[1]) == u'L') {
@@ -107,7 +109,7 @@ int ParseArguments(HbarRun& run) {
 }
 
 void Unload(bool quiet) {
-    if (!HelpTable.root) {
+    if (!HelpTableRoot()) {
         if (!quiet) {
             Printf(u"Nothing to unload.\r\n");
         }
@@ -132,8 +134,8 @@ void Load(const char16_t* path, bool quiet) {
 // Each line is printed before the next figure is worded: the wording buffers are shared.
 void ReportMemory() {
     HelpTableTotals totals = {};
-    if (HelpTable.root) {
-        MeasureHelpTree(HelpTable.root, &totals);
+    if (HelpTableRoot()) {
+        MeasureHelpTree(HelpTableRoot(), &totals);
     }
     uint32_t total = totals.nodeBytes + totals.nameBytes + totals.syntaxBytes + totals.infoBytes;
     Printf(u"\r\nFound %s:\r\n\r\n", FormatCount(totals.nodes));
@@ -173,7 +175,7 @@ int RunHbar(const char16_t* line) {
     if (run.info) {
         ReportMemory();
     } else if (run.countLine) {
-        Printf(u"%s in memory.\r\n", FormatCount(HelpTable.count));
+        Printf(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
     return 0;
 }

@@ -47,17 +47,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     int result = hbar(line.data());
     FuzzAssert(result >= 0 && result <= 2, "result 0, 1 or 2");
-    FuzzAssert(ArgumentCount >= 0 && ArgumentCount <= MAX_ARGS, "argument count in range");
-    for (int i = 0; i < ArgumentCount; ++i) {
-        FuzzAssert(ArgumentPointers[i] >= ArgumentBuffer &&
-                       ArgumentPointers[i] + ArgumentLengths[i] < ArgumentBuffer + MAX_ARG_LEN,
+    FuzzAssert(CommandArguments().count >= 0 && CommandArguments().count <= MAX_ARGS,
+               "argument count in range");
+    for (int i = 0; i < CommandArguments().count; ++i) {
+        FuzzAssert(CommandArguments().pointers[i] >= CommandArguments().buffer &&
+                       CommandArguments().pointers[i] + CommandArguments().lengths[i] <
+                           CommandArguments().buffer + MAX_ARG_LEN,
                    "arguments inside the buffer");
     }
     HelpTableTotals totals{};
-    MeasureHelpTree(HelpTable.root, &totals);
-    FuzzAssert(totals.nodes == HelpTable.count, "table count equals its nodes");
-    if (HelpTable.root) {
-        CheckHelpTree(HelpTable.root, HelpTable.count);
+    MeasureHelpTree(HelpTableRoot(), &totals);
+    FuzzAssert(totals.nodes == HelpTableCount(), "table count equals its nodes");
+    if (HelpTableRoot()) {
+        CheckHelpTree(HelpTableRoot(), HelpTableCount());
     }
     HostClearCaptured();
     return 0;

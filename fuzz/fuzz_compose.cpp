@@ -3,11 +3,12 @@
 #include "base/text16.h"
 #include "fuzz/fuzz_support.h"
 #include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
+#include "livehelp/help_text.h"
 #include "platform/utf8.h"
 
 #include <cstring>
 #include <memory>
+#include <span>
 #include <string>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -26,7 +27,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     node.syntax = syntax.data();
     node.info = info.empty() && (size & 1) ? nullptr : info.data();
     std::unique_ptr<char16_t[]> text(new char16_t[kLineUnits]);
-    FuzzAssert(ComposeHelpText(&node, text.get()) == 0, "compose succeeds");
+    FuzzAssert(ComposeHelpText(&node, std::span<char16_t>(text.get(), kLineUnits)) == 0,
+               "compose succeeds");
     size_t length = Str16Len(text.get());
     FuzzAssert(length < static_cast<size_t>(kLineUnits), "terminated inside the buffer");
     FuzzAssert(syntax.empty() == (length == 0), "empty exactly when the syntax is empty");

@@ -59,6 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     event.cursor = line.get() + cursor;
     FuzzAssert(key(&event) == 0, "key returns 0");
     FuzzAssert(event.line == nullptr || event.line == line.get(), "the event is not changed");
-    FuzzAssert(StatusSavedThisLine == 0 || StatusSavedThisLine == 1, "flag is 0 or 1");
+    FuzzAssert(!SavedStatusText() || StatusSavedThisLine(),
+               "a saved text belongs to a line with help");
     return 0;
 }

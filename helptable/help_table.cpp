@@ -6,9 +6,14 @@
 
 #include <cstddef>
 
-HelpTableState HelpTable = {nullptr, 0};
-
 namespace {
+
+struct HelpTableState {
+    HelpNode* root;
+    uint32_t count;
+};
+
+HelpTableState HelpTable = {nullptr, 0};
 
 // The name lives in the tail of the node's block, past the declared one-unit array, so it is
 // reached through a plain pointer rather than by indexing the array.
@@ -93,13 +98,13 @@ HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter) {
     return node;
 }
 
-HelpNode* FindHelpEntry(HelpNode* root, const char16_t* name) {
+const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
     if (!name) {
         return nullptr;
     }
-    HelpNode* node = root;
+    const HelpNode* node = root;
     while (node) {
-        int order = CompareHelpNames(name, NameOf(node));
+        int order = CompareHelpNames(name, NameOf(const_cast<HelpNode*>(node)));
         if (order == 0) {
             return node;
         }
@@ -142,6 +147,14 @@ int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
     MeasureHelpTree(root->left, totals);
     MeasureHelpTree(root->right, totals);
     return 0;
+}
+
+const HelpNode* HelpTableRoot() {
+    return HelpTable.root;
+}
+
+uint32_t HelpTableCount() {
+    return HelpTable.count;
 }
 
 uint32_t UnloadHelpTable() {

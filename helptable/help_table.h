@@ -22,14 +22,6 @@ struct HelpNode {
     char16_t name[1]; // really as long as the name and its terminator
 };
 
-struct HelpTableState {
-    HelpNode* root;
-    uint32_t count;
-};
-
-// The one help table the whole plug-in shares.
-extern HelpTableState HelpTable;
-
 // Figures that MeasureHelpTree adds to; the caller sets them to zero.
 struct HelpTableTotals {
     uint32_t nodes;
@@ -44,8 +36,12 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi); null when a node cannot be
 // allocated, after releasing the nodes built so far (the strings stay the entries').
 HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter);
-HelpNode* FindHelpEntry(HelpNode* root, const char16_t* name);
+const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 int FreeHelpTree(HelpNode* root, uint32_t* counter);
+// The one help table the whole plug-in shares: its tree (null when no help is loaded) and the
+// number of functions it holds. Only the two routines below change it.
+const HelpNode* HelpTableRoot();
+uint32_t HelpTableCount();
 // The two routines that change the HelpTable. Unloading frees its tree and empties it;
 // installing hands it a new tree, releasing the old one first. Both return the number of
 // nodes released.

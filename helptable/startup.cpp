@@ -112,7 +112,7 @@ int LoadDefaultHelpFile() {
 
     // The plug-in's own directory.
     g_path[0] = 0;
-    PlatformGetModuleFileName(ModuleHandle, g_path, kPathUnits);
+    PlatformGetModuleFileName(RecordedModuleHandle(), g_path, kPathUnits);
     size_t cut = 0; // just past the last separator; 0 when there is none
     for (size_t i = 0; g_path[i]; ++i) {
         if (IsSeparator(g_path[i])) {
@@ -155,9 +155,9 @@ int LoadHelpAtStartup() {
         Printf(u"%s v%u.%u.%u loaded.\r\n", kPluginName, kVersionMajor, kVersionMinor,
                kVersionBuild);
     }
-    if (HelpTable.root) {
+    if (HelpTableRoot()) {
         if (!silenced) {
-            Printf(u"\u2022  %s loaded into memory.\r\n", FormatCount(HelpTable.count));
+            Printf(u"\u2022  %s loaded into memory.\r\n", FormatCount(HelpTableCount()));
         }
     } else {
         WriteErrorPrefix();

@@ -1,19 +1,31 @@
-// The status-bar text of a help entry, and the copy of the status bar's own text that is put
-// back once no help applies.
+// Live help on the status bar, and the copy of the status bar's own text that is put back
+// once no help applies.
 #include "livehelp/status_bar.h"
 
 #include "base/host_services.h"
 #include "base/limits.h"
 #include "base/text16.h"
-#include "platform/utf8.h"
-
-char16_t* SavedStatusText = nullptr;
-int32_t StatusSavedThisLine = 0;
+#include "livehelp/help_text.h"
 
 namespace {
-constexpr char16_t kZeroWidthSpace = 0x200B;
-constexpr char16_t kPilcrow = 0x00B6;
-constexpr char16_t kNotSign = 0x00AC;
+
+// The status bar's side of one command line.
+struct StatusLine {
+    char16_t* saved;    // heap copy of the text from before the line's first help, or null
+    bool savedThisLine; // a capture has been made (or tried) on this line
+};
+
+StatusLine Line = {nullptr, false};
+
+// A heap copy of the text, or null when there is none or no memory.
+char16_t* HeapCopy(const char16_t* text) {
+    size_t length = Str16Len(text);
+    auto* copy = static_cast<char16_t*>(PlatformAlloc((length + 1) * sizeof(char16_t)));
+    if (copy) {
+        Str16Copy(copy, length + 1, text);
+    }
+    return copy;
+}
 
 bool IsBlank(char16_t unit) {
     return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
@@ -96,43 +108,6 @@ uint64_t WindowHandleFromText(const char16_t* text, size_t pointerBytes) {
     return value >= 0xFFFFFFFF80000000u ? value : 0;
 }
 
-int ComposeHelpText(const HelpNode* node, char16_t* text) {
-    if (!node || !text) {
-        return -1;
-    }
-    text[0] = 0;
-    if (!node->syntax || !node->syntax[0]) {
-        return 0;
-    }
-    // The syntax line is read as into its own 1,024-unit buffer; it lands after the marker.
-    text[0] = kZeroWidthSpace;
-    Utf8ToUtf16(node->syntax, text + 1, kSyntaxUnits);
-    if (node->info && node->info[0]) {
-        size_t length = Str16Append(text, kLineUnits, u"\r\n\n");
-        // An info too long for the rest of the text is cut at a character boundary: the
-        // syntax line and the start of the description stay readable.
-        char16_t* info = text + length;
-        Utf8ToUtf16(node->info, info, static_cast<size_t>(kLineUnits) - length);
-        ReplaceChar(info, kPilcrow, u'\n');
-        ReplaceChar(info, kNotSign, u'\t');
-    }
-    return 0;
-}
-
-int ReplaceChar(char16_t* text, char16_t target, char16_t replacement) {
-    if (!text || replacement == target) {
-        return -1;
-    }
-    int count = 0;
-    for (char16_t* p = text; *p; ++p) {
-        if (*p == target) {
-            *p = replacement;
-            ++count;
-        }
-    }
-    return count;
-}
-
 int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
     if (!slot) {
         return 0;
@@ -147,57 +122,74 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
     return 1;
 }
 
-int SaveStatusText() {
+void SaveStatusText() {
     if (PlatformConsoleWindowVisible()) {
-        return 0;
+        return;
     }
     char16_t buffer[kMessageUnits];
     buffer[0] = 0;
     HostIPC(u"HWND", buffer);
     buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
     if (!buffer[0]) {
-        return 0;
+        return;
     }
     uint64_t handle = WindowHandleFromText(buffer, sizeof(void*));
     if (handle == 0) {
-        return 0;
+        return;
     }
     void* statusBar = nullptr;
     PlatformEnumChildWindows(reinterpret_cast<void*>(static_cast<uintptr_t>(handle)),
                              FindStatusBarProc, reinterpret_cast<intptr_t>(&statusBar));
     if (!statusBar) {
-        return 0;
+        return;
     }
     buffer[0] = 0;
     uint32_t length = PlatformGetWindowText(statusBar, buffer, kMessageUnits);
     ReleaseSavedStatusText();
     if (length == 0 || !buffer[0]) {
-        return 0;
+        return;
     }
-    length = static_cast<uint32_t>(Str16Len(buffer));
-    char16_t* copy = static_cast<char16_t*>(PlatformAlloc((length + 1) * sizeof(char16_t)));
-    if (!copy) {
-        return 0;
-    }
-    Str16Copy(copy, length + 1, buffer);
-    SavedStatusText = copy;
-    return 0;
+    Line.saved = HeapCopy(buffer); // no memory: nothing is saved
 }
 
-int ReleaseSavedStatusText() {
-    PlatformFree(SavedStatusText);
-    SavedStatusText = nullptr;
-    return 0;
-}
-
-void SaveStatusTextOncePerLine() {
-    if (!StatusSavedThisLine) {
-        SaveStatusText();
-        StatusSavedThisLine = 1;
-    }
+void ReleaseSavedStatusText() {
+    PlatformFree(Line.saved);
+    Line.saved = nullptr;
 }
 
 void ForgetStatusLine() {
     ReleaseSavedStatusText();
-    StatusSavedThisLine = 0;
+    Line.savedThisLine = false;
+}
+
+void SeedStatusLine(const char16_t* savedText, bool savedThisLine) {
+    char16_t* copy = savedText ? HeapCopy(savedText) : nullptr; // the text may be the old copy
+    ReleaseSavedStatusText();
+    Line.saved = copy;
+    Line.savedThisLine = savedThisLine;
+}
+
+bool StatusSavedThisLine() {
+    return Line.savedThisLine;
+}
+
+const char16_t* SavedStatusText() {
+    return Line.saved;
+}
+
+void PresentOnStatusBar(const HelpDecision& decision) {
+    if (decision.action == HelpAction::ShowHelp) {
+        char16_t text[kLineUnits];
+        ComposeHelpText(decision.node, text);
+        // Before the help replaces it, and once per line, so that the text put back is the
+        // one from before any help was shown.
+        if (decision.savesFirst && !Line.savedThisLine) {
+            SaveStatusText();
+            Line.savedThisLine = true;
+        }
+        HostIPC(u"USAGE", text);
+    } else if (decision.action == HelpAction::PutBackSaved) {
+        // Null when nothing could be saved: the request then clears the help away.
+        HostIPC(u"USAGE", Line.saved);
+    }
 }

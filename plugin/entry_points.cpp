@@ -3,7 +3,7 @@
 #include "command/hbar.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
-#include "livehelp/keystroke.h"
+#include "livehelp/key.h"
 #include "livehelp/status_bar.h"
 #include "plugin/exports.h"
 

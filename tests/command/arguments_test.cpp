@@ -14,10 +14,11 @@ class Arguments : public HostTest {};
 std::vector<std::string> Split(const std::u16string& line) {
     std::vector<std::string> out;
     int32_t n = SplitArguments(line.c_str());
-    EXPECT_EQ(n, ArgumentCount);
+    EXPECT_EQ(n, CommandArguments().count);
     for (int32_t k = 0; k < n; ++k) {
-        EXPECT_EQ(static_cast<size_t>(ArgumentLengths[k]), Str16Len(ArgumentPointers[k]));
-        out.push_back(U8(ArgumentPointers[k]));
+        EXPECT_EQ(static_cast<size_t>(CommandArguments().lengths[k]),
+                  Str16Len(CommandArguments().pointers[k]));
+        out.push_back(U8(CommandArguments().pointers[k]));
     }
     return out;
 }
@@ -68,38 +69,39 @@ TEST_F(Arguments, SplitsByTheRulesInOrder) {
 
 TEST_F(Arguments, QuotedBlanksMakeOneEmptyArgument) {
     EXPECT_EQ(SplitArguments(u"\"   \""), 1);
-    ASSERT_NE(ArgumentPointers[0], nullptr);
-    EXPECT_EQ(ArgumentLengths[0], 0);
-    EXPECT_EQ(ArgumentPointers[0][0], 0);
+    ASSERT_NE(CommandArguments().pointers[0], nullptr);
+    EXPECT_EQ(CommandArguments().lengths[0], 0);
+    EXPECT_EQ(CommandArguments().pointers[0][0], 0);
 }
 
 TEST_F(Arguments, EachCallStartsAfreshAndANullLineChangesNothing) {
     EXPECT_EQ(SplitArguments(u"a b c"), 3);
     EXPECT_EQ(SplitArguments(u"/x"), 1);
-    EXPECT_EQ(U8(ArgumentPointers[0]), "/x");
+    EXPECT_EQ(U8(CommandArguments().pointers[0]), "/x");
     for (int k = 1; k < MAX_ARGS; ++k) {
-        ASSERT_EQ(ArgumentPointers[k], nullptr) << k;
-        ASSERT_EQ(ArgumentLengths[k], 0) << k;
+        ASSERT_EQ(CommandArguments().pointers[k], nullptr) << k;
+        ASSERT_EQ(CommandArguments().lengths[k], 0) << k;
     }
     EXPECT_EQ(SplitArguments(nullptr), -1);
-    EXPECT_EQ(ArgumentCount, 1);
-    EXPECT_EQ(U8(ArgumentPointers[0]), "/x");
+    EXPECT_EQ(CommandArguments().count, 1);
+    EXPECT_EQ(U8(CommandArguments().pointers[0]), "/x");
     EXPECT_EQ(CapturedErr(), "");
 }
 
 TEST_F(Arguments, ArgumentsFollowOneAnotherInTheBuffer) {
     EXPECT_EQ(SplitArguments(u"ab \"c  \" d"), 3);
-    EXPECT_EQ(ArgumentPointers[0], &ArgumentBuffer[0]);
-    EXPECT_EQ(ArgumentPointers[1], &ArgumentBuffer[3]);
-    EXPECT_EQ(ArgumentPointers[2], &ArgumentBuffer[7]); // trimming moves nothing
-    EXPECT_EQ(ArgumentLengths[1], 1);
+    EXPECT_EQ(CommandArguments().pointers[0], &CommandArguments().buffer[0]);
+    EXPECT_EQ(CommandArguments().pointers[1], &CommandArguments().buffer[3]);
+    EXPECT_EQ(CommandArguments().pointers[2],
+              &CommandArguments().buffer[7]); // trimming moves nothing
+    EXPECT_EQ(CommandArguments().lengths[1], 1);
 }
 
 TEST_F(Arguments, FillsTheBufferToItsLastUnit) {
     std::u16string line(MAX_ARG_LEN - 1, u'a');
     EXPECT_EQ(SplitArguments(line.c_str()), 1);
-    EXPECT_EQ(ArgumentLengths[0], MAX_ARG_LEN - 1);
-    EXPECT_EQ(ArgumentBuffer[MAX_ARG_LEN - 1], 0);
+    EXPECT_EQ(CommandArguments().lengths[0], MAX_ARG_LEN - 1);
+    EXPECT_EQ(CommandArguments().buffer[MAX_ARG_LEN - 1], 0);
     // White space after a full buffer needs no room.
     EXPECT_EQ(SplitArguments((line + u"  \t").c_str()), 1);
     EXPECT_EQ(CapturedErr(), "");
@@ -108,17 +110,17 @@ TEST_F(Arguments, FillsTheBufferToItsLastUnit) {
 TEST_F(Arguments, OverflowIsReportedAndLeavesNoArguments) {
     std::u16string line(MAX_ARG_LEN, u'a');
     EXPECT_EQ(SplitArguments(line.c_str()), -1);
-    EXPECT_EQ(ArgumentCount, 0);
+    EXPECT_EQ(CommandArguments().count, 0);
     EXPECT_EQ(CapturedErr(), "Hintbar plugin: Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
 
     // The arguments stored so far remain, untrimmed.
     HostClearCaptured();
     line = u"\"x \" " + std::u16string(MAX_ARG_LEN, u'b');
     EXPECT_EQ(SplitArguments(line.c_str()), -1);
-    EXPECT_EQ(ArgumentCount, 0);
-    EXPECT_EQ(U8(ArgumentPointers[0]), "x ");
-    EXPECT_EQ(ArgumentLengths[0], 2);
-    EXPECT_EQ(ArgumentLengths[1], MAX_ARG_LEN - 1 - 3);
+    EXPECT_EQ(CommandArguments().count, 0);
+    EXPECT_EQ(U8(CommandArguments().pointers[0]), "x ");
+    EXPECT_EQ(CommandArguments().lengths[0], 2);
+    EXPECT_EQ(CommandArguments().lengths[1], MAX_ARG_LEN - 1 - 3);
 }
 
 // A separator or a slash split that comes when the terminator fills the last unit writes
@@ -142,7 +144,8 @@ TEST_F(Arguments, ArgumentsBeyondTheLastAreDropped) {
         line += u' ';
     }
     EXPECT_EQ(SplitArguments(line.c_str()), MAX_ARGS);
-    EXPECT_EQ(U8(ArgumentPointers[MAX_ARGS - 1]), std::string(1, 'a' + (MAX_ARGS - 1) % 26));
+    EXPECT_EQ(U8(CommandArguments().pointers[MAX_ARGS - 1]),
+              std::string(1, 'a' + (MAX_ARGS - 1) % 26));
     EXPECT_EQ(CapturedErr(), "");
 }
 
@@ -154,7 +157,8 @@ TEST_F(Arguments, DroppedArgumentsNeverOverflow) {
     }
     line += u"more /and/more";
     EXPECT_EQ(SplitArguments(line.c_str()), MAX_ARGS);
-    EXPECT_EQ(ArgumentPointers[MAX_ARGS - 1], &ArgumentBuffer[MAX_ARG_LEN - 8]);
+    EXPECT_EQ(CommandArguments().pointers[MAX_ARGS - 1],
+              &CommandArguments().buffer[MAX_ARG_LEN - 8]);
     EXPECT_EQ(CapturedErr(), "");
 }
 

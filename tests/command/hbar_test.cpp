@@ -107,13 +107,13 @@ TEST_F(Hbar, UnloadsAndSaysHowMany) {
     Preload(3);
     EXPECT_EQ(Run("/Z"), 0);
     EXPECT_EQ(CapturedOut(), "\u2022  3 functions deleted.\r\n");
-    EXPECT_EQ(HelpTable.root, nullptr);
-    EXPECT_EQ(HelpTable.count, 0u);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
+    EXPECT_EQ(HelpTableCount(), 0u);
 
     Preload(1);
     EXPECT_EQ(Run("/Z/Q"), 0);
     EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
 }
 
 TEST_F(Hbar, UnloadThenReportShowsZeroes) {
@@ -138,7 +138,7 @@ TEST_F(Hbar, ReportsTheFileJustLoaded) {
                                  "Function syntax:         16 bytes\r\n"
                                  "Additional info:          0 bytes\r\n" +
                                  kRule + "TOTAL:                   44 bytes\r\n");
-    EXPECT_EQ(HelpTable.count, 1u);
+    EXPECT_EQ(HelpTableCount(), 1u);
 }
 
 // The figures are parsed back from the report, thousands separators and all.
@@ -146,7 +146,7 @@ TEST_F(Hbar, ReportFiguresAreTheTreeMeasured) {
     std::string path = Functions("many.txt", 1500);
     EXPECT_EQ(Run("/Q /I /L" + Quoted(dir_ + static_cast<char>(kPathSeparator) + path)), 0);
     HelpTableTotals totals = {};
-    MeasureHelpTree(HelpTable.root, &totals);
+    MeasureHelpTree(HelpTableRoot(), &totals);
     ASSERT_EQ(totals.nodes, 1500u);
 
     std::vector<uint64_t> figures;
@@ -177,7 +177,7 @@ TEST_F(Hbar, HelpEndsTheRunAtOnce) {
     Preload(2);
     EXPECT_EQ(Run("/Z /?"), 0);
     EXPECT_EQ(CapturedOut(), U8(kCommandHelp));
-    EXPECT_EQ(HelpTable.count, 2u);
+    EXPECT_EQ(HelpTableCount(), 2u);
     HostClearCaptured();
     EXPECT_EQ(Run("/??"), 0);
     // The machine the build system built for, as it names it.
@@ -213,7 +213,7 @@ TEST_F(Hbar, UsageErrorsChangeNothing) {
         EXPECT_EQ(Run(c.line), c.result) << c.line;
         EXPECT_EQ(CapturedErr(), kPrefix + std::string(c.message)) << c.line;
         EXPECT_EQ(CapturedOut(), "") << c.line;
-        EXPECT_EQ(HelpTable.count, 2u) << c.line;
+        EXPECT_EQ(HelpTableCount(), 2u) << c.line;
     }
 }
 
@@ -224,7 +224,7 @@ TEST_F(Hbar, FileNameFormsOfL) {
         HostClearCaptured();
         EXPECT_EQ(Run(form + Quoted(path)), 0) << form;
         EXPECT_EQ(CapturedErr(), "") << form;
-        EXPECT_EQ(HelpTable.count, 1u) << form;
+        EXPECT_EQ(HelpTableCount(), 1u) << form;
     }
     // Only one ":" or "=" is taken off: the name is ":x".
     HostClearCaptured();
@@ -238,7 +238,7 @@ TEST_F(Hbar, MissingFilesAreNotFound) {
     EXPECT_EQ(Run("/Z /L " + Quoted(missing)), 2);
     EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + FullName(missing) + "\"\r\n"));
     EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(HelpTable.count, 2u);
+    EXPECT_EQ(HelpTableCount(), 2u);
 }
 
 TEST_F(Hbar, DirectoryIsCompletedWithTheDataFileName) {
@@ -251,13 +251,13 @@ TEST_F(Hbar, DirectoryIsCompletedWithTheDataFileName) {
     HostClearCaptured();
     EXPECT_EQ(Run("/L sub"), 0);
     EXPECT_EQ(CapturedOut(), "Loaded 4 functions from \"" + expected + "\".\r\n");
-    EXPECT_EQ(HelpTable.count, 4u);
+    EXPECT_EQ(HelpTableCount(), 4u);
 
     // The same in the joined form, named in full.
     Functions("Hintbar.txt", 2);
     HostClearCaptured();
     EXPECT_EQ(Run("/L:" + Quoted(dir_)), 0);
-    EXPECT_EQ(HelpTable.count, 2u);
+    EXPECT_EQ(HelpTableCount(), 2u);
 }
 
 TEST_F(Hbar, OnlyTheLastOfTwoFilesIsLoaded) {
@@ -266,11 +266,11 @@ TEST_F(Hbar, OnlyTheLastOfTwoFilesIsLoaded) {
     std::string missing = "missing.txt";
     EXPECT_EQ(Run("/L" + Quoted(first) + " /L" + Quoted(missing)), 2);
     EXPECT_EQ(Run("/L" + Quoted(missing) + " /L" + Quoted(first)), 2);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     HostClearCaptured();
     EXPECT_EQ(Run("/L" + Quoted(first) + " /L" + Quoted(second)), 0);
     EXPECT_EQ(CapturedOut(), "Loaded 2 functions from \"" + FullName(second) + "\".\r\n");
-    EXPECT_EQ(HelpTable.count, 2u);
+    EXPECT_EQ(HelpTableCount(), 2u);
 }
 
 TEST_F(Hbar, UnloadComesBeforeLoadWhateverTheOrder) {
@@ -280,28 +280,28 @@ TEST_F(Hbar, UnloadComesBeforeLoadWhateverTheOrder) {
     EXPECT_EQ(CapturedOut(), "\u2022  3 functions deleted.\r\n"
                              "Loaded 5 functions from \"" +
                                  FullName(path) + "\".\r\n");
-    EXPECT_EQ(HelpTable.count, 5u);
+    EXPECT_EQ(HelpTableCount(), 5u);
     HostClearCaptured();
     EXPECT_EQ(Run("/Q /L " + Quoted(path)), 0); // a reload replaces the table silently
     EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(HelpTable.count, 5u);
+    EXPECT_EQ(HelpTableCount(), 5u);
 }
 
 TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
     Preload(3);
-    HelpNode* old = HelpTable.root;
+    const HelpNode* old = HelpTableRoot();
     std::string empty = Help("empty.txt", "no entries here\r\n");
     EXPECT_EQ(Run("/L " + Quoted(empty)), 0);
     EXPECT_EQ(CapturedOut(), "");
     EXPECT_NE(CapturedErr().find("No functions found"), std::string::npos);
-    EXPECT_EQ(HelpTable.root, old);
-    EXPECT_EQ(HelpTable.count, 3u);
+    EXPECT_EQ(HelpTableRoot(), old);
+    EXPECT_EQ(HelpTableCount(), 3u);
 
     // With /Z the unload has happened and nothing takes its place.
     HostClearCaptured();
     EXPECT_EQ(Run("/Z /L " + Quoted(empty)), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
-    EXPECT_EQ(HelpTable.count, 0u);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
+    EXPECT_EQ(HelpTableCount(), 0u);
 }
 
 // An argument line that overflows the tokenizer is not taken for an empty one.
@@ -312,7 +312,7 @@ TEST_F(Hbar, OverflowingLineFails) {
     EXPECT_EQ(CapturedErr(),
               std::string(kPrefix) + "Buffer overflow: b = 8191, MAX_ARG_LEN = 8192 \r\n");
     EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(HelpTable.count, 2u);
+    EXPECT_EQ(HelpTableCount(), 2u);
 }
 
 } // namespace

@@ -63,7 +63,7 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     std::vector<std::string> names;
     InOrder(root, names);
     EXPECT_EQ(names, (std::vector<std::string>{"AB", "A_B", "LEFT", "UPPER"}));
-    HelpNode* left = FindHelpEntry(root, u"LEFT");
+    const HelpNode* left = FindHelpEntry(root, u"LEFT");
     ASSERT_NE(left, nullptr);
     EXPECT_STREQ(left->syntax, "  @LEFT[n,string]");
     EXPECT_EQ(Info(left), "Leftmost \xc2\xb6 characters");
@@ -123,7 +123,7 @@ TEST_F(HelpLoader, TheLastLineForANameWinsEntirely) {
     HelpNode* root = LoadHelpFile(&count, path.c_str(), 0);
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(count, 2u);
-    HelpNode* left = FindHelpEntry(root, u"LEFT");
+    const HelpNode* left = FindHelpEntry(root, u"LEFT");
     ASSERT_NE(left, nullptr);
     EXPECT_STREQ(left->syntax, "@LEFT[n,string]");
     EXPECT_EQ(Info(left), "(none)");
@@ -218,7 +218,7 @@ TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
     std::u16string path = Write(syntax + " - " + info + "\n@y[] - " + info.substr(1) + "\n");
     HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
     ASSERT_NE(root, nullptr);
-    HelpNode* x = FindHelpEntry(root, u"X");
+    const HelpNode* x = FindHelpEntry(root, u"X");
     ASSERT_NE(x, nullptr);
     std::string cutSyntax = x->syntax;
     EXPECT_EQ(cutSyntax.size(), 3u + 681 * 3); // 2,046 bytes: one more euro would need 2,049

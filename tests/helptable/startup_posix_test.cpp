@@ -18,8 +18,8 @@ class FifoPlaces : public HostTest {
   protected:
     void SetUp() override {
         HostTest::SetUp();
-        savedModule_ = ModuleHandle;
-        ModuleHandle = reinterpret_cast<void*>(uintptr_t{0x10}); // names no file
+        savedModule_ = RecordedModuleHandle();
+        RecordModuleHandle(reinterpret_cast<void*>(uintptr_t{0x10})); // names no file
         PlatformSetEnvironmentVariable(u"NoLoadMsg", u"1");
         dir_ = MakeScratchDir();
         HostSetCommandSpec(U16(dir_ + "/shell").c_str());
@@ -28,7 +28,7 @@ class FifoPlaces : public HostTest {
     void TearDown() override {
         alarm(0);
         ShutdownPlugin(0);
-        ModuleHandle = savedModule_;
+        RecordModuleHandle(savedModule_);
         PlatformSetEnvironmentVariable(u"NoLoadMsg", nullptr);
         PlatformSetEnvironmentVariable(u"Hintbar", nullptr);
         HostSetCommandSpec(nullptr);
@@ -44,7 +44,7 @@ TEST_F(FifoPlaces, StartUpPassesOverAFifoAndHbarReadsOne) {
     ASSERT_TRUE(WriteFile(dir_ + "/other.txt", "@OTHER[x]\n"));
     PlatformSetEnvironmentVariable(u"Hintbar", U16(dir_ + "/other.txt").c_str());
     EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_NE(FindHelpEntry(HelpTable.root, u"OTHER"), nullptr);
+    EXPECT_NE(FindHelpEntry(HelpTableRoot(), u"OTHER"), nullptr);
     EXPECT_EQ(CapturedErr(), "");
 
     // The variable naming a FIFO: passed over too, even while a program writes into it.
@@ -53,12 +53,12 @@ TEST_F(FifoPlaces, StartUpPassesOverAFifoAndHbarReadsOne) {
     PipeWriter pipe(dir_, "@PIPED[x]\n");
     PlatformSetEnvironmentVariable(u"Hintbar", pipe.Name().c_str());
     EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
 
     // The command reads it, through a copy.
     std::u16string line = u"/Q /L:\"" + pipe.Name() + u"\"";
     EXPECT_EQ(hbar(line.data()), 0);
-    EXPECT_NE(FindHelpEntry(HelpTable.root, u"PIPED"), nullptr);
+    EXPECT_NE(FindHelpEntry(HelpTableRoot(), u"PIPED"), nullptr);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
+#include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
 #include "host/hostshell/host_control.h"
@@ -27,7 +28,7 @@ class Startup : public HostTest {
   protected:
     void SetUp() override {
         HostTest::SetUp();
-        savedModule_ = ModuleHandle;
+        savedModule_ = RecordedModuleHandle();
         RecordModuleHandle(kNoModule);
         PlatformSetEnvironmentVariable(u"NoLoadMsg", nullptr);
         PlatformSetEnvironmentVariable(u"Hintbar", nullptr);
@@ -56,7 +57,7 @@ class Startup : public HostTest {
     void SetVariable(const char16_t* name, const std::string& value) {
         PlatformSetEnvironmentVariable(name, U16(value).c_str());
     }
-    bool Loaded(const char16_t* name) { return FindHelpEntry(HelpTable.root, name) != nullptr; }
+    bool Loaded(const char16_t* name) { return FindHelpEntry(HelpTableRoot(), name) != nullptr; }
 
     std::string dir_, hostDir_, pluginFile_;
     void* savedModule_ = nullptr;
@@ -70,7 +71,7 @@ TEST_F(Startup, TransientAndPipeShellsAreDeclined) {
     HostSetPipe(1);
     EXPECT_EQ(InitializePlugin(), 1);
     HostSetPipe(0);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedOut(), "");
     EXPECT_EQ(CapturedErr(), "");
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
@@ -80,14 +81,14 @@ TEST_F(Startup, OneFunctionLoadsFromTheHostDirectoryAndIsDeletedAtShutdown) {
     WriteHelp(hostDir_ + "/Hintbar.txt", "HOST");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_TRUE(Loaded(u"HOST"));
-    EXPECT_EQ(HelpTable.count, 1u);
+    EXPECT_EQ(HelpTableCount(), 1u);
     EXPECT_EQ(CapturedOut(), kBanner + kBullet + "1 function loaded into memory.\r\n");
     EXPECT_EQ(CapturedErr(), "");
 
     HostClearCaptured();
     EXPECT_EQ(ShutdownPlugin(0), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
-    EXPECT_EQ(HelpTable.count, 0u);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
+    EXPECT_EQ(HelpTableCount(), 0u);
     EXPECT_EQ(CapturedOut(), kBullet + "1 function deleted.\r\n");
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 
@@ -99,7 +100,7 @@ TEST_F(Startup, OneFunctionLoadsFromTheHostDirectoryAndIsDeletedAtShutdown) {
 
 TEST_F(Startup, NothingFoundGivesTheTwoErrorLines) {
     EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedOut(), kBanner);
     EXPECT_EQ(CapturedErr(), kNotFound);
 }
@@ -198,7 +199,7 @@ TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
     ASSERT_TRUE(WriteFile(empty, "comments only\n"));
     SetVariable(u"Hintbar", hostDir_ + "/../host/.");
     EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedErr(),
               "Hintbar plugin: No functions found in file \"" + empty + "\".\n" + kNotFound);
 }
@@ -222,28 +223,31 @@ TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
     HostClearCaptured();
     SetVariable(u"Hintbar", dir_ + "/missing");
     EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_EQ(HelpTable.root, nullptr);
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedErr(), kNotFound);
 }
 
 TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
     ASSERT_TRUE(WriteFile(hostDir_ + "/Hintbar.txt", "@a[]\n@b[]\n@c[]\n"));
     EXPECT_EQ(InitializePlugin(), 0);
-    HelpTable.count = 99; // the report counts what it frees, not what was stored
-    SavedStatusText = static_cast<char16_t*>(PlatformAlloc(4 * sizeof(char16_t)));
-    StatusSavedThisLine = 1;
+    // The report counts what it frees, not what was stored.
+    uint32_t loaded = 0;
+    HelpNode* tree = LoadHelpFile(&loaded, U16(hostDir_ + "/Hintbar.txt").c_str(), 1);
+    InstallHelpTable(tree, 99);
+    SeedStatusLine(u"old", true);
     HostClearCaptured();
     EXPECT_EQ(ShutdownPlugin(0), 0);
     EXPECT_EQ(CapturedOut(), kBullet + "3 functions deleted.\r\n");
-    EXPECT_EQ(SavedStatusText, nullptr);
-    EXPECT_EQ(StatusSavedThisLine, 0) << "a host that loads the plug-in again starts a fresh line";
-    EXPECT_EQ(HelpTable.count, 0u);
+    EXPECT_EQ(SavedStatusText(), nullptr);
+    EXPECT_FALSE(StatusSavedThisLine())
+        << "a host that loads the plug-in again starts a fresh line";
+    EXPECT_EQ(HelpTableCount(), 0u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 
     // The saved text goes even when no table is loaded.
-    SavedStatusText = static_cast<char16_t*>(PlatformAlloc(4 * sizeof(char16_t)));
+    SeedStatusLine(u"old", false);
     EXPECT_EQ(ShutdownPlugin(0), 0);
-    EXPECT_EQ(SavedStatusText, nullptr);
+    EXPECT_EQ(SavedStatusText(), nullptr);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 

@@ -1,8 +1,9 @@
 // The status-bar text of one help entry, and the unit replacement it relies on.
 #include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
+#include "livehelp/help_text.h"
 #include "tests/support/test_support.h"
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -31,7 +32,9 @@ struct Composition {
     std::vector<char16_t> buffer = std::vector<char16_t>(kLineUnits + 64, kGuard);
     int result = 0;
 
-    explicit Composition(const HelpNode& node) { result = ComposeHelpText(&node, buffer.data()); }
+    explicit Composition(const HelpNode& node) {
+        result = ComposeHelpText(&node, std::span<char16_t>(buffer.data(), kLineUnits));
+    }
     std::u16string Text() const { return std::u16string(buffer.data()); }
     bool GuardsIntact() const {
         for (size_t i = kLineUnits; i < buffer.size(); ++i) {
@@ -71,7 +74,7 @@ TEST(ComposeHelpText, MissingArgumentsWriteNothing) {
     char16_t text[4] = {u'k', 0};
     EXPECT_EQ(ComposeHelpText(nullptr, text), -1);
     EXPECT_EQ(text[0], u'k');
-    EXPECT_EQ(ComposeHelpText(&node, nullptr), -1);
+    EXPECT_EQ(ComposeHelpText(&node, {}), -1);
 }
 
 TEST(ComposeHelpText, UnitsAboveTheBasicPlaneSurvive) {

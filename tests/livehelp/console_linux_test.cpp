@@ -24,8 +24,8 @@ TEST_F(VisibleConsole, BracketsDoNothingButTheBoundaryStillReleases) {
     Press(u'[', u"%@a");
     Press(u']', u"%@a[%@a[x");
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(StatusSavedThisLine, 0);
-    EXPECT_EQ(SaveStatusText(), 0);
+    EXPECT_FALSE(StatusSavedThisLine());
+    SaveStatusText();
     EXPECT_EQ(U8(Saved()), "Saved") << "no capture at all while the console shows";
     Boundary();
     EXPECT_EQ(U8(Saved()), "(none)");

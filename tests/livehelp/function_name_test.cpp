@@ -1,6 +1,6 @@
 // The function name that a bracket typed at the cursor would follow.
 #include "base/limits.h"
-#include "livehelp/keystroke.h"
+#include "livehelp/help_decision.h"
 #include "tests/support/test_support.h"
 
 #include <string>

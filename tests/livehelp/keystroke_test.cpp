@@ -1,6 +1,6 @@
 // The keystroke handler against a host window with a status bar: what each bracket sends,
 // what the status bar shows, and what is saved and put back.
-#include "livehelp/keystroke.h"
+#include "livehelp/help_decision.h"
 #include "livehelp/status_bar.h"
 #include "tests/livehelp/live_help_fixture.h"
 
@@ -34,7 +34,7 @@ TEST_F(KeyHandler, OpeningBracketShowsHelpAfterSavingTheStatusBar) {
     EXPECT_EQ(U8(Sent()[0]), U8(helpLen));
     EXPECT_EQ(U8(Bar()), U8(helpLen));
     EXPECT_EQ(U8(Saved()), "Ready");
-    EXPECT_EQ(StatusSavedThisLine, 1);
+    EXPECT_TRUE(StatusSavedThisLine());
 }
 
 TEST_F(KeyHandler, OnlyTheTextBeforeTheCursorCounts) {
@@ -53,7 +53,7 @@ TEST_F(KeyHandler, OpeningBracketWithoutHelpSendsNothing) {
         Press(u'[', line);
         EXPECT_TRUE(Sent().empty()) << U8(line);
     }
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
     EXPECT_EQ(U8(Bar()), "Ready");
 }
 
@@ -61,7 +61,7 @@ TEST_F(KeyHandler, AnEntryWithoutSyntaxStillSendsItsEmptyText) {
     Press(u'[', u"%@empty");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
-    EXPECT_EQ(StatusSavedThisLine, 1);
+    EXPECT_TRUE(StatusSavedThisLine());
 }
 
 TEST_F(KeyHandler, NameOf47UnitsIsLookedUpAnd48IsNot) {
@@ -78,7 +78,7 @@ TEST_F(KeyHandler, NameOf47UnitsIsLookedUpAnd48IsNot) {
 // further out, or the saved text.
 TEST_F(KeyHandler, ClosingBracketShowsTheEnclosingFunction) {
     SetSaved(u"Saved");
-    StatusSavedThisLine = 1; // help was shown on this line
+    MarkHelpShown(); // help was shown on this line
     struct Case {
         const char16_t* line;
         std::u16string expected;
@@ -116,10 +116,10 @@ TEST_F(KeyHandler, ClosingBracketWithoutHelpOnTheLineSendsNothing) {
     Press(u']', u"%@a[%@b[1");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(U8(Sent()[0]), U8(helpA));
-    EXPECT_EQ(StatusSavedThisLine, 0) << "only an opening bracket captures";
+    EXPECT_FALSE(StatusSavedThisLine()) << "only an opening bracket captures";
 
     ClearSent();
-    StatusSavedThisLine = 1; // help was shown, but the status bar's text was not saved
+    MarkHelpShown(); // help was shown, but the status bar's text was not saved
     Press(u']', u"%@a[1");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
@@ -156,7 +156,7 @@ TEST_F(KeyHandler, StatusIsCapturedOncePerLine) {
     // The next line captures afresh.
     Boundary();
     EXPECT_EQ(U8(Saved()), "(none)");
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
     SetTestWindowText(bar_, u"Other");
     Press(u'[', u"%@b");
     EXPECT_EQ(U8(Saved()), "Other");
@@ -172,17 +172,17 @@ TEST_F(KeyHandler, WithoutTheBoundaryTheFirstLinesTextStays) {
 
 TEST_F(KeyHandler, BoundaryNeedsKeyZeroAndNoLine) {
     SetSaved(u"Saved");
-    StatusSavedThisLine = 1;
+    MarkHelpShown();
     Press(0, u"%@a[1");
     EXPECT_EQ(U8(Saved()), "Saved");
-    EXPECT_EQ(StatusSavedThisLine, 1);
+    EXPECT_TRUE(StatusSavedThisLine());
     KeyEvent notBoundary = {};
     notBoundary.key = u'x';
     EXPECT_EQ(key(&notBoundary), 0);
     EXPECT_EQ(U8(Saved()), "Saved");
     Boundary();
     EXPECT_EQ(U8(Saved()), "(none)");
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -191,7 +191,7 @@ TEST_F(KeyHandler, OtherKeysDoNothing) {
         Press(code, u"%@a[%@b[x");
     }
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
 }
 
 TEST_F(KeyHandler, NoTableNoHelp) {
@@ -200,14 +200,14 @@ TEST_F(KeyHandler, NoTableNoHelp) {
     Press(u'[', u"%@a");
     Press(u']', u"%@a[x");
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
 }
 
 TEST_F(KeyHandler, HelpIsSentEvenWhenTheStatusBarCannotBeRead) {
     HostSetHwndAnswer(u"");
     Press(u'[', u"%@a");
     ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(StatusSavedThisLine, 1);
+    EXPECT_TRUE(StatusSavedThisLine());
     Press(u']', u"%@a[x");
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[1], u"");
@@ -233,7 +233,7 @@ TEST_F(KeyHandler, CursorOutsideTheLineIsIgnored) {
         key(&event);
     }
     EXPECT_TRUE(Sent().empty());
-    EXPECT_EQ(StatusSavedThisLine, 0);
+    EXPECT_FALSE(StatusSavedThisLine());
     event.key = u'[';
     event.line = text + 5;
     event.cursor = text + 12;

@@ -67,8 +67,7 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
 }
 
 void LiveHelpTest::UnloadHelp() {
-    FreeHelpTree(HelpTable.root, nullptr);
-    HelpTable = {nullptr, 0};
+    UnloadHelpTable();
 }
 
 void LiveHelpTest::Press(char16_t code, const std::u16string& line, size_t cursor) {
@@ -87,10 +86,11 @@ void LiveHelpTest::Boundary() {
 }
 
 void LiveHelpTest::SetSaved(const char16_t* text) {
-    ReleaseSavedStatusText();
-    size_t n = Str16Len(text) + 1;
-    SavedStatusText = static_cast<char16_t*>(PlatformAlloc(n * sizeof(char16_t)));
-    Str16Copy(SavedStatusText, n, text);
+    SeedStatusLine(text, StatusSavedThisLine());
+}
+
+void LiveHelpTest::MarkHelpShown() {
+    SeedStatusLine(SavedStatusText(), true);
 }
 
 std::u16string LiveHelpTest::Bar() const {
@@ -98,7 +98,7 @@ std::u16string LiveHelpTest::Bar() const {
 }
 
 std::u16string LiveHelpTest::Saved() {
-    return SavedStatusText ? std::u16string(SavedStatusText) : u"(none)";
+    return SavedStatusText() ? std::u16string(SavedStatusText()) : u"(none)";
 }
 
 const std::vector<std::u16string>& LiveHelpTest::Sent() const {

@@ -30,6 +30,8 @@ class LiveHelpTest : public HostTest {
     void Boundary(); // key code 0, no line
     // Makes the saved status text a copy of text, as an earlier capture would have.
     void SetSaved(const char16_t* text);
+    // Marks the line as one on which help was shown, the saved text kept.
+    void MarkHelpShown();
 
     std::u16string Bar() const;
     static std::u16string Saved(); // "(none)" when nothing is saved

@@ -22,9 +22,9 @@ class StatusBar : public LiveHelpTest {
 
 TEST_F(StatusBar, SavesTheStatusBarsText) {
     SetSaved(u"old");
-    EXPECT_EQ(SaveStatusText(), 0);
+    SaveStatusText();
     EXPECT_EQ(U8(Saved()), "Ready");
-    EXPECT_EQ(StatusSavedThisLine, 0) << "only the keystroke handler sets the flag";
+    EXPECT_FALSE(StatusSavedThisLine()) << "only the keystroke handler sets the flag";
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -144,12 +144,12 @@ TEST_F(StatusBar, TheAnswerIsReadForThePlugInsBitness) {
 }
 
 TEST_F(StatusBar, ReleaseIsHarmlessWhenNothingIsSaved) {
-    EXPECT_EQ(ReleaseSavedStatusText(), 0);
+    ReleaseSavedStatusText();
     SetSaved(u"old");
-    StatusSavedThisLine = 1;
-    EXPECT_EQ(ReleaseSavedStatusText(), 0);
-    EXPECT_EQ(SavedStatusText, nullptr);
-    EXPECT_EQ(StatusSavedThisLine, 1);
+    MarkHelpShown();
+    ReleaseSavedStatusText();
+    EXPECT_EQ(SavedStatusText(), nullptr);
+    EXPECT_TRUE(StatusSavedThisLine());
 }
 
 TEST_F(StatusBar, TheEnumerationCallbackStopsAtTheBar) {

@@ -1,12 +1,8 @@
-// The workers behind the keystroke handler: the function name before a bracket, and the help
-// shown for an opening or a closing bracket.
-#include "livehelp/keystroke.h"
+// The bracket decision: which function's help a typed bracket asks for, if any.
+#include "livehelp/help_decision.h"
 
 #include "base/function_name.h"
-#include "base/host_services.h"
 #include "base/limits.h"
-#include "helptable/help_table.h"
-#include "livehelp/status_bar.h"
 
 #include <climits>
 
@@ -61,57 +57,29 @@ int NameAfterPercent(const char16_t* line, int length, int percent, char16_t* na
     return count;
 }
 
-bool LiveHelpActive() {
-    return HelpTable.root && !PlatformConsoleWindowVisible();
-}
-} // namespace
-
-int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
-    if (!line || !name) {
-        return -1;
-    }
-    int percent = length - 1;
-    while (percent >= 0 && line[percent] != u'%') {
-        --percent;
-    }
-    return NameAfterPercent(line, length, percent, name);
+HelpDecision Nothing() {
+    return {HelpAction::Nothing, nullptr, false};
 }
 
-void HandleOpenBracket(const char16_t* line, const char16_t* cursor) {
-    if (!LiveHelpActive()) {
-        return;
-    }
-    int length = UnitsBeforeCursor(line, cursor);
-    if (length < 0) {
-        return;
-    }
+// "[": the help of the function named right before the cursor, even one whose entry has no
+// syntax line (its empty text clears the help away).
+HelpDecision DecideOpening(const char16_t* line, int length, const HelpNode* table) {
     char16_t name[kNameUnits];
     if (ExtractFunctionName(line, length, name) <= 0) {
-        return;
+        return Nothing();
     }
-    const HelpNode* node = FindHelpEntry(HelpTable.root, name);
+    const HelpNode* node = FindHelpEntry(table, name);
     if (!node) {
-        return;
+        return Nothing();
     }
-    char16_t text[kLineUnits];
-    ComposeHelpText(node, text);
-    // Before the help replaces it, and once per line, so that the text put back is the one
-    // from before any help was shown.
-    SaveStatusTextOncePerLine();
-    HostIPC(u"USAGE", text);
+    return {HelpAction::ShowHelp, node, true};
 }
 
-void HandleCloseBracket(const char16_t* line, const char16_t* cursor) {
-    if (!LiveHelpActive()) {
-        return;
-    }
-    int length = UnitsBeforeCursor(line, cursor);
-    if (length < 0) {
-        return;
-    }
+// "]": the typed bracket closes the innermost open list; the help wanted is that of the
+// nearest named list further out, and only that one.
+HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* table,
+                           bool helpShownThisLine) {
     char16_t name[kNameUnits];
-    char16_t text[kLineUnits];
-    text[0] = 0;
     OpenBracket stack[kStackEntries];
     int depth = 0;
     int overflow = 0; // brackets opened beyond the stack and not yet closed
@@ -138,26 +106,43 @@ void HandleCloseBracket(const char16_t* line, const char16_t* cursor) {
         }
     }
     if (overflow) {
-        return;
+        return Nothing(); // the cursor lies deeper than the stack can follow
     }
-    // The typed bracket closes entry depth - 1; the help wanted is that of the nearest named
-    // list further out, and only that one.
     for (int e = depth - 2; e >= 0; --e) {
         if (stack[e].named) {
             NameAfterPercent(line, stack[e].position, stack[e].percent, name);
-            const HelpNode* node = FindHelpEntry(HelpTable.root, name);
-            if (node) {
-                ComposeHelpText(node, text);
+            const HelpNode* node = FindHelpEntry(table, name);
+            if (node && node->syntax && node->syntax[0]) {
+                return {HelpAction::ShowHelp, node, false};
             }
             break;
         }
     }
-    if (text[0]) {
-        HostIPC(u"USAGE", text);
-    } else if (StatusSavedThisLine) {
-        // Help was shown on this line: put back what the status bar said before it, or
-        // clear the help away when nothing could be saved.
-        HostIPC(u"USAGE", SavedStatusText);
+    // Until help was shown on this line, what shows is the host's own text: it stays.
+    return helpShownThisLine ? HelpDecision{HelpAction::PutBackSaved, nullptr, false} : Nothing();
+}
+} // namespace
+
+int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
+    if (!line || !name) {
+        return -1;
     }
-    // Otherwise no help was shown on this line, and the status bar still shows its own text.
+    int percent = length - 1;
+    while (percent >= 0 && line[percent] != u'%') {
+        --percent;
+    }
+    return NameAfterPercent(line, length, percent, name);
+}
+
+HelpDecision DecideBracketHelp(int32_t key, const char16_t* line, const char16_t* cursor,
+                               const HelpNode* table, bool helpShownThisLine) {
+    if ((key != u'[' && key != u']') || !table) {
+        return Nothing();
+    }
+    int length = UnitsBeforeCursor(line, cursor);
+    if (length < 0) {
+        return Nothing();
+    }
+    return key == u'[' ? DecideOpening(line, length, table)
+                       : DecideClosing(line, length, table, helpShownThisLine);
 }

@@ -1,0 +1,8 @@
+// What each key typed on the host's command line means to live help.
+#pragma once
+
+#include <cstdint>
+
+// One key typed on the host's command line, with the line and the cursor the host passed.
+// Always 0: the host goes on with the key whatever was shown.
+int HandleKey(int32_t key, const char16_t* line, const char16_t* cursor);
