@@ -1,5 +1,6 @@
-// The keystroke handler against a host window with a status bar: what each bracket sends,
-// what the status bar shows, and what is saved and put back.
+// The keystroke handler against a host window with a status bar: what each decision sends,
+// what the status bar shows, and what is saved and put back. Which help a bracket asks for is
+// decided, and tested, apart from any window.
 #include "livehelp/help_decision.h"
 #include "livehelp/status_bar.h"
 #include "tests/livehelp/live_help_fixture.h"
@@ -37,71 +38,11 @@ TEST_F(KeyHandler, OpeningBracketShowsHelpAfterSavingTheStatusBar) {
     EXPECT_TRUE(StatusSavedThisLine());
 }
 
-TEST_F(KeyHandler, OnlyTheTextBeforeTheCursorCounts) {
-    Press(u'[', u"echo %@len", 9); // cursor after %@le
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(U8(Sent()[0]), U8(Composed("@LE[z]")));
-    ClearSent();
-    Press(u'[', u"echo %@my_Fn$ %@len", 13);
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(U8(Sent()[0]), U8(Composed("@MY_FN$[]")));
-}
-
-TEST_F(KeyHandler, OpeningBracketWithoutHelpSendsNothing) {
-    for (const char16_t* line :
-         {u"%@nohelp", u"%@2x", u"%@len x", u"%@a-b", u"@len", u"%@LEN%", u"%@A%@", u"len", u""}) {
-        Press(u'[', line);
-        EXPECT_TRUE(Sent().empty()) << U8(line);
-    }
-    EXPECT_FALSE(StatusSavedThisLine());
-    EXPECT_EQ(U8(Bar()), "Ready");
-}
-
 TEST_F(KeyHandler, AnEntryWithoutSyntaxStillSendsItsEmptyText) {
     Press(u'[', u"%@empty");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
     EXPECT_TRUE(StatusSavedThisLine());
-}
-
-TEST_F(KeyHandler, NameOf47UnitsIsLookedUpAnd48IsNot) {
-    std::string name47(47, 'N');
-    LoadHelp({{name47.c_str(), "@N47[]", nullptr}});
-    Press(u'[', u"%@" + U16(std::string(47, 'n')));
-    EXPECT_EQ(Sent().size(), 1u);
-    ClearSent();
-    Press(u'[', u"%@" + U16(std::string(48, 'n')));
-    EXPECT_TRUE(Sent().empty());
-}
-
-// The cursor's bracket closes the innermost list; the help is that of the nearest function
-// further out, or the saved text.
-TEST_F(KeyHandler, ClosingBracketShowsTheEnclosingFunction) {
-    SetSaved(u"Saved");
-    MarkHelpShown(); // help was shown on this line
-    struct Case {
-        const char16_t* line;
-        std::u16string expected;
-    } cases[] = {
-        {u"%@a[%@b[1", helpA},
-        {u"%@a[1", u"Saved"},
-        {u"%@a[x[y", helpA},
-        {u"%@a[%@b[x]", u"Saved"},
-        {u"%@a[%@nohelp[x", helpA},
-        {u"%@nohelp[%@b[x", u"Saved"},
-        {u"%@a[%@b[[%@empty[x", helpB},
-        {u"%@a[%@empty[%@b[x", u"Saved"}, // an entry without syntax ends the search too
-        {u"x]]%@a[%@b[", helpA},          // stray closers before are ignored
-        {u"]", u"Saved"},
-        {u"", u"Saved"},
-    };
-    for (const Case& c : cases) {
-        ClearSent();
-        Press(u']', c.line);
-        ASSERT_EQ(Sent().size(), 1u) << U8(c.line);
-        EXPECT_EQ(U8(Sent()[0]), U8(c.expected)) << U8(c.line);
-    }
-    EXPECT_EQ(U8(Saved()), "Saved") << "only an opening bracket captures";
 }
 
 // Until help has been shown on a line, the status bar shows its own text: a closing bracket
@@ -123,23 +64,6 @@ TEST_F(KeyHandler, ClosingBracketWithoutHelpOnTheLineSendsNothing) {
     Press(u']', u"%@a[1");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
-}
-
-TEST_F(KeyHandler, MoreThan64OpenBracketsSendNothing) {
-    // Bracket 1 belongs to A, bracket 62 to B; 65 are open at the end of deep.
-    std::u16string deep = u"%@a[" + std::u16string(60, u'[') + u"%@b[" + u"[[[";
-    Press(u']', deep);
-    EXPECT_TRUE(Sent().empty());
-    // Two closed: the 65th leaves the overflow, the 64th the stack; the cursor's bracket
-    // closes the 63rd, so B's list is the enclosing one.
-    Press(u']', deep + u"]]");
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(U8(Sent()[0]), U8(helpB));
-    // Exactly 64 open fit on the stack.
-    ClearSent();
-    Press(u']', u"%@a[" + std::u16string(62, u'[') + u"%@b[");
-    ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_EQ(U8(Sent()[0]), U8(helpA));
 }
 
 TEST_F(KeyHandler, StatusIsCapturedOncePerLine) {

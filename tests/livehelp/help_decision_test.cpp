@@ -1,0 +1,127 @@
+// The bracket decision alone: which help a typed bracket asks for, from the line, the cursor,
+// the table and whether help was shown on the line. Nothing here reads or writes a window.
+#include "livehelp/help_decision.h"
+#include "tests/livehelp/live_help_fixture.h"
+
+#include "helptable/help_table.h"
+
+#include <string>
+
+namespace {
+
+constexpr size_t kEnd = std::u16string::npos;
+
+struct Case {
+    int32_t key;
+    std::u16string line;
+    size_t cursor;     // units before the cursor; kEnd for the line's end
+    bool shown;        // help was shown on this line
+    HelpAction action; // expected
+    const char* node;  // the entry shown, for ShowHelp
+};
+
+class BracketDecision : public LiveHelpTest {
+  protected:
+    void SetUp() override {
+        LiveHelpTest::SetUp();
+        LoadHelp({{"A", "@A[x]", "About A"},
+                  {"B", "@B[y]", nullptr},
+                  {"LE", "@LE[z]", nullptr},
+                  {"LEN", "@LEN[string]", "Length."},
+                  {"MY_FN$", "@MY_FN$[]", nullptr},
+                  {"EMPTY", "", "Info without syntax"},
+                  {name47.c_str(), "@N47[]", nullptr}});
+    }
+    void Check(const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            size_t cursor = c.cursor == kEnd ? c.line.size() : c.cursor;
+            HelpDecision d = DecideBracketHelp(c.key, c.line.c_str(), c.line.c_str() + cursor,
+                                               HelpTableRoot(), c.shown);
+            std::string where = U8(c.line) + " key " + std::to_string(c.key) + " cursor " +
+                                std::to_string(cursor) + (c.shown ? " shown" : "");
+            EXPECT_EQ(d.action, c.action) << where;
+            if (c.action == HelpAction::ShowHelp && d.node) {
+                EXPECT_EQ(U8(d.node->name), c.node) << where;
+                EXPECT_EQ(d.savesFirst, c.key == u'[') << where << ": only '[' saves first";
+            } else {
+                EXPECT_EQ(d.node, nullptr) << where;
+            }
+        }
+    }
+    const std::string name47 = std::string(47, 'N');
+};
+
+constexpr auto Show = HelpAction::ShowHelp;
+constexpr auto Back = HelpAction::PutBackSaved;
+constexpr auto None = HelpAction::Nothing;
+
+TEST_F(BracketDecision, OpeningBracketFindsTheNameRightBeforeTheCursor) {
+    std::u16string n47 = u"%@" + std::u16string(47, u'n');
+    Check({
+        {u'[', u"echo %@len", kEnd, false, Show, "LEN"},
+        {u'[', u"echo %@len", 9, false, Show, "LE"}, // cursor after %@le
+        {u'[', u"echo %@my_Fn$ %@len", 13, false, Show, "MY_FN$"},
+        {u'[', u"%@empty", kEnd, false, Show, "EMPTY"}, // an entry without syntax still shows
+        {u'[', n47, kEnd, false, Show, name47.c_str()},
+        {u'[', n47 + u"n", kEnd, false, None, nullptr}, // 48 units is no name
+        {u'[', u"%@nohelp", kEnd, false, None, nullptr},
+        {u'[', u"%@2x", kEnd, false, None, nullptr},
+        {u'[', u"%@len x", kEnd, false, None, nullptr},
+        {u'[', u"%@a-b", kEnd, false, None, nullptr},
+        {u'[', u"@len", kEnd, false, None, nullptr},
+        {u'[', u"%@LEN%", kEnd, false, None, nullptr},
+        {u'[', u"%@A%@", kEnd, false, None, nullptr},
+        {u'[', u"len", kEnd, false, None, nullptr},
+        {u'[', u"", kEnd, true, None, nullptr},
+    });
+}
+
+// The cursor's bracket closes the innermost list; the help is that of the nearest function
+// further out, or what showed before the line's first help.
+TEST_F(BracketDecision, ClosingBracketShowsTheEnclosingFunction) {
+    Check({
+        {u']', u"%@a[%@b[1", kEnd, true, Show, "A"},
+        {u']', u"%@a[1", kEnd, true, Back, nullptr},
+        {u']', u"%@a[x[y", kEnd, true, Show, "A"},
+        {u']', u"%@a[%@b[x]", kEnd, true, Back, nullptr},
+        {u']', u"%@a[%@nohelp[x", kEnd, true, Show, "A"},
+        {u']', u"%@nohelp[%@b[x", kEnd, true, Back, nullptr},
+        {u']', u"%@a[%@b[[%@empty[x", kEnd, true, Show, "B"},
+        {u']', u"%@a[%@empty[%@b[x", kEnd, true, Back, nullptr}, // no syntax ends the search
+        {u']', u"x]]%@a[%@b[", kEnd, true, Show, "A"},           // stray closers are ignored
+        {u']', u"]", kEnd, true, Back, nullptr},
+        {u']', u"", kEnd, true, Back, nullptr},
+        // Until help was shown on the line, the host's own text stays.
+        {u']', u"echo ", kEnd, false, None, nullptr},
+        {u']', u"echo [x", kEnd, false, None, nullptr},
+        {u']', u"echo %@nosuchfunc[", kEnd, false, None, nullptr},
+        {u']', u"%@a[1", kEnd, false, None, nullptr},
+        {u']', u"", kEnd, false, None, nullptr},
+        {u']', u"%@a[%@b[1", kEnd, false, Show, "A"},
+    });
+}
+
+TEST_F(BracketDecision, MoreThan64OpenBracketsDecideNothing) {
+    // Bracket 1 belongs to A, bracket 62 to B; 65 are open at the end of deep.
+    std::u16string deep = u"%@a[" + std::u16string(60, u'[') + u"%@b[" + u"[[[";
+    Check({
+        {u']', deep, kEnd, true, None, nullptr},
+        // Two closed: the 65th leaves the overflow, the 64th the stack; the cursor's bracket
+        // closes the 63rd, so B's list is the enclosing one.
+        {u']', deep + u"]]", kEnd, true, Show, "B"},
+        // Exactly 64 open fit on the stack.
+        {u']', u"%@a[" + std::u16string(62, u'[') + u"%@b[", kEnd, true, Show, "A"},
+    });
+}
+
+TEST_F(BracketDecision, OtherKeysAndNoTableDecideNothing) {
+    std::vector<Case> cases;
+    for (int32_t code : {int32_t{u'a'}, int32_t{u'('}, int32_t{u'%'}, int32_t{u'{'}, 0, 0x5B5B}) {
+        cases.push_back({code, u"%@a[%@b[x", kEnd, true, None, nullptr});
+    }
+    Check(cases);
+    std::u16string line = u"%@a";
+    EXPECT_EQ(DecideBracketHelp(u'[', line.c_str(), line.c_str() + 3, nullptr, true).action, None);
+}
+
+} // namespace
