@@ -24,19 +24,18 @@ void* ErrorHandle() {
     return PlatformStdHandle(kStdError);
 }
 
-int WriteErrorPrefix() {
+void WriteErrorPrefix() {
     void* handle = ErrorHandle();
     Qprintf(handle, u"%s plugin: ", kPluginName);
     char16_t buffer[kLineUnits];
     Str16Copy(buffer, kLineUnits, u"%_batch");
     ExpandVariables(buffer, 1);
     if (buffer[0] == u'0') {
-        return 0;
+        return;
     }
     Str16Copy(buffer, kLineUnits, u"%_batchname [%_batchline]  ");
     ExpandVariables(buffer, 1);
     Qprintf(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
-    return 0;
 }
 
 int ClassifyCase(const char16_t* text) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 // "Hintbar plugin: ", and inside a batch file its name and line, on standard error.
-int WriteErrorPrefix();
+void WriteErrorPrefix();
 // 0: no letters, some lower case, or none upper; 1: exactly one capital; 2: all capitals.
 int ClassifyCase(const char16_t* text);
 // The noun for a count of 1; otherwise its English plural in a static buffer of

@@ -72,20 +72,22 @@ bool TryPlace(const char16_t* path) {
 
 } // namespace
 
-int AppendDataFileName(char16_t* path) {
-    if (!path) {
-        return -1;
+void AppendDataFileName(std::span<char16_t> path) {
+    if (path.empty()) {
+        return;
     }
-    size_t length = Str16Len(path);
-    if (length > 0) {
+    size_t length = 0;
+    while (length < path.size() && path[length]) {
+        ++length;
+    }
+    if (length > 0 && length < path.size()) {
         char16_t last = path[length - 1];
         if (last != u'/' && last != u'\\' && last != u':') {
             const char16_t separator[2] = {kPathSeparator, 0};
-            Str16Append(path, kPathUnits, separator);
+            Str16Append(path.data(), path.size(), separator);
         }
     }
-    Str16Append(path, kPathUnits, kDataFileName);
-    return 0;
+    Str16Append(path.data(), path.size(), kDataFileName);
 }
 
 bool IsPlainFile(const char16_t* path) {
@@ -99,7 +101,7 @@ bool IsPlainFile(const char16_t* path) {
     return (attributes & (kFileAttributeDirectory | kFileAttributeDevice)) == 0;
 }
 
-int LoadDefaultHelpFile() {
+void LoadDefaultHelpFile() {
     g_loadedCount = 0;
 
     // The host's own directory.
@@ -107,7 +109,7 @@ int LoadDefaultHelpFile() {
     ExpandVariables(g_path, 1);
     AppendDataFileName(g_path);
     if (TryPlace(g_path)) {
-        return 0;
+        return;
     }
 
     // The plug-in's own directory.
@@ -123,7 +125,7 @@ int LoadDefaultHelpFile() {
         g_path[cut] = 0;
         Str16Append(g_path, kPathUnits, kDataFileName);
         if (TryPlace(g_path)) {
-            return 0;
+            return;
         }
     }
 
@@ -132,14 +134,13 @@ int LoadDefaultHelpFile() {
     g_variable[0] = 0;
     PlatformGetEnvironmentVariable(u"Hintbar", g_variable, kLineUnits);
     if (!g_variable[0]) {
-        return 0;
+        return;
     }
     QueryTrueName(g_variable, g_path);
     if (QueryIsDirectory(g_path)) {
         AppendDataFileName(g_path);
     }
     TryPlace(g_path);
-    return 0;
 }
 
 int LoadHelpAtStartup() {
@@ -168,12 +169,8 @@ int LoadHelpAtStartup() {
     return 0;
 }
 
-int ReportShutdown(uint32_t released) {
-    if (released == 0) {
-        return 0;
-    }
-    if (!Silenced()) {
+void ReportShutdown(uint32_t released) {
+    if (released != 0 && !Silenced()) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
-    return 0;
 }

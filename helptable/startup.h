@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 extern const char16_t kDataFileName[]; // "Hintbar.txt"
 
@@ -10,11 +11,11 @@ extern const char16_t kDataFileName[]; // "Hintbar.txt"
 // first help file found and says how it went (0).
 int LoadHelpAtStartup();
 // The host's shutdown, once the table is released: says how many functions went, if any.
-int ReportShutdown(uint32_t released);
+void ReportShutdown(uint32_t released);
 
-int LoadDefaultHelpFile();
+void LoadDefaultHelpFile();
 // Appends "\" unless the path is empty or ends in "/", "\" or ":", then "Hintbar.txt".
-// The path is a buffer of 32,768 units.
-int AppendDataFileName(char16_t* path);
+// The path is cut, never overrun, at the end of its buffer.
+void AppendDataFileName(std::span<char16_t> path);
 // True for an existing file that is neither a directory nor a device.
 bool IsPlainFile(const char16_t* path);

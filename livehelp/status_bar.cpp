@@ -46,8 +46,8 @@ const char16_t* SkipBlanksAndSign(const char16_t* text, bool* negative) {
 
 // Decimal text to an unsigned 32-bit number the way the C library's unsigned conversion reads
 // it: blanks, then an optional sign, then digits up to the first other unit; a minus sign
-// negates modulo 2^32. Returns 0 on overflow, 1 otherwise.
-int ParseUnsigned32(const char16_t* text, uint32_t* value) {
+// negates modulo 2^32. False on overflow.
+bool ParseUnsigned32(const char16_t* text, uint32_t* value) {
     bool negative = false;
     const char16_t* p = SkipBlanksAndSign(text, &negative);
     uint64_t number = 0;
@@ -61,16 +61,16 @@ int ParseUnsigned32(const char16_t* text, uint32_t* value) {
     }
     if (overflow) {
         *value = 0xFFFFFFFFu;
-        return 0;
+        return false;
     }
     uint32_t result = static_cast<uint32_t>(number);
     *value = negative ? 0u - result : result;
-    return 1;
+    return true;
 }
 
-// The same reading for an unsigned 64-bit number: a minus sign negates modulo 2^64. Returns 0
-// on overflow, 1 otherwise.
-int ParseUnsigned64(const char16_t* text, uint64_t* value) {
+// The same reading for an unsigned 64-bit number: a minus sign negates modulo 2^64. False
+// on overflow.
+bool ParseUnsigned64(const char16_t* text, uint64_t* value) {
     bool negative = false;
     const char16_t* p = SkipBlanksAndSign(text, &negative);
     uint64_t number = 0;
@@ -78,12 +78,12 @@ int ParseUnsigned64(const char16_t* text, uint64_t* value) {
         uint64_t digit = static_cast<uint64_t>(*p - u'0');
         if (number > (UINT64_MAX - digit) / 10) {
             *value = UINT64_MAX;
-            return 0;
+            return false;
         }
         number = number * 10 + digit;
     }
     *value = negative ? 0u - number : number;
-    return 1;
+    return true;
 }
 } // namespace
 

@@ -12,7 +12,8 @@ extern "C" int HB_STDCALL InitializePlugin(void) {
 }
 
 extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
-    return ReportShutdown(ResetPluginState());
+    ReportShutdown(ResetPluginState());
+    return 0;
 }
 
 extern "C" int HB_STDCALL key(KeyEvent* event) {
