@@ -40,6 +40,46 @@ int ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
     return 0;
 }
 
+int ComposeTitleText(const HelpNode* node, std::span<char16_t> title) {
+    if (!node || title.empty()) {
+        return -1;
+    }
+    title[0] = 0;
+    char16_t text[kLineUnits];
+    ComposeHelpText(node, text);
+    if (!text[0] || title.size() < 2) {
+        return 0;
+    }
+    // Past the marker; the break between the syntax line and the description becomes " - ",
+    // as long as the "\r\n\n" it stands for, so the line never outgrows the text.
+    char16_t* line = text + 1;
+    for (char16_t* p = line; *p; ++p) {
+        if (p[0] == u'\r' && p[1] == u'\n' && p[2] == u'\n') {
+            p[0] = u' ';
+            p[1] = u'-';
+            p[2] = u' ';
+            p += 2;
+        } else if (*p == u'\r' || *p == u'\n' || *p == u'\t') {
+            *p = u' ';
+        }
+    }
+    size_t length = Str16Len(line);
+    if (length < title.size()) {
+        Str16Copy(title.data(), title.size(), line);
+        return 0;
+    }
+    size_t keep = title.size() - 2; // room for the ellipsis and the terminator
+    if (keep > 0 && line[keep - 1] >= 0xD800 && line[keep - 1] <= 0xDBFF) {
+        --keep; // a high surrogate without its partner would show as a broken character
+    }
+    for (size_t i = 0; i < keep; ++i) {
+        title[i] = line[i];
+    }
+    title[keep] = 0x2026;
+    title[keep + 1] = 0;
+    return 0;
+}
+
 int ReplaceChar(char16_t* text, char16_t target, char16_t replacement) {
     if (!text || replacement == target) {
         return -1;

@@ -75,6 +75,10 @@ void PlatformFree(void* block);
 void* PlatformStdHandle(int which);                       // GetStdHandle
 int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
 bool PlatformConsoleWindowVisible();                      // GetConsoleWindow && IsWindowVisible
+// GetConsoleTitleW: the title's length, cut to capacity - 1 and terminated; 0 when there is
+// no console, no title or no room.
+uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity);
+bool PlatformSetConsoleTitle(const char16_t* title); // SetConsoleTitleW
 
 // ---- process and environment -------------------------------------------------------------
 // GetEnvironmentVariableW: the length copied (terminator not counted); when the value does

@@ -15,6 +15,11 @@ void WindowModelSetForeground(void* window);
 // The process's console window: absent, hidden or visible.
 enum ConsoleWindowState { kConsoleAbsent, kConsoleHidden, kConsoleVisible };
 void WindowModelSetConsole(ConsoleWindowState state);
+// The console window's title, as a console program sets it; the listener, when set, hears
+// every new title (the reference shell shows it as the terminal's title).
+constexpr uint32_t kConsoleTitleUnits = 1024;
+typedef void (*ConsoleTitleListener)(const char16_t* title);
+void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener);
 
 // Where PlatformMessageBox shows its box; by default the text goes to standard output.
 typedef void (*MessageBoxHook)(const char16_t* text, const char16_t* caption);

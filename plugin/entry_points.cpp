@@ -3,6 +3,7 @@
 #include "command/hbar.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
+#include "livehelp/console_title.h"
 #include "livehelp/key.h"
 #include "livehelp/status_bar.h"
 #include "plugin/exports.h"
@@ -29,5 +30,6 @@ extern "C" int HB_STDCALL hbar(char16_t* line) {
 
 uint32_t ResetPluginState() {
     ForgetStatusLine();
+    EndTitleLine();
     return UnloadHelpTable();
 }

@@ -22,6 +22,8 @@ struct ModelWindow {
 
 ModelWindow g_windows[kMaxWindows];
 ConsoleWindowState g_console = kConsoleAbsent;
+char16_t g_consoleTitle[kConsoleTitleUnits];
+ConsoleTitleListener g_titleListener = nullptr;
 void* g_foreground = nullptr;
 MessageBoxHook g_messageBoxHook = nullptr;
 
@@ -116,6 +118,32 @@ void WindowModelSetMessageBoxHook(MessageBoxHook hook) {
 
 bool PlatformConsoleWindowVisible() {
     return g_console == kConsoleVisible;
+}
+
+void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener) {
+    g_titleListener = listener;
+}
+
+uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    buffer[0] = 0;
+    if (g_console == kConsoleAbsent) {
+        return 0;
+    }
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_consoleTitle));
+}
+
+bool PlatformSetConsoleTitle(const char16_t* title) {
+    if (!title || g_console == kConsoleAbsent) {
+        return false;
+    }
+    PlatformCopyUnits(g_consoleTitle, kConsoleTitleUnits, title);
+    if (g_titleListener) {
+        g_titleListener(g_consoleTitle);
+    }
+    return true;
 }
 
 int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param) {

@@ -60,6 +60,20 @@ bool PlatformConsoleWindowVisible() {
     return console && IsWindowVisible(console);
 }
 
+uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
+    if (!buffer || capacity == 0) {
+        return 0;
+    }
+    buffer[0] = 0;
+    DWORD length = GetConsoleTitleW(reinterpret_cast<wchar_t*>(buffer), capacity);
+    buffer[capacity - 1] = 0; // whatever the system wrote, the text ends in the buffer
+    return length < capacity ? length : capacity - 1;
+}
+
+bool PlatformSetConsoleTitle(const char16_t* title) {
+    return title && SetConsoleTitleW(reinterpret_cast<const wchar_t*>(title));
+}
+
 uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity) {
     if (buffer && capacity) {
         buffer[0] = 0;

@@ -125,3 +125,34 @@ TEST(ReplaceChar, ReplacesEveryUnitAndCounts) {
 }
 
 } // namespace
+
+// The console title's one line: blanks for the breaks, and a cut with an ellipsis that
+// fills the title exactly and never splits a pair.
+TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
+    struct Case {
+        const char* syntax;
+        std::string info; // empty: none
+        std::u16string title;
+    };
+    // "@A[x] - " is 8 units: a pair after 149 more stands at units 157 and 158.
+    std::string pairAtCut = std::string(149, 'i') + "\xF0\x9F\x98\x80" + "x";
+    Case cases[] = {
+        {"@A[x]", "", u"@A[x]"},
+        {"@A[x]",
+         "One\xC2\xB6two\xC2\xAC"
+         "three\r4",
+         u"@A[x] - One two three 4"},
+        {"", "Info without syntax", u""},
+        // 8 + 151 units: exactly 159, the most a title holds.
+        {"@A[x]", std::string(151, 'i'), u"@A[x] - " + std::u16string(151, u'i')},
+        {"@A[x]", std::string(152, 'i'), u"@A[x] - " + std::u16string(150, u'i') + u"\u2026"},
+        {"@A[x]", pairAtCut, u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
+    };
+    for (const Case& c : cases) {
+        HelpNode node = Node(c.syntax, c.info.empty() ? nullptr : c.info.c_str());
+        std::vector<char16_t> title(kTitleUnits + 8, kGuard);
+        EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(title.data(), kTitleUnits)), 0);
+        EXPECT_EQ(U8(title.data()), U8(c.title)) << c.syntax << " " << c.info;
+        EXPECT_EQ(title[kTitleUnits], kGuard);
+    }
+}

@@ -1,6 +1,9 @@
-// A visible console window turns live help off; the line boundary still forgets the saved
-// text. (Linux: the window model's console stands in for the process's console window.)
+// A visible console window turns live help off unless its title is asked for; the line
+// boundary still forgets the saved text. (Linux: the window model's console stands in for the
+// process's console window.)
+#include "livehelp/help_text.h"
 #include "livehelp/status_bar.h"
+#include "platform/platform.h"
 #include "platform/window_model.h"
 #include "tests/livehelp/live_help_fixture.h"
 
@@ -8,11 +11,18 @@ namespace {
 
 class VisibleConsole : public LiveHelpTest {
   protected:
+    static std::string Title() {
+        char16_t title[kTitleUnits + 8];
+        PlatformGetConsoleTitle(title, kTitleUnits + 8);
+        return U8(title);
+    }
     void SetUp() override {
         LiveHelpTest::SetUp();
-        LoadHelp({{"A", "@A[x]", nullptr}});
+        LoadHelp({{"A", "@A[x]", nullptr}, {"B", "@B[y]", "About B"}, {"E", "", "No syntax"}});
+        PlatformSetConsoleTitle(u"Console"); // absent: nothing happens
     }
     void TearDown() override {
+        PlatformSetEnvironmentVariable(u"HintbarConsole", nullptr);
         WindowModelSetConsole(kConsoleAbsent);
         LiveHelpTest::TearDown();
     }
@@ -31,11 +41,84 @@ TEST_F(VisibleConsole, BracketsDoNothingButTheBoundaryStillReleases) {
     EXPECT_EQ(U8(Saved()), "(none)");
 }
 
-TEST_F(VisibleConsole, AHiddenConsoleLeavesLiveHelpOn) {
+TEST_F(VisibleConsole, AHiddenConsoleLeavesLiveHelpOnTheStatusBarWhateverTheVariable) {
     WindowModelSetConsole(kConsoleHidden);
+    PlatformSetEnvironmentVariable(u"HintbarConsole", u"title");
+    PlatformSetConsoleTitle(u"Console");
     Press(u'[', u"%@a");
     EXPECT_EQ(Sent().size(), 1u);
     EXPECT_EQ(U8(Saved()), "Ready");
+    EXPECT_EQ(Title(), "Console");
+}
+
+// The title mode, step by step: each row types a key (0 for the line boundary), or sets the
+// title as the host would ('=' with the new title), and then expects the title.
+TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
+    struct Step {
+        char16_t key;
+        const char16_t* line; // the line, or the title that the host sets
+        const char* title;    // expected afterwards
+    };
+    struct Case {
+        const char16_t* variable;
+        std::vector<Step> steps;
+    } cases[] = {
+        // Help, the enclosing function's help, then the title from before the first help.
+        {u"title",
+         {{u'[', u"%@a", "@A[x]"},
+          {u'[', u"%@a[%@b", "@B[y] - About B"},
+          {u']', u"%@a[%@b[1", "@A[x]"},
+          {u']', u"%@a[1", "Console"},
+          {0, nullptr, "Console"}}},
+        // The boundary puts the title back when the help still shows...
+        {u"TiTlE", {{u'[', u"%@b", "@B[y] - About B"}, {0, nullptr, "Console"}}},
+        // ...and leaves a title that the host set meanwhile alone, then forgets the old one.
+        {u"title",
+         {{u'[', u"%@b", "@B[y] - About B"},
+          {u'=', u"Mine", "Mine"},
+          {0, nullptr, "Mine"},
+          {u'[', u"%@a", "@A[x]"},
+          {u']', u"%@a[1", "Mine"}}},
+        // Captured once per line: the second help does not save the first.
+        {u"title",
+         {{u'[', u"%@a", "@A[x]"}, {u'[', u"%@b", "@B[y] - About B"}, {u']', u"x", "Console"}}},
+        // An entry without syntax takes the help away; a closer with no help on the line
+        // changes nothing.
+        {u"title", {{u'[', u"%@a", "@A[x]"}, {u'[', u"%@e", "Console"}}},
+        {u"title", {{u']', u"%@a[1", "Console"}, {0, nullptr, "Console"}}},
+        // Any other value, or none: nothing changes.
+        {u"titles", {{u'[', u"%@a", "Console"}, {u']', u"%@a[%@b[1", "Console"}}},
+        {nullptr, {{u'[', u"%@a", "Console"}}},
+    };
+    WindowModelSetConsole(kConsoleVisible);
+    for (const Case& c : cases) {
+        PlatformSetEnvironmentVariable(u"HintbarConsole", c.variable);
+        PlatformSetConsoleTitle(u"Console");
+        Boundary();
+        for (const Step& s : c.steps) {
+            if (s.key == u'=') {
+                PlatformSetConsoleTitle(s.line);
+            } else if (s.key == 0) {
+                Boundary();
+            } else {
+                Press(s.key, s.line);
+            }
+            EXPECT_EQ(Title(), s.title) << U8(c.variable ? c.variable : u"(unset)") << " "
+                                        << U8(s.line ? s.line : u"(boundary)");
+        }
+    }
+    EXPECT_TRUE(Sent().empty()) << "the status bar is not touched";
+    Boundary();
+}
+
+TEST_F(VisibleConsole, ShutdownPutsTheTitleBack) {
+    WindowModelSetConsole(kConsoleVisible);
+    PlatformSetEnvironmentVariable(u"HintbarConsole", u"title");
+    PlatformSetConsoleTitle(u"Console");
+    Press(u'[', u"%@a");
+    EXPECT_EQ(Title(), "@A[x]");
+    ResetPluginState();
+    EXPECT_EQ(Title(), "Console");
 }
 
 } // namespace
