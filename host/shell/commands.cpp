@@ -4,12 +4,14 @@
 #include "base/text16.h"
 #include "host/hostshell/expand.h"
 #include "host/hostshell/host_control.h"
+#include "platform/platform.h"
 #include "platform/utf8.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -37,6 +39,33 @@ int Echo(const char* text) {
     ExpandVariables(buffer, 1);
     Printf(u"%s\n", buffer);
     return 0;
+}
+
+// "set NAME=VALUE" sets a variable of the process, as the host's own set command does (an empty
+// value removes it); "set" alone is not a listing here.
+int Set(const char* text) {
+    const char* equals = strchr(text, '=');
+    if (!equals || equals == text) {
+        fprintf(stderr, "Syntax: set NAME=VALUE\n");
+        return 1;
+    }
+    std::string name(text, static_cast<size_t>(equals - text));
+    char16_t* wideName = Utf8ToUtf16Alloc(name.c_str());
+    char16_t* wideValue = Utf8ToUtf16Alloc(equals + 1);
+    bool ok = wideName && wideValue &&
+              PlatformSetEnvironmentVariable(wideName, wideValue[0] ? wideValue : nullptr);
+    free(wideName);
+    free(wideValue);
+    return ok ? 0 : 1;
+}
+
+// "title TEXT" sets the console window's title, as the host's own title command does; with the
+// host in its own window there is no console title to set.
+int Title(const char* text) {
+    char16_t* title = Utf8ToUtf16Alloc(text);
+    bool ok = title && PlatformSetConsoleTitle(title);
+    free(title);
+    return ok ? 0 : 1;
 }
 
 int RunPluginCommand(CommandProc run, const char* arguments) {
@@ -75,6 +104,10 @@ CommandOutcome RunCommandLine(const PluginModule* module, const char* line) {
         outcome.exit = true;
     } else if (IsCommand(line, length, "echo")) {
         outcome.result = Echo(arguments);
+    } else if (IsCommand(line, length, "set")) {
+        outcome.result = Set(arguments);
+    } else if (IsCommand(line, length, "title")) {
+        outcome.result = Title(arguments);
     } else if (IsCommand(line, length, "rem")) {
         // a comment
     } else if (run) {

@@ -11,9 +11,9 @@ struct CommandOutcome {
     bool exit;  // the line was "exit"
 };
 
-// Built-in commands: exit, echo (after variable expansion), rem; then the plug-in's
-// commands; anything else is reported as unknown, and a command of a plug-in that declined
-// to load with the reason. An empty line does nothing.
+// Built-in commands: exit, echo (after variable expansion), set NAME=VALUE, title TEXT, rem; then
+// the plug-in's commands; anything else is reported as unknown, and a command of a plug-in that
+// declined to load with the reason. An empty line does nothing.
 CommandOutcome RunCommandLine(const PluginModule* module, const char* line);
 
 // Runs each line of the file with the host's batch name and line set. Returns the result of

@@ -4,7 +4,8 @@
 //   hintbar-shell [OPTIONS]              interactive, with a status bar
 //   hintbar-shell [OPTIONS] FILE         runs FILE as a batch file
 //   hintbar-shell [OPTIONS] -c COMMAND   a transient shell: one command, then exit
-// OPTIONS: --plugin PATH (the module to load), --codepage N (the ANSI code page).
+// OPTIONS: --plugin PATH (the module to load), --codepage N (the ANSI code page), --console
+// (no status bar: the host runs in a visible console, whose title is the terminal's).
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "host/shell/commands.h"
@@ -35,9 +36,11 @@ struct Options {
     const char* command;
     const char* script;
     uint32_t codePage; // 0: the system's default
+    bool console;      // a visible console and no status bar
 };
 
 PluginModule g_plugin;
+bool g_console = false;
 void* g_mainWindow = nullptr;
 void* g_statusBar = nullptr;
 
@@ -46,10 +49,13 @@ void Usage(FILE* stream) {
           "  --plugin PATH  the plug-in module (default: Hintbar.so beside this program)\n"
           "  --codepage N   the ANSI code page, in which help files that are not Unicode are\n"
           "                 read (default 1252), as Windows' system setting gives it\n"
+          "  --console      run as in a visible console window: no status bar; the console's\n"
+          "                 title is the terminal's title (live help shows there with\n"
+          "                 set HintbarConsole=title)\n"
           "  -c COMMAND     run one command in a transient shell, then exit; the plug-in\n"
           "                 does not load in a transient shell\n"
           "  FILE           run the lines of FILE as a batch file, then exit\n"
-          "Commands: hbar [options], echo TEXT, rem, exit.\n",
+          "Commands: hbar [options], echo TEXT, set NAME=VALUE, title TEXT, rem, exit.\n",
           stream);
 }
 
@@ -80,6 +86,8 @@ int ParseOptions(int argc, char** argv, Options* options) {
                 fprintf(stderr, "hintbar-shell: not a code page: %s\n", value);
                 return 2;
             }
+        } else if (strcmp(arg, "--console") == 0) {
+            options->console = true;
         } else if (strcmp(arg, "-c") == 0 && i + 1 < argc) {
             options->command = argv[++i];
         } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
@@ -119,6 +127,17 @@ void UseUtf8() {
     }
 }
 
+// The console's title is the terminal's: the xterm sequence that sets a window's title, which
+// tmux takes as the pane's title.
+void ShowConsoleTitle(const char16_t* title) {
+    char* text = Utf16ToUtf8Alloc(title);
+    if (text) {
+        printf("\033]2;%s\033\\", text);
+        fflush(stdout);
+        free(text);
+    }
+}
+
 // The host's variables and windows, as the plug-in will ask for them.
 void SetUpHost(const char* executable, bool transient) {
     char16_t* selfPath = Utf8ToUtf16Alloc(executable);
@@ -129,12 +148,19 @@ void SetUpHost(const char* executable, bool transient) {
     HostSetPipe(0);
     g_mainWindow = WindowModelCreate(nullptr, u"HintbarShell", u"Hintbar reference shell", true);
     g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
-    WindowModelSetConsole(kConsoleAbsent); // the host runs in its own window
+    if (g_console) {
+        WindowModelSetConsole(kConsoleVisible);
+        WindowModelSetConsoleTitleListener(ShowConsoleTitle);
+        PlatformSetConsoleTitle(u"hintbar-shell");
+    } else {
+        WindowModelSetConsole(kConsoleAbsent); // the host runs in its own window
+    }
     HostSetMainWindow(g_mainWindow);
     HostSetIdleText(kDefaultStatus);
 }
 
 void TearDownHost() {
+    WindowModelSetConsoleTitleListener(nullptr);
     HostSetStatusListener(nullptr);
     HostSetIdleText(nullptr);
     HostSetMainWindow(nullptr);
@@ -149,18 +175,22 @@ void OnStatusText(const char16_t* text) {
 // An idle host shows its default text; then the plug-in learns that a new line begins. The
 // terminal may have changed size while a command ran.
 void BeginLine() {
-    StatusLineRefresh();
-    WindowModelSetText(g_statusBar, kDefaultStatus);
-    StatusLineShow(kDefaultStatus);
+    if (!g_console) {
+        StatusLineRefresh();
+        WindowModelSetText(g_statusBar, kDefaultStatus);
+        StatusLineShow(kDefaultStatus);
+    }
     SendPluginKey(&g_plugin, 0, nullptr, nullptr);
 }
 
 int RunInteractive() {
-    bool bar = StatusLineStart();
+    bool bar = !g_console && StatusLineStart();
     if (bar) {
         StatusLineShow(kDefaultStatus);
     }
-    HostSetStatusListener(OnStatusText);
+    if (bar) {
+        HostSetStatusListener(OnStatusText);
+    }
     LineEditorStart(&g_plugin);
     LineEditorSetAbandonedHook(BeginLine);
     for (;;) {
@@ -180,7 +210,9 @@ int RunInteractive() {
     }
     LineEditorStop();
     HostSetStatusListener(nullptr);
-    StatusLineStop();
+    if (bar) {
+        StatusLineStop();
+    }
     return 0; // each command's result has been seen; the session itself went well
 }
 
@@ -193,6 +225,7 @@ int main(int argc, char** argv) {
         return status < 0 ? 0 : status;
     }
     UseUtf8();
+    g_console = options.console;
     char executable[PATH_MAX];
     ExecutablePath(executable, sizeof executable);
     char pluginPath[PATH_MAX];

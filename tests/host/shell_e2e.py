@@ -138,6 +138,17 @@ class Pane:
     def wait_status(self, text):
         return self.wait(lambda s: text in s[-1], f"status bar {text!r}")
 
+    def title(self):
+        return self.tmux("display-message", "-p", "-t", "e2e", "#{pane_title}").stdout.strip()
+
+    def wait_title(self, predicate, what):
+        deadline = time.monotonic() + TIMEOUT
+        while not predicate(self.title()):
+            if time.monotonic() > deadline:
+                raise AssertionError(f"timed out waiting for the title {what}; title: "
+                                     f"{self.title()!r}")
+            time.sleep(0.05)
+
     def wait_prompts(self, n):
         return self.wait(lambda s: sum(line.startswith(PROMPT.rstrip()) for line in s) >= n,
                          f"{n} prompts")
@@ -252,6 +263,50 @@ class InteractiveShell(unittest.TestCase):
         p = self.pane
         p.enter("frobnicate now")
         p.wait_text('Unknown command: "frobnicate"')
+
+
+class ConsoleTitle(unittest.TestCase):
+    """Run as in a visible console: no status bar; with HintbarConsole=title the help shows in
+    the terminal's title, and the title goes back unless the host set another meanwhile."""
+
+    def setUp(self):
+        self.pane = Pane([SHELL, "--console"], clean_env(Hintbar=DATA))
+        self.addCleanup(self.pane.close)
+        self.pane.wait_prompts(1)
+        self.pane.wait_title(lambda t: t == "hintbar-shell", "of the shell")
+
+    def test_help_shows_in_the_title_only_when_asked_for(self):
+        p = self.pane
+        p.type("echo %@left[")
+        time.sleep(0.3)
+        self.assertEqual(p.title(), "hintbar-shell", "off without the variable")
+        self.assertFalse(any("@LEFT[" in row for row in p.screen()[1:]), "no status bar")
+        p.key("C-u")
+        p.enter("set HintbarConsole=title")
+        p.wait_prompts(2)
+        p.type("echo %@left[")
+        p.wait_title(lambda t: t.startswith("@LEFT[n,string] - Returns the first"), "with help")
+        self.assertTrue(p.title().endswith("\u2026"), "cut to fit a title bar")
+        p.type("2,%@upper[")
+        p.wait_title(lambda t: t.startswith("@UPPER[string]"), "with the inner help")
+        p.type("x]")
+        p.wait_title(lambda t: t.startswith("@LEFT["), "with the enclosing help")
+        p.type("]")
+        p.wait_title(lambda t: t == "hintbar-shell", "put back by ]")
+        # A line that ends with help showing: the next line puts the title back.
+        p.enter(" %@len[")
+        p.wait_prompts(3)
+        p.wait_title(lambda t: t == "hintbar-shell", "put back at the new line")
+        # A title that the host set meanwhile stays.
+        p.enter("title Mine %@len[")
+        p.wait_prompts(4)
+        p.wait_title(lambda t: t == "Mine %@len[", "of the host")
+        p.type("echo")
+        time.sleep(0.3)
+        self.assertEqual(p.title(), "Mine %@len[")
+        p.key("C-u")
+        p.enter("exit")
+        self.assertEqual(p.finish(), 0)
 
 
 class Resizing(unittest.TestCase):
