@@ -24,13 +24,7 @@ class BracketDecision : public LiveHelpTest {
   protected:
     void SetUp() override {
         LiveHelpTest::SetUp();
-        LoadHelp({{"A", "@A[x]", "About A"},
-                  {"B", "@B[y]", nullptr},
-                  {"LE", "@LE[z]", nullptr},
-                  {"LEN", "@LEN[string]", "Length."},
-                  {"MY_FN$", "@MY_FN$[]", nullptr},
-                  {"EMPTY", "", "Info without syntax"},
-                  {name47.c_str(), "@N47[]", nullptr}});
+        LoadSampleHelp();
     }
     void Check(const std::vector<Case>& cases) {
         for (const Case& c : cases) {
@@ -48,7 +42,7 @@ class BracketDecision : public LiveHelpTest {
             }
         }
     }
-    const std::string name47 = std::string(47, 'N');
+    const std::string name47 = kName47;
 };
 
 constexpr auto Show = HelpAction::ShowHelp;

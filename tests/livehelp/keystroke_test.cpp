@@ -17,12 +17,7 @@ class KeyHandler : public LiveHelpTest {
   protected:
     void SetUp() override {
         LiveHelpTest::SetUp();
-        LoadHelp({{"A", "@A[x]", "About A"},
-                  {"B", "@B[y]", nullptr},
-                  {"LE", "@LE[z]", nullptr},
-                  {"LEN", "@LEN[string]", "Length.\u00B6\u00ACSee also"},
-                  {"MY_FN$", "@MY_FN$[]", nullptr},
-                  {"EMPTY", "", "Info without syntax"}});
+        LoadSampleHelp();
     }
     const std::u16string helpA = Composed("@A[x]", "About A");
     const std::u16string helpB = Composed("@B[y]");

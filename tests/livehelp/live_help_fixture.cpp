@@ -66,6 +66,16 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
     InstallHelpTable(tree, static_cast<uint32_t>(count));
 }
 
+void LiveHelpTest::LoadSampleHelp() {
+    LoadHelp({{"A", "@A[x]", "About A"},
+              {"B", "@B[y]", nullptr},
+              {"LE", "@LE[z]", nullptr},
+              {"LEN", "@LEN[string]", "Length.\u00B6\u00ACSee also"},
+              {"MY_FN$", "@MY_FN$[]", nullptr},
+              {"EMPTY", "", "Info without syntax"},
+              {kName47, "@N47[]", nullptr}});
+}
+
 void LiveHelpTest::UnloadHelp() {
     UnloadHelpTable();
 }

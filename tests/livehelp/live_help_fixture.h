@@ -24,6 +24,9 @@ class LiveHelpTest : public HostTest {
     // Replaces the help table by one holding these entries (any order).
     void LoadHelp(const std::vector<HelpSpec>& specs);
     void UnloadHelp();
+    // A, B, LE, LEN, MY_FN$, EMPTY (a description without syntax) and kName47.
+    void LoadSampleHelp();
+    static constexpr const char* kName47 = "NNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNNN";
 
     // Calls key with the key code, the line and a cursor (the line's end by default).
     void Press(char16_t code, const std::u16string& line, size_t cursor = std::u16string::npos);
