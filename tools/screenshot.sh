@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Takes the README's picture: the Windows host program under Wine on a private Xvfb display,
 # with the sample help file, after typing "echo %@left[". Needs a built windows preset.
+#   tools/screenshot.sh [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display number)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$root/docs/windows-host.png}
@@ -12,24 +13,67 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "screenshot: missing ${missing[*]}; install with: apt-get install ${missing[*]}" >&2
   exit 1
 fi
-[ -e "$root/build/windows/bin/HintbarHost.exe" ] ||
-  { echo "screenshot: build the windows preset first" >&2; exit 1; }
+host=$root/build/windows/bin/HintbarHost.exe
+[ -e "$host" ] || { echo "screenshot: build the windows preset first" >&2; exit 1; }
+
+# Waits up to SECONDS for COMMAND to succeed.
+wait_for() {
+  local seconds=$1
+  shift
+  for _ in $(seq $((seconds * 10))); do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 work=$(mktemp -d)
-display=:${HB_SCREENSHOT_DISPLAY:-77}
-Xvfb "$display" -screen 0 900x500x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb='' wine_pid=''
+cleanup() {
+  exec 3>&- 2>/dev/null || true
+  [ -z "$wine_pid" ] || kill "$wine_pid" 2>/dev/null || true
+  [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A display of our own, on a number nobody uses.
+number=${HB_SCREENSHOT_DISPLAY:-}
+if [ -z "$number" ]; then
+  for n in $(seq 77 99); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] || { number=$n; break; }
+  done
+fi
+[ -n "$number" ] || { echo "screenshot: no free display number in 77-99" >&2; exit 1; }
+Xvfb ":$number" -screen 0 900x500x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'exec 3>&- 2>/dev/null || true; kill $xvfb 2>/dev/null || true; rm -rf "$work"' EXIT
-sleep 1
-export DISPLAY=$display WINEDEBUG=-all WINEPREFIX="$root/build/windows/bin/wineprefix"
+wait_for 10 test -e "/tmp/.X11-unix/X$number" ||
+  { echo "screenshot: Xvfb did not start on :$number" >&2; exit 1; }
+
+export DISPLAY=:$number WINEDEBUG=-all WINEPREFIX="$root/build/windows/bin/wineprefix"
+export WINEDLLOVERRIDES="mscoree,mshtml=" # no offer to install .NET or a browser engine
 export Hintbar="Z:${root//\//\\}\\data\\Hintbar.txt"
+unset NoLoadMsg
+# A new or outdated prefix is set up first: meanwhile Wine shows a "configuration is being
+# updated" box, which would otherwise be in the picture.
+mkdir -p "$WINEPREFIX"
+wineboot -u >/dev/null 2>&1 || true
+
 mkfifo "$work/in"
-wine "$root/build/windows/bin/HintbarHost.exe" - <"$work/in" >"$work/out.txt" 2>&1 &
+wine "$host" - <"$work/in" >"$work/out.txt" 2>&1 &
+wine_pid=$!
 exec 3>"$work/in"
-sleep 4
+# The host prints the status bar's text once its window is up, and again after each step.
+shown() { grep -q "$1" "$work/out.txt"; }
+wait_for 60 shown '^status: Ready' ||
+  { echo "screenshot: the host program did not start:" >&2; cat "$work/out.txt" >&2; exit 1; }
 printf 'type echo %%@left[\n' >&3
-sleep 3
+wait_for 20 shown '^status: .*@LEFT\[' ||
+  { echo "screenshot: no help for LEFT:" >&2; cat "$work/out.txt" >&2; exit 1; }
+sleep 1 # the window repaints after the status bar's text changed
 import -window root -crop 632x374+4+22 "$out"
 printf 'key ]\n' >&3
 exec 3>&-
-wait
+wait "$wine_pid" || true
+wine_pid=''
 echo "wrote $out"
