@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Makes the release package, build/package/Hintbar-<version>-windows.zip: both DLLs, the
-# sample help file, the install notes for users and a SHA-256 sum of each file. Configures
-# and builds the windows and windows-x64 presets as far as the DLLs need.
+# sample help file, the help-file checker, the install notes for users and a SHA-256 sum of
+# each file. Configures and builds the windows and windows-x64 presets as far as these need.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -15,16 +15,19 @@ for preset in windows windows-x64; do
     cmake --preset "$preset" >"build/configure-$preset.log" 2>&1 ||
       { cat "build/configure-$preset.log"; exit 1; }
   fi
-  cmake --build --preset "$preset" --target Hintbar -j"$(nproc)" >/dev/null
+  targets=(Hintbar)
+  # The checker ships as the 32-bit program, which every Windows that runs either DLL runs.
+  if [ "$preset" = windows ]; then targets+=(hintbar-check); fi
+  cmake --build --preset "$preset" --target "${targets[@]}" -j"$(nproc)" >/dev/null
 done
 
 stage=build/package/$name
 rm -rf "$stage" "build/package/$name.zip"
 mkdir -p "$stage"
 cp build/windows/bin/Hintbar-x86.dll build/windows-x64/bin/Hintbar-x64.dll data/Hintbar.txt \
-  "$stage/"
+  build/windows/bin/hintbar-check.exe "$stage/"
 sed 's/$/\r/' docs/INSTALL.txt >"$stage/INSTALL.txt" # Windows line breaks for Notepad's sake
-files=(Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt)
+files=(Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt hintbar-check.exe INSTALL.txt)
 (cd "$stage" && sha256sum "${files[@]}" >SHA256SUMS)
 (cd "$stage" && cmake -E tar cf "../$name.zip" --format=zip "${files[@]}" SHA256SUMS)
 rm -rf "$stage"

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Checks the release package as a user gets it. Unpacked into an empty folder, it holds its
-# five files, whose sums match. Each DLL is started in the host program of its bitness with
-# the packaged Hintbar.txt beside it and nowhere else to be found: the banner and the count
-# line appear, and "echo %@left[" shows LEFT's help. Given to the host program of the other
-# bitness, each DLL is refused with a message that names the DLL needed.
+# six files, whose sums match, and the packaged checker passes the packaged Hintbar.txt. Each
+# DLL is started in the host program of its bitness with the packaged Hintbar.txt beside it
+# and nowhere else to be found: the banner and the count line appear, and "echo %@left["
+# shows LEFT's help. Given to the host program of the other bitness, each DLL is refused with
+# a message that names the DLL needed.
 #   check_package.sh ZIP WINE_RUN X86_HOST_DIR X64_HOST_DIR
 set -u
 zip=$1 runner=$2
@@ -29,14 +30,25 @@ has_line() {
 unpacked=$work/unpacked
 mkdir "$unpacked"
 (cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
-files=$(cd "$unpacked" && ls -A | sort | tr '\n' ' ')
-[ "$files" = "Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt SHA256SUMS " ] ||
+files=$(cd "$unpacked" && ls -A | LC_ALL=C sort | tr '\n' ' ')
+packaged="Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt SHA256SUMS hintbar-check.exe "
+[ "$files" = "$packaged" ] ||
   fail "the package holds: $files"
-summed=$(awk '{ print $2 }' "$unpacked/SHA256SUMS" | sort | tr '\n' ' ')
-[ "$summed" = "Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt " ] ||
+summed=$(awk '{ print $2 }' "$unpacked/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' ')
+[ "$summed" = "Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt hintbar-check.exe " ] ||
   fail "SHA256SUMS lists: $summed"
 (cd "$unpacked" && sha256sum --check --strict --quiet SHA256SUMS) || fail "a sum does not match"
 [ "$failed" = 0 ] || exit 1
+
+# The sample help passes the packaged checker without a warning: it is the file a user is
+# likely to check first. Run from the package's folder, as a user runs it.
+(cd "$unpacked" && "$runner" "$unpacked/hintbar-check.exe" Hintbar.txt) >"$work/check.raw" 2>&1
+rc=$?
+if [ "$rc" != 0 ]; then
+  fail "hintbar-check on the packaged Hintbar.txt: exit code $rc"
+  tr -d '\r' <"$work/check.raw"
+  exit 1
+fi
 
 printf 'type echo %%@left[\nhbar /??\n' >"$work/session.hbs"
 for arch in x86 x64; do
