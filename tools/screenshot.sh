@@ -47,8 +47,15 @@ fi
 [ -n "$number" ] || { echo "screenshot: no free display number in 77-99" >&2; exit 1; }
 Xvfb ":$number" -screen 0 900x500x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-wait_for 10 test -e "/tmp/.X11-unix/X$number" ||
-  { echo "screenshot: Xvfb did not start on :$number" >&2; exit 1; }
+# Ours once it listens and its lock file holds our Xvfb's process number: a display in use
+# has another's.
+ours() {
+  [ -e "/tmp/.X11-unix/X$number" ] && [ "$(tr -d ' \n' <"/tmp/.X$number-lock")" = "$xvfb" ]
+} 2>/dev/null
+if ! wait_for 10 ours; then
+  echo "screenshot: Xvfb did not start on :$number (in use?)" >&2
+  exit 1
+fi
 
 export DISPLAY=:$number WINEDEBUG=-all WINEPREFIX="$root/build/windows/bin/wineprefix"
 export WINEDLLOVERRIDES="mscoree,mshtml=" # no offer to install .NET or a browser engine
