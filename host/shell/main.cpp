@@ -130,6 +130,9 @@ void UseUtf8() {
 // The console's title is the terminal's: the xterm sequence that sets a window's title, which
 // tmux takes as the pane's title.
 void ShowConsoleTitle(const char16_t* title) {
+    if (!isatty(STDOUT_FILENO)) {
+        return; // output captured to a file or pipe has no title
+    }
     char* text = Utf16ToUtf8Alloc(title);
     if (text) {
         printf("\033]2;%s\033\\", text);
