@@ -7,34 +7,15 @@
 
 namespace {
 
-const char16_t* UnicodeName(int32_t encoding) {
-    switch (encoding) {
-    case EncodingUtf16LE:
-        return u"UTF-16LE";
-    case EncodingUtf16BE:
-        return u"UTF-16BE";
-    case EncodingUtf8:
-        return u"UTF-8";
-    case EncodingUtf32LE:
-        return u"UTF-32LE";
-    default:
-        return u"UTF-32BE";
+// The byte-order mark of an encoding, as "FF FE 00 00" is written.
+const char16_t* MarkText(Encoding encoding, char16_t* out, size_t capacity) {
+    const EncodingForm& form = FormOf(encoding);
+    out[0] = 0;
+    for (uint32_t i = 0; i < form.markBytes; ++i) {
+        size_t at = Str16Len(out);
+        Format16(out + at, capacity - at, i ? u" %02X" : u"%02X", form.mark[i]);
     }
-}
-
-const char16_t* MarkBytes(int32_t encoding) {
-    switch (encoding) {
-    case EncodingUtf16LE:
-        return u"FF FE";
-    case EncodingUtf16BE:
-        return u"FE FF";
-    case EncodingUtf32LE:
-        return u"FF FE 00 00";
-    case EncodingUtf32BE:
-        return u"00 00 FE FF";
-    default:
-        return u"EF BB BF";
-    }
+    return out;
 }
 
 // "in the ANSI code page 1252", and which table stands in for a code page without one.
@@ -59,7 +40,7 @@ void CheckLateUtf8(const TextSource* s, const EncodingVerdict* v, FindingList* f
     TextSource rest = {};
     rest.data = s->data + v->examined;
     rest.size = s->size - v->examined;
-    if (TestUtf8(&rest) == EncodingUtf8) {
+    if (TestUtf8(&rest) == Encoding::Utf8) {
         AddFinding(findings, 0, 0, kSeverityWarning, u"late-utf8",
                    u"the first %u bytes are ASCII and decide the reading; UTF-8 that follows "
                    u"them is read in the code page: save the file with a byte-order mark",
@@ -73,16 +54,17 @@ void AddEncodingNote(const EncodingNoteInput* input, FindingList* findings) {
     const TextSource* s = input->source;
     const EncodingVerdict* v = input->verdict;
     const uint32_t* c = v->counts;
-    const char16_t* name = UnicodeName(s->encoding);
-    bool le = s->encoding == EncodingUtf16LE || s->encoding == EncodingUtf32LE;
+    const char16_t* name = FormOf(s->encoding).name;
+    bool le = !FormOf(s->encoding).bigEndian;
     char16_t ansi[kMessageUnits];
     AnsiName(s, ansi, kMessageUnits);
+    char16_t mark[12];
     const char16_t* code = u"encoding";
     switch (v->reason) {
     case kEncodingByMark:
         AddFinding(findings, 0, 0, kSeverityNote, code,
                    u"read as %s: the file begins with its byte-order mark %s", name,
-                   MarkBytes(s->encoding));
+                   MarkText(s->encoding, mark, sizeof mark / sizeof mark[0]));
         return;
     case kEncodingByUtf32Statistics:
         AddFinding(findings, 0, 0, kSeverityNote, code,

@@ -193,44 +193,35 @@ void Note(Replaced* r, size_t index, const char16_t* format, unsigned value) {
     }
 }
 
-// Why the character at [from, to) of the source was read as U+FFFD.
-void ExplainReplacement(const TextSource* s, uint32_t from, uint32_t to, size_t index,
+// Why a character of the source was read as U+FFFD.
+void ExplainReplacement(const TextSource* s, const DecodedChar& c, uint32_t from, size_t index,
                         Replaced* decode, Replaced* replaced) {
-    const uint8_t* b = s->data + from;
-    uint32_t n = to - from;
-    switch (s->encoding) {
-    case EncodingUtf8:
-        if (n == 3 && b[0] == 0xEF && b[1] == 0xBF && b[2] == 0xBD) {
-            break; // U+FFFD itself
-        }
-        if (n == 4) {
-            Note(decode, index,
-                 u"U+%X lies beyond U+10FFFF, the last character: it shows as U+FFFD",
-                 static_cast<unsigned>(DecodeUtf8Sequence(b)));
-        } else if (n == 3) {
-            Note(decode, index, u"UTF-8 does not allow the surrogate U+%04X: it shows as U+FFFD",
-                 static_cast<unsigned>(DecodeUtf8Sequence(b)));
+    switch (c.kind) {
+    case CharKind::BeyondLast:
+        if (FormOf(s->encoding).unitBytes == 4) {
+            Note(decode, index, u"0x%08X is no character: it shows as U+FFFD", c.encoded);
         } else {
-            Note(decode, index, u"byte 0x%02X is not UTF-8 here: it shows as U+FFFD", b[0]);
+            Note(decode, index,
+                 u"U+%X lies beyond U+10FFFF, the last character: it shows as U+FFFD", c.encoded);
         }
         return;
-    case EncodingUtf32LE:
-    case EncodingUtf32BE: {
-        uint32_t b0 = b[0], b1 = b[1], b2 = b[2], b3 = b[3];
-        uint32_t v = s->encoding == EncodingUtf32LE ? b0 | b1 << 8 | b2 << 16 | b3 << 24
-                                                    : b0 << 24 | b1 << 16 | b2 << 8 | b3;
-        if (v == kReplacement) {
-            break;
-        }
-        Note(decode, index, u"0x%08X is no character: it shows as U+FFFD", v);
+    case CharKind::Surrogate:
+        Note(decode, index, u"UTF-8 does not allow the surrogate U+%04X: it shows as U+FFFD",
+             c.encoded);
         return;
-    }
-    case EncodingAnsi:
-        Note(decode, index, u"byte 0x%02X has no character in the code page: it shows as U+FFFD",
-             b[0]);
+    case CharKind::IllFormed:
+    case CharKind::Cut:
+        if (s->encoding == Encoding::Ansi) {
+            Note(decode, index,
+                 u"byte 0x%02X has no character in the code page: it shows as U+FFFD",
+                 s->data[from]);
+        } else {
+            Note(decode, index, u"byte 0x%02X is not UTF-8 here: it shows as U+FFFD",
+                 s->data[from]);
+        }
         return;
     default:
-        break; // UTF-16: U+FFFD itself
+        break; // U+FFFD itself
     }
     Note(replaced, index,
          u"U+FFFD, the replacement character, stands in the text: something was lost before "
@@ -254,20 +245,18 @@ void CheckReplacements(TextSource* source, const char16_t* line, const TextLineR
     static Replaced decode;
     static Replaced replaced;
     decode.count = replaced.count = 0;
-    uint32_t saved = source->position;
-    source->position = report->start;
-    // Each character read is one unit of the line, or two for one beyond U+FFFF.
+    // Each character decoded is one unit of the line, or two for one beyond U+FFFF.
+    uint32_t at = report->start;
     for (size_t i = 0; i < length;) {
-        uint32_t from = source->position;
-        int c = NextChar(source);
+        DecodedChar c = DecodeChar(*source, at);
         if (line[i] == kReplacement) {
-            ExplainReplacement(source, from, source->position, i, &decode, &replaced);
+            ExplainReplacement(source, c, at, i, &decode, &replaced);
         } else if (IsLoneSurrogate(line, i)) {
             Note(&replaced, i, u"the lone surrogate U+%04X shows as U+FFFD", line[i]);
         }
-        i += c > 0xFFFF ? 2 : 1;
+        at += c.length;
+        i += c.value > 0xFFFF ? 2 : 1;
     }
-    source->position = saved;
     Replaced* kinds[] = {&decode, &replaced};
     for (Replaced* r : kinds) {
         if (r->count == 0) {

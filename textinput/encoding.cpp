@@ -8,12 +8,12 @@ constexpr uint32_t kUtf16Bytes = 131072;
 constexpr uint32_t kUtf8Bytes = 262144;
 constexpr uint32_t kUtf8CodePage = 65001;
 
-bool BeginsWith(const TextSource* s, uint8_t b0, uint8_t b1, uint8_t b2) {
-    return s->size >= 3 && s->data[0] == b0 && s->data[1] == b1 && s->data[2] == b2;
+bool BeginsWithMark(const TextSource* s, Encoding encoding) {
+    return s->data && BeginsWithMark(std::span<const uint8_t>(s->data, s->size), encoding);
 }
 
-bool BeginsWith(const TextSource* s, uint8_t b0, uint8_t b1, uint8_t b2, uint8_t b3) {
-    return BeginsWith(s, b0, b1, b2) && s->size >= 4 && s->data[3] == b3;
+uint32_t MarkBytes(Encoding encoding) {
+    return FormOf(encoding).markBytes;
 }
 } // namespace
 
@@ -28,9 +28,9 @@ int SelectAnsiTable(uint32_t ansiCodePage) {
 
 namespace {
 // Each test may tell what it counted; the plug-in's own calls are compiled without that.
-template <bool kVerdict> int32_t Utf32(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> Encoding Utf32(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 4 || source->size % 4 != 0) {
-        return 0;
+        return Encoding::Ansi;
     }
     uint32_t units = source->size / 2;
     uint32_t examined = units < kUtf32Units ? units : kUtf32Units;
@@ -47,39 +47,38 @@ template <bool kVerdict> int32_t Utf32(TextSource* source, EncodingVerdict* verd
         zero[p] += value == 0;
         wild[p] += (value & 0xE0FF) != 0;
     }
-    int32_t encoding = 0;
+    Encoding encoding = Encoding::Ansi;
     if (big[0] >= threshold && big[1] == 0 && zero[1] >= threshold) {
-        if (BeginsWith(source, 0xFF, 0xFE, 0x00, 0x00)) {
-            source->bomLength = 4;
-        }
-        encoding = EncodingUtf32LE;
+        encoding = Encoding::Utf32LE;
     } else if (wild[1] >= threshold && wild[0] == 0 && zero[0] >= threshold) {
-        if (BeginsWith(source, 0x00, 0x00, 0xFE, 0xFF)) {
-            source->bomLength = 4;
-        }
-        encoding = EncodingUtf32BE;
+        encoding = Encoding::Utf32BE;
     }
-    if (kVerdict && encoding) {
+    if (encoding != Encoding::Ansi && BeginsWithMark(source, encoding)) {
+        source->bomLength = MarkBytes(encoding);
+    }
+    if (kVerdict && encoding != Encoding::Ansi) {
         verdict->reason = kEncodingByUtf32Statistics;
         verdict->examined = examined * 2;
         // Zero high halves, and the units of text beside them.
-        verdict->counts[0] = encoding == EncodingUtf32LE ? zero[1] : zero[0];
+        verdict->counts[0] = encoding == Encoding::Utf32LE ? zero[1] : zero[0];
         verdict->counts[1] = examined / 2;
     }
     return encoding;
 }
 
-template <bool kVerdict> int32_t Utf16(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> Encoding Utf16(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
-        return 0;
+        return Encoding::Ansi;
     }
     const uint8_t* d = source->data;
-    if ((d[0] == 0xFF && d[1] == 0xFE) || (d[0] == 0xFE && d[1] == 0xFF)) {
-        source->bomLength = 2;
-        if constexpr (kVerdict) {
-            verdict->reason = kEncodingByMark;
+    for (Encoding marked : {Encoding::Utf16LE, Encoding::Utf16BE}) {
+        if (BeginsWithMark(source, marked)) {
+            source->bomLength = MarkBytes(marked);
+            if constexpr (kVerdict) {
+                verdict->reason = kEncodingByMark;
+            }
+            return marked;
         }
-        return d[0] == 0xFF ? EncodingUtf16LE : EncodingUtf16BE;
     }
     uint32_t n = source->size < kUtf16Bytes ? source->size : kUtf16Bytes;
     uint32_t k = n > 128 ? 4 : 2;
@@ -89,18 +88,18 @@ template <bool kVerdict> int32_t Utf16(TextSource* source, EncodingVerdict* verd
         spaces[i % 2] += d[i] == 0x20;
         zeros[i % 2] += d[i] == 0x00;
     }
-    int32_t encoding = 0;
+    Encoding encoding = Encoding::Ansi;
     int32_t reason = kEncodingByUtf16Statistics;
     if (n <= 32 && zeros[0] != zeros[1]) {
         // Too short for the spaces to say anything: the side with more zeros decides.
-        encoding = zeros[0] < zeros[1] ? EncodingUtf16LE : EncodingUtf16BE;
+        encoding = zeros[0] < zeros[1] ? Encoding::Utf16LE : Encoding::Utf16BE;
         reason = kEncodingByUtf16Zeros;
     } else if (spaces[0] > k * spaces[1] && zeros[1] > k * zeros[0]) {
-        encoding = EncodingUtf16LE;
+        encoding = Encoding::Utf16LE;
     } else if (spaces[1] > k * spaces[0] && zeros[0] > k * zeros[1]) {
-        encoding = EncodingUtf16BE;
+        encoding = Encoding::Utf16BE;
     }
-    if (kVerdict && encoding) {
+    if (kVerdict && encoding != Encoding::Ansi) {
         verdict->reason = reason;
         verdict->examined = n;
         verdict->counts[0] = zeros[0];
@@ -111,16 +110,16 @@ template <bool kVerdict> int32_t Utf16(TextSource* source, EncodingVerdict* verd
     return encoding;
 }
 
-template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> Encoding Utf8(TextSource* source, EncodingVerdict* verdict) {
     if (!source || !source->data || source->size < 2) {
-        return 0;
+        return Encoding::Ansi;
     }
-    if (BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
-        source->bomLength = 3;
+    if (BeginsWithMark(source, Encoding::Utf8)) {
+        source->bomLength = MarkBytes(Encoding::Utf8);
         if constexpr (kVerdict) {
             verdict->reason = kEncodingByMark;
         }
-        return EncodingUtf8;
+        return Encoding::Utf8;
     }
     uint32_t n = source->size < kUtf8Bytes ? source->size : kUtf8Bytes;
     uint32_t expected = 0;
@@ -132,7 +131,7 @@ template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdi
         if (expected > 0) {
             if (b < 0x80 || b > 0xBF) {
                 if constexpr (!kVerdict) {
-                    return 0;
+                    return Encoding::Ansi;
                 }
                 break;
             }
@@ -141,7 +140,7 @@ template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdi
             continue;
         } else if (b < 0xC0 || b > 0xF7) {
             if constexpr (!kVerdict) {
-                return 0;
+                return Encoding::Ansi;
             }
             lead = i;
             break;
@@ -154,36 +153,36 @@ template <bool kVerdict> int32_t Utf8(TextSource* source, EncodingVerdict* verdi
         }
     }
     if constexpr (!kVerdict) {
-        return leads > 0 ? EncodingUtf8 : 0;
+        return leads > 0 ? Encoding::Utf8 : Encoding::Ansi;
     }
-    int32_t encoding = i == n && leads > 0 ? EncodingUtf8 : 0;
-    verdict->reason = encoding ? kEncodingByUtf8Sequences
-                      : i < n  ? kEncodingByNotUtf8
-                               : kEncodingByAsciiOnly;
+    Encoding encoding = i == n && leads > 0 ? Encoding::Utf8 : Encoding::Ansi;
+    verdict->reason = encoding == Encoding::Utf8 ? kEncodingByUtf8Sequences
+                      : i < n                    ? kEncodingByNotUtf8
+                                                 : kEncodingByAsciiOnly;
     verdict->examined = n;
     verdict->counts[0] = leads;
     verdict->offset = lead;
     return encoding;
 }
 
-template <bool kVerdict> int32_t Detect(TextSource* source, EncodingVerdict* verdict) {
+template <bool kVerdict> Encoding Detect(TextSource* source, EncodingVerdict* verdict) {
     if (!source) {
-        return 0;
+        return Encoding::Ansi;
     }
     if constexpr (kVerdict) {
         *verdict = EncodingVerdict{};
         verdict->reason = kEncodingByAsciiOnly; // the answer for data too short to test
     }
     source->bomLength = 0;
-    int32_t encoding = Utf32<kVerdict>(source, verdict);
-    if (!encoding) {
+    Encoding encoding = Utf32<kVerdict>(source, verdict);
+    if (encoding == Encoding::Ansi) {
         encoding = Utf16<kVerdict>(source, verdict);
     }
-    if (!encoding) {
+    if (encoding == Encoding::Ansi) {
         if (source->ansiCodePage == kUtf8CodePage) {
-            encoding = EncodingUtf8;
-            if (source->data && BeginsWith(source, 0xEF, 0xBB, 0xBF)) {
-                source->bomLength = 3;
+            encoding = Encoding::Utf8;
+            if (BeginsWithMark(source, Encoding::Utf8)) {
+                source->bomLength = MarkBytes(Encoding::Utf8);
             }
             if constexpr (kVerdict) {
                 verdict->reason = source->bomLength ? kEncodingByMark : kEncodingByCodePage;
@@ -200,23 +199,23 @@ template <bool kVerdict> int32_t Detect(TextSource* source, EncodingVerdict* ver
 }
 } // namespace
 
-int32_t TestUtf32(TextSource* source) {
+Encoding TestUtf32(TextSource* source) {
     return Utf32<false>(source, nullptr);
 }
 
-int32_t TestUtf16(TextSource* source) {
+Encoding TestUtf16(TextSource* source) {
     return Utf16<false>(source, nullptr);
 }
 
-int32_t TestUtf8(TextSource* source) {
+Encoding TestUtf8(TextSource* source) {
     return Utf8<false>(source, nullptr);
 }
 
-int32_t DetectEncoding(TextSource* source) {
+Encoding DetectEncoding(TextSource* source) {
     return Detect<false>(source, nullptr);
 }
 
-int32_t DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict) {
+Encoding DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict) {
     if (!verdict) {
         return Detect<false>(source, nullptr);
     }

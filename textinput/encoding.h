@@ -1,29 +1,22 @@
 // Recognising a source's encoding, and the single-byte code-page tables.
 #pragma once
 
+#include "textinput/encoding_forms.h"
 #include "textinput/text_source.h"
 
 #include <cstdint>
-
-enum : int32_t {
-    EncodingAnsi = 0,
-    EncodingUtf16LE = 1,
-    EncodingUtf16BE = 2,
-    EncodingUtf8 = 3,
-    EncodingUtf32LE = 32,
-    EncodingUtf32BE = 33,
-};
 
 constexpr int kAnsiTableCount = 24;
 // The code page of each table, in table order, and the tables: 128 values for 0x80-0xFF.
 extern const uint16_t kAnsiCodePages[kAnsiTableCount];
 extern const char16_t kAnsiTables[kAnsiTableCount][128];
 
-int32_t DetectEncoding(TextSource* source);
+Encoding DetectEncoding(TextSource* source);
 int SelectAnsiTable(uint32_t ansiCodePage);
-int32_t TestUtf32(TextSource* source);
-int32_t TestUtf16(TextSource* source);
-int32_t TestUtf8(TextSource* source);
+// Each test answers the form it recognises, or Encoding::Ansi when the bytes are not of it.
+Encoding TestUtf32(TextSource* source);
+Encoding TestUtf16(TextSource* source);
+Encoding TestUtf8(TextSource* source);
 
 // What decided an encoding, for tools that explain it to a file's author.
 enum : int32_t {
@@ -44,4 +37,4 @@ struct EncodingVerdict {
     uint32_t offset;    // kEncodingByNotUtf8: the byte that begins what UTF-8 does not allow
 };
 // DetectEncoding, which it is, with the verdict filled in.
-int32_t DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict);
+Encoding DetectEncodingExplained(TextSource* source, EncodingVerdict* verdict);

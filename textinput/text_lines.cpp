@@ -27,67 +27,75 @@ uint32_t Utf8Length(uint8_t b) {
     return b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
 }
 
-// Decodes the character at position; `length` receives the bytes it takes. At the end of a
-// UTF-8 text a cut sequence is the replacement when reading, the end when peeking.
-int DecodeAt(const TextSource* s, bool peeking, uint32_t* length) {
-    *length = 0;
-    if (!s->data || s->position >= s->size) {
-        return kEnd;
+// The least code point that needs a sequence of each length: below it the form is overlong.
+constexpr int32_t kLeastOfLength[5] = {0, 0, 0x80, 0x800, 0x10000};
+
+// One code unit of a multi-byte form, in its byte order.
+uint32_t Unit(const uint8_t* p, uint32_t bytes, bool bigEndian) {
+    uint32_t unit = 0;
+    for (uint32_t i = 0; i < bytes; ++i) {
+        unit |= uint32_t{p[i]} << (8 * (bigEndian ? bytes - 1 - i : i));
     }
-    const uint8_t* p = s->data + s->position;
-    uint32_t left = s->size - s->position;
-    switch (s->encoding) {
-    case EncodingUtf16LE:
-    case EncodingUtf16BE:
-        if (left < 2) {
-            return kEnd;
-        }
-        *length = 2;
-        return s->encoding == EncodingUtf16LE ? p[0] | p[1] << 8 : p[0] << 8 | p[1];
-    case EncodingUtf32LE:
-    case EncodingUtf32BE: {
-        if (left < 4) {
-            return kEnd;
-        }
-        *length = 4;
-        uint32_t b0 = p[0], b1 = p[1], b2 = p[2], b3 = p[3];
-        uint32_t bits = s->encoding == EncodingUtf32LE ? b0 | b1 << 8 | b2 << 16 | b3 << 24
-                                                       : b0 << 24 | b1 << 16 | b2 << 8 | b3;
-        int32_t v = static_cast<int32_t>(bits);
-        return v < 0 || v > kLastCodePoint ? s->replacement : v;
+    return unit;
+}
+
+DecodedChar DecodeUtf8(std::span<const uint8_t> bytes, char16_t replacement) {
+    uint32_t n = Utf8Length(bytes[0]);
+    if (n > bytes.size()) {
+        return {replacement, 1, CharKind::Cut, 0};
     }
-    case EncodingUtf8: {
-        uint32_t n = Utf8Length(p[0]);
-        *length = 1;
-        if (n > left) {
-            return peeking ? kEnd : s->replacement;
-        }
-        int v = n ? DecodeUtf8Sequence(p) : -1;
-        if (v < 0) {
-            return s->replacement;
-        }
-        *length = n;
-        return (v >= 0xD800 && v <= 0xDFFF) || v > kLastCodePoint ? s->replacement : v;
+    int32_t v = DecodeUtf8Sequence(bytes);
+    if (v < 0) {
+        return {replacement, 1, CharKind::IllFormed, 0};
     }
-    default: {
-        *length = 1;
-        if (p[0] < 0x80) {
-            return p[0];
-        }
-        int table = s->ansiTable >= 0 && s->ansiTable < kAnsiTableCount ? s->ansiTable : 0;
-        return kAnsiTables[table][p[0] - 0x80];
+    if (v >= 0xD800 && v <= 0xDFFF) {
+        return {replacement, n, CharKind::Surrogate, static_cast<uint32_t>(v)};
     }
+    if (v > kLastCodePoint) {
+        return {replacement, n, CharKind::BeyondLast, static_cast<uint32_t>(v)};
     }
+    return {v, n, CharKind::Character, 0};
 }
 } // namespace
 
-int DecodeUtf8Sequence(const uint8_t* bytes) {
-    if (!bytes) {
+DecodedChar DecodeChar(const TextSource& source, uint32_t offset) {
+    if (!source.data || offset >= source.size) {
+        return {kEnd, 0, CharKind::End, 0};
+    }
+    const uint8_t* p = source.data + offset;
+    uint32_t left = source.size - offset;
+    const EncodingForm& form = FormOf(source.encoding);
+    if (form.unitBytes > 1) {
+        // UTF-16 passes every unit as it is, surrogates one at a time; UTF-32 passes any
+        // value up to the last code point, surrogates included.
+        if (left < form.unitBytes) {
+            return {kEnd, 0, CharKind::End, 0};
+        }
+        uint32_t unit = Unit(p, form.unitBytes, form.bigEndian);
+        auto v = static_cast<int32_t>(unit);
+        if (v < 0 || v > kLastCodePoint) {
+            return {source.replacement, form.unitBytes, CharKind::BeyondLast, unit};
+        }
+        return {v, form.unitBytes, CharKind::Character, 0};
+    }
+    if (source.encoding == Encoding::Utf8) {
+        return DecodeUtf8(std::span<const uint8_t>(p, left), source.replacement);
+    }
+    if (p[0] < 0x80) {
+        return {p[0], 1, CharKind::Character, 0};
+    }
+    int table = source.ansiTable >= 0 && source.ansiTable < kAnsiTableCount ? source.ansiTable : 0;
+    char16_t c = kAnsiTables[table][p[0] - 0x80];
+    return {c, 1, c == 0xFFFD ? CharKind::IllFormed : CharKind::Character, 0};
+}
+
+int32_t DecodeUtf8Sequence(std::span<const uint8_t> bytes) {
+    if (bytes.empty()) {
         return -1;
     }
     uint8_t b0 = bytes[0];
     uint32_t n = Utf8Length(b0);
-    if (n == 0) {
+    if (n == 0 || n > bytes.size()) {
         return -1;
     }
     if (n == 1) {
@@ -98,31 +106,34 @@ int DecodeUtf8Sequence(const uint8_t* bytes) {
             return -1;
         }
     }
+    int32_t v;
     if (n == 2) {
-        return (b0 & 0x1F) << 6 | (bytes[1] & 0x3F);
+        v = (b0 & 0x1F) << 6 | (bytes[1] & 0x3F);
+    } else if (n == 3) {
+        v = (b0 & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
+    } else {
+        v = (b0 & 0x07) << 18 | (bytes[1] & 0x3F) << 12 | (bytes[2] & 0x3F) << 6 |
+            (bytes[3] & 0x3F);
     }
-    if (n == 3) {
-        return (b0 & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
-    }
-    return (b0 & 0x07) << 18 | (bytes[1] & 0x3F) << 12 | (bytes[2] & 0x3F) << 6 | (bytes[3] & 0x3F);
+    // An overlong form spells a character that a shorter sequence carries: no character.
+    return v < kLeastOfLength[n] ? -1 : v;
 }
 
 int NextChar(TextSource* source) {
     if (!source) {
         return kEnd;
     }
-    uint32_t length = 0;
-    int c = DecodeAt(source, false, &length);
-    source->position += length;
-    return c;
+    DecodedChar c = DecodeChar(*source, source->position);
+    source->position += c.length;
+    return c.value;
 }
 
 int PeekChar(TextSource* source) {
     if (!source) {
         return kEnd;
     }
-    uint32_t length = 0;
-    return DecodeAt(source, true, &length);
+    DecodedChar c = DecodeChar(*source, source->position);
+    return c.kind == CharKind::Cut ? kEnd : c.value;
 }
 
 // The word-at-a-time scans read the bytes as one little-endian number.
@@ -175,11 +186,11 @@ void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, int limit, bool* 
 // bytes, up to the first byte that may end the line or needs decoding. The same rules as the
 // general loop below apply to every unit; at most `limit` units are kept in the line.
 void CopyAsciiRun(TextSource* s, char16_t* line, int* count, int limit, bool* significant) {
-    if (s->data && s->encoding == EncodingUtf16LE) {
+    if (s->data && s->encoding == Encoding::Utf16LE) {
         CopyAsciiUnits(s, line, count, limit, significant);
         return;
     }
-    if (!s->data || (s->encoding != EncodingUtf8 && s->encoding != EncodingAnsi)) {
+    if (!s->data || (s->encoding != Encoding::Utf8 && s->encoding != Encoding::Ansi)) {
         return;
     }
     const uint8_t* p = s->data;

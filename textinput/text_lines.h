@@ -5,12 +5,34 @@
 #include "textinput/text_source.h"
 
 #include <cstdint>
+#include <span>
+
+// What one character's bytes were, beside what a reader takes from them.
+enum class CharKind : uint8_t {
+    Character,  // the value is what the bytes encode
+    End,        // no whole unit left: no character
+    Cut,        // UTF-8: a sequence that the end of the data cuts off
+    IllFormed,  // bytes the form does not allow there: in UTF-8 a byte that begins no sequence,
+                // a bad continuation or an overlong form; in ANSI a byte the code page leaves out
+    Surrogate,  // UTF-8: a surrogate code point, which UTF-8 may not carry
+    BeyondLast, // above U+10FFFF, or a UTF-32 unit that is negative as a signed number
+};
+struct DecodedChar {
+    int32_t value;   // the code point; the source's replacement where it is not one; -1 at End
+    uint32_t length; // bytes it takes: 1 for what does not decode, so reading goes on after it
+    CharKind kind;
+    uint32_t encoded; // Surrogate and BeyondLast: the number the bytes spell out
+};
+// The one decoder: the character whose bytes begin at offset, in the source's encoding.
+[[nodiscard]] DecodedChar DecodeChar(const TextSource& source, uint32_t offset);
 
 // line: kLineUnits units, so a line holds 8,191 units and a terminator.
 int ReadTextLine(TextSource* source, char16_t* line); // 0: a line; -1: no more
 int NextChar(TextSource* source); // a code point (up to U+10FFFF), or -1 at the end
-int PeekChar(TextSource* source);
-int DecodeUtf8Sequence(const uint8_t* bytes); // a code point, or -1
+int PeekChar(TextSource* source); // the same without moving; a cut UTF-8 sequence is the end
+// The code point of the UTF-8 sequence that begins bytes, or -1 when it is ill-formed,
+// overlong or longer than bytes. Surrogates and values beyond U+10FFFF are returned as such.
+[[nodiscard]] int32_t DecodeUtf8Sequence(std::span<const uint8_t> bytes);
 
 // Where a line stood in the file and what the reader dropped of it, for tools that report on
 // a file line by line. One record serves a whole reading: zero it before the first line, as

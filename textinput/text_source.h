@@ -1,6 +1,8 @@
 // One open source of text: all its bytes in memory, read-only, with a read position.
 #pragma once
 
+#include "textinput/encoding_forms.h"
+
 #include <cstdint>
 
 struct TextSource {
@@ -10,7 +12,7 @@ struct TextSource {
     void* file;          // the open file, or the temporary copy
     void* mapping;       // the read-only mapping
     int32_t error;       // last error number; survives clearing
-    int32_t encoding;    // see encoding.h
+    Encoding encoding;   // found by DetectEncoding
     uint32_t size;       // bytes in data
     uint32_t position;   // offset of the next byte to decode
     uint32_t bomLength;  // 0, 2, 3 or 4

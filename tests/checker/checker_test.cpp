@@ -135,6 +135,7 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
     ExpectCases({
         {kBom + "@A[x] - caf\xE9 au lait", {"1:12 warning decode"}},
         {kBom + "@A[x] - \xED\xA0\x80", {"1:9 warning decode"}},
+        {kBom + "@A[x] - \xC1\x9B", {"1:9 warning decode"}}, // an overlong "[" is none
         // A character beyond U+FFFF is kept; one beyond U+10FFFF is not.
         {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF4\x90\x80\x80", {"1:22 warning decode"}},
         {kBom + "@A[x] - \xEF\xBF\xBD", {"1:9 warning replacement"}},

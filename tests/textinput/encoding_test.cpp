@@ -19,13 +19,13 @@ TextSource Over(const std::string& bytes, uint32_t codePage = 1252) {
 }
 
 struct Detected {
-    int32_t encoding;
+    Encoding encoding;
     uint32_t bomLength;
 };
 
 Detected Detect(const std::string& bytes, uint32_t codePage = 1252) {
     TextSource s = Over(bytes, codePage);
-    int32_t encoding = DetectEncoding(&s);
+    Encoding encoding = DetectEncoding(&s);
     EXPECT_EQ(encoding, s.encoding);
     EXPECT_EQ(s.position, s.bomLength);
     return {encoding, s.bomLength};
@@ -40,65 +40,67 @@ Detected Detect(const std::string& bytes, uint32_t codePage = 1252) {
 
 TEST(DetectEncoding, MarksAndShortData) {
     using std::string;
-    EXPECT_DETECTED(string("\xFF\xFE", 2), EncodingUtf16LE, 2);
-    EXPECT_DETECTED(string("\xFE\xFF\x00\x41", 4), EncodingUtf16BE, 2);
-    EXPECT_DETECTED(string("\xEF\xBB\xBF"), EncodingUtf8, 3);
-    EXPECT_DETECTED(string("A\0", 2), EncodingUtf16LE, 0);
-    EXPECT_DETECTED(string("\0A", 2), EncodingUtf16BE, 0);
-    EXPECT_DETECTED(string("A"), EncodingAnsi, 0);
-    EXPECT_DETECTED(string("plain ASCII text\r\n"), EncodingAnsi, 0);
-    EXPECT_DETECTED(string("caf\xC3\xA9"), EncodingUtf8, 0);
-    EXPECT_DETECTED(string("caf\xE9 au lait"), EncodingAnsi, 0);
-    EXPECT_DETECTED(string("\xC3\xA9\xE2\x82"), EncodingUtf8, 0); // cut off at the end
-    EXPECT_DETECTED(string("\xC0\x80 overlong"), EncodingUtf8, 0);
-    EXPECT_DETECTED(string("\xF8\x88\x80\x80\x80"), EncodingAnsi, 0);
-    EXPECT_DETECTED(string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"UTF-32 text", false), EncodingUtf32LE,
-                    4);
-    EXPECT_DETECTED(string("\0\0\xFE\xFF", 4) + EncodeUtf32(U"UTF-32 text", true), EncodingUtf32BE,
-                    4);
+    EXPECT_DETECTED(string("\xFF\xFE", 2), Encoding::Utf16LE, 2);
+    EXPECT_DETECTED(string("\xFE\xFF\x00\x41", 4), Encoding::Utf16BE, 2);
+    EXPECT_DETECTED(string("\xEF\xBB\xBF"), Encoding::Utf8, 3);
+    EXPECT_DETECTED(string("A\0", 2), Encoding::Utf16LE, 0);
+    EXPECT_DETECTED(string("\0A", 2), Encoding::Utf16BE, 0);
+    EXPECT_DETECTED(string("A"), Encoding::Ansi, 0);
+    EXPECT_DETECTED(string("plain ASCII text\r\n"), Encoding::Ansi, 0);
+    EXPECT_DETECTED(string("caf\xC3\xA9"), Encoding::Utf8, 0);
+    EXPECT_DETECTED(string("caf\xE9 au lait"), Encoding::Ansi, 0);
+    EXPECT_DETECTED(string("\xC3\xA9\xE2\x82"), Encoding::Utf8, 0); // cut off at the end
+    EXPECT_DETECTED(string("\xC0\x80 overlong"), Encoding::Utf8, 0);
+    EXPECT_DETECTED(string("\xF8\x88\x80\x80\x80"), Encoding::Ansi, 0);
+    EXPECT_DETECTED(string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"UTF-32 text", false),
+                    Encoding::Utf32LE, 4);
+    EXPECT_DETECTED(string("\0\0\xFE\xFF", 4) + EncodeUtf32(U"UTF-32 text", true),
+                    Encoding::Utf32BE, 4);
     Detected none = Detect("");
-    EXPECT_EQ(none.encoding, EncodingAnsi);
-    EXPECT_EQ(DetectEncoding(nullptr), 0);
+    EXPECT_EQ(none.encoding, Encoding::Ansi);
+    EXPECT_EQ(DetectEncoding(nullptr), Encoding::Ansi);
 }
 
 TEST(DetectEncoding, Utf16WithoutMarkNeedsSpaces) {
     std::u16string words = u"some words of text with spaces between them\r\n";
-    EXPECT_DETECTED(EncodeUtf16(words, false), EncodingUtf16LE, 0);
-    EXPECT_DETECTED(EncodeUtf16(words, true), EncodingUtf16BE, 0);
+    EXPECT_DETECTED(EncodeUtf16(words, false), Encoding::Utf16LE, 0);
+    EXPECT_DETECTED(EncodeUtf16(words, true), Encoding::Utf16BE, 0);
     // More than 32 bytes and no space at all: not taken for UTF-16.
-    EXPECT_DETECTED(EncodeUtf16(u"nospacesanywhereinthislongerline", false), EncodingAnsi, 0);
+    EXPECT_DETECTED(EncodeUtf16(u"nospacesanywhereinthislongerline", false), Encoding::Ansi, 0);
 }
 
 TEST(DetectEncoding, Utf32WithoutMarkAndLargeFilesInBothOrders) {
     std::u32string text = U"Function help \u00e9\u4e2d line\r\n";
-    EXPECT_DETECTED(EncodeUtf32(text, false), EncodingUtf32LE, 0);
-    EXPECT_DETECTED(EncodeUtf32(text, true), EncodingUtf32BE, 0);
+    EXPECT_DETECTED(EncodeUtf32(text, false), Encoding::Utf32LE, 0);
+    EXPECT_DETECTED(EncodeUtf32(text, true), Encoding::Utf32BE, 0);
     // Past 65,536 examined units the threshold must follow the units counted, not the size:
     // a well-formed 400 KiB file is still UTF-32.
     std::u32string large;
     while (large.size() * 4 < 400 * 1024) {
         large += text;
     }
-    EXPECT_DETECTED(std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(large, false), EncodingUtf32LE, 4);
-    EXPECT_DETECTED(std::string("\0\0\xFE\xFF", 4) + EncodeUtf32(large, true), EncodingUtf32BE, 4);
-    EXPECT_DETECTED(EncodeUtf32(large, false), EncodingUtf32LE, 0);
-    EXPECT_DETECTED(EncodeUtf32(large, true), EncodingUtf32BE, 0);
+    EXPECT_DETECTED(std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(large, false), Encoding::Utf32LE,
+                    4);
+    EXPECT_DETECTED(std::string("\0\0\xFE\xFF", 4) + EncodeUtf32(large, true), Encoding::Utf32BE,
+                    4);
+    EXPECT_DETECTED(EncodeUtf32(large, false), Encoding::Utf32LE, 0);
+    EXPECT_DETECTED(EncodeUtf32(large, true), Encoding::Utf32BE, 0);
 }
 
 TEST(DetectEncoding, FirstQuarterMebibyteOfUtf8DecidesAlone) {
     std::string text = "\xC3\xA9";
     text.resize(262144, 'a');
     text += "\xFF\xFE bad afterwards";
-    EXPECT_DETECTED(text, EncodingUtf8, 0);
+    EXPECT_DETECTED(text, Encoding::Utf8, 0);
 }
 
 TEST(DetectEncoding, SystemInUtf8ReadsWhatUnicodeTestsLeaveAsUtf8) {
     Detected d = Detect("caf\xE9", 65001);
-    EXPECT_EQ(d.encoding, EncodingUtf8);
+    EXPECT_EQ(d.encoding, Encoding::Utf8);
     d = Detect("\xEF\xBB\xBFx", 65001);
     EXPECT_EQ(d.bomLength, 3u);
     d = Detect("plain", 65001);
-    EXPECT_EQ(d.encoding, EncodingUtf8);
+    EXPECT_EQ(d.encoding, Encoding::Utf8);
     std::string bytes = "caf\xE9";
     TextSource s = Over(bytes, 65001);
     DetectEncoding(&s);

@@ -33,19 +33,19 @@ TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
     const struct {
         const char* label;
         std::string bytes;
-        int32_t encoding;
+        Encoding encoding;
         uint32_t bomLength;
     } files[] = {
-        {"utf8", utf8, EncodingUtf8, 0},
-        {"utf8 mark", "\xEF\xBB\xBF" + utf8, EncodingUtf8, 3},
-        {"utf16le", EncodeUtf16(text, false), EncodingUtf16LE, 0},
-        {"utf16le mark", EncodeUtf16(mark + text, false), EncodingUtf16LE, 2},
-        {"utf16be", EncodeUtf16(text, true), EncodingUtf16BE, 0},
-        {"utf16be mark", EncodeUtf16(mark + text, true), EncodingUtf16BE, 2},
-        {"utf32le", EncodeUtf32(Wide32(text), false), EncodingUtf32LE, 0},
-        {"utf32le mark", EncodeUtf32(Wide32(mark + text), false), EncodingUtf32LE, 4},
-        {"utf32be", EncodeUtf32(Wide32(text), true), EncodingUtf32BE, 0},
-        {"utf32be mark", EncodeUtf32(Wide32(mark + text), true), EncodingUtf32BE, 4},
+        {"utf8", utf8, Encoding::Utf8, 0},
+        {"utf8 mark", "\xEF\xBB\xBF" + utf8, Encoding::Utf8, 3},
+        {"utf16le", EncodeUtf16(text, false), Encoding::Utf16LE, 0},
+        {"utf16le mark", EncodeUtf16(mark + text, false), Encoding::Utf16LE, 2},
+        {"utf16be", EncodeUtf16(text, true), Encoding::Utf16BE, 0},
+        {"utf16be mark", EncodeUtf16(mark + text, true), Encoding::Utf16BE, 2},
+        {"utf32le", EncodeUtf32(Wide32(text), false), Encoding::Utf32LE, 0},
+        {"utf32le mark", EncodeUtf32(Wide32(mark + text), false), Encoding::Utf32LE, 4},
+        {"utf32be", EncodeUtf32(Wide32(text), true), Encoding::Utf32BE, 0},
+        {"utf32be mark", EncodeUtf32(Wide32(mark + text), true), Encoding::Utf32BE, 4},
     };
     for (const auto& f : files) {
         TextSource s;
@@ -63,7 +63,7 @@ TEST_F(FileEncodings, AnsiReadsThroughTheTableOfTheSystemCodePage) {
     PlatformSetAnsiCodePage(1252);
     TextSource s;
     ASSERT_EQ(OpenTextSource(&s, MakeFile("a.txt", "caf\xE9 \x80\r\n").c_str()), 0);
-    EXPECT_EQ(s.encoding, EncodingAnsi);
+    EXPECT_EQ(s.encoding, Encoding::Ansi);
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"caf\u00e9 \u20ac"}));
     CloseTextSource(&s);
 

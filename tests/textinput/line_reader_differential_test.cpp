@@ -78,7 +78,7 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text,
 
 // The lines of the reader; with places, those of its reporting form and where it says they
 // stand.
-std::vector<std::u16string> ReadAll(const std::string& bytes, int32_t encoding,
+std::vector<std::u16string> ReadAll(const std::string& bytes, Encoding encoding,
                                     std::vector<Place>* places = nullptr) {
     TextSource s{};
     s.data = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -126,15 +126,15 @@ TEST(LineReaderDifferential, AsciiRunsReadAsTheReferenceSplitsThem) {
             utf16 += static_cast<char>(c);
             utf16 += '\0';
         }
-        ASSERT_EQ(ReadAll(narrow, EncodingUtf8), expected) << "UTF-8, round " << round;
-        ASSERT_EQ(ReadAll(narrow, EncodingAnsi), expected) << "ANSI, round " << round;
-        ASSERT_EQ(ReadAll(utf16, EncodingUtf16LE), expected) << "UTF-16LE, round " << round;
+        ASSERT_EQ(ReadAll(narrow, Encoding::Utf8), expected) << "UTF-8, round " << round;
+        ASSERT_EQ(ReadAll(narrow, Encoding::Ansi), expected) << "ANSI, round " << round;
+        ASSERT_EQ(ReadAll(utf16, Encoding::Utf16LE), expected) << "UTF-16LE, round " << round;
         // The reporting form reads the same lines, and places them as the reference does.
         std::vector<Place> expectedPlaces;
         ReferenceLines(text, &expectedPlaces);
-        for (int32_t encoding : {EncodingUtf8, EncodingUtf16LE}) {
+        for (Encoding encoding : {Encoding::Utf8, Encoding::Utf16LE}) {
             std::vector<Place> places;
-            ASSERT_EQ(ReadAll(encoding == EncodingUtf8 ? narrow : utf16, encoding, &places),
+            ASSERT_EQ(ReadAll(encoding == Encoding::Utf8 ? narrow : utf16, encoding, &places),
                       expected);
             ASSERT_TRUE(places == expectedPlaces) << "places, round " << round;
         }

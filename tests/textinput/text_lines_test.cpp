@@ -3,12 +3,14 @@
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
 
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
 
-TextSource Over(const std::string& bytes, int32_t encoding, uint32_t codePage = 1252) {
+TextSource Over(const std::string& bytes, Encoding encoding, uint32_t codePage = 1252) {
     TextSource s{};
     s.data = reinterpret_cast<const uint8_t*>(bytes.data());
     s.size = static_cast<uint32_t>(bytes.size());
@@ -19,7 +21,7 @@ TextSource Over(const std::string& bytes, int32_t encoding, uint32_t codePage = 
     return s;
 }
 
-std::vector<int> Chars(const std::string& bytes, int32_t encoding) {
+std::vector<int> Chars(const std::string& bytes, Encoding encoding) {
     TextSource s = Over(bytes, encoding);
     std::vector<int> out;
     for (int c; (c = NextChar(&s)) != -1;) {
@@ -36,7 +38,7 @@ std::vector<std::string> LinesOf(const std::u16string& text) {
         bytes += static_cast<char>(c & 0xFF);
         bytes += static_cast<char>(c >> 8);
     }
-    TextSource s = Over(bytes, EncodingUtf16LE);
+    TextSource s = Over(bytes, Encoding::Utf16LE);
     std::vector<std::string> lines;
     std::vector<char16_t> line(kLineUnits);
     while (ReadTextLine(&s, line.data()) == 0) {
@@ -84,17 +86,17 @@ TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
     struct Case {
         const char* label;
         std::string bytes;
-        int32_t encoding;
+        Encoding encoding;
     };
     for (size_t before : {size_t{8189}, size_t{8190}}) {
         std::u16string x16(before, u'x');
         std::u32string x32(before, U'x');
         const Case cases[] = {
-            {"utf8", U8(x16 + smile + u"y\nnext"), EncodingUtf8},
-            {"utf16le", EncodeUtf16(x16 + smile + u"y\nnext", false), EncodingUtf16LE},
-            {"utf32le", EncodeUtf32(x32 + smile32 + U"y\nnext", false), EncodingUtf32LE},
+            {"utf8", U8(x16 + smile + u"y\nnext"), Encoding::Utf8},
+            {"utf16le", EncodeUtf16(x16 + smile + u"y\nnext", false), Encoding::Utf16LE},
+            {"utf32le", EncodeUtf32(x32 + smile32 + U"y\nnext", false), Encoding::Utf32LE},
             {"utf32be pair of halves", EncodeUtf32(x32 + halves + U"y\nnext", true),
-             EncodingUtf32BE},
+             Encoding::Utf32BE},
         };
         for (const Case& c : cases) {
             TextSource s = Over(c.bytes, c.encoding);
@@ -117,7 +119,7 @@ TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
         bytes += static_cast<char>(c);
         bytes += '\0';
     }
-    TextSource s = Over(bytes, EncodingUtf16LE);
+    TextSource s = Over(bytes, Encoding::Utf16LE);
     std::vector<char16_t> line(kLineUnits + 1, u'#');
     ASSERT_EQ(ReadTextLine(&s, line.data()), 0);
     EXPECT_EQ(line[kLineUnits - 1], 0);
@@ -128,32 +130,43 @@ TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
 
 TEST(NextChar, Utf8ReplacesWhatDoesNotDecode) {
     using V = std::vector<int>;
-    EXPECT_EQ(Chars("\xC3\x28", EncodingUtf8), (V{0xFFFD, '('}));
-    EXPECT_EQ(Chars("\xED\xA0\x80", EncodingUtf8), (V{0xFFFD}));            // a surrogate
-    EXPECT_EQ(Chars("\xF0\x9F\x98\x80", EncodingUtf8), (V{0x1F600}));       // above U+FFFF
-    EXPECT_EQ(Chars("\xF4\x90\x80\x80", EncodingUtf8), (V{0xFFFD}));        // above U+10FFFF
-    EXPECT_EQ(Chars("a\xE2\x82", EncodingUtf8), (V{'a', 0xFFFD, 0xFFFD}));  // cut at the end
-    EXPECT_EQ(Chars("\xC0\x80\xE2\x82\xAC", EncodingUtf8), (V{0, 0x20AC})); // overlong passes
-    EXPECT_EQ(Chars("\x80\xF8\xFF", EncodingUtf8), (V{0xFFFD, 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(Chars("\xC3\x28", Encoding::Utf8), (V{0xFFFD, '('}));
+    EXPECT_EQ(Chars("\xED\xA0\x80", Encoding::Utf8), (V{0xFFFD}));           // a surrogate
+    EXPECT_EQ(Chars("\xF0\x9F\x98\x80", Encoding::Utf8), (V{0x1F600}));      // above U+FFFF
+    EXPECT_EQ(Chars("\xF4\x90\x80\x80", Encoding::Utf8), (V{0xFFFD}));       // above U+10FFFF
+    EXPECT_EQ(Chars("a\xE2\x82", Encoding::Utf8), (V{'a', 0xFFFD, 0xFFFD})); // cut at the end
+    EXPECT_EQ(Chars("\xC0\x80\xE2\x82\xAC", Encoding::Utf8), (V{0xFFFD, 0xFFFD, 0x20AC}));
+    // An overlong form is no character: each of its bytes is replaced, as for any ill-formed
+    // sequence. Beside each, the longest overlong and the shortest real form of its length.
+    EXPECT_EQ(Chars("\xC1\x9B", Encoding::Utf8), (V{0xFFFD, 0xFFFD}));
+    EXPECT_EQ(Chars("\xC0\x8A", Encoding::Utf8), (V{0xFFFD, 0xFFFD}));
+    EXPECT_EQ(Chars("\xC1\xBF\xC2\x80", Encoding::Utf8), (V{0xFFFD, 0xFFFD, 0x80}));
+    EXPECT_EQ(Chars("\xE0\x80\x80", Encoding::Utf8), (V{0xFFFD, 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(Chars("\xE0\x9F\xBF\xE0\xA0\x80", Encoding::Utf8),
+              (V{0xFFFD, 0xFFFD, 0xFFFD, 0x800}));
+    EXPECT_EQ(Chars("\xF0\x80\x80\x80", Encoding::Utf8), (V{0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD}));
+    EXPECT_EQ(Chars("\xF0\x8F\xBF\xBF\xF0\x90\x80\x80", Encoding::Utf8),
+              (V{0xFFFD, 0xFFFD, 0xFFFD, 0xFFFD, 0x10000}));
+    EXPECT_EQ(Chars("\x80\xF8\xFF", Encoding::Utf8), (V{0xFFFD, 0xFFFD, 0xFFFD}));
 }
 
 TEST(NextChar, Utf16AndUtf32Units) {
     using V = std::vector<int>;
-    EXPECT_EQ(Chars(std::string("A\0\x3D\xD8\x00\xDE\x42", 7), EncodingUtf16LE),
+    EXPECT_EQ(Chars(std::string("A\0\x3D\xD8\x00\xDE\x42", 7), Encoding::Utf16LE),
               (V{'A', 0xD83D, 0xDE00})); // the pair as it is; the odd byte is no unit
-    EXPECT_EQ(Chars(std::string("\0A\xD8\x3D", 4), EncodingUtf16BE), (V{'A', 0xD83D}));
-    EXPECT_EQ(Chars(std::string("\0\0\x01\0A\0\0\0\0\xD8\0\0", 12), EncodingUtf32LE),
+    EXPECT_EQ(Chars(std::string("\0A\xD8\x3D", 4), Encoding::Utf16BE), (V{'A', 0xD83D}));
+    EXPECT_EQ(Chars(std::string("\0\0\x01\0A\0\0\0\0\xD8\0\0", 12), Encoding::Utf32LE),
               (V{0x10000, 'A', 0xD800}));
-    EXPECT_EQ(Chars(std::string("\0\0\x11\0\xFF\xFF\x10\0", 8), EncodingUtf32LE),
+    EXPECT_EQ(Chars(std::string("\0\0\x11\0\xFF\xFF\x10\0", 8), Encoding::Utf32LE),
               (V{0xFFFD, 0x10FFFF}));
-    EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), EncodingUtf32BE),
+    EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), Encoding::Utf32BE),
               (V{0xFFFD, 'B'}));
-    EXPECT_EQ(Chars("\x80\x81\x41", EncodingAnsi), (V{0x20AC, 0xFFFD, 'A'}));
+    EXPECT_EQ(Chars("\x80\x81\x41", Encoding::Ansi), (V{0x20AC, 0xFFFD, 'A'}));
 }
 
 TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
     std::string bytes = "\xC3\xA9\xE2";
-    TextSource s = Over(bytes, EncodingUtf8);
+    TextSource s = Over(bytes, Encoding::Utf8);
     EXPECT_EQ(PeekChar(&s), 0xE9);
     EXPECT_EQ(PeekChar(&s), 0xE9);
     EXPECT_EQ(NextChar(&s), 0xE9);
@@ -164,20 +177,23 @@ TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
 }
 
 TEST(DecodeUtf8Sequence, ByLeadByte) {
-    auto decode = [](const char* bytes) {
-        return DecodeUtf8Sequence(reinterpret_cast<const uint8_t*>(bytes));
+    auto decode = [](std::string_view bytes) {
+        return DecodeUtf8Sequence(
+            std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
     };
     EXPECT_EQ(decode("A"), 'A');
     EXPECT_EQ(decode("\xC3\xA9"), 0xE9);
     EXPECT_EQ(decode("\xE2\x82\xAC"), 0x20AC);
     EXPECT_EQ(decode("\xF0\x9F\x98\x80"), 0x1F600);
     EXPECT_EQ(decode("\xF7\xBF\xBF\xBF"), 0x1FFFFF);
-    EXPECT_EQ(decode("\xC0\x80"), 0);
+    EXPECT_EQ(decode("\xED\xA0\x80"), 0xD800); // the caller decides about surrogates
+    EXPECT_EQ(decode("\xC0\x80"), -1);         // overlong
     EXPECT_EQ(decode("\x80"), -1);
     EXPECT_EQ(decode("\xF8\x80\x80\x80"), -1);
     EXPECT_EQ(decode("\xE2\x28\xAC"), -1);
     EXPECT_EQ(decode("\xF0\x9F\x98\xC0"), -1);
-    EXPECT_EQ(DecodeUtf8Sequence(nullptr), -1);
+    EXPECT_EQ(decode("\xE2\x82"), -1); // more bytes than there are
+    EXPECT_EQ(decode(""), -1);
 }
 
 } // namespace

@@ -15,8 +15,9 @@ namespace {
 class TextSourceOpen : public SourceTest {};
 
 bool IsCleared(const TextSource& s) {
-    return !s.data && !s.path && !s.tempPath && !s.file && !s.mapping && !s.encoding && !s.size &&
-           !s.position && !s.bomLength && !s.ansiCodePage && !s.ansiTable && !s.replacement;
+    return !s.data && !s.path && !s.tempPath && !s.file && !s.mapping &&
+           s.encoding == Encoding::Ansi && !s.size && !s.position && !s.bomLength &&
+           !s.ansiCodePage && !s.ansiTable && !s.replacement;
 }
 
 const char kPrefix[] = "Hintbar plugin: ";
@@ -28,7 +29,7 @@ TEST_F(TextSourceOpen, FileIsMappedWithItsCanonicalNameAndEncoding) {
     EXPECT_EQ(U8(s.path), U8(Canonical(name)));
     EXPECT_EQ(s.tempPath, nullptr);
     EXPECT_EQ(s.size, 12u);
-    EXPECT_EQ(s.encoding, EncodingUtf8);
+    EXPECT_EQ(s.encoding, Encoding::Utf8);
     EXPECT_EQ(s.bomLength, 3u);
     EXPECT_EQ(s.position, 3u);
     EXPECT_EQ(s.replacement, 0xFFFD);
@@ -167,7 +168,7 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 0);
     EXPECT_EQ(U8(s.tempPath), TempCopyPath());
     EXPECT_TRUE(TempCopyExists());
-    EXPECT_EQ(s.encoding, EncodingUtf16LE);
+    EXPECT_EQ(s.encoding, Encoding::Utf16LE);
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"xy"}));
     CloseTextSource(&s);
     EXPECT_FALSE(TempCopyExists());
