@@ -70,19 +70,19 @@ int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* resu
         return -1;
     }
     TextSource source = {};
-    int opened = OpenTextSource(&source, path);
-    if (opened == kErrorEmptyFile) {
+    SourceOpenResult opened = OpenTextSource(&source, path);
+    if (opened.outcome == SourceOpen::Empty) {
         AddFinding(findings, 0, 0, kSeverityError, u"empty",
                    u"the file is empty: the plug-in loads nothing from it");
         return 0;
     }
-    if (opened < 0) {
+    if (opened.outcome == SourceOpen::MissingName) {
         AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
         return 0;
     }
-    if (opened != 0) {
-        char16_t reason[kMessageUnits]; // as DescribeError fills it
-        DescribeError(reason, opened);
+    if (opened.outcome != SourceOpen::Opened) {
+        char16_t reason[kMessageUnits];
+        DescribeError(reason, opened.error);
         AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot open the file: %s", reason);
         return 0;
     }
@@ -96,7 +96,7 @@ int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* resu
     int status = 0;
     uint32_t entryLines = 0;
     TextLineReport report = {};
-    while (ReadTextLineReported(&source, g_line, &report) == 0) {
+    while (ReadTextLineReported(&source, g_line, &report) == LineRead::Line) {
         if (verdict.reason == kEncodingByNotUtf8 && report.start <= verdict.offset) {
             note.offsetLine = report.number;
         }

@@ -94,7 +94,7 @@ void WriteError(const char16_t* message, const char16_t* sourceName) {
 // text could not be staged.
 bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, StagedTexts* staged,
                  int32_t* stored) {
-    while (ReadTextLine(source, g_work.line) == 0) {
+    while (ReadTextLine(source, g_work.line) == LineRead::Line) {
         if (ParseHelpLine(g_work.name, g_work.line, g_work.syntax, g_work.info) <= 0) {
             continue;
         }
@@ -209,13 +209,13 @@ int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
 
 HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     TextSource source = {};
-    if (OpenTextSource(&source, sourceName) != 0) {
+    if (OpenTextSource(&source, sourceName).outcome != SourceOpen::Opened) {
         return nullptr;
     }
 
     uint32_t lines = 0;
     uint32_t counted = 0;
-    while (ReadTextLine(&source, g_work.line) == 0) {
+    while (ReadTextLine(&source, g_work.line) == LineRead::Line) {
         ++lines;
         if (ParseHelpLine(g_work.name, g_work.line, nullptr, nullptr) > 0) {
             ++counted;

@@ -9,7 +9,6 @@
 
 namespace {
 constexpr int kEnd = -1;
-constexpr int kLineCapacity = kLineUnits - 1; // units of text; one more for the NUL
 constexpr int kLastCodePoint = 0x10FFFF;
 
 bool IsContinuation(uint8_t b) {
@@ -241,16 +240,20 @@ namespace {
 // The one line reader. The reporting form takes every character through NextChar, which the
 // fast ASCII runs match unit for unit, so that it sees each one; the plug-in's form is
 // compiled without any of the reporting.
-template <bool kReport> int ReadLine(TextSource* source, char16_t* line, TextLineReport* report) {
-    if (!source || !line) {
-        return -1;
+template <bool kReport>
+LineRead ReadLine(TextSource* source, std::span<char16_t> buffer, TextLineReport* report) {
+    if (!source || buffer.empty()) {
+        return LineRead::NoMore;
     }
+    char16_t* line = buffer.data();
+    // Units of text a line may hold: one unit is kept for the terminator.
+    int capacity = static_cast<int>(buffer.size() < kLineUnits ? buffer.size() : kLineUnits) - 1;
     bool significant = false;
     for (;;) {
         int count = 0;
         // Units the line may hold: the buffer's capacity until the first character that
         // does not fit, then what it holds, so that nothing after a cut is kept.
-        int limit = kLineCapacity;
+        int limit = capacity;
         bool cut = false;
         uint32_t length = 0; // kReport: units of the line as written, those dropped included
         if constexpr (kReport) {
@@ -304,26 +307,27 @@ template <bool kReport> int ReadLine(TextSource* source, char16_t* line, TextLin
             }
         }
         if (c == kEnd) {
-            return count > 0 ? 0 : -1;
+            return count > 0 ? LineRead::Line : LineRead::NoMore;
         }
         // CR LF and LF CR are one break each; U+0085 and NUL end a line alone.
         if ((c == 0x0D && PeekChar(source) == 0x0A) || (c == 0x0A && PeekChar(source) == 0x0D)) {
             NextChar(source);
         }
         if (significant) {
-            return 0;
+            return LineRead::Line;
         }
     }
 }
 } // namespace
 
-int ReadTextLine(TextSource* source, char16_t* line) {
+LineRead ReadTextLine(TextSource* source, std::span<char16_t> line) {
     return ReadLine<false>(source, line, nullptr);
 }
 
-int ReadTextLineReported(TextSource* source, char16_t* line, TextLineReport* report) {
+LineRead ReadTextLineReported(TextSource* source, std::span<char16_t> line,
+                              TextLineReport* report) {
     if (!report) {
-        return -1;
+        return LineRead::NoMore;
     }
     return ReadLine<true>(source, line, report);
 }

@@ -26,8 +26,11 @@ struct DecodedChar {
 // The one decoder: the character whose bytes begin at offset, in the source's encoding.
 [[nodiscard]] DecodedChar DecodeChar(const TextSource& source, uint32_t offset);
 
-// line: kLineUnits units, so a line holds 8,191 units and a terminator.
-int ReadTextLine(TextSource* source, char16_t* line); // 0: a line; -1: no more
+enum class [[nodiscard]] LineRead : uint8_t{Line, NoMore};
+// The next line that is not blank, terminated, in line: at most 8,191 units of text, fewer
+// when the buffer is shorter than kLineUnits; what does not fit is dropped. NoMore at the end
+// of the text, and for a missing source or an empty buffer.
+LineRead ReadTextLine(TextSource* source, std::span<char16_t> line);
 int NextChar(TextSource* source); // a code point (up to U+10FFFF), or -1 at the end
 int PeekChar(TextSource* source); // the same without moving; a cut UTF-8 sequence is the end
 // The code point of the UTF-8 sequence that begins bytes, or -1 when it is ill-formed,
@@ -47,4 +50,4 @@ struct TextLineReport {
     uint32_t since;  // units read since the last line break, NULs included
 };
 // ReadTextLine, with the same lines and results, and the report filled for the line returned.
-int ReadTextLineReported(TextSource* source, char16_t* line, TextLineReport* report);
+LineRead ReadTextLineReported(TextSource* source, std::span<char16_t> line, TextLineReport* report);

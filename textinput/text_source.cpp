@@ -14,6 +14,7 @@
 namespace {
 constexpr uint32_t kCopyBytes = 8192;
 constexpr uint32_t kErrorGenFailure = 31;
+constexpr int32_t kErrorFileNameTooLong = 206; // the system's number for a name too long
 
 void ClearKeepingError(TextSource* source) {
     int32_t error = source->error;
@@ -66,17 +67,21 @@ bool IsHexDigit(char16_t c) {
 }
 
 // Copies the open pipe or device `file` to a new temporary file, which takes its place in the
-// record. `buffer` (32,768 units) is free for the temporary path. False on failure, with
-// `error` set and the message written.
-bool CopyToTemporary(TextSource* source, char16_t* buffer) {
-    uint32_t length = PlatformGetTempPath(buffer, kPathUnits);
-    if (length == 0 || length >= kPathUnits) {
+// record. `buffer` is free for the temporary path. False on failure, with `error` set and the
+// message written.
+bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
+    uint32_t length = PlatformGetTempPath(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) {
         buffer[0] = 0;
     }
     char16_t fileName[kMessageUnits];
     Format16(fileName, kMessageUnits, u"%s-%04x.tmp", kPluginName, PlatformGetCurrentProcessId());
-    AppendPathName(buffer, fileName);
-    source->tempPath = CopyText(buffer);
+    if (AppendPathName(buffer, fileName) != NameFit::Fits) {
+        source->error = kErrorFileNameTooLong;
+        Report(u"Can\u2019t create temp file for pipe copy\n");
+        return false;
+    }
+    source->tempPath = CopyText(buffer.data());
     if (!source->tempPath) {
         source->error = kErrorNotEnoughMemory;
         return false;
@@ -125,9 +130,9 @@ bool CopyToTemporary(TextSource* source, char16_t* buffer) {
     return true;
 }
 
-int FailOpen(TextSource* source) {
+SourceOpenResult FailOpen(TextSource* source) {
     CloseTextSource(source);
-    return source->error;
+    return {SourceOpen::Failed, source->error};
 }
 } // namespace
 
@@ -141,9 +146,9 @@ bool IsVolumeName(const char16_t* name) {
     return IsHexDigit(name[7]);
 }
 
-int OpenTextSource(TextSource* source, const char16_t* name) {
+SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     if (!source || !name || !*name) {
-        return -1;
+        return {SourceOpen::MissingName, 0};
     }
     *source = TextSource{};
     source->ansiCodePage = PlatformGetAnsiCodePage();
@@ -160,7 +165,9 @@ int OpenTextSource(TextSource* source, const char16_t* name) {
     QueryTrueName(name, buffer);
     buffer[kPathUnits - 1] = 0;
     if (IsVolumeName(buffer)) {
-        AddDevicePrefix(buffer);
+        // A name with no room left for the prefix is too long for the system as it stands
+        // too: the open below refuses it.
+        (void)AddDevicePrefix(buffer);
     }
     char16_t* canonical = CopyText(buffer);
     if (!canonical) {
@@ -190,8 +197,9 @@ int OpenTextSource(TextSource* source, const char16_t* name) {
     }
 
     if (info.sizeHigh == 0 && info.sizeLow == 0) {
-        source->error = kErrorEmptyFile;
-        return FailOpen(source);
+        source->error = 0;
+        CloseTextSource(source);
+        return {SourceOpen::Empty, 0};
     }
     if (info.sizeHigh != 0) {
         source->error = kErrorFileTooLarge;
@@ -213,12 +221,12 @@ int OpenTextSource(TextSource* source, const char16_t* name) {
         return FailOpen(source);
     }
     DetectEncoding(source);
-    return 0;
+    return {SourceOpen::Opened, 0};
 }
 
-int CloseTextSource(TextSource* source) {
+void CloseTextSource(TextSource* source) {
     if (!source) {
-        return -1;
+        return;
     }
     if (source->data) {
         PlatformUnmapViewOfFile(source->data);
@@ -235,21 +243,20 @@ int CloseTextSource(TextSource* source) {
     }
     PlatformFree(source->path);
     ClearKeepingError(source);
-    return 0;
 }
 
-int DescribeError(char16_t* text, int number) {
-    if (!text) {
-        return -1;
+void DescribeError(std::span<char16_t> text, int32_t number) {
+    if (text.empty()) {
+        return;
     }
-    if (PlatformFormatMessage(static_cast<uint32_t>(number), text, kMessageUnits) == 0) {
-        Format16(text, kMessageUnits, u"Error %d", number);
+    auto capacity = static_cast<uint32_t>(text.size());
+    if (PlatformFormatMessage(static_cast<uint32_t>(number), text.data(), capacity) == 0) {
+        Format16(text.data(), text.size(), u"Error %d", number);
     }
-    size_t length = Str16Len(text);
+    size_t length = Str16Len(text.data());
     while (length > 0 && IsSpaceUnit(text[length - 1])) {
         text[--length] = 0;
     }
-    return 0;
 }
 
 bool IsConsole(void* handle) {
@@ -264,30 +271,34 @@ bool IsConsole(void* handle) {
     return PlatformGetConsoleMode(handle, &mode) && mode != 0xFFFFFFFFu;
 }
 
-int AppendPathName(char16_t* directory, const char16_t* name) {
-    if (!directory || !name) {
-        return -1;
+NameFit AppendPathName(std::span<char16_t> directory, const char16_t* name) {
+    if (directory.empty() || !name) {
+        return NameFit::TooLong;
     }
-    size_t length = Str16Len(directory);
+    size_t length = Str16Len(directory.data());
     char16_t last = length ? directory[length - 1] : 0;
     bool separated = length == 0 || last == u'/' || last == u'\\' || last == u':' ||
                      name[0] == u'/' || name[0] == u'\\';
-    if (!separated) {
-        Str16Append(directory, kPathUnits, u"\\");
+    size_t separator = separated ? 0 : 1;
+    if (length + separator + Str16Len(name) + 1 > directory.size()) {
+        return NameFit::TooLong;
     }
-    Str16Append(directory, kPathUnits, name);
-    return 0;
+    if (separator) {
+        directory[length++] = u'\\';
+    }
+    Str16Copy(directory.data() + length, directory.size() - length, name);
+    return NameFit::Fits;
 }
 
-int AddDevicePrefix(char16_t* path) {
-    if (!path) {
-        return -1;
+NameFit AddDevicePrefix(std::span<char16_t> path) {
+    if (path.empty()) {
+        return NameFit::TooLong;
     }
     const char16_t prefix[] = u"\\\\.\\";
     constexpr size_t kPrefixUnits = 4;
-    size_t length = Str16Len(path);
-    if (length + kPrefixUnits + 1 > kPathUnits) {
-        return -1; // no room: a cut name could open another file
+    size_t length = Str16Len(path.data());
+    if (length + kPrefixUnits + 1 > path.size()) {
+        return NameFit::TooLong;
     }
     for (size_t i = length + 1; i-- > 0;) {
         path[i + kPrefixUnits] = path[i];
@@ -295,5 +306,5 @@ int AddDevicePrefix(char16_t* path) {
     for (size_t i = 0; i < kPrefixUnits; ++i) {
         path[i] = prefix[i];
     }
-    return 0;
+    return NameFit::Fits;
 }

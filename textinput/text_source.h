@@ -4,6 +4,7 @@
 #include "textinput/encoding_forms.h"
 
 #include <cstdint>
+#include <span>
 
 struct TextSource {
     const uint8_t* data; // the mapped view of the file or of its temporary copy
@@ -21,16 +22,30 @@ struct TextSource {
     char16_t replacement; // U+FFFD
 };
 
-constexpr int32_t kErrorEmptyFile = -100;
+// How an open ended. The record is left cleared unless it opened; a missing argument leaves it
+// untouched.
+enum class SourceOpen : uint8_t {
+    Opened,      // open, its encoding known
+    MissingName, // no record, or no name or an empty one
+    Empty,       // the file holds no byte: nothing to read, and nothing said
+    Failed,      // refused, with the message written (but for a failed name copy)
+};
+struct [[nodiscard]] SourceOpenResult {
+    SourceOpen outcome;
+    int32_t error; // Failed: the system's error number, as the record's `error` keeps it
+};
+// Whether a name was put into its buffer whole. One that does not fit is not cut, since a
+// cut name could name another file: the buffer is left as it was.
+enum class [[nodiscard]] NameFit : uint8_t{Fits, TooLong};
 
-// 0 when open and its encoding known; -1 for a missing or empty argument (nothing touched);
-// otherwise the error number, with the record cleared.
-int OpenTextSource(TextSource* source, const char16_t* name);
-int CloseTextSource(TextSource* source);
-int DescribeError(char16_t* text, int number);                 // text: 1,024 units
-bool IsConsole(void* handle);                                  // also -10, -11, -12
-int AppendPathName(char16_t* directory, const char16_t* name); // directory: 32,768 units
-int AddDevicePrefix(char16_t* path);                           // path: 32,768 units
+SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name);
+void CloseTextSource(TextSource* source); // also on a cleared record; nothing for null
+// The system's text for an error number on one line, or "Error <number>" when it has none.
+void DescribeError(std::span<char16_t> text, int32_t number);
+bool IsConsole(void* handle); // also -10, -11, -12
+// Joins a name to a directory path with one separator where it needs one.
+NameFit AppendPathName(std::span<char16_t> directory, const char16_t* name);
+NameFit AddDevicePrefix(std::span<char16_t> path); // puts \\.\ before it
 // A canonical name of the form Volume{ and a hexadecimal digit, which is opened through the
 // device prefix.
 bool IsVolumeName(const char16_t* name);

@@ -66,7 +66,7 @@ TEST_F(LinuxFiles, FifosAreOpenedWithoutWaitingAndSocketsAreDevices) {
     EXPECT_FALSE(PlatformIsPipe(U16(dir_ + "/none").c_str()));
     alarm(60); // an open that waited for a writer would hang here for good
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), kErrorEmptyFile);
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), kEmptyFile);
     alarm(0);
     EXPECT_EQ(CapturedErr(), "");
 
@@ -103,7 +103,7 @@ TEST_F(LinuxFiles, CopyNeverFollowsALinkPlantedUnderItsName) {
     WriteFile(victim, "precious");
     ASSERT_EQ(symlink(victim.c_str(), TempCopyPath().c_str()), 0);
     TextSource s;
-    EXPECT_NE(OpenTextSource(&s, u"/dev/null"), kErrorEmptyFile);
+    EXPECT_NE(OpenTextSource(&s, u"/dev/null"), kEmptyFile);
     EXPECT_EQ(CapturedErr(), "Hintbar plugin: Can\u2019t create temp file for pipe copy\n");
     struct stat st;
     EXPECT_EQ(lstat(TempCopyPath().c_str(), &st), 0);

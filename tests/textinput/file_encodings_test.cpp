@@ -49,7 +49,7 @@ TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
     };
     for (const auto& f : files) {
         TextSource s;
-        ASSERT_EQ(OpenTextSource(&s, MakeFile("f.txt", f.bytes).c_str()), 0) << f.label;
+        ASSERT_EQ(OpenTextSource(&s, MakeFile("f.txt", f.bytes).c_str()), kOpened) << f.label;
         EXPECT_EQ(s.encoding, f.encoding) << f.label;
         EXPECT_EQ(s.bomLength, f.bomLength) << f.label;
         EXPECT_EQ(Lines(&s), (std::vector<std::string>{"@LEFT[string,n] - first n chars",
@@ -62,13 +62,13 @@ TEST_F(FileEncodings, EveryFormAndOrderWithAndWithoutMark) {
 TEST_F(FileEncodings, AnsiReadsThroughTheTableOfTheSystemCodePage) {
     PlatformSetAnsiCodePage(1252);
     TextSource s;
-    ASSERT_EQ(OpenTextSource(&s, MakeFile("a.txt", "caf\xE9 \x80\r\n").c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, MakeFile("a.txt", "caf\xE9 \x80\r\n").c_str()), kOpened);
     EXPECT_EQ(s.encoding, Encoding::Ansi);
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"caf\u00e9 \u20ac"}));
     CloseTextSource(&s);
 
     PlatformSetAnsiCodePage(866);
-    ASSERT_EQ(OpenTextSource(&s, MakeFile("b.txt", "\x8F\xE0\xA8\xA2\xA5\xE2\n").c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, MakeFile("b.txt", "\x8F\xE0\xA8\xA2\xA5\xE2\n").c_str()), kOpened);
     EXPECT_EQ(s.ansiCodePage, 866u);
     EXPECT_EQ(s.ansiTable, SelectAnsiTable(866));
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"\u041f\u0440\u0438\u0432\u0435\u0442"}));

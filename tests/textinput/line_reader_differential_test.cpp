@@ -88,8 +88,8 @@ std::vector<std::u16string> ReadAll(const std::string& bytes, Encoding encoding,
     std::vector<std::u16string> lines;
     std::vector<char16_t> line(kLineUnits, u'#');
     TextLineReport report = {};
-    while ((places ? ReadTextLineReported(&s, line.data(), &report)
-                   : ReadTextLine(&s, line.data())) == 0) {
+    while ((places ? ReadTextLineReported(&s, line, &report) : ReadTextLine(&s, line)) ==
+           LineRead::Line) {
         lines.emplace_back(line.data());
         if (places) {
             places->push_back(Place{report.number, report.column, report.length});

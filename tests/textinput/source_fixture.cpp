@@ -93,7 +93,7 @@ bool SourceTest::TempCopyExists() {
 std::vector<std::string> SourceTest::Lines(TextSource* source) {
     std::vector<std::string> lines;
     std::vector<char16_t> line(kLineUnits);
-    while (ReadTextLine(source, line.data()) == 0) {
+    while (ReadTextLine(source, line) == LineRead::Line) {
         lines.push_back(U8(line.data()));
     }
     return lines;
@@ -103,4 +103,13 @@ std::string SourceTest::Describe(int number) {
     char16_t text[1024];
     DescribeError(text, number);
     return U8(text);
+}
+
+bool operator==(const SourceOpenResult& a, const SourceOpenResult& b) {
+    return a.outcome == b.outcome && a.error == b.error;
+}
+
+void PrintTo(const SourceOpenResult& result, std::ostream* out) {
+    const char* names[] = {"Opened", "MissingName", "Empty", "Failed"};
+    *out << names[static_cast<int>(result.outcome)] << " " << result.error;
 }

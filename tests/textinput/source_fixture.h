@@ -6,8 +6,19 @@
 #include "tests/support/test_support.h"
 #include "textinput/text_source.h"
 
+#include <ostream>
 #include <string>
 #include <vector>
+
+// What an open answers, compared and printed whole.
+constexpr SourceOpenResult kOpened = {SourceOpen::Opened, 0};
+constexpr SourceOpenResult kMissingName = {SourceOpen::MissingName, 0};
+constexpr SourceOpenResult kEmptyFile = {SourceOpen::Empty, 0};
+constexpr SourceOpenResult Failed(int32_t error) {
+    return {SourceOpen::Failed, error};
+}
+bool operator==(const SourceOpenResult& a, const SourceOpenResult& b);
+void PrintTo(const SourceOpenResult& result, std::ostream* out);
 
 // The bytes of a text in UTF-16 or UTF-32, little- or big-endian, without a mark.
 std::string EncodeUtf16(const std::u16string& text, bool big);

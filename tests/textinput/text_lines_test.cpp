@@ -41,11 +41,11 @@ std::vector<std::string> LinesOf(const std::u16string& text) {
     TextSource s = Over(bytes, Encoding::Utf16LE);
     std::vector<std::string> lines;
     std::vector<char16_t> line(kLineUnits);
-    while (ReadTextLine(&s, line.data()) == 0) {
+    while (ReadTextLine(&s, line) == LineRead::Line) {
         EXPECT_NE(line[0], 0);
         lines.push_back(U8(line.data()));
     }
-    EXPECT_EQ(ReadTextLine(&s, line.data()), -1);
+    EXPECT_EQ(ReadTextLine(&s, line), LineRead::NoMore);
     return lines;
 }
 
@@ -101,12 +101,12 @@ TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
         for (const Case& c : cases) {
             TextSource s = Over(c.bytes, c.encoding);
             std::vector<char16_t> line(kLineUnits);
-            ASSERT_EQ(ReadTextLine(&s, line.data()), 0) << c.label;
+            ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line) << c.label;
             std::u16string got(line.data());
             // 8,189 units before it leave room for the pair; 8,190 do not, and the "y"
             // after it is not taken in its place.
             EXPECT_EQ(got, before == 8189 ? x16 + smile : x16) << c.label << " " << before;
-            ASSERT_EQ(ReadTextLine(&s, line.data()), 0) << c.label;
+            ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line) << c.label;
             EXPECT_EQ(U8(line.data()), "next") << c.label;
         }
     }
@@ -121,11 +121,11 @@ TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
     }
     TextSource s = Over(bytes, Encoding::Utf16LE);
     std::vector<char16_t> line(kLineUnits + 1, u'#');
-    ASSERT_EQ(ReadTextLine(&s, line.data()), 0);
+    ASSERT_EQ(ReadTextLine(&s, std::span(line.data(), kLineUnits)), LineRead::Line);
     EXPECT_EQ(line[kLineUnits - 1], 0);
     EXPECT_EQ(line[kLineUnits], u'#');
-    EXPECT_EQ(ReadTextLine(nullptr, line.data()), -1);
-    EXPECT_EQ(ReadTextLine(&s, nullptr), -1);
+    EXPECT_EQ(ReadTextLine(nullptr, line), LineRead::NoMore);
+    EXPECT_EQ(ReadTextLine(&s, {}), LineRead::NoMore);
 }
 
 TEST(NextChar, Utf8ReplacesWhatDoesNotDecode) {

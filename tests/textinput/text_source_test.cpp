@@ -25,7 +25,7 @@ const char kPrefix[] = "Hintbar plugin: ";
 TEST_F(TextSourceOpen, FileIsMappedWithItsCanonicalNameAndEncoding) {
     std::u16string name = MakeFile("plain.txt", "\xEF\xBB\xBFone\r\ntwo\n");
     TextSource s;
-    ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
     EXPECT_EQ(U8(s.path), U8(Canonical(name)));
     EXPECT_EQ(s.tempPath, nullptr);
     EXPECT_EQ(s.size, 12u);
@@ -37,7 +37,7 @@ TEST_F(TextSourceOpen, FileIsMappedWithItsCanonicalNameAndEncoding) {
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"one", "two"}));
     s.position = s.bomLength; // the loader's rewind
     EXPECT_EQ(Lines(&s).size(), 2u);
-    EXPECT_EQ(CloseTextSource(&s), 0);
+    CloseTextSource(&s);
     EXPECT_TRUE(IsCleared(s));
     EXPECT_EQ(CapturedErr(), "");
 }
@@ -46,17 +46,17 @@ TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
     TextSource s;
     memset(&s, 0x5A, sizeof s);
     TextSource copy = s;
-    EXPECT_EQ(OpenTextSource(&s, nullptr), -1);
-    EXPECT_EQ(OpenTextSource(&s, u""), -1);
-    EXPECT_EQ(OpenTextSource(nullptr, u"x"), -1);
+    EXPECT_EQ(OpenTextSource(&s, nullptr), kMissingName);
+    EXPECT_EQ(OpenTextSource(&s, u""), kMissingName);
+    EXPECT_EQ(OpenTextSource(nullptr, u"x"), kMissingName);
     EXPECT_EQ(memcmp(&s, &copy, sizeof s), 0);
-    EXPECT_EQ(CloseTextSource(nullptr), -1);
+    CloseTextSource(nullptr);
 }
 
 TEST_F(TextSourceOpen, MissingFileQuotesTheCanonicalNameAndTheSystemText) {
     std::u16string name = U16(dir_) + u"/absent.txt";
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 2);
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(2));
     EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
                                  Describe(2) + "\r\n");
     EXPECT_NE(Describe(2), "Error 2");
@@ -64,38 +64,39 @@ TEST_F(TextSourceOpen, MissingFileQuotesTheCanonicalNameAndTheSystemText) {
     EXPECT_TRUE(IsCleared(s));
     // Closing the failed record changes nothing, its error included.
     TextSource before = s;
-    EXPECT_EQ(CloseTextSource(&s), 0);
+    CloseTextSource(&s);
     EXPECT_EQ(memcmp(&s, &before, sizeof s), 0);
 }
 
 TEST_F(TextSourceOpen, NameTheHostCannotResolveIsQuotedEmpty) {
     TextSource s;
-    int result = OpenTextSource(&s, u"bad|name");
-    EXPECT_GT(result, 0);
-    EXPECT_EQ(CapturedErr(),
-              std::string(kPrefix) + "Error opening \"\" :\r\n   " + Describe(result) + "\r\n");
+    SourceOpenResult result = OpenTextSource(&s, u"bad|name");
+    EXPECT_EQ(result.outcome, SourceOpen::Failed);
+    EXPECT_GT(result.error, 0);
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error opening \"\" :\r\n   " +
+                                 Describe(result.error) + "\r\n");
 }
 
 TEST_F(TextSourceOpen, DirectoryAndLockedFileAreRefusedByTheSystem) {
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, U16(dir_).c_str()), 5);
+    EXPECT_EQ(OpenTextSource(&s, U16(dir_).c_str()), Failed(5));
     std::u16string name = MakeFile("locked.txt", "text");
     void* lock = PlatformCreateFile(name.c_str(), kGenericRead, 0, kOpenExisting, 0);
     ASSERT_NE(lock, nullptr);
     EXPECT_EQ(PlatformOpenHandles(), handles_ + 1); // the count that proves nothing leaks
     HostClearCaptured();
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 32);
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(32));
     EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
                                  Describe(32) + "\r\n");
     PlatformCloseHandle(lock);
-    ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
     CloseTextSource(&s);
 }
 
 TEST_F(TextSourceOpen, EmptyFileIsSilent) {
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, MakeFile("empty.txt", "").c_str()), kErrorEmptyFile);
-    EXPECT_EQ(s.error, kErrorEmptyFile);
+    EXPECT_EQ(OpenTextSource(&s, MakeFile("empty.txt", "").c_str()), kEmptyFile);
+    EXPECT_EQ(s.error, 0);
     EXPECT_TRUE(IsCleared(s));
     EXPECT_EQ(CapturedErr(), "");
 }
@@ -108,7 +109,7 @@ TEST_F(TextSourceOpen, FileOfFourGibibytesIsTooBig) {
         GTEST_SKIP() << "no sparse file here: " << ec.message();
     }
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), 223);
+    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(223));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "File is way too big!\r\n");
 }
 
@@ -119,9 +120,12 @@ TEST_F(TextSourceOpen, FailuresOfTheOpenAndTheMapping) {
     const struct {
         PlatformCallKind kind;
         uint32_t error;
-        std::string message; // after the prefix; %e stands for the error's text
+        std::string message;  // after the prefix; %e stands for the error's text
+        int32_t reported = 0; // the number the open reports, when not the system's own
     } rows[] = {
         {kPlatformCallOpen, 5, "Error opening \"" + U8(Canonical(name)) + "\" :\r\n   %e\r\n"},
+        // A failure without a number is never reported as 0, which would read as success.
+        {kPlatformCallOpen, 0, "Error opening \"" + U8(Canonical(name)) + "\" :\r\n   %e\r\n", 31},
         {kPlatformCallMapping, 8, "Error mapping file: %e\r\n"},
         {kPlatformCallView, 8, "Error mapping view of file: %e\r\n"},
         {kPlatformCallView, 1117, "Error mapping view of file: %e\r\n"},
@@ -130,12 +134,13 @@ TEST_F(TextSourceOpen, FailuresOfTheOpenAndTheMapping) {
         HostClearCaptured();
         PlatformFailNextCall(row.kind, row.error);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, name.c_str()), static_cast<int>(row.error));
+        int32_t reported = row.reported ? row.reported : static_cast<int32_t>(row.error);
+        EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(reported));
         std::string expected = row.message;
-        expected.replace(expected.find("%e"), 2, Describe(static_cast<int>(row.error)));
+        expected.replace(expected.find("%e"), 2, Describe(reported));
         EXPECT_EQ(CapturedErr(), kPrefix + expected);
         EXPECT_TRUE(IsCleared(s));
-        EXPECT_EQ(s.error, static_cast<int32_t>(row.error));
+        EXPECT_EQ(s.error, reported);
     }
 }
 
@@ -144,7 +149,7 @@ TEST_F(TextSourceOpen, FailedNameCopiesAreSilent) {
     for (long n = 1; n <= 2; ++n) {
         PlatformFailAllocationAt(n);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, name.c_str()), 8);
+        EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(8));
         EXPECT_TRUE(IsCleared(s));
     }
     EXPECT_EQ(CapturedErr(), "");
@@ -165,7 +170,7 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     PipeWriter pipe(dir_, "\xFF\xFE" + std::string("x\0y\0\n\0", 6));
     PipeWriter big(dir_, text);
     TextSource s;
-    ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kOpened);
     EXPECT_EQ(U8(s.tempPath), TempCopyPath());
     EXPECT_TRUE(TempCopyExists());
     EXPECT_EQ(s.encoding, Encoding::Utf16LE);
@@ -173,7 +178,7 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     CloseTextSource(&s);
     EXPECT_FALSE(TempCopyExists());
 
-    ASSERT_EQ(OpenTextSource(&s, big.Name().c_str()), 0);
+    ASSERT_EQ(OpenTextSource(&s, big.Name().c_str()), kOpened);
     EXPECT_EQ(s.size, text.size());
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.data), s.size), text);
     CloseTextSource(&s);
@@ -183,8 +188,8 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
 TEST_F(PipeCopy, EmptyPipeAndNullDeviceAreEmptyFiles) {
     PipeWriter pipe(dir_, "");
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kErrorEmptyFile);
-    EXPECT_EQ(OpenTextSource(&s, NullDeviceName()), kErrorEmptyFile);
+    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kEmptyFile);
+    EXPECT_EQ(OpenTextSource(&s, NullDeviceName()), kEmptyFile);
     EXPECT_EQ(CapturedErr(), "");
 }
 
@@ -193,8 +198,8 @@ TEST_F(PipeCopy, SecondCopyOfTheProcessCollidesWithTheFirst) {
     PipeWriter second(dir_, "second\n");
     TextSource a;
     TextSource b;
-    ASSERT_EQ(OpenTextSource(&a, first.Name().c_str()), 0);
-    EXPECT_EQ(OpenTextSource(&b, second.Name().c_str()), 32);
+    ASSERT_EQ(OpenTextSource(&a, first.Name().c_str()), kOpened);
+    EXPECT_EQ(OpenTextSource(&b, second.Name().c_str()), Failed(32));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
     EXPECT_TRUE(IsCleared(b));
     // The first copy is untouched by the second's failure.
@@ -208,7 +213,7 @@ TEST_F(PipeCopy, FailedCreationLeavesAFileOfThatNameAlone) {
     PipeWriter pipe(dir_, "text\n");
     PlatformFailNextCall(kPlatformCallCreate, 5);
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 5);
+    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(5));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
     EXPECT_TRUE(TempCopyExists());
     std::filesystem::remove(TempCopyPath());
@@ -219,7 +224,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, ManyLines(3000));
         PlatformFailNextCall(kPlatformCallWrite, 112, 1); // the second buffer
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 112);
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(112));
         EXPECT_EQ(CapturedErr(), kPrefix + ("Error writing temp file \"" + TempCopyPath() +
                                             "\" :\r\n   " + Describe(112) + "\r\n"));
         EXPECT_TRUE(IsCleared(s));
@@ -229,7 +234,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailAllocationAt(4); // after the name, the canonical name and the copy's name
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t allocate buffer for copy\n");
     }
     {
@@ -237,7 +242,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailAllocationAt(3);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_EQ(CapturedErr(), "");
     }
     {
@@ -245,14 +250,42 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailNextCall(kPlatformCallRead, 109);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kErrorEmptyFile);
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kEmptyFile);
+    }
+    {
+        // A write that fails without saying why is taken for a full disk.
+        HostClearCaptured();
+        PipeWriter pipe(dir_, "text\n");
+        PlatformFailNextCall(kPlatformCallWrite, 0);
+        TextSource s;
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(112));
+        EXPECT_NE(CapturedErr().find(Describe(112)), std::string::npos);
+    }
+    {
+        // A temporary directory that leaves no room for the copy's name: the name is not cut.
+        std::u16string longDir = U16(dir_) + u"/" + std::u16string(32760 - dir_.size() - 2, u'd');
+        for (const char16_t* variable : {u"TMPDIR", u"TMP", u"TEMP"}) {
+            PlatformSetEnvironmentVariable(variable, longDir.c_str());
+        }
+        char16_t got[32768];
+        if (PlatformGetTempPath(got, 32768) == 32760) {
+            HostClearCaptured();
+            PipeWriter pipe(dir_, "text\n");
+            TextSource s;
+            EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(206));
+            EXPECT_EQ(CapturedErr(),
+                      std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
+        } // else the system takes no temporary directory so long (Wine keeps to 260 units)
+        for (const char16_t* variable : {u"TMPDIR", u"TMP", u"TEMP"}) {
+            PlatformSetEnvironmentVariable(variable, U16(dir_).c_str());
+        }
     }
     for (PlatformCallKind kind : {kPlatformCallMapping, kPlatformCallView}) {
         HostClearCaptured();
         PipeWriter pipe(dir_, "text\n");
         PlatformFailNextCall(kind, 8);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 8);
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_NE(CapturedErr().find("Error mapping"), std::string::npos);
         EXPECT_FALSE(TempCopyExists());
     }
@@ -262,14 +295,14 @@ TEST_F(PipeCopy, AThousandSourcesLeaveNothingBehind) {
     std::u16string name = MakeFile("text.txt", "text\n");
     for (int i = 0; i < 1000; ++i) {
         TextSource s;
-        ASSERT_EQ(OpenTextSource(&s, name.c_str()), 0);
-        ASSERT_EQ(CloseTextSource(&s), 0);
+        ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
+        CloseTextSource(&s);
     }
     for (int i = 0; i < 20; ++i) {
         PipeWriter pipe(dir_, "text\n");
         TextSource s;
-        ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), 0);
-        ASSERT_EQ(CloseTextSource(&s), 0);
+        ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kOpened);
+        CloseTextSource(&s);
     }
     // The fixture checks the counts and the temporary copy.
 }
@@ -278,7 +311,8 @@ TEST(TextSourceNames, PathNamesAndDevicePrefix) {
     const struct {
         const char* directory;
         const char* name;
-        const char* joined;
+        const char* joined; // null: it does not fit, and the directory is left as it was
+        size_t room = 32768;
     } rows[] = {
         {"C:\\tmp", "x", "C:\\tmp\\x"},
         {"C:\\tmp\\", "x", "C:\\tmp\\x"},
@@ -287,46 +321,64 @@ TEST(TextSourceNames, PathNamesAndDevicePrefix) {
         {"C:\\tmp", "\\x", "C:\\tmp\\x"},
         {"C:\\tmp", "/x", "C:\\tmp/x"},
         {"", "x", "x"},
+        // The terminator needs its unit, and so does a separator.
+        {"C:\\tmp", "xy", "C:\\tmp\\xy", 10},
+        {"C:\\tmp", "xy", nullptr, 9},
+        {"C:\\tmp\\", "xy", "C:\\tmp\\xy", 10},
+        {"C:\\tmp\\", "xy", nullptr, 9},
     };
     std::vector<char16_t> buffer(32768);
     for (const auto& row : rows) {
         std::u16string directory = U16(row.directory);
+        std::fill(buffer.begin(), buffer.end(), u'#');
         std::copy(directory.begin(), directory.end() + 1, buffer.begin());
-        EXPECT_EQ(AppendPathName(buffer.data(), U16(row.name).c_str()), 0);
-        EXPECT_EQ(U8(buffer.data()), row.joined);
+        NameFit fit = AppendPathName(std::span(buffer.data(), row.room), U16(row.name).c_str());
+        EXPECT_EQ(fit, row.joined ? NameFit::Fits : NameFit::TooLong) << row.room;
+        EXPECT_EQ(U8(buffer.data()), row.joined ? row.joined : row.directory) << row.room;
     }
-    EXPECT_EQ(AppendPathName(nullptr, u"x"), -1);
-    EXPECT_EQ(AppendPathName(buffer.data(), nullptr), -1);
+    EXPECT_EQ(AppendPathName({}, u"x"), NameFit::TooLong);
+    EXPECT_EQ(AppendPathName(buffer, nullptr), NameFit::TooLong);
 
     std::u16string volume = u"Volume{0a1b}\\x";
+    std::fill(buffer.begin(), buffer.end(), u'#'); // the terminator must move with the name
     std::copy(volume.begin(), volume.end() + 1, buffer.begin());
-    EXPECT_EQ(AddDevicePrefix(buffer.data()), 0);
+    EXPECT_EQ(AddDevicePrefix(buffer), NameFit::Fits);
     EXPECT_EQ(U8(buffer.data()), "\\\\.\\Volume{0a1b}\\x");
-    EXPECT_EQ(AddDevicePrefix(nullptr), -1);
-    // A path that would not fit with the prefix is left as it is.
+    EXPECT_EQ(AddDevicePrefix({}), NameFit::TooLong);
+    // A path that would not fit with the prefix is left as it is; one unit less fits.
     std::fill(buffer.begin(), buffer.end() - 1, u'a');
     buffer.back() = 0;
-    EXPECT_EQ(AddDevicePrefix(buffer.data()), -1);
+    EXPECT_EQ(AddDevicePrefix(buffer), NameFit::TooLong);
     EXPECT_EQ(buffer[0], u'a');
+    buffer[buffer.size() - 5] = 0;
+    EXPECT_EQ(AddDevicePrefix(buffer), NameFit::Fits);
+    EXPECT_EQ(buffer[4], u'a');
+    EXPECT_EQ(buffer.back(), 0);
 
     EXPECT_TRUE(IsVolumeName(u"Volume{0a1b}"));
-    EXPECT_TRUE(IsVolumeName(u"Volume{F"));
-    EXPECT_FALSE(IsVolumeName(u"Volume{g"));
     EXPECT_FALSE(IsVolumeName(u"volume{0"));
+    EXPECT_FALSE(IsVolumeName(u"Volume(0"));
     EXPECT_FALSE(IsVolumeName(u"Volume{"));
     EXPECT_FALSE(IsVolumeName(nullptr));
+    // The eighth character, at each end of each range of hexadecimal digits and just outside.
+    for (char16_t c : std::u16string(u"09afAF")) {
+        EXPECT_TRUE(IsVolumeName((u"Volume{" + std::u16string(1, c)).c_str())) << char(c);
+    }
+    for (char16_t c : std::u16string(u"/:`g@G")) {
+        EXPECT_FALSE(IsVolumeName((u"Volume{" + std::u16string(1, c)).c_str())) << char(c);
+    }
 }
 
 TEST(TextSourceNames, ErrorTextsAndConsoles) {
     char16_t text[1024];
-    EXPECT_EQ(DescribeError(text, 0x2FFFFFFF), 0);
+    DescribeError(text, 0x2FFFFFFF);
     EXPECT_EQ(U8(text), "Error 805306367");
-    DescribeError(text, kErrorEmptyFile);
+    DescribeError(text, -100);
     EXPECT_EQ(U8(text), "Error -100");
     DescribeError(text, 5);
     EXPECT_FALSE(U8(text).empty());
     EXPECT_FALSE(IsSpaceUnit(text[Str16Len(text) - 1]));
-    EXPECT_EQ(DescribeError(nullptr, 5), -1);
+    DescribeError({}, 5); // no room: nothing is written
     EXPECT_FALSE(IsConsole(nullptr));
 }
 
