@@ -61,6 +61,112 @@ TEST(DetectEncoding, MarksAndShortData) {
     EXPECT_EQ(DetectEncoding(nullptr), Encoding::Ansi);
 }
 
+std::u16string Repeat(char16_t c, size_t n) {
+    return std::u16string(n, c);
+}
+
+// Each rule at its limit: the bytes on one side of it and on the other. UTF-16 rows are made
+// little-endian and also checked in the other order, where the answer is the other form.
+TEST(DetectEncoding, AtEachThreshold) {
+    using std::string;
+    const char16_t kDagger = 0x2020;   // spaces at both offsets
+    const char16_t kEllipsis = 0x2026; // a space at the odd offset
+    const char16_t kAmacron = 0x0100;  // a zero at the even offset
+    const char16_t kNone = 0x2121;     // neither a space nor a zero
+    const struct {
+        const char* label;
+        std::u16string utf16; // made UTF-16LE and BE, or empty
+        string bytes;         // else these bytes
+        Encoding encoding;
+    } rows[] = {
+        // 32 bytes or fewer: the side with more zero bytes decides, spaces or not.
+        {"32 bytes", Repeat(u'x', 16), "", Encoding::Utf16LE},
+        {"33 bytes", u"", EncodeUtf16(Repeat(u'x', 16), false) + "x", Encoding::Ansi},
+        // Up to 128 bytes each side needs more than twice the other's count, past it four
+        // times: three spaces against one are enough at 128 bytes and not at 129.
+        {"3:1 spaces, 128 bytes", u"   " + Repeat(kEllipsis, 1) + Repeat(u'x', 60), "",
+         Encoding::Utf16LE},
+        {"3:1 spaces, 129 bytes", u"",
+         EncodeUtf16(u"   " + Repeat(kEllipsis, 1) + Repeat(u'x', 60), false) + "x",
+         Encoding::Ansi},
+        {"5:1 spaces, 130 bytes", u"     " + Repeat(kEllipsis, 1) + Repeat(u'x', 59), "",
+         Encoding::Utf16LE},
+        {"4:1 spaces, 130 bytes", u"    " + Repeat(kEllipsis, 1) + Repeat(u'x', 60), "",
+         Encoding::Ansi},
+        {"2:1 spaces", u"  " + Repeat(kEllipsis, 1) + Repeat(u'x', 37), "", Encoding::Ansi},
+        {"2:1 spaces, one of them both-sided", u" " + Repeat(kDagger, 1) + Repeat(u'x', 38), "",
+         Encoding::Ansi},
+        {"27:13 zeros", u"  " + Repeat(u'x', 25) + Repeat(kAmacron, 13), "", Encoding::Utf16LE},
+        {"26:13 zeros", u"  " + Repeat(u'x', 24) + Repeat(kAmacron, 13) + kNone, "",
+         Encoding::Ansi},
+        // UTF-32: three eighths of the units counted, in each of the three counts.
+        {"6 of 16 big", u"", EncodeUtf32(U"abcdef\n\n", false), Encoding::Utf32LE},
+        {"5 of 16 big", u"", EncodeUtf32(U"abcde\n\n\n", false), Encoding::Utf16LE},
+        {"6 of 16 zero high halves", u"", EncodeUtf32(U"abcdef\U0001F600\U0001F600", false),
+         Encoding::Utf32LE},
+        {"5 of 16 zero high halves", u"",
+         EncodeUtf32(U"abcde\U0001F600\U0001F600\U0001F600", false), Encoding::Utf16LE},
+        {"a high half above 0x10", u"",
+         EncodeUtf32(U"abcdefg" + std::u32string(1, 0x110000), false), Encoding::Utf16LE},
+        {"6 of 16 wild, big-endian", u"", EncodeUtf32(U"abcdef\n\n", true), Encoding::Utf32BE},
+        {"5 of 16 wild, big-endian", u"", EncodeUtf32(U"abcde\n\n\n", true), Encoding::Utf16BE},
+        {"a wild high half, big-endian", u"",
+         EncodeUtf32(U"abcdefg" + std::u32string(1, 0x200000), true), Encoding::Utf16BE},
+        {"4 bytes", u"", string("A\0\0\0", 4), Encoding::Utf32LE},
+        {"6 bytes", u"", string("A\0\0\0B\0", 6), Encoding::Utf16LE},
+        // UTF-8: where each lead byte's range ends, and a lead where a continuation belongs.
+        {"1 byte", u"", "\xC3", Encoding::Ansi},
+        {"C3 BF", u"", "\xC3\xBF", Encoding::Utf8},
+        {"C3 C0", u"", "\xC3\xC0", Encoding::Ansi},
+        {"C3 7F", u"", "\xC3\x7F", Encoding::Ansi},
+        {"lead after lead", u"", "\xC3\xC3\xA9", Encoding::Ansi},
+        {"BF first", u"", "\xBFx", Encoding::Ansi},
+        {"DF takes one", u"", "\xDF\x80\x80", Encoding::Ansi},
+        {"E0 takes two", u"", "\xE0\x80\x80", Encoding::Utf8},
+        {"EF takes two", u"", "\xEF\x80\x80\x80", Encoding::Ansi},
+        {"F0 takes three", u"", "\xF0\x80\x80\x80", Encoding::Utf8},
+        {"F7 takes three", u"", "\xF7\x80\x80\x80", Encoding::Utf8},
+        {"EF BB BF only", u"", "\xEF\xBB", Encoding::Utf8}, // a cut sequence, no mark
+    };
+    for (const auto& row : rows) {
+        if (row.utf16.empty()) {
+            EXPECT_EQ(Detect(row.bytes).encoding, row.encoding) << row.label;
+            continue;
+        }
+        Encoding swapped = row.encoding == Encoding::Utf16LE ? Encoding::Utf16BE : row.encoding;
+        EXPECT_EQ(Detect(EncodeUtf16(row.utf16, false)).encoding, row.encoding) << row.label;
+        EXPECT_EQ(Detect(EncodeUtf16(row.utf16, true)).encoding, swapped) << row.label << " BE";
+    }
+}
+
+// What decided, for the tools that explain it: the counts, and where UTF-8 stopped.
+TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
+    const struct {
+        std::string bytes;
+        int32_t reason;
+        uint32_t offset;
+        uint32_t leads;
+    } rows[] = {
+        {"ab\xC3(", kEncodingByNotUtf8, 2, 1},         // the sequence under way
+        {"ab\xC3\xA9\x80", kEncodingByNotUtf8, 4, 1},  // a continuation byte alone
+        {"ab\xE2\x82\xC3x", kEncodingByNotUtf8, 2, 1}, // a lead inside a sequence
+        {"\xC3\xA9x\xF8", kEncodingByNotUtf8, 3, 1},
+        {"ab\xC3\xA9\xE2\x82\xAC", kEncodingByUtf8Sequences, 0, 2},
+        {"plain", kEncodingByAsciiOnly, 0, 0},
+    };
+    for (const auto& row : rows) {
+        TextSource s = Over(row.bytes);
+        EncodingVerdict v;
+        DetectEncodingExplained(&s, &v);
+        EXPECT_EQ(v.reason, row.reason) << row.bytes;
+        EXPECT_EQ(v.examined, row.bytes.size()) << row.bytes;
+        EXPECT_EQ(v.counts[0], row.leads) << row.bytes;
+        if (row.reason == kEncodingByNotUtf8) {
+            EXPECT_EQ(v.offset, row.offset) << row.bytes;
+        }
+    }
+}
+
 TEST(DetectEncoding, Utf16WithoutMarkNeedsSpaces) {
     std::u16string words = u"some words of text with spaces between them\r\n";
     EXPECT_DETECTED(EncodeUtf16(words, false), Encoding::Utf16LE, 0);
@@ -92,6 +198,8 @@ TEST(DetectEncoding, FirstQuarterMebibyteOfUtf8DecidesAlone) {
     text.resize(262144, 'a');
     text += "\xFF\xFE bad afterwards";
     EXPECT_DETECTED(text, Encoding::Utf8, 0);
+    text[262143] = '\xFF'; // the last byte looked at
+    EXPECT_DETECTED(text, Encoding::Ansi, 0);
 }
 
 TEST(DetectEncoding, SystemInUtf8ReadsWhatUnicodeTestsLeaveAsUtf8) {

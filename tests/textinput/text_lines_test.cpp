@@ -71,6 +71,21 @@ TEST(ReadTextLine, OverlongLineIsCutAndItsRestDropped) {
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0], std::string(8191, 'x'));
     EXPECT_EQ(lines[1], "next");
+    // At the limit, in each encoding that copies ASCII runs a block at a time: 8,191 units
+    // fit, the 8,192nd is dropped, and the break after it still ends the line.
+    for (size_t length : {size_t{8191}, size_t{8192}}) {
+        std::string ascii = std::string(length - 1, 'x') + "y\nnext";
+        for (Encoding encoding : {Encoding::Utf8, Encoding::Ansi, Encoding::Utf16LE}) {
+            std::string bytes =
+                encoding == Encoding::Utf16LE ? EncodeUtf16(U16(ascii), false) : ascii;
+            TextSource s = Over(bytes, encoding);
+            std::vector<char16_t> line(kLineUnits);
+            ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line);
+            EXPECT_EQ(U8(line.data()), ascii.substr(0, 8191)) << length;
+            ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line);
+            EXPECT_EQ(U8(line.data()), "next") << length;
+        }
+    }
     // Dropped characters still make a line significant.
     lines = LinesOf(std::u16string(8191, u' ') + u"x\nnext");
     ASSERT_EQ(lines.size(), 2u);
@@ -162,6 +177,67 @@ TEST(NextChar, Utf16AndUtf32Units) {
     EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), Encoding::Utf32BE),
               (V{0xFFFD, 'B'}));
     EXPECT_EQ(Chars("\x80\x81\x41", Encoding::Ansi), (V{0x20AC, 0xFFFD, 'A'}));
+}
+
+// The bytes of a code point in UTF-8's bit pattern, whether or not it is one UTF-8 may carry.
+std::string Utf8Bits(char32_t c) {
+    auto at = [c](int shift, int lead) { return static_cast<char>(lead | ((c >> shift) & 0x3F)); };
+    if (c < 0x80) {
+        return std::string(1, static_cast<char>(c));
+    }
+    if (c < 0x800) {
+        return {static_cast<char>(0xC0 | (c >> 6)), at(0, 0x80)};
+    }
+    if (c < 0x10000) {
+        return {static_cast<char>(0xE0 | (c >> 12)), at(6, 0x80), at(0, 0x80)};
+    }
+    return {static_cast<char>(0xF0 | (c >> 18)), at(12, 0x80), at(6, 0x80), at(0, 0x80)};
+}
+
+// Each limit of the code space, on both sides, in every form: what the reader delivers.
+TEST(NextChar, CodePointLimitsInEveryForm) {
+    const struct {
+        char32_t c;
+        int utf8;  // from its UTF-8 bit pattern
+        int utf32; // from its UTF-32 unit
+    } rows[] = {
+        {0x7F, 0x7F, 0x7F},
+        {0x80, 0x80, 0x80},
+        {0x7FF, 0x7FF, 0x7FF},
+        {0x800, 0x800, 0x800},
+        {0xD7FF, 0xD7FF, 0xD7FF},
+        {0xD800, 0xFFFD, 0xD800}, // UTF-8 carries no surrogate; UTF-32's pass, as UTF-16's do
+        {0xDFFF, 0xFFFD, 0xDFFF},
+        {0xE000, 0xE000, 0xE000},
+        {0xFFFD, 0xFFFD, 0xFFFD},
+        {0xFFFF, 0xFFFF, 0xFFFF},
+        {0x10000, 0x10000, 0x10000},
+        {0x10FFFF, 0x10FFFF, 0x10FFFF},
+        {0x110000, 0xFFFD, 0xFFFD},
+        {0x1FFFFF, 0xFFFD, 0xFFFD},
+        {0x7FFFFFFF, -2, 0xFFFD}, // -2: no UTF-8 form
+        {0x80000000, -2, 0xFFFD},
+        {0xFFFFFFFF, -2, 0xFFFD},
+    };
+    using V = std::vector<int>;
+    for (const auto& row : rows) {
+        std::u32string one(1, row.c);
+        if (row.utf8 != -2) {
+            EXPECT_EQ(Chars(Utf8Bits(row.c), Encoding::Utf8), V{row.utf8})
+                << std::hex << static_cast<uint32_t>(row.c);
+        }
+        EXPECT_EQ(Chars(EncodeUtf32(one, false), Encoding::Utf32LE), V{row.utf32})
+            << std::hex << static_cast<uint32_t>(row.c);
+        EXPECT_EQ(Chars(EncodeUtf32(one, true), Encoding::Utf32BE), V{row.utf32})
+            << std::hex << static_cast<uint32_t>(row.c);
+        if (row.c <= 0xFFFF) { // every unit passes as it is
+            const std::u16string unit(1, static_cast<char16_t>(row.c));
+            EXPECT_EQ(Chars(EncodeUtf16(unit, false), Encoding::Utf16LE),
+                      V{static_cast<int>(row.c)});
+            EXPECT_EQ(Chars(EncodeUtf16(unit, true), Encoding::Utf16BE),
+                      V{static_cast<int>(row.c)});
+        }
+    }
 }
 
 TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
