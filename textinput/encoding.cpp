@@ -9,7 +9,7 @@ constexpr uint32_t kUtf8Bytes = 262144;
 constexpr uint32_t kUtf8CodePage = 65001;
 
 bool BeginsWithMark(const TextSource* s, Encoding encoding) {
-    return s->data && BeginsWithMark(std::span<const uint8_t>(s->data, s->size), encoding);
+    return BeginsWithMark(std::span<const uint8_t>(s->data, s->size), encoding); // no data: size 0
 }
 
 uint32_t MarkBytes(Encoding encoding) {

@@ -148,9 +148,10 @@ bool NeedsCare(uint64_t word) {
     return (((word - kLowBits * 0x0E) | word) & kHighBits) != 0;
 }
 
+// A unit of a block that NeedsCare let through: 0x0E to 0x7F, so only a space is blank.
 void Store(char16_t* line, int n, char16_t unit, bool* significant) {
     line[n] = unit;
-    if (!*significant && unit != 0x20 && (unit < 0x09 || unit > 0x0D)) {
+    if (!*significant && unit != 0x20) {
         *significant = true;
     }
 }

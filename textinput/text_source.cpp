@@ -71,6 +71,7 @@ bool IsHexDigit(char16_t c) {
 // message written.
 bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     uint32_t length = PlatformGetTempPath(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    // 0: the system has no temporary directory (on Linux /tmp always stands in).
     if (length == 0 || length >= buffer.size()) {
         buffer[0] = 0;
     }
@@ -110,7 +111,8 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
         }
         uint32_t written = 0;
         if (!PlatformWriteFile(temp, transfer, got, &written) || written != got) {
-            // A short write without an error number: the disk took no more.
+            // A short write without an error number: the disk took no more. (Tests cannot fill
+            // a disk; a failed write with no number takes the same path.)
             bool shortWrite = written != got && PlatformGetLastError() == 0;
             source->error = shortWrite ? int32_t{kErrorDiskFull} : FailureError();
             PlatformFree(transfer);
@@ -120,7 +122,7 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
             return false;
         }
     }
-    if (!IsConsole(source->file)) {
+    if (!IsConsole(source->file)) { // a console is the process's own (tests read none)
         PlatformCloseHandle(source->file);
     }
     source->file = temp;
@@ -164,6 +166,7 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     buffer[0] = 0;
     QueryTrueName(name, buffer);
     buffer[kPathUnits - 1] = 0;
+    // Only a host whose canonical names are volume names gets here, never the test host's.
     if (IsVolumeName(buffer)) {
         // A name with no room left for the prefix is too long for the system as it stands
         // too: the open below refuses it.
@@ -185,7 +188,8 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
         return FailOpen(source);
     }
 
-    // A pipe or a device has no time stamps and cannot be mapped: read it into a copy.
+    // A pipe or a device has no time stamps and cannot be mapped: read it into a copy. A file
+    // has all three, or none when the query failed.
     PlatformFileInfo info{};
     PlatformGetFileInformation(source->file, &info);
     if (info.creationTime == 0 && info.lastAccessTime == 0 && info.lastWriteTime == 0) {
@@ -254,7 +258,7 @@ void DescribeError(std::span<char16_t> text, int32_t number) {
         Format16(text.data(), text.size(), u"Error %d", number);
     }
     size_t length = Str16Len(text.data());
-    while (length > 0 && IsSpaceUnit(text[length - 1])) {
+    while (length > 0 && IsSpaceUnit(text[length - 1])) { // 0: no system text is all blanks
         text[--length] = 0;
     }
 }
@@ -268,6 +272,7 @@ bool IsConsole(void* handle) {
         return false;
     }
     uint32_t mode = 0xFFFFFFFFu;
+    // A mode of all ones: the call claimed success without saying anything (never in tests).
     return PlatformGetConsoleMode(handle, &mode) && mode != 0xFFFFFFFFu;
 }
 

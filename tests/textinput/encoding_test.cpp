@@ -59,6 +59,14 @@ TEST(DetectEncoding, MarksAndShortData) {
     Detected none = Detect("");
     EXPECT_EQ(none.encoding, Encoding::Ansi);
     EXPECT_EQ(DetectEncoding(nullptr), Encoding::Ansi);
+    TextSource noData{};
+    for (auto test : {TestUtf32, TestUtf16, TestUtf8}) {
+        EXPECT_EQ(test(nullptr), Encoding::Ansi);
+        EXPECT_EQ(test(&noData), Encoding::Ansi);
+    }
+    noData.ansiCodePage = 65001;
+    EXPECT_EQ(DetectEncodingExplained(&noData, nullptr), Encoding::Utf8);
+    EXPECT_EQ(FormOf(static_cast<Encoding>(7)).encoding, Encoding::Ansi); // no such encoding
 }
 
 std::u16string Repeat(char16_t c, size_t n) {
@@ -106,10 +114,18 @@ TEST(DetectEncoding, AtEachThreshold) {
          Encoding::Utf32LE},
         {"5 of 16 zero high halves", u"",
          EncodeUtf32(U"abcde\U0001F600\U0001F600\U0001F600", false), Encoding::Utf16LE},
+        {"5 of 16 big and three U+0010", u"", EncodeUtf32(U"abcde\x10\x10\x10", false),
+         Encoding::Utf16LE},
+        {"6 of 16 big, three of them U+0011", u"", EncodeUtf32(U"abc\x11\x11\x11\n\n", false),
+         Encoding::Utf32LE},
         {"a high half above 0x10", u"",
          EncodeUtf32(U"abcdefg" + std::u32string(1, 0x110000), false), Encoding::Utf16LE},
         {"6 of 16 wild, big-endian", u"", EncodeUtf32(U"abcdef\n\n", true), Encoding::Utf32BE},
         {"5 of 16 wild, big-endian", u"", EncodeUtf32(U"abcde\n\n\n", true), Encoding::Utf16BE},
+        {"6 of 16 zero high halves, big-endian", u"",
+         EncodeUtf32(U"abcdef\U0001F600\U0001F600", true), Encoding::Utf32BE},
+        {"5 of 16 zero high halves, big-endian", u"",
+         EncodeUtf32(U"abcde\U0001F600\U0001F600\U0001F600", true), Encoding::Utf16BE},
         {"a wild high half, big-endian", u"",
          EncodeUtf32(U"abcdefg" + std::u32string(1, 0x200000), true), Encoding::Utf16BE},
         {"4 bytes", u"", string("A\0\0\0", 4), Encoding::Utf32LE},

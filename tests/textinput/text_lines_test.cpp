@@ -125,6 +125,29 @@ TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
             EXPECT_EQ(U8(line.data()), "next") << c.label;
         }
     }
+    // A lone low surrogate at the limit is not taken for the second half of a pair.
+    const struct {
+        std::u16string text;
+        std::u16string line;
+        size_t buffer = kLineUnits;
+    } rows[] = {
+        {std::u16string(8191, u'x') + u"\xDC00y\nnext", std::u16string(8191, u'x')},
+        {std::u16string(8190, u'x') + u"\xDC00\xDC00y\nnext",
+         std::u16string(8190, u'x') + u"\xDC00"},
+        // A shorter buffer keeps as much less, and still no half of a pair.
+        {u"\U0001F600\nnext", u"", 2},
+        {u"\xDC00\nnext", u"", 1},
+        {u"xyz\nnext", u"xy", 3},
+    };
+    for (const auto& row : rows) {
+        std::string bytes = EncodeUtf16(row.text, false);
+        TextSource s = Over(bytes, Encoding::Utf16LE);
+        std::vector<char16_t> line(kLineUnits);
+        ASSERT_EQ(ReadTextLine(&s, std::span(line.data(), row.buffer)), LineRead::Line);
+        EXPECT_EQ(std::u16string(line.data()), row.line) << row.buffer;
+        ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line);
+        EXPECT_EQ(U8(line.data()), "next");
+    }
 }
 
 TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
@@ -177,6 +200,13 @@ TEST(NextChar, Utf16AndUtf32Units) {
     EXPECT_EQ(Chars(std::string("\xFF\xFF\xFF\xFF\0\0\0B\0\0", 10), Encoding::Utf32BE),
               (V{0xFFFD, 'B'}));
     EXPECT_EQ(Chars("\x80\x81\x41", Encoding::Ansi), (V{0x20AC, 0xFFFD, 'A'}));
+    // A table index out of range reads the first table, 1252's.
+    for (int32_t table : {-1, kAnsiTableCount}) {
+        std::string bytes = "\x80";
+        TextSource s = Over(bytes, Encoding::Ansi);
+        s.ansiTable = table;
+        EXPECT_EQ(NextChar(&s), 0x20AC) << table;
+    }
 }
 
 // The bytes of a code point in UTF-8's bit pattern, whether or not it is one UTF-8 may carry.
@@ -250,6 +280,11 @@ TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
     EXPECT_EQ(NextChar(&s), 0xFFFD);
     EXPECT_EQ(PeekChar(nullptr), -1);
     EXPECT_EQ(NextChar(nullptr), -1);
+    TextSource noData{};
+    EXPECT_EQ(NextChar(&noData), -1);
+    std::vector<char16_t> line(kLineUnits);
+    EXPECT_EQ(ReadTextLine(&noData, line), LineRead::NoMore);
+    EXPECT_EQ(ReadTextLineReported(&s, line, nullptr), LineRead::NoMore);
 }
 
 TEST(DecodeUtf8Sequence, ByLeadByte) {

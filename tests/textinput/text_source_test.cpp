@@ -380,6 +380,10 @@ TEST(TextSourceNames, ErrorTextsAndConsoles) {
     EXPECT_FALSE(IsSpaceUnit(text[Str16Len(text) - 1]));
     DescribeError({}, 5); // no room: nothing is written
     EXPECT_FALSE(IsConsole(nullptr));
+    for (int device : {-10, -11, -12}) { // standard input, output and error by number
+        void* handle = reinterpret_cast<void*>(static_cast<intptr_t>(device));
+        EXPECT_EQ(IsConsole(handle), IsConsole(PlatformStdHandle(device))) << device;
+    }
 }
 
 } // namespace
