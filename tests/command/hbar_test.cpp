@@ -4,6 +4,7 @@
 #include "command/arguments.h"
 #include "command/hbar.h"
 #include "helptable/help_loader.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/test_hooks.h"
@@ -39,7 +40,7 @@ class Hbar : public HostTest {
         EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
         HostTest::TearDown();
     }
-    static void ClearTable() { UnloadHelpTable(); }
+    static void ClearTable() { UnloadHelp(); }
 
     // Writes a help file into the scratch directory, the current one, and returns its name.
     std::string Help(const std::string& name, const std::string& text) {
