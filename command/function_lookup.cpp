@@ -69,7 +69,7 @@ bool Matches(const char16_t* name, PatternCore core) {
 
 struct Search {
     PatternCore core;
-    bool print;          // print each match's syntax line as it is met
+    bool print; // print each match's syntax line as it is met
     uint32_t matches;
     const HelpNode* one; // the first match
 };

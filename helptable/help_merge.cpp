@@ -112,7 +112,8 @@ HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* 
     }
     HelpEntry* entries = nullptr;
     if (total <= INT32_MAX / sizeof(HelpEntry)) {
-        entries = static_cast<HelpEntry*>(PlatformAlloc(static_cast<size_t>(total) * sizeof(HelpEntry)));
+        entries =
+            static_cast<HelpEntry*>(PlatformAlloc(static_cast<size_t>(total) * sizeof(HelpEntry)));
     }
     if (!entries) {
         WriteError(u"Allocating help array\n");
