@@ -15,6 +15,8 @@
 #include "helptable/startup.h"
 #include "platform/platform.h"
 
+#include <span>
+
 // The lines for /A, /F and /S stand among the older ones in the order of their letters.
 const char16_t kCommandHelp[] =
     u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
@@ -58,23 +60,24 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
 
 // The canonical path of a file name, a directory completed with the data file name. Empty
 // when the name does not resolve.
-void ResolveFile(const char16_t* name, char16_t* path) {
+void ResolveFile(const char16_t* name, std::span<char16_t, kPathUnits> path) {
     path[0] = 0;
-    QueryTrueName(name, path);
-    if (path[0] && QueryIsDirectory(path)) {
+    QueryTrueName(name, path.data());
+    if (path[0] && QueryIsDirectory(path.data())) {
         AppendDataFileName(path);
     }
 }
 
 // Checks the file named by name into path; holder is the argument that holds it, shown
 // upper-cased when the name does not resolve. Returns 0, or the command's result for a failure.
-int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder, char16_t* path) {
+int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder,
+              std::span<char16_t, kPathUnits> path) {
     ResolveFile(name, path);
     if (!path[0]) {
         return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
     }
-    if (!IsPlainFile(path)) {
-        return Fail(2, u"File not found: \"%s\"\r\n", path);
+    if (!IsPlainFile(path.data())) {
+        return Fail(2, u"File not found: \"%s\"\r\n", path.data());
     }
     run.countLine = false;
     return 0;
@@ -126,7 +129,7 @@ int ParseArguments(HbarRun& run) {
                 return 1;
             }
             char16_t* holder = CommandArguments().pointers[k];
-            char16_t* path = letter == u'L' ? run.path : g_addPath;
+            std::span<char16_t, kPathUnits> path{letter == u'L' ? run.path : g_addPath};
             if (int result = CheckFile(run, name, holder, path)) {
                 return result;
             }
