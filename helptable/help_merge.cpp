@@ -72,8 +72,9 @@ char* CopyText(const char* text) {
     return copy;
 }
 
-// Gives the first count entries copies of their borrowed texts. False when a copy cannot be
-// had; copied then counts the entries that hold copies.
+// Gives the first count entries copies of their borrowed texts, since the tree takes over the
+// texts of the entries it is built from and the two old trees keep theirs. False when a copy
+// cannot be had; copied then counts the entries that hold copies.
 bool CopyTexts(HelpEntry* entries, uint32_t count, uint32_t* copied) {
     for (*copied = 0; *copied < count; ++*copied) {
         HelpEntry& entry = entries[*copied];
