@@ -8,16 +8,26 @@
 #include "base/product.h"
 #include "base/text16.h"
 #include "command/arguments.h"
-#include "helptable/help_loader.h"
+#include "command/function_lookup.h"
+#include "command/help_status.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
 #include "platform/platform.h"
 
+#include <span>
+
+// The lines for /A, /F and /S stand among the older ones in the order of their letters.
 const char16_t kCommandHelp[] =
     u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
-    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n\n"
+    u"\t/A:\tadd a help file to the loaded help\n"
+    u"\t/F:\tshow a function's help (* and ? match any characters)\n"
+    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n"
+    u"\t/S\tshow the help files loaded and where help shows\n\n"
     u"If you load help text with /L, the text from the file will \n"
-    u"replace all currently loaded help text.\n";
+    u"replace all currently loaded help text.\n"
+    u"A file added with /A keeps the loaded help text; its functions \n"
+    u"replace those of the same name.\n";
 
 namespace {
 
@@ -26,9 +36,17 @@ struct HbarRun {
     bool info;                 // "/I": the memory report
     bool quiet;                // "/Q"
     bool unload;               // "/Z"
-    bool countLine;            // the "in memory" line, unless /I, /Z or a good /L turned it off
+    bool status;               // "/S": the files loaded and where help shows
+    bool countLine;            // the "in memory" line, unless another option has its own output
     char16_t path[kPathUnits]; // canonical path of the file to load; empty: none
+    const char16_t* pattern;   // "/F": the pattern as typed (the last one given); null: none
+    const char16_t* added[MAX_ARGS]; // "/A": the names as typed, in the order given
+    int32_t addedCount;
 };
+
+// The canonical path of each file to add is found again when it is added: one buffer serves
+// them all, rather than one full path per argument.
+char16_t g_addPath[kPathUnits];
 
 int Fail(int result, const char16_t* format, const char16_t* text) {
     WriteErrorPrefix();
@@ -40,28 +58,58 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
     return Str16CompareNoCase(arg, option) == 0;
 }
 
-// Checks the file named by name; holder is the argument that holds it, shown upper-cased when
-// the name does not resolve. Returns 0, or the command's result for a failure.
-int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder) {
-    run.path[0] = 0;
-    QueryTrueName(name, run.path);
-    if (!run.path[0]) {
+// The canonical path of a file name, a directory completed with the data file name. Empty
+// when the name does not resolve.
+void ResolveFile(const char16_t* name, std::span<char16_t, kPathUnits> path) {
+    path[0] = 0;
+    QueryTrueName(name, path.data());
+    if (path[0] && QueryIsDirectory(path.data())) {
+        AppendDataFileName(path);
+    }
+}
+
+// Checks the file named by name into path; holder is the argument that holds it, shown
+// upper-cased when the name does not resolve. Returns 0, or the command's result for a failure.
+int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder,
+              std::span<char16_t, kPathUnits> path) {
+    ResolveFile(name, path);
+    if (!path[0]) {
         return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
     }
-    if (QueryIsDirectory(run.path)) {
-        AppendDataFileName(run.path);
-    }
-    if (!IsPlainFile(run.path)) {
-        return Fail(2, u"File not found: \"%s\"\r\n", run.path);
+    if (!IsPlainFile(path.data())) {
+        return Fail(2, u"File not found: \"%s\"\r\n", path.data());
     }
     run.countLine = false;
     return 0;
+}
+
+// The value of an option that takes one, as "/L name" or joined as "/Lname", "/L:name" or
+// "/L=name". Advances k past a separate value. Null, after the usage error, when it is missing.
+const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
+    char16_t* arg = CommandArguments().pointers[k];
+    if (!arg[2]) {
+        if (k + 1 >= CommandArguments().count || CommandArguments().pointers[k + 1][0] == u'/') {
+            Fail(1, missing, Str16UpperAscii(arg));
+            return nullptr;
+        }
+        return CommandArguments().pointers[++k];
+    }
+    const char16_t* value = arg + 2;
+    if (*value == u':' || *value == u'=') {
+        ++value;
+    }
+    if (!*value) {
+        Fail(1, missing, Str16UpperAscii(arg));
+        return nullptr;
+    }
+    return value;
 }
 
 // Walks the arguments. Returns -1 to go on with the effects, or the command's result.
 int ParseArguments(HbarRun& run) {
     for (int32_t k = 0; k < CommandArguments().count; ++k) {
         char16_t* arg = CommandArguments().pointers[k];
+        char16_t letter = arg[0] == u'/' ? UpperAscii(arg[1]) : 0;
         if (Str16Equal(arg, u"/?") || Str16Equal(arg, u"/??")) {
             QPuts(kCommandHelp);
             if (arg[2] == u'?') {
@@ -73,29 +121,33 @@ int ParseArguments(HbarRun& run) {
         if (IsOption(arg, u"/I")) {
             run.info = true;
             run.countLine = false;
-        } else if (IsOption(arg, u"/L")) {
-            if (k + 1 >= CommandArguments().count ||
-                CommandArguments().pointers[k + 1][0] == u'/') {
-                return Fail(1, u"Missing filename: \"%s\"\r\n", u"/L");
+        } else if (letter == u'L' || letter == u'A') {
+            // A separate name is checked and shown as its own argument; a joined one as the
+            // whole argument, option and all.
+            const char16_t* name = OptionValue(k, u"Missing filename: \"%s\"\r\n");
+            if (!name) {
+                return 1;
             }
-            ++k;
-            if (int result = CheckFile(run, CommandArguments().pointers[k],
-                                       CommandArguments().pointers[k])) {
+            char16_t* holder = CommandArguments().pointers[k];
+            std::span<char16_t, kPathUnits> path{letter == u'L' ? run.path : g_addPath};
+            if (int result = CheckFile(run, name, holder, path)) {
                 return result;
             }
-        } else if (arg[0] == u'/' && UpperAscii(arg[1]) == u'L') {
-            const char16_t* name = arg + 2;
-            if (*name == u':' || *name == u'=') {
-                ++name;
+            if (letter == u'A') {
+                run.added[run.addedCount++] = name;
             }
-            if (!*name) {
-                return Fail(1, u"Missing filename: \"%s\"\r\n", Str16UpperAscii(arg));
+        } else if (letter == u'F') {
+            const char16_t* pattern = OptionValue(k, u"Missing pattern: \"%s\"\r\n");
+            if (!pattern) {
+                return 1;
             }
-            if (int result = CheckFile(run, name, arg)) {
-                return result;
-            }
+            run.pattern = pattern;
+            run.countLine = false;
         } else if (IsOption(arg, u"/Q")) {
             run.quiet = true;
+        } else if (IsOption(arg, u"/S")) {
+            run.status = true;
+            run.countLine = false;
         } else if (IsOption(arg, u"/Z")) {
             run.unload = true;
             run.countLine = false;
@@ -115,20 +167,10 @@ void Unload(bool quiet) {
         }
         return;
     }
-    uint32_t released = UnloadHelpTable();
+    uint32_t released = UnloadHelp();
     if (!quiet) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
-}
-
-// The table changes only once the new tree is complete; a failed load keeps the old one.
-void Load(const char16_t* path, bool quiet) {
-    uint32_t count = 0;
-    HelpNode* tree = LoadHelpFile(&count, path, quiet ? 1 : 0);
-    if (!tree) {
-        return;
-    }
-    InstallHelpTable(tree, count);
 }
 
 // Each line is printed before the next figure is worded: the wording buffers are shared.
@@ -166,16 +208,27 @@ int RunHbar(const char16_t* line) {
     if (result >= 0) {
         return result;
     }
+    // The table changes only once each new tree is complete: a failed load or add keeps the
+    // table as it was.
     if (run.unload) {
         Unload(run.quiet);
     }
     if (run.path[0]) {
-        Load(run.path, run.quiet);
+        (void)LoadHelpTable(run.path, run.path, run.quiet ? 1 : 0);
     }
+    for (int32_t k = 0; k < run.addedCount; ++k) {
+        ResolveFile(run.added[k], g_addPath);
+        (void)AddHelpFile(g_addPath, run.quiet ? 1 : 0);
+    }
+    int found = run.pattern && !ShowMatchingHelp(run.pattern) ? 3 : 0;
     if (run.info) {
         ReportMemory();
-    } else if (run.countLine) {
+    }
+    if (run.status) {
+        ReportHelpStatus();
+    }
+    if (run.countLine) {
         Printf(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
-    return 0;
+    return found;
 }

@@ -7,7 +7,7 @@
 #include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
-#include "helptable/help_loader.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "platform/files.h"
 #include "platform/platform.h"
@@ -61,13 +61,7 @@ bool TryPlace(const char16_t* path) {
         }
     }
     ++g_loadedCount;
-    uint32_t count = 0;
-    HelpNode* tree = LoadHelpFile(&count, path, 1);
-    if (!tree) {
-        return false;
-    }
-    InstallHelpTable(tree, count);
-    return true;
+    return LoadHelpTable(path, full[0] ? full : path, 1);
 }
 
 } // namespace

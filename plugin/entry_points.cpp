@@ -1,7 +1,7 @@
 // The exports the host calls while the plug-in runs. Each forwards to the subsystem that does
 // the work, so that the plug-in's outer face stays in this one folder.
 #include "command/hbar.h"
-#include "helptable/help_table.h"
+#include "helptable/help_sources.h"
 #include "helptable/startup.h"
 #include "livehelp/console_title.h"
 #include "livehelp/key.h"
@@ -31,5 +31,5 @@ extern "C" int HB_STDCALL hbar(char16_t* line) {
 uint32_t ResetPluginState() {
     ForgetStatusLine();
     EndTitleLine();
-    return UnloadHelpTable();
+    return UnloadHelp();
 }

@@ -4,6 +4,7 @@
 #include "command/arguments.h"
 #include "command/hbar.h"
 #include "helptable/help_loader.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/test_hooks.h"
@@ -39,7 +40,7 @@ class Hbar : public HostTest {
         EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
         HostTest::TearDown();
     }
-    static void ClearTable() { UnloadHelpTable(); }
+    static void ClearTable() { UnloadHelp(); }
 
     // Writes a help file into the scratch directory, the current one, and returns its name.
     std::string Help(const std::string& name, const std::string& text) {
@@ -207,6 +208,12 @@ TEST_F(Hbar, UsageErrorsChangeNothing) {
         {"\"  \"", 1, "Syntax error: \"\"\r\n"},
         {"/L a|b", 1, "Bad filename: \"A|B\"\r\n"},
         {"/z /l:a|b", 1, "Bad filename: \"/L:A|B\"\r\n"},
+        {"/a", 1, "Missing filename: \"/A\"\r\n"},
+        {"/A=", 1, "Missing filename: \"/A=\"\r\n"},
+        {"/Z /a a|b", 1, "Bad filename: \"A|B\"\r\n"},
+        {"/f /Z", 1, "Missing pattern: \"/F\"\r\n"},
+        {"/Z /f:", 1, "Missing pattern: \"/F:\"\r\n"},
+        {"/Ss", 1, "Unknown option: \"/SS\"\r\n"},
     };
     for (const auto& c : cases) {
         HostClearCaptured();
@@ -235,10 +242,13 @@ TEST_F(Hbar, FileNameFormsOfL) {
 TEST_F(Hbar, MissingFilesAreNotFound) {
     Preload(2);
     std::string missing = "missing.txt";
-    EXPECT_EQ(Run("/Z /L " + Quoted(missing)), 2);
-    EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + FullName(missing) + "\"\r\n"));
-    EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(HelpTableCount(), 2u);
+    for (std::string option : {"/Z /L ", "/Z /A:"}) {
+        HostClearCaptured();
+        EXPECT_EQ(Run(option + Quoted(missing)), 2) << option;
+        EXPECT_EQ(CapturedErr(), kPrefix + ("File not found: \"" + FullName(missing) + "\"\r\n"));
+        EXPECT_EQ(CapturedOut(), "");
+        EXPECT_EQ(HelpTableCount(), 2u);
+    }
 }
 
 TEST_F(Hbar, DirectoryIsCompletedWithTheDataFileName) {
@@ -302,6 +312,156 @@ TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
     EXPECT_EQ(Run("/Z /L " + Quoted(empty)), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(HelpTableCount(), 0u);
+}
+
+// Four functions, one with a description that holds a pilcrow and a not sign.
+const char kFour[] = "@LEFT[string,n] - Returns the leftmost n characters.\xc2\xb6\xc2\xac"
+                     "Example: %@left[abc,2]\r\n"
+                     "@LEN[string] : Length of a string.\r\n"
+                     "@UPPER[string]\r\n"
+                     "@RIGHT[string,n] - Returns the rightmost n characters.\r\n";
+const char kLeftHelp[] = "@LEFT[string,n]\r\n\r\nReturns the leftmost n characters.\r\n"
+                         "\tExample: %@left[abc,2]\r\n";
+
+TEST_F(Hbar, FindPrintsOneFunctionsHelpOrTheSyntaxOfSeveral) {
+    EXPECT_EQ(Run("/Q /L " + Quoted(Help("four.txt", kFour))), 0);
+    const struct {
+        const char* line;
+        int result;
+        std::string out;
+        std::string err;
+    } cases[] = {
+        {"/F left", 0, kLeftHelp, ""},
+        {"/f:@LEFT[", 0, kLeftHelp, ""},
+        {"/F=%@Left[", 0, kLeftHelp, ""},
+        {"/Fl*t", 0, kLeftHelp, ""}, // a star must give back what it took
+        {"/Q /F *e?t", 0, kLeftHelp, ""},
+        {"/F u?per", 0, "@UPPER[string]\r\n", ""},
+        {"/F *t", 0, "@LEFT[string,n]\r\n@RIGHT[string,n]\r\n2 functions match \"*t\".\r\n", ""},
+        {"/F * /Q", 0,
+         "@LEFT[string,n]\r\n@LEN[string]\r\n@RIGHT[string,n]\r\n@UPPER[string]\r\n"
+         "4 functions match \"*\".\r\n",
+         ""},
+        {"/F le", 3, "", "No function matches \"le\".\r\n"},
+        {"/F left?", 3, "", "No function matches \"left?\".\r\n"},
+        {"/F %@", 3, "", "No function matches \"%@\".\r\n"},
+    };
+    for (const auto& c : cases) {
+        HostClearCaptured();
+        EXPECT_EQ(Run(c.line), c.result) << c.line;
+        EXPECT_EQ(CapturedOut(), c.out) << c.line;
+        EXPECT_EQ(CapturedErr(), c.err.empty() ? "" : kPrefix + c.err) << c.line;
+    }
+}
+
+// Added help is what one file holding both files' lines would load: every name once, the
+// added file's entry (description and all) where a name is in both.
+TEST_F(Hbar, AddedHelpEqualsOneFileOfBoth) {
+    const std::string base = "@A[1] - one\r\n@B[old] - the old b\r\n@C[3]\r\n";
+    const std::string more = "@B[new]\r\n@D[4] - four\r\n@AA[5]\r\n";
+    std::string both = Help("both.txt", base + more);
+    EXPECT_EQ(Run("/Q /L " + Quoted(both)), 0);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/F * /I"), 0);
+    std::string expected = CapturedOut();
+    ASSERT_NE(expected.find("5 functions match"), std::string::npos) << expected;
+
+    std::string first = Help("base.txt", base);
+    std::string added = Help("more.txt", more);
+    for (std::string line : {"/Z /A " + Quoted(first) + " /A " + Quoted(added),
+                             "/L " + Quoted(first) + " /A:" + Quoted(added)}) {
+        HostClearCaptured();
+        EXPECT_EQ(Run(line + " /Q"), 0) << line;
+        EXPECT_EQ(CapturedOut(), "") << line;
+        HostClearCaptured();
+        EXPECT_EQ(Run("/F * /I"), 0) << line;
+        EXPECT_EQ(CapturedOut(), expected) << line;
+    }
+
+    HostClearCaptured();
+    EXPECT_EQ(Run("/A=" + Quoted(first)), 0);
+    EXPECT_EQ(CapturedOut(), "Added 3 functions from \"" + FullName(first) + "\".\r\n");
+    EXPECT_EQ(HelpTableCount(), 5u);
+}
+
+// /S names each file in the order it came, the table's own total, and no file that has gone.
+TEST_F(Hbar, StatusListsTheFilesInTheOrderLoaded) {
+    std::string base = Functions("base.txt", 3);
+    std::string two = Help("two.txt", "@B[two]\r\n@F1[two]\r\n");
+    std::string one = Help("one.txt", "@B[one]\r\n");
+    EXPECT_EQ(Run("/A " + Quoted(two) + " /Z /A:" + Quoted(one) + " /L " + Quoted(base) + " /Q"),
+              0);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/S /F b"), 0); // the last /A on the line wins
+    EXPECT_EQ(CapturedOut().substr(0, CapturedOut().find("Live help")),
+              "@B[one]\r\nHelp files, in the order loaded:\r\n"
+              "  3 functions from \"" +
+                  FullName(base) +
+                  "\"\r\n"
+                  "  2 functions from \"" +
+                  FullName(two) +
+                  "\"\r\n"
+                  "  1 function from \"" +
+                  FullName(one) +
+                  "\"\r\n"
+                  "4 functions in memory.\r\n");
+
+    // A failed add lists nothing; a load starts the list afresh.
+    std::string empty = Help("empty.txt", "no entries\r\n");
+    EXPECT_EQ(Run("/Q /A " + Quoted(empty) + " /L " + Quoted(one)), 0);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/S"), 0);
+    EXPECT_EQ(CapturedOut().substr(0, CapturedOut().find("Live help")),
+              "Help files, in the order loaded:\r\n"
+              "  1 function from \"" +
+                  FullName(one) +
+                  "\"\r\n"
+                  "1 function in memory.\r\n");
+}
+
+TEST_F(Hbar, WithNothingLoadedFindAndStatusSayHowToLoad) {
+    EXPECT_EQ(Run("/F left"), 3);
+    EXPECT_EQ(CapturedErr(), kPrefix + std::string("No help is loaded to look up \"left\" in.  "
+                                                   "Use HBAR /L to load it.\r\n"));
+    EXPECT_EQ(CapturedOut(), "");
+    HostClearCaptured();
+    EXPECT_EQ(Run("/S"), 0);
+    EXPECT_EQ(CapturedOut().substr(0, CapturedOut().find("Live help")),
+              "No help is loaded.  Use HBAR /L to load it, or HBAR /A to add a file.\r\n");
+}
+
+// Every allocation an add makes may fail: the table, its count and its list of files stay
+// as they were, no success is claimed, and nothing leaks. (What is reported is each failing
+// part's own message, tested with that part.)
+TEST_F(Hbar, EveryAllocationFailureOfAnAddKeepsTheTable) {
+    std::string base = Help("base.txt", "@A[1] - one\r\n@B[old] - old\r\n@C[3]\r\n");
+    std::string more = Quoted(Help("more.txt", "@B[new]\r\n@D[4] - four\r\n"));
+    EXPECT_EQ(Run("/Q /L " + Quoted(base)), 0);
+    HostClearCaptured();
+    EXPECT_EQ(Run("/S"), 0);
+    std::string status = CapturedOut();
+    long before = PlatformAllocationCount();
+    EXPECT_EQ(Run("/Q /A " + more), 0);
+    long total = PlatformAllocationCount() - before;
+    ASSERT_EQ(HelpTableCount(), 4u);
+    EXPECT_EQ(Run("/Q /L " + Quoted(base)), 0);
+    const HelpNode* root = HelpTableRoot();
+    long live = PlatformLiveAllocations();
+
+    for (long n = 1; n <= total; ++n) {
+        SCOPED_TRACE(std::string("allocation ") + std::to_string(n));
+        HostClearCaptured();
+        PlatformFailAllocationAt(n);
+        EXPECT_EQ(Run("/A " + more), 0);
+        PlatformFailAllocationAt(0);
+        EXPECT_EQ(CapturedOut(), "");
+        EXPECT_EQ(HelpTableRoot(), root);
+        EXPECT_EQ(HelpTableCount(), 3u);
+        EXPECT_EQ(PlatformLiveAllocations(), live);
+        HostClearCaptured();
+        EXPECT_EQ(Run("/S"), 0);
+        EXPECT_EQ(CapturedOut(), status);
+    }
 }
 
 // An argument line that overflows the tokenizer is not taken for an empty one.

@@ -1,5 +1,6 @@
 #include "base/limits.h"
 #include "base/product.h"
+#include "base/host_services.h"
 #include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
@@ -134,6 +135,15 @@ TEST_F(Startup, TheHostDirectoryComesBeforeTheVariable) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_TRUE(Loaded(u"HOST"));
     EXPECT_FALSE(Loaded(u"VARIABLE"));
+    // hbar /S names the file that won, not the one the variable names.
+    char16_t full[kPathUnits] = {};
+    QueryTrueName(U16(hostDir_ + "/Hintbar.txt").c_str(), full);
+    HostClearCaptured();
+    std::u16string line = u"/S";
+    EXPECT_EQ(hbar(line.data()), 0);
+    EXPECT_EQ(CapturedOut().substr(0, CapturedOut().find("Live help")),
+              "Help files, in the order loaded:\r\n  1 function from \"" + U8(full) +
+                  "\"\r\n1 function in memory.\r\n");
 }
 
 // The plug-in's directory is that of the module the handle names: here the test program's

@@ -3,6 +3,7 @@
 // process's console window.)
 #include "livehelp/help_text.h"
 #include "livehelp/status_bar.h"
+#include "host/hostshell/host_control.h"
 #include "platform/platform.h"
 #include "platform/window_model.h"
 #include "tests/livehelp/live_help_fixture.h"
@@ -119,6 +120,31 @@ TEST_F(VisibleConsole, ShutdownPutsTheTitleBack) {
     EXPECT_EQ(Title(), "@A[x]");
     ResetPluginState();
     EXPECT_EQ(Title(), "Console");
+}
+
+// hbar /S says where help shows, and with the console visible and no title asked for, why it
+// does not and what to do.
+TEST_F(VisibleConsole, StatusSaysWhereHelpShows) {
+    const struct {
+        ConsoleWindowState console;
+        const char16_t* variable;
+        const char* place;
+    } cases[] = {
+        {kConsoleHidden, u"title", "Live help shows on the status bar of the host's window.\r\n"},
+        {kConsoleVisible, u"status",
+         "Live help is off: the console window is visible, and it has no status bar.\r\n"
+         "To show help in the console window's title:  set HintbarConsole=title\r\n"
+         "To look a function up at any time:  hbar /F name\r\n"},
+        {kConsoleVisible, u"Title", "Live help shows in the title of the console window.\r\n"},
+    };
+    for (const auto& c : cases) {
+        WindowModelSetConsole(c.console);
+        PlatformSetEnvironmentVariable(u"HintbarConsole", c.variable);
+        HostClearCaptured();
+        std::u16string line = u"/S";
+        EXPECT_EQ(hbar(line.data()), 0);
+        EXPECT_EQ(CapturedOut(), std::string("3 functions in memory.\r\n") + c.place);
+    }
 }
 
 } // namespace

@@ -1,0 +1,154 @@
+// hbar /F: finding the functions whose names match a pattern, and printing their help.
+#include "command/function_lookup.h"
+
+#include "base/host_services.h"
+#include "base/limits.h"
+#include "base/messages.h"
+#include "base/text16.h"
+#include "helptable/help_table.h"
+#include "livehelp/help_text.h"
+#include "platform/utf8.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+constexpr char16_t kZeroWidthSpace = 0x200B;
+
+// The part of a pattern that is compared with names.
+struct PatternCore {
+    const char16_t* start;
+    size_t length;
+};
+
+PatternCore CoreOf(const char16_t* pattern) {
+    PatternCore core = {pattern, Str16Len(pattern)};
+    if (core.length >= 2 && core.start[0] == u'%' && core.start[1] == u'@') {
+        core.start += 2;
+        core.length -= 2;
+    } else if (core.length >= 1 && core.start[0] == u'@') {
+        ++core.start;
+        --core.length;
+    }
+    if (core.length >= 1 && core.start[core.length - 1] == u'[') {
+        --core.length;
+    }
+    return core;
+}
+
+// "*" keeps the latest star's place: on a mismatch the star takes one more character and the
+// comparison resumes after it, so no input makes the match take more than length squared steps.
+bool Matches(const char16_t* name, PatternCore core) {
+    size_t n = 0;
+    size_t p = 0;
+    bool starSeen = false;
+    size_t starP = 0;
+    size_t starN = 0;
+    while (name[n]) {
+        if (p < core.length && core.start[p] == u'*') {
+            starSeen = true;
+            starP = ++p;
+            starN = n;
+        } else if (p < core.length &&
+                   (core.start[p] == u'?' || UpperAscii(core.start[p]) == name[n])) {
+            ++p;
+            ++n;
+        } else if (starSeen) {
+            p = starP;
+            n = ++starN;
+        } else {
+            return false;
+        }
+    }
+    while (p < core.length && core.start[p] == u'*') {
+        ++p;
+    }
+    return p == core.length;
+}
+
+struct Search {
+    PatternCore core;
+    bool print; // print each match's syntax line as it is met
+    uint32_t matches;
+    const HelpNode* one; // the first match
+};
+
+// Composing buffers: one search runs at a time, on the host's thread.
+char16_t g_text[kLineUnits];
+
+// In name order, which is the table's order.
+void Walk(const HelpNode* node, Search* search) {
+    if (!node) {
+        return;
+    }
+    Walk(node->left, search);
+    if (Matches(node->name, search->core)) {
+        if (++search->matches == 1) {
+            search->one = node;
+        }
+        if (search->print) {
+            Utf8ToUtf16(node->syntax, g_text, kSyntaxUnits);
+            Printf(u"%s\r\n", g_text);
+        }
+    }
+    Walk(node->right, search);
+}
+
+// The help as the status bar shows it, each of its lines ended as the command's other lines.
+void PrintHelp(const HelpNode* node) {
+    if (ComposeHelpText(node, g_text) != 0) {
+        return;
+    }
+    char16_t* line = g_text[0] == kZeroWidthSpace ? g_text + 1 : g_text;
+    if (!*line) {
+        return;
+    }
+    for (;;) {
+        char16_t* end = line;
+        while (*end && *end != u'\n') {
+            ++end;
+        }
+        bool last = *end == 0;
+        *end = 0;
+        if (end > line && end[-1] == u'\r') {
+            end[-1] = 0;
+        }
+        Printf(u"%s\r\n", line);
+        if (last) {
+            return;
+        }
+        line = end + 1;
+    }
+}
+
+} // namespace
+
+bool FunctionMatches(const char16_t* name, const char16_t* pattern) {
+    return name && pattern && Matches(name, CoreOf(pattern));
+}
+
+bool ShowMatchingHelp(const char16_t* pattern) {
+    if (!HelpTableRoot()) {
+        WriteErrorPrefix();
+        Qprintf(ErrorHandle(),
+                u"No help is loaded to look up \"%s\" in.  Use HBAR /L to load it.\r\n", pattern);
+        return false;
+    }
+    Search search = {CoreOf(pattern), false, 0, nullptr};
+    Walk(HelpTableRoot(), &search);
+    if (search.matches == 0) {
+        WriteErrorPrefix();
+        Qprintf(ErrorHandle(), u"No function matches \"%s\".\r\n", pattern);
+        return false;
+    }
+    if (search.matches == 1) {
+        PrintHelp(search.one);
+        return true;
+    }
+    search.print = true;
+    search.matches = 0;
+    Walk(HelpTableRoot(), &search);
+    Printf(u"%s match \"%s\".\r\n", FormatCount(search.matches), pattern);
+    return true;
+}

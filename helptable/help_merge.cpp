@@ -1,0 +1,153 @@
+// Merging two help trees into a new one: both are walked in name order into one sorted array,
+// each entry's texts are copied, and the array is built into a tree as a loaded file's is.
+#include "helptable/help_merge.h"
+
+#include "base/host_services.h"
+#include "base/messages.h"
+#include "base/text16.h"
+#include "platform/platform.h"
+
+#include <cstddef>
+#include <cstring>
+
+namespace {
+
+uint32_t CountNodes(const HelpNode* node) {
+    return node ? 1 + CountNodes(node->left) + CountNodes(node->right) : 0;
+}
+
+// Entries of the array that the base tree's nodes stand in until the merge takes them, and
+// the merged entries written in front of them.
+struct Merge {
+    HelpEntry* entries;
+    uint32_t out;  // merged entries written
+    uint32_t base; // the next base entry not taken
+    uint32_t end;  // one past the last base entry
+};
+
+// Borrows the node's name and texts; the copies come later, once the order is final.
+HelpEntry EntryOf(const HelpNode* node) {
+    HelpEntry entry;
+    Str16Copy(entry.name, kNameUnits, node->name);
+    entry.syntax = node->syntax;
+    entry.info = node->info;
+    return entry;
+}
+
+void FillInOrder(const HelpNode* node, HelpEntry* entries, uint32_t* at) {
+    if (!node) {
+        return;
+    }
+    FillInOrder(node->left, entries, at);
+    entries[(*at)++] = EntryOf(node);
+    FillInOrder(node->right, entries, at);
+}
+
+// Takes the base entries that order before the added node's name, drops a base entry of the
+// same name, then takes the added node. The merged entries never overtake the base entries
+// still waiting: there are at most as many added entries as room was left for them.
+void TakeAdded(const HelpNode* node, Merge* merge) {
+    if (!node) {
+        return;
+    }
+    TakeAdded(node->left, merge);
+    HelpEntry* entries = merge->entries;
+    while (merge->base < merge->end &&
+           CompareHelpNames(entries[merge->base].name, node->name) < 0) {
+        entries[merge->out++] = entries[merge->base++];
+    }
+    if (merge->base < merge->end && CompareHelpNames(entries[merge->base].name, node->name) == 0) {
+        ++merge->base;
+    }
+    entries[merge->out++] = EntryOf(node);
+    TakeAdded(node->right, merge);
+}
+
+char* CopyText(const char* text) {
+    size_t length = strlen(text);
+    char* copy = static_cast<char*>(PlatformAlloc(length + 1));
+    if (copy) {
+        memcpy(copy, text, length + 1);
+    }
+    return copy;
+}
+
+// Gives the first count entries copies of their borrowed texts, since the tree takes over the
+// texts of the entries it is built from and the two old trees keep theirs. False when a copy
+// cannot be had; copied then counts the entries that hold copies.
+bool CopyTexts(HelpEntry* entries, uint32_t count, uint32_t* copied) {
+    for (*copied = 0; *copied < count; ++*copied) {
+        HelpEntry& entry = entries[*copied];
+        char* syntax = CopyText(entry.syntax);
+        char* info = syntax && entry.info ? CopyText(entry.info) : nullptr;
+        if (!syntax || (entry.info && !info)) {
+            PlatformFree(syntax);
+            return false;
+        }
+        entry.syntax = syntax;
+        entry.info = info;
+    }
+    return true;
+}
+
+void ReleaseTexts(HelpEntry* entries, uint32_t count) {
+    for (uint32_t i = 0; i < count; ++i) {
+        PlatformFree(entries[i].syntax);
+        PlatformFree(entries[i].info);
+    }
+}
+
+void WriteError(const char16_t* message) {
+    WriteErrorPrefix();
+    Qprintf(ErrorHandle(), message);
+}
+
+} // namespace
+
+HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* count) {
+    uint32_t baseCount = CountNodes(base);
+    uint32_t addedCount = CountNodes(added);
+    uint64_t total = uint64_t{baseCount} + addedCount;
+    if (total == 0) {
+        return nullptr;
+    }
+    HelpEntry* entries = nullptr;
+    if (total <= INT32_MAX / sizeof(HelpEntry)) {
+        entries =
+            static_cast<HelpEntry*>(PlatformAlloc(static_cast<size_t>(total) * sizeof(HelpEntry)));
+    }
+    if (!entries) {
+        WriteError(u"Allocating help array\n");
+        return nullptr;
+    }
+
+    // The base entries wait at the end of the array; the merged ones are written from its start.
+    Merge merge = {entries, 0, addedCount, static_cast<uint32_t>(total)};
+    uint32_t at = addedCount;
+    FillInOrder(base, entries, &at);
+    TakeAdded(added, &merge);
+    while (merge.base < merge.end) {
+        entries[merge.out++] = entries[merge.base++];
+    }
+
+    uint32_t copied = 0;
+    if (!CopyTexts(entries, merge.out, &copied)) {
+        ReleaseTexts(entries, copied);
+        PlatformFree(entries);
+        WriteError(u"Error allocating memory for help strings\r\n");
+        return nullptr;
+    }
+    int32_t nodes = 0;
+    HelpNode* root = BuildHelpTree(entries, 0, static_cast<int>(merge.out) - 1, &nodes);
+    if (!root) {
+        ReleaseTexts(entries, merge.out);
+        PlatformFree(entries);
+        WriteError(u"Error converting array to tree\n");
+        return nullptr;
+    }
+    PlatformFree(entries);
+    if (count) {
+        *count = static_cast<uint32_t>(nodes);
+    }
+    return root;
+}
