@@ -84,6 +84,7 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     }
     source->tempPath = CopyText(buffer.data());
     if (!source->tempPath) {
+        Report(u"Can\u2019t allocate buffer for copy\n");
         source->error = kErrorNotEnoughMemory;
         return false;
     }
@@ -159,7 +160,10 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
 
     source->path = CopyText(name);
     if (!source->path) {
+        // Said, as every other failure to open is: a load that did nothing must not look
+        // like one that worked.
         source->error = kErrorNotEnoughMemory;
+        ReportWithError(u"Error opening \"%s\" :\r\n", name, source->error);
         return FailOpen(source);
     }
     char16_t buffer[kPathUnits]; // the canonical name, later the temporary path
@@ -175,6 +179,7 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     char16_t* canonical = CopyText(buffer);
     if (!canonical) {
         source->error = kErrorNotEnoughMemory;
+        ReportWithError(u"Error opening \"%s\" :\r\n", name, source->error);
         return FailOpen(source);
     }
     PlatformFree(source->path);

@@ -144,15 +144,20 @@ TEST_F(TextSourceOpen, FailuresOfTheOpenAndTheMapping) {
     }
 }
 
-TEST_F(TextSourceOpen, FailedNameCopiesAreSilent) {
+// A name that cannot be copied is a failure to open like any other, and said: a load that
+// does nothing must not look like one that worked.
+TEST_F(TextSourceOpen, FailedNameCopiesAreReported) {
     std::u16string name = MakeFile("text.txt", "some text\n");
     for (long n = 1; n <= 2; ++n) {
+        HostClearCaptured();
         PlatformFailAllocationAt(n);
         TextSource s;
         EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(8));
         EXPECT_TRUE(IsCleared(s));
+        EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error opening \"" + U8(name) +
+                                     "\" :\r\n   " + Describe(8) + "\r\n")
+            << n;
     }
-    EXPECT_EQ(CapturedErr(), "");
 }
 
 class PipeCopy : public SourceTest {};
@@ -240,10 +245,10 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
     {
         HostClearCaptured();
         PipeWriter pipe(dir_, "text\n");
-        PlatformFailAllocationAt(3);
+        PlatformFailAllocationAt(3); // the copy's name
         TextSource s;
         EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
-        EXPECT_EQ(CapturedErr(), "");
+        EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t allocate buffer for copy\n");
     }
     {
         // A read failure is the end of the data, like a broken pipe.
