@@ -43,15 +43,11 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
 // Checks the file named by name; holder is the argument that holds it, shown upper-cased when
 // the name does not resolve. Returns 0, or the command's result for a failure.
 int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder) {
-    run.path[0] = 0;
-    QueryTrueName(name, run.path);
-    if (!run.path[0]) {
+    int resolved = ResolveHelpFileName(name, run.path);
+    if (resolved == kHelpNameBad) {
         return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
     }
-    if (QueryIsDirectory(run.path)) {
-        AppendDataFileName(run.path);
-    }
-    if (!IsPlainFile(run.path)) {
+    if (resolved == kHelpNameNotFound) {
         return Fail(2, u"File not found: \"%s\"\r\n", run.path);
     }
     run.countLine = false;

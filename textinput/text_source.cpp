@@ -216,6 +216,24 @@ int OpenTextSource(TextSource* source, const char16_t* name) {
     return 0;
 }
 
+int OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t size) {
+    if (!source || !data) {
+        return -1;
+    }
+    *source = TextSource{};
+    if (size == 0) {
+        source->error = kErrorEmptyFile;
+        return kErrorEmptyFile;
+    }
+    source->ansiCodePage = PlatformGetAnsiCodePage();
+    source->ansiTable = SelectAnsiTable(source->ansiCodePage);
+    source->replacement = 0xFFFD;
+    source->data = data;
+    source->size = size;
+    DetectEncoding(source);
+    return 0;
+}
+
 int CloseTextSource(TextSource* source) {
     if (!source) {
         return -1;

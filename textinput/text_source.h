@@ -25,6 +25,10 @@ constexpr int32_t kErrorEmptyFile = -100;
 // otherwise the error number, with the record cleared.
 int OpenTextSource(TextSource* source, const char16_t* name);
 int CloseTextSource(TextSource* source);
+// A source over bytes that the caller holds, such as a program's standard input read to its
+// end: set up and its encoding found as OpenTextSource does, with nothing to close (clear the
+// record instead of closing it). 0, kErrorEmptyFile for no bytes, or -1 for a missing argument.
+int OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t size);
 int DescribeError(char16_t* text, int number);                 // text: 1,024 units
 bool IsConsole(void* handle);                                  // also -10, -11, -12
 int AppendPathName(char16_t* directory, const char16_t* name); // directory: 32,768 units
