@@ -189,6 +189,7 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
     uint32_t entryLines = 0;
     Suppressions suppressions = {};
     TextLineReport report = {};
+    BeginLineChecks();
     while (ReadTextLineReported(source, g_line, &report) == 0) {
         if (NoteSuppression(g_line, report.number, &suppressions) != 0) {
             status = -1;

@@ -35,6 +35,7 @@ struct LineWork {
     char16_t excerpt2[kExcerptUnits + 2];
 };
 LineWork g_work;
+uint32_t g_nulLine = 0; // the last line whose NUL was reported
 
 // A short quotation of text[from, to) in out (kExcerptUnits + 2 units), ending in an ellipsis
 // when it is cut.
@@ -544,6 +545,10 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
 
 } // namespace
 
+void BeginLineChecks() {
+    g_nulLine = 0;
+}
+
 int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* report,
               FindingList* findings, CheckedEntry* entry) {
     if (!source || !line || !report || !findings || !entry) {
@@ -553,10 +558,9 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
     // Only the first NUL of a line is worth a word: a file full of them is in another
     // encoding than the one it was read in, which the encoding note says. A line that follows
     // a NUL on the same line has a column; one that a NUL ends, a flag.
-    static uint32_t nulLine = 0;
-    bool fresh = report->number != nulLine;
+    bool fresh = report->number != g_nulLine;
     if (fresh && (report->column > 0 || report->endsInNul)) {
-        nulLine = report->number;
+        g_nulLine = report->number;
         uint32_t column = report->column > 0 ? report->column : Column(report, report->length);
         AddFinding(findings, report->number, column, kSeverityWarning, u"nul",
                    u"a NUL character ends the line here for the plug-in; what follows on this line "
