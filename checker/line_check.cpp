@@ -460,6 +460,18 @@ char* CopyText(const char* text) {
     return copy;
 }
 
+// The characters of text[from, to): a surrogate pair is one.
+unsigned Characters(const char16_t* text, size_t from, size_t to) {
+    unsigned count = 0;
+    for (size_t i = from; i < to; ++i) {
+        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < to && text[i + 1] >= 0xDC00 &&
+                    text[i + 1] <= 0xDFFF;
+        i += pair ? 1 : 0;
+        ++count;
+    }
+    return count;
+}
+
 // Units of a UTF-8 text once read back as UTF-16.
 size_t Units16(const char* text) {
     return Utf8ToUtf16(text, g_work.back, kInfoBytes);
@@ -473,7 +485,8 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     auto kept = static_cast<uint32_t>(Str16Len(line));
     if (report->length > kept) {
         AddFinding(findings, number, Column(report, kept), kSeverityWarning, u"line-too-long",
-                   u"the line is %u characters long: the plug-in reads the first %u and drops %u",
+                   u"the line is %u UTF-16 units long: the plug-in reads the first %u and drops "
+                   u"%u",
                    report->length, kept, report->length - kept);
     }
     if (!v.balanced) {
@@ -484,21 +497,21 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     if (v.syntaxKept < v.close) {
         AddFinding(findings, number, Column(report, v.syntaxKept), kSeverityWarning,
                    u"syntax-too-long",
-                   u"the syntax line is %u characters long: the plug-in keeps the first %u and "
+                   u"the syntax line is %u UTF-16 units long: the plug-in keeps the first %u and "
                    u"drops %u",
                    v.close, v.syntaxKept, v.close - v.syntaxKept);
     }
     size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
     size_t bytes = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
     size_t syntaxUnits = Units16(g_work.syntax8);
+    unsigned lostSyntax = Characters(g_work.syntax, syntaxUnits, Str16Len(g_work.syntax));
     if (bytes < whole) {
         AddFinding(findings, number, Column(report, syntaxUnits), kSeverityWarning,
                    u"utf8-too-long",
                    u"the syntax line takes %u bytes in UTF-8, more than the %u the plug-in keeps: "
                    u"it loses its last %u %s",
                    static_cast<unsigned>(whole), static_cast<unsigned>(kSyntaxBytes - 1),
-                   static_cast<unsigned>(Str16Len(g_work.syntax) - syntaxUnits),
-                   Pluralize(Str16Len(g_work.syntax) - syntaxUnits, u"character"));
+                   lostSyntax, Pluralize(lostSyntax, u"character"));
     }
     g_work.info8[0] = 0;
     size_t infoUnits = 0;
@@ -506,14 +519,14 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
         whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
         bytes = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         infoUnits = Units16(g_work.info8);
+        unsigned lostInfo = Characters(g_work.info, infoUnits, Str16Len(g_work.info));
         if (bytes < whole) {
             AddFinding(findings, number, Column(report, v.info + infoUnits), kSeverityWarning,
                        u"utf8-too-long",
                        u"the description takes %u bytes in UTF-8, more than the %u the plug-in "
                        u"keeps: it loses its last %u %s",
                        static_cast<unsigned>(whole), static_cast<unsigned>(kInfoBytes - 1),
-                       static_cast<unsigned>(Str16Len(g_work.info) - infoUnits),
-                       Pluralize(Str16Len(g_work.info) - infoUnits, u"character"));
+                       lostInfo, Pluralize(lostInfo, u"character"));
         }
     }
 
@@ -527,12 +540,14 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     size_t shown = Str16Len(g_work.shown);
     if (shown < full) {
         size_t infoShown = shown > 4 + syntaxUnits ? shown - 4 - syntaxUnits : 0;
+        // g_work.back holds the description as stored, read back.
+        unsigned lostShown = Characters(g_work.back, infoShown, infoUnits);
         AddFinding(findings, number, Column(report, v.info + infoShown), kSeverityWarning,
                    u"help-too-long",
-                   u"the help comes to %u characters, more than the %u the status bar's text "
+                   u"the help comes to %u UTF-16 units, more than the %u the status bar's text "
                    u"holds: the description loses its last %u %s",
-                   static_cast<unsigned>(full), kLineUnits - 1, static_cast<unsigned>(full - shown),
-                   Pluralize(full - shown, u"character"));
+                   static_cast<unsigned>(full), kLineUnits - 1, lostShown,
+                   Pluralize(lostShown, u"character"));
     }
 
     Str16Copy(entry->name, kNameUnits, g_work.name);

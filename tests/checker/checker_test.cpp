@@ -164,6 +164,10 @@ TEST_F(Checker, TextsThatAreCut) {
                              "the plug-in keeps: it loses its last 539 characters"),
               std::string::npos)
         << messages_;
+    // What is lost is counted in characters: an emoji is one.
+    EXPECT_EQ(Check(kBom + "@S[" + manyCjk.substr(0, 3 * 680) + "a\xF0\x9F\x98\x80"),
+              (Found{"1:3 warning unbalanced", "1:685 warning utf8-too-long"}));
+    EXPECT_NE(messages_.find("it loses its last 1 character\n"), std::string::npos) << messages_;
 }
 
 TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
