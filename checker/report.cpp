@@ -27,7 +27,7 @@ bool g_failed = false;
 enum : int { kPlain, kJson, kProperty, kData };
 
 // Text in a form its reader takes literally. Plain text: controls that a terminal would act
-// on become escapes. JSON: quotes, backslashes and controls escaped. Workflow commands: "%",
+// on become escapes, and characters that take no room are named. JSON: quotes, backslashes and controls escaped. Workflow commands: "%",
 // CR and LF (and in a property also ":" and ",") as percent escapes.
 void EmitEscaped(const char16_t* text, int as) {
     char16_t unit[2] = {0, 0};
@@ -42,6 +42,9 @@ void EmitEscaped(const char16_t* text, int as) {
             EmitFormatted(u"%%%02X", c);
         } else if (control && (as != kPlain || c != u'\t')) {
             EmitFormatted(u"\\u%04x", c);
+        } else if (as != kJson && ((c >= 0x200B && c <= 0x200F) || c == 0xFEFF || c == 0x00AD ||
+                                   (c >= 0x2060 && c <= 0x2064))) {
+            EmitFormatted(u"<U+%04X>", c); // text that takes no room, named so it can be seen
         } else {
             unit[0] = c;
             Emit(unit);

@@ -28,7 +28,7 @@ def expect(condition, what):
 
 FILES = {
     "clean.txt": "# notes\n@LEFT[n,string] - Returns the first n characters.\n",
-    "warn.txt": "@NEG[n] -1 when missing\n@NEG[n] - again\n",
+    "warn.txt": "@NEG[n] -1 when\u200bmissing\n@NEG[n] - again\n",
     "err.txt": "@1ST[x] - not an entry\n@OK[] - fine\n@A\\B[x] - a backslash\n",
     "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\n",
 }
@@ -73,8 +73,10 @@ try:
     for line in text.splitlines():
         m = LINE.match(line)
         if m:
+            # Text that takes no room is named in lines, and kept in JSON.
             from_lines.append((m["file"], int(m["line"] or 0), int(m["column"] or 0),
-                               m["severity"], m["code"], m["message"]))
+                               m["severity"], m["code"],
+                               m["message"].replace("<U+200B>", "\u200b")))
         else:
             summaries.append(SUMMARY.match(line))
     from_json = []
@@ -93,6 +95,7 @@ try:
     expect({"separator", "duplicate", "name-start", "not-found", "name-character"} <= codes,
            f"codes {codes}")
     expect(any("\\" in f[5] for f in from_json), "a message with a backslash, parsed back")
+    expect("<U+200B>" in text, f"an invisible character named: {text!r}")
 
     # --quiet: the errors alone, and a word for the warnings that fail the run unseen.
     code, out, _ = run("--quiet", "--no-source", "warn.txt", "err.txt")
