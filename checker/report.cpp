@@ -27,8 +27,9 @@ bool g_failed = false;
 enum : int { kPlain, kJson, kProperty, kData };
 
 // Text in a form its reader takes literally. Plain text: controls that a terminal would act
-// on become escapes, and characters that take no room are named. JSON: quotes, backslashes and controls escaped. Workflow commands: "%",
-// CR and LF (and in a property also ":" and ",") as percent escapes.
+// on become escapes, and characters that take no room are named. JSON: quotes, backslashes and
+// controls escaped. Workflow commands: "%", CR and LF (and in a property also ":" and ",") as
+// percent escapes.
 void EmitEscaped(const char16_t* text, int as) {
     char16_t unit[2] = {0, 0};
     for (const char16_t* p = text; *p; ++p) {
