@@ -30,7 +30,8 @@ FILES = {
     "clean.txt": "# notes\n@LEFT[n,string] - Returns the first n characters.\n",
     "warn.txt": "@NEG[n] -1 when\u200bmissing\n@NEG[n] - again\n",
     "err.txt": "@1ST[x] - not an entry\n@OK[] - fine\n@A\\B[x] - a backslash\n",
-    "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\n",
+    "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\u200b\n",
+    "a,b%.txt": "@X[] - x\n@X[] - y\n",
 }
 LINE = re.compile(r"^(?P<file>.+?):(?:(?P<line>\d+):(?:(?P<column>\d+):)?)? "
                   r"(?P<severity>error|warning|note): (?P<message>.*) \[(?P<code>[a-z0-9-]+)\]$")
@@ -145,12 +146,25 @@ try:
            all(r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"] for r in results),
            f"sarif: {code} {out[:300]!r}")
 
+    # Names made fit for a property of an annotation and for a URI.
+    code, out, _ = run("--format=github", "a,b%.txt")
+    expect("::warning file=a%2Cb%25.txt,line=1,col=1,title=hintbar-check duplicate::" in out,
+           f"github escapes: {out!r}")
+    code, out, _ = run("--format=sarif", "a,b%.txt", "caf\u00e9.txt", "nofile.txt")
+    uris = [r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
+            for r in json.loads(out)["runs"][0]["results"]]
+    expect({"a%2Cb%25.txt", "caf%C3%A9.txt", "nofile.txt"} <= set(uris), f"sarif uris: {uris}")
+
     # Standard input, and a report that cannot be written.
     with open("warn.txt", "rb") as f:
         done = subprocess.run(runner + [checker, "--no-source", "-"], stdin=f, capture_output=True,
                               timeout=120)
     expect(done.returncode == 1 and done.stdout.decode().splitlines()[-1].startswith(
         "-: the plug-in loads 1 function; 0 errors, 2 warnings"), f"stdin: {done!r}")
+    done = subprocess.run(runner + [checker, "-"], stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=120)
+    expect(done.returncode == 1 and b"-: error: the input is empty" in done.stdout,
+           f"empty stdin: {done!r}")
     if os.path.exists("/dev/full") and not runner:
         with open("/dev/full", "w") as full:
             done = subprocess.run([checker, "clean.txt"], stdout=full, capture_output=False,
@@ -166,11 +180,16 @@ try:
         f.write("".join(f"@N{i % 7}[x] -{i}\n@{i}[x]\n" for i in range(300)))
     code, out, _ = run("--no-source", *[name] * 20)
     expect("\ufffd" not in out and out.count(emoji) > 6000, "a pair split between two writes")
+    expect(": note: 200 more findings of this code not listed [separator]" in out,
+           f"findings beyond those listed: {out[-400:]!r}")
+    code, out, _ = run("--quiet", "--select=separator", name)
+    expect(code == 1 and out == "hintbar-check: the run fails on 300 warnings that --quiet does "
+           "not show\n", f"--quiet counts what it does not list: {out!r}")
 
     # --show: the status-bar text, its breaks and tabs visible; a name the file lacks, and why.
     code, out, _ = run("--show", "@caf\u00c9[", "caf\u00e9.txt")
     expect(code == 0 and out == "@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
-           "next\u2409tab\n", f"--show: {code} {out!r}")
+           "next\u2409tab<U+200B>\n", f"--show: {code} {out!r}")
     code, out, err = run("--show=nothing", "clean.txt")
     expect(code == 1 and out == "" and "@NOTHING" in err and "no line defines" in err,
            f"--show missing: {code} {err!r}")
@@ -179,7 +198,7 @@ try:
            f"--show causes: {code} {err!r}")
     code, out, _ = run("--json", "--show", "caf\u00c9", "caf\u00e9.txt", "clean.txt")
     shown = json.loads(out)["files"]
-    expect(code == 1 and shown[0]["text"] == "@CAF\u00c9[]\r\n\nCaf\u00e9\nnext\ttab" and
+    expect(code == 1 and shown[0]["text"] == "@CAF\u00c9[]\r\n\nCaf\u00e9\nnext\ttab\u200b" and
            shown[1]["text"] is None and shown[1]["why"] == ["no line defines @CAF\u00c9"],
            f"--show --json: {code} {out!r}")
 

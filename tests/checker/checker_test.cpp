@@ -134,6 +134,23 @@ TEST_F(Checker, EntriesThatSurprise) {
         << messages_;
 }
 
+// A line that names codes leaves their findings out of the line after it, and only there.
+TEST_F(Checker, SuppressionLines) {
+    std::string many;
+    for (int i = 0; i < 20; ++i) {
+        many += "# hintbar-check: ignore\n@1x[a]\n";
+    }
+    ExpectCases({
+        {"# hintbar-check: ignore duplicate\n@a[1]\n@a[2] - d", {}},
+        {"@a[1] - x\n  # hintbar-check: ignore\n@1x[a] -1\n@a[2] - y", {"1:1 warning duplicate"}},
+        {"# hintbar-check: ignore separator, nul\n@N[n] -1 x\n@M[n] -1 y",
+         {"3:7 warning separator"}},
+        {"# hintbar-check: ignore name-start\n@N[n] -1 x", {"2:7 warning separator"}},
+        {"# hintbar-check: ignore nosuch,separator\n@N[n] -1 x", {}}, // no code read: all
+        {many, {}},
+    });
+}
+
 TEST_F(Checker, ARepeatedNameNamesTheLineThatWins) {
     EXPECT_EQ(Check("@a[1] - one\n@b[] - b\n@A[2] - two\n@a[3] - three"),
               (Found{"1:1 warning duplicate", "3:1 warning duplicate"}));
