@@ -261,7 +261,7 @@ int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findin
     if (!name || !path || !findings || !result) {
         return -1;
     }
-    int resolved = ResolveHelpFileName(name, path);
+    int resolved = ResolveHelpFileName(name, std::span<char16_t>(path, kPathUnits));
     if (resolved == kHelpNameOk) {
         return CheckHelpFile(path, findings, result);
     }

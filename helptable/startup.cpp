@@ -110,7 +110,7 @@ int ResolveHelpFileName(const char16_t* name, std::span<char16_t> path) {
     if (!path[0]) {
         return kHelpNameBad;
     }
-    if (QueryIsDirectory(path)) {
+    if (QueryIsDirectory(path.data())) {
         AppendDataFileName(path);
     }
     return IsPlainFile(path.data()) ? kHelpNameOk : kHelpNameNotFound;
