@@ -88,6 +88,7 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {kBom + kBom + "@B[x] - d", {"1:1 error marker"}},
         {kBom + "  \xE2\x80\x8B@C[x]", {"1:3 error marker"}},
         {kBom + "\xC2\xAD@C[x]", {"1:1 error marker"}},
+        {kBom + "\xE2\x80\x8C\xE2\x80\x8D\xE2\x80\x8E\xE2\x81\xA0@C[x]", {"1:1 error marker"}},
         {"@ A[x] - d", {"1:2 error marker"}},
         {"%@B[x] - d", {"1:1 error marker"}},
         {"@@C[x] - d", {"1:2 error marker"}},
@@ -312,11 +313,16 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {"# caf\xC3\xA9 na\xC3\xAFve \xC3\xA9t\xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
         {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
         {EncodeUtf16(words, false), {"0:0 warning add-bom"}},
+        {EncodeUtf16(words, true), {"0:0 warning add-bom"}},
+
     });
     EXPECT_EQ(Check("\xFF\xFE" + std::string(2, '\0') + EncodeUtf32(U"@x[] - d\r\n", false) + "A"),
               (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:1 warning nul"}));
     EXPECT_EQ(Check(EncodeUtf16(u"@x[]-nospacesatallinthisrathershortlinexx\r\n", false)),
               (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:2 warning nul"}));
+    for (bool big : {false, true}) {
+        EXPECT_EQ(Check(EncodeUtf32(U"@x[] - d\r\n", big)), (Found{"0:0 warning add-bom"}));
+    }
     Check("# caf\xC3\xA9 na\xC3\xAFve\n  x \x96 y\n@x[] - d");
     EXPECT_NE(messages_.find("byte 0x96 is not UTF-8, and this one byte sends the whole file to "
                              "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
