@@ -3,6 +3,7 @@
 
 #include "base/format16.h"
 #include "base/limits.h"
+#include "base/messages.h"
 #include "base/text16.h"
 
 namespace {
@@ -68,9 +69,9 @@ void AddEncodingNote(const EncodingNoteInput* input, FindingList* findings) {
         return;
     case kEncodingByUtf32Statistics:
         AddFinding(findings, 0, 0, kSeverityNote, code,
-                   u"read as %s%s: %u of the first %u characters have a zero high half", name,
+                   u"read as %s%s: %u of the first %u %s have a zero high half", name,
                    s->bomLength ? u" after its byte-order mark" : u" without a byte-order mark",
-                   c[0], c[1]);
+                   c[0], c[1], Pluralize(c[1], u"character"));
         return;
     case kEncodingByUtf16Zeros:
         AddFinding(findings, 0, 0, kSeverityNote, code,
@@ -94,8 +95,8 @@ void AddEncodingNote(const EncodingNoteInput* input, FindingList* findings) {
     case kEncodingByUtf8Sequences:
         AddFinding(findings, 0, 0, kSeverityNote, code,
                    u"read as UTF-8 without a byte-order mark: the first %u bytes are well-formed "
-                   u"UTF-8 with %u characters beyond ASCII",
-                   v->examined, c[0]);
+                   u"UTF-8 with %u %s beyond ASCII",
+                   v->examined, c[0], Pluralize(c[0], u"character"));
         return;
     case kEncodingByNotUtf8:
         if (input->offsetLine) {

@@ -2,7 +2,11 @@
 // looked at, and then the names are merged by the loader's rule: the last line wins.
 #include "checker/file_check.h"
 
+#include "base/text16.h"
+#include "checker/encoding_advice.h"
 #include "checker/encoding_note.h"
+#include "helptable/startup.h"
+#include "platform/files.h"
 #include "helptable/help_table.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
@@ -63,6 +67,165 @@ void MergeNames(CheckResult* result, FindingList* findings) {
     result->count = kept;
 }
 
+// Lines that ask for findings to be left out of the line after them:
+// "# hintbar-check: ignore duplicate,separator", or with no code, every finding.
+struct Suppressions {
+    uint32_t* lines; // the lines whose findings are left out
+    CodeSet* codes;  // the codes left out on each
+    uint32_t count;
+    uint32_t capacity;
+};
+
+constexpr char16_t kSuppression[] = u"hintbar-check: ignore";
+
+bool Begins(const char16_t* text, const char16_t* prefix) {
+    for (; *prefix; ++prefix, ++text) {
+        if (*text != *prefix) {
+            return false;
+        }
+    }
+    return true;
+}
+
+int NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
+    const char16_t* at = line;
+    size_t n = Str16Len(kSuppression);
+    while (*at && !Begins(at, kSuppression)) {
+        ++at;
+    }
+    if (!*at) {
+        return 0;
+    }
+    at += n;
+    CodeSet codes = 0;
+    for (;;) {
+        while (*at == u' ' || *at == u'\t' || *at == u',') {
+            ++at;
+        }
+        const char16_t* end = at;
+        while (*end && *end != u' ' && *end != u'\t' && *end != u',') {
+            ++end;
+        }
+        int code = FindCheckCode(at, static_cast<size_t>(end - at));
+        if (code < 0) {
+            break;
+        }
+        codes |= CodeBit(code);
+        at = end;
+    }
+    if (s->count == s->capacity) {
+        uint32_t grown = s->capacity ? s->capacity * 2 : 16;
+        auto* lines = static_cast<uint32_t*>(realloc(s->lines, grown * sizeof(uint32_t)));
+        if (!lines) {
+            return -1;
+        }
+        s->lines = lines;
+        auto* sets = static_cast<CodeSet*>(realloc(s->codes, grown * sizeof(CodeSet)));
+        if (!sets) {
+            return -1;
+        }
+        s->codes = sets;
+        s->capacity = grown;
+    }
+    s->lines[s->count] = number + 1;
+    s->codes[s->count++] = codes ? codes : kAllCodes;
+    return 0;
+}
+
+// The surrogate pairs within the first units of line: the units that are not characters of
+// their own.
+size_t PairsIn(const char16_t* line, size_t units) {
+    size_t pairs = 0;
+    for (size_t i = 0; i + 1 < units; ++i) {
+        if (line[i] >= 0xD800 && line[i] <= 0xDBFF && line[i + 1] >= 0xDC00 &&
+            line[i + 1] <= 0xDFFF) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return pairs;
+}
+
+// The file read once more, to give each sorted finding its column in characters, as editors
+// count them, and the source line it stands on.
+void PlaceFindings(TextSource* source, FindingList* findings) {
+    source->position = source->bomLength;
+    TextLineReport report = {};
+    uint32_t k = 0;
+    uint32_t lastNumber = 0;
+    size_t pairsBefore = 0; // on the same line, in the text before a NUL
+    size_t lastPairs = 0;
+    while (k < findings->count && ReadTextLineReported(source, g_line, &report) == LineRead::Line) {
+        size_t length = Str16Len(g_line);
+        pairsBefore = report.number == lastNumber ? pairsBefore + lastPairs : 0;
+        lastNumber = report.number;
+        lastPairs = PairsIn(g_line, length);
+        while (k < findings->count && findings->items[k].line < report.number) {
+            ++k;
+        }
+        for (uint32_t j = k; j < findings->count && findings->items[j].line == report.number; ++j) {
+            Finding& f = findings->items[j];
+            if (f.unitColumn == 0 || f.unitColumn - 1 < report.column) {
+                continue; // no column, or one in the text before a NUL
+            }
+            size_t index = f.unitColumn - 1 - report.column;
+            size_t pairs = PairsIn(g_line, index < length ? index : length);
+            f.column = f.unitColumn - static_cast<uint32_t>(pairsBefore + pairs);
+            free(f.source);
+            f.source = MakeSourceExcerpt(g_line, index, &f.caret);
+        }
+    }
+}
+
+// The findings of an open source, and its functions.
+int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) {
+    // The encoding is found again on a copy, to learn what decided it.
+    TextSource copy = *source;
+    EncodingVerdict verdict;
+    DetectEncodingExplained(&copy, &verdict);
+    EncodingNoteInput note = {source, &verdict, 0};
+
+    int status = 0;
+    uint32_t entryLines = 0;
+    Suppressions suppressions = {};
+    TextLineReport report = {};
+    BeginLineChecks();
+    while (ReadTextLineReported(source, g_line, &report) == LineRead::Line) {
+        if (NoteSuppression(g_line, report.number, &suppressions) != 0) {
+            status = -1;
+            break;
+        }
+        CheckedEntry entry;
+        int checked = CheckLine(source, g_line, &report, findings, &entry);
+        if (checked < 0 || (checked > 0 && Append(result, entry) != 0)) {
+            if (checked > 0) {
+                free(entry.syntax);
+                free(entry.info);
+            }
+            status = -1;
+            break;
+        }
+        entryLines += checked > 0;
+    }
+    if (verdict.reason == kEncodingByNotUtf8) {
+        uint32_t column = 0;
+        PlaceByte(source, verdict.offset, &note.offsetLine, &column);
+    }
+    AddEncodingNote(&note, findings);
+    AddEncodingAdvice(&note, findings);
+    if (entryLines == 0) {
+        AddFinding(findings, 0, 0, kSeverityError, u"no-entries",
+                   u"no line of the file is an entry: the plug-in loads nothing from it");
+    }
+    MergeNames(result, findings);
+    DropFindings(findings, kAllCodes, suppressions.lines, suppressions.codes, suppressions.count);
+    SortFindings(findings);
+    PlaceFindings(source, findings);
+    free(suppressions.lines);
+    free(suppressions.codes);
+    return status;
+}
+
 } // namespace
 
 int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result) {
@@ -76,49 +239,109 @@ int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* resu
                    u"the file is empty: the plug-in loads nothing from it");
         return 0;
     }
-    if (opened.outcome == SourceOpen::MissingName) {
-        AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
-        return 0;
-    }
     if (opened.outcome != SourceOpen::Opened) {
-        char16_t reason[kMessageUnits];
+        result->unreadable = true;
+        if (opened.outcome == SourceOpen::MissingName) {
+            AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
+            return 0;
+        }
+        char16_t reason[kMessageUnits]; // as DescribeError fills it
         DescribeError(reason, opened.error);
         AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot open the file: %s", reason);
         return 0;
     }
 
-    // The encoding is found again on a copy, to learn what decided it.
-    TextSource copy = source;
-    EncodingVerdict verdict;
-    DetectEncodingExplained(&copy, &verdict);
-    EncodingNoteInput note = {&source, &verdict, 0};
+    int status = CheckSource(&source, findings, result);
+    CloseTextSource(&source);
+    return status;
+}
 
-    int status = 0;
-    uint32_t entryLines = 0;
-    TextLineReport report = {};
-    while (ReadTextLineReported(&source, g_line, &report) == LineRead::Line) {
-        if (verdict.reason == kEncodingByNotUtf8 && report.start <= verdict.offset) {
-            note.offsetLine = report.number;
-        }
-        CheckedEntry entry;
-        int checked = CheckLine(&source, g_line, &report, findings, &entry);
-        if (checked < 0 || (checked > 0 && Append(result, entry) != 0)) {
-            if (checked > 0) {
-                free(entry.syntax);
-                free(entry.info);
+int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                       CheckResult* result) {
+    if (!name || !path || !findings || !result) {
+        return -1;
+    }
+    int resolved = ResolveHelpFileName(name, std::span<char16_t>(path, kPathUnits));
+    if (resolved == kHelpNameOk) {
+        return CheckHelpFile(path, findings, result);
+    }
+    result->unreadable = true;
+    if (resolved == kHelpNameBad) {
+        Str16Copy(path, kPathUnits, name);
+        AddFinding(findings, 0, 0, kSeverityError, u"not-found",
+                   u"\"hbar /L\" answers \"Bad filename\": no full name can be made of it");
+        return 0;
+    }
+    uint32_t attributes = PlatformGetFileAttributes(path);
+    const char16_t* why = u"there is no such file";
+    if (attributes == kInvalidFileAttributes) {
+        why = Str16Equal(path, name) ? why : u"the directory holds no Hintbar.txt";
+    } else if (attributes & kFileAttributeDirectory) {
+        why = u"it is a directory";
+    } else {
+        why = u"it is a device, which the plug-in does not read";
+    }
+    AddFinding(findings, 0, 0, kSeverityError, u"not-found",
+               u"\"hbar /L\" answers \"File not found\" and loads nothing: %s", why);
+    return 0;
+}
+
+int CheckStandardInput(FindingList* findings, CheckResult* result) {
+    if (!findings || !result) {
+        return -1;
+    }
+    // Read to its end, as the plug-in copies a pipe, but never past what a source can hold.
+    constexpr uint32_t kLargest = 0xFFFFFFFFu;
+    uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
+    int32_t error = 0;
+    for (;;) {
+        if (size == capacity) {
+            if (capacity >= kLargest) {
+                error = kErrorFileTooLarge;
+                break;
             }
-            status = -1;
+            size_t grown = capacity ? capacity * 2 : 65536;
+            auto* bigger = static_cast<uint8_t*>(realloc(data, grown));
+            if (!bigger) {
+                error = kErrorNotEnoughMemory;
+                break;
+            }
+            data = bigger;
+            capacity = grown;
+        }
+        size_t room = capacity - size;
+        uint32_t done = 0;
+        if (!PlatformReadStandardInput(
+                data + size, room < kLargest ? static_cast<uint32_t>(room) : kLargest, &done)) {
+            error = static_cast<int32_t>(PlatformGetLastError());
             break;
         }
-        entryLines += checked > 0;
+        if (done == 0) {
+            break;
+        }
+        size += done;
     }
-    AddEncodingNote(&note, findings);
-    CloseTextSource(&source);
-    if (entryLines == 0) {
-        AddFinding(findings, 0, 0, kSeverityError, u"no-entries",
-                   u"no line of the file is an entry: the plug-in loads nothing from it");
+    int status = 0;
+    TextSource source = {};
+    SourceOpenResult opened = {SourceOpen::Failed, error};
+    if (!error) {
+        opened = OpenTextBytes(&source, data, static_cast<uint32_t>(size));
     }
-    MergeNames(result, findings);
+    if (opened.outcome == SourceOpen::Empty) {
+        AddFinding(findings, 0, 0, kSeverityError, u"empty",
+                   u"the input is empty: the plug-in loads nothing from it");
+    } else if (opened.outcome != SourceOpen::Opened) {
+        result->unreadable = true;
+        char16_t reason[kMessageUnits]; // as DescribeError fills it
+        DescribeError(reason, opened.error);
+        AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot read standard input: %s",
+                   reason);
+    } else {
+        status = CheckSource(&source, findings, result);
+    }
+    free(data);
     return status;
 }
 

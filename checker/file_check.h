@@ -13,11 +13,21 @@ struct CheckResult {
     CheckedEntry* functions;
     uint32_t count; // the functions loaded, as the plug-in counts them
     uint32_t capacity;
+    bool unreadable; // the file could not be read, or "hbar /L" refuses its name
 };
 
 // Adds the findings of the file at path (a name as the plug-in takes it) and fills result,
-// which must start out empty. Returns 0, or -1 when memory ran out.
+// which must start out empty. The findings come sorted, their columns in characters, each
+// with its source line, and without those that a suppression line names. Returns 0, or -1
+// when memory ran out.
 int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result);
+// The same for a name as "hbar /L" takes it: a directory stands for its Hintbar.txt, and a
+// name that the command refuses (no such file, a directory, a device) gets the command's
+// answer as its one finding. path (kPathUnits units) gets the file that was checked.
+int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                       CheckResult* result);
+// The same for standard input, read to its end.
+int CheckStandardInput(FindingList* findings, CheckResult* result);
 void ReleaseCheckResult(CheckResult* result);
 // The function of that name (upper case), or null.
 const CheckedEntry* FindCheckedFunction(const CheckResult* result, const char16_t* name);

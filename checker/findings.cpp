@@ -8,12 +8,53 @@
 #include <cstdarg>
 #include <cstdlib>
 
+namespace {
+
+void Untally(FindingList* list, int code, int32_t severity, uint32_t count) {
+    list->tally[severity] -= count;
+    list->byCode[code] -= count;
+}
+
+bool IsHigh(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+bool IsLow(char16_t unit) {
+    return unit >= 0xDC00 && unit <= 0xDFFF;
+}
+
+// One unit as the excerpt shows it: a tab as a blank, other controls as their pictures, and
+// characters that take no room as a middle dot.
+char16_t Shown(char16_t unit) {
+    if (unit == u'\t') {
+        return u' ';
+    }
+    if (unit < 0x20) {
+        return static_cast<char16_t>(0x2400 + unit);
+    }
+    if (unit == 0x7F) {
+        return 0x2421;
+    }
+    bool zeroWidth = (unit >= 0x80 && unit <= 0x9F) || (unit >= 0x200B && unit <= 0x200F) ||
+                     unit == 0xFEFF || unit == 0x00AD || (unit >= 0x2060 && unit <= 0x2064);
+    return zeroWidth ? 0x00B7 : unit;
+}
+
+} // namespace
+
 int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severity,
                const char16_t* code, const char16_t* format, ...) {
     if (!list || !code || !format || severity < kSeverityNote || severity > kSeverityError) {
         return -1;
     }
+    int index = FindCheckCode(code, Str16Len(code));
+    if (index < 0) {
+        return -1;
+    }
     ++list->tally[severity];
+    if (list->byCode[index]++ >= kFindingsPerCode) {
+        ++list->uncounted[index];
+        return 0;
+    }
     if (list->count == list->capacity) {
         uint32_t grown = list->capacity ? list->capacity * 2 : 64;
         Finding* items = static_cast<Finding*>(realloc(list->items, grown * sizeof(Finding)));
@@ -35,7 +76,8 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
         return -1;
     }
     Str16Copy(message, length + 1, text);
-    list->items[list->count] = Finding{line, column, severity, code, message, list->count};
+    list->items[list->count] = Finding{
+        line, column, severity, kCheckCodes[index].name, message, list->count, nullptr, 0, column};
     ++list->count;
     return 0;
 }
@@ -55,12 +97,81 @@ void SortFindings(FindingList* list) {
     });
 }
 
+void DropFindings(FindingList* list, CodeSet codes, const uint32_t* lines,
+                  const CodeSet* suppressed, uint32_t count) {
+    if (!list) {
+        return;
+    }
+    uint32_t kept = 0;
+    for (uint32_t i = 0; i < list->count; ++i) {
+        Finding& f = list->items[i];
+        int code = FindCheckCode(f.code, Str16Len(f.code));
+        bool drop = (codes & CodeBit(code)) == 0;
+        for (uint32_t k = 0; k < count && !drop && f.line != 0; ++k) {
+            drop = lines[k] == f.line && (suppressed[k] & CodeBit(code)) != 0;
+        }
+        if (drop) {
+            Untally(list, code, f.severity, 1);
+            free(f.message);
+            free(f.source);
+        } else {
+            list->items[kept++] = f;
+        }
+    }
+    list->count = kept;
+    for (int code = 0; code < kCheckCodeCount; ++code) {
+        if ((codes & CodeBit(code)) == 0 && list->uncounted[code] > 0) {
+            Untally(list, code, kCheckCodes[code].severity, list->uncounted[code]);
+            list->uncounted[code] = 0;
+        }
+    }
+}
+
+char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret) {
+    size_t length = Str16Len(line);
+    size_t from = 0;
+    // Long lines are shown from some way before the column, so that the caret stays in view.
+    if (length > kSourceUnits - 1 && index > kSourceUnits / 2) {
+        from = index - kSourceUnits / 2;
+        from += IsLow(line[from]) ? 1 : 0;
+    }
+    char16_t* out = static_cast<char16_t*>(malloc(kSourceUnits * sizeof(char16_t)));
+    if (!out) {
+        return nullptr;
+    }
+    size_t n = 0;
+    *caret = 1;
+    if (from > 0) {
+        out[n++] = 0x2026;
+        ++*caret;
+    }
+    size_t at = from;
+    for (; line[at] && n + 2 < kSourceUnits; ++at) {
+        if (IsHigh(line[at]) && IsLow(line[at + 1])) {
+            if (n + 3 >= kSourceUnits) {
+                break; // the pair would not fit with the ellipsis
+            }
+            out[n++] = line[at++];
+            out[n++] = line[at];
+        } else {
+            out[n++] = Shown(line[at]);
+        }
+        *caret += at < index ? 1 : 0;
+    }
+    if (line[at]) {
+        out[n++] = 0x2026;
+    }
+    out[n] = 0;
+    return out;
+}
+
 void ReleaseFindings(FindingList* list) {
     if (!list) {
         return;
     }
     for (uint32_t i = 0; i < list->count; ++i) {
         free(list->items[i].message);
+        free(list->items[i].source);
     }
     free(list->items);
     *list = FindingList{};

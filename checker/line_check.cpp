@@ -35,6 +35,7 @@ struct LineWork {
     char16_t excerpt2[kExcerptUnits + 2];
 };
 LineWork g_work;
+uint32_t g_nulLine = 0; // the last line whose NUL was reported
 
 // A short quotation of text[from, to) in out (kExcerptUnits + 2 units), ending in an ellipsis
 // when it is cut.
@@ -92,12 +93,138 @@ uint32_t Column(const TextLineReport* report, size_t index) {
     return report->column + static_cast<uint32_t>(index) + 1;
 }
 
+bool IsNameUnit(char16_t unit) {
+    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
+}
+
+bool IsHighUnit(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Characters that take no room on screen, with what an author calls them.
+const char16_t* InvisibleName(char16_t unit) {
+    switch (unit) {
+    case 0xFEFF:
+        return u"a byte-order mark";
+    case 0x200B:
+        return u"a zero-width space";
+    case 0x200C:
+        return u"a zero-width non-joiner";
+    case 0x200D:
+        return u"a zero-width joiner";
+    case 0x200E:
+    case 0x200F:
+        return u"a direction mark";
+    case 0x00AD:
+        return u"a soft hyphen";
+    case 0x2060:
+        return u"a word joiner";
+    default:
+        return nullptr;
+    }
+}
+
+// The character at `at` as a message names it: in quotes when it can be seen, else (beyond
+// U+FFFF, invisible, a control) as U+XXXX. out: 32 units. Sets *units to its length in units.
+const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) {
+    char16_t unit = at[0];
+    bool pair = IsHighUnit(unit) && at[1] >= 0xDC00 && at[1] <= 0xDFFF;
+    *units = pair ? 2 : 1;
+    if (pair) {
+        unsigned code = 0x10000u + ((unit - 0xD800u) << 10) + (at[1] - 0xDC00u);
+        Format16(out, 32, u"U+%X", code);
+    } else if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || InvisibleName(unit) ||
+               (unit >= 0xD800 && unit <= 0xDFFF) || IsSpaceUnit(unit)) {
+        Format16(out, 32, u"U+%04X", unit);
+    } else {
+        Format16(out, 32, u"\"%c\"", unit);
+    }
+    return out;
+}
+
+// A line meant as an entry whose "@" is not where the plug-in looks for it: invisible
+// characters or a byte-order mark before it, "%@", the fullwidth "@" or "[", or a blank, a
+// second "@" or another character between the "@" and the name. Only a line that then goes
+// on with a name and its "[" is taken for one meant as an entry. True when it was reported.
+bool CheckMarker(const char16_t* line, const TextLineReport* report, FindingList* findings) {
+    size_t at = SkipSpace(line, 0);
+    size_t invisible = at;
+    while (InvisibleName(line[at])) {
+        ++at;
+    }
+    size_t marker = at;
+    bool percent = line[at] == u'%' && line[at + 1] == u'@';
+    at += percent ? 1 : 0;
+    if (line[at] != u'@' && line[at] != 0xFF20) {
+        return false;
+    }
+    bool fullwidthAt = line[at] == 0xFF20;
+    size_t after = ++at;
+    size_t skipped = 0; // units between the "@" and the name
+    if (line[at] == u'@' || (line[at] && IsSpaceUnit(line[at]))) {
+        skipped = 1;
+    } else if (line[at] && !IsNameUnit(line[at])) {
+        CharacterName(line + at, g_work.excerpt2, &skipped);
+    }
+    at += skipped;
+    if (!IsLetterUnit(line[at])) {
+        return false;
+    }
+    size_t nameStart = at;
+    while (IsNameUnit(line[at]) && at - nameStart < kNameUnits) {
+        ++at;
+    }
+    bool fullwidthBracket = line[at] == 0xFF3B;
+    if (line[at] != u'[' && !fullwidthBracket) {
+        return false;
+    }
+    const char16_t* name = Excerpt(line, nameStart, at, g_work.excerpt);
+    uint32_t number = report->number;
+    const char16_t* code = u"marker";
+    char16_t what[32];
+    size_t units = 0;
+    if (marker > invisible) {
+        AddFinding(findings, number, Column(report, invisible), kSeverityError, code,
+                   u"%s (%s) stands before \"@%s\": the line is not an entry; remove it",
+                   CharacterName(line + invisible, what, &units), InvisibleName(line[invisible]),
+                   name);
+    } else if (percent) {
+        AddFinding(findings, number, Column(report, marker), kSeverityError, code,
+                   u"\"%%@%s[\" is how a command line calls the function; a help line begins "
+                   u"\"@%s[\": remove the \"%%\"",
+                   name, name);
+    } else if (fullwidthAt || (fullwidthBracket && skipped == 0)) {
+        size_t place = fullwidthAt ? marker : at;
+        AddFinding(findings, number, Column(report, place), kSeverityError, code,
+                   u"the fullwidth \"%c\" (U+%04X) where \"%c\" belongs: the line is not an "
+                   u"entry; write the ASCII \"%c\"",
+                   line[place], line[place], fullwidthAt ? u'@' : u'[', fullwidthAt ? u'@' : u'[');
+    } else if (skipped == 0) {
+        return false; // "@NAME[" itself: an entry, or a name too long, said elsewhere
+    } else if (line[after] == u'@') {
+        AddFinding(findings, number, Column(report, after), kSeverityError, code,
+                   u"\"@@%s\": the plug-in takes one \"@\" before a name; remove the other", name);
+    } else if (IsSpaceUnit(line[after])) {
+        AddFinding(findings, number, Column(report, after), kSeverityError, code,
+                   u"%s between \"@\" and \"%s\": the line is not an entry; remove it",
+                   line[after] == u' ' ? u"a blank" : CharacterName(line + after, what, &units),
+                   name);
+    } else {
+        AddFinding(findings, number, Column(report, after), kSeverityError, code,
+                   u"%s between \"@\" and \"%s\" is no part of a name: the line is not an entry; "
+                   u"remove it",
+                   g_work.excerpt2, name);
+    }
+    return true;
+}
+
 // A line that begins with "@" and a name but is passed over.
 void CheckPassedOver(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
                      FindingList* findings) {
     size_t start = v.nameStart;
     size_t end = v.nameEnd;
-    if (v.reason == kHelpLineNoMarker || end == start || !LooksMeant(line, end)) {
+    if (CheckMarker(line, report, findings) || v.reason == kHelpLineNoMarker || end == start ||
+        !LooksMeant(line, end)) {
         return;
     }
     const char16_t* name = Excerpt(line, start, end, g_work.excerpt);
@@ -128,10 +255,12 @@ void CheckPassedOver(const char16_t* line, const TextLineReport* report, const H
                    u"not an entry",
                    name, unit);
     } else if (unit && !IsSpaceUnit(unit) && BracketSoon(line, end + 1)) {
+        char16_t what[32];
+        size_t units = 0;
         AddFinding(findings, number, Column(report, end), kSeverityError, u"name-character",
-                   u"\"%c\" may not stand in a name (letters, digits, \"_\" and \"$\"): \"@%s%c\" "
-                   u"is not an entry",
-                   unit, name, unit);
+                   u"%s may not stand in a name (letters, digits, \"_\" and \"$\"): \"@%s\" "
+                   u"ends before it, and the line is not an entry",
+                   CharacterName(line + end, what, &units), name);
     } else {
         AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"no \"[\" after \"@%s\": the line is not an entry", name);
@@ -293,6 +422,23 @@ void CheckSeparator(const char16_t* line, const TextLineReport* report, const He
                Excerpt(line, past, Str16Len(line), g_work.excerpt2));
 }
 
+// A description that begins with what belongs to the syntax: a "]" or ")" left over after the
+// brackets balanced, as in "@SYN[a]] - x".
+void CheckDebris(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
+                 FindingList* findings) {
+    size_t at = v.close;
+    while (line[at] && IsSpaceUnit(line[at])) {
+        ++at;
+    }
+    if (line[at] != u']' && line[at] != u')') {
+        return;
+    }
+    AddFinding(findings, report->number, Column(report, at), kSeverityWarning, u"debris",
+               u"\"%c\" after the balanced syntax line is shown as the start of the description "
+               u"\"%s\": remove it, or balance the brackets",
+               line[at], Excerpt(line, v.info, Str16Len(line), g_work.excerpt));
+}
+
 // A copy of a text on the C heap, or null.
 char* CopyText(const char* text) {
     size_t bytes = strlen(text) + 1;
@@ -301,6 +447,18 @@ char* CopyText(const char* text) {
         memcpy(copy, text, bytes);
     }
     return copy;
+}
+
+// The characters of text[from, to): a surrogate pair is one.
+unsigned Characters(const char16_t* text, size_t from, size_t to) {
+    unsigned count = 0;
+    for (size_t i = from; i < to; ++i) {
+        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < to && text[i + 1] >= 0xDC00 &&
+                    text[i + 1] <= 0xDFFF;
+        i += pair ? 1 : 0;
+        ++count;
+    }
+    return count;
 }
 
 // Units of a UTF-8 text once read back as UTF-16.
@@ -316,7 +474,8 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     auto kept = static_cast<uint32_t>(Str16Len(line));
     if (report->length > kept) {
         AddFinding(findings, number, Column(report, kept), kSeverityWarning, u"line-too-long",
-                   u"the line is %u characters long: the plug-in reads the first %u and drops %u",
+                   u"the line is %u UTF-16 units long: the plug-in reads the first %u and drops "
+                   u"%u",
                    report->length, kept, report->length - kept);
     }
     if (!v.balanced) {
@@ -327,21 +486,21 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     if (v.syntaxKept < v.close) {
         AddFinding(findings, number, Column(report, v.syntaxKept), kSeverityWarning,
                    u"syntax-too-long",
-                   u"the syntax line is %u characters long: the plug-in keeps the first %u and "
+                   u"the syntax line is %u UTF-16 units long: the plug-in keeps the first %u and "
                    u"drops %u",
                    v.close, v.syntaxKept, v.close - v.syntaxKept);
     }
     size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
     size_t bytes = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
     size_t syntaxUnits = Units16(g_work.syntax8);
+    unsigned lostSyntax = Characters(g_work.syntax, syntaxUnits, Str16Len(g_work.syntax));
     if (bytes < whole) {
         AddFinding(findings, number, Column(report, syntaxUnits), kSeverityWarning,
                    u"utf8-too-long",
                    u"the syntax line takes %u bytes in UTF-8, more than the %u the plug-in keeps: "
                    u"it loses its last %u %s",
                    static_cast<unsigned>(whole), static_cast<unsigned>(kSyntaxBytes - 1),
-                   static_cast<unsigned>(Str16Len(g_work.syntax) - syntaxUnits),
-                   Pluralize(Str16Len(g_work.syntax) - syntaxUnits, u"character"));
+                   lostSyntax, Pluralize(lostSyntax, u"character"));
     }
     g_work.info8[0] = 0;
     size_t infoUnits = 0;
@@ -349,14 +508,14 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
         whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
         bytes = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
         infoUnits = Units16(g_work.info8);
+        unsigned lostInfo = Characters(g_work.info, infoUnits, Str16Len(g_work.info));
         if (bytes < whole) {
             AddFinding(findings, number, Column(report, v.info + infoUnits), kSeverityWarning,
                        u"utf8-too-long",
                        u"the description takes %u bytes in UTF-8, more than the %u the plug-in "
                        u"keeps: it loses its last %u %s",
                        static_cast<unsigned>(whole), static_cast<unsigned>(kInfoBytes - 1),
-                       static_cast<unsigned>(Str16Len(g_work.info) - infoUnits),
-                       Pluralize(Str16Len(g_work.info) - infoUnits, u"character"));
+                       lostInfo, Pluralize(lostInfo, u"character"));
         }
     }
 
@@ -370,12 +529,14 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     size_t shown = Str16Len(g_work.shown);
     if (shown < full) {
         size_t infoShown = shown > 4 + syntaxUnits ? shown - 4 - syntaxUnits : 0;
+        // g_work.back holds the description as stored, read back.
+        unsigned lostShown = Characters(g_work.back, infoShown, infoUnits);
         AddFinding(findings, number, Column(report, v.info + infoShown), kSeverityWarning,
                    u"help-too-long",
-                   u"the help comes to %u characters, more than the %u the status bar's text "
+                   u"the help comes to %u UTF-16 units, more than the %u the status bar's text "
                    u"holds: the description loses its last %u %s",
-                   static_cast<unsigned>(full), kLineUnits - 1, static_cast<unsigned>(full - shown),
-                   Pluralize(full - shown, u"character"));
+                   static_cast<unsigned>(full), kLineUnits - 1, lostShown,
+                   Pluralize(lostShown, u"character"));
     }
 
     Str16Copy(entry->name, kNameUnits, g_work.name);
@@ -388,6 +549,10 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
 
 } // namespace
 
+void BeginLineChecks() {
+    g_nulLine = 0;
+}
+
 int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* report,
               FindingList* findings, CheckedEntry* entry) {
     if (!source || !line || !report || !findings || !entry) {
@@ -395,10 +560,13 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
     }
     *entry = CheckedEntry{};
     // Only the first NUL of a line is worth a word: a file full of them is in another
-    // encoding than the one it was read in, which the encoding note says.
-    if (report->endsInNul && report->column == 0) {
-        AddFinding(findings, report->number, Column(report, report->length), kSeverityWarning,
-                   u"nul",
+    // encoding than the one it was read in, which the encoding note says. A line that follows
+    // a NUL on the same line has a column; one that a NUL ends, a flag.
+    bool fresh = report->number != g_nulLine;
+    if (fresh && (report->column > 0 || report->endsInNul)) {
+        g_nulLine = report->number;
+        uint32_t column = report->column > 0 ? report->column : Column(report, report->length);
+        AddFinding(findings, report->number, column, kSeverityWarning, u"nul",
                    u"a NUL character ends the line here for the plug-in; what follows on this line "
                    u"is read as a line of its own");
     }
@@ -409,6 +577,7 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
     }
     CheckCuts(line, report, v, entry, findings);
     CheckSeparator(line, report, v, findings);
+    CheckDebris(line, report, v, findings);
     CheckControls(line, report, v, findings);
     CheckReplacements(source, line, report, findings);
     if (!entry->syntax || (g_work.info8[0] && !entry->info)) {

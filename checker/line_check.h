@@ -18,6 +18,8 @@ struct CheckedEntry {
     bool unbalanced;           // its "[" is never closed (so it can have no description)
 };
 
+// Starts the checks of a file's lines (CheckLine reads them in order).
+void BeginLineChecks();
 // Adds the findings of one line read from source (report: where the reader found it). For an
 // entry line fills entry, whose texts the caller then owns, and returns 1; returns 0 for any
 // other line and -1 when memory ran out.

@@ -1,7 +1,6 @@
 // hintbar-check: reads help files as the Hintbar plug-in does and tells their authors what
 // the plug-in will make of each line.
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
@@ -9,7 +8,6 @@
 #include "checker/options.h"
 #include "checker/report.h"
 #include "checker/show.h"
-#include "helptable/startup.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
@@ -18,23 +16,84 @@ namespace {
 
 constexpr size_t kVisibleUnits = 16 * 8192; // the status bar's text with every unit shown
 
-// The file a name stands for, as "hbar /L" takes it: a directory stands for its Hintbar.txt.
-const char16_t* HelpFileOf(const char16_t* name) {
-    static char16_t path[kPathUnits];
-    if (!QueryIsDirectory(name) || Str16Len(name) >= kPathUnits) {
-        return name;
+char16_t g_path[kPathUnits]; // the file a name stands for
+
+// The check of one name: "-" is standard input.
+int CheckOne(const char16_t* name, FindingList* findings, CheckResult* result) {
+    if (Str16Equal(name, u"-")) {
+        Str16Copy(g_path, kPathUnits, u"-");
+        return CheckStandardInput(findings, result);
     }
-    Str16Copy(path, kPathUnits, name);
-    AppendDataFileName(path);
-    return path;
+    return CheckNamedHelpFile(name, g_path, findings, result);
+}
+
+// Whether a name stands in a message as "@NAME" (any case), not as the start of a longer one.
+bool Mentions(const char16_t* message, const char16_t* name) {
+    size_t length = Str16Len(name);
+    for (const char16_t* p = message; *p; ++p) {
+        if (*p != u'@') {
+            continue;
+        }
+        size_t i = 0;
+        while (i < length && UpperAscii(p[1 + i]) == name[i]) {
+            ++i;
+        }
+        char16_t next = p[1 + i];
+        if (i == length && !IsLetterUnit(next) && !IsDigitUnit(next) && next != u'_' &&
+            next != u'$') {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Why a file gives no function of that name: what keeps the file from loading, or the lines
+// that meant to define it, or that no line does. As JSON strings, or to standard error.
+void ExplainMissing(const FindingList& findings, const char16_t* name, bool json) {
+    static char16_t text[kMessageUnits + 64];
+    bool said = false;
+    for (uint32_t i = 0; i < findings.count; ++i) {
+        const Finding& f = findings.items[i];
+        bool fileWide = f.line == 0 && f.severity == kSeverityError;
+        if (!fileWide && !(f.severity != kSeverityNote && Mentions(f.message, name))) {
+            continue;
+        }
+        if (f.line) {
+            Format16(text, kMessageUnits + 64, u"line %u: %s", f.line, f.message);
+        } else {
+            Str16Copy(text, kMessageUnits + 64, f.message);
+        }
+        if (json) {
+            Emit(said ? u", \"" : u"\"");
+            EmitJsonText(text);
+            Emit(u"\"");
+        } else {
+            EmitError(u"  ");
+            EmitError(text);
+            EmitError(u"\n");
+        }
+        said = true;
+    }
+    if (!said) {
+        Format16(text, kMessageUnits + 64, u"no line defines @%s", name);
+        if (json) {
+            Emit(u"\"");
+            EmitJsonText(text);
+            Emit(u"\"");
+        } else {
+            EmitError(u"  ");
+            EmitError(text);
+            EmitError(u"\n");
+        }
+    }
 }
 
 // The status-bar text of the function that the name (written with or without "@" and "[")
-// stands for, from each file. 0 when every file has it, 2 otherwise.
+// stands for, from each file; as JSON with --json. 0 when every file has it.
 int Show(const CheckOptions& options) {
-    char16_t name[64];
+    char16_t name[kNameUnits + 2];
     const char16_t* given = options.show[0] == u'@' ? options.show + 1 : options.show;
-    Str16Copy(name, 64, given);
+    Str16Copy(name, kNameUnits + 2, given);
     size_t length = Str16Len(name);
     if (length > 0 && name[length - 1] == u'[') {
         name[length - 1] = 0;
@@ -43,32 +102,54 @@ int Show(const CheckOptions& options) {
     auto* visible = static_cast<char16_t*>(malloc(kVisibleUnits * sizeof(char16_t)));
     if (!visible) {
         EmitError(u"hintbar-check: out of memory\n");
-        return 2;
+        return kExitTrouble;
     }
-    int status = 0;
+    bool json = options.report.format == kFormatJson;
+    int status = kExitClean;
+    if (json) {
+        Emit(u"{\"files\": [");
+    }
     for (int i = 0; i < options.fileCount; ++i) {
-        const char16_t* file = HelpFileOf(options.files[i]);
         FindingList findings = {};
         CheckResult result = {};
-        CheckHelpFile(file, &findings, &result);
+        CheckOne(options.files[i], &findings, &result);
         const CheckedEntry* entry = FindCheckedFunction(&result, name);
-        if (entry) {
+        if (json) {
+            Emit(i ? u",\n  {\"file\": \"" : u"\n  {\"file\": \"");
+            EmitJsonText(g_path);
+            Emit(u"\", \"function\": \"");
+            EmitJsonText(name);
+            if (entry) {
+                EmitFormatted(u"\", \"line\": %u, \"text\": \"", entry->line);
+                EmitJsonText(StatusBarText(entry));
+                Emit(u"\"}");
+            } else {
+                Emit(u"\", \"text\": null, \"why\": [");
+                ExplainMissing(findings, name, true);
+                Emit(u"]}");
+            }
+        } else if (entry) {
             if (options.fileCount > 1) {
-                EmitFormatted(u"%s:\n", file);
+                EmitFormatted(u"%s:\n", g_path);
             }
             ShowHelpText(entry, visible, kVisibleUnits);
             Emit(visible);
         } else {
             static char16_t text[kPathUnits + kMessageUnits];
             Format16(text, kPathUnits + kMessageUnits,
-                     u"%s: error: the plug-in loads no function @%s from this file "
-                     u"[show]\n",
-                     file, name);
+                     u"%s: the plug-in loads no function @%s from this file:\n", g_path, name);
             EmitError(text);
-            status = 2;
+            ExplainMissing(findings, name, false);
+        }
+        if (!entry) {
+            status = result.unreadable ? kExitTrouble
+                                       : (status == kExitTrouble ? status : kExitFindings);
         }
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
+    }
+    if (json) {
+        Emit(u"\n]}\n");
     }
     FlushOutput();
     free(visible);
@@ -76,27 +157,60 @@ int Show(const CheckOptions& options) {
 }
 
 int Check(const CheckOptions& options) {
-    int status = 0;
+    int status = kExitClean;
+    static uint32_t statistics[64];
     BeginReport(&options.report);
     for (int i = 0; i < options.fileCount; ++i) {
-        const char16_t* file = HelpFileOf(options.files[i]);
         FindingList findings = {};
         CheckResult result = {};
-        if (CheckHelpFile(file, &findings, &result) != 0) {
+        if (CheckOne(options.files[i], &findings, &result) != 0) {
             findings.incomplete = true;
         }
-        SortFindings(&findings);
-        WriteFileReport(&options.report, file, &findings, result.count);
-        if (findings.tally[kSeverityError] > 0 || findings.incomplete) {
-            status = 2;
-        } else if (findings.tally[kSeverityWarning] > 0 && status < 1) {
-            status = 1;
+        DropFindings(&findings, options.codes, nullptr, nullptr, 0);
+        WriteFileReport(&options.report, g_path, &findings, result.count);
+        for (int code = 0; code < kCheckCodeCount; ++code) {
+            statistics[code] += findings.byCode[code];
+        }
+        uint32_t failing = 0;
+        for (int32_t severity = options.failOn; severity <= kSeverityError; ++severity) {
+            failing += findings.tally[severity];
+        }
+        if (result.unreadable || findings.incomplete) {
+            status = kExitTrouble;
+        } else if (failing > 0 && status == kExitClean) {
+            status = kExitFindings;
         }
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
     }
-    EndReport(&options.report);
+    EndReport(&options.report, options.statistics ? statistics : nullptr);
     return status;
+}
+
+void Explain(int index) {
+    const CheckCode& code = kCheckCodes[index];
+    EmitFormatted(u"%s (%s): %s\n\n", code.name, SeverityName(code.severity), code.summary);
+    // The paragraph broken into lines of at most 78 characters, at blanks.
+    const char16_t* p = code.explanation;
+    while (*p) {
+        size_t length = Str16Len(p);
+        size_t cut = length;
+        if (length > 78) {
+            cut = 78;
+            while (cut > 0 && p[cut] != u' ') {
+                --cut;
+            }
+            cut = cut ? cut : 78;
+        }
+        char16_t line[80];
+        Str16Copy(line, cut + 1, p);
+        EmitFormatted(u"%s\n", line);
+        p += cut;
+        while (*p == u' ') {
+            ++p;
+        }
+    }
+    FlushOutput();
 }
 
 } // namespace
@@ -106,12 +220,12 @@ int main(int argc, char** argv) {
     char16_t** arguments = PlatformGetArguments(argc, argv, &count);
     if (!arguments) {
         EmitError(u"hintbar-check: out of memory\n");
-        return 2;
+        return kExitTrouble;
     }
     CheckOptions options;
     char16_t problem[kMessageUnits];
     int parsed = ParseCheckOptions(count, arguments, &options, problem);
-    int status = 0;
+    int status = kExitClean;
     if (parsed == kOptionsHelp) {
         Emit(kCheckUsage);
         FlushOutput();
@@ -119,16 +233,22 @@ int main(int argc, char** argv) {
         EmitFormatted(u"hintbar-check %u.%u.%u.%u\n", kVersionMajor, kVersionMinor, kVersionBuild,
                       kVersionRevision);
         FlushOutput();
+    } else if (parsed == kOptionsExplain) {
+        Explain(options.explain);
     } else if (parsed == kOptionsBad) {
         EmitError(u"hintbar-check: ");
         EmitError(problem);
         EmitError(u"\nTry \"hintbar-check --help\".\n");
-        status = 2;
+        status = kExitTrouble;
     } else {
         if (options.codePage) {
             PlatformSetAnsiCodePage(options.codePage);
         }
         status = options.show ? Show(options) : Check(options);
+    }
+    if (OutputFailed()) {
+        EmitError(u"hintbar-check: the report could not be written\n");
+        status = kExitTrouble;
     }
     free(options.files);
     free(arguments);

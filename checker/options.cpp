@@ -12,16 +12,26 @@ const char16_t kCheckUsage[] =
     u"usage: hintbar-check [OPTION]... FILE...\n"
     u"Reads each help file as the Hintbar plug-in does and reports, line by line, what the\n"
     u"plug-in passes over, replaces or cuts, and how many functions it loads. A FILE that is\n"
-    u"a directory stands for its Hintbar.txt.\n"
+    u"a directory stands for its Hintbar.txt; \"-\" reads standard input.\n"
     u"\n"
-    u"  --json          one JSON record per finding: file, line, column, severity, code, message\n"
-    u"  --quiet         errors only, and no summary\n"
-    u"  --show NAME     the status-bar text of function NAME, with line breaks and tabs shown\n"
-    u"  --codepage N    read ANSI text in code page N instead of the system's\n"
-    u"  --help          this text\n"
-    u"  --version       the version\n"
+    u"  --format FORMAT   text (the default), json, github (annotations) or sarif\n"
+    u"  --json            the same as --format json\n"
+    u"  --no-source       no source line and caret under each finding\n"
+    u"  --quiet           errors only, no summary; says how many findings it hid\n"
+    u"  --ignore CODES    leave out the findings of these codes (a list with commas)\n"
+    u"  --select CODES    report only the findings of these codes\n"
+    u"  --fail-on LEVEL   error, warning (the default) or never: what makes the exit status 1\n"
+    u"  --statistics      the number of findings of each code, after the report\n"
+    u"  --explain CODE    what the plug-in does with such a line, and how to mend it\n"
+    u"  --show NAME       the status-bar text of function NAME, with line breaks and tabs shown\n"
+    u"  --codepage N      read ANSI text in code page N (1 to 65535) instead of the system's\n"
+    u"  --help            this text\n"
+    u"  --version         the version\n"
     u"\n"
-    u"Exit status: 0 when clean, 1 when there are warnings and no errors, 2 for errors.\n";
+    u"A line \"# hintbar-check: ignore CODE[,CODE]\" leaves out those findings on the next\n"
+    u"line. Columns count characters. Exit status: 0 when clean, 1 for findings at or above\n"
+    u"--fail-on, 2 when a file or the report could not be read or written, or for a usage\n"
+    u"error.\n";
 
 namespace {
 
@@ -65,10 +75,93 @@ bool ParseCodePage(const char16_t* text, uint32_t* codePage) {
     return true;
 }
 
+struct Named {
+    const char16_t* name;
+    int value;
+};
+
+bool ParseNamed(const char16_t* text, const Named* table, size_t count, int* value) {
+    for (size_t i = 0; text && i < count; ++i) {
+        if (Str16Equal(text, table[i].name)) {
+            *value = table[i].value;
+            return true;
+        }
+    }
+    return false;
+}
+
+const Named kFormats[] = {{u"text", kFormatText},
+                          {u"json", kFormatJson},
+                          {u"github", kFormatGithub},
+                          {u"sarif", kFormatSarif}};
+const Named kFailOn[] = {
+    {u"error", kSeverityError}, {u"warning", kSeverityWarning}, {u"never", kFailOnNever}};
+
+// An option that takes a value; kOptionsRun, or kOptionsBad with problem filled.
+int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, CheckOptions* options,
+                char16_t* problem, bool* selected) {
+    size_t nameLength = 0;
+    while (arg[nameLength] && arg[nameLength] != u'=') {
+        ++nameLength;
+    }
+    const char16_t* value = ValueOf(arg, nameLength, i, count, arguments);
+    char16_t unknown[kMessageUnits];
+    if (IsOption(arg, u"--show")) {
+        options->show = value;
+        if (value && *value) {
+            return kOptionsRun;
+        }
+        Str16Copy(problem, kMessageUnits, u"--show needs the name of a function");
+    } else if (IsOption(arg, u"--codepage")) {
+        if (ParseCodePage(value, &options->codePage)) {
+            return kOptionsRun;
+        }
+        Str16Copy(problem, kMessageUnits, u"--codepage needs a code page number from 1 to 65535");
+    } else if (IsOption(arg, u"--format")) {
+        if (ParseNamed(value, kFormats, 4, &options->report.format)) {
+            return kOptionsRun;
+        }
+        Str16Copy(problem, kMessageUnits, u"--format takes text, json, github or sarif");
+    } else if (IsOption(arg, u"--fail-on")) {
+        if (ParseNamed(value, kFailOn, 3, &options->failOn)) {
+            return kOptionsRun;
+        }
+        Str16Copy(problem, kMessageUnits, u"--fail-on takes error, warning or never");
+    } else if (IsOption(arg, u"--explain")) {
+        options->explain = value ? FindCheckCode(value, Str16Len(value)) : -1;
+        if (options->explain >= 0) {
+            return kOptionsExplain;
+        }
+        Format16(problem, kMessageUnits,
+                 u"--explain needs a code, such as duplicate; \"%s\" is none", value ? value : u"");
+    } else {
+        bool ignore = IsOption(arg, u"--ignore");
+        CodeSet set = 0;
+        if (!ParseCodeList(value, &set, unknown)) {
+            Format16(problem, kMessageUnits, u"%s: \"%s\" is not a code (see --help)",
+                     ignore ? u"--ignore" : u"--select", unknown);
+            return kOptionsBad;
+        }
+        // Every --select adds to the kept codes; every --ignore takes its codes away.
+        if (ignore) {
+            options->codes &= ~set;
+        } else {
+            options->codes = (*selected ? options->codes : 0) | set;
+            *selected = true;
+        }
+        return kOptionsRun;
+    }
+    return kOptionsBad;
+}
+
 } // namespace
 
 int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, char16_t* problem) {
     *options = CheckOptions{};
+    options->report.source = true;
+    options->codes = kAllCodes;
+    options->failOn = kSeverityWarning;
+    options->explain = -1;
     problem[0] = 0;
     size_t slots = count > 0 ? static_cast<size_t>(count) : 0;
     options->files = static_cast<const char16_t**>(malloc(sizeof(char16_t*) * (slots + 1)));
@@ -77,6 +170,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
         return kOptionsBad;
     }
     bool optionsEnd = false;
+    bool selected = false;
     for (int i = 1; i < count; ++i) {
         const char16_t* arg = arguments[i];
         if (optionsEnd || arg[0] != u'-' || arg[1] == 0) {
@@ -88,27 +182,27 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
         } else if (Str16Equal(arg, u"--version")) {
             return kOptionsVersion;
         } else if (Str16Equal(arg, u"--json")) {
-            options->report.json = true;
+            options->report.format = kFormatJson;
         } else if (Str16Equal(arg, u"--quiet") || Str16Equal(arg, u"-q")) {
             options->report.quiet = true;
-        } else if (IsOption(arg, u"--show")) {
-            options->show = ValueOf(arg, 6, &i, count, arguments);
-            if (!options->show || !*options->show) {
-                Str16Copy(problem, kMessageUnits, u"--show needs the name of a function");
-                return kOptionsBad;
-            }
-        } else if (IsOption(arg, u"--codepage")) {
-            const char16_t* value = ValueOf(arg, 10, &i, count, arguments);
-            if (!ParseCodePage(value, &options->codePage)) {
-                Str16Copy(problem, kMessageUnits,
-                          u"--codepage needs a code page number from 1 to 65535");
-                return kOptionsBad;
+        } else if (Str16Equal(arg, u"--no-source")) {
+            options->report.source = false;
+        } else if (Str16Equal(arg, u"--statistics")) {
+            options->statistics = true;
+        } else if (IsOption(arg, u"--show") || IsOption(arg, u"--codepage") ||
+                   IsOption(arg, u"--format") || IsOption(arg, u"--fail-on") ||
+                   IsOption(arg, u"--explain") || IsOption(arg, u"--ignore") ||
+                   IsOption(arg, u"--select")) {
+            int parsed = ParseValued(arg, &i, count, arguments, options, problem, &selected);
+            if (parsed != kOptionsRun) {
+                return parsed;
             }
         } else {
             Format16(problem, kMessageUnits, u"unknown option \"%s\"", arg);
             return kOptionsBad;
         }
     }
+    options->report.failOn = options->failOn;
     if (options->fileCount == 0) {
         Str16Copy(problem, kMessageUnits, u"no help file named");
         return kOptionsBad;

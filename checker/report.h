@@ -1,13 +1,18 @@
-// Writing the findings: one line each in the form compilers use, or one JSON record each.
+// Writing the findings: one line each in the form compilers use, JSON, annotations for a CI
+// log, or a SARIF log for code-scanning tools.
 #pragma once
 
 #include "checker/findings.h"
 
 #include <cstdint>
 
+enum : int { kFormatText, kFormatJson, kFormatGithub, kFormatSarif };
+
 struct ReportOptions {
-    bool json;  // JSON records instead of lines
-    bool quiet; // errors only, and no summary line
+    int format;     // kFormat...
+    bool quiet;     // errors only, and no summary line
+    bool source;    // the source line and a caret under each finding (text only)
+    int32_t failOn; // the least severity that fails the run: what --quiet must not hide
 };
 
 void BeginReport(const ReportOptions* options);
@@ -15,10 +20,17 @@ void BeginReport(const ReportOptions* options);
 // and the findings of each severity.
 void WriteFileReport(const ReportOptions* options, const char16_t* file,
                      const FindingList* findings, uint32_t functions);
-void EndReport(const ReportOptions* options);
+// Closes the report, with the count of findings of each code over all files when statistics
+// is given (by index of kCheckCodes); under --quiet, says how many warnings that fail the run
+// it did not show.
+void EndReport(const ReportOptions* options, const uint32_t* statistics);
 
 // Text to standard output or standard error, gathered and written in large pieces.
 void Emit(const char16_t* text);
 void EmitFormatted(const char16_t* format, ...);
 void FlushOutput();
 void EmitError(const char16_t* text); // straight to standard error, after what is pending
+// A JSON string's content: quotes, backslashes and controls escaped.
+void EmitJsonText(const char16_t* text);
+// Whether some output could not be written since the program began.
+bool OutputFailed();

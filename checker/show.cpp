@@ -14,6 +14,20 @@ bool IsInvisible(char16_t c) {
 }
 } // namespace
 
+const char16_t* StatusBarText(const CheckedEntry* entry) {
+    g_text[0] = 0;
+    if (!entry) {
+        return g_text;
+    }
+    HelpNode node = {};
+    node.syntax = entry->syntax;
+    node.info = entry->info;
+    ComposeHelpText(&node, g_text);
+    // The text begins with an invisible marker that only tells the plug-in's own help apart
+    // from other text on the status bar; no one sees it.
+    return g_text[0] == 0x200B ? g_text + 1 : g_text;
+}
+
 void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity) {
     if (!visible || capacity == 0) {
         return;
@@ -22,10 +36,7 @@ void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity)
     if (!entry) {
         return;
     }
-    HelpNode node = {};
-    node.syntax = entry->syntax;
-    node.info = entry->info;
-    ComposeHelpText(&node, g_text);
+    const char16_t* shown = StatusBarText(entry);
     char16_t piece[16];
     size_t length = 0;
     auto put = [&](const char16_t* text) {
@@ -34,7 +45,7 @@ void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity)
         }
         visible[length] = 0;
     };
-    for (const char16_t* p = g_text; *p; ++p) {
+    for (const char16_t* p = shown; *p; ++p) {
         switch (*p) {
         case u'\r':
             Str16Copy(piece, 16, u"\u240d");

@@ -58,25 +58,16 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
     return Str16CompareNoCase(arg, option) == 0;
 }
 
-// The canonical path of a file name, a directory completed with the data file name. Empty
-// when the name does not resolve.
-void ResolveFile(const char16_t* name, std::span<char16_t, kPathUnits> path) {
-    path[0] = 0;
-    QueryTrueName(name, path.data());
-    if (path[0] && QueryIsDirectory(path.data())) {
-        AppendDataFileName(path);
-    }
-}
-
-// Checks the file named by name into path; holder is the argument that holds it, shown
-// upper-cased when the name does not resolve. Returns 0, or the command's result for a failure.
+// Checks the file named by name into path, as every option that takes a help file does;
+// holder is the argument that holds it, shown upper-cased when the name does not resolve.
+// Returns 0, or the command's result for a failure.
 int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder,
               std::span<char16_t, kPathUnits> path) {
-    ResolveFile(name, path);
-    if (!path[0]) {
+    int resolved = ResolveHelpFileName(name, path);
+    if (resolved == kHelpNameBad) {
         return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
     }
-    if (!IsPlainFile(path.data())) {
+    if (resolved == kHelpNameNotFound) {
         return Fail(2, u"File not found: \"%s\"\r\n", path.data());
     }
     run.countLine = false;
@@ -217,7 +208,7 @@ int RunHbar(const char16_t* line) {
         (void)LoadHelpTable(run.path, run.path, run.quiet ? 1 : 0);
     }
     for (int32_t k = 0; k < run.addedCount; ++k) {
-        ResolveFile(run.added[k], g_addPath);
+        (void)ResolveHelpFileName(run.added[k], g_addPath); // checked before any change
         (void)AddHelpFile(g_addPath, run.quiet ? 1 : 0);
     }
     int found = run.pattern && !ShowMatchingHelp(run.pattern) ? 3 : 0;

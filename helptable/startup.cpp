@@ -95,6 +95,21 @@ bool IsPlainFile(const char16_t* path) {
     return (attributes & (kFileAttributeDirectory | kFileAttributeDevice)) == 0;
 }
 
+int ResolveHelpFileName(const char16_t* name, std::span<char16_t> path) {
+    if (path.size() < static_cast<size_t>(kPathUnits)) {
+        return kHelpNameBad; // the host writes a full name of up to kPathUnits units
+    }
+    path[0] = 0;
+    QueryTrueName(name, path.data());
+    if (!path[0]) {
+        return kHelpNameBad;
+    }
+    if (QueryIsDirectory(path.data())) {
+        AppendDataFileName(path);
+    }
+    return IsPlainFile(path.data()) ? kHelpNameOk : kHelpNameNotFound;
+}
+
 void LoadDefaultHelpFile() {
     g_loadedCount = 0;
 

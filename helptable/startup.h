@@ -19,3 +19,9 @@ void LoadDefaultHelpFile();
 void AppendDataFileName(std::span<char16_t> path);
 // True for an existing file that is neither a directory nor a device.
 bool IsPlainFile(const char16_t* path);
+
+// How "hbar /L" takes a file name: path (at least kPathUnits units) gets the host's full name, a
+// directory completed with Hintbar.txt. kHelpNameBad when the host makes no full name of it
+// (path empty), kHelpNameNotFound when the path is no plain file.
+enum : int { kHelpNameOk, kHelpNameBad, kHelpNameNotFound };
+[[nodiscard]] int ResolveHelpFileName(const char16_t* name, std::span<char16_t> path);

@@ -131,4 +131,8 @@ int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* captio
 char16_t** PlatformGetArguments(int argc, char** argv, int* count);
 // Writes text to standard output or standard error (kStdOutput, kStdError): to a console as
 // its characters, to a file or a pipe as UTF-8. Line feeds are written as they are.
-void PlatformWriteStandard(int which, const char16_t* text);
+// False when some of it could not be written (a full disk, a closed pipe).
+[[nodiscard]] bool PlatformWriteStandard(int which, const char16_t* text);
+// ReadFile on standard input: up to bytes into buffer, the count read in done. Non-zero on
+// success; a success with 0 bytes is the end of the input.
+int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done);

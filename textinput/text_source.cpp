@@ -233,6 +233,23 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     return {SourceOpen::Opened, 0};
 }
 
+SourceOpenResult OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t size) {
+    if (!source || !data) {
+        return {SourceOpen::MissingName, 0};
+    }
+    *source = TextSource{};
+    if (size == 0) {
+        return {SourceOpen::Empty, 0};
+    }
+    source->ansiCodePage = PlatformGetAnsiCodePage();
+    source->ansiTable = SelectAnsiTable(source->ansiCodePage);
+    source->replacement = 0xFFFD;
+    source->data = data;
+    source->size = size;
+    DetectEncoding(source);
+    return {SourceOpen::Opened, 0};
+}
+
 void CloseTextSource(TextSource* source) {
     if (!source) {
         return;

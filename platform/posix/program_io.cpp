@@ -33,21 +33,28 @@ char16_t** PlatformGetArguments(int argc, char** argv, int* count) {
     return arguments;
 }
 
-void PlatformWriteStandard(int which, const char16_t* text) {
+bool PlatformWriteStandard(int which, const char16_t* text) {
     int fd = which == kStdError ? 2 : 1;
     char* bytes = text ? Utf16ToUtf8Alloc(text) : nullptr;
     if (!bytes) {
-        return;
+        return false;
     }
     size_t left = strlen(bytes);
     const char* p = bytes;
     while (left > 0) {
         ssize_t done = write(fd, p, left);
         if (done <= 0) {
-            break; // a closed pipe or a full disk: the rest is lost, as with any tool
+            break; // a closed pipe or a full disk: the rest is lost, and the caller told
         }
         p += done;
         left -= static_cast<size_t>(done);
     }
     free(bytes);
+    return left == 0;
+}
+
+int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+    ssize_t got = read(0, buffer, bytes);
+    *done = got > 0 ? static_cast<uint32_t>(got) : 0;
+    return got >= 0;
 }

@@ -42,31 +42,49 @@ char16_t** PlatformGetArguments(int /*argc*/, char** /*argv*/, int* count) {
     return arguments;
 }
 
-void PlatformWriteStandard(int which, const char16_t* text) {
+bool PlatformWriteStandard(int which, const char16_t* text) {
     if (!text) {
-        return;
+        return false;
     }
     HANDLE handle = GetStdHandle(which == kStdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     if (!handle || handle == INVALID_HANDLE_VALUE) {
-        return;
+        return false;
     }
     const wchar_t* wide = reinterpret_cast<const wchar_t*>(text);
     int length = static_cast<int>(wcslen(wide));
+    if (length == 0) {
+        return true;
+    }
     DWORD mode = 0;
     DWORD done = 0;
     if (GetConsoleMode(handle, &mode)) {
-        WriteConsoleW(handle, wide, static_cast<DWORD>(length), &done, nullptr);
-        return;
+        return WriteConsoleW(handle, wide, static_cast<DWORD>(length), &done, nullptr) &&
+               done == static_cast<DWORD>(length);
     }
     int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
-        return;
+        return false;
     }
     char* utf8 = static_cast<char*>(malloc(static_cast<size_t>(bytes)));
     if (!utf8) {
-        return;
+        return false;
     }
     WideCharToMultiByte(CP_UTF8, 0, wide, length, utf8, bytes, nullptr, nullptr);
-    WriteFile(handle, utf8, static_cast<DWORD>(bytes), &done, nullptr);
+    // A pipe may take less than all at once; a write that takes nothing is a failure.
+    const char* p = utf8;
+    DWORD left = static_cast<DWORD>(bytes);
+    while (left > 0 && WriteFile(handle, p, left, &done, nullptr) && done > 0) {
+        p += done;
+        left -= done;
+    }
     free(utf8);
+    return left == 0;
+}
+
+int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+    DWORD got = 0;
+    BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, bytes, &got, nullptr);
+    *done = ok ? got : 0;
+    // The end of a pipe whose writer has gone is the end of the input, not an error.
+    return ok || GetLastError() == ERROR_BROKEN_PIPE;
 }

@@ -28,9 +28,10 @@ def expect(condition, what):
 
 FILES = {
     "clean.txt": "# notes\n@LEFT[n,string] - Returns the first n characters.\n",
-    "warn.txt": "@NEG[n] -1 when missing\n@NEG[n] - again\n",
-    "err.txt": "@1ST[x] - not an entry\n@OK[] - fine\n",
-    "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\n",
+    "warn.txt": "@NEG[n] -1 when\u200bmissing\n@NEG[n] - again\n",
+    "err.txt": "@1ST[x] - not an entry\n@OK[] - fine\n@A\\B[x] - a backslash\n",
+    "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\u200b\n",
+    "a,b%.txt": "@X[] - x\n@X[] - y\n",
 }
 LINE = re.compile(r"^(?P<file>.+?):(?:(?P<line>\d+):(?:(?P<column>\d+):)?)? "
                   r"(?P<severity>error|warning|note): (?P<message>.*) \[(?P<code>[a-z0-9-]+)\]$")
@@ -45,30 +46,38 @@ try:
             f.write("\ufeff" + text)
     shutil.copy(sample, "Hintbar.txt")
 
-    # Exit statuses, and every output line a finding or the summary.
-    for name, status in (("clean.txt", 0), ("warn.txt", 1), ("err.txt", 2), ("caf\u00e9.txt", 0)):
-        code, out, err = run(name)
+    # Exit statuses, and every output line a finding, a source line under one, or the summary.
+    for name, status in (("clean.txt", 0), ("warn.txt", 1), ("err.txt", 1), ("caf\u00e9.txt", 0)):
+        code, out, err = run("--no-source", name)
         expect(code == status, f"{name}: exit {code}, wanted {status}")
         lines = out.splitlines()
         expect(lines and SUMMARY.match(lines[-1]), f"{name}: summary line: {lines[-1:]}")
         for line in lines[:-1]:
             expect(LINE.match(line) and line.startswith(name + ":"), f"{name}: line {line!r}")
-    code, out, _ = run("warn.txt", "err.txt")
-    expect(code == 2, f"two files: exit {code}")
-    expect(len([l for l in out.splitlines() if SUMMARY.match(l)]) == 2, "a summary per file")
+    # Over several files the worst status wins, whatever their order; a file that cannot be
+    # read is trouble (2), beyond findings (1).
+    for names, status in ((["warn.txt", "clean.txt"], 1), (["clean.txt", "warn.txt"], 1),
+                          (["nofile.txt", "warn.txt"], 2), (["warn.txt", "nofile.txt"], 2),
+                          (["clean.txt", "nofile.txt", "clean.txt"], 2)):
+        code, out, _ = run(*names)
+        expect(code == status, f"{names}: exit {code}, wanted {status}")
+        expect(len([l for l in out.splitlines() if SUMMARY.match(l)]) == len(names),
+               f"{names}: a summary per file")
 
     # JSON: one record per finding, with the same content as the lines.
     code, out, _ = run("--json", "warn.txt", "err.txt", "nofile.txt")
     expect(code == 2, f"--json: exit {code}")
     document = json.loads(out)
-    _, text, _ = run("warn.txt", "err.txt", "nofile.txt")
+    _, text, _ = run("--no-source", "warn.txt", "err.txt", "nofile.txt")
     from_lines = []
     summaries = []
     for line in text.splitlines():
         m = LINE.match(line)
         if m:
+            # Text that takes no room is named in lines, and kept in JSON.
             from_lines.append((m["file"], int(m["line"] or 0), int(m["column"] or 0),
-                               m["severity"], m["code"], m["message"]))
+                               m["severity"], m["code"],
+                               m["message"].replace("<U+200B>", "\u200b")))
         else:
             summaries.append(SUMMARY.match(line))
     from_json = []
@@ -84,20 +93,114 @@ try:
     expect(len(document["files"]) == 3, "JSON: a record per file")
     expect(from_json == from_lines, f"JSON and lines differ:\n{from_json}\n{from_lines}")
     codes = {f[4] for f in from_json}
-    expect({"separator", "duplicate", "name-start", "open"} <= codes, f"codes {codes}")
+    expect({"separator", "duplicate", "name-start", "not-found", "name-character"} <= codes,
+           f"codes {codes}")
+    expect(any("\\" in f[5] for f in from_json), "a message with a backslash, parsed back")
+    expect("<U+200B>" in text, f"an invisible character named: {text!r}")
 
-    # --quiet: the errors alone.
-    code, out, _ = run("--quiet", "warn.txt", "err.txt")
-    expect(code == 2 and out.splitlines() == [
+    # --quiet: the errors alone, and a word for the warnings that fail the run unseen.
+    code, out, _ = run("--quiet", "--no-source", "warn.txt", "err.txt")
+    expect(code == 1 and out.splitlines() == [
         "err.txt:1:2: error: a name begins with a letter, not \"1\": \"@1ST\" is not an entry "
-        "[name-start]"], f"--quiet: {code} {out!r}")
+        "[name-start]",
+        "err.txt:3:3: error: \"\\\" may not stand in a name (letters, digits, \"_\" and \"$\"): "
+        "\"@A\" ends before it, and the line is not an entry [name-character]",
+        "hintbar-check: the run fails on 2 warnings that --quiet does not show"],
+        f"--quiet: {code} {out!r}")
+    code, out, _ = run("--quiet", "--fail-on=error", "warn.txt")
+    expect(code == 0 and out == "", f"--quiet --fail-on=error: {code} {out!r}")
 
-    # --show: the status-bar text, its breaks and tabs visible; a name the file lacks.
+    # The controls: what fails the run, which codes count, and a count of each.
+    for args, status in ((["--fail-on", "never", "err.txt"], 0), (["--fail-on=error", "warn.txt"], 0),
+                         (["--fail-on=warning", "warn.txt"], 1), (["--fail-on=error", "err.txt"], 1),
+                         (["--ignore=separator,duplicate", "warn.txt"], 0),
+                         (["--select", "duplicate", "err.txt"], 0),
+                         (["--select", "duplicate", "warn.txt"], 1)):
+        code, out, _ = run(*args)
+        expect(code == status, f"{args}: exit {code}, wanted {status}")
+    code, out, _ = run("--select=duplicate,separator", "--ignore", "separator", "--statistics",
+                       "--no-source", "warn.txt", "warn.txt")
+    expect(code == 1 and out.splitlines()[-1].split() ==
+           ["2", "duplicate", "warning", "a", "name", "defined", "again", "later"] and
+           "[separator]" not in out, f"--statistics: {out!r}")
+    code, out, _ = run("--explain", "duplicate")
+    expect(code == 0 and out.startswith("duplicate (warning): ") and "hintbar-check: ignore" in out,
+           f"--explain: {code} {out!r}")
+
+    # The source line and a caret under its column, counted in characters.
+    code, out, _ = run("caf\u00e9.txt", "err.txt")
+    expect("err.txt:1:2: error" in out and "\n    @1ST[x] - not an entry\n     ^\n" in out,
+           f"source and caret: {out!r}")
+
+    # Annotations for a CI log, and a SARIF log that parses, with a result per finding.
+    code, out, _ = run("--format=github", "warn.txt", "err.txt")
+    annotations = [l for l in out.splitlines() if l.startswith("::")]
+    expect(code == 1 and "::error file=err.txt,line=1,col=2,title=hintbar-check name-start::"
+           "a name begins with a letter" in out and len(annotations) == len(from_lines) - 1,
+           f"github: {out!r}")
+    code, out, _ = run("--format", "sarif", "warn.txt", "err.txt", "nofile.txt")
+    log = json.loads(out)
+    results = log["runs"][0]["results"]
+    expect(code == 2 and log["version"] == "2.1.0" and len(results) == len(from_lines) and
+           {r["ruleId"] for r in results} == codes and
+           all(r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"] for r in results),
+           f"sarif: {code} {out[:300]!r}")
+
+    # Names made fit for a property of an annotation and for a URI.
+    code, out, _ = run("--format=github", "a,b%.txt")
+    expect("::warning file=a%2Cb%25.txt,line=1,col=1,title=hintbar-check duplicate::" in out,
+           f"github escapes: {out!r}")
+    code, out, _ = run("--format=sarif", "a,b%.txt", "caf\u00e9.txt", "nofile.txt")
+    uris = [r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"]
+            for r in json.loads(out)["runs"][0]["results"]]
+    expect({"a%2Cb%25.txt", "caf%C3%A9.txt", "nofile.txt"} <= set(uris), f"sarif uris: {uris}")
+
+    # Standard input, and a report that cannot be written.
+    with open("warn.txt", "rb") as f:
+        done = subprocess.run(runner + [checker, "--no-source", "-"], stdin=f, capture_output=True,
+                              timeout=120)
+    expect(done.returncode == 1 and done.stdout.decode().splitlines()[-1].startswith(
+        "-: the plug-in loads 1 function; 0 errors, 2 warnings"), f"stdin: {done!r}")
+    done = subprocess.run(runner + [checker, "-"], stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=120)
+    expect(done.returncode == 1 and b"-: error: the input is empty" in done.stdout,
+           f"empty stdin: {done!r}")
+    if os.path.exists("/dev/full") and not runner:
+        with open("/dev/full", "w") as full:
+            done = subprocess.run([checker, "clean.txt"], stdout=full, capture_output=False,
+                                  stderr=subprocess.PIPE, timeout=120)
+        expect(done.returncode == 2 and b"could not be written" in done.stderr,
+               f"/dev/full: {done.returncode} {done.stderr!r}")
+
+    # Output in pieces never splits a character beyond U+FFFF: a long report about a file
+    # whose name is made of them.
+    emoji = "\U0001F600" * 50
+    name = emoji + ".txt"
+    with open(name, "w", encoding="utf-8", newline="") as f:
+        f.write("".join(f"@N{i % 7}[x] -{i}\n@{i}[x]\n" for i in range(300)))
+    code, out, _ = run("--no-source", *[name] * 20)
+    expect("\ufffd" not in out and out.count(emoji) > 6000, "a pair split between two writes")
+    expect(": note: 200 more findings of this code not listed [separator]" in out,
+           f"findings beyond those listed: {out[-400:]!r}")
+    code, out, _ = run("--quiet", "--select=separator", name)
+    expect(code == 1 and out == "hintbar-check: the run fails on 300 warnings that --quiet does "
+           "not show\n", f"--quiet counts what it does not list: {out!r}")
+
+    # --show: the status-bar text, its breaks and tabs visible; a name the file lacks, and why.
     code, out, _ = run("--show", "@caf\u00c9[", "caf\u00e9.txt")
-    expect(code == 0 and out == "<U+200B>@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
-           "next\u2409tab\n", f"--show: {code} {out!r}")
+    expect(code == 0 and out == "@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
+           "next\u2409tab<U+200B>\n", f"--show: {code} {out!r}")
     code, out, err = run("--show=nothing", "clean.txt")
-    expect(code == 2 and out == "" and "@NOTHING" in err, f"--show missing: {code} {err!r}")
+    expect(code == 1 and out == "" and "@NOTHING" in err and "no line defines" in err,
+           f"--show missing: {code} {err!r}")
+    code, out, err = run("--show=1st", "err.txt", "nofile.txt")
+    expect(code == 2 and "line 1: a name begins with a letter" in err and "File not found" in err,
+           f"--show causes: {code} {err!r}")
+    code, out, _ = run("--json", "--show", "caf\u00c9", "caf\u00e9.txt", "clean.txt")
+    shown = json.loads(out)["files"]
+    expect(code == 1 and shown[0]["text"] == "@CAF\u00c9[]\r\n\nCaf\u00e9\nnext\ttab\u200b" and
+           shown[1]["text"] is None and shown[1]["why"] == ["no line defines @CAF\u00c9"],
+           f"--show --json: {code} {out!r}")
 
     # --codepage: ANSI bytes read in another code page.
     with open("cp866.txt", "wb") as f:
@@ -117,7 +220,9 @@ try:
 
     # Usage.
     for args, status in ((["--help"], 0), (["--version"], 0), (["--bogus", "x"], 2), ([], 2),
-                         (["--codepage", "x", "clean.txt"], 2)):
+                         (["--codepage", "x", "clean.txt"], 2), (["--ignore=nosuch", "x"], 2),
+                         (["--fail-on=info", "x"], 2), (["--format=xml", "x"], 2),
+                         (["--explain", "nosuch"], 2)):
         code, out, err = run(*args)
         expect(code == status, f"{args}: exit {code}")
     expect(run("--version")[1].startswith("hintbar-check "), "--version text")

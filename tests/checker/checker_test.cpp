@@ -1,9 +1,15 @@
 // The checker on small files, one group of cases per kind of finding: each case names the
 // findings it must give, by line, column, severity and code, and no others.
 #include "checker/file_check.h"
+#include "checker/options.h"
+#include "helptable/help_sources.h"
+#include "helptable/help_table.h"
 #include "platform/platform.h"
+#include "plugin/exports.h"
+#include "tests/textinput/pipe_writer.h"
 #include "tests/textinput/source_fixture.h"
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -27,9 +33,13 @@ class Checker : public SourceTest {
         SortFindings(&findings);
         std::vector<std::string> out;
         messages_.clear();
+        sources_.clear();
         for (uint32_t i = 0; i < findings.count; ++i) {
             const Finding& f = findings.items[i];
             messages_ += U8(f.message) + "\n";
+            if (f.source) {
+                sources_.push_back(std::to_string(f.caret) + ":" + U8(f.source));
+            }
             if (!withNote && f.severity == kSeverityNote && U8(f.code) == "encoding") {
                 continue;
             }
@@ -55,6 +65,7 @@ class Checker : public SourceTest {
     }
 
     std::string messages_;
+    std::vector<std::string> sources_; // "caret:source" of each finding that has a source
     uint32_t functions_ = 0;
 };
 
@@ -74,11 +85,28 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {"@DATE - today's date", {"1:6 error no-bracket"}},
         {"@DATE", {"1:6 error no-bracket"}},
         {"@LEFT(n,string) - d", {"1:6 error no-bracket"}},
+        // An "@" that the plug-in does not see where it looks, or a name it does not reach.
+        {kBom + kBom + "@B[x] - d", {"1:1 error marker"}},
+        {kBom + "  \xE2\x80\x8B@C[x]", {"1:3 error marker"}},
+        {kBom + "\xC2\xAD@C[x]", {"1:1 error marker"}},
+        {kBom + "\xE2\x80\x8C\xE2\x80\x8D\xE2\x80\x8E\xE2\x81\xA0@C[x]", {"1:1 error marker"}},
+        {"@ A[x] - d", {"1:2 error marker"}},
+        {"%@B[x] - d", {"1:1 error marker"}},
+        {"@@C[x] - d", {"1:2 error marker"}},
+        {kBom + "@\xE2\x82\xAC"
+                "D[x] - d",
+         {"1:2 error marker"}},
+        {kBom + "\xEF\xBC\xA0H[x]", {"1:1 error marker"}},
+        {kBom + "@I\xEF\xBC\xBBx]", {"1:3 error marker"}},
+        {kBom + "@x\xF0\x9F\x98\x80[a]", {"1:3 error name-character"}},
         // Ordinary text: headings, notes, and notes that begin with a name.
         {"# Strings\r\n\r\nsee @left[n]\r\n@LEFT is the first\r\n@LEFT, @RIGHT and @MID\r\n"
-         "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed",
+         "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed\r\n@ LEFT is a function",
          {}},
     });
+    Check(kBom + "@x\xF0\x9F\x98\x80[a]\n@ok[]");
+    // A character beyond U+FFFF is named, never quoted half by half.
+    EXPECT_NE(messages_.find("U+1F600 may not stand in a name"), std::string::npos) << messages_;
 }
 
 TEST_F(Checker, EntriesThatSurprise) {
@@ -90,6 +118,10 @@ TEST_F(Checker, EntriesThatSurprise) {
          {"1:9 warning separator"}},
         {"@x[a] - -1 when missing\n@y[a] --- d\n@z[a] :1", {}},
         {"@TODAY[]\n@NOW[] --", {"1:1 note no-description", "2:1 note no-description"}},
+        {"@SYN[a]] - x", {"1:8 warning debris"}},
+        {"@F[a] ) x", {"1:7 warning debris"}},
+        // Columns count characters: the pair before the bell is one.
+        {kBom + "@E[x] - \xF0\x9F\x98\x80\x07", {"1:10 warning control"}},
         {"@B[] - a\x07"
          "b",
          {"1:9 warning control"}},
@@ -97,15 +129,37 @@ TEST_F(Checker, EntriesThatSurprise) {
     });
     EXPECT_NE(messages_.find("2 control characters, the first U+007F"), std::string::npos)
         << messages_;
+    // A quotation cut at its length never keeps half of a pair.
+    Check(kBom + "@N[n] -" + std::string(39, 'a') + "\xF0\x9F\x98\x80 tail");
+    EXPECT_NE(messages_.find("begins \"" + std::string(39, 'a') + "\xE2\x80\xA6\""),
+              std::string::npos)
+        << messages_;
+}
+
+// A line that names codes leaves their findings out of the line after it, and only there.
+TEST_F(Checker, SuppressionLines) {
+    std::string many;
+    for (int i = 0; i < 20; ++i) {
+        many += "# hintbar-check: ignore\n@1x[a]\n";
+    }
+    ExpectCases({
+        {"# hintbar-check: ignore duplicate\n@a[1]\n@a[2] - d", {}},
+        {"@a[1] - x\n  # hintbar-check: ignore\n@1x[a] -1\n@a[2] - y", {"1:1 warning duplicate"}},
+        {"# hintbar-check: ignore separator, nul\n@N[n] -1 x\n@M[n] -1 y",
+         {"3:7 warning separator"}},
+        {"# hintbar-check: ignore name-start\n@N[n] -1 x", {"2:7 warning separator"}},
+        {"# hintbar-check: ignore nosuch,separator\n@N[n] -1 x", {}}, // no code read: all
+        {many, {}},
+    });
 }
 
 TEST_F(Checker, ARepeatedNameNamesTheLineThatWins) {
     EXPECT_EQ(Check("@a[1] - one\n@b[] - b\n@A[2] - two\n@a[3] - three"),
               (Found{"1:1 warning duplicate", "3:1 warning duplicate"}));
     EXPECT_EQ(functions_, 2u);
-    EXPECT_NE(messages_.find("@A is defined again on line 4, which replaces this line"),
-              std::string::npos)
-        << messages_;
+    // Every earlier line of a name names the last one, not the next.
+    std::string again = "@A is defined again on line 4, which replaces this line\n";
+    EXPECT_EQ(messages_.find(again), messages_.rfind(again) - again.size()) << messages_;
     // The winner's lack of a description is noted; the loser's is not.
     EXPECT_EQ(Check("@a[1]\n@a[2]"), (Found{"1:1 warning duplicate", "2:1 note no-description"}));
 }
@@ -129,6 +183,10 @@ TEST_F(Checker, TextsThatAreCut) {
                              "the plug-in keeps: it loses its last 539 characters"),
               std::string::npos)
         << messages_;
+    // What is lost is counted in characters: an emoji is one.
+    EXPECT_EQ(Check(kBom + "@S[" + manyCjk.substr(0, 3 * 680) + "a\xF0\x9F\x98\x80"),
+              (Found{"1:3 warning unbalanced", "1:685 warning utf8-too-long"}));
+    EXPECT_NE(messages_.find("it loses its last 1 character\n"), std::string::npos) << messages_;
 }
 
 TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
@@ -137,7 +195,7 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
         {kBom + "@A[x] - \xED\xA0\x80", {"1:9 warning decode"}},
         {kBom + "@A[x] - \xC1\x9B", {"1:9 warning decode"}}, // an overlong "[" is none
         // A character beyond U+FFFF is kept; one beyond U+10FFFF is not.
-        {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF4\x90\x80\x80", {"1:22 warning decode"}},
+        {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF4\x90\x80\x80", {"1:21 warning decode"}},
         {kBom + "@A[x] - \xEF\xBF\xBD", {"1:9 warning replacement"}},
         {"@A[x] - \x81 caf\xE9", {"1:9 warning decode"}}, // ANSI 1252: 0x81 is undefined
     });
@@ -149,7 +207,7 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
               (Found{"1:9 warning replacement"}));
     EXPECT_EQ(Check(std::string("\0\0\xFE\xFF", 4) +
                     EncodeUtf32(U"@A[x] - \U0001F600 \xDC00 " + std::u32string(1, 0x110000), true)),
-              (Found{"1:12 warning replacement", "1:14 warning decode"}));
+              (Found{"1:11 warning replacement", "1:13 warning decode"}));
     EXPECT_NE(messages_.find("0x00110000 is no character"), std::string::npos) << messages_;
 }
 
@@ -164,6 +222,34 @@ TEST_F(Checker, PlacesAsAnEditorShowsThem) {
               (Found{"1:10 warning nul", "1:17 warning separator", "1:20 note no-description",
                      "1:27 error name-start"}));
     EXPECT_EQ(functions_, 3u);
+    // A NUL after a blank start, and only the first NUL of a line.
+    const char blankThenNul[] = "@A[x] - a long enough line\n  \0@B[x] - b\0c\n";
+    EXPECT_EQ(Check(std::string(blankThenNul, sizeof blankThenNul - 1)),
+              (Found{"2:3 warning nul"}));
+}
+
+// The source line under a finding: tabs and controls shown one for one, long lines cut around
+// the column, never inside a surrogate pair, and the caret counted in characters.
+TEST_F(Checker, SourceLinesUnderFindings) {
+    std::string a111(111, 'a');
+    struct Row {
+        std::string bytes;
+        std::string source; // "caret:text"
+    } rows[] = {
+        {"@1x[a]\tb", "2:@1x[a] b"},
+        {kBom + "@E[x] - \xF0\x9F\x98\x80\x07", "10:@E[x] - \xF0\x9F\x98\x80\xE2\x90\x87"},
+        {"@E[x]\x07" + a111 + "\xF0\x9F\x98\x80" + "bb",
+         "6:@E[x]\xE2\x90\x87" + a111 + "\xE2\x80\xA6"},
+        {"@L[x] - " + std::string(150, 'y') + "\x07" + std::string(100, 'z'),
+         "62:\xE2\x80\xA6" + std::string(60, 'y') + "\xE2\x90\x87" + std::string(56, 'z') +
+             "\xE2\x80\xA6"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.bytes.substr(0, 40));
+        Check(row.bytes);
+        ASSERT_EQ(sources_.size(), 1u);
+        EXPECT_EQ(sources_[0], row.source);
+    }
 }
 
 TEST_F(Checker, FilesThatLoadNothing) {
@@ -203,12 +289,16 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
          "high half"},
         {"@x[] - caf\xC3\xA9", 1252,
          "read as UTF-8 without a byte-order mark: the first 12 bytes are well-formed UTF-8 "
-         "with 1 characters beyond ASCII"},
+         "with 1 character beyond ASCII"},
         {"@x[] - d", 1252, "read in the ANSI code page 1252: the first 8 bytes are all ASCII"},
         {"# caf\xC3\xA9\n@x[] - caf\xE9 au lait", 866,
          "read in the ANSI code page 866: byte 0xE9 on line 2 is not UTF-8"},
         {"@x[] - caf\xE9", 65001,
          "read as UTF-8: the ANSI code page is 65001, and the file is neither UTF-16 nor UTF-32"},
+        // The line of the byte, after breaks of every kind and lines that hold nothing.
+        {"# caf\xC3\xA9\r\n\r\n\n\xE9t\xE9 @x[] - d", 1252,
+         "read in the ANSI code page 1252: byte 0xE9 on line 4 is not UTF-8"},
+        {"x\n\r\r\n\n\r\xE9 x", 1252, "read in the ANSI code page 1252: byte 0xE9 on line 4"},
         {"@x[] - caf\xE9 au lait", 932,
          "read in the ANSI code page 932 (with the table of code page 1252, as the plug-in has "
          "none for 932): byte 0xE9 on line 1 is not UTF-8"},
@@ -219,10 +309,127 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         EXPECT_EQ(messages_.find(row.note), 0u) << messages_;
     }
 
+    // Encodings that lose help: one stray byte in UTF-8, and guesses a mark would settle.
+    PlatformSetAnsiCodePage(1252);
+    ExpectCases({
+        {"# caf\xC3\xA9 na\xC3\xAFve \xC3\xA9t\xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
+        {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
+        {EncodeUtf16(words, false), {"0:0 warning add-bom"}},
+        {EncodeUtf16(words, true), {"0:0 warning add-bom"}},
+
+    });
+    EXPECT_EQ(Check("\xFF\xFE" + std::string(2, '\0') + EncodeUtf32(U"@x[] - d\r\n", false) + "A"),
+              (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:1 warning nul"}));
+    EXPECT_EQ(Check(EncodeUtf16(u"@x[]-nospacesatallinthisrathershortlinexx\r\n", false)),
+              (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:2 warning nul"}));
+    for (bool big : {false, true}) {
+        EXPECT_EQ(Check(EncodeUtf32(U"@x[] - d\r\n", big)), (Found{"0:0 warning add-bom"}));
+    }
+    Check("# caf\xC3\xA9 na\xC3\xAFve\n  x \x96 y\n@x[] - d");
+    EXPECT_NE(messages_.find("byte 0x96 is not UTF-8, and this one byte sends the whole file to "
+                             "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
+                             "\"\xC3\x83\xC2\xA9\""),
+              std::string::npos)
+        << messages_;
+
     // ASCII that decides the reading, and UTF-8 after it: read in the code page, and said so.
     PlatformSetAnsiCodePage(0);
     std::string late = "@x[] - d\n" + std::string(262144, '#') + "\n@y[] - caf\xC3\xA9\n";
     EXPECT_EQ(Check(late), (Found{"0:0 warning late-utf8"}));
+}
+
+// A name as "hbar /L" takes it: whatever the command refuses, the checker refuses with the
+// command's answer; whatever it loads, the checker counts alike. Devices are never copied.
+TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
+    std::string sub = dir_ + "/sub";
+    std::string inner = dir_ + "/inner";
+    std::filesystem::create_directories(sub);
+    std::filesystem::create_directories(inner + "/Hintbar.txt");
+    std::string good = dir_ + "/good";
+    std::filesystem::create_directories(good);
+    ASSERT_TRUE(WriteFile(good + "/Hintbar.txt", "@A[x] - a\n@B[y] - b\n"));
+    const std::string help = "@P[x] - from a pipe\n";
+    std::vector<std::u16string> names = {
+        U16(dir_ + "/missing.txt"), U16(sub), U16(inner), U16(good), NullDeviceName(), u"pipe"};
+    if (std::filesystem::exists("/dev/zero")) {
+        names.push_back(u"/dev/zero");
+        names.push_back(u"/dev/urandom");
+    }
+    for (const std::u16string& name : names) {
+        SCOPED_TRACE(U8(name));
+        // A pipe gives its bytes once: one writer for the command, one for the checker.
+        PipeWriter first(dir_, help);
+        PipeWriter second(dir_, help);
+        std::u16string forCommand = name == u"pipe" ? first.Name() : name;
+        std::u16string forChecker = name == u"pipe" ? second.Name() : name;
+
+        UnloadHelp();
+        std::u16string line = u"/Q /L:\"" + forCommand + u"\"";
+        int answer = hbar(line.data());
+        FindingList findings = {};
+        CheckResult result = {};
+        std::vector<char16_t> path(kPathUnits);
+        EXPECT_EQ(CheckNamedHelpFile(forChecker.c_str(), path.data(), &findings, &result), 0);
+        bool refused = findings.count > 0 && U8(findings.items[0].code) == "not-found";
+        EXPECT_EQ(answer == 2, refused) << CapturedErr();
+        EXPECT_EQ(answer == 2 || HelpTableCount() == 0, result.unreadable || result.count == 0);
+        EXPECT_EQ(result.count, HelpTableCount());
+        if (refused) {
+            EXPECT_NE(U8(findings.items[0].message).find("File not found"), std::string::npos);
+        }
+        ReleaseCheckResult(&result);
+        ReleaseFindings(&findings);
+        UnloadHelp();
+    }
+}
+
+// The command line: each option's range, at its ends, and the forms of its value.
+TEST(CheckerOptions, ValuesAtTheirEnds) {
+    struct Row {
+        std::vector<std::u16string> args;
+        int parsed;
+        uint32_t codePage;
+    } rows[] = {
+        {{u"--codepage=1", u"f"}, kOptionsRun, 1},
+        {{u"--codepage", u"65535", u"f"}, kOptionsRun, 65535},
+        {{u"--codepage=6553", u"f"}, kOptionsRun, 6553},
+        {{u"--codepage=0", u"f"}, kOptionsBad, 0},
+        {{u"--codepage=65536", u"f"}, kOptionsBad, 0},
+        {{u"--codepage=655350", u"f"}, kOptionsBad, 0},
+        {{u"--codepage=", u"f"}, kOptionsBad, 0},
+        {{u"--codepage=12a", u"f"}, kOptionsBad, 0},
+        {{u"--format=sarif", u"--fail-on", u"never", u"f"}, kOptionsRun, 0},
+        {{u"--ignore=duplicate,,x", u"f"}, kOptionsBad, 0},
+        {{u"--select", u"", u"f"}, kOptionsBad, 0},
+        {{u"--explain=encoding"}, kOptionsExplain, 0},
+        {{u"--", u"--json"}, kOptionsRun, 0},
+        {{u"--show"}, kOptionsBad, 0},
+    };
+    for (Row& row : rows) {
+        std::vector<char16_t*> argv = {const_cast<char16_t*>(u"hintbar-check")};
+        for (std::u16string& arg : row.args) {
+            argv.push_back(arg.data());
+        }
+        CheckOptions options;
+        char16_t problem[kMessageUnits];
+        int parsed =
+            ParseCheckOptions(static_cast<int>(argv.size()), argv.data(), &options, problem);
+        EXPECT_EQ(parsed, row.parsed) << U8(row.args[0]) << ": " << U8(problem);
+        EXPECT_EQ(options.codePage, row.codePage) << U8(row.args[0]);
+        free(options.files);
+    }
+    // --select keeps only its codes, and --ignore takes from them, in any order.
+    std::u16string args[] = {u"x", u"--ignore=separator", u"--select=duplicate,separator",
+                             u"--select=nul", u"f"};
+    char16_t* argv[] = {args[0].data(), args[1].data(), args[2].data(), args[3].data(),
+                        args[4].data()};
+    CheckOptions options;
+    char16_t problem[kMessageUnits];
+    ASSERT_EQ(ParseCheckOptions(5, argv, &options, problem), kOptionsRun);
+    EXPECT_EQ(options.codes, CodeBit(FindCheckCode(u"duplicate", 9)) |
+                                 CodeBit(FindCheckCode(u"separator", 9)) |
+                                 CodeBit(FindCheckCode(u"nul", 3)));
+    free(options.files);
 }
 
 } // namespace

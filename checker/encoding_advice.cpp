@@ -1,0 +1,161 @@
+// Advice on the encoding. The bytes are read through the plug-in's own decoder, on copies of
+// the source set to another encoding, so that the checker reads them exactly as it would.
+#include "checker/encoding_advice.h"
+
+#include "base/format16.h"
+#include "base/limits.h"
+#include "textinput/encoding.h"
+#include "textinput/encoding_forms.h"
+#include "textinput/text_lines.h"
+
+namespace {
+
+constexpr uint32_t kUtf8Examined = 262144; // what the UTF-8 test looks at
+
+const char16_t* Name(Encoding encoding) {
+    return encoding == Encoding::Ansi ? u"in the ANSI code page" : FormOf(encoding).name;
+}
+
+// The bytes [from, to) of source read in encoding, as UTF-16 into out (capacity units).
+void ReadAs(const TextSource* source, Encoding encoding, uint32_t from, uint32_t to, char16_t* out,
+            size_t capacity) {
+    TextSource copy = *source;
+    copy.encoding = encoding;
+    copy.position = from;
+    size_t n = 0;
+    while (copy.position < to && n + 3 < capacity) {
+        int c = NextChar(&copy);
+        if (c < 0) {
+            break;
+        }
+        if (c > 0xFFFF) {
+            out[n++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out[n++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out[n++] = static_cast<char16_t>(c);
+        }
+    }
+    out[n] = 0;
+}
+
+// A file read in the code page because of bytes that UTF-8 does not allow, though most of what
+// lies beyond ASCII is UTF-8: each accented letter then shows as two or three others.
+void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
+    const TextSource* s = input->source;
+    TextSource copy = *s;
+    copy.encoding = Encoding::Utf8;
+    copy.position = 0;
+    uint32_t end = s->size < kUtf8Examined ? s->size : kUtf8Examined;
+    uint32_t good = 0;
+    uint32_t bad = 0;
+    uint32_t sample = 0; // the first well-formed character beyond ASCII: its bytes
+    uint32_t sampleEnd = 0;
+    while (copy.position < end) {
+        uint32_t from = copy.position;
+        int c = NextChar(&copy);
+        if (c == 0xFFFD && copy.position - from == 1) {
+            ++bad;
+        } else if (c > 0x7F) {
+            if (good++ == 0) {
+                sample = from;
+                sampleEnd = copy.position;
+            }
+        }
+    }
+    // Mostly UTF-8: a few stray bytes among many good sequences.
+    if (good == 0 || bad > good / 4 + 1) {
+        return;
+    }
+    uint32_t line = 0;
+    uint32_t column = 0;
+    PlaceByte(s, input->verdict->offset, &line, &column);
+    char16_t utf8[8];
+    char16_t ansi[8];
+    ReadAs(s, Encoding::Utf8, sample, sampleEnd, utf8, 8);
+    ReadAs(s, Encoding::Ansi, sample, sampleEnd, ansi, 8);
+    char16_t count[64];
+    if (bad == 1) {
+        Format16(count, 64, u"this one byte sends");
+    } else {
+        Format16(count, 64, u"it and %u more bytes like it send", bad - 1);
+    }
+    AddFinding(findings, line, column, kSeverityWarning, u"stray-byte",
+               u"byte 0x%02X is not UTF-8, and %s the whole file to the ANSI code page %u, "
+               u"where \"%s\" shows as \"%s\": replace it, and save the file with a byte-order "
+               u"mark",
+               s->data[input->verdict->offset], count, s->ansiCodePage, utf8, ansi);
+}
+
+// An encoding taken from statistics rather than a mark, and a reading that the bytes speak
+// against: zero bytes read as text, or NUL characters among UTF-16 ones as UTF-32 leaves them.
+void CheckGuess(const EncodingNoteInput* input, FindingList* findings) {
+    const TextSource* s = input->source;
+    int32_t reason = input->verdict->reason;
+    bool statistics = reason == kEncodingByUtf32Statistics || reason == kEncodingByUtf16Zeros ||
+                      reason == kEncodingByUtf16Statistics;
+    bool wide = s->encoding != Encoding::Ansi && s->encoding != Encoding::Utf8;
+    uint32_t zeros = 0;
+    uint32_t characters = 0;
+    if (wide) {
+        TextSource copy = *s;
+        copy.position = s->bomLength;
+        for (int c = NextChar(&copy); c >= 0; c = NextChar(&copy)) {
+            ++characters;
+            zeros += c == 0;
+        }
+    } else {
+        for (uint32_t i = 0; i < s->size; ++i) {
+            zeros += s->data[i] == 0;
+        }
+    }
+    if (!wide && zeros > 0 && zeros >= s->size / 8) {
+        AddFinding(findings, 0, 0, kSeverityWarning, u"add-bom",
+                   u"%u of the %u bytes are zero, as in UTF-16 or UTF-32 text, yet the file is "
+                   u"read %s: save it with a byte-order mark",
+                   zeros, s->size,
+                   s->encoding == Encoding::Utf8 ? u"as UTF-8" : Name(Encoding::Ansi));
+    } else if ((s->encoding == Encoding::Utf16LE || s->encoding == Encoding::Utf16BE) &&
+               zeros > 0 && zeros >= characters / 4) {
+        AddFinding(findings, 0, 0, kSeverityWarning, u"add-bom",
+                   u"%u of the %u characters read as %s are NUL, as when UTF-32 text has lost a "
+                   u"byte (its size, %u bytes, is no multiple of 4): remove the stray byte%s",
+                   zeros, characters, Name(s->encoding), s->size,
+                   s->bomLength ? u"" : u", and save the file with a byte-order mark");
+    } else if (statistics && s->bomLength == 0) {
+        AddFinding(findings, 0, 0, kSeverityWarning, u"add-bom",
+                   u"the file is read as %s by a guess from its first bytes, which an edit can "
+                   u"change: save it with a byte-order mark",
+                   Name(s->encoding));
+    }
+}
+
+} // namespace
+
+void PlaceByte(const TextSource* source, uint32_t offset, uint32_t* line, uint32_t* column) {
+    const uint8_t* data = source->data;
+    uint32_t start = source->bomLength;
+    *line = 1;
+    for (uint32_t i = start; i < offset && i < source->size; ++i) {
+        uint8_t b = data[i];
+        if (b != '\r' && b != '\n') {
+            continue;
+        }
+        ++*line;
+        uint8_t other = b == '\r' ? '\n' : '\r';
+        if (i + 1 < offset && data[i + 1] == other) {
+            ++i;
+        }
+        start = i + 1;
+    }
+    *column = offset - start + 1;
+}
+
+void AddEncodingAdvice(const EncodingNoteInput* input, FindingList* findings) {
+    if (!input || !findings) {
+        return;
+    }
+    if (input->verdict->reason == kEncodingByNotUtf8) {
+        CheckStrayBytes(input, findings);
+    }
+    CheckGuess(input, findings);
+}
