@@ -16,6 +16,8 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
+    EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
+    EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
 }
 
 TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
@@ -43,6 +45,7 @@ TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
         {"\xf4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
         {"\xf5\x80\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
         {"\xe0\xa0", u"\ufffd\ufffd"},
+        {"\xc3\xc3\xa9", u"\ufffd\u00e9"},
     };
     char16_t out[8];
     for (const auto& c : cases) {

@@ -144,6 +144,12 @@ TEST(HelpLine, LongSyntaxLinesAreCut) {
     ASSERT_EQ(fits.size(), 1023u);
     EXPECT_EQ(Parse(fits + u" d").syntax, u"@F[" + std::u16string(1019, u'b') + u"]");
 
+    // One unit more is cut to the same 1,023, and the buffer's end is kept.
+    std::u16string over = u"@f[" + std::u16string(1020, u'b') + u"]";
+    EXPECT_EQ(ParseHelpLine(name, over.c_str(), syntax, info), 1);
+    EXPECT_EQ(std::u16string(syntax), u"@F" + over.substr(2, 1021));
+    EXPECT_EQ(syntax[kSyntaxUnits], u'#');
+
     // The cut never splits a surrogate pair.
     std::u16string pairs = u"@p[";
     while (pairs.size() < 1022) {

@@ -268,6 +268,13 @@ TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
     EXPECT_EQ(StageText(&staged, nullptr, 0), nullptr);
     ReleaseStagedTexts(&staged);
     ReleaseStagedTexts(nullptr);
+    // A text whose terminator would fall one byte past the block goes to a new block.
+    std::string most(room - 6, 'f');
+    ASSERT_NE(StageText(&staged, most.c_str(), most.size()), nullptr);
+    EXPECT_EQ(staged.used, kStagedBlockBytes - 5);
+    ASSERT_NE(StageText(&staged, "ghijk", 5), nullptr);
+    EXPECT_EQ(staged.used, sizeof(char*) + 6);
+    ReleaseStagedTexts(&staged);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
