@@ -1,21 +1,118 @@
 #!/usr/bin/env bash
-# Builds the Linux suite with coverage counters, runs it, and prints line and branch coverage
-# for each folder of the plug-in and for the checker.
+# Builds the suites with coverage counters, runs them, and prints line and branch coverage for
+# each folder of the plug-in and for the checker: the Linux build, and the Windows builds run
+# under Wine, side by side. Then the files that only the Windows builds compile, each with its
+# own figures.
+#
+#   bash tools/coverage.sh [flavour...]   flavours: linux windows windows-x64 (default: all)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash tools/setup.sh
-cmake --preset coverage >/dev/null
-cmake --build --preset coverage -j"$(nproc)"
-find build/coverage -name '*.gcda' -delete
-ctest --preset coverage >/dev/null
-# gcovr replaces its report file by renaming over it: give it a file of its own, never a
-# device such as /dev/null.
-report=$(mktemp)
-trap 'rm -f "$report"' EXIT
-for dir in checker plugin command livehelp helptable textinput base platform; do
-  echo "== $dir"
-  gcovr --root "$root" --filter "$root/$dir/" --object-directory build/coverage \
-        --exclude-unreachable-branches --exclude-throw-branches --print-summary \
-        --txt "$report" 2>/dev/null | grep -E '^(lines|branches):'
+
+flavours=("$@")
+[ ${#flavours[@]} -gt 0 ] || flavours=(linux windows windows-x64)
+folders=(checker plugin command livehelp helptable textinput base platform host)
+windows_only=(platform/win plugin/dll_entry_win.cpp host/win)
+
+prefixes=()
+cleanup() {
+  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
+  for prefix in "${prefixes[@]}"; do
+    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+  done
+  rm -rf "$work"
+}
+work=$(mktemp -d)
+trap cleanup EXIT
+
+preset_of() { [ "$1" = linux ] && echo coverage || echo "$1-coverage"; }
+gcov_of() {
+  case "$1" in
+    windows) echo i686-w64-mingw32-gcov ;;
+    windows-x64) echo x86_64-w64-mingw32-gcov ;;
+    *) echo gcov ;;
+  esac
+}
+
+for flavour in "${flavours[@]}"; do
+  preset=$(preset_of "$flavour")
+  echo "==== $flavour: build and run with coverage counters (build/$preset)" >&2
+  cmake --preset "$preset" >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
+  if [ "$flavour" != linux ]; then
+    if [ -z "${DISPLAY:-}" ]; then
+      for n in $(seq 121 160); do
+        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=":$n"; break; }
+      done
+      Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY="$display"
+      sleep 1
+    fi
+    export WINEPREFIX="$root/build/$preset/bin/wineprefix" WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    if [ "$flavour" = windows-x64 ]; then export WINEARCH=win64; else unset WINEARCH; fi
+    prefixes+=("$WINEPREFIX")
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 2>/dev/null || true
+    wineboot -i >/dev/null 2>&1 || true
+  fi
+  cmake --build --preset "$preset" -j"$(nproc)"
+  find "build/$preset" -name '*.gcda' -delete
+  # A failing test still leaves its counters; the figures are wanted either way.
+  ctest --preset "$preset" >"$work/ctest-$flavour.log" 2>&1 ||
+    echo "==== $flavour: some tests failed (see ctest --preset $preset)" >&2
+  # One JSON report per flavour; gcovr reads the build's counters with the compiler's own gcov.
+  gcovr --root "$root" --object-directory "build/$preset" --gcov-executable "$(gcov_of "$flavour")" \
+        --exclude-unreachable-branches --exclude-throw-branches --json "$work/$flavour.json" \
+        "build/$preset" \
+        2>/dev/null
 done
+
+# Lines and branches of every file whose path starts with one of the given prefixes.
+python3 - "$work" "${#folders[@]}" "${folders[@]}" "${#windows_only[@]}" "${windows_only[@]}" \
+  "${flavours[@]}" <<'EOF'
+import json, os, sys
+work = sys.argv[1]
+n = int(sys.argv[2]); folders = sys.argv[3:3 + n]
+rest = sys.argv[3 + n:]
+m = int(rest[0]); windows_only = rest[1:1 + m]
+flavours = rest[1 + m:]
+reports = {f: json.load(open(os.path.join(work, f + ".json")))["files"] for f in flavours}
+
+def totals(files, prefix):
+    lines = covered = branches = taken = 0
+    for f in files:
+        name = f["file"]
+        if not (name == prefix or name.startswith(prefix.rstrip("/") + "/")):
+            continue
+        for line in f["lines"]:
+            if line.get("gcovr/noncode"):
+                continue
+            lines += 1
+            covered += line["count"] > 0
+            for b in line["branches"]:
+                branches += 1
+                taken += b["count"] > 0
+    return lines, covered, branches, taken
+
+def cell(lines, covered, branches, taken):
+    if lines == 0:
+        return "%-24s" % "-"
+    br = "%5.1f%%" % (100.0 * taken / branches) if branches else "  -   "
+    return "%5.1f%% / %s %-9s" % (100.0 * covered / lines, br, "(%d)" % branches)
+
+print("lines / branches (branch count)")
+print("%-12s" % "folder" + "".join("%-26s" % f for f in flavours))
+for folder in folders:
+    print("%-12s" % folder + "".join("%-26s" % cell(*totals(reports[f], folder))
+                                   for f in flavours))
+windows = [f for f in flavours if f != "linux"]
+if windows:
+    print("\nWindows-only files")
+    names = sorted({f["file"] for w in windows for f in reports[w]
+                    if any(f["file"].startswith(p) for p in windows_only)})
+    for name in names:
+        print("%-34s" % name + "".join("%-26s" % cell(*totals(reports[w], name))
+                                       for w in windows))
+EOF

@@ -82,6 +82,15 @@ TEST(Pluralize, EnglishRulesInOrder) {
         {u"y", "ys"},
         {u"byte", "bytes"},
         {u"\u00e9ty", "\u00e9ties"},
+        // Each rule's letters one at a time: one letter off and the plain "s" applies.
+        {u"2y", "2ys"},
+        {u"kit", "kits"},
+        {u"moth", "moths"},
+        {u"dish", "dishes"},
+        {u"mam", "mams"},
+        {u"mon", "mons"},
+        {u"kelp", "kelps"},
+        {u"reef", "reefs"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(U8(Pluralize(2, c.noun)), c.plural) << U8(c.noun);

@@ -16,14 +16,42 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
+    EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
+    EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
 }
 
 TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
+    // Each form at its limits: the shortest and longest of each length, and the ill-formed
+    // byte strings just past them (an overlong form, a surrogate, a value above U+10FFFF).
+    const struct {
+        const char* bytes;
+        std::u16string text;
+    } cases[] = {
+        {"a\xc3(\xed\xa0\x80", u"a\ufffd(\ufffd\ufffd\ufffd"},
+        {"\xf0\x9f\x98\x80", u"\U0001F600"},
+        {"\x7f", u"\x7f"},
+        {"\xc1\xbf", u"\ufffd\ufffd"},
+        {"\xc2\x80", u"\x80"},
+        {"\xdf\xbf", u"\u07ff"},
+        {"\xe0\x9f\xbf", u"\ufffd\ufffd\ufffd"},
+        {"\xe0\xa0\x80", u"\u0800"},
+        {"\xed\x9f\xbf", u"\ud7ff"},
+        {"\xed\xbf\xbf", u"\ufffd\ufffd\ufffd"},
+        {"\xee\x80\x80", u"\ue000"},
+        {"\xef\xbf\xbf", u"\uffff"},
+        {"\xf0\x8f\xbf\xbf", u"\ufffd\ufffd\ufffd\ufffd"},
+        {"\xf0\x90\x80\x80", u"\U00010000"},
+        {"\xf4\x8f\xbf\xbf", u"\U0010FFFF"},
+        {"\xf4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
+        {"\xf5\x80\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
+        {"\xe0\xa0", u"\ufffd\ufffd"},
+        {"\xc3\xc3\xa9", u"\ufffd\u00e9"},
+    };
     char16_t out[8];
-    Utf8ToUtf16("a\xc3(\xed\xa0\x80", out, 8);
-    EXPECT_EQ(std::u16string(out), u"a\ufffd(\ufffd\ufffd\ufffd");
-    Utf8ToUtf16("\xf0\x9f\x98\x80", out, 8);
-    EXPECT_EQ(std::u16string(out), u"\U0001F600");
+    for (const auto& c : cases) {
+        Utf8ToUtf16(c.bytes, out, 8);
+        EXPECT_EQ(U8(out), U8(c.text)) << c.bytes;
+    }
     Utf8ToUtf16("\xf0\x9f\x98\x80", out, 2); // no room for the pair: nothing
     EXPECT_EQ(std::u16string(out), u"");
 }
@@ -32,25 +60,52 @@ TEST(Text16, AppendKeepsTheTerminatorInside) {
     char16_t buffer[6] = u"ab";
     EXPECT_EQ(Str16Append(buffer, 6, u"cdefgh"), 5u);
     EXPECT_EQ(std::u16string(buffer), u"abcde");
+    // A buffer without a terminator gets one in its last unit, and nothing more.
+    char16_t full[4] = {u'w', u'x', u'y', u'z'};
+    EXPECT_EQ(Str16Append(full, 4, u"more"), 3u);
+    EXPECT_EQ(std::u16string(full), u"wxy");
+    EXPECT_EQ(Str16Append(full, 0, u"more"), 0u);
+    EXPECT_EQ(Str16Append(nullptr, 4, u"more"), 0u);
+    EXPECT_EQ(Str16UpperAscii(nullptr), nullptr);
 }
 
 TEST(Text16, CharacterClassesFollowTheFixedRulesAndTheSystemTables) {
-    EXPECT_TRUE(IsLetterUnit(u'\u00e9'));
-    EXPECT_FALSE(IsLetterUnit(u'\u00d7'));
-    EXPECT_FALSE(IsLetterUnit(u'\u00f7'));
-    EXPECT_TRUE(IsLetterUnit(u'\u0416'));
-    EXPECT_TRUE(IsLetterUnit(u'\u4e2d'));
-    EXPECT_FALSE(IsLetterUnit(u'\u2014'));
-    EXPECT_TRUE(IsDigitUnit(u'\u00b2'));
-    EXPECT_TRUE(IsDigitUnit(u'\u0663'));
-    EXPECT_FALSE(IsDigitUnit(u'\u00bd'));
-    EXPECT_TRUE(IsSpaceUnit(u'\u00a0'));
-    EXPECT_TRUE(IsSpaceUnit(u'\u2003'));
-    EXPECT_TRUE(IsSpaceUnit(u'\u3000'));
-    EXPECT_FALSE(IsSpaceUnit(u'\u200b'));
-    EXPECT_FALSE(IsSpaceUnit(u'\u0085'));
-    EXPECT_TRUE(IsUpperUnit(u'\u00de'));
-    EXPECT_TRUE(IsLowerUnit(u'\u00ff'));
+    // The fixed rules below U+0100 at each end of their ranges, and the system's above.
+    const struct {
+        char16_t unit;
+        bool letter, digit, space, upper, lower;
+    } cases[] = {
+        {u'\u00bf', false, false, false, false, false},
+        {u'\u00c0', true, false, false, true, false},
+        {u'\u00d7', false, false, false, false, false},
+        {u'\u00de', true, false, false, true, false},
+        {u'\u00df', true, false, false, false, true},
+        {u'\u00e9', true, false, false, false, true},
+        {u'\u00f7', false, false, false, false, false},
+        {u'\u00ff', true, false, false, false, true},
+        {u'\u0416', true, false, false, true, false},
+        {u'\u4e2d', true, false, false, false, false},
+        {u'\u2014', false, false, false, false, false},
+        {u'\u00b2', false, true, false, false, false},
+        {u'\u00b3', false, true, false, false, false},
+        {u'\u00b9', false, true, false, false, false},
+        {u'\u00b4', false, false, false, false, false},
+        {u'\u0663', false, true, false, false, false},
+        {u'\u00bd', false, false, false, false, false},
+        {u'\u00a0', false, false, true, false, false},
+        {u'\u2003', false, false, true, false, false},
+        {u'\u3000', false, false, true, false, false},
+        {u'\u200b', false, false, false, false, false},
+        {u'\u0085', false, false, false, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.unit));
+        EXPECT_EQ(IsLetterUnit(c.unit), c.letter);
+        EXPECT_EQ(IsDigitUnit(c.unit), c.digit);
+        EXPECT_EQ(IsSpaceUnit(c.unit), c.space);
+        EXPECT_EQ(IsUpperUnit(c.unit), c.upper);
+        EXPECT_EQ(IsLowerUnit(c.unit), c.lower);
+    }
 }
 
 } // namespace

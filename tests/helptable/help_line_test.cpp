@@ -68,6 +68,14 @@ TEST(HelpLine, SampleLines) {
         {u"@x\u00d7[]", 0, u"", u"", u""},
         {u"@x", 0, u"", u"", u""},
         {u"@", 0, u"", u"", u""},
+        // A description is cut to its buffer, never inside a pair; a lone high surrogate that
+        // ends the line is kept as it is.
+        {u"@x[a] - t\xd800", 1, u"X", u"@X[a]", u"t\xd800"},
+        {u"@x[a] " + std::u16string(9000, u'd'), 1, u"X", u"@X[a]", std::u16string(8191, u'd')},
+        {u"@x[a] " + std::u16string(8190, u'd') + u"\U0001F600", 1, u"X", u"@X[a]",
+         std::u16string(8190, u'd')},
+        {u"@x[a] " + std::u16string(8189, u'd') + u"\U0001F600!", 1, u"X", u"@X[a]",
+         std::u16string(8189, u'd') + u"\U0001F600"},
     };
     for (const Case& c : cases) {
         Parsed p = Parse(c.line);
@@ -106,6 +114,9 @@ TEST(HelpLine, MissingArgumentsAndUntouchedBuffers) {
     EXPECT_EQ(std::u16string(info), u"d");
     EXPECT_EQ(ParseHelpLine(name, u"@ab[c] - d", syntax, nullptr), 2);
     EXPECT_EQ(std::u16string(syntax), u"@AB[c]");
+    // Without a verdict to fill, the explaining form is the plain one.
+    EXPECT_EQ(ParseHelpLineVerdict(name, u"@abc[d] - e", syntax, info, nullptr), 3);
+    EXPECT_EQ(std::u16string(info), u"e");
     // A line with no description empties a buffer that held one.
     EXPECT_EQ(ParseHelpLine(name, u"@ab[c]", syntax, info), 2);
     EXPECT_EQ(std::u16string(info), u"");
@@ -133,6 +144,12 @@ TEST(HelpLine, LongSyntaxLinesAreCut) {
     ASSERT_EQ(fits.size(), 1023u);
     EXPECT_EQ(Parse(fits + u" d").syntax, u"@F[" + std::u16string(1019, u'b') + u"]");
 
+    // One unit more is cut to the same 1,023, and the buffer's end is kept.
+    std::u16string over = u"@f[" + std::u16string(1020, u'b') + u"]";
+    EXPECT_EQ(ParseHelpLine(name, over.c_str(), syntax, info), 1);
+    EXPECT_EQ(std::u16string(syntax), u"@F" + over.substr(2, 1021));
+    EXPECT_EQ(syntax[kSyntaxUnits], u'#');
+
     // The cut never splits a surrogate pair.
     std::u16string pairs = u"@p[";
     while (pairs.size() < 1022) {
@@ -142,6 +159,12 @@ TEST(HelpLine, LongSyntaxLinesAreCut) {
     Parsed p = Parse(pairs);
     EXPECT_EQ(p.syntax.size(), 1022u);
     EXPECT_EQ(p.syntax.back(), u'x');
+
+    // A pair that ends just inside the buffer is kept whole.
+    pairs = u"@p[" + std::u16string(1018, u'x') + u"\U0001F600\U0001F600]";
+    p = Parse(pairs);
+    EXPECT_EQ(p.syntax.size(), 1023u);
+    EXPECT_EQ(p.syntax.back(), u'\xde00');
 
     // An indent longer than the buffer leaves a syntax of blanks, but the entry is kept.
     Parsed indented = Parse(std::u16string(1500, u' ') + u"@x[a] d");

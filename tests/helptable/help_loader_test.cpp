@@ -268,4 +268,26 @@ TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
     }
 }
 
+// A description that opens a second block of staged texts fails there on its own: the load
+// then fails as a whole, rather than keep the entry without its description.
+TEST_F(HelpLoader, ADescriptionThatCannotBeStagedFailsTheLoad) {
+    std::string bytes;
+    for (int i = 0; i < 40; ++i) {
+        bytes += "@f" + std::to_string(i) + "[] - " + std::string(8000, 'd') + "\n";
+    }
+    std::u16string path = Write(bytes);
+    long before = PlatformAllocationCount();
+    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    long total = PlatformAllocationCount() - before;
+    ASSERT_NE(root, nullptr);
+    FreeHelpTree(root, nullptr);
+    // After the reader: the array, its keys, two blocks, two copies and a node for each line.
+    long secondBlock = total - 40 * 3;
+    PlatformFailAllocationAt(secondBlock);
+    EXPECT_EQ(LoadHelpFile(nullptr, path.c_str(), 1), nullptr);
+    PlatformFailAllocationAt(0);
+    EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error allocating memory for help strings\r\n");
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+}
+
 } // namespace

@@ -86,6 +86,10 @@ TEST_F(HelpTree, NamesOrderByCodeUnit) {
     // Units above U+7FFF compare as unsigned numbers.
     EXPECT_EQ(CompareHelpNames(u"A\u00e9", u"A\uff21"), -1);
     EXPECT_EQ(CompareHelpNames(u"A\uff21", u"AZ"), 1);
+    // A missing name orders as an empty one.
+    EXPECT_EQ(CompareHelpNames(nullptr, u""), 0);
+    EXPECT_EQ(CompareHelpNames(nullptr, u"A"), -1);
+    EXPECT_EQ(CompareHelpNames(u"A", nullptr), 1);
 }
 
 TEST_F(HelpTree, SmallTreesHaveTheirExactShape) {
@@ -159,7 +163,12 @@ TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     EXPECT_EQ(FindHelpEntry(root, u"DATEC"), nullptr);
     EXPECT_EQ(FindHelpEntry(root, nullptr), nullptr);
     EXPECT_EQ(FindHelpEntry(nullptr, u"LEFT"), nullptr);
-    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(BuildHelpTree(nullptr, 0, 2, nullptr), nullptr);
+    EXPECT_EQ(BuildHelpTree(entries.data(), 1, 0, nullptr), nullptr);
+    InstallHelpTable(root, 3);
+    EXPECT_EQ(HelpTableCount(), 3u);
+    EXPECT_EQ(InstallHelpTable(nullptr, 5), 3u); // the tree before is released
+    EXPECT_EQ(HelpTableCount(), 0u);
     EXPECT_EQ(FreeHelpTree(nullptr, nullptr), 0);
 }
 
@@ -192,6 +201,7 @@ TEST_F(HelpTree, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     // Measuring adds to what the caller holds.
     MeasureHelpTree(root, &totals);
     EXPECT_EQ(totals.nodes, 4u);
+    EXPECT_EQ(MeasureHelpTree(root, nullptr), 0);
     FreeHelpTree(root, nullptr);
     EXPECT_EQ(MeasureHelpTree(nullptr, &totals), 0);
     EXPECT_EQ(totals.nodes, 4u);
@@ -254,6 +264,16 @@ TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
     EXPECT_EQ(staged.used, kStagedBlockBytes);
     std::string tooLong(room, 'e');
     EXPECT_EQ(StageText(&staged, tooLong.c_str(), tooLong.size()), nullptr);
+    EXPECT_EQ(StageText(nullptr, "x", 1), nullptr);
+    EXPECT_EQ(StageText(&staged, nullptr, 0), nullptr);
+    ReleaseStagedTexts(&staged);
+    ReleaseStagedTexts(nullptr);
+    // A text whose terminator would fall one byte past the block goes to a new block.
+    std::string most(room - 6, 'f');
+    ASSERT_NE(StageText(&staged, most.c_str(), most.size()), nullptr);
+    EXPECT_EQ(staged.used, kStagedBlockBytes - 5);
+    ASSERT_NE(StageText(&staged, "ghijk", 5), nullptr);
+    EXPECT_EQ(staged.used, sizeof(char*) + 6);
     ReleaseStagedTexts(&staged);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }

@@ -34,6 +34,36 @@ TEST(Format16, NeverWritesPastTheBuffer) {
     EXPECT_EQ(n, 6u);
     EXPECT_EQ(U8(buffer), "012345");
     EXPECT_EQ(buffer[7], u'#');
+    EXPECT_EQ(Format16(buffer, 0, u"x"), 0u);
+    EXPECT_EQ(buffer[0], u'0');
+    EXPECT_EQ(Format16(nullptr, 8, u"x"), 0u);
+    EXPECT_EQ(Format16(buffer, 8, nullptr), 0u);
+    EXPECT_EQ(U8(buffer), "");
+}
+
+// One number or text through each directive, at the edges of its flags and width.
+TEST(Format16, DirectivesWithTheirFlags) {
+    const struct {
+        const char16_t* format;
+        int64_t number;
+        const char* expected;
+    } numbers[] = {
+        {u"%5d", -7, "   -7"},   {u"%05d", -7, "-0007"},    {u"%-5d", -7, "-7   "},
+        {u"%-05d", -7, "-7   "}, {u"%03d", -1234, "-1234"}, {u"%02d", -12, "-12"},
+        {u"%3d", 123, "123"},    {u"%ld", -5, "-5"},        {u"%i", 0, "0"},
+        {u"%x", 255, "ff"},      {u"%X", 255, "FF"},        {u"%hu", 65535, "65535"},
+        {u"%q", 1, "%q"},        {u"100%", 1, "100"},       {u"%I5", 1, "%I5"},
+    };
+    char16_t buffer[64];
+    for (const auto& c : numbers) {
+        Format16(buffer, 64, c.format, static_cast<int>(c.number));
+        EXPECT_EQ(U8(buffer), c.expected) << U8(c.format);
+    }
+    Format16(buffer, 64, u"%I64d|%I64x", INT64_MIN, uint64_t{0xFFFFFFFFFFull});
+    EXPECT_EQ(U8(buffer), "-9223372036854775808|ffffffffff");
+    Format16(buffer, 64, u"[%s|%.s|%-4.2s|%04s|%c]", static_cast<const char16_t*>(nullptr), u"gone",
+             u"abc", u"ab", u'z');
+    EXPECT_EQ(U8(buffer), "[(null)||ab  |  ab|z]");
 }
 
 TEST_F(HostServices, ExpandsTheExpressionsThePluginHandsOver) {

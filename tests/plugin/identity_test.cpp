@@ -44,11 +44,16 @@ TEST(Identity, UsageIgnoresFunctionsVariablesAndOtherNames) {
         EXPECT_EQ(Usage(name, buffer), 0) << U8(name);
         EXPECT_EQ(U8(buffer), "untouched");
     }
+    char16_t buffer[1024] = u"untouched";
+    EXPECT_EQ(Usage(nullptr, buffer), 0);
+    EXPECT_EQ(U8(buffer), "untouched");
+    EXPECT_EQ(Usage(u"hbar", nullptr), 0);
 }
 
 TEST(Identity, HelpRefusesOtherNames) {
     EXPECT_EQ(Help(u"other"), 0);
     EXPECT_EQ(Help(u"hbarx"), 0);
+    EXPECT_EQ(Help(nullptr), 0);
 }
 
 } // namespace
