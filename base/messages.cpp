@@ -1,10 +1,11 @@
 #include "base/messages.h"
 
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
+#include "platform/platform.h"
 
 namespace {
 // Static result buffers: a result lasts until the next call that writes the same buffer.

@@ -2,9 +2,9 @@
 // is a program of its own and needs no host library. Every problem the plug-in's code meets
 // reaches the author as a finding, so its own messages are not written; the variable
 // expansion knows just what the plug-in's wording asks of it.
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/files.h"
 
 namespace {

@@ -7,11 +7,16 @@ function(hb_folder_view target folder)
     set(view ${CMAKE_BINARY_DIR}/views/${folder})
     file(MAKE_DIRECTORY ${view})
     file(CREATE_LINK ${PROJECT_SOURCE_DIR}/${folder} ${view}/${folder} SYMBOLIC)
-    target_include_directories(${target} PUBLIC ${view})
+    get_target_property(type ${target} TYPE)
+    set(scope PUBLIC)
+    if(type STREQUAL "INTERFACE_LIBRARY")
+        set(scope INTERFACE) # headers only
+    endif()
+    target_include_directories(${target} ${scope} ${view})
     # Coverage names a header by the path it was included through: a header reached through
     # the view would be counted apart from the same header reached directly.
     if(HB_COVERAGE)
-        target_compile_options(${target} PUBLIC
+        target_compile_options(${target} ${scope}
             -fprofile-prefix-map=${view}/${folder}=${PROJECT_SOURCE_DIR}/${folder})
     endif()
 endfunction()

@@ -1,8 +1,8 @@
 #include "command/arguments.h"
 
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 
 namespace {
 

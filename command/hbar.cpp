@@ -2,7 +2,6 @@
 // that order whatever the order of the arguments.
 #include "command/hbar.h"
 
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/product.h"
@@ -13,6 +12,7 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 
 #include <span>

@@ -2,11 +2,11 @@
 // and build the tree.
 #include "helptable/help_loader.h"
 
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "base/text16.h"
 #include "helptable/help_line.h"
 #include "helptable/staged_texts.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "textinput/text_lines.h"

@@ -2,13 +2,13 @@
 // table when the host unloads the plug-in.
 #include "helptable/startup.h"
 
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
+#include "interface/host_services.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 

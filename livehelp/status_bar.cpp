@@ -2,9 +2,9 @@
 // once no help applies.
 #include "livehelp/status_bar.h"
 
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "livehelp/help_text.h"
 
 namespace {

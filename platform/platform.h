@@ -3,16 +3,11 @@
 // it is that function, on Linux a stand-in with the same behaviour.
 #pragma once
 
+// The Windows API's callbacks use the interface's own calling conventions.
+#include "interface/calling_conventions.h"
+
 #include <cstddef>
 #include <cstdint>
-
-#if defined(_WIN32)
-#define HB_STDCALL __stdcall
-#define HB_CDECL __cdecl
-#else
-#define HB_STDCALL
-#define HB_CDECL
-#endif
 
 // The separator put between a directory and a name: "\" on Windows, "/" on Linux. Windows
 // file names ignore case; Linux ones do not.

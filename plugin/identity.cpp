@@ -4,6 +4,7 @@
 #include "base/product.h"
 #include "base/text16.h"
 #include "command/hbar.h"
+#include "platform/platform.h"
 #include "plugin/exports.h"
 
 namespace {

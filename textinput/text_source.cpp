@@ -3,11 +3,11 @@
 #include "textinput/text_source.h"
 
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/files.h"
 #include "textinput/encoding.h"
 

@@ -3,6 +3,7 @@
 #include "base/format16.h"
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
+#include "platform/platform.h"
 
 #include <cstdlib>
 

@@ -2,7 +2,7 @@
 // tests: the values its variables expand to, where output goes, and its window.
 #pragma once
 
-#include "platform/platform.h"
+#include "interface/calling_conventions.h"
 
 extern "C" {
 // Output capture: while on, what the services write is kept instead of written, one text for

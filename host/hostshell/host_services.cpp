@@ -1,10 +1,11 @@
 // The reference host's services library: the seven services the plug-in imports, built from
 // one source for Windows (HostShell.dll) and Linux.
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/text16.h"
 #include "host/hostshell/expand.h"
 #include "host/hostshell/host_control.h"
+#include "interface/host_services.h"
+#include "platform/platform.h"
 #include "platform/utf8.h"
 
 #include <cstdarg>

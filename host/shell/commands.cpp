@@ -1,9 +1,9 @@
 #include "host/shell/commands.h"
 
-#include "base/host_services.h"
 #include "base/text16.h"
 #include "host/hostshell/expand.h"
 #include "host/hostshell/host_control.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 

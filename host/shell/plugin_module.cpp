@@ -118,7 +118,7 @@ int LoadPlugin(const char* path, PluginModule* module, char* error, size_t error
     module->usage = reinterpret_cast<UsageProc>(Lookup(module, "Usage", false, error, errorBytes));
     module->help = reinterpret_cast<HelpProc>(Lookup(module, "Help", false, error, errorBytes));
     bool ok = module->getPluginInfo && module->initializePlugin && module->shutdownPlugin;
-    ShellPluginInfo* info = ok ? module->getPluginInfo() : nullptr;
+    PluginInfo* info = ok ? module->getPluginInfo() : nullptr;
     if (ok && !info) {
         snprintf(error, errorBytes, "GetPluginInfo gave no identity record");
         ok = false;
@@ -185,7 +185,7 @@ bool IsDeclinedCommand(const PluginModule* module, const char* name) {
 
 void SendPluginKey(const PluginModule* module, int32_t key, char16_t* line, char16_t* cursor) {
     for (int i = 0; i < module->keyHandlerCount; ++i) {
-        ShellKeyEvent event{};
+        KeyEvent event{};
         event.key = key;
         event.line = line;
         event.cursor = cursor;

@@ -2,7 +2,7 @@
 // its identity record and bind the commands and keystroke handlers it says it implements.
 #pragma once
 
-#include "host/shell/plugin_abi.h"
+#include "interface/plugin_abi.h"
 
 #include <cstddef>
 

@@ -5,7 +5,7 @@
 //   HintbarHost.exe [--plugin PATH] [SCRIPT]
 #include "host/hostshell/host_control.h"
 #include "host/win/host_window.h"
-#include "host/win/plugin_abi.h"
+#include "host/win/plugin_loader.h"
 #include "host/win/script.h"
 
 #include <fcntl.h>
@@ -89,10 +89,12 @@ int main(int argc, char** argv) {
     }
     PluginInfo* info = plugin.getPluginInfo();
     if (info) {
-        std::wstring line = L"plug-in: " + std::wstring(info->name ? info->name : L"?") + L" " +
+        auto* name = reinterpret_cast<const wchar_t*>(info->name);
+        auto* implements = reinterpret_cast<const wchar_t*>(info->implements);
+        std::wstring line = L"plug-in: " + std::wstring(name ? name : L"?") + L" " +
                             std::to_wstring(info->major) + L"." + std::to_wstring(info->minor) +
                             L"." + std::to_wstring(info->build) + L" implements " +
-                            std::wstring(info->implements ? info->implements : L"") + L"\n";
+                            std::wstring(implements ? implements : L"") + L"\n";
         WriteOut(line.c_str());
     }
     int initialized = plugin.initializePlugin();

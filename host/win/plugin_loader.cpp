@@ -1,5 +1,5 @@
 // Loading the plug-in as a host does: LoadLibraryW, then each export by its plain name.
-#include "host/win/plugin_abi.h"
+#include "host/win/plugin_loader.h"
 
 #include "host/common/plugin_machine.h"
 

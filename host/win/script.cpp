@@ -66,8 +66,8 @@ std::wstring Escaped(const std::wstring& text) {
 void SendKey(HostSession* s, int code, wchar_t* line) {
     KeyEvent event = {};
     event.key = code;
-    event.line = line;
-    event.cursor = line ? line + s->cursor : nullptr;
+    event.line = reinterpret_cast<char16_t*>(line);
+    event.cursor = line ? event.line + s->cursor : nullptr;
     s->plugin->key(&event);
 }
 
@@ -131,7 +131,7 @@ bool RunStep(HostSession* s, const std::wstring& step) {
     } else if (name == L"hbar") {
         std::vector<wchar_t> arguments(rest.begin(), rest.end());
         arguments.push_back(0);
-        int result = s->plugin->hbar(arguments.data());
+        int result = s->plugin->hbar(reinterpret_cast<char16_t*>(arguments.data()));
         WriteOut((L"hbar returned " + std::to_wstring(result) + L"\n").c_str());
     } else if (name == L"batch") {
         size_t split = rest.rfind(L' ');

@@ -18,7 +18,7 @@
 #pragma once
 
 #include "host/win/host_window.h"
-#include "host/win/plugin_abi.h"
+#include "host/win/plugin_loader.h"
 
 #include <cstdio>
 

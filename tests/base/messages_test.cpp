@@ -1,6 +1,6 @@
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "host/hostshell/host_control.h"
+#include "interface/host_services.h"
 #include "tests/support/test_support.h"
 
 namespace {

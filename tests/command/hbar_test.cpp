@@ -1,4 +1,3 @@
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/product.h"
 #include "command/arguments.h"
@@ -7,6 +6,8 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
+#include "interface/host_services.h"
+#include "platform/platform.h"
 #include "platform/test_hooks.h"
 #include "plugin/exports.h"
 #include "tests/support/test_support.h"

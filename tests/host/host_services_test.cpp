@@ -1,7 +1,7 @@
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "host/hostshell/host_control.h"
+#include "interface/host_services.h"
 #include "tests/support/test_support.h"
 
 #include <vector>

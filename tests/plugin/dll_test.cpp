@@ -1,7 +1,7 @@
 // Loads the plug-in (Hintbar-x86.dll or Hintbar-x64.dll) with LoadLibraryW and reaches it with
 // GetProcAddress, exactly as a host does, and checks its identity, its usage and help exports and
 // its version resource.
-#include "host/win/plugin_abi.h"
+#include "interface/plugin_abi.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
@@ -35,34 +35,34 @@ TEST_F(Dll, LoadsAndExportsItsSevenNames) {
 }
 
 TEST_F(Dll, IdentityRecord) {
-    auto getInfo = Get<GetPluginInfoFn>("GetPluginInfo");
+    auto getInfo = Get<GetPluginInfoProc>("GetPluginInfo");
     ASSERT_NE(getInfo, nullptr);
     PluginInfo* info = getInfo();
     ASSERT_EQ(info, getInfo());
-    EXPECT_EQ(std::wstring(info->name), L"Hintbar");
-    EXPECT_EQ(std::wstring(info->description), L"Provides status-bar help for functions.");
-    EXPECT_EQ(std::wstring(info->implements), L"hbar,*key");
+    EXPECT_EQ(std::u16string(info->name), u"Hintbar");
+    EXPECT_EQ(std::u16string(info->description), u"Provides status-bar help for functions.");
+    EXPECT_EQ(std::u16string(info->implements), u"hbar,*key");
     EXPECT_EQ(info->major, 0u);
     EXPECT_EQ(info->minor, 93u);
     EXPECT_EQ(info->build, 0u);
 }
 
 TEST_F(Dll, Usage) {
-    auto usage = Get<UsageFn>("Usage");
+    auto usage = Get<UsageProc>("Usage");
     ASSERT_NE(usage, nullptr);
-    wchar_t buffer[1024] = L"untouched";
-    EXPECT_EQ(usage(L"Hbar", buffer), 1);
-    EXPECT_EQ(std::wstring(buffer).rfind(L"HBAR /I /L:filename /Q", 0), 0u);
-    wchar_t other[1024] = L"untouched";
-    EXPECT_EQ(usage(L"@hbar", other), 0);
-    EXPECT_EQ(usage(L"dir", other), 0);
-    EXPECT_EQ(std::wstring(other), L"untouched");
+    char16_t buffer[1024] = u"untouched";
+    EXPECT_EQ(usage(u"Hbar", buffer), 1);
+    EXPECT_EQ(std::u16string(buffer).rfind(u"HBAR /I /L:filename /Q", 0), 0u);
+    char16_t other[1024] = u"untouched";
+    EXPECT_EQ(usage(u"@hbar", other), 0);
+    EXPECT_EQ(usage(u"dir", other), 0);
+    EXPECT_EQ(std::u16string(other), u"untouched");
 }
 
 TEST_F(Dll, HelpShowsARealMessageBox) {
-    auto help = Get<HelpFn>("Help");
+    auto help = Get<HelpProc>("Help");
     ASSERT_NE(help, nullptr);
-    EXPECT_EQ(help(L"nothing"), 0);
+    EXPECT_EQ(help(u"nothing"), 0);
 
     std::wstring seenText;
     // Help returns only once the box is closed: the closer looks for it for a minute, since a
@@ -80,7 +80,7 @@ TEST_F(Dll, HelpShowsARealMessageBox) {
             Sleep(50);
         }
     });
-    int result = help(L"HBAR");
+    int result = help(u"HBAR");
     closer.join();
     EXPECT_EQ(result, 1);
     EXPECT_EQ(seenText.rfind(L"Reload the Hintbar data file, or display info.", 0), 0u)

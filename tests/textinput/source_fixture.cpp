@@ -1,7 +1,7 @@
 #include "tests/textinput/source_fixture.h"
 
-#include "base/host_services.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/files.h"
 #include "platform/test_hooks.h"
 #include "textinput/text_lines.h"

@@ -1,8 +1,8 @@
-// The services the host library (HostShell) offers the plug-in. All text is UTF-16; on
-// Windows char16_t has the layout of the host's wchar_t.
+// The services a host's library offers its plug-ins, imported by their plain names. All text
+// is UTF-16; on Windows char16_t has the layout of the host's wchar_t.
 #pragma once
 
-#include "platform/platform.h"
+#include "interface/calling_conventions.h"
 
 extern "C" {
 int HB_CDECL Printf(const char16_t* format, ...);
