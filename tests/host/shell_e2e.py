@@ -70,7 +70,8 @@ class Pane:
         # Outside any tmux the tests may themselves run in.
         env = {k: v for k, v in os.environ.items() if k != "TMUX"}
         return subprocess.run(["tmux", "-u", "-L", self.socket, "-f", self.conf.name, *args],
-                              check=check, capture_output=True, text=True, env=env)
+                              check=check, capture_output=True, text=True, env=env,
+                              timeout=TIMEOUT)
 
     def close(self):
         self.tmux("kill-server", check=False)

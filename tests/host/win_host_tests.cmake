@@ -3,16 +3,14 @@
 # Hintbar variable, relative to the scripts' folder.
 set(win_host_dir ${CMAKE_CURRENT_SOURCE_DIR}/win_host)
 foreach(name live_help startup hbar)
-    add_test(NAME host_${name}
+    hb_add_test(host_${name} SECONDS 90
+        ENVIRONMENT "Hintbar=Hintbar.txt;NoLoadMsg="
         COMMAND ${win_host_dir}/run_host.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
                 $<TARGET_FILE:HintbarHost> ${win_host_dir}/${name}.hbs ${win_host_dir}/${name}.expect
         WORKING_DIRECTORY ${win_host_dir})
-    set_tests_properties(host_${name} PROPERTIES ENVIRONMENT "Hintbar=Hintbar.txt;NoLoadMsg="
-        TIMEOUT 120)
 endforeach()
 
 # The plug-in beside the host's executable, with a Hintbar.txt there that does not load.
-add_test(NAME host_startup_once
+hb_add_test(host_startup_once SECONDS 90
     COMMAND ${win_host_dir}/startup_once.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
             $<TARGET_FILE:HintbarHost> $<TARGET_FILE:Hintbar>)
-set_tests_properties(host_startup_once PROPERTIES TIMEOUT 120)

@@ -4,10 +4,11 @@
 # DLL is started in the host program of its bitness with the packaged Hintbar.txt beside it
 # and nowhere else to be found: the banner and the count line appear, and "echo %@left["
 # shows LEFT's help. Given to the host program of the other bitness, each DLL is refused with
-# a message that names the DLL needed.
+# a message that names the DLL needed. Each program run gets HB_HOST_SECONDS (60 by default).
 #   check_package.sh ZIP WINE_RUN X86_HOST_DIR X64_HOST_DIR
 set -u
 zip=$1 runner=$2
+limit=${HB_HOST_SECONDS:-60}
 declare -A host_dir=([x86]=$3 [x64]=$4) other=([x86]=x64 [x64]=x86) bits=([x86]=32 [x64]=64)
 if [ ! -f "$zip" ]; then
   echo "FAIL: no package at $zip (tools/package.sh makes it)"
@@ -42,7 +43,8 @@ summed=$(awk '{ print $2 }' "$unpacked/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' '
 
 # The sample help passes the packaged checker without a warning: it is the file a user is
 # likely to check first. Run from the package's folder, as a user runs it.
-(cd "$unpacked" && "$runner" "$unpacked/hintbar-check.exe" Hintbar.txt) >"$work/check.raw" 2>&1
+(cd "$unpacked" && timeout -k 5 "$limit" "$runner" "$unpacked/hintbar-check.exe" Hintbar.txt) \
+  >"$work/check.raw" 2>&1
 rc=$?
 if [ "$rc" != 0 ]; then
   fail "hintbar-check on the packaged Hintbar.txt: exit code $rc"
@@ -58,9 +60,12 @@ for arch in x86 x64; do
   cp "${host_dir[$arch]}/HintbarHost.exe" "${host_dir[$arch]}/HostShell.dll" "$host/"
   for dll in "$arch" "${other[$arch]}"; do
     plugin="Z:${unpacked//\//\\}\\Hintbar-$dll.dll" # drive Z: is the root of the file system
-    env -u Hintbar -u NoLoadMsg "$runner" "$host/HintbarHost.exe" --plugin "$plugin" \
-      "$work/session.hbs" >"$work/raw" 2>"$work/err.raw"
+    env -u Hintbar -u NoLoadMsg timeout -k 5 "$limit" "$runner" "$host/HintbarHost.exe" \
+      --plugin "$plugin" "$work/session.hbs" >"$work/raw" 2>"$work/err.raw"
     rc=$?
+    if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then
+      fail "$arch host, $dll DLL: the host program did not finish within $limit s"
+    fi
     out=$work/$arch-$dll.out err=$work/$arch-$dll.err
     tr -d '\r' <"$work/raw" >"$out"
     tr -d '\r' <"$work/err.raw" >"$err"

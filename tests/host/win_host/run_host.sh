@@ -8,12 +8,14 @@
 #   !TEXT       no line of standard output equals TEXT
 #   exit: N     the program's exit code
 #   # ...       a comment; blank lines are skipped
-# Output lines are compared without their carriage returns.
+# Output lines are compared without their carriage returns. A host that does not finish within
+# HB_HOST_SECONDS (60 by default) is stopped and fails with what it wrote so far.
 set -u
 runner=$1 exe=$2 script=$3 expect=$4
+limit=${HB_HOST_SECONDS:-60}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$runner" "$exe" "$script" >"$work/out" 2>"$work/err"
+timeout -k 5 "$limit" "$runner" "$exe" "$script" >"$work/out" 2>"$work/err"
 rc=$?
 tr -d '\r' <"$work/out" >"$work/out.txt"
 tr -d '\r' <"$work/err" >"$work/err.txt"
@@ -40,6 +42,10 @@ match_next() {
 failed=0
 o=0
 e=0
+if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then
+    echo "FAIL: the host program did not finish within $limit s"
+    failed=1
+fi
 while IFS= read -r want || [ -n "$want" ]; do
     case "$want" in
     '' | '#'*) continue ;;
