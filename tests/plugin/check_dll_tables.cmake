@@ -37,4 +37,12 @@ foreach(dll IN LISTS imports)
         message(FATAL_ERROR "unexpected import: ${dll} (imports: ${imports})")
     endif()
 endforeach()
+
+# A release module (STRIPPED) ships without its symbol table and debugging sections.
+if(STRIPPED)
+    execute_process(COMMAND ${OBJDUMP} -h -t ${DLL} OUTPUT_VARIABLE listing RESULT_VARIABLE rc)
+    if(NOT rc EQUAL 0 OR listing MATCHES "\n\\[ *[0-9]+\\]" OR listing MATCHES " \\.debug_")
+        message(FATAL_ERROR "${DLL} carries a symbol table or debugging sections")
+    endif()
+endif()
 message(STATUS "${format}; exports: ${names}; imports: ${imports}")
