@@ -1,7 +1,7 @@
 // Live help in a real console window's title: a GUI program that makes itself a console with
 // AllocConsole, loads the plug-in as a host does, and types brackets. Exits 0 when every check
 // holds; each failed check is written to the standard error the program started with.
-#include "host/win/plugin_abi.h"
+#include "host/win/plugin_loader.h"
 
 #include <windows.h>
 
@@ -32,12 +32,12 @@ std::wstring Title() {
     return title;
 }
 
-void Press(KeyFn key, int code, const wchar_t* text) {
+void Press(KeyProc key, int code, const wchar_t* text) {
     std::wstring line = text ? text : L"";
     KeyEvent event = {};
     event.key = code;
-    event.line = text ? line.data() : nullptr;
-    event.cursor = text ? line.data() + line.size() : nullptr;
+    event.line = text ? reinterpret_cast<char16_t*>(line.data()) : nullptr;
+    event.cursor = text ? event.line + line.size() : nullptr;
     key(&event);
 }
 
@@ -63,11 +63,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!plugin.module) {
         return 1;
     }
-    plugin.hbar =
-        reinterpret_cast<CommandFn>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
+    plugin.hbar = reinterpret_cast<CommandProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
     plugin.key =
-        reinterpret_cast<KeyFn>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
-    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginFn>(
+        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
+    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginProc>(
         reinterpret_cast<void*>(GetProcAddress(plugin.module, "ShutdownPlugin")));
 
     // A help file of two functions in the temporary folder.
@@ -81,7 +81,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WriteFile(file, help, sizeof help - 1, &written, nullptr);
     CloseHandle(file);
     std::wstring command = L"/Q /L:\"" + path + L"\"";
-    Check(plugin.hbar(command.data()) == 0, L"the help loads");
+    Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads");
 
     SetConsoleTitleW(L"Console");
     Press(plugin.key, 0, nullptr);
