@@ -5,10 +5,10 @@
 # fails fast, with the test's name, instead of stalling the run for good. SECONDS is the limit
 # in a native build; WINE, when given, replaces it in a Windows build, whose programs pay for
 # Wine's start and run slower under it. A few times the test's usual time on a busy machine.
-# Builds with sanitizers or coverage counters run the same code several times slower and get
-# that much more.
+# Builds with sanitizers or coverage counters run the same tests up to twice as slowly and get
+# twice the limit.
 if(HB_SANITIZE OR HB_COVERAGE)
-    set(HB_TEST_SLOWDOWN 4)
+    set(HB_TEST_SLOWDOWN 2)
 else()
     set(HB_TEST_SLOWDOWN 1)
 endif()
