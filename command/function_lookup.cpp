@@ -1,11 +1,11 @@
 // hbar /F: finding the functions whose names match a pattern, and printing their help.
 #include "command/function_lookup.h"
 
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/text16.h"
 #include "helptable/help_table.h"
+#include "interface/host_services.h"
 #include "livehelp/help_text.h"
 #include "platform/utf8.h"
 

@@ -1,10 +1,10 @@
 // hbar /S: the files the help came from, and where live help shows right now.
 #include "command/help_status.h"
 
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
+#include "interface/host_services.h"
 #include "livehelp/help_place.h"
 
 namespace {

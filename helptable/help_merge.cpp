@@ -2,9 +2,9 @@
 // each entry's texts are copied, and the array is built into a tree as a loaded file's is.
 #include "helptable/help_merge.h"
 
-#include "base/host_services.h"
 #include "base/messages.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 
 #include <cstddef>

@@ -2,13 +2,13 @@
 // file is loaded, so that once a tree is ready nothing can fail before the table takes it.
 #include "helptable/help_sources.h"
 
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_merge.h"
 #include "helptable/help_table.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 
 #include <cstddef>
