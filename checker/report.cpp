@@ -5,11 +5,11 @@
 #include "checker/report.h"
 
 #include "base/format16.h"
-#include "base/host_services.h"
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 
