@@ -50,7 +50,9 @@ void WriteError(const char16_t* message, const char16_t* sourceName) {
 bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, StagedTexts* staged,
                  int32_t* stored) {
     while (ReadTextLine(source, g_work.line) == LineRead::Line) {
-        if (ParseHelpLine(g_work.name, g_work.line, g_work.syntax, g_work.info) <= 0) {
+        HelpLineLengths units = {};
+        if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <=
+            0) {
             continue;
         }
         // The first pass counted every entry line: the array is never full here.
@@ -60,10 +62,11 @@ bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, Stage
         // Text too long for its UTF-8 buffer is cut at a character boundary.
         g_work.syntax8[0] = 0;
         g_work.info8[0] = 0;
-        size_t syntaxLength = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+        size_t syntaxLength =
+            Utf16ToUtf8Units(g_work.syntax, units.syntax, g_work.syntax8, kSyntaxBytes);
         size_t infoLength = 0;
-        if (g_work.info[0]) {
-            infoLength = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+        if (units.info > 0) {
+            infoLength = Utf16ToUtf8Units(g_work.info, units.info, g_work.info8, kInfoBytes);
         }
         HelpEntry* entry = &entries[*stored];
         Str16Copy(entry->name, kNameUnits, g_work.name);
