@@ -19,7 +19,9 @@ def medians(path):
     for b in data["benchmarks"]:
         if b.get("aggregate_name") == "median":
             unit = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}[b.get("time_unit", "ns")]
-            result[b["run_name"]] = b["real_time"] * unit
+            # A case with a fixed number of runs is named with it: drop that part.
+            name = b["run_name"].split("/iterations:")[0]
+            result[name] = b["real_time"] * unit
     return result
 
 
