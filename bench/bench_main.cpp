@@ -1,12 +1,11 @@
 // The benchmark program: the plug-in runs against the reference host with its output kept
 // quiet and a host window with a status bar, as in a real session.
+#include "bench/help_files.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
 #include "platform/window_model.h"
 
 #include <benchmark/benchmark.h>
-
-#include <filesystem>
 
 int main(int argc, char** argv) {
     PlatformSetEnvironmentVariable(u"NoLoadMsg", u"1");
@@ -16,9 +15,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
-    std::error_code ec;
-    std::filesystem::remove_all(std::filesystem::temp_directory_path() /
-                                    ("hbbench-" + std::to_string(PlatformGetCurrentProcessId())),
-                                ec);
+    RemoveHelpFiles();
     return 0;
 }

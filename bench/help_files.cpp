@@ -1,7 +1,6 @@
 #include "bench/help_files.h"
 
 #include "base/text16.h"
-#include "platform/platform.h"
 #include "platform/utf8.h"
 
 #include <filesystem>
@@ -62,6 +61,15 @@ std::string MakeUtf8(int functions) {
     return text;
 }
 
+// One directory per run, named at random so that runs side by side keep apart.
+const std::filesystem::path& FilesDirectory() {
+    static const std::filesystem::path dir = [] {
+        std::random_device seed;
+        return std::filesystem::temp_directory_path() / ("hbbench-" + std::to_string(seed()));
+    }();
+    return dir;
+}
+
 } // namespace
 
 std::u16string Wide(const std::string& utf8) {
@@ -111,8 +119,7 @@ std::string HelpFilePath(int functions, BenchEncoding encoding) {
         return found->second;
     }
     namespace fs = std::filesystem;
-    fs::path dir =
-        fs::temp_directory_path() / ("hbbench-" + std::to_string(PlatformGetCurrentProcessId()));
+    const fs::path& dir = FilesDirectory();
     fs::create_directories(dir);
     std::string path =
         (dir / ("help-" + std::to_string(functions) + "-" + EncodingName(encoding) + ".txt"))
@@ -122,4 +129,9 @@ std::string HelpFilePath(int functions, BenchEncoding encoding) {
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     made[key] = path;
     return path;
+}
+
+void RemoveHelpFiles() {
+    std::error_code ec;
+    std::filesystem::remove_all(FilesDirectory(), ec);
 }

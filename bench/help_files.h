@@ -13,4 +13,6 @@ std::string MakeHelpFile(int functions, BenchEncoding encoding);
 const char* EncodingName(BenchEncoding encoding);
 // Writes the file once per process under the temporary directory and returns its path.
 std::string HelpFilePath(int functions, BenchEncoding encoding);
+// Removes every file HelpFilePath made.
+void RemoveHelpFiles();
 std::u16string Wide(const std::string& utf8);

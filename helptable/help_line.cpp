@@ -6,6 +6,7 @@
 #include "base/text16.h"
 
 #include <cstddef>
+#include <cstring>
 
 namespace {
 
@@ -45,7 +46,10 @@ size_t NameRunEnd(const char16_t* line, size_t at) {
 // compiled without it.
 template <bool kVerdict>
 int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
-          HelpLineVerdict* verdict) {
+          HelpLineVerdict* verdict, HelpLineLengths* lengths) {
+    if (lengths) {
+        *lengths = HelpLineLengths{0, 0};
+    }
     if (!name || !line) {
         return -1;
     }
@@ -128,10 +132,11 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
                 --copy;
             }
         }
-        for (size_t i = 0; i < copy; ++i) {
-            syntax[i] = line[i];
-        }
+        memcpy(syntax, line, copy * sizeof(char16_t));
         syntax[copy] = 0;
+        if (lengths) {
+            lengths->syntax = copy;
+        }
         for (size_t i = nameStart; i < nameStart + length && i < copy; ++i) {
             syntax[i] = UpperAscii(syntax[i]);
         }
@@ -160,13 +165,16 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
     // The rest of a line of at most 8,191 units always fits; the bound only guards the buffer.
     size_t n = 0;
     while (line[at + n] && n < kLineUnits - 1) {
-        info[n] = line[at + n];
         ++n;
     }
+    memcpy(info, line + at, n * sizeof(char16_t));
     if (line[at + n] && n > 0 && IsHighSurrogate(info[n - 1])) {
         --n;
     }
     info[n] = 0;
+    if (lengths) {
+        lengths->info = n;
+    }
     return static_cast<int>(length);
 }
 
@@ -177,7 +185,12 @@ size_t SkipHelpSeparator(const char16_t* line, size_t at) {
 }
 
 int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info) {
-    return Parse<false>(name, line, syntax, info, nullptr);
+    return Parse<false>(name, line, syntax, info, nullptr, nullptr);
+}
+
+int ParseHelpLineLengths(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
+                         HelpLineLengths* lengths) {
+    return Parse<false>(name, line, syntax, info, nullptr, lengths);
 }
 
 int ParseHelpLineVerdict(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
@@ -185,5 +198,5 @@ int ParseHelpLineVerdict(char16_t* name, const char16_t* line, char16_t* syntax,
     if (!verdict) {
         return ParseHelpLine(name, line, syntax, info);
     }
-    return Parse<true>(name, line, syntax, info, verdict);
+    return Parse<true>(name, line, syntax, info, verdict, nullptr);
 }

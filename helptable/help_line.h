@@ -14,6 +14,16 @@
 // line is still an entry, so both forms agree.
 int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info);
 
+// The units an entry line put into its syntax and info buffers, terminators not counted.
+struct HelpLineLengths {
+    size_t syntax;
+    size_t info;
+};
+// ParseHelpLine, with the lengths of what it wrote, so that a caller need not measure them
+// again. Both are 0 unless the line is an entry.
+int ParseHelpLineLengths(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info,
+                         HelpLineLengths* lengths);
+
 // Why a line is an entry or not, and where its pieces lie, for tools that explain a help
 // file to its author. Positions are unit offsets in the line.
 enum : int32_t {

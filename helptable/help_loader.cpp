@@ -40,51 +40,6 @@ struct SortKey {
     int32_t place;   // the entry's place in the array, which is also its order in the file
 };
 
-// A heap copy of a text of length bytes and its terminator, exactly as long as needed.
-char* CopyText(const char* text, size_t length) {
-    char* copy = static_cast<char*>(PlatformAlloc(length + 1));
-    if (copy) {
-        memcpy(copy, text, length + 1);
-    }
-    return copy;
-}
-
-// Gives the first count entries their own heap copies of their staged texts, in name order:
-// the tree is walked and freed in nearly that order, and blocks that lie in that order are
-// far cheaper for the heap to take back than blocks in the file's order. False when a copy
-// cannot be had; copied then counts the entries that hold heap copies.
-bool CopyStagedTexts(HelpEntry* entries, int32_t count, int32_t* copied) {
-    constexpr int32_t kAhead = 8; // the staged texts lie in file order: ask for them early
-    for (*copied = 0; *copied < count; ++*copied) {
-        if (*copied + kAhead < count) {
-            __builtin_prefetch(entries[*copied + kAhead].syntax);
-            __builtin_prefetch(entries[*copied + kAhead].info);
-        }
-        HelpEntry& entry = entries[*copied];
-        char* syntax = CopyText(entry.syntax, strlen(entry.syntax));
-        char* info = nullptr;
-        if (syntax && entry.info) {
-            info = CopyText(entry.info, strlen(entry.info));
-        }
-        if (!syntax || (entry.info && !info)) {
-            PlatformFree(syntax);
-            return false;
-        }
-        entry.syntax = syntax;
-        entry.info = info;
-    }
-    return true;
-}
-
-void ReleaseEntryTexts(HelpEntry* entries, int32_t stored) {
-    for (int32_t i = 0; i < stored; ++i) {
-        PlatformFree(entries[i].syntax);
-        PlatformFree(entries[i].info);
-        entries[i].syntax = nullptr;
-        entries[i].info = nullptr;
-    }
-}
-
 void WriteError(const char16_t* message, const char16_t* sourceName) {
     WriteErrorPrefix();
     Qprintf(ErrorHandle(), message, sourceName);
@@ -95,7 +50,9 @@ void WriteError(const char16_t* message, const char16_t* sourceName) {
 bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, StagedTexts* staged,
                  int32_t* stored) {
     while (ReadTextLine(source, g_work.line) == LineRead::Line) {
-        if (ParseHelpLine(g_work.name, g_work.line, g_work.syntax, g_work.info) <= 0) {
+        HelpLineLengths units = {};
+        if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <=
+            0) {
             continue;
         }
         // The first pass counted every entry line: the array is never full here.
@@ -105,10 +62,11 @@ bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, Stage
         // Text too long for its UTF-8 buffer is cut at a character boundary.
         g_work.syntax8[0] = 0;
         g_work.info8[0] = 0;
-        size_t syntaxLength = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+        size_t syntaxLength =
+            Utf16ToUtf8Units(g_work.syntax, units.syntax, g_work.syntax8, kSyntaxBytes);
         size_t infoLength = 0;
-        if (g_work.info[0]) {
-            infoLength = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+        if (units.info > 0) {
+            infoLength = Utf16ToUtf8Units(g_work.info, units.info, g_work.info8, kInfoBytes);
         }
         HelpEntry* entry = &entries[*stored];
         Str16Copy(entry->name, kNameUnits, g_work.name);
@@ -250,29 +208,26 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     StagedTexts staged = {nullptr, 0};
     bool filled = FillEntries(&source, entries, static_cast<int32_t>(counted), &staged, &stored);
     CloseTextSource(&source);
-    int32_t copied = 0;
-    if (filled) {
-        stored = SortAndMerge(entries, stored, keys);
-        filled = CopyStagedTexts(entries, stored, &copied);
-    }
-    PlatformFree(keys);
-    ReleaseStagedTexts(&staged);
     if (!filled) {
-        ReleaseEntryTexts(entries, copied);
+        ReleaseStagedTexts(&staged);
+        PlatformFree(keys);
         PlatformFree(entries);
         WriteError(u"Error allocating memory for help strings\r\n", sourceName);
         return nullptr;
     }
+    stored = SortAndMerge(entries, stored, keys);
+    PlatformFree(keys);
 
-    // A file with an entry line keeps at least one name after the merge.
+    // A file with an entry line keeps at least one name after the merge. The tree copies the
+    // texts into its own block; the staged ones go with the array.
     int32_t nodes = 0;
     HelpNode* root = nullptr;
     if (stored > 0) { // GCOVR_EXCL_BR_LINE
         root = BuildHelpTree(entries, 0, stored - 1, &nodes);
     }
+    ReleaseStagedTexts(&staged);
+    PlatformFree(entries);
     if (!root) {
-        ReleaseEntryTexts(entries, stored);
-        PlatformFree(entries);
         WriteError(u"Error converting array to tree\n", sourceName);
         return nullptr;
     }
@@ -283,6 +238,5 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     if (count) {
         *count = static_cast<uint32_t>(nodes);
     }
-    PlatformFree(entries);
     return root;
 }

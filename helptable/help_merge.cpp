@@ -1,5 +1,5 @@
 // Merging two help trees into a new one: both are walked in name order into one sorted array,
-// each entry's texts are copied, and the array is built into a tree as a loaded file's is.
+// which is built into a tree as a loaded file's is.
 #include "helptable/help_merge.h"
 
 #include "base/messages.h"
@@ -8,7 +8,6 @@
 #include "platform/platform.h"
 
 #include <cstddef>
-#include <cstring>
 
 namespace {
 
@@ -25,7 +24,7 @@ struct Merge {
     uint32_t end;  // one past the last base entry
 };
 
-// Borrows the node's name and texts; the copies come later, once the order is final.
+// Borrows the node's texts; the tree built from the entries copies them.
 HelpEntry EntryOf(const HelpNode* node) {
     HelpEntry entry;
     Str16Copy(entry.name, kNameUnits, node->name);
@@ -63,40 +62,6 @@ void TakeAdded(const HelpNode* node, Merge* merge) {
     TakeAdded(node->right, merge);
 }
 
-char* CopyText(const char* text) {
-    size_t length = strlen(text);
-    char* copy = static_cast<char*>(PlatformAlloc(length + 1));
-    if (copy) {
-        memcpy(copy, text, length + 1);
-    }
-    return copy;
-}
-
-// Gives the first count entries copies of their borrowed texts, since the tree takes over the
-// texts of the entries it is built from and the two old trees keep theirs. False when a copy
-// cannot be had; copied then counts the entries that hold copies.
-bool CopyTexts(HelpEntry* entries, uint32_t count, uint32_t* copied) {
-    for (*copied = 0; *copied < count; ++*copied) {
-        HelpEntry& entry = entries[*copied];
-        char* syntax = CopyText(entry.syntax);
-        char* info = syntax && entry.info ? CopyText(entry.info) : nullptr;
-        if (!syntax || (entry.info && !info)) {
-            PlatformFree(syntax);
-            return false;
-        }
-        entry.syntax = syntax;
-        entry.info = info;
-    }
-    return true;
-}
-
-void ReleaseTexts(HelpEntry* entries, uint32_t count) {
-    for (uint32_t i = 0; i < count; ++i) {
-        PlatformFree(entries[i].syntax);
-        PlatformFree(entries[i].info);
-    }
-}
-
 void WriteError(const char16_t* message) {
     WriteErrorPrefix();
     Qprintf(ErrorHandle(), message);
@@ -130,17 +95,10 @@ HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* 
         entries[merge.out++] = entries[merge.base++];
     }
 
-    uint32_t copied = 0;
-    if (!CopyTexts(entries, merge.out, &copied)) {
-        ReleaseTexts(entries, copied);
-        PlatformFree(entries);
-        WriteError(u"Error allocating memory for help strings\r\n");
-        return nullptr;
-    }
+    // The tree copies the borrowed names and texts into its own block; the old trees keep theirs.
     int32_t nodes = 0;
     HelpNode* root = BuildHelpTree(entries, 0, static_cast<int>(merge.out) - 1, &nodes);
     if (!root) {
-        ReleaseTexts(entries, merge.out);
         PlatformFree(entries);
         WriteError(u"Error converting array to tree\n");
         return nullptr;

@@ -5,6 +5,8 @@
 #include "platform/platform.h"
 
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -15,10 +17,24 @@ struct HelpTableState {
 
 HelpTableState HelpTable = {nullptr, 0};
 
-// The name lives in the tail of the node's block, past the declared one-unit array, so it is
+// A tree lives in one heap block: this header, then the nodes in pre-order (so the root comes
+// first, right behind the header), then every node's texts. Building, freeing and the heap's
+// bookkeeping then cost one block however many functions the table holds.
+struct TreeBlock {
+    size_t nodes;
+    size_t bytes; // the whole block, header included
+};
+constexpr size_t kHeaderBytes =
+    (sizeof(TreeBlock) + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
+
+// The name lives in the tail of the node's record, past the declared one-unit array, so it is
 // reached through a plain pointer rather than by indexing the array.
 char16_t* NameOf(HelpNode* node) {
     return reinterpret_cast<char16_t*>(reinterpret_cast<char*>(node) + offsetof(HelpNode, name));
+}
+
+TreeBlock* BlockOf(HelpNode* root) {
+    return reinterpret_cast<TreeBlock*>(reinterpret_cast<char*>(root) - kHeaderBytes);
 }
 
 uint32_t ByteLength(const char* text) {
@@ -29,14 +45,59 @@ uint32_t ByteLength(const char* text) {
     return n;
 }
 
-// Undoes part of a failed build: the nodes go, the strings stay with the entry array.
-void ReleaseNodesOnly(HelpNode* node) {
-    if (!node) {
-        return;
+// A node's record: the fields, then the name and its terminator, padded so that the next
+// record is aligned; never shorter than the declared record.
+size_t NodeBytes(const HelpEntry& entry) {
+    size_t bytes = offsetof(HelpNode, name) + (Str16Len(entry.name) + 1) * sizeof(char16_t);
+    bytes = (bytes + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
+    return bytes < sizeof(HelpNode) ? sizeof(HelpNode) : bytes;
+}
+
+size_t TextBytes(const char* text) {
+    return text ? strlen(text) + 1 : 0;
+}
+
+// Adds to a size unless the sum would pass the largest block worth asking for.
+bool AddBytes(size_t* total, size_t more) {
+    constexpr size_t kLargest = SIZE_MAX / 2;
+    if (more > kLargest - *total) {
+        return false;
     }
-    ReleaseNodesOnly(node->left);
-    ReleaseNodesOnly(node->right);
-    PlatformFree(node);
+    *total += more;
+    return true;
+}
+
+// Where the next node and the next text go while a tree is laid out in its block.
+struct Layout {
+    char* node;
+    char* text;
+};
+
+char* PlaceText(Layout* at, const char* text) {
+    if (!text) {
+        return nullptr;
+    }
+    size_t bytes = strlen(text) + 1;
+    char* copy = at->text;
+    memcpy(copy, text, bytes);
+    at->text += bytes;
+    return copy;
+}
+
+HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_t* counter) {
+    int mid = lo + (hi - lo + 1) / 2;
+    const HelpEntry& entry = entries[mid];
+    HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
+    at->node += NodeBytes(entry);
+    Str16Copy(NameOf(node), Str16Len(entry.name) + 1, entry.name);
+    node->syntax = PlaceText(at, entry.syntax);
+    node->info = PlaceText(at, entry.info);
+    node->left = mid > lo ? PlaceTree(entries, lo, mid - 1, at, counter) : nullptr;
+    node->right = mid < hi ? PlaceTree(entries, mid + 1, hi, at, counter) : nullptr;
+    if (counter) {
+        ++*counter;
+    }
+    return node;
 }
 
 } // namespace
@@ -55,47 +116,28 @@ int CompareHelpNames(const char16_t* first, const char16_t* second) {
     return *a < *b ? -1 : 1;
 }
 
-HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter) {
-    if (!entries || lo > hi) {
+HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
+    if (!entries || lo < 0 || lo > hi) {
         return nullptr;
     }
-    int mid = lo + (hi - lo + 1) / 2;
-    const HelpEntry& entry = entries[mid];
-    size_t nameUnits = Str16Len(entry.name) + 1;
-    size_t bytes = offsetof(HelpNode, name) + nameUnits * sizeof(char16_t);
-    if (bytes < sizeof(HelpNode)) {
-        bytes = sizeof(HelpNode);
-    }
-    HelpNode* node = static_cast<HelpNode*>(PlatformAlloc(bytes));
-    if (!node) {
-        return nullptr;
-    }
-    char16_t* name = NameOf(node);
-    for (size_t i = 0; i < nameUnits; ++i) {
-        name[i] = entry.name[i];
-    }
-    node->syntax = entry.syntax;
-    node->info = entry.info;
-    node->left = nullptr;
-    node->right = nullptr;
-    if (mid > lo) {
-        node->left = BuildHelpTree(entries, lo, mid - 1, counter);
-        if (!node->left) {
-            PlatformFree(node);
+    size_t nodeBytes = 0;
+    size_t bytes = kHeaderBytes;
+    for (int i = lo; i <= hi; ++i) {
+        size_t node = NodeBytes(entries[i]);
+        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node) ||
+            !AddBytes(&bytes, TextBytes(entries[i].syntax)) ||
+            !AddBytes(&bytes, TextBytes(entries[i].info))) {
             return nullptr;
         }
     }
-    if (mid < hi) {
-        node->right = BuildHelpTree(entries, mid + 1, hi, counter);
-        if (!node->right) {
-            ReleaseNodesOnly(node);
-            return nullptr;
-        }
+    char* block = static_cast<char*>(PlatformAlloc(bytes));
+    if (!block) {
+        return nullptr;
     }
-    if (counter) {
-        ++*counter;
-    }
-    return node;
+    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes};
+    memcpy(block, &header, sizeof header);
+    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes};
+    return PlaceTree(entries, lo, hi, &at, counter);
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
@@ -117,16 +159,11 @@ int FreeHelpTree(HelpNode* root, uint32_t* counter) {
     if (!root) {
         return 0;
     }
-    PlatformFree(root->syntax);
-    root->syntax = nullptr;
-    PlatformFree(root->info);
-    root->info = nullptr;
-    FreeHelpTree(root->left, counter);
-    FreeHelpTree(root->right, counter);
-    PlatformFree(root);
+    TreeBlock* block = BlockOf(root);
     if (counter) {
-        ++*counter;
+        *counter += static_cast<uint32_t>(block->nodes);
     }
+    PlatformFree(block);
     return 0;
 }
 

@@ -9,16 +9,17 @@
 // One function's help while a file is loaded; the loader keeps them in one array.
 struct HelpEntry {
     char16_t name[kNameUnits]; // upper-case, without the "@"; first, so whole records sort by name
-    char* syntax;              // owned UTF-8, never empty
-    char* info;                // owned UTF-8, or null when the line had no description
+    char* syntax;              // UTF-8, never empty; the array's owner releases it
+    char* info;                // UTF-8, or null when the line had no description
 };
 
-// One tree node in one heap block: the fields, then the name and its terminator.
+// One tree node: the fields, then the name and its terminator. A tree's nodes and texts all
+// lie in one heap block that the tree owns.
 struct HelpNode {
     HelpNode* left;
     HelpNode* right;
-    char* syntax;     // taken over from the HelpEntry
-    char* info;       // taken over from the HelpEntry, or null
+    char* syntax;     // a copy of the HelpEntry's, in the tree's block
+    char* info;       // likewise, or null
     char16_t name[1]; // really as long as the name and its terminator
 };
 
@@ -33,10 +34,12 @@ struct HelpTableTotals {
 
 // Ordinal order of UTF-16 code units: -1, 0 or 1.
 int CompareHelpNames(const char16_t* first, const char16_t* second);
-// Builds a tree from the sorted entries lo..hi (lo <= hi); null when a node cannot be
-// allocated, after releasing the nodes built so far (the strings stay the entries').
-HelpNode* BuildHelpTree(HelpEntry* entries, int lo, int hi, int32_t* counter);
+// Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
+// names and texts, so the entries keep their own; null when the block cannot be allocated.
+HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
+// Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
+// to the counter.
 int FreeHelpTree(HelpNode* root, uint32_t* counter);
 // The one help table the whole plug-in shares: its tree (null when no help is loaded) and the
 // number of functions it holds. Only the two routines below change it.

@@ -1,5 +1,5 @@
-// The texts of a load, packed into large blocks while the entries are gathered, so that each
-// function's own heap copies can be made later, in name order.
+// The texts of a load, packed into large blocks while the entries are gathered and released
+// as a whole once the tree has copied the texts it keeps.
 #pragma once
 
 #include "base/limits.h"

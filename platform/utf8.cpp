@@ -5,16 +5,22 @@
 
 #include "platform/units16.h"
 
+#include <bit>
+
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+
+static_assert(std::endian::native == std::endian::little, "ASCII words are packed low unit first");
 
 namespace {
 
-// Reads one code point from UTF-16, pairing surrogates; a lone surrogate gives U+FFFD.
-uint32_t NextCodePoint16(const char16_t*& p) {
+// Reads one code point from UTF-16 before end, pairing surrogates; a lone surrogate gives
+// U+FFFD.
+uint32_t NextCodePoint16(const char16_t*& p, const char16_t* end) {
     uint32_t c = *p++;
     if (c >= 0xD800 && c <= 0xDBFF) {
-        if (*p >= 0xDC00 && *p <= 0xDFFF) {
+        if (p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
             return 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
         }
         return 0xFFFD;
@@ -85,24 +91,50 @@ uint32_t NextCodePoint8(const unsigned char*& p) {
 } // namespace
 
 size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity) {
+    return Utf16ToUtf8Units(source, PlatformUnitCount(source), dest, capacity);
+}
+
+size_t Utf16ToUtf8Units(const char16_t* source, size_t units, char* dest, size_t capacity) {
     if (!dest || capacity == 0) {
         return 0;
     }
     size_t n = 0;
     const char16_t* p = source;
-    while (p && *p) {
-        // ASCII, the common case: one byte each, as long as there is room for it and the NUL.
-        while (*p && *p < 0x80 && n + 1 < capacity) {
+    const char16_t* end = source ? source + units : source;
+    while (p < end && *p) {
+        // ASCII, the common case: four units a word, while the word has no NUL and no unit
+        // above 0x7F and its four bytes leave room for the terminator.
+        while (end - p >= 4 && n + 4 < capacity) {
+            uint64_t word;
+            memcpy(&word, p, sizeof word);
+            uint64_t zero = (word - 0x0001000100010001u) & ~word & 0x8000800080008000u;
+            if ((word & 0xFF80FF80FF80FF80u) | zero) {
+                break;
+            }
+            // Little-endian: unit k sits in bits 16k to 16k + 7.
+            uint32_t bytes =
+                static_cast<uint32_t>((word & 0xFF) | ((word >> 8) & 0xFF00) |
+                                      ((word >> 16) & 0xFF0000) | ((word >> 24) & 0xFF000000));
+            memcpy(dest + n, &bytes, sizeof bytes);
+            n += 4;
+            p += 4;
+        }
+        while (p < end && *p && *p < 0x80 && n + 1 < capacity) {
             dest[n++] = static_cast<char>(*p++);
         }
+        if (p == end || *p == 0) {
+            break;
+        }
         if (*p < 0x80) {
-            break; // at the NUL, or out of room
+            break; // out of room
         }
         unsigned char bytes[4];
-        size_t len = EncodeUtf8(NextCodePoint16(p), bytes);
+        const char16_t* next = p;
+        size_t len = EncodeUtf8(NextCodePoint16(next, end), bytes);
         if (n + len + 1 > capacity) {
             break;
         }
+        p = next;
         for (size_t i = 0; i < len; ++i) {
             dest[n++] = static_cast<char>(bytes[i]);
         }

@@ -7,6 +7,9 @@
 // not fit is cut before the first character whose bytes would not fit, never inside one.
 // Lone surrogates become U+FFFD. Returns the number of bytes written, terminator not counted.
 size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity);
+// The same for the first units units of source (a NUL among them ends the text early), for
+// callers that know the length: runs of ASCII then go four units at a time.
+size_t Utf16ToUtf8Units(const char16_t* source, size_t units, char* dest, size_t capacity);
 // UTF-8 to UTF-16, always terminated, cut at a character boundary when it does not fit; bad
 // bytes become U+FFFD and code points above U+FFFF become surrogate pairs. Returns the units
 // written, terminator not counted.

@@ -2,6 +2,9 @@
 #include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
@@ -18,6 +21,44 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
+}
+
+// ASCII goes four units a word: against a plain oracle, every cut and every count, with the
+// words starting at each offset, so that a word never takes a byte, a NUL or a character
+// too many. The sanitizer build sees any read past the count.
+TEST(Text16, Utf8ConversionOfAsciiWordsMatchesOneCharacterAtATime) {
+    const std::u16string text = u"abcdefg\u00e9hijklmnop\u20acqr\U0001F600stuvwxyz0123";
+    std::vector<std::string> pieces; // each character's UTF-8
+    for (size_t i = 0; i < text.size(); ++i) {
+        size_t units = text[i] >= 0xD800 && text[i] <= 0xDBFF ? 2 : 1;
+        pieces.push_back(U8(text.substr(i, units)));
+        i += units - 1;
+    }
+    for (size_t start = 0; start < 4; ++start) {
+        for (size_t capacity = 1; capacity < 48; ++capacity) {
+            std::string expected;
+            for (size_t k = start; k < pieces.size(); ++k) {
+                if (expected.size() + pieces[k].size() + 1 > capacity) {
+                    break;
+                }
+                expected += pieces[k];
+            }
+            std::u16string source = text.substr(start);
+            std::vector<char> out(capacity + 1, '#');
+            EXPECT_EQ(Utf16ToUtf8(source.c_str(), out.data(), capacity), expected.size());
+            EXPECT_EQ(std::string(out.data()), expected) << start << " " << capacity;
+            EXPECT_EQ(out[capacity], '#');
+        }
+        // A count ends the text as its terminator would; so does a NUL before it.
+        std::vector<char16_t> exact(text.begin() + static_cast<long>(start), text.begin() + 9);
+        char out[64];
+        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(exact.data(), exact.size(), out, 64)),
+                  U8(text.substr(start, 9 - start)));
+        std::u16string withNul = u"abc";
+        withNul += u'\0';
+        withNul += u"defgh";
+        EXPECT_EQ(Utf16ToUtf8Units(withNul.data(), withNul.size(), out, 64), 3u);
+    }
 }
 
 TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {

@@ -62,6 +62,10 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
     });
     int32_t count = 0;
     HelpNode* tree = BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &count);
+    for (HelpEntry& entry : entries) { // the tree holds copies
+        PlatformFree(entry.syntax);
+        PlatformFree(entry.info);
+    }
     ASSERT_NE(tree, nullptr);
     InstallHelpTable(tree, static_cast<uint32_t>(count));
 }

@@ -1,0 +1,212 @@
+// HintbarBench: times the plug-in DLL as a host drives it, under the Windows heap and a real
+// status-bar window: "hbar /Q /L" of generated help files, "hbar /Z" of the largest table, and
+// "[" at the end of a line, the first of the line (which also saves the bar's text) and a
+// later one. It loads the DLL of its own bitness from its own directory, as the host does.
+//
+//   HintbarBench.exe [--quick]
+//
+// Prints "# HintbarBench x86" (or x64), then one line per case: its name, the median in
+// seconds and the number of runs. tools/bench_summary.py reads these lines.
+#include "bench/help_files.h"
+#include "host/hostshell/host_control.h"
+#include "host/win/host_window.h"
+#include "host/win/plugin_abi.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+bool g_quick = false; // fewer runs, to see that every case works
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> times) {
+    std::sort(times.begin(), times.end());
+    size_t n = times.size();
+    return n % 2 ? times[n / 2] : (times[n / 2 - 1] + times[n / 2]) / 2;
+}
+
+void Report(const std::string& name, const std::vector<double>& times) {
+    printf("%s %.9f %zu\n", name.c_str(), Median(times), times.size());
+    fflush(stdout);
+}
+
+std::wstring ToWide(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
+// Runs the command with a writable copy of its arguments, as the host passes them.
+int RunHbar(const Plugin& plugin, const std::wstring& arguments) {
+    std::vector<wchar_t> line(arguments.begin(), arguments.end());
+    line.push_back(0);
+    int result = plugin.hbar(line.data());
+    HostClearCaptured();
+    return result;
+}
+
+// A name the file defines: the one on the entry line nearest its middle.
+std::wstring NameInFile(const std::string& utf8) {
+    size_t at = utf8.find("\n@", utf8.size() / 2);
+    size_t open = at == std::string::npos ? at : utf8.find('[', at);
+    if (open == std::string::npos) {
+        return L"";
+    }
+    return ToWide(Wide(utf8.substr(at + 2, open - at - 2)));
+}
+
+// Loads into an empty table each time, so that a run times the load alone; the unloads
+// between runs are timed on their own for the largest file.
+bool TimeLoads(const Plugin& plugin, int functions, BenchEncoding encoding, int runs) {
+    std::wstring load = L"/Q /L \"" + ToWide(Wide(HelpFilePath(functions, encoding))) + L"\"";
+    std::vector<double> loads;
+    std::vector<double> unloads;
+    for (int i = 0; i < runs; ++i) {
+        double start = Now();
+        int result = RunHbar(plugin, load);
+        loads.push_back(Now() - start);
+        if (result != 0) {
+            fprintf(stderr, "HintbarBench: hbar %ls returned %d\n", load.c_str(), result);
+            return false;
+        }
+        start = Now();
+        RunHbar(plugin, L"/Q /Z");
+        unloads.push_back(Now() - start);
+    }
+    std::string name = std::to_string(functions) + "/" + EncodingName(encoding);
+    Report("load/" + name, loads);
+    if (functions == 100000 && encoding == BenchEncoding::Utf8) {
+        Report("unload/" + name, unloads);
+    }
+    return true;
+}
+
+// Presses "[" at the end of "echo %@NAME": with first, each press begins a new line (the
+// boundary event comes before it, untimed), else every press follows one on the same line.
+bool TimeOpenBracket(const Plugin& plugin, const HostWindow& window, const std::wstring& name,
+                     bool first, int runs) {
+    std::wstring text = L"echo %@" + name;
+    std::vector<wchar_t> line(text.begin(), text.end());
+    line.push_back(0);
+    KeyEvent press = {};
+    press.key = L'[';
+    KeyEvent boundary = {};
+    std::vector<double> times;
+    plugin.key(&boundary);
+    for (int i = 0; i < runs; ++i) {
+        if (first) {
+            plugin.key(&boundary);
+        }
+        PumpMessages();
+        press.line = line.data();
+        press.cursor = line.data() + text.size();
+        double start = Now();
+        plugin.key(&press);
+        times.push_back(Now() - start);
+    }
+    // A press that showed nothing timed nothing worth having.
+    bool shown = StatusBarText(window) != kIdleStatusText;
+    plugin.key(&boundary);
+    PumpMessages();
+    if (!shown) {
+        fprintf(stderr, "HintbarBench: \"[\" after %ls showed no help\n", name.c_str());
+        return false;
+    }
+    Report(first ? "open-bracket/first" : "open-bracket/later", times);
+    return true;
+}
+
+// Live help serves only a host whose console window is hidden: hide one made for this
+// process alone, as the host program does.
+void HideOwnConsole() {
+    HWND console = GetConsoleWindow();
+    DWORD processes[2];
+    if (console && IsWindowVisible(console) && GetConsoleProcessList(processes, 2) == 1) {
+        ShowWindow(console, SW_HIDE);
+    }
+}
+
+int Run(const Plugin& plugin, const HostWindow& window) {
+    const BenchEncoding encodings[] = {BenchEncoding::Utf8, BenchEncoding::Utf16LE,
+                                       BenchEncoding::Ansi};
+    for (int functions : {10000, 100000}) {
+        for (BenchEncoding encoding : encodings) {
+            int runs = g_quick ? 1 : functions == 10000 ? 21 : 7;
+            if (!TimeLoads(plugin, functions, encoding, runs)) {
+                return 1;
+            }
+        }
+    }
+    std::string big = MakeHelpFile(100000, BenchEncoding::Utf8);
+    std::wstring name = NameInFile(big);
+    std::wstring load =
+        L"/Q /L \"" + ToWide(Wide(HelpFilePath(100000, BenchEncoding::Utf8))) + L"\"";
+    if (name.empty() || RunHbar(plugin, load) != 0) {
+        fprintf(stderr, "HintbarBench: the table for \"[\" did not load\n");
+        return 1;
+    }
+    int presses = g_quick ? 3 : 201;
+    bool ok = TimeOpenBracket(plugin, window, name, true, presses) &&
+              TimeOpenBracket(plugin, window, name, false, presses);
+    RunHbar(plugin, L"/Q /Z");
+    return ok ? 0 : 1;
+}
+
+std::wstring OwnDirectory() {
+    std::vector<wchar_t> path(32768);
+    DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    std::wstring self(path.data(), n < path.size() ? n : 0);
+    return self.substr(0, self.rfind(L'\\') + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        if (strcmp(argv[i], "--quick") == 0) {
+            g_quick = true;
+        } else {
+            fprintf(stderr, "usage: HintbarBench [--quick]\n");
+            return 2;
+        }
+    }
+    HideOwnConsole();
+    SetEnvironmentVariableW(L"NoLoadMsg", L"1");
+    HostWindow window;
+    if (!CreateHostWindow(&window, kIdleStatusText)) {
+        fprintf(stderr, "HintbarBench: cannot create the main window (error %lu)\n",
+                GetLastError());
+        return 2;
+    }
+    HostSetMainWindow(window.main);
+    HostSetIdleText(reinterpret_cast<const char16_t*>(kIdleStatusText));
+    HostCaptureOutput(1); // the start-up load and the commands say nothing worth timing
+    Plugin plugin;
+    if (!LoadPlugin((OwnDirectory() + kPluginFileName).c_str(), &plugin)) {
+        DestroyHostWindow(&window);
+        return 2;
+    }
+    plugin.initializePlugin();
+    HostClearCaptured();
+    PumpMessages();
+    printf("# HintbarBench %s\n", sizeof(void*) == 8 ? "x64" : "x86");
+    int result = Run(plugin, window);
+    plugin.shutdownPlugin(0);
+    UnloadPlugin(&plugin);
+    HostSetMainWindow(nullptr);
+    DestroyHostWindow(&window);
+    RemoveHelpFiles();
+    return result;
+}
