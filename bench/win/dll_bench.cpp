@@ -10,7 +10,7 @@
 #include "bench/help_files.h"
 #include "host/hostshell/host_control.h"
 #include "host/win/host_window.h"
-#include "host/win/plugin_abi.h"
+#include "host/win/plugin_loader.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -52,7 +52,7 @@ std::wstring ToWide(const std::u16string& text) {
 int RunHbar(const Plugin& plugin, const std::wstring& arguments) {
     std::vector<wchar_t> line(arguments.begin(), arguments.end());
     line.push_back(0);
-    int result = plugin.hbar(line.data());
+    int result = plugin.hbar(reinterpret_cast<char16_t*>(line.data()));
     HostClearCaptured();
     return result;
 }
@@ -110,8 +110,8 @@ bool TimeOpenBracket(const Plugin& plugin, const HostWindow& window, const std::
             plugin.key(&boundary);
         }
         PumpMessages();
-        press.line = line.data();
-        press.cursor = line.data() + text.size();
+        press.line = reinterpret_cast<char16_t*>(line.data());
+        press.cursor = press.line + text.size();
         double start = Now();
         plugin.key(&press);
         times.push_back(Now() - start);
