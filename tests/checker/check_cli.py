@@ -165,12 +165,44 @@ try:
                           timeout=120)
     expect(done.returncode == 1 and b"-: error: the input is empty" in done.stdout,
            f"empty stdin: {done!r}")
+    if not runner:
+        # Input that cannot be read is trouble, not an empty file.
+        directory = os.open(".", os.O_RDONLY)
+        done = subprocess.run([checker, "-"], stdin=directory, capture_output=True, timeout=120)
+        os.close(directory)
+        expect(done.returncode == 2 and b"-: error: cannot read standard input: " in done.stdout,
+               f"unreadable stdin: {done!r}")
     if os.path.exists("/dev/full") and not runner:
         with open("/dev/full", "w") as full:
             done = subprocess.run([checker, "clean.txt"], stdout=full, capture_output=False,
                                   stderr=subprocess.PIPE, timeout=120)
         expect(done.returncode == 2 and b"could not be written" in done.stderr,
                f"/dev/full: {done.returncode} {done.stderr!r}")
+
+    # Counts grouped in thousands, a file without findings in each form, the
+    # counts of --statistics in JSON, and --quiet that keeps JSON whole.
+    with open("ctl.txt", "w", encoding="utf-8", newline="") as f:
+        f.write("@A\x7fB[x] - d\n@B[x] - d\n" + "".join(f"@F{i}[x] - d\n" for i in range(1000)))
+    code, out, _ = run("ctl.txt")
+    expect("loads 1,001 functions;" in out, f"a count in thousands: {out!r}")
+    code, out, _ = run("--json", "--statistics", "ctl.txt", "clean.txt")
+    expect(json.loads(out)["statistics"] == {"name-character": 1, "encoding": 2},
+           f"--json --statistics: {out!r}")
+    code, out, _ = run("--json", "--select=duplicate", "clean.txt")
+    expect(code == 0 and json.loads(out)["files"][0]["findings"] == [], f"--json none: {out!r}")
+    code, out, _ = run("--format=sarif", "--select=duplicate", "clean.txt")
+    expect(code == 0 and json.loads(out)["runs"][0]["results"] == [], f"sarif none: {out!r}")
+    code, out, _ = run("--quiet", "--json", "warn.txt")
+    expect(code == 1 and json.loads(out)["files"][0]["warnings"] == 2, f"--quiet --json: {out!r}")
+    if not runner:
+        # A ":" ends a property of an annotation; Windows allows none in a file name.
+        shutil.copy("warn.txt", "w:1.txt")
+        code, out, _ = run("--format=github", "w:1.txt")
+        expect("::warning file=w%3A1.txt,line=1," in out, f"github colon: {out!r}")
+        # A control character in a file name is escaped, never sent to the terminal.
+        shutil.copy("warn.txt", "w\x7f.txt")
+        code, out, _ = run("--no-source", "w\x7f.txt")
+        expect(out.startswith("w\\u007f.txt: note: ") and "\x7f" not in out, f"control: {out!r}")
 
     # Output in pieces never splits a character beyond U+FFFF: a long report about a file
     # whose name is made of them.
