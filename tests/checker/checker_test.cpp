@@ -2,6 +2,7 @@
 // findings it must give, by line, column, severity and code, and no others.
 #include "checker/file_check.h"
 #include "checker/options.h"
+#include "checker/show.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "platform/platform.h"
@@ -381,6 +382,35 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         ReleaseFindings(&findings);
         UnloadHelp();
     }
+}
+
+// --show: each character that would not show is named, at the ends of each range, and the
+// copy keeps within the buffer it is given.
+TEST(CheckerShow, InvisibleCharactersNamedWithinTheBuffer) {
+    char syntax[] = "@A[x]";
+    char info[] =
+        "\x1f \x7f~\xc2\x9f\xc2\xa0\xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90\xef\xbb\xbf";
+    CheckedEntry entry = {};
+    entry.syntax = syntax;
+    entry.info = info;
+    char16_t visible[96];
+    ShowHelpText(&entry, visible, 96);
+    EXPECT_EQ(std::u16string(visible),
+              u"@A[x]\u240d\u240a\n\u240a\n<U+001F> <U+007F>~<U+009F>\u00a0"
+              u"\u200a<U+200B><U+200F>\u2010<U+FEFF>\n");
+    ShowHelpText(&entry, visible, 8);
+    EXPECT_EQ(std::u16string(visible), u"@A[x]\u240d\u240a");
+    char empty[] = "";
+    entry.syntax = empty;
+    ShowHelpText(&entry, visible, 96);
+    EXPECT_EQ(std::u16string(visible), u"\n");
+    ShowHelpText(nullptr, visible, 96);
+    EXPECT_EQ(std::u16string(visible), u"");
+    visible[0] = u'x';
+    ShowHelpText(&entry, visible, 0);
+    EXPECT_EQ(visible[0], u'x');
+    ShowHelpText(&entry, nullptr, 96);
+    EXPECT_EQ(std::u16string(StatusBarText(nullptr)), u"");
 }
 
 // The command line: each option's range, at its ends, and the forms of its value.
