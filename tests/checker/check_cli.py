@@ -250,6 +250,14 @@ try:
     expect(code == 0 and out2.replace(".\\", "").replace("./", "") == out,
            f"directory: {code} {out2!r}")
 
+    # A name no full name can be made of: empty, or one unit longer than a path can be.
+    names = [("", "Bad filename")]
+    if not runner:
+        names += [("a" * 32767, "File not found"), ("a" * 32768, "Bad filename")]
+    for name, answer in names:
+        code, out, _ = run(name)
+        expect(code == 2 and f'answers "{answer}"' in out, f"name of {len(name)}: {out[-200:]!r}")
+
     # Usage.
     for args, status in ((["--help"], 0), (["--version"], 0), (["--bogus", "x"], 2), ([], 2),
                          (["--codepage", "x", "clean.txt"], 2), (["--ignore=nosuch", "x"], 2),
