@@ -1,5 +1,6 @@
 // The checker on small files, one group of cases per kind of finding: each case names the
 // findings it must give, by line, column, severity and code, and no others.
+#include "checker/encoding_advice.h"
 #include "checker/file_check.h"
 #include "checker/options.h"
 #include "checker/show.h"
@@ -382,6 +383,52 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         ReleaseFindings(&findings);
         UnloadHelp();
     }
+}
+
+// Each entry point refuses an argument it cannot use, and touches nothing then.
+TEST(CheckerEntryPoints, RefuseWhatTheyCannotUse) {
+    FindingList findings = {};
+    CheckResult result = {};
+    char16_t path[kPathUnits];
+    EXPECT_EQ(CheckHelpFile(nullptr, &findings, &result), -1);
+    EXPECT_EQ(CheckHelpFile(u"x", nullptr, &result), -1);
+    EXPECT_EQ(CheckHelpFile(u"x", &findings, nullptr), -1);
+    EXPECT_EQ(CheckNamedHelpFile(nullptr, path, &findings, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", nullptr, &findings, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", path, nullptr, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", path, &findings, nullptr), -1);
+    EXPECT_EQ(CheckStandardInput(nullptr, &result), -1);
+    EXPECT_EQ(CheckStandardInput(&findings, nullptr), -1);
+    EXPECT_EQ(FindCheckedFunction(nullptr, u"A"), nullptr);
+    EXPECT_EQ(FindCheckedFunction(&result, nullptr), nullptr);
+    ReleaseCheckResult(nullptr);
+
+    TextSource source = {};
+    TextLineReport report = {};
+    CheckedEntry entry = {};
+    EXPECT_EQ(CheckLine(nullptr, u"@A[]", &report, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, nullptr, &report, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", nullptr, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", &report, nullptr, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", &report, &findings, nullptr), -1);
+    EncodingNoteInput input = {};
+    AddEncodingAdvice(nullptr, &findings);
+    AddEncodingAdvice(&input, nullptr);
+
+    EXPECT_EQ(AddFinding(nullptr, 1, 1, kSeverityError, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, nullptr, u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, u"open", nullptr), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityNote - 1, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError + 1, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, u"nosuch", u"x"), -1);
+    EXPECT_EQ(FindCheckCode(nullptr, 0), -1);
+    SortFindings(nullptr);
+    SortFindings(&findings);
+    DropFindings(nullptr, 0, nullptr, nullptr, 0);
+    ReleaseFindings(nullptr);
+    EXPECT_EQ(findings.count, 0u);
+    EXPECT_EQ(findings.items, nullptr);
+    EXPECT_EQ(entry.syntax, nullptr);
 }
 
 // --show: each character that would not show is named, at the ends of each range, and the
