@@ -100,7 +100,7 @@ int Show(const CheckOptions& options) {
     }
     Str16UpperAscii(name);
     auto* visible = static_cast<char16_t*>(malloc(kVisibleUnits * sizeof(char16_t)));
-    if (!visible) {
+    if (!visible) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         EmitError(u"hintbar-check: out of memory\n");
         return kExitTrouble;
     }
@@ -218,7 +218,7 @@ void Explain(int index) {
 int main(int argc, char** argv) {
     int count = 0;
     char16_t** arguments = PlatformGetArguments(argc, argv, &count);
-    if (!arguments) {
+    if (!arguments) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         EmitError(u"hintbar-check: out of memory\n");
         return kExitTrouble;
     }
