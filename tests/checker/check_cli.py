@@ -10,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import urllib.parse
 
 checker, sample = sys.argv[1], sys.argv[2]
 runner = sys.argv[3:]
@@ -196,15 +197,30 @@ try:
     expect(code == 0 and json.loads(out)["runs"][0]["results"] == [], f"sarif none: {out!r}")
     code, out, _ = run("--quiet", "--json", "warn.txt")
     expect(code == 1 and json.loads(out)["files"][0]["warnings"] == 2, f"--quiet --json: {out!r}")
-    if not runner:
-        # A ":" ends a property of an annotation; Windows allows none in a file name.
-        shutil.copy("warn.txt", "w:1.txt")
-        code, out, _ = run("--format=github", "w:1.txt")
-        expect("::warning file=w%3A1.txt,line=1," in out, f"github colon: {out!r}")
-        # A control character in a file name is escaped, never sent to the terminal.
-        shutil.copy("warn.txt", "w\x7f.txt")
-        code, out, _ = run("--no-source", "w\x7f.txt")
-        expect(out.startswith("w\\u007f.txt: note: ") and "\x7f" not in out, f"control: {out!r}")
+    code, out, _ = run("--quiet", "--format=github", "warn.txt")
+    expect(code == 1 and out.endswith("the run fails on 2 warnings that --quiet does not show\n"),
+           f"--quiet github: {out!r}")
+
+    # A file name in each form, made of what each form escapes; Windows allows no controls,
+    # ":" or line breaks in a name.
+    name = "w%,\u2064\uff20Az-_0~\U0001F600"
+    name += "\t\x7f\r\n:.txt" if not runner else ".txt"
+    shutil.copy("warn.txt", name)
+    named = lambda c: ("<U+%04X>" % ord(c)) if c == "\u2064" else (
+        "\\u%04x" % ord(c) if ord(c) < 0x20 or c == "\x7f" else c)
+    code, out, _ = run("--no-source", name)
+    text = "".join("\t" if c == "\t" else named(c) for c in name)
+    expect(out.startswith(text + ": note: ") and "\x7f" not in out, f"text name: {out!r}")
+    code, out, _ = run("--format=github", name)
+    escapes = {"%": "%25", ",": "%2C", ":": "%3A", "\r": "%0D", "\n": "%0A"}
+    prop = "".join(escapes.get(c, named(c)) for c in name)
+    expect(f"::warning file={prop},line=1,col=9," in out, f"github name: {out!r}")
+    code, out, _ = run("--json", name)
+    expect(json.loads(out)["files"][0]["file"] == name, f"JSON name: {out!r}")
+    code, out, _ = run("--format=sarif", name)
+    uri = json.loads(out)["runs"][0]["results"][0]["locations"][0]["physicalLocation"]
+    expect(uri["artifactLocation"]["uri"] == urllib.parse.quote(name, safe="-._~/"),
+           f"sarif name: {uri}")
 
     # Output in pieces never splits a character beyond U+FFFF: a long report about a file
     # whose name is made of them.
@@ -230,6 +246,13 @@ try:
     code, out, err = run("--show=1st", "err.txt", "nofile.txt")
     expect(code == 2 and "line 1: a name begins with a letter" in err and "File not found" in err,
            f"--show causes: {code} {err!r}")
+    code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
+    expect(code == 0 and out.startswith("caf\u00e9.txt:\n@CAF\u00c9[]") and out.count("caf\u00e9.txt:\n") == 2,
+           f"--show over files: {code} {out!r}")
+    code, out, _ = run("--json", "--show=1st", "err.txt", "nofile.txt")
+    why = [f["why"] for f in json.loads(out)["files"]]
+    expect(code == 2 and why[0][0].startswith("line 1: a name begins with a letter") and
+           "File not found" in why[1][0], f"--show --json causes: {code} {out!r}")
     code, out, _ = run("--json", "--show", "caf\u00c9", "caf\u00e9.txt", "clean.txt")
     shown = json.loads(out)["files"]
     expect(code == 1 and shown[0]["text"] == "@CAF\u00c9[]\r\n\nCaf\u00e9\nnext\ttab\u200b" and
