@@ -481,6 +481,15 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--explain=encoding"}, kOptionsExplain, 0},
         {{u"--", u"--json"}, kOptionsRun, 0},
         {{u"--show"}, kOptionsBad, 0},
+        {{u"--show=", u"f"}, kOptionsBad, 0},
+        {{u"--showx", u"f"}, kOptionsBad, 0},
+        {{u"--codepage"}, kOptionsBad, 0},
+        {{u"--codepage=1 ", u"f"}, kOptionsBad, 0},
+        {{u"--format"}, kOptionsBad, 0},
+        {{u"--explain"}, kOptionsBad, 0},
+        {{u"--ignore"}, kOptionsBad, 0},
+        {{u"-h", u"f"}, kOptionsHelp, 0},
+        {{u"-q", u"f"}, kOptionsRun, 0},
     };
     for (Row& row : rows) {
         std::vector<char16_t*> argv = {const_cast<char16_t*>(u"hintbar-check")};
