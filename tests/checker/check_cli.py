@@ -246,6 +246,16 @@ try:
     code, out, err = run("--show=1st", "err.txt", "nofile.txt")
     expect(code == 2 and "line 1: a name begins with a letter" in err and "File not found" in err,
            f"--show causes: {code} {err!r}")
+    code, out, err = run("--show=1st", "nofile.txt", "err.txt")
+    expect(code == 2, f"--show trouble kept: {code} {err!r}")
+    # The cause names the function itself, never a longer name that begins with it.
+    with open("mention.txt", "w") as f:
+        f.write("@1A[x]\n@1A1[x]\n@1A_[x]\n@1A$[x]\n@1AB[x]\n@OK[] - ok\n")
+    code, out, err = run("--show=1a", "mention.txt")
+    expect(code == 1 and "line 1: " in err and "line 2" not in err and "line 3" not in err and
+           "line 4" not in err and "line 5" not in err, f"--show mentions: {err!r}")
+    code, out, err = run("--show=@[", "clean.txt")
+    expect(code == 1 and "no line defines @\n" in err, f"--show empty name: {err!r}")
     code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
     expect(code == 0 and out.startswith("caf\u00e9.txt:\n@CAF\u00c9[]") and out.count("caf\u00e9.txt:\n") == 2,
            f"--show over files: {code} {out!r}")
