@@ -101,6 +101,7 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {kBom + "\xEF\xBC\xA0H[x]", {"1:1 error marker"}},
         {kBom + "@I\xEF\xBC\xBBx]", {"1:3 error marker"}},
         {kBom + "@x\xF0\x9F\x98\x80[a]", {"1:3 error name-character"}},
+        {kBom + "@x\xEE\x80\x80[a]", {"1:3 error name-character"}},
         // Ordinary text: headings, notes, and notes that begin with a name.
         {"# Strings\r\n\r\nsee @left[n]\r\n@LEFT is the first\r\n@LEFT, @RIGHT and @MID\r\n"
          "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed\r\n@ LEFT is a function",
@@ -150,6 +151,7 @@ TEST_F(Checker, SuppressionLines) {
         {"# hintbar-check: ignore separator, nul\n@N[n] -1 x\n@M[n] -1 y",
          {"3:7 warning separator"}},
         {"# hintbar-check: ignore name-start\n@N[n] -1 x", {"2:7 warning separator"}},
+        {"# hintbar-check: ignore nul\tseparator duplicate\n@N[n] -1 x", {}},
         {"# hintbar-check: ignore nosuch,separator\n@N[n] -1 x", {}}, // no code read: all
         {many, {}},
     });
@@ -429,6 +431,12 @@ TEST(CheckerEntryPoints, RefuseWhatTheyCannotUse) {
     EXPECT_EQ(findings.count, 0u);
     EXPECT_EQ(findings.items, nullptr);
     EXPECT_EQ(entry.syntax, nullptr);
+    // An empty name is a file that cannot be opened, said as a finding.
+    EXPECT_EQ(CheckHelpFile(u"", &findings, &result), 0);
+    ASSERT_EQ(findings.count, 1u);
+    EXPECT_EQ(U8(findings.items[0].code), "open");
+    EXPECT_TRUE(result.unreadable);
+    ReleaseFindings(&findings);
 }
 
 // --show: each character that would not show is named, at the ends of each range, and the
