@@ -320,7 +320,6 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
         {EncodeUtf16(words, false), {"0:0 warning add-bom"}},
         {EncodeUtf16(words, true), {"0:0 warning add-bom"}},
-
     });
     EXPECT_EQ(Check("\xFF\xFE" + std::string(2, '\0') + EncodeUtf32(U"@x[] - d\r\n", false) + "A"),
               (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:1 warning nul"}));
@@ -329,6 +328,9 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     for (bool big : {false, true}) {
         EXPECT_EQ(Check(EncodeUtf32(U"@x[] - d\r\n", big)), (Found{"0:0 warning add-bom"}));
     }
+    // A NUL in UTF-16 text is a NUL, not a sign of UTF-32.
+    EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b", 10), false)),
+              (Found{"1:9 warning nul"})) << messages_;
     Check("# caf\xC3\xA9 na\xC3\xAFve\n  x \x96 y\n@x[] - d");
     EXPECT_NE(messages_.find("byte 0x96 is not UTF-8, and this one byte sends the whole file to "
                              "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
