@@ -330,7 +330,8 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     }
     // A NUL in UTF-16 text is a NUL, not a sign of UTF-32.
     EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b", 10), false)),
-              (Found{"1:9 warning nul"})) << messages_;
+              (Found{"1:9 warning nul"}))
+        << messages_;
     Check("# caf\xC3\xA9 na\xC3\xAFve\n  x \x96 y\n@x[] - d");
     EXPECT_NE(messages_.find("byte 0x96 is not UTF-8, and this one byte sends the whole file to "
                              "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
