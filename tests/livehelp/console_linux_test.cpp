@@ -5,6 +5,7 @@
 #include "livehelp/status_bar.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/window_model.h"
 #include "tests/livehelp/live_help_fixture.h"
 
@@ -90,6 +91,9 @@ TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
         // Any other value, or none: nothing changes.
         {u"titles", {{u'[', u"%@a", "Console"}, {u']', u"%@a[%@b[1", "Console"}}},
         {nullptr, {{u'[', u"%@a", "Console"}}},
+        // A title that cannot be saved for want of memory goes back empty ('!': the next
+        // allocation fails).
+        {u"title", {{u'!', nullptr, "Console"}, {u'[', u"%@a", "@A[x]"}, {u']', u"%@a[1", ""}}},
     };
     WindowModelSetConsole(kConsoleVisible);
     for (const Case& c : cases) {
@@ -97,7 +101,9 @@ TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
         PlatformSetConsoleTitle(u"Console");
         Boundary();
         for (const Step& s : c.steps) {
-            if (s.key == u'=') {
+            if (s.key == u'!') {
+                PlatformFailAllocationAt(1);
+            } else if (s.key == u'=') {
                 PlatformSetConsoleTitle(s.line);
             } else if (s.key == 0) {
                 Boundary();
