@@ -16,34 +16,14 @@ build/bench/bin/hintbar_bench --benchmark_repetitions=5 --benchmark_report_aggre
 
 dll_results=()
 if command -v wine >/dev/null 2>&1; then
-  prefixes=()
-  cleanup() {
-    [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-    for prefix in "${prefixes[@]}"; do
-      WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-    done
-  }
-  trap cleanup EXIT
+  source tools/wine.sh
   # The status bar is a real window: it needs a display.
-  if [ -z "${DISPLAY:-}" ]; then
-    for n in $(seq 90 120); do
-      [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=":$n"; break; }
-    done
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-    xvfb_pid=$!
-    export DISPLAY="$display"
-    sleep 1
-  fi
+  hb_start_display 90 120
   for preset in windows windows-x64; do
     cmake --preset "$preset" >/dev/null
     cmake --build --preset "$preset" -j"$jobs" --target HintbarBench
     bin="$root/build/$preset/bin"
-    export WINEPREFIX="$bin/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ "$preset" = windows-x64 ]; then export WINEARCH=win64; else unset WINEARCH; fi
-    prefixes+=("$WINEPREFIX")
-    mkdir -p "$WINEPREFIX"
-    wineserver -p 2>/dev/null || true
-    wineboot -i >/dev/null 2>&1 || true
+    hb_use_prefix "$bin" "${preset#windows-}"
     result="$root/build/bench/$preset.txt"
     (cd "$bin" && wine HintbarBench.exe) >"$result"
     dll_results+=("$result")

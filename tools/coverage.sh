@@ -15,16 +15,9 @@ flavours=("$@")
 folders=(checker plugin command livehelp helptable textinput base platform host)
 windows_only=(platform/win plugin/dll_entry_win.cpp host/win)
 
-prefixes=()
-cleanup() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-  for prefix in "${prefixes[@]}"; do
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  done
-  rm -rf "$work"
-}
+source tools/wine.sh
 work=$(mktemp -d)
-trap cleanup EXIT
+hb_on_exit='rm -rf "$work"'
 
 preset_of() { [ "$1" = linux ] && echo coverage || echo "$1-coverage"; }
 gcov_of() {
@@ -40,22 +33,8 @@ for flavour in "${flavours[@]}"; do
   echo "==== $flavour: build and run with coverage counters (build/$preset)" >&2
   cmake --preset "$preset" >"$work/configure.log" 2>&1 || { cat "$work/configure.log"; exit 1; }
   if [ "$flavour" != linux ]; then
-    if [ -z "${DISPLAY:-}" ]; then
-      for n in $(seq 121 160); do
-        [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=":$n"; break; }
-      done
-      Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY="$display"
-      sleep 1
-    fi
-    export WINEPREFIX="$root/build/$preset/bin/wineprefix" WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ "$flavour" = windows-x64 ]; then export WINEARCH=win64; else unset WINEARCH; fi
-    prefixes+=("$WINEPREFIX")
-    mkdir -p "$WINEPREFIX"
-    wineserver -p 2>/dev/null || true
-    wineboot -i >/dev/null 2>&1 || true
+    hb_start_display 121 160
+    hb_use_prefix "$root/build/$preset/bin" "${flavour#windows-}"
   fi
   cmake --build --preset "$preset" -j"$(nproc)"
   find "build/$preset" -name '*.gcda' -delete

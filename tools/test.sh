@@ -8,26 +8,8 @@ cd "$root"
 bash tools/setup.sh
 
 jobs=$(nproc)
-prefixes=()
-cleanup() {
-  [ -n "${xvfb_pid:-}" ] && kill "$xvfb_pid" 2>/dev/null || true
-  for prefix in "${prefixes[@]}"; do
-    WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
-  done
-}
-trap cleanup EXIT
-
-# One display for the whole run and one Wine server for each Windows build: starting either
-# costs seconds.
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    [ -e /tmp/.X11-unix/X$n ] || [ -e /tmp/.X$n-lock ] || { display=":$n"; break; }
-  done
-  Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY="$display"
-  sleep 1
-fi
+source tools/wine.sh
+hb_start_display 90 120
 
 mkdir -p "$root/build"
 failed=()
@@ -37,15 +19,7 @@ for preset in linux asan windows windows-x64; do
   cmake --preset "$preset" >"$root/build/configure-$preset.log" 2>&1 ||
     { cat "$root/build/configure-$preset.log"; exit 1; }
   if [ "${preset%-x64}" = windows ]; then
-    # A prefix of each build's own (cmake/wine-run.sh uses the same). The x64 one must be a
-    # 64-bit prefix to run 64-bit programs; it runs 32-bit ones too.
-    export WINEPREFIX="$root/build/$preset/bin/wineprefix" WINEDEBUG=-all
-    export WINEDLLOVERRIDES="mscoree,mshtml="
-    if [ "$preset" = windows-x64 ]; then export WINEARCH=win64; fi
-    prefixes+=("$WINEPREFIX")
-    mkdir -p "$WINEPREFIX"
-    wineserver -p 2>/dev/null || true # persistent; "already running" is fine too
-    wineboot -i >/dev/null 2>&1 || true
+    hb_use_prefix "$root/build/$preset/bin" "${preset#windows-}"
   fi
   cmake --build --preset "$preset" -j"$jobs"
   echo "==== $preset: tests"
