@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     Utf8ToUtf16(text.c_str(), line.data(), line.size());
 
     int result = hbar(line.data());
-    FuzzAssert(result >= 0 && result <= 2, "result 0, 1 or 2");
+    FuzzAssert(result >= 0 && result <= 3, "result 0, 1, 2 or 3");
     FuzzAssert(CommandArguments().count >= 0 && CommandArguments().count <= MAX_ARGS,
                "argument count in range");
     for (int i = 0; i < CommandArguments().count; ++i) {
