@@ -49,6 +49,20 @@ bool Mentions(const char16_t* message, const char16_t* name) {
 
 // Why a file gives no function of that name: what keeps the file from loading, or the lines
 // that meant to define it, or that no line does. As JSON strings, or to standard error.
+// One cause of a missing function: a string of the JSON list (first or after a comma), or an
+// indented line on standard error.
+void EmitCause(const char16_t* text, bool json, bool first) {
+    if (json) {
+        Emit(first ? u"\"" : u", \"");
+        EmitJsonText(text);
+        Emit(u"\"");
+    } else {
+        EmitError(u"  ");
+        EmitError(text);
+        EmitError(u"\n");
+    }
+}
+
 void ExplainMissing(const FindingList& findings, const char16_t* name, bool json) {
     static char16_t text[kMessageUnits + 64];
     bool said = false;
@@ -63,28 +77,12 @@ void ExplainMissing(const FindingList& findings, const char16_t* name, bool json
         } else {
             Str16Copy(text, kMessageUnits + 64, f.message);
         }
-        if (json) {
-            Emit(said ? u", \"" : u"\"");
-            EmitJsonText(text);
-            Emit(u"\"");
-        } else {
-            EmitError(u"  ");
-            EmitError(text);
-            EmitError(u"\n");
-        }
+        EmitCause(text, json, !said);
         said = true;
     }
     if (!said) {
         Format16(text, kMessageUnits + 64, u"no line defines @%s", name);
-        if (json) {
-            Emit(u"\"");
-            EmitJsonText(text);
-            Emit(u"\"");
-        } else {
-            EmitError(u"  ");
-            EmitError(text);
-            EmitError(u"\n");
-        }
+        EmitCause(text, json, true);
     }
 }
 
