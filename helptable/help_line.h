@@ -53,3 +53,20 @@ int ParseHelpLineVerdict(char16_t* name, const char16_t* line, char16_t* syntax,
 // Past one separator at `at`: a run of "-", or one ":", or one dash from U+2010 to U+2015;
 // `at` itself when there is none.
 size_t SkipHelpSeparator(const char16_t* line, size_t at);
+
+// The same parse of a line held in well-formed UTF-8, as a loader that keeps UTF-8 texts reads
+// it: Entry or NotEntry exactly where ParseHelpLineLengths would say so of the line's UTF-16
+// form, with the upper-cased name in `name` (kNameUnits) and the texts as byte ranges of the
+// line. The name is upper-cased in `name` only; the caller does the same to its copy of the
+// syntax. Other where only the UTF-16 parser can tell: a name with a unit above U+007F, a
+// syntax line longer than 1,023 bytes, or bytes that are not UTF-8.
+enum class [[nodiscard]] Utf8HelpLine : uint8_t{Entry, NotEntry, Other};
+struct HelpLineParts {
+    size_t nameStart; // the name's first byte, after the "@"
+    size_t nameBytes; // one per unit: the name is ASCII
+    size_t syntax;    // bytes of the syntax line, from the line's start
+    size_t infoStart; // the description's first byte
+    size_t info;      // its bytes; 0 when the line has none
+};
+Utf8HelpLine ParseHelpLineUtf8(const char* line, size_t bytes, char16_t* name,
+                               HelpLineParts* parts);

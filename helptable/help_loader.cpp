@@ -1,4 +1,4 @@
-// Loading a help file: count the entry lines, fill one array, sort it and merge repeated names,
+// Loading a help file: gather the entry lines in one pass, sort them and merge repeated names,
 // and build the tree.
 #include "helptable/help_loader.h"
 
@@ -11,6 +11,7 @@
 #include "platform/utf8.h"
 #include "textinput/text_lines.h"
 #include "textinput/text_source.h"
+#include "textinput/utf8_lines.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -26,6 +27,7 @@ struct LoadBuffers {
     char16_t name[kNameUnits];
     char16_t syntax[kSyntaxUnits];
     char16_t info[kLineUnits];
+    char line8[kUtf8LineBytes];
     char syntax8[kSyntaxBytes];
     char info8[kInfoBytes];
 };
@@ -45,45 +47,135 @@ void WriteError(const char16_t* message, const char16_t* sourceName) {
     Qprintf(ErrorHandle(), message, sourceName);
 }
 
-// The second pass: one entry per entry line, in file order, its texts staged. False when a
-// text could not be staged.
-bool FillEntries(TextSource* source, HelpEntry* entries, int32_t capacity, StagedTexts* staged,
-                 int32_t* stored) {
-    while (ReadTextLine(source, g_work.line) == LineRead::Line) {
-        HelpLineLengths units = {};
-        if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <=
-            0) {
-            continue;
-        }
-        // The first pass counted every entry line: the array is never full here.
-        if (*stored >= capacity) { // GCOVR_EXCL_BR_LINE
-            continue;
-        }
-        // Text too long for its UTF-8 buffer is cut at a character boundary.
-        g_work.syntax8[0] = 0;
-        g_work.info8[0] = 0;
-        size_t syntaxLength =
-            Utf16ToUtf8Units(g_work.syntax, units.syntax, g_work.syntax8, kSyntaxBytes);
-        size_t infoLength = 0;
-        if (units.info > 0) {
-            infoLength = Utf16ToUtf8Units(g_work.info, units.info, g_work.info8, kInfoBytes);
-        }
-        HelpEntry* entry = &entries[*stored];
-        Str16Copy(entry->name, kNameUnits, g_work.name);
-        entry->syntax = StageText(staged, g_work.syntax8, syntaxLength);
-        entry->info = nullptr;
-        if (!entry->syntax) {
-            return false;
-        }
-        if (g_work.info8[0]) {
-            entry->info = StageText(staged, g_work.info8, infoLength);
-            if (!entry->info) {
-                return false;
-            }
-        }
-        ++*stored;
+// An entry line's texts in UTF-8, with the name in g_work.name; from either parser.
+struct EntryTexts {
+    const char* syntax;
+    size_t syntaxBytes;
+    const char* info;
+    size_t infoBytes; // 0: the line has no description
+    size_t nameStart; // where the name lies in the syntax, to be upper-cased there too; the
+    size_t nameBytes; // UTF-16 parser has done that already and leaves these 0
+};
+
+enum class LineKind : uint8_t { Entry, NotEntry, End };
+
+// The next line, read and parsed in UTF-8 where the line allows, else through UTF-16 as the
+// reader and the parser define it.
+LineKind NextLine(TextSource* source, EntryTexts* texts) {
+    uint32_t start = source->position;
+    Utf8Line line = ReadLineAsUtf8(source, g_work.line8);
+    if (line.read == Utf8LineRead::NoMore) {
+        return LineKind::End;
     }
+    if (line.read == Utf8LineRead::Line) {
+        HelpLineParts parts = {};
+        Utf8HelpLine parsed = ParseHelpLineUtf8(line.text, line.bytes, g_work.name, &parts);
+        if (parsed == Utf8HelpLine::NotEntry) {
+            return LineKind::NotEntry;
+        }
+        if (parsed == Utf8HelpLine::Entry) {
+            *texts = EntryTexts{line.text,  parts.syntax,    line.text + parts.infoStart,
+                                parts.info, parts.nameStart, parts.nameBytes};
+            return LineKind::Entry;
+        }
+        source->position = start; // the UTF-16 parser reads this one again
+    }
+    if (ReadTextLine(source, g_work.line) != LineRead::Line) {
+        return LineKind::End;
+    }
+    HelpLineLengths units = {};
+    if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <= 0) {
+        return LineKind::NotEntry;
+    }
+    // Text too long for its UTF-8 buffer is cut at a character boundary.
+    g_work.syntax8[0] = 0;
+    g_work.info8[0] = 0;
+    size_t syntaxBytes =
+        Utf16ToUtf8Units(g_work.syntax, units.syntax, g_work.syntax8, kSyntaxBytes);
+    size_t infoBytes = 0;
+    if (units.info > 0) {
+        infoBytes = Utf16ToUtf8Units(g_work.info, units.info, g_work.info8, kInfoBytes);
+    }
+    *texts = EntryTexts{g_work.syntax8, syntaxBytes, g_work.info8, infoBytes, 0, 0};
+    return LineKind::Entry;
+}
+
+// The entries of one load, in file order, in an array that grows as entry lines come.
+struct EntryArray {
+    HelpEntry* entries;
+    int32_t count;
+    int32_t capacity;
+};
+
+// A first size for the array: one place for each LF byte, which no file has fewer of than it
+// has entry lines ended by LF (in UTF-16 and UTF-32 too, whose LF holds such a byte), within
+// bounds that keep a file of many short lines from asking for much more than it uses.
+int32_t FirstCapacity(const TextSource& source) {
+    constexpr uint32_t kFewest = 16;
+    constexpr uint32_t kMost = 262144;
+    uint32_t lines = 1;
+    const uint8_t* p = source.data;
+    const uint8_t* end = source.data + source.size;
+    while (lines < kMost &&
+           (p = static_cast<const uint8_t*>(memchr(p, '\n', static_cast<size_t>(end - p))))) {
+        ++lines;
+        ++p;
+    }
+    return static_cast<int32_t>(lines < kFewest ? kFewest : lines);
+}
+
+// Room for one more entry; false when the array could not grow. Past its first size it
+// doubles, for files whose lines end in CR alone.
+bool MakeRoom(EntryArray* array, const TextSource& source) {
+    if (array->count < array->capacity) {
+        return true;
+    }
+    constexpr int32_t kMostEntries = INT32_MAX / static_cast<int32_t>(sizeof(HelpEntry));
+    // Past this bound a file of some 19 million entry lines: too large to test.
+    if (array->capacity > kMostEntries / 2) { // GCOVR_EXCL_BR_LINE
+        return false;                         // GCOVR_EXCL_LINE
+    }
+    int32_t capacity = array->entries ? array->capacity * 2 : FirstCapacity(source);
+    auto* grown =
+        static_cast<HelpEntry*>(PlatformAlloc(static_cast<size_t>(capacity) * sizeof(HelpEntry)));
+    if (!grown) {
+        return false;
+    }
+    if (array->count > 0) {
+        memcpy(grown, array->entries, static_cast<size_t>(array->count) * sizeof(HelpEntry));
+    }
+    PlatformFree(array->entries);
+    array->entries = grown;
+    array->capacity = capacity;
     return true;
+}
+
+enum class Stored : uint8_t { Done, NoArray, NoText };
+
+// Appends an entry line's name and texts: the name from g_work.name, the texts staged.
+Stored StoreEntry(EntryArray* array, StagedTexts* staged, const EntryTexts& texts,
+                  const TextSource& source) {
+    if (!MakeRoom(array, source)) {
+        return Stored::NoArray;
+    }
+    HelpEntry* entry = &array->entries[array->count];
+    Str16Copy(entry->name, kNameUnits, g_work.name);
+    entry->syntax = StageText(staged, texts.syntax, texts.syntaxBytes);
+    entry->info = nullptr;
+    if (!entry->syntax) {
+        return Stored::NoText;
+    }
+    for (size_t i = texts.nameStart; i < texts.nameStart + texts.nameBytes; ++i) {
+        entry->syntax[i] = static_cast<char>(UpperAscii(static_cast<uint8_t>(entry->syntax[i])));
+    }
+    if (texts.infoBytes > 0) {
+        entry->info = StageText(staged, texts.info, texts.infoBytes);
+        if (!entry->info) {
+            return Stored::NoText;
+        }
+    }
+    ++array->count;
+    return Stored::Done;
 }
 
 // The first units of a name as one number; past the terminator the key goes on with zeros,
@@ -173,60 +265,48 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
         return nullptr;
     }
 
-    uint32_t lines = 0;
-    uint32_t counted = 0;
-    while (ReadTextLine(&source, g_work.line) == LineRead::Line) {
-        ++lines;
-        if (ParseHelpLine(g_work.name, g_work.line, nullptr, nullptr) > 0) {
-            ++counted;
+    // One pass: each entry line's name goes into the array and its texts are staged.
+    EntryArray array = {nullptr, 0, 0};
+    // A small file's texts take one block of about the file's size; a large file's, a few.
+    StagedTexts staged = {nullptr, 0, 0, static_cast<size_t>(source.size) + sizeof(char*) + 1};
+    Stored stored = Stored::Done;
+    EntryTexts texts = {};
+    for (LineKind kind;
+         stored == Stored::Done && (kind = NextLine(&source, &texts)) != LineKind::End;) {
+        if (kind == LineKind::Entry) {
+            stored = StoreEntry(&array, &staged, texts, source);
         }
     }
-    if (lines == 0 || counted == 0) {
-        WriteError(u"No functions found in file \"%s\".\n", sourceName);
-        CloseTextSource(&source);
-        return nullptr;
-    }
-
-    // The array, and the sort keys for as many entries, are allocated once; the keys are
-    // working storage of the array, so their failure is reported as the array's.
-    HelpEntry* entries = nullptr;
-    SortKey* keys = nullptr;
-    // Past this bound a file of some 19 million entry lines: too large to test.
-    if (counted <= INT32_MAX / sizeof(HelpEntry)) { // GCOVR_EXCL_BR_LINE
-        entries = static_cast<HelpEntry*>(PlatformAlloc(counted * sizeof(HelpEntry)));
-        keys = entries ? static_cast<SortKey*>(PlatformAlloc(counted * sizeof(SortKey))) : nullptr;
-    }
-    if (!keys) {
-        PlatformFree(entries);
-        WriteError(u"Allocating help array\n", sourceName);
-        CloseTextSource(&source);
-        return nullptr;
-    }
-
-    source.position = source.bomLength;
-    int32_t stored = 0;
-    StagedTexts staged = {nullptr, 0};
-    bool filled = FillEntries(&source, entries, static_cast<int32_t>(counted), &staged, &stored);
     CloseTextSource(&source);
-    if (!filled) {
+
+    // The sort keys are working storage of the array, so their failure is reported as the
+    // array's.
+    SortKey* keys = nullptr;
+    if (stored == Stored::Done && array.count > 0) {
+        keys = static_cast<SortKey*>(
+            PlatformAlloc(static_cast<size_t>(array.count) * sizeof(SortKey)));
+        if (!keys) {
+            stored = Stored::NoArray;
+        }
+    }
+    if (stored != Stored::Done || array.count == 0) {
         ReleaseStagedTexts(&staged);
-        PlatformFree(keys);
-        PlatformFree(entries);
-        WriteError(u"Error allocating memory for help strings\r\n", sourceName);
+        PlatformFree(array.entries);
+        WriteError(stored == Stored::NoArray  ? u"Allocating help array\n"
+                   : stored == Stored::NoText ? u"Error allocating memory for help strings\r\n"
+                                              : u"No functions found in file \"%s\".\n",
+                   sourceName);
         return nullptr;
     }
-    stored = SortAndMerge(entries, stored, keys);
+    int32_t distinct = SortAndMerge(array.entries, array.count, keys);
     PlatformFree(keys);
 
-    // A file with an entry line keeps at least one name after the merge. The tree copies the
-    // texts into its own block; the staged ones go with the array.
+    // A file with an entry line keeps at least one name after the merge. The tree takes the
+    // staged texts over; those of lines that lost a merge stay behind in them, unused.
     int32_t nodes = 0;
-    HelpNode* root = nullptr;
-    if (stored > 0) { // GCOVR_EXCL_BR_LINE
-        root = BuildHelpTree(entries, 0, stored - 1, &nodes);
-    }
+    HelpNode* root = BuildHelpTreeOver(array.entries, 0, distinct - 1, &nodes, &staged);
     ReleaseStagedTexts(&staged);
-    PlatformFree(entries);
+    PlatformFree(array.entries);
     if (!root) {
         WriteError(u"Error converting array to tree\n", sourceName);
         return nullptr;

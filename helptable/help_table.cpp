@@ -2,6 +2,7 @@
 #include "helptable/help_table.h"
 
 #include "base/text16.h"
+#include "helptable/staged_texts.h"
 #include "platform/platform.h"
 
 #include <cstddef>
@@ -19,10 +20,12 @@ HelpTableState HelpTable = {nullptr, 0};
 
 // A tree lives in one heap block: this header, then the nodes in pre-order (so the root comes
 // first, right behind the header), then every node's texts. Building, freeing and the heap's
-// bookkeeping then cost one block however many functions the table holds.
+// bookkeeping then cost one block however many functions the table holds. A loaded tree
+// leaves its texts in the blocks the load staged them in, which it then owns.
 struct TreeBlock {
     size_t nodes;
     size_t bytes; // the whole block, header included
+    char* texts;  // the newest of the staged blocks that hold the texts, or null
 };
 constexpr size_t kHeaderBytes =
     (sizeof(TreeBlock) + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
@@ -67,15 +70,17 @@ bool AddBytes(size_t* total, size_t more) {
     return true;
 }
 
-// Where the next node and the next text go while a tree is laid out in its block.
+// Where the next node and the next text go while a tree is laid out in its block; no text
+// is copied when the texts stay where they were staged.
 struct Layout {
     char* node;
     char* text;
+    bool copyTexts;
 };
 
-char* PlaceText(Layout* at, const char* text) {
-    if (!text) {
-        return nullptr;
+char* PlaceText(Layout* at, char* text) {
+    if (!text || !at->copyTexts) {
+        return text;
     }
     size_t bytes = strlen(text) + 1;
     char* copy = at->text;
@@ -116,7 +121,8 @@ int CompareHelpNames(const char16_t* first, const char16_t* second) {
     return *a < *b ? -1 : 1;
 }
 
-HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
+namespace {
+HelpNode* Build(const HelpEntry* entries, int lo, int hi, int32_t* counter, StagedTexts* texts) {
     if (!entries || lo < 0 || lo > hi) {
         return nullptr;
     }
@@ -124,9 +130,11 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
     size_t bytes = kHeaderBytes;
     for (int i = lo; i <= hi; ++i) {
         size_t node = NodeBytes(entries[i]);
-        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node) ||
-            !AddBytes(&bytes, TextBytes(entries[i].syntax)) ||
-            !AddBytes(&bytes, TextBytes(entries[i].info))) {
+        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node)) {
+            return nullptr;
+        }
+        if (!texts && (!AddBytes(&bytes, TextBytes(entries[i].syntax)) ||
+                       !AddBytes(&bytes, TextBytes(entries[i].info)))) {
             return nullptr;
         }
     }
@@ -134,10 +142,26 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
     if (!block) {
         return nullptr;
     }
-    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes};
+    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes, texts ? texts->block : nullptr};
     memcpy(block, &header, sizeof header);
-    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes};
+    if (texts) {
+        *texts = StagedTexts{nullptr, 0, 0, texts->firstBytes};
+    }
+    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes, !texts};
     return PlaceTree(entries, lo, hi, &at, counter);
+}
+} // namespace
+
+HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
+    return Build(entries, lo, hi, counter, nullptr);
+}
+
+HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
+                            StagedTexts* texts) {
+    if (!texts) {
+        return nullptr;
+    }
+    return Build(entries, lo, hi, counter, texts);
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
@@ -163,6 +187,8 @@ int FreeHelpTree(HelpNode* root, uint32_t* counter) {
     if (counter) {
         *counter += static_cast<uint32_t>(block->nodes);
     }
+    StagedTexts texts = {block->texts, 0, 0, 0};
+    ReleaseStagedTexts(&texts);
     PlatformFree(block);
     return 0;
 }

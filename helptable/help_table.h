@@ -6,6 +6,8 @@
 
 #include <cstdint>
 
+struct StagedTexts;
+
 // One function's help while a file is loaded; the loader keeps them in one array.
 struct HelpEntry {
     char16_t name[kNameUnits]; // upper-case, without the "@"; first, so whole records sort by name
@@ -37,6 +39,10 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
+// The same for entries whose texts all lie in `texts`: the tree takes those blocks over rather
+// than copy the texts, and the record is emptied. On failure it is left as it was.
+HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
+                            StagedTexts* texts);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
 // to the counter.

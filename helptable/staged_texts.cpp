@@ -14,17 +14,24 @@ char* StageText(StagedTexts* staged, const char* text, size_t length) {
     if (!staged || !text || length > kBlockBytes - kLinkBytes - 1) {
         return nullptr;
     }
-    if (!staged->block || staged->used + length + 1 > kBlockBytes) {
-        char* block = static_cast<char*>(PlatformAlloc(kBlockBytes));
+    if (!staged->block || staged->used + length + 1 > staged->blockBytes) {
+        size_t size = kBlockBytes;
+        if (!staged->block && staged->firstBytes >= kLinkBytes + length + 1 &&
+            staged->firstBytes < kBlockBytes) {
+            size = staged->firstBytes;
+        }
+        char* block = static_cast<char*>(PlatformAlloc(size));
         if (!block) {
             return nullptr;
         }
         memcpy(block, &staged->block, kLinkBytes);
         staged->block = block;
         staged->used = kLinkBytes;
+        staged->blockBytes = size;
     }
     char* copy = staged->block + staged->used;
-    memcpy(copy, text, length + 1);
+    memcpy(copy, text, length);
+    copy[length] = 0;
     staged->used += length + 1;
     return copy;
 }
@@ -42,4 +49,5 @@ void ReleaseStagedTexts(StagedTexts* staged) {
     }
     staged->block = nullptr;
     staged->used = 0;
+    staged->blockBytes = 0;
 }

@@ -1,5 +1,6 @@
-// The texts of a load, packed into large blocks while the entries are gathered and released
-// as a whole once the tree has copied the texts it keeps.
+// The texts of a load, packed into large blocks while the entries are gathered. The tree the
+// load builds takes the blocks over, so that its texts are never copied again; a failed load
+// releases them as a whole.
 #pragma once
 
 #include "base/limits.h"
@@ -11,11 +12,15 @@
 constexpr size_t kStagedBlockBytes = 256 * 1024;
 
 struct StagedTexts {
-    char* block; // the newest block; it begins with the link to the one before
-    size_t used; // bytes of the newest block taken, link included
+    char* block;       // the newest block; it begins with the link to the one before
+    size_t used;       // bytes of the newest block taken, link included
+    size_t blockBytes; // the newest block's size
+    size_t firstBytes; // a smaller size for the first block, where all a small file's texts
+                       // fit; 0, or a size the first text does not fit, for kStagedBlockBytes
 };
 
-// A copy of a text of length bytes and its terminator, or null when no block could be had.
+// A copy of length bytes of text, terminated (text need not be), or null when no block could
+// be had.
 char* StageText(StagedTexts* staged, const char* text, size_t length);
 // Releases every block and empties the record.
 void ReleaseStagedTexts(StagedTexts* staged);

@@ -2,9 +2,9 @@
 #include "textinput/text_lines.h"
 
 #include "base/text16.h"
+#include "textinput/ascii_words.h"
 #include "textinput/encoding.h"
 
-#include <bit>
 #include <cstring>
 
 namespace {
@@ -135,20 +135,9 @@ int PeekChar(TextSource* source) {
     return c.kind == CharKind::Cut ? kEnd : c.value;
 }
 
-// The word-at-a-time scans read the bytes as one little-endian number.
-static_assert(std::endian::native == std::endian::little, "little-endian targets only");
-
 namespace {
-constexpr uint64_t kLowBits = 0x0101010101010101ull;
-constexpr uint64_t kHighBits = 0x8080808080808080ull;
-
-// Whether any byte of a word is 0x80 or above, which needs decoding, or below 0x0E, which
-// may end the line (NUL, LF, CR). A tab also stops the fast path, harmlessly.
-bool NeedsCare(uint64_t word) {
-    return (((word - kLowBits * 0x0E) | word) & kHighBits) != 0;
-}
-
-// A unit of a block that NeedsCare let through: 0x0E to 0x7F, so only a space is blank.
+// A unit of a block that ByteNeedsCare or UnitNeedsCare let through: 0x0E to 0x7F, so only a space
+// is blank.
 void Store(char16_t* line, int n, char16_t unit, bool* significant) {
     line[n] = unit;
     if (!*significant && unit != 0x20) {
@@ -158,18 +147,13 @@ void Store(char16_t* line, int n, char16_t unit, bool* significant) {
 
 // The same for UTF-16LE: four units at a time while all are ASCII and none may end the line.
 void CopyAsciiUnits(TextSource* s, char16_t* line, int* count, int limit, bool* significant) {
-    // As NeedsCare, for four units: any of them outside 0x0E to 0x7F.
-    constexpr uint64_t kUnitLow = 0x0001000100010001ull;
-    auto needsCare = [](uint64_t word) {
-        return (((word - kUnitLow * 0x0E) | word) & 0xFF80FF80FF80FF80ull) != 0;
-    };
     const uint8_t* p = s->data;
     uint32_t pos = s->position;
     int n = *count;
     while (s->size - pos >= 8 && n + 4 <= limit) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
-        if (needsCare(word)) {
+        if (UnitNeedsCare(word)) {
             break;
         }
         for (int i = 0; i < 4; ++i) {
@@ -200,7 +184,7 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, int limit, bool* si
     while (s->size - pos >= 8 && n + 8 <= limit) {
         uint64_t word;
         memcpy(&word, p + pos, 8);
-        if (NeedsCare(word)) {
+        if (ByteNeedsCare(word)) {
             break;
         }
         for (int i = 0; i < 8; ++i) {

@@ -259,7 +259,7 @@ TEST_F(HelpTree, AFailedBuildLeavesTheEntriesTheirStrings) {
 // written past the block.
 TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
     const size_t room = kStagedBlockBytes - sizeof(char*); // after the link to the block before
-    StagedTexts staged = {nullptr, 0};
+    StagedTexts staged = {};
     std::string first(100, 'a');
     std::string rest(room - first.size() - 1 - 1, 'b'); // its terminator is the block's last byte
     char* a = StageText(&staged, first.c_str(), first.size());

@@ -1,0 +1,238 @@
+// Lines in UTF-8 straight from the bytes, where nothing in them needs the general reader.
+#include "textinput/utf8_lines.h"
+
+#include "textinput/ascii_words.h"
+#include "textinput/encoding.h"
+#include "textinput/text_lines.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr int32_t kNextLine = 0x85; // U+0085 ends a line on its own
+// The most units a line may hold and still be read whole.
+constexpr uint32_t kMostUnits = kLineUnits - 1;
+
+Utf8Line Other() {
+    return {Utf8LineRead::Other, nullptr, 0};
+}
+
+// Where a line of single bytes that begins at `from` ends (at its LF, or with the data), and
+// where the next one begins. A CR right before the LF belongs to the break, and so does one
+// right after a LF that had none before it.
+struct ByteLine {
+    uint32_t end;
+    uint32_t next;
+};
+ByteLine FindByteLine(const TextSource& s, uint32_t from) {
+    const void* lf = memchr(s.data + from, '\n', s.size - from);
+    if (!lf) {
+        return {s.size, s.size};
+    }
+    auto end = static_cast<uint32_t>(static_cast<const uint8_t*>(lf) - s.data);
+    uint32_t next = end + 1;
+    if (end > from && s.data[end - 1] == '\r') {
+        --end;
+    } else if (next < s.size && s.data[next] == '\r') {
+        ++next;
+    }
+    return {end, next};
+}
+
+// Puts one UTF-16 unit that is no surrogate into out as UTF-8; returns the bytes written.
+uint32_t PutUnit(char* out, char16_t unit) {
+    if (unit < 0x80) {
+        out[0] = static_cast<char>(unit);
+        return 1;
+    }
+    if (unit < 0x800) {
+        out[0] = static_cast<char>(0xC0 | unit >> 6);
+        out[1] = static_cast<char>(0x80 | (unit & 0x3F));
+        return 2;
+    }
+    out[0] = static_cast<char>(0xE0 | unit >> 12);
+    out[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
+    out[2] = static_cast<char>(0x80 | (unit & 0x3F));
+    return 3;
+}
+
+// A UTF-8 line passes as it lies when every sequence in it is well-formed and none is a NUL,
+// a CR or U+0085: then the general reader would decode it to exactly these characters.
+bool Utf8LinePasses(const uint8_t* p, uint32_t bytes) {
+    uint32_t i = 0;
+    while (i < bytes) {
+        if (bytes - i >= 8) {
+            uint64_t word;
+            memcpy(&word, p + i, sizeof word);
+            if (!ByteNeedsCare(word)) {
+                i += 8;
+                continue;
+            }
+        }
+        uint8_t b = p[i];
+        if (b < 0x80) {
+            if (b == 0 || b == '\r') {
+                return false;
+            }
+            ++i;
+            continue;
+        }
+        int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, bytes - i));
+        if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF || v == kNextLine) {
+            return false;
+        }
+        i += v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
+    }
+    return true;
+}
+
+// An ANSI line goes through its code page's table; a byte that the table makes U+0085 is a
+// break of its own, and a line that does not fit the buffer three bytes a unit is left.
+bool TranscodeAnsi(const TextSource& s, uint32_t from, uint32_t end, std::span<char> out,
+                   uint32_t* written) {
+    int table = s.ansiTable >= 0 && s.ansiTable < kAnsiTableCount ? s.ansiTable : 0;
+    const char16_t* high = kAnsiTables[table];
+    if (end - from > kMostUnits || out.size() < 3 * static_cast<size_t>(end - from)) {
+        return false;
+    }
+    const uint8_t* p = s.data;
+    char* o = out.data();
+    uint32_t n = 0;
+    uint32_t i = from;
+    while (i < end) {
+        if (end - i >= 8) {
+            uint64_t word;
+            memcpy(&word, p + i, sizeof word);
+            if (!ByteNeedsCare(word)) {
+                memcpy(o + n, &word, sizeof word);
+                n += 8;
+                i += 8;
+                continue;
+            }
+        }
+        uint8_t b = p[i++];
+        if (b == 0 || b == '\r') {
+            return false;
+        }
+        char16_t unit = b < 0x80 ? b : high[b - 0x80];
+        if (unit == kNextLine || (unit >= 0xD800 && unit <= 0xDFFF)) {
+            return false;
+        }
+        n += PutUnit(o + n, unit);
+    }
+    *written = n;
+    return true;
+}
+
+Utf8Line ReadByteLine(TextSource* s, std::span<char> out) {
+    ByteLine line = FindByteLine(*s, s->position);
+    uint32_t from = s->position;
+    if (s->encoding == Encoding::Utf8) {
+        if (line.end - from > kMostUnits || !Utf8LinePasses(s->data + from, line.end - from)) {
+            return Other();
+        }
+        s->position = line.next;
+        return {Utf8LineRead::Line, reinterpret_cast<const char*>(s->data + from), line.end - from};
+    }
+    uint32_t written = 0;
+    if (!TranscodeAnsi(*s, from, line.end, out, &written)) {
+        return Other();
+    }
+    s->position = line.next;
+    return {Utf8LineRead::Line, out.data(), written};
+}
+
+// UTF-16LE, unit by unit, with runs of four ASCII units a word at a time. A lone surrogate,
+// a NUL, a CR not before a LF, U+0085, a line too long or an odd byte at the end is Other.
+Utf8Line ReadUtf16Line(TextSource* s, std::span<char> out) {
+    if (out.size() < kUtf8LineBytes) {
+        return Other();
+    }
+    const uint8_t* d = s->data;
+    const uint32_t size = s->size;
+    auto unitAt = [d](uint32_t at) { return static_cast<char16_t>(d[at] | d[at + 1] << 8); };
+    char* o = out.data();
+    uint32_t pos = s->position;
+    uint32_t units = 0;
+    uint32_t n = 0;
+    for (;;) {
+        while (size - pos >= 8 && units + 4 <= kMostUnits) {
+            uint64_t word;
+            memcpy(&word, d + pos, sizeof word);
+            if (UnitNeedsCare(word)) {
+                break;
+            }
+            uint32_t four = UnitsAsBytes(word);
+            memcpy(o + n, &four, sizeof four);
+            n += 4;
+            units += 4;
+            pos += 8;
+        }
+        if (size - pos < 2) {
+            if (size - pos == 1) {
+                return Other();
+            }
+            break;
+        }
+        char16_t unit = unitAt(pos);
+        if (unit == '\n') {
+            pos += 2;
+            if (size - pos >= 2 && unitAt(pos) == '\r') {
+                pos += 2;
+            }
+            break;
+        }
+        if (unit == '\r') {
+            if (size - pos >= 4 && unitAt(pos + 2) == '\n') {
+                pos += 4;
+                break;
+            }
+            return Other();
+        }
+        if (unit == 0 || unit == kNextLine || (unit >= 0xDC00 && unit <= 0xDFFF)) {
+            return Other();
+        }
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            char16_t low = size - pos >= 4 ? unitAt(pos + 2) : char16_t{0};
+            if (low < 0xDC00 || low > 0xDFFF || units + 2 > kMostUnits) {
+                return Other();
+            }
+            uint32_t c = 0x10000 + ((uint32_t{unit} - 0xD800) << 10) + (low - 0xDC00);
+            o[n++] = static_cast<char>(0xF0 | c >> 18);
+            o[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            o[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            o[n++] = static_cast<char>(0x80 | (c & 0x3F));
+            units += 2;
+            pos += 4;
+            continue;
+        }
+        if (units + 1 > kMostUnits) {
+            return Other();
+        }
+        n += PutUnit(o + n, unit);
+        ++units;
+        pos += 2;
+    }
+    s->position = pos;
+    return {Utf8LineRead::Line, o, n};
+}
+
+} // namespace
+
+Utf8Line ReadLineAsUtf8(TextSource* source, std::span<char> buffer) {
+    if (!source || !source->data) {
+        return Other();
+    }
+    if (source->position >= source->size) {
+        return {Utf8LineRead::NoMore, nullptr, 0};
+    }
+    switch (source->encoding) {
+    case Encoding::Utf8:
+    case Encoding::Ansi:
+        return ReadByteLine(source, buffer);
+    case Encoding::Utf16LE:
+        return ReadUtf16Line(source, buffer);
+    default:
+        return Other();
+    }
+}
