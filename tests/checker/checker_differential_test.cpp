@@ -96,6 +96,12 @@ std::string RandomHelpFile(std::mt19937* random) {
         "@%s[x] - \x07 bell",
         "@%s[]",
         "@%s[x] -- \xC2\xB6 pilcrow \xC2\xAC",
+        "\xC2\xA0@%s[x]\xE3\x80\x80\xE2\x80\x93\xC2\xA0"
+        "en dash, wide spaces",
+        "@%s[x] \xE2\x80\x96 not a dash",
+        "@%s[x] \xE2\x80\x90 first dash",
+        "@%s[x]\xE2\x80\x95last dash",
+        "@%s[x] - next\xC2\x85line",
     };
     std::string text = (*random)() % 2 ? "\xEF\xBB\xBF" : "";
     int lines = 1 + static_cast<int>((*random)() % 40);
@@ -133,11 +139,34 @@ TEST_F(CheckerDifferential, RandomFiles) {
         if (round % 4 == 0) {
             // The same text in UTF-16LE, where it decodes.
             std::u16string wide = U16(text);
+            // A lone surrogate somewhere in the middle: a low one, or a high one before a unit
+            // above the surrogates.
+            wide.insert(wide.size() / 2, round % 8 ? std::u16string{0xDBFF, 0xFF0D} : u"\xDC00");
             Compare("\xFF\xFE" + EncodeUtf16(wide, false),
                     "UTF-16, round " + std::to_string(round));
         }
     }
     EXPECT_EQ(compared_, 75);
+}
+
+// The loader reads most lines without the general reader and parser; at their limits it must
+// hand a line over to them and keep what they keep. Each line one unit (or byte) each side of
+// a limit, in ANSI, in UTF-8 and in UTF-16LE.
+TEST_F(CheckerDifferential, LinesAtTheReadersLimits) {
+    PlatformSetAnsiCodePage(1252);
+    std::vector<std::string> lines;
+    for (size_t units : {size_t{8191}, size_t{8192}}) {
+        lines.push_back("@f[x] - " + std::string(units - 8, 'd'));                // ASCII
+        lines.push_back("@g[x] - " + std::string(units - 9, 'd') + "\xC3\xA9");   // UTF-8
+        lines.push_back("@h[x] - " + std::string(units - 9, 'd') + "\xE9");       // ANSI
+        lines.push_back("@s[" + std::string(units - 8191 + 1019, 'a') + "] - d"); // syntax
+    }
+    for (const std::string& line : lines) {
+        Compare(line + "\n@z[]\n", line.substr(0, 12) + " " + std::to_string(line.size()));
+        Compare("\xEF\xBB\xBF" + line + "\n@z[]\n", "UTF-8 with its mark");
+        Compare("\xFF\xFE" + EncodeUtf16(U16(line + "\n@z[]\n"), false), "UTF-16");
+    }
+    EXPECT_EQ(compared_, 24);
 }
 
 } // namespace

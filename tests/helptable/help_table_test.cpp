@@ -290,6 +290,14 @@ TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
     ASSERT_NE(StageText(&staged, "ghijk", 5), nullptr);
     EXPECT_EQ(staged.used, sizeof(char*) + 6);
     ReleaseStagedTexts(&staged);
+    // A first block sized for a small file takes a text that fills it exactly; a text one byte
+    // too long for it, or a size past the usual one, gets a block of the usual size.
+    for (size_t size : {sizeof(char*) + 6, sizeof(char*) + 5, kStagedBlockBytes + 1}) {
+        staged.firstBytes = size;
+        ASSERT_NE(StageText(&staged, "lmnop", 5), nullptr);
+        EXPECT_EQ(staged.blockBytes, size == sizeof(char*) + 6 ? size : kStagedBlockBytes);
+        ReleaseStagedTexts(&staged);
+    }
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
