@@ -191,6 +191,15 @@ uint64_t NameUnits(const char16_t*& name, int units) {
     return key;
 }
 
+bool SameKey(const SortKey& a, const SortKey& b) {
+    return a.prefix == b.prefix && a.more == b.more;
+}
+
+// Whether a name may go on past the units its key holds: its sixth unit is no terminator.
+bool NameGoesOn(const SortKey& key) {
+    return (key.more & 0xFFFF) != 0;
+}
+
 SortKey MakeKey(const HelpEntry& entry, int32_t place) {
     const char16_t* name = entry.name;
     uint64_t prefix = NameUnits(name, 4);
@@ -205,23 +214,34 @@ int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
     for (int32_t i = 0; i < count; ++i) {
         keys[i] = MakeKey(entries[i], i);
     }
-    std::sort(keys, keys + count, [entries](const SortKey& a, const SortKey& b) {
+    // The keys alone first, so that the sort never reaches into the records; then each run
+    // of names that share their first six units, where the sixth is no terminator, again by
+    // the whole name. Runs are short in any real file.
+    std::sort(keys, keys + count, [](const SortKey& a, const SortKey& b) {
         if (a.prefix != b.prefix) {
             return a.prefix < b.prefix;
         }
-        if (a.more != b.more) {
-            return a.more < b.more;
-        }
+        return a.more != b.more ? a.more < b.more : a.place < b.place;
+    });
+    auto byName = [entries](const SortKey& a, const SortKey& b) {
         int order = CompareHelpNames(entries[a.place].name, entries[b.place].name);
         return order != 0 ? order < 0 : a.place < b.place;
-    });
+    };
+    for (int32_t run = 0, end = 0; run < count; run = end) {
+        for (end = run + 1; end < count && SameKey(keys[end], keys[run]); ++end) {
+        }
+        if (end - run > 1 && NameGoesOn(keys[run])) {
+            std::sort(keys + run, keys + end, byName);
+        }
+    }
 
     // Among equal names the last place wins; the others drop their texts.
     int32_t kept = 0;
     for (int32_t k = 0; k < count; ++k) {
         const SortKey& key = keys[k];
-        if (k + 1 < count && key.prefix == keys[k + 1].prefix && key.more == keys[k + 1].more &&
-            CompareHelpNames(entries[key.place].name, entries[keys[k + 1].place].name) == 0) {
+        if (k + 1 < count && SameKey(key, keys[k + 1]) &&
+            (!NameGoesOn(key) ||
+             CompareHelpNames(entries[key.place].name, entries[keys[k + 1].place].name) == 0)) {
             HelpEntry& loser = entries[key.place];
             loser.syntax = nullptr; // a stored entry's syntax is never null otherwise
             loser.info = nullptr;
