@@ -107,21 +107,15 @@ struct EntryArray {
     int32_t capacity;
 };
 
-// A first size for the array: one place for each LF byte, which no file has fewer of than it
-// has entry lines ended by LF (in UTF-16 and UTF-32 too, whose LF holds such a byte), within
-// bounds that keep a file of many short lines from asking for much more than it uses.
+// A first size for the array, from the file's size: one place for every 32 bytes, which
+// few help files have fewer of than entry lines, and within bounds that keep a large file of
+// other text from asking for much more than it uses. Places never used cost address space
+// only, since nothing touches them.
 int32_t FirstCapacity(const TextSource& source) {
     constexpr uint32_t kFewest = 16;
     constexpr uint32_t kMost = 262144;
-    uint32_t lines = 1;
-    const uint8_t* p = source.data;
-    const uint8_t* end = source.data + source.size;
-    while (lines < kMost &&
-           (p = static_cast<const uint8_t*>(memchr(p, '\n', static_cast<size_t>(end - p))))) {
-        ++lines;
-        ++p;
-    }
-    return static_cast<int32_t>(lines < kFewest ? kFewest : lines);
+    uint32_t guess = source.size / 32;
+    return static_cast<int32_t>(guess < kFewest ? kFewest : guess > kMost ? kMost : guess);
 }
 
 // Room for one more entry; false when the array could not grow. Past its first size it

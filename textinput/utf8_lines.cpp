@@ -17,26 +17,27 @@ Utf8Line Other() {
     return {Utf8LineRead::Other, nullptr, 0};
 }
 
-// Where a line of single bytes that begins at `from` ends (at its LF, or with the data), and
-// where the next one begins. A CR right before the LF belongs to the break, and so does one
-// right after a LF that had none before it.
+// A line of single bytes: where it ends (at its LF, or with the data) and where the next one
+// begins, or that it does not pass.
 struct ByteLine {
+    bool passes;
     uint32_t end;
     uint32_t next;
 };
-ByteLine FindByteLine(const TextSource& s, uint32_t from) {
-    const void* lf = memchr(s.data + from, '\n', s.size - from);
-    if (!lf) {
-        return {s.size, s.size};
+constexpr ByteLine kFails = {false, 0, 0};
+
+// The end of a line at a LF or a CR: a CR passes only right before a LF, as part of the break.
+ByteLine EndAt(const TextSource& s, uint32_t from, uint32_t at) {
+    if (at - from > kMostUnits) {
+        return kFails;
     }
-    auto end = static_cast<uint32_t>(static_cast<const uint8_t*>(lf) - s.data);
-    uint32_t next = end + 1;
-    if (end > from && s.data[end - 1] == '\r') {
-        --end;
-    } else if (next < s.size && s.data[next] == '\r') {
-        ++next;
+    if (s.data[at] == '\n') {
+        return {true, at, at + 1};
     }
-    return {end, next};
+    if (at + 1 < s.size && s.data[at + 1] == '\n') {
+        return {true, at, at + 2};
+    }
+    return kFails;
 }
 
 // Puts one UTF-16 unit that is no surrogate into out as UTF-8; returns the bytes written.
@@ -57,11 +58,17 @@ uint32_t PutUnit(char* out, char16_t unit) {
 }
 
 // A UTF-8 line passes as it lies when every sequence in it is well-formed and none is a NUL,
-// a CR or U+0085: then the general reader would decode it to exactly these characters.
-bool Utf8LinePasses(const uint8_t* p, uint32_t bytes) {
-    uint32_t i = 0;
-    while (i < bytes) {
-        if (bytes - i >= 8) {
+// a CR other than the break's or U+0085: then the general reader would decode it to exactly
+// these characters. One walk finds its end and checks it, runs of ASCII a word at a time.
+ByteLine ScanUtf8Line(const TextSource& s, uint32_t from) {
+    const uint8_t* p = s.data;
+    const uint32_t size = s.size;
+    uint32_t i = from;
+    while (i < size) {
+        if (i - from > kMostUnits) {
+            return kFails;
+        }
+        if (size - i >= 8) {
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
             if (!ByteNeedsCare(word)) {
@@ -70,37 +77,43 @@ bool Utf8LinePasses(const uint8_t* p, uint32_t bytes) {
             }
         }
         uint8_t b = p[i];
+        if (b == '\n' || b == '\r') {
+            return EndAt(s, from, i);
+        }
+        if (b == 0) {
+            return kFails;
+        }
         if (b < 0x80) {
-            if (b == 0 || b == '\r') {
-                return false;
-            }
             ++i;
             continue;
         }
-        int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, bytes - i));
+        int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, size - i));
         if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF || v == kNextLine) {
-            return false;
+            return kFails;
         }
         i += v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
     }
-    return true;
+    return size - from > kMostUnits ? kFails : ByteLine{true, size, size};
 }
 
-// An ANSI line goes through its code page's table; a byte that the table makes U+0085 is a
-// break of its own, and a line that does not fit the buffer three bytes a unit is left.
-bool TranscodeAnsi(const TextSource& s, uint32_t from, uint32_t end, std::span<char> out,
-                   uint32_t* written) {
+// An ANSI line goes through its code page's table as it is walked.
+ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> out,
+                           uint32_t* written) {
+    if (out.size() < kUtf8LineBytes) {
+        return kFails;
+    }
     int table = s.ansiTable >= 0 && s.ansiTable < kAnsiTableCount ? s.ansiTable : 0;
     const char16_t* high = kAnsiTables[table];
-    if (end - from > kMostUnits || out.size() < 3 * static_cast<size_t>(end - from)) {
-        return false;
-    }
     const uint8_t* p = s.data;
+    const uint32_t size = s.size;
     char* o = out.data();
-    uint32_t n = 0;
+    uint32_t n = 0; // at most three bytes a unit, and never past kMostUnits units
     uint32_t i = from;
-    while (i < end) {
-        if (end - i >= 8) {
+    while (i < size) {
+        if (i - from > kMostUnits) {
+            return kFails;
+        }
+        if (size - i >= 8) {
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
             if (!ByteNeedsCare(word)) {
@@ -110,36 +123,38 @@ bool TranscodeAnsi(const TextSource& s, uint32_t from, uint32_t end, std::span<c
                 continue;
             }
         }
-        uint8_t b = p[i++];
-        if (b == 0 || b == '\r') {
-            return false;
+        uint8_t b = p[i];
+        if (b == '\n' || b == '\r') {
+            *written = n;
+            return EndAt(s, from, i);
+        }
+        if (b == 0) {
+            return kFails;
         }
         char16_t unit = b < 0x80 ? b : high[b - 0x80];
         // No code page's table holds either today; a new table that did must not slip through.
         if (unit == kNextLine || (unit >= 0xD800 && unit <= 0xDFFF)) { // GCOVR_EXCL_BR_LINE
-            return false;                                              // GCOVR_EXCL_LINE
+            return kFails;                                             // GCOVR_EXCL_LINE
         }
         n += PutUnit(o + n, unit);
+        ++i;
     }
     *written = n;
-    return true;
+    return size - from > kMostUnits ? kFails : ByteLine{true, size, size};
 }
 
 Utf8Line ReadByteLine(TextSource* s, std::span<char> out) {
-    ByteLine line = FindByteLine(*s, s->position);
     uint32_t from = s->position;
-    if (s->encoding == Encoding::Utf8) {
-        if (line.end - from > kMostUnits || !Utf8LinePasses(s->data + from, line.end - from)) {
-            return Other();
-        }
-        s->position = line.next;
-        return {Utf8LineRead::Line, reinterpret_cast<const char*>(s->data + from), line.end - from};
-    }
     uint32_t written = 0;
-    if (!TranscodeAnsi(*s, from, line.end, out, &written)) {
+    bool utf8 = s->encoding == Encoding::Utf8;
+    ByteLine line = utf8 ? ScanUtf8Line(*s, from) : TranscodeAnsiLine(*s, from, out, &written);
+    if (!line.passes) {
         return Other();
     }
     s->position = line.next;
+    if (utf8) {
+        return {Utf8LineRead::Line, reinterpret_cast<const char*>(s->data + from), line.end - from};
+    }
     return {Utf8LineRead::Line, out.data(), written};
 }
 
@@ -178,9 +193,6 @@ Utf8Line ReadUtf16Line(TextSource* s, std::span<char> out) {
         char16_t unit = unitAt(pos);
         if (unit == '\n') {
             pos += 2;
-            if (size - pos >= 2 && unitAt(pos) == '\r') {
-                pos += 2;
-            }
             break;
         }
         if (unit == '\r') {

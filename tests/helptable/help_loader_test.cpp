@@ -233,7 +233,8 @@ TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
 // Every allocation a load makes may fail: the load then writes its message, returns no tree,
 // leaves the caller's count alone and leaks nothing.
 TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
-    // Seventeen entry lines, most ended by CR alone, outgrow the array's first sixteen places.
+    // Seventeen entry lines outgrow the sixteen places a small file's array begins with; most
+    // end in a CR alone, which leaves them to the general reader.
     std::string bytes = "@b[1] - x\n@a[2]\n@b[3] - y\n@c[4] - z\n";
     for (int i = 0; i < 13; ++i) {
         bytes += "@d" + std::to_string(i) + "[]\r";
