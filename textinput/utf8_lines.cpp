@@ -27,10 +27,7 @@ struct ByteLine {
 constexpr ByteLine kFails = {false, 0, 0};
 
 // The end of a line at a LF or a CR: a CR passes only right before a LF, as part of the break.
-ByteLine EndAt(const TextSource& s, uint32_t from, uint32_t at) {
-    if (at - from > kMostUnits) {
-        return kFails;
-    }
+ByteLine EndAt(const TextSource& s, uint32_t at) {
     if (s.data[at] == '\n') {
         return {true, at, at + 1};
     }
@@ -78,7 +75,7 @@ ByteLine ScanUtf8Line(const TextSource& s, uint32_t from) {
         }
         uint8_t b = p[i];
         if (b == '\n' || b == '\r') {
-            return EndAt(s, from, i);
+            return EndAt(s, i);
         }
         if (b == 0) {
             return kFails;
@@ -126,7 +123,7 @@ ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> o
         uint8_t b = p[i];
         if (b == '\n' || b == '\r') {
             *written = n;
-            return EndAt(s, from, i);
+            return EndAt(s, i);
         }
         if (b == 0) {
             return kFails;

@@ -164,9 +164,10 @@ TEST_F(CheckerDifferential, LinesAtTheReadersLimits) {
     for (const std::string& line : lines) {
         Compare(line + "\n@z[]\n", line.substr(0, 12) + " " + std::to_string(line.size()));
         Compare("\xEF\xBB\xBF" + line + "\n@z[]\n", "UTF-8 with its mark");
+        Compare("@z[]\n" + line, "the last line");
         Compare("\xFF\xFE" + EncodeUtf16(U16(line + "\n@z[]\n"), false), "UTF-16");
     }
-    EXPECT_EQ(compared_, 24);
+    EXPECT_EQ(compared_, 32);
 }
 
 } // namespace
