@@ -23,7 +23,7 @@ void BuildTable() {
     static HelpEntry entries[5] = {};
     const char16_t* names[] = {u"A", u"B", u"LEFT", u"LEN", u"X_1$"};
     for (int i = 0; i < 5; ++i) {
-        Str16Copy(entries[i].name, kNameUnits, names[i]);
+        entries[i].name = names[i];
         entries[i].syntax = g_syntax[i];
         entries[i].info = i % 2 ? g_info : nullptr;
     }

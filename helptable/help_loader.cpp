@@ -146,24 +146,31 @@ bool MakeRoom(EntryArray* array, const TextSource& source) {
 
 enum class Stored : uint8_t { Done, NoArray, NoText };
 
-// Appends an entry line's name and texts: the name from g_work.name, the texts staged.
-Stored StoreEntry(EntryArray* array, StagedTexts* staged, const EntryTexts& texts,
+// Where a load keeps what its entries borrow: the names only until the tree is built, the
+// texts for the tree to take over.
+struct Staged {
+    StagedTexts names;
+    StagedTexts texts;
+};
+
+// Appends an entry line's name (from g_work.name) and texts, staged.
+Stored StoreEntry(EntryArray* array, Staged* staged, const EntryTexts& texts,
                   const TextSource& source) {
     if (!MakeRoom(array, source)) {
         return Stored::NoArray;
     }
     HelpEntry* entry = &array->entries[array->count];
-    Str16Copy(entry->name, kNameUnits, g_work.name);
-    entry->syntax = StageText(staged, texts.syntax, texts.syntaxBytes);
+    entry->name = StageName(&staged->names, g_work.name, Str16Len(g_work.name));
+    entry->syntax = StageText(&staged->texts, texts.syntax, texts.syntaxBytes);
     entry->info = nullptr;
-    if (!entry->syntax) {
+    if (!entry->name || !entry->syntax) {
         return Stored::NoText;
     }
     for (size_t i = texts.nameStart; i < texts.nameStart + texts.nameBytes; ++i) {
         entry->syntax[i] = static_cast<char>(UpperAscii(static_cast<uint8_t>(entry->syntax[i])));
     }
     if (texts.infoBytes > 0) {
-        entry->info = StageText(staged, texts.info, texts.infoBytes);
+        entry->info = StageText(&staged->texts, texts.info, texts.infoBytes);
         if (!entry->info) {
             return Stored::NoText;
         }
@@ -281,8 +288,11 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
 
     // One pass: each entry line's name goes into the array and its texts are staged.
     EntryArray array = {nullptr, 0, 0};
-    // A small file's texts take one block of about the file's size; a large file's, a few.
-    StagedTexts staged = {nullptr, 0, 0, static_cast<size_t>(source.size) + sizeof(char*) + 1};
+    // A small file's texts take one block of about the file's size, and its names one of
+    // twice that (no name's staged copy takes more than twice the bytes of its line);
+    // a large file's take a few.
+    Staged staged = {{nullptr, 0, 0, 2 * static_cast<size_t>(source.size) + sizeof(char*) + 2},
+                     {nullptr, 0, 0, static_cast<size_t>(source.size) + sizeof(char*) + 1}};
     Stored stored = Stored::Done;
     EntryTexts texts = {};
     for (LineKind kind;
@@ -304,7 +314,8 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
         }
     }
     if (stored != Stored::Done || array.count == 0) {
-        ReleaseStagedTexts(&staged);
+        ReleaseStagedTexts(&staged.names);
+        ReleaseStagedTexts(&staged.texts);
         PlatformFree(array.entries);
         WriteError(stored == Stored::NoArray  ? u"Allocating help array\n"
                    : stored == Stored::NoText ? u"Error allocating memory for help strings\r\n"
@@ -315,11 +326,13 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     int32_t distinct = SortAndMerge(array.entries, array.count, keys);
     PlatformFree(keys);
 
-    // A file with an entry line keeps at least one name after the merge. The tree takes the
-    // staged texts over; those of lines that lost a merge stay behind in them, unused.
+    // A file with an entry line keeps at least one name after the merge. The tree copies the
+    // names into its nodes and takes the staged texts over; those of lines that lost a merge
+    // stay behind in them, unused.
     int32_t nodes = 0;
-    HelpNode* root = BuildHelpTreeOver(array.entries, 0, distinct - 1, &nodes, &staged);
-    ReleaseStagedTexts(&staged);
+    HelpNode* root = BuildHelpTreeOver(array.entries, 0, distinct - 1, &nodes, &staged.texts);
+    ReleaseStagedTexts(&staged.names);
+    ReleaseStagedTexts(&staged.texts);
     PlatformFree(array.entries);
     if (!root) {
         WriteError(u"Error converting array to tree\n", sourceName);

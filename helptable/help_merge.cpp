@@ -26,11 +26,7 @@ struct Merge {
 
 // Borrows the node's texts; the tree built from the entries copies them.
 HelpEntry EntryOf(const HelpNode* node) {
-    HelpEntry entry;
-    Str16Copy(entry.name, kNameUnits, node->name);
-    entry.syntax = node->syntax;
-    entry.info = node->info;
-    return entry;
+    return HelpEntry{node->name, node->syntax, node->info};
 }
 
 void FillInOrder(const HelpNode* node, HelpEntry* entries, uint32_t* at) {

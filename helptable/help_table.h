@@ -8,11 +8,12 @@
 
 struct StagedTexts;
 
-// One function's help while a file is loaded; the loader keeps them in one array.
+// One function's help while a tree is built; the loader keeps them in one array. The entry
+// borrows its name and texts: the array's owner keeps them alive until the tree is built.
 struct HelpEntry {
-    char16_t name[kNameUnits]; // upper-case, without the "@"; first, so whole records sort by name
-    char* syntax;              // UTF-8, never empty; the array's owner releases it
-    char* info;                // UTF-8, or null when the line had no description
+    const char16_t* name; // upper-case, without the "@", at most 47 units
+    char* syntax;         // UTF-8, never empty
+    char* info;           // UTF-8, or null when the line had no description
 };
 
 // One tree node: the fields, then the name and its terminator. A tree's nodes and texts all

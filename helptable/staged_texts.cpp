@@ -10,13 +10,17 @@ constexpr size_t kBlockBytes = kStagedBlockBytes;
 constexpr size_t kLinkBytes = sizeof(char*);
 } // namespace
 
-char* StageText(StagedTexts* staged, const char* text, size_t length) {
-    if (!staged || !text || length > kBlockBytes - kLinkBytes - 1) {
-        return nullptr;
+namespace {
+// Room for `bytes` in the newest block, or in a new one; null when no block could be had.
+// Blocks begin at the heap's alignment and their links take an even size, so an even offset
+// suits UTF-16 units.
+char* Reserve(StagedTexts* staged, size_t bytes, bool even) {
+    if (even) {
+        staged->used += staged->used & 1;
     }
-    if (!staged->block || staged->used + length + 1 > staged->blockBytes) {
+    if (!staged->block || staged->used + bytes > staged->blockBytes) {
         size_t size = kBlockBytes;
-        if (!staged->block && staged->firstBytes >= kLinkBytes + length + 1 &&
+        if (!staged->block && staged->firstBytes >= kLinkBytes + bytes &&
             staged->firstBytes < kBlockBytes) {
             size = staged->firstBytes;
         }
@@ -29,11 +33,35 @@ char* StageText(StagedTexts* staged, const char* text, size_t length) {
         staged->used = kLinkBytes;
         staged->blockBytes = size;
     }
-    char* copy = staged->block + staged->used;
-    memcpy(copy, text, length);
-    copy[length] = 0;
-    staged->used += length + 1;
+    char* room = staged->block + staged->used;
+    staged->used += bytes;
+    return room;
+}
+} // namespace
+
+char* StageText(StagedTexts* staged, const char* text, size_t length) {
+    if (!staged || !text || length > kBlockBytes - kLinkBytes - 1) {
+        return nullptr;
+    }
+    char* copy = Reserve(staged, length + 1, false);
+    if (copy) {
+        memcpy(copy, text, length);
+        copy[length] = 0;
+    }
     return copy;
+}
+
+const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t units) {
+    if (!staged || !name || units >= kNameUnits) {
+        return nullptr;
+    }
+    char* copy = Reserve(staged, (units + 1) * sizeof(char16_t), true);
+    if (!copy) {
+        return nullptr;
+    }
+    memcpy(copy, name, units * sizeof(char16_t));
+    memset(copy + units * sizeof(char16_t), 0, sizeof(char16_t));
+    return reinterpret_cast<const char16_t*>(copy);
 }
 
 void ReleaseStagedTexts(StagedTexts* staged) {

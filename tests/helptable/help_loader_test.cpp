@@ -240,7 +240,7 @@ TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
         bytes += "@d" + std::to_string(i) + "[]\r";
     }
     std::u16string path = Write(bytes);
-    const int strings = 1; // one block of staged texts
+    const int strings = 2; // one block of staged names, one of texts
     const int nodes = 1;   // one block for the whole tree
     long before = PlatformAllocationCount();
     HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);

@@ -6,6 +6,7 @@
 #include "tests/support/test_support.h"
 
 #include <cstring>
+#include <deque>
 #include <string>
 #include <vector>
 
@@ -19,10 +20,16 @@ char* HeapText(const char* text) {
     return copy;
 }
 
+// Entries borrow their names: these stay for the whole run.
+const char16_t* KeptName(const std::u16string& name) {
+    static std::deque<std::u16string> kept;
+    return kept.emplace_back(name).c_str();
+}
+
 std::vector<HelpEntry> Entries(const std::vector<std::u16string>& names, bool withText) {
     std::vector<HelpEntry> entries(names.size());
     for (size_t i = 0; i < names.size(); ++i) {
-        Str16Copy(entries[i].name, kNameUnits, names[i].c_str());
+        entries[i].name = KeptName(names[i]);
         entries[i].syntax =
             withText ? HeapText((std::string("@") + U8(names[i]) + "[x]").c_str()) : nullptr;
         entries[i].info = nullptr;
@@ -298,6 +305,16 @@ TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
         EXPECT_EQ(staged.blockBytes, size == sizeof(char*) + 6 ? size : kStagedBlockBytes);
         ReleaseStagedTexts(&staged);
     }
+    // A name after a text that leaves an odd offset starts on the next even byte, whole and
+    // terminated; one of 48 units is refused.
+    ASSERT_NE(StageText(&staged, "ab", 2), nullptr);
+    const char16_t* name = StageName(&staged, u"LEFTX", 4);
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(name) % alignof(char16_t), 0u);
+    EXPECT_EQ(std::u16string(name), u"LEFT");
+    EXPECT_EQ(StageName(&staged, std::u16string(48, u'N').c_str(), 48), nullptr);
+    EXPECT_NE(StageName(&staged, std::u16string(47, u'N').c_str(), 47), nullptr);
+    ReleaseStagedTexts(&staged);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 

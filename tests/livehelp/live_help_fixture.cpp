@@ -52,8 +52,10 @@ void LiveHelpTest::TearDown() {
 void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
     UnloadHelp();
     std::vector<HelpEntry> entries(specs.size());
+    std::vector<std::u16string> names(specs.size()); // the entries borrow them
     for (size_t i = 0; i < specs.size(); ++i) {
-        Str16Copy(entries[i].name, kNameUnits, U16(specs[i].name).c_str());
+        names[i] = U16(specs[i].name);
+        entries[i].name = names[i].c_str();
         entries[i].syntax = HeapCopy(specs[i].syntax);
         entries[i].info = HeapCopy(specs[i].info);
     }
