@@ -54,49 +54,14 @@ uint32_t PutUnit(char* out, char16_t unit) {
     return 3;
 }
 
-// A UTF-8 line passes as it lies when every sequence in it is well-formed and none is a NUL,
-// a CR other than the break's or U+0085: then the general reader would decode it to exactly
-// these characters. One walk finds its end and checks it, runs of ASCII a word at a time.
-ByteLine ScanUtf8Line(const TextSource& s, uint32_t from) {
-    const uint8_t* p = s.data;
-    const uint32_t size = s.size;
-    uint32_t i = from;
-    while (i < size) {
-        if (i - from > kMostUnits) {
-            return kFails;
-        }
-        if (size - i >= 8) {
-            uint64_t word;
-            memcpy(&word, p + i, sizeof word);
-            if (!ByteNeedsCare(word)) {
-                i += 8;
-                continue;
-            }
-        }
-        uint8_t b = p[i];
-        if (b == '\n' || b == '\r') {
-            return EndAt(s, i);
-        }
-        if (b == 0) {
-            return kFails;
-        }
-        if (b < 0x80) {
-            ++i;
-            continue;
-        }
-        int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, size - i));
-        if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF || v == kNextLine) {
-            return kFails;
-        }
-        i += v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
-    }
-    return size - from > kMostUnits ? kFails : ByteLine{true, size, size};
-}
-
-// An ANSI line goes through its code page's table as it is walked.
-ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> out,
-                           uint32_t* written) {
-    if (out.size() < kUtf8LineBytes) {
+// One walk over a line of single bytes finds its end and checks it, runs of ASCII a word at
+// a time. A UTF-8 line passes as it lies when every sequence in it is well-formed and none is
+// a NUL, a CR other than the break's or U+0085: then the general reader would decode it to
+// exactly these characters. An ANSI line (kAnsi) goes through its code page's table into out
+// as it is walked, at most three bytes a unit.
+template <bool kAnsi>
+ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, uint32_t* written) {
+    if (kAnsi && out.size() < kUtf8LineBytes) {
         return kFails;
     }
     int table = s.ansiTable >= 0 && s.ansiTable < kAnsiTableCount ? s.ansiTable : 0;
@@ -104,7 +69,7 @@ ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> o
     const uint8_t* p = s.data;
     const uint32_t size = s.size;
     char* o = out.data();
-    uint32_t n = 0; // at most three bytes a unit, and never past kMostUnits units
+    uint32_t n = 0;
     uint32_t i = from;
     while (i < size) {
         if (i - from > kMostUnits) {
@@ -114,8 +79,10 @@ ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> o
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
             if (!ByteNeedsCare(word)) {
-                memcpy(o + n, &word, sizeof word);
-                n += 8;
+                if constexpr (kAnsi) {
+                    memcpy(o + n, &word, sizeof word);
+                    n += 8;
+                }
                 i += 8;
                 continue;
             }
@@ -128,13 +95,23 @@ ByteLine TranscodeAnsiLine(const TextSource& s, uint32_t from, std::span<char> o
         if (b == 0) {
             return kFails;
         }
-        char16_t unit = b < 0x80 ? b : high[b - 0x80];
-        // No code page's table holds either today; a new table that did must not slip through.
-        if (unit == kNextLine || (unit >= 0xD800 && unit <= 0xDFFF)) { // GCOVR_EXCL_BR_LINE
-            return kFails;                                             // GCOVR_EXCL_LINE
+        if constexpr (kAnsi) {
+            char16_t unit = b < 0x80 ? b : high[b - 0x80];
+            // No code page's table holds either today; a new table that did must not pass.
+            if (unit == kNextLine || (unit >= 0xD800 && unit <= 0xDFFF)) { // GCOVR_EXCL_BR_LINE
+                return kFails;                                             // GCOVR_EXCL_LINE
+            }
+            n += PutUnit(o + n, unit);
+            ++i;
+        } else if (b < 0x80) {
+            ++i;
+        } else {
+            int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, size - i));
+            if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF || v == kNextLine) {
+                return kFails;
+            }
+            i += v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
         }
-        n += PutUnit(o + n, unit);
-        ++i;
     }
     *written = n;
     return size - from > kMostUnits ? kFails : ByteLine{true, size, size};
@@ -144,7 +121,8 @@ Utf8Line ReadByteLine(TextSource* s, std::span<char> out) {
     uint32_t from = s->position;
     uint32_t written = 0;
     bool utf8 = s->encoding == Encoding::Utf8;
-    ByteLine line = utf8 ? ScanUtf8Line(*s, from) : TranscodeAnsiLine(*s, from, out, &written);
+    ByteLine line = utf8 ? WalkByteLine<false>(*s, from, out, &written)
+                         : WalkByteLine<true>(*s, from, out, &written);
     if (!line.passes) {
         return Other();
     }
