@@ -1,9 +1,11 @@
-// The line reader copies runs of ASCII several bytes at a time. Against a plain reference
-// splitter, random ASCII texts full of breaks, NULs, blanks and over-long lines must give the
-// same lines in every encoding that takes that path, wherever a break falls in a block.
+// The line reader copies runs of ASCII several bytes at a time, and the loader reads most
+// lines as UTF-8 without it. Against a plain reference splitter, random ASCII texts full of
+// breaks, NULs, blanks and over-long lines must give the same lines in every encoding that
+// takes those paths, wherever a break falls in a block.
 #include "tests/support/test_support.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
+#include "textinput/utf8_lines.h"
 
 #include <random>
 #include <string>
@@ -76,15 +78,48 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text,
     }
 }
 
-// The lines of the reader; with places, those of its reporting form and where it says they
-// stand.
-std::vector<std::u16string> ReadAll(const std::string& bytes, Encoding encoding,
-                                    std::vector<Place>* places = nullptr) {
+TextSource Over(const std::string& bytes, Encoding encoding) {
     TextSource s{};
     s.data = reinterpret_cast<const uint8_t*>(bytes.data());
     s.size = static_cast<uint32_t>(bytes.size());
     s.encoding = encoding;
     s.replacement = 0xFFFD;
+    return s;
+}
+
+// The lines as the loader reads them: as UTF-8 where that passes, blank ones left out, else
+// through the reader.
+std::vector<std::u16string> ReadAllAsUtf8(const std::string& bytes, Encoding encoding) {
+    TextSource s = Over(bytes, encoding);
+    std::vector<std::u16string> lines;
+    std::vector<char16_t> line(kLineUnits, u'#');
+    std::vector<char> utf8(kUtf8LineBytes);
+    for (;;) {
+        uint32_t start = s.position;
+        Utf8Line read = ReadLineAsUtf8(&s, utf8);
+        if (read.read == Utf8LineRead::NoMore) {
+            return lines;
+        }
+        if (read.read == Utf8LineRead::Line) {
+            std::u16string text = U16(std::string(read.text, read.bytes));
+            if (text.find_first_not_of(u" \t\r\n\v\f") != std::u16string::npos) {
+                lines.push_back(text);
+            }
+            continue;
+        }
+        EXPECT_EQ(s.position, start) << "a line left to the reader is left unread";
+        if (ReadTextLine(&s, line) == LineRead::NoMore) {
+            return lines;
+        }
+        lines.emplace_back(line.data());
+    }
+}
+
+// The lines of the reader; with places, those of its reporting form and where it says they
+// stand.
+std::vector<std::u16string> ReadAll(const std::string& bytes, Encoding encoding,
+                                    std::vector<Place>* places = nullptr) {
+    TextSource s = Over(bytes, encoding);
     std::vector<std::u16string> lines;
     std::vector<char16_t> line(kLineUnits, u'#');
     TextLineReport report = {};
@@ -129,6 +164,11 @@ TEST(LineReaderDifferential, AsciiRunsReadAsTheReferenceSplitsThem) {
         ASSERT_EQ(ReadAll(narrow, Encoding::Utf8), expected) << "UTF-8, round " << round;
         ASSERT_EQ(ReadAll(narrow, Encoding::Ansi), expected) << "ANSI, round " << round;
         ASSERT_EQ(ReadAll(utf16, Encoding::Utf16LE), expected) << "UTF-16LE, round " << round;
+        for (Encoding encoding : {Encoding::Utf8, Encoding::Ansi, Encoding::Utf16LE}) {
+            ASSERT_EQ(ReadAllAsUtf8(encoding == Encoding::Utf16LE ? utf16 : narrow, encoding),
+                      expected)
+                << "as UTF-8, encoding " << static_cast<int>(encoding) << ", round " << round;
+        }
         // The reporting form reads the same lines, and places them as the reference does.
         std::vector<Place> expectedPlaces;
         ReferenceLines(text, &expectedPlaces);
@@ -139,6 +179,39 @@ TEST(LineReaderDifferential, AsciiRunsReadAsTheReferenceSplitsThem) {
             ASSERT_TRUE(places == expectedPlaces) << "places, round " << round;
         }
     }
+}
+
+// What cannot pass is left to the reader, untouched: a missing source, a buffer too small
+// for a transcoded line, the forms the fast reader does not take, an odd byte at the end.
+TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
+    std::vector<char> utf8(kUtf8LineBytes);
+    EXPECT_EQ(ReadLineAsUtf8(nullptr, utf8).read, Utf8LineRead::Other);
+    std::string text = "ab\n";
+    std::string wide("a\0b\0\n\0", 6);
+    std::vector<char> small(kUtf8LineBytes - 1);
+    struct Case {
+        std::string bytes;
+        Encoding encoding;
+        std::span<char> buffer;
+        Utf8LineRead read;
+    } cases[] = {
+        {text, Encoding::Utf8, small, Utf8LineRead::Line}, // passed where it lies
+        {text, Encoding::Ansi, small, Utf8LineRead::Other},
+        {wide, Encoding::Utf16LE, small, Utf8LineRead::Other},
+        {wide, Encoding::Utf16BE, utf8, Utf8LineRead::Other},
+        {std::string(8, '\0'), Encoding::Utf32LE, utf8, Utf8LineRead::Other},
+        {wide + "x", Encoding::Utf16LE, utf8, Utf8LineRead::Line},
+        {"", Encoding::Utf8, utf8, Utf8LineRead::NoMore},
+    };
+    for (const Case& c : cases) {
+        TextSource s = Over(c.bytes, c.encoding);
+        EXPECT_EQ(ReadLineAsUtf8(&s, c.buffer).read, c.read) << c.bytes.size();
+    }
+    // The odd byte after the last whole line is left to the reader, which finds no line in it.
+    TextSource s = Over(wide + "x", Encoding::Utf16LE);
+    ASSERT_EQ(ReadLineAsUtf8(&s, utf8).read, Utf8LineRead::Line);
+    EXPECT_EQ(ReadLineAsUtf8(&s, utf8).read, Utf8LineRead::Other);
+    EXPECT_EQ(s.position, 6u);
 }
 
 } // namespace
