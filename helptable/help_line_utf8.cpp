@@ -3,8 +3,10 @@
 #include "base/function_name.h"
 #include "base/text16.h"
 #include "helptable/help_line.h"
+#include "textinput/text_lines.h"
 
 #include <cstdint>
+#include <span>
 
 namespace {
 
@@ -15,26 +17,16 @@ struct FirstUnit {
     size_t bytes;
 };
 FirstUnit UnitAt(const char* line, size_t bytes, size_t at) {
-    auto byte = [line](size_t i) { return static_cast<uint8_t>(line[i]); };
-    uint8_t b0 = byte(at);
-    size_t n = b0 < 0x80 ? 1 : b0 >= 0xC2 && b0 < 0xE0 ? 2 : b0 >= 0xE0 && b0 < 0xF0 ? 3 : 4;
-    if (b0 >= 0xF5 || (b0 >= 0x80 && b0 < 0xC2) || n > bytes - at) {
-        return {0, 0};
-    }
-    uint32_t v = n == 1 ? b0 : n == 2 ? b0 & 0x1Fu : n == 3 ? b0 & 0x0Fu : b0 & 0x07u;
-    for (size_t i = 1; i < n; ++i) {
-        if ((byte(at + i) & 0xC0) != 0x80) {
-            return {0, 0};
-        }
-        v = v << 6 | (byte(at + i) & 0x3Fu);
-    }
-    constexpr uint32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
-    if (v < kLeast[n] || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) {
+    auto* p = reinterpret_cast<const uint8_t*>(line + at);
+    int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p, bytes - at));
+    if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) {
         return {0, 0};
     }
     // A character beyond U+FFFF is a pair in UTF-16: its first unit is the high surrogate.
-    auto first = v > 0xFFFF ? 0xD800 + ((v - 0x10000) >> 10) : v;
-    return {static_cast<char16_t>(first), n};
+    if (v > 0xFFFF) {
+        return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), 4};
+    }
+    return {static_cast<char16_t>(v), v < 0x80 ? 1u : v < 0x800 ? 2u : 3u};
 }
 
 // Past the blanks from `at`; SIZE_MAX when the bytes there are not UTF-8.

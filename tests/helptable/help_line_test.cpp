@@ -2,6 +2,7 @@
 #include "helptable/help_line.h"
 #include "tests/support/test_support.h"
 
+#include <cstring>
 #include <string>
 
 namespace {
@@ -25,6 +26,34 @@ Parsed Parse(const std::u16string& line) {
 int Count(const std::u16string& line) {
     char16_t name[kNameUnits];
     return ParseHelpLine(name, line.c_str(), nullptr, nullptr);
+}
+
+// The UTF-8 form of a line that the reader would pass as UTF-8 (well-formed, shorter than a
+// line's limit), parsed by the UTF-8 parser: false where that parser leaves it to the UTF-16
+// one; otherwise the same verdict, name and texts as the case expects.
+bool SameInUtf8(const std::u16string& line, int result, const std::u16string& name,
+                const std::u16string& syntax, const std::u16string& info) {
+    std::string bytes = U8(line);
+    if (line.size() >= kLineUnits || U16(bytes) != line) {
+        return false;
+    }
+    char16_t parsedName[kNameUnits];
+    HelpLineParts parts = {};
+    Utf8HelpLine verdict = ParseHelpLineUtf8(bytes.data(), bytes.size(), parsedName, &parts);
+    if (verdict == Utf8HelpLine::Other) {
+        return false;
+    }
+    EXPECT_EQ(verdict == Utf8HelpLine::Entry, result > 0);
+    if (result > 0) {
+        std::string kept = bytes.substr(0, parts.syntax);
+        for (size_t i = parts.nameStart; i < parts.nameStart + parts.nameBytes; ++i) {
+            kept[i] = static_cast<char>(UpperAscii(static_cast<uint8_t>(kept[i])));
+        }
+        EXPECT_EQ(U8(parsedName), U8(name));
+        EXPECT_EQ(kept, U8(syntax));
+        EXPECT_EQ(bytes.substr(parts.infoStart, parts.info), U8(info));
+    }
+    return true;
 }
 
 TEST(HelpLine, SampleLines) {
@@ -77,6 +106,7 @@ TEST(HelpLine, SampleLines) {
         {u"@x[a] " + std::u16string(8189, u'd') + u"\U0001F600!", 1, u"X", u"@X[a]",
          std::u16string(8189, u'd') + u"\U0001F600"},
     };
+    int decidedInUtf8 = 0;
     for (const Case& c : cases) {
         Parsed p = Parse(c.line);
         SCOPED_TRACE(U8(c.line));
@@ -84,9 +114,21 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(U8(p.name), U8(c.name));
         EXPECT_EQ(U8(p.syntax), U8(c.syntax));
         EXPECT_EQ(U8(p.info), U8(c.info));
-        // The counting form agrees on what is an entry.
+        // The counting form agrees on what is an entry, and so does the UTF-8 parser.
         EXPECT_EQ(Count(c.line), c.result);
+        decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
+    EXPECT_EQ(decidedInUtf8, 26);
+    // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
+    // all: left to the UTF-16 parser.
+    for (const char* line : {"\xC0\xA0@x[]", "\xE2\x80", "@x[a] \xED\xA0\x80 d",
+                             "@x[a]\xC2\xA0\xF4\x90\x80\x80", "@x[a] -\xE2\x80\x80\x80"}) {
+        char16_t name[kNameUnits];
+        HelpLineParts parts = {};
+        EXPECT_EQ(ParseHelpLineUtf8(line, strlen(line), name, &parts), Utf8HelpLine::Other) << line;
+    }
+    HelpLineParts parts = {};
+    EXPECT_EQ(ParseHelpLineUtf8(nullptr, 0, nullptr, &parts), Utf8HelpLine::Other);
 }
 
 TEST(HelpLine, NamesUpToFortySevenUnits) {
