@@ -97,6 +97,7 @@ TEST(HelpLine, SampleLines) {
         {u"@x\u00d7[]", 0, u"", u"", u""},
         {u"@x", 0, u"", u"", u""},
         {u"@", 0, u"", u"", u""},
+        {u"@[x] - no name", 0, u"", u"", u""},
         // A description is cut to its buffer, never inside a pair; a lone high surrogate that
         // ends the line is kept as it is.
         {u"@x[a] - t\xd800", 1, u"X", u"@X[a]", u"t\xd800"},
@@ -118,7 +119,7 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(Count(c.line), c.result);
         decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
-    EXPECT_EQ(decidedInUtf8, 26);
+    EXPECT_EQ(decidedInUtf8, 27);
     // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
     // all: left to the UTF-16 parser.
     for (const char* line : {"\xC0\xA0@x[]", "\xE2\x80", "@x[a] \xED\xA0\x80 d",
