@@ -129,12 +129,10 @@ HelpNode* Build(const HelpEntry* entries, int lo, int hi, int32_t* counter, Stag
     size_t nodeBytes = 0;
     size_t bytes = kHeaderBytes;
     for (int i = lo; i <= hi; ++i) {
+        // One entry's texts are a few KiB at most: only the sums can grow past any bound.
         size_t node = NodeBytes(entries[i]);
-        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node)) {
-            return nullptr;
-        }
-        if (!texts && (!AddBytes(&bytes, TextBytes(entries[i].syntax)) ||
-                       !AddBytes(&bytes, TextBytes(entries[i].info)))) {
+        size_t text = texts ? 0 : TextBytes(entries[i].syntax) + TextBytes(entries[i].info);
+        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node + text)) {
             return nullptr;
         }
     }
@@ -158,9 +156,6 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
 
 HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
                             StagedTexts* texts) {
-    if (!texts) {
-        return nullptr;
-    }
     return Build(entries, lo, hi, counter, texts);
 }
 

@@ -41,7 +41,8 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
 // The same for entries whose texts all lie in `texts`: the tree takes those blocks over rather
-// than copy the texts, and the record is emptied. On failure it is left as it was.
+// than copy the texts, and the record is emptied. On failure it is left as it was. Without a
+// record, the same as BuildHelpTree.
 HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
                             StagedTexts* texts);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
