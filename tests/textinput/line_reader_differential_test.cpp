@@ -208,7 +208,8 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         EXPECT_EQ(ReadLineAsUtf8(&s, c.buffer).read, c.read) << c.bytes.size();
     }
     // The odd byte after the last whole line is left to the reader, which finds no line in it.
-    TextSource s = Over(wide + "x", Encoding::Utf16LE);
+    std::string odd = wide + "x";
+    TextSource s = Over(odd, Encoding::Utf16LE);
     ASSERT_EQ(ReadLineAsUtf8(&s, utf8).read, Utf8LineRead::Line);
     EXPECT_EQ(ReadLineAsUtf8(&s, utf8).read, Utf8LineRead::Other);
     EXPECT_EQ(s.position, 6u);
