@@ -160,7 +160,8 @@ Stored StoreEntry(EntryArray* array, Staged* staged, const EntryTexts& texts,
         return Stored::NoArray;
     }
     HelpEntry* entry = &array->entries[array->count];
-    entry->name = StageName(&staged->names, g_work.name, Str16Len(g_work.name));
+    entry->nameUnits = static_cast<uint32_t>(Str16Len(g_work.name));
+    entry->name = StageName(&staged->names, g_work.name, entry->nameUnits);
     entry->syntax = StageText(&staged->texts, texts.syntax, texts.syntaxBytes);
     entry->info = nullptr;
     if (!entry->name || !entry->syntax) {

@@ -50,8 +50,12 @@ uint32_t ByteLength(const char* text) {
 
 // A node's record: the fields, then the name and its terminator, padded so that the next
 // record is aligned; never shorter than the declared record.
+size_t NameUnits(const HelpEntry& entry) {
+    return entry.nameUnits ? entry.nameUnits : Str16Len(entry.name);
+}
+
 size_t NodeBytes(const HelpEntry& entry) {
-    size_t bytes = offsetof(HelpNode, name) + (Str16Len(entry.name) + 1) * sizeof(char16_t);
+    size_t bytes = offsetof(HelpNode, name) + (NameUnits(entry) + 1) * sizeof(char16_t);
     bytes = (bytes + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
     return bytes < sizeof(HelpNode) ? sizeof(HelpNode) : bytes;
 }
@@ -94,7 +98,9 @@ HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
     at->node += NodeBytes(entry);
-    Str16Copy(NameOf(node), Str16Len(entry.name) + 1, entry.name);
+    size_t units = NameUnits(entry);
+    memcpy(NameOf(node), entry.name, units * sizeof(char16_t));
+    NameOf(node)[units] = 0;
     node->syntax = PlaceText(at, entry.syntax);
     node->info = PlaceText(at, entry.info);
     node->left = mid > lo ? PlaceTree(entries, lo, mid - 1, at, counter) : nullptr;

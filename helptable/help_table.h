@@ -14,6 +14,9 @@ struct HelpEntry {
     const char16_t* name; // upper-case, without the "@", at most 47 units
     char* syntax;         // UTF-8, never empty
     char* info;           // UTF-8, or null when the line had no description
+    uint32_t nameUnits;   // the name's length where its maker knows it, else 0: a loader's
+                          // names lie in file order, and reading each one twice out of
+                          // order costs more than the field
 };
 
 // One tree node: the fields, then the name and its terminator. A tree's nodes and texts all
