@@ -1,6 +1,7 @@
 // The help table: a balanced tree built once from a sorted entry array, searched by name.
 #include "helptable/help_table.h"
 
+#include "base/short_copy.h"
 #include "base/text16.h"
 #include "helptable/staged_texts.h"
 #include "platform/platform.h"
@@ -99,7 +100,7 @@ HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
     at->node += NodeBytes(entry);
     size_t units = NameUnits(entry);
-    memcpy(NameOf(node), entry.name, units * sizeof(char16_t));
+    CopyShort(NameOf(node), entry.name, units * sizeof(char16_t));
     NameOf(node)[units] = 0;
     node->syntax = PlaceText(at, entry.syntax);
     node->info = PlaceText(at, entry.info);

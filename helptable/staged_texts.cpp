@@ -1,6 +1,7 @@
 // Staged texts: a chain of blocks, each filled front to back and released only as a whole.
 #include "helptable/staged_texts.h"
 
+#include "base/short_copy.h"
 #include "platform/platform.h"
 
 #include <cstring>
@@ -45,7 +46,7 @@ char* StageText(StagedTexts* staged, const char* text, size_t length) {
     }
     char* copy = Reserve(staged, length + 1, false);
     if (copy) {
-        memcpy(copy, text, length);
+        CopyShort(copy, text, length);
         copy[length] = 0;
     }
     return copy;
@@ -59,7 +60,7 @@ const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t unit
     if (!copy) {
         return nullptr;
     }
-    memcpy(copy, name, units * sizeof(char16_t));
+    CopyShort(copy, name, units * sizeof(char16_t));
     memset(copy + units * sizeof(char16_t), 0, sizeof(char16_t));
     return reinterpret_cast<const char16_t*>(copy);
 }
