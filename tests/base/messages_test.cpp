@@ -70,6 +70,8 @@ TEST(Pluralize, EnglishRulesInOrder) {
         {u"shelf", "shelves"},
         {u"day", "days"},
         {u"key", "keys"},
+        {u"toy", "toys"},
+        {u"guy", "guys"},
         {u"hero", "heroes"},
         {u"man", "men"},
         {u"woman", "women"},

@@ -17,6 +17,8 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     char pair[8];
     EXPECT_EQ(Utf16ToUtf8(u"\U0001F600", pair, 8), 4u);
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
+    EXPECT_EQ(Utf16ToUtf8(u"\U0010FFFF", pair, 8), 4u); // the last pair, DBFF DFFF
+    EXPECT_EQ(std::string(pair), "\xf4\x8f\xbf\xbf");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one

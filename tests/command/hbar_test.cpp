@@ -337,6 +337,7 @@ TEST_F(Hbar, FindPrintsOneFunctionsHelpOrTheSyntaxOfSeveral) {
         {"/F=%@Left[", 0, kLeftHelp, ""},
         {"/Fl*t", 0, kLeftHelp, ""}, // a star must give back what it took
         {"/Q /F *e?t", 0, kLeftHelp, ""},
+        {"/F left**", 0, kLeftHelp, ""}, // stars left over match nothing
         {"/F u?per", 0, "@UPPER[string]\r\n", ""},
         {"/F *t", 0, "@LEFT[string,n]\r\n@RIGHT[string,n]\r\n2 functions match \"*t\".\r\n", ""},
         {"/F * /Q", 0,

@@ -161,6 +161,9 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
         {"@A[x]", std::string(151, 'i'), u"@A[x] - " + std::u16string(151, u'i')},
         {"@A[x]", std::string(152, 'i'), u"@A[x] - " + std::u16string(150, u'i') + u"\u2026"},
         {"@A[x]", pairAtCut, u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
+        // A whole pair that ends at the cut is kept.
+        {"@A[x]", std::string(148, 'i') + "\xF0\x9F\x98\x80xx",
+         u"@A[x] - " + std::u16string(148, u'i') + u"\U0001F600\u2026"},
         // A unit above the high surrogates at the cut is kept.
         {"@A[x]", std::string(149, 'i') + "\xEF\xBC\x81xx",
          u"@A[x] - " + std::u16string(149, u'i') + u"\uFF01\u2026"},
