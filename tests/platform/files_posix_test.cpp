@@ -23,6 +23,13 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     EXPECT_EQ(PlatformGetFileAttributes(dir.c_str()), uint32_t{kFileAttributeDirectory});
     EXPECT_EQ(PlatformGetFileAttributes(u"/dev/null"), uint32_t{kFileAttributeDevice});
     EXPECT_EQ(PlatformGetFileAttributes(MakeFile("f", "x").c_str()) & 0x50, 0u);
+    // Read-only is a file that no one may write: one that its group may write is not.
+    std::u16string readOnly = MakeFile("r", "x");
+    for (mode_t mode : {0444, 0464}) {
+        ASSERT_EQ(chmod(U8(readOnly).c_str(), mode), 0);
+        EXPECT_EQ(PlatformGetFileAttributes(readOnly.c_str()),
+                  uint32_t{mode == 0444 ? kFileAttributeReadOnly : kFileAttributeNormal});
+    }
     EXPECT_EQ(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})), 0);
     EXPECT_EQ(PlatformGetLastError(), 6u);
 }
@@ -110,6 +117,8 @@ TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
     EXPECT_EQ(U8(buffer), "/var/x/");
     EXPECT_EQ(PlatformGetTempPath(buffer, 7), 8u); // does not fit: the size needed
     EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 7), 6u); // the same rule
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 6), 7u);
     PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/y/");
     PlatformGetTempPath(buffer, 64);
     EXPECT_EQ(U8(buffer), "/var/y/");

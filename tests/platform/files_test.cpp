@@ -116,6 +116,7 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
         EXPECT_NE(PlatformReadFile(file, buffer, r.asked, &done), 0);
         EXPECT_EQ(std::string(buffer, done), r.got);
     }
+    EXPECT_EQ(PlatformSetFilePointer(file, -2, kFileEnd), 3u);
     EXPECT_EQ(PlatformSetFilePointer(file, 1, kFileBegin), 1u);
     char buffer[8] = {};
     uint32_t done = 99;

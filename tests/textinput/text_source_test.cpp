@@ -227,11 +227,11 @@ TEST_F(PipeCopy, FailedCreationLeavesAFileOfThatNameAlone) {
 TEST_F(PipeCopy, FailuresOfTheCopy) {
     {
         PipeWriter pipe(dir_, ManyLines(3000));
-        PlatformFailNextCall(kPlatformCallWrite, 112, 1); // the second buffer
+        PlatformFailNextCall(kPlatformCallWrite, 1117, 1); // the second buffer
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(112));
+        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(1117));
         EXPECT_EQ(CapturedErr(), kPrefix + ("Error writing temp file \"" + TempCopyPath() +
-                                            "\" :\r\n   " + Describe(112) + "\r\n"));
+                                            "\" :\r\n   " + Describe(1117) + "\r\n"));
         EXPECT_TRUE(IsCleared(s));
     }
     {
