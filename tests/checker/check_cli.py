@@ -204,7 +204,7 @@ try:
     # A file name in each form, made of what each form escapes; Windows allows no controls,
     # ":" or line breaks in a name.
     name = "w%,\u2064\uff20Az-_0~\U0001F600"
-    name += "\t\x7f\r\n:.txt" if not runner else ".txt"
+    name += "\t\x1f\x7f\r\n:.txt" if not runner else ".txt"
     shutil.copy("warn.txt", name)
     named = lambda c: ("<U+%04X>" % ord(c)) if c == "\u2064" else (
         "\\u%04x" % ord(c) if ord(c) < 0x20 or c == "\x7f" else c)

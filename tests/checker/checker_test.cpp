@@ -119,6 +119,13 @@ TEST_F(Checker, EntriesThatSurprise) {
         {kBom + "@NEG[n] \xE2\x80\x90"
                 "1",
          {"1:9 warning separator"}},
+        // A figure dash reads as a minus sign; an en dash is a separator meant as one.
+        {kBom + "@NEG[n] \xE2\x80\x92"
+                "1",
+         {"1:9 warning separator"}},
+        {kBom + "@NEG[n] \xE2\x80\x93"
+                "1",
+         {}},
         {"@x[a] - -1 when missing\n@y[a] --- d\n@z[a] :1", {}},
         {"@TODAY[]\n@NOW[] --", {"1:1 note no-description", "2:1 note no-description"}},
         {"@SYN[a]] - x", {"1:8 warning debris"}},
@@ -127,6 +134,10 @@ TEST_F(Checker, EntriesThatSurprise) {
         {kBom + "@E[x] - \xF0\x9F\x98\x80\x07", {"1:10 warning control"}},
         {"@B[] - a\x07"
          "b",
+         {"1:9 warning control"}},
+        // U+009F, the last of the C1 controls.
+        {kBom + "@B[] - a\xC2\x9F"
+                "b",
          {"1:9 warning control"}},
         {"@B[]\x7f - tab\tok\x1b", {"1:5 warning control"}},
     });
@@ -181,6 +192,8 @@ TEST_F(Checker, TextsThatAreCut) {
         {"@X[a]" + std::string(8186, 'y'), {"1:8188 warning help-too-long"}},
         {"@S[" + std::string(1100, 'x') + "] d", {"1:1024 warning syntax-too-long"}},
         {kBom + "@S[" + manyCjk.substr(0, 3 * 1000) + "] d", {"1:685 warning utf8-too-long"}},
+        // 2,048 bytes: one more than is kept.
+        {kBom + "@S[" + manyCjk.substr(0, 3 * 681) + "x] d", {"1:686 warning utf8-too-long"}},
         {kBom + "@D[x] - " + manyCjk, {"1:5470 warning utf8-too-long"}},
     });
     EXPECT_NE(messages_.find("the description takes 18000 bytes in UTF-8, more than the 16383 "
@@ -201,6 +214,7 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
         // A character beyond U+FFFF is kept; one beyond U+10FFFF is not.
         {kBom + "@A[x] - smile \xF0\x9F\x98\x80 and \xF4\x90\x80\x80", {"1:21 warning decode"}},
         {kBom + "@A[x] - \xEF\xBF\xBD", {"1:9 warning replacement"}},
+        {kBom + "@A[x] - \xEF\xBF\xBF\xFF", {"1:10 warning decode"}}, // U+FFFF is one unit
         {"@A[x] - \x81 caf\xE9", {"1:9 warning decode"}}, // ANSI 1252: 0x81 is undefined
     });
     EXPECT_NE(messages_.find("byte 0x81 has no character in the code page"), std::string::npos)
@@ -327,6 +341,13 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
               (Found{"0:0 warning add-bom", "0:0 error no-entries", "1:2 warning nul"}));
     for (bool big : {false, true}) {
         EXPECT_EQ(Check(EncodeUtf32(U"@x[] - d\r\n", big)), (Found{"0:0 warning add-bom"}));
+    }
+    // Text read as ASCII asks for a mark once an eighth of its bytes are zero, and not before.
+    for (size_t zeros : {5u, 6u}) {
+        Check("@x[] - " + std::string(37, 'd') + std::string(zeros, '\0') +
+              std::string(6 - zeros, 'd'));
+        EXPECT_EQ(messages_.find("6 of the 50 bytes are zero") != std::string::npos, zeros == 6)
+            << messages_;
     }
     // A NUL in UTF-16 text is a NUL, not a sign of UTF-32.
     EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b", 10), false)),
