@@ -40,7 +40,9 @@ void PresentInConsoleTitle(const HelpDecision& decision) {
     if (decision.action == HelpAction::ShowHelp) {
         char16_t title[kTitleUnits];
         ComposeTitleText(decision.node, title);
-        if (decision.savesFirst && !Line.savedThisLine) {
+        // The title is the user's own: whichever bracket first puts help in it, the title from
+        // before is kept to be put back, or the help would go back as an empty title.
+        if (!Line.savedThisLine) {
             SaveTitle();
             Line.savedThisLine = true;
         }

@@ -88,6 +88,10 @@ TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
         // changes nothing.
         {u"title", {{u'[', u"%@a", "@A[x]"}, {u'[', u"%@e", "Console"}}},
         {u"title", {{u']', u"%@a[1", "Console"}, {0, nullptr, "Console"}}},
+        // A closer's help on a line without an opener's keeps the title from before it.
+        {u"title",
+         {{u']', u"%@a[%@b[1", "@A[x]"}, {u']', u"%@a[1", "Console"}, {0, nullptr, "Console"}}},
+        {u"title", {{u']', u"%@a[%@b[1", "@A[x]"}, {0, nullptr, "Console"}}},
         // Any other value, or none: nothing changes.
         {u"titles", {{u'[', u"%@a", "Console"}, {u']', u"%@a[%@b[1", "Console"}}},
         {nullptr, {{u'[', u"%@a", "Console"}}},
@@ -126,6 +130,8 @@ TEST_F(VisibleConsole, ShutdownPutsTheTitleBack) {
     EXPECT_EQ(Title(), "@A[x]");
     ResetPluginState();
     EXPECT_EQ(Title(), "Console");
+    WindowModelSetConsole(kConsoleAbsent); // a process without a console has no title
+    EXPECT_EQ(Title(), "");
 }
 
 // hbar /S says where help shows, and with the console visible and no title asked for, why it
