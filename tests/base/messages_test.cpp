@@ -89,6 +89,7 @@ TEST(Pluralize, EnglishRulesInOrder) {
         {u"kit", "kits"},
         {u"moth", "moths"},
         {u"dish", "dishes"},
+        {u"can", "cans"},
         {u"mam", "mams"},
         {u"mon", "mons"},
         {u"kelp", "kelps"},

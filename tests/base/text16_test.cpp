@@ -17,9 +17,9 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     char pair[8];
     EXPECT_EQ(Utf16ToUtf8(u"\U0001F600", pair, 8), 4u);
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
-    EXPECT_EQ(Utf16ToUtf8(u"\U0010FFFF", pair, 8), 4u); // the last pair, DBFF DFFF
-    EXPECT_EQ(std::string(pair), "\xf4\x8f\xbf\xbf");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
+    EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
+    EXPECT_EQ(Utf16ToUtf8(u"\xdfffx", pair, 8), 4u);
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
@@ -94,9 +94,24 @@ TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
     for (const auto& c : cases) {
         Utf8ToUtf16(c.bytes, out, 8);
         EXPECT_EQ(U8(out), U8(c.text)) << c.bytes;
+        // A well-formed form converts back to the same bytes.
+        char back[16];
+        if (c.text.find(u'\ufffd') == std::u16string::npos) {
+            Utf16ToUtf8(c.text.c_str(), back, sizeof back);
+            EXPECT_EQ(std::string(back), c.bytes);
+        }
     }
     Utf8ToUtf16("\xf0\x9f\x98\x80", out, 2); // no room for the pair: nothing
     EXPECT_EQ(std::u16string(out), u"");
+}
+
+TEST(Text16, ComparisonsOrderByUnit) {
+    EXPECT_EQ(Str16Compare(u"ab", u"b"), -1);
+    EXPECT_EQ(Str16Compare(u"ab", u"a"), 1);
+    EXPECT_EQ(Str16CompareNoCase(u"ab", u"B"), -1);
+    EXPECT_EQ(Str16CompareNoCase(u"Ab", u"a"), 1);
+    EXPECT_EQ(Str16CompareNoCase(u"aB", u"Ab"), 0);
+    EXPECT_NE(Str16CompareNoCase(u"\u00e9", u"\u00c9"), 0); // ASCII letters only
 }
 
 TEST(Text16, AppendKeepsTheTerminatorInside) {

@@ -105,6 +105,7 @@ TEST(WindowHandleFromText, EachBitnessReadsTheFormsItsHostPrints) {
     } rows[] = {
         {u"65634", 0x10062, 0x10062},
         {u" \t+00065634 junk", 0x10062, 0x10062},
+        {u"\n\v\f\r65634", 0x10062, 0x10062}, // every blank the C library skips
         {u"2147483647", 0x7FFFFFFF, 0x7FFFFFFF},
         {u"2147488308", 0x80001234, 0xFFFFFFFF80001234},  // the 32-bit value
         {u"-2147478988", 0x80001234, 0xFFFFFFFF80001234}, // negative
