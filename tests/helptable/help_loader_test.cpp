@@ -86,6 +86,11 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     root = LoadHelpFile(nullptr, path.c_str(), 0);
     EXPECT_EQ(CapturedOut(), std::string("Loaded 1 function from \"") + U8(path) + "\".\r\n");
     FreeHelpTree(root, nullptr);
+    // A description of one character is kept.
+    root = LoadHelpFile(nullptr, Write("@d[] x\n", "short.txt").c_str(), 1);
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(Info(root), "x");
+    FreeHelpTree(root, nullptr);
 }
 
 // The second pass starts again right after the mark, not at the file's first byte: a mark

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -32,6 +33,22 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     }
     EXPECT_EQ(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})), 0);
     EXPECT_EQ(PlatformGetLastError(), 6u);
+    // A name under a file: the path is what is missing.
+    EXPECT_EQ(PlatformGetFileAttributes((MakeFile("g", "x") + u"/h").c_str()),
+              kInvalidFileAttributes);
+    EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorPathNotFound});
+    // The end of standard input is no failure.
+    int saved = dup(0);
+    int null = open("/dev/null", O_RDONLY);
+    ASSERT_GE(null, 0);
+    dup2(null, 0);
+    char byte = 0;
+    uint32_t done = 99;
+    EXPECT_NE(PlatformReadStandardInput(&byte, 1, &done), 0);
+    EXPECT_EQ(done, 0u);
+    dup2(saved, 0);
+    close(saved);
+    close(null);
 }
 
 // A write that stops part of the way tells how much was written before the error.
@@ -91,6 +108,10 @@ TEST_F(LinuxFiles, FifosAreOpenedWithoutWaitingAndSocketsAreDevices) {
     EXPECT_TRUE(PlatformIsPipe(name.c_str()));
     EXPECT_FALSE(PlatformIsPipe(MakeFile("f", "x").c_str()));
     EXPECT_FALSE(PlatformIsPipe(U16(dir_ + "/none").c_str()));
+    // A FIFO under a name to be replaced is refused, as a device is.
+    EXPECT_EQ(PlatformCreateFile(name.c_str(), kGenericRead | kGenericWrite, 0, kCreateAlways, 0),
+              nullptr);
+    EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     alarm(60); // an open that waited for a writer would hang here for good
     TextSource s;
     EXPECT_EQ(OpenTextSource(&s, name.c_str()), kEmptyFile);

@@ -63,6 +63,13 @@ TEST(ReadTextLine, BreaksAndBlankLines) {
     EXPECT_EQ(LinesOf(std::u16string(u"ab\0cd\n\0x", 8)), (Lines{"ab", "cd", "x"}));
     EXPECT_EQ(LinesOf(u""), Lines{});
     EXPECT_EQ(LinesOf(u"\r\n \n"), Lines{});
+    // A character beyond U+FFFF, read whole from UTF-8, is never blank, whatever its low
+    // sixteen bits.
+    std::string bytes = "\xF0\x90\x80\xA0\nb";
+    TextSource s = Over(bytes, Encoding::Utf8);
+    std::vector<char16_t> line(kLineUnits);
+    ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line);
+    EXPECT_EQ(U8(line.data()), "\xF0\x90\x80\xA0");
 }
 
 TEST(ReadTextLine, OverlongLineIsCutAndItsRestDropped) {
