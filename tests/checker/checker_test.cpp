@@ -12,6 +12,7 @@
 #include "tests/textinput/source_fixture.h"
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -240,6 +241,12 @@ TEST_F(Checker, PlacesAsAnEditorShowsThem) {
               (Found{"1:10 warning nul", "1:17 warning separator", "1:20 note no-description",
                      "1:27 error name-start"}));
     EXPECT_EQ(functions_, 3u);
+    // A finding at the very start of the text after a NUL counts the pair before the NUL.
+    const char afterNul[] =
+        "\xEF\xBB\xBF@A[x] - \xF0\x9F\x98\x80\0\xE2\x80\x8B@C[x] - long enough\n# a  b  c  d\n";
+    EXPECT_EQ(Check(std::string(afterNul, sizeof afterNul - 1)),
+              (Found{"1:10 warning nul", "1:11 error marker"}));
+    EXPECT_EQ(sources_.back(), "1:\u00B7@C[x] - long enough"); // the text after the NUL
     // A NUL after a blank start, and only the first NUL of a line.
     const char blankThenNul[] = "@A[x] - a long enough line\n  \0@B[x] - b\0c\n";
     EXPECT_EQ(Check(std::string(blankThenNul, sizeof blankThenNul - 1)),
@@ -305,6 +312,8 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"@x[] - d", false), 1252,
          "read as UTF-32LE after its byte-order mark: 9 of the first 9 characters have a zero "
          "high half"},
+        {std::string("\xFF\xFE\0\0", 4) + EncodeUtf32(U"\U00010000", false), 1252,
+         "read as UTF-32LE after its byte-order mark: 1 of the first 2 characters have"},
         {"@x[] - caf\xC3\xA9", 1252,
          "read as UTF-8 without a byte-order mark: the first 12 bytes are well-formed UTF-8 "
          "with 1 character beyond ASCII"},
@@ -383,6 +392,10 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         names.push_back(u"/dev/zero");
         names.push_back(u"/dev/urandom");
     }
+    const std::map<std::u16string, std::string> reasons = {
+        {U16(dir_ + "/missing.txt"), "there is no such file"},
+        {U16(sub), "the directory holds no Hintbar.txt"},
+        {U16(inner), "it is a directory"}};
     for (const std::u16string& name : names) {
         SCOPED_TRACE(U8(name));
         // A pipe gives its bytes once: one writer for the command, one for the checker.
@@ -403,7 +416,11 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         EXPECT_EQ(answer == 2 || HelpTableCount() == 0, result.unreadable || result.count == 0);
         EXPECT_EQ(result.count, HelpTableCount());
         if (refused) {
-            EXPECT_NE(U8(findings.items[0].message).find("File not found"), std::string::npos);
+            std::string message = U8(findings.items[0].message);
+            EXPECT_NE(message.find("File not found"), std::string::npos);
+            auto why = reasons.find(name);
+            EXPECT_TRUE(why == reasons.end() || message.find(why->second) != std::string::npos)
+                << message;
         }
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
