@@ -78,6 +78,16 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text,
     }
 }
 
+// Text as UTF-16LE bytes.
+std::string Wide(const std::u16string& text) {
+    std::string bytes;
+    for (char16_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>(c >> 8);
+    }
+    return bytes;
+}
+
 TextSource Over(const std::string& bytes, Encoding encoding) {
     TextSource s{};
     s.data = reinterpret_cast<const uint8_t*>(bytes.data());
@@ -202,11 +212,34 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {std::string(8, '\0'), Encoding::Utf32LE, utf8, Utf8LineRead::Other},
         {wide + "x", Encoding::Utf16LE, utf8, Utf8LineRead::Line},
         {"", Encoding::Utf8, utf8, Utf8LineRead::NoMore},
+        // The longest line that is read whole, with and without its break, and one unit more.
+        {std::string(8191, 'a') + "\n", Encoding::Utf8, utf8, Utf8LineRead::Line},
+        {std::string(8191, 'a'), Encoding::Utf8, utf8, Utf8LineRead::Line},
+        {std::string(8192, 'a'), Encoding::Utf8, utf8, Utf8LineRead::Other},
+        {Wide(std::u16string(8191, u'a')), Encoding::Utf16LE, utf8, Utf8LineRead::Line},
+        {Wide(std::u16string(8189, u'a') + u"\U0001F600"), Encoding::Utf16LE, utf8,
+         Utf8LineRead::Line},
+        {Wide(std::u16string(8192, u'a')), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
+        {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+0800
+        {Wide(u"a\xDFFF"), Encoding::Utf16LE, utf8, Utf8LineRead::Other}, // a lone low half
     };
     for (const Case& c : cases) {
         TextSource s = Over(c.bytes, c.encoding);
         EXPECT_EQ(ReadLineAsUtf8(&s, c.buffer).read, c.read) << c.bytes.size();
     }
+    // Units of every length of UTF-8, at the ends of each, come out as their UTF-8.
+    std::u16string edges = u"\u007f\u0080\u07ff\u0800\uffff\U00010000\U0010FFFF";
+    std::string edgeBytes = Wide(edges + u"\n");
+    TextSource e = Over(edgeBytes, Encoding::Utf16LE);
+    Utf8Line edge = ReadLineAsUtf8(&e, utf8);
+    ASSERT_EQ(edge.read, Utf8LineRead::Line);
+    EXPECT_EQ(std::string(edge.text, edge.bytes), U8(edges));
+    // A CR LF is one break: the next line begins after the LF.
+    std::string crlf = "ab\r\ncd";
+    TextSource c = Over(crlf, Encoding::Utf8);
+    ASSERT_EQ(ReadLineAsUtf8(&c, utf8).read, Utf8LineRead::Line);
+    Utf8Line second = ReadLineAsUtf8(&c, utf8);
+    EXPECT_EQ(std::string(second.text, second.bytes), "cd");
     // The odd byte after the last whole line is left to the reader, which finds no line in it.
     std::string odd = wide + "x";
     TextSource s = Over(odd, Encoding::Utf16LE);
