@@ -108,6 +108,15 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
          "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed\r\n@ LEFT is a function",
          {}},
     });
+    // The wording of markers and brackets: a second "@", a name of 40 units quoted whole, a
+    // blank before the "[".
+    Check("@@C[x] - d\n@ " + std::string(40, 'n') + "[x]\n@x [a] - d\n@ok[]");
+    EXPECT_NE(messages_.find("\"@@C\": the plug-in takes one \"@\""), std::string::npos)
+        << messages_;
+    EXPECT_NE(messages_.find("\"" + std::string(40, 'n') + "\": the line"), std::string::npos)
+        << messages_;
+    EXPECT_NE(messages_.find("white space between \"@x\" and its \"[\""), std::string::npos)
+        << messages_;
     Check(kBom + "@x\xF0\x9F\x98\x80[a]\n@ok[]");
     // A character beyond U+FFFF is named, never quoted half by half.
     EXPECT_NE(messages_.find("U+1F600 may not stand in a name"), std::string::npos) << messages_;
@@ -341,6 +350,9 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     ExpectCases({
         {"# caf\xC3\xA9 na\xC3\xAFve \xC3\xA9t\xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
         {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
+        // A U+FFFD written in UTF-8 is UTF-8, not a stray byte.
+        {"# \xC3\xA9 \xC3\xA9 \xC3\xA9 \xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBD\n\n  x \x96 y",
+         {"3:5 warning stray-byte"}},
         {EncodeUtf16(words, false), {"0:0 warning add-bom"}},
         {EncodeUtf16(words, true), {"0:0 warning add-bom"}},
     });
@@ -358,6 +370,10 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         EXPECT_EQ(messages_.find("6 of the 50 bytes are zero") != std::string::npos, zeros == 6)
             << messages_;
     }
+    // NULs in a quarter of the characters of UTF-16 text are a sign of UTF-32.
+    Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b\0c\0", 13), false));
+    EXPECT_NE(messages_.find("3 of the 13 characters read as UTF-16LE are NUL"), std::string::npos)
+        << messages_;
     // A NUL in UTF-16 text is a NUL, not a sign of UTF-32.
     EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(std::u16string(u"@x[] - a\0b", 10), false)),
               (Found{"1:9 warning nul"}))
@@ -531,7 +547,7 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--", u"--json"}, kOptionsRun, 0},
         {{u"--show"}, kOptionsBad, 0},
         {{u"--show=", u"f"}, kOptionsBad, 0},
-        {{u"--showx", u"f"}, kOptionsBad, 0},
+        {{u"--showx", u"f", u"g"}, kOptionsBad, 0},
         {{u"--codepage"}, kOptionsBad, 0},
         {{u"--codepage=1 ", u"f"}, kOptionsBad, 0},
         {{u"--format"}, kOptionsBad, 0},
