@@ -91,6 +91,13 @@ TEST_F(LinuxFiles, PipesAndDevicesHaveNoTimes) {
     EXPECT_NE(info.lastWriteTime, 0u);
     EXPECT_EQ(info.sizeLow, 5u);
     PlatformCloseHandle(h);
+    // Times count 100 ns from 1601: the first second of 2000 is 125,911,584,000,000,000.
+    struct timespec times[2] = {{946684800, 0}, {946684800, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, U8(file).c_str(), times, 0), 0);
+    h = PlatformCreateFile(file.c_str(), kGenericRead, kFileShareRead, kOpenExisting, 0);
+    ASSERT_TRUE(PlatformGetFileInformation(h, &info));
+    EXPECT_EQ(info.lastWriteTime, 125911584000000000u);
+    PlatformCloseHandle(h);
     h = PlatformCreateFile(u"/dev/null", kGenericRead, kFileShareRead, kOpenExisting, 0);
     ASSERT_TRUE(PlatformGetFileInformation(h, &info));
     EXPECT_EQ(info.creationTime | info.lastAccessTime | info.lastWriteTime, 0u);

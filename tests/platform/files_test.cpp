@@ -126,6 +126,8 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     EXPECT_EQ(PlatformWriteFile(file, "x", 1, &done), 0);
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     EXPECT_EQ(done, 0u);
+    EXPECT_EQ(PlatformFlushFileBuffers(file), 0);
+    EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     PlatformCloseHandle(file);
 
     file = PlatformCreateFile(name.c_str(), kGenericWrite, kFileShareRead, kOpenExisting, 0);
