@@ -2,6 +2,7 @@
 #include "platform/utf8.h"
 #include "tests/support/test_support.h"
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,10 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
+    // The allocating form never cuts: three bytes for each unit are room enough.
+    char* whole = Utf16ToUtf8Alloc(u"\u20ac\u20ac\u20ac");
+    EXPECT_EQ(std::string(whole), "\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
+    free(whole);
 }
 
 // ASCII goes four units a word: against a plain oracle, every cut and every count, with the

@@ -124,6 +124,8 @@ try:
     expect(code == 1 and out.splitlines()[-1].split() ==
            ["2", "duplicate", "warning", "a", "name", "defined", "again", "later"] and
            "[separator]" not in out, f"--statistics: {out!r}")
+    code, out, _ = run("--select=name-start", "--statistics", "--no-source", "err.txt")
+    expect(out.splitlines()[-1].split()[:2] == ["1", "name-start"], f"--statistics of one: {out!r}")
     code, out, _ = run("--explain", "duplicate")
     expect(code == 0 and out.startswith("duplicate (warning): ") and "hintbar-check: ignore" in out,
            f"--explain: {code} {out!r}")
@@ -137,14 +139,17 @@ try:
     code, out, _ = run("--format=github", "warn.txt", "err.txt")
     annotations = [l for l in out.splitlines() if l.startswith("::")]
     expect(code == 1 and "::error file=err.txt,line=1,col=2,title=hintbar-check name-start::"
-           "a name begins with a letter" in out and len(annotations) == len(from_lines) - 1,
-           f"github: {out!r}")
+           "a name begins with a letter" in out and len(annotations) == len(from_lines) - 1 and
+           "::notice file=warn.txt,title=hintbar-check encoding::" in out, f"github: {out!r}")
     code, out, _ = run("--format", "sarif", "warn.txt", "err.txt", "nofile.txt")
     log = json.loads(out)
     results = log["runs"][0]["results"]
     expect(code == 2 and log["version"] == "2.1.0" and len(results) == len(from_lines) and
            {r["ruleId"] for r in results} == codes and
-           all(r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"] for r in results),
+           all(r["locations"][0]["physicalLocation"]["artifactLocation"]["uri"] for r in results) and
+           # A finding about the whole file has no region.
+           all("region" not in r["locations"][0]["physicalLocation"]
+               for r in results if r["ruleId"] in ("encoding", "not-found")),
            f"sarif: {code} {out[:300]!r}")
 
     # Names made fit for a property of an annotation and for a URI.

@@ -81,6 +81,12 @@ TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
           {0, nullptr, "Mine"},
           {u'[', u"%@a", "@A[x]"},
           {u']', u"%@a[1", "Mine"}}},
+        // A title the host sets once the help has gone stays, even one that reads as the help.
+        {u"title",
+         {{u'[', u"%@a", "@A[x]"},
+          {u']', u"%@a[1", "Console"},
+          {u'=', u"@A[x]", "@A[x]"},
+          {0, nullptr, "@A[x]"}}},
         // Captured once per line: the second help does not save the first.
         {u"title",
          {{u'[', u"%@a", "@A[x]"}, {u'[', u"%@b", "@B[y] - About B"}, {u']', u"x", "Console"}}},

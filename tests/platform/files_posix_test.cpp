@@ -33,6 +33,10 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     }
     EXPECT_EQ(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})), 0);
     EXPECT_EQ(PlatformGetLastError(), 6u);
+    // A link is deleted as itself, even one that leads nowhere.
+    std::string link = dir_ + "/link";
+    ASSERT_EQ(symlink((dir_ + "/nowhere").c_str(), link.c_str()), 0);
+    EXPECT_NE(PlatformDeleteFile(U16(link).c_str()), 0);
     // A name under a file: the path is what is missing.
     EXPECT_EQ(PlatformGetFileAttributes((MakeFile("g", "x") + u"/h").c_str()),
               kInvalidFileAttributes);
