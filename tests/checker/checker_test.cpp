@@ -117,6 +117,8 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         << messages_;
     EXPECT_NE(messages_.find("white space between \"@x\" and its \"[\""), std::string::npos)
         << messages_;
+    Check("@x\x7f[a] - d\n@ok[]"); // DEL is a control, named by its number
+    EXPECT_NE(messages_.find("U+007F may not stand in a name"), std::string::npos) << messages_;
     Check(kBom + "@x\xF0\x9F\x98\x80[a]\n@ok[]");
     // A character beyond U+FFFF is named, never quoted half by half.
     EXPECT_NE(messages_.find("U+1F600 may not stand in a name"), std::string::npos) << messages_;
