@@ -222,10 +222,9 @@ SortKey MakeKey(const HelpEntry& entry, int32_t place) {
 }
 
 // Sorts the entries by name and merges the lines that name the same function: the last one
-// wins entirely, its texts replacing the earlier ones'. Returns the number of distinct names,
-// whose entries then stand first in name order; the earlier lines' entries, their texts
-// dropped, follow them. Sorting keys rather than records keeps each record's moves to one.
-int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
+// wins entirely. Writes into order the places of the winning entries in name order and
+// returns their number. The entries themselves never move: the tree is built through order.
+int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, int32_t* order) {
     for (int32_t i = 0; i < count; ++i) {
         keys[i] = MakeKey(entries[i], i);
     }
@@ -239,8 +238,8 @@ int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
         return a.more != b.more ? a.more < b.more : a.place < b.place;
     });
     auto byName = [entries](const SortKey& a, const SortKey& b) {
-        int order = CompareHelpNames(entries[a.place].name, entries[b.place].name);
-        return order != 0 ? order < 0 : a.place < b.place;
+        int compared = CompareHelpNames(entries[a.place].name, entries[b.place].name);
+        return compared != 0 ? compared < 0 : a.place < b.place;
     };
     for (int32_t run = 0, end = 0; run < count; run = end) {
         for (end = run + 1; end < count && SameKey(keys[end], keys[run]); ++end) {
@@ -250,44 +249,16 @@ int32_t SortAndMerge(HelpEntry* entries, int32_t count, SortKey* keys) {
         }
     }
 
-    // Among equal names the last place wins; the others drop their texts.
+    // Among equal names the last place, which sorts last, wins.
     int32_t kept = 0;
     for (int32_t k = 0; k < count; ++k) {
         const SortKey& key = keys[k];
         if (k + 1 < count && SameKey(key, keys[k + 1]) &&
             (!NameGoesOn(key) ||
              CompareHelpNames(entries[key.place].name, entries[keys[k + 1].place].name) == 0)) {
-            HelpEntry& loser = entries[key.place];
-            loser.syntax = nullptr; // a stored entry's syntax is never null otherwise
-            loser.info = nullptr;
             continue;
         }
-        keys[kept++] = key;
-    }
-    // The losers go after the winners, so that the keys name every record once.
-    // The last loser fills the last key before the places run out.
-    int32_t next = kept;
-    for (int32_t place = 0; place < count && next < count; ++place) { // GCOVR_EXCL_BR_LINE
-        if (!entries[place].syntax) {
-            keys[next++].place = place;
-        }
-    }
-
-    // keys[k].place is where the record that belongs at k stands: follow each cycle once.
-    for (int32_t start = 0; start < count; ++start) {
-        if (keys[start].place == start) {
-            continue;
-        }
-        HelpEntry held = entries[start];
-        int32_t k = start;
-        while (keys[k].place != start) {
-            int32_t from = keys[k].place;
-            entries[k] = entries[from];
-            keys[k].place = k;
-            k = from;
-        }
-        entries[k] = held;
-        keys[k].place = k;
+        order[kept++] = key.place;
     }
     return kept;
 }
@@ -317,12 +288,12 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     }
     CloseTextSource(&source);
 
-    // The sort keys are working storage of the array, so their failure is reported as the
-    // array's.
+    // The sort keys, and the order they leave, are working storage of the array, so their
+    // failure is reported as the array's. One block holds both.
     SortKey* keys = nullptr;
     if (stored == Stored::Done && array.count > 0) {
         keys = static_cast<SortKey*>(
-            PlatformAlloc(static_cast<size_t>(array.count) * sizeof(SortKey)));
+            PlatformAlloc(static_cast<size_t>(array.count) * (sizeof(SortKey) + sizeof(int32_t))));
         if (!keys) {
             stored = Stored::NoArray;
         }
@@ -337,14 +308,15 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
                    sourceName);
         return nullptr;
     }
-    int32_t distinct = SortAndMerge(array.entries, array.count, keys);
-    PlatformFree(keys);
+    auto* order = reinterpret_cast<int32_t*>(keys + array.count);
+    int32_t distinct = SortAndMerge(array.entries, array.count, keys, order);
 
     // A file with an entry line keeps at least one name after the merge. The tree copies the
     // names into its nodes and takes the staged texts over; those of lines that lost a merge
     // stay behind in them, unused.
     int32_t nodes = 0;
-    HelpNode* root = BuildHelpTreeOver(array.entries, 0, distinct - 1, &nodes, &staged.texts);
+    HelpNode* root = BuildHelpTreeOver(array.entries, order, distinct, &nodes, &staged.texts);
+    PlatformFree(keys);
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);
     PlatformFree(array.entries);

@@ -94,7 +94,14 @@ char* PlaceText(Layout* at, char* text) {
     return copy;
 }
 
-HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_t* counter) {
+// The entries in name order: the array itself, or the array through an order of its places.
+struct Sorted {
+    const HelpEntry* entries;
+    const int32_t* order; // or null
+    const HelpEntry& operator[](int i) const { return entries[order ? order[i] : i]; }
+};
+
+HelpNode* PlaceTree(const Sorted& entries, int lo, int hi, Layout* at, int32_t* counter) {
     int mid = lo + (hi - lo + 1) / 2;
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
@@ -129,8 +136,8 @@ int CompareHelpNames(const char16_t* first, const char16_t* second) {
 }
 
 namespace {
-HelpNode* Build(const HelpEntry* entries, int lo, int hi, int32_t* counter, StagedTexts* texts) {
-    if (!entries || lo < 0 || lo > hi) {
+HelpNode* Build(const Sorted& entries, int lo, int hi, int32_t* counter, StagedTexts* texts) {
+    if (!entries.entries || lo < 0 || lo > hi) {
         return nullptr;
     }
     size_t nodeBytes = 0;
@@ -158,12 +165,12 @@ HelpNode* Build(const HelpEntry* entries, int lo, int hi, int32_t* counter, Stag
 } // namespace
 
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
-    return Build(entries, lo, hi, counter, nullptr);
+    return Build(Sorted{entries, nullptr}, lo, hi, counter, nullptr);
 }
 
-HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
-                            StagedTexts* texts) {
-    return Build(entries, lo, hi, counter, texts);
+HelpNode* BuildHelpTreeOver(const HelpEntry* entries, const int32_t* order, int32_t count,
+                            int32_t* counter, StagedTexts* texts) {
+    return Build(Sorted{entries, order}, 0, count - 1, counter, texts);
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {

@@ -43,11 +43,13 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
-// The same for entries whose texts all lie in `texts`: the tree takes those blocks over rather
-// than copy the texts, and the record is emptied. On failure it is left as it was. Without a
-// record, the same as BuildHelpTree.
-HelpNode* BuildHelpTreeOver(const HelpEntry* entries, int lo, int hi, int32_t* counter,
-                            StagedTexts* texts);
+// The same for `count` entries taken in name order through `order` (entries[order[0]] first;
+// without an order, the array's own),
+// whose texts all lie in `texts`: the tree takes those blocks over rather than copy the texts,
+// and the record is emptied. On failure it is left as it was. Without a record, the texts are
+// copied as BuildHelpTree copies them.
+HelpNode* BuildHelpTreeOver(const HelpEntry* entries, const int32_t* order, int32_t count,
+                            int32_t* counter, StagedTexts* texts);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
 // to the counter.
