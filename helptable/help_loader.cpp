@@ -221,22 +221,59 @@ SortKey MakeKey(const HelpEntry& entry, int32_t place) {
     return SortKey{prefix, static_cast<uint32_t>(NameUnits(name, 2)), place};
 }
 
+// Byte d of a key's twelve, from the least significant: more's four, then prefix's eight.
+uint32_t KeyByte(const SortKey& key, int d) {
+    uint64_t bytes = d < 4 ? key.more : key.prefix;
+    return static_cast<uint32_t>(bytes >> (8 * (d < 4 ? d : d - 4))) & 0xFF;
+}
+
+// Sorts keys by prefix and then more, equal ones kept in the order they come: a radix sort a
+// byte at a time from the least significant, which passes over a byte that all keys share
+// (the high bytes of ASCII names). Its cost grows with the keys' number alone, where a
+// comparison sort's grows with its logarithm too; spare holds as many keys.
+void SortKeys(SortKey* keys, SortKey* spare, int32_t count) {
+    static uint32_t counts[12][256];
+    memset(counts, 0, sizeof counts);
+    for (int32_t i = 0; i < count; ++i) {
+        for (int d = 0; d < 12; ++d) {
+            ++counts[d][KeyByte(keys[i], d)];
+        }
+    }
+    SortKey* from = keys;
+    SortKey* to = spare;
+    for (int d = 0; d < 12; ++d) {
+        if (counts[d][KeyByte(from[0], d)] == static_cast<uint32_t>(count)) {
+            continue;
+        }
+        uint32_t sum = 0;
+        for (uint32_t& bucket : counts[d]) {
+            uint32_t n = bucket;
+            bucket = sum;
+            sum += n;
+        }
+        for (int32_t i = 0; i < count; ++i) {
+            to[counts[d][KeyByte(from[i], d)]++] = from[i];
+        }
+        std::swap(from, to);
+    }
+    if (from != keys) {
+        std::copy(from, from + count, keys);
+    }
+}
+
 // Sorts the entries by name and merges the lines that name the same function: the last one
 // wins entirely. Writes into order the places of the winning entries in name order and
 // returns their number. The entries themselves never move: the tree is built through order.
-int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, int32_t* order) {
+// spare is working room for as many keys.
+int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, SortKey* spare,
+                     int32_t* order) {
     for (int32_t i = 0; i < count; ++i) {
         keys[i] = MakeKey(entries[i], i);
     }
     // The keys alone first, so that the sort never reaches into the records; then each run
     // of names that share their first six units, where the sixth is no terminator, again by
     // the whole name. Runs are short in any real file.
-    std::sort(keys, keys + count, [](const SortKey& a, const SortKey& b) {
-        if (a.prefix != b.prefix) {
-            return a.prefix < b.prefix;
-        }
-        return a.more != b.more ? a.more < b.more : a.place < b.place;
-    });
+    SortKeys(keys, spare, count);
     auto byName = [entries](const SortKey& a, const SortKey& b) {
         int compared = CompareHelpNames(entries[a.place].name, entries[b.place].name);
         return compared != 0 ? compared < 0 : a.place < b.place;
@@ -288,12 +325,12 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     }
     CloseTextSource(&source);
 
-    // The sort keys, and the order they leave, are working storage of the array, so their
-    // failure is reported as the array's. One block holds both.
+    // The sort keys, their spare room and the order they leave are working storage of the
+    // array, so their failure is reported as the array's. One block holds them.
     SortKey* keys = nullptr;
     if (stored == Stored::Done && array.count > 0) {
-        keys = static_cast<SortKey*>(
-            PlatformAlloc(static_cast<size_t>(array.count) * (sizeof(SortKey) + sizeof(int32_t))));
+        keys = static_cast<SortKey*>(PlatformAlloc(static_cast<size_t>(array.count) *
+                                                   (2 * sizeof(SortKey) + sizeof(int32_t))));
         if (!keys) {
             stored = Stored::NoArray;
         }
@@ -308,8 +345,8 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
                    sourceName);
         return nullptr;
     }
-    auto* order = reinterpret_cast<int32_t*>(keys + array.count);
-    int32_t distinct = SortAndMerge(array.entries, array.count, keys, order);
+    auto* order = reinterpret_cast<int32_t*>(keys + 2 * array.count);
+    int32_t distinct = SortAndMerge(array.entries, array.count, keys, keys + array.count, order);
 
     // A file with an entry line keeps at least one name after the merge. The tree copies the
     // names into its nodes and takes the staged texts over; those of lines that lost a merge

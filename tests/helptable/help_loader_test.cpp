@@ -53,26 +53,30 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
                                 "  @left[n,string]: Leftmost \xc2\xb6 characters\n"
                                 "see @right[n,string] for more\n"
                                 "@A_B[x]\n"
-                                "@ab[x] \xe2\x80\x94 plain\n");
+                                "@ab[x] \xe2\x80\x94 plain\n"
+                                "@\xd0\x96"
+                                "a[x]\n"); // after U, by its first unit's high byte
     // The source is named with a redundant part; the message keeps it as given.
     std::u16string given = U16(dir_) + u"/./help.txt";
     uint32_t count = 99;
     HelpNode* root = LoadHelpFile(&count, given.c_str(), 0);
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(count, 4u);
+    EXPECT_EQ(count, 5u);
     std::vector<std::string> names;
     InOrder(root, names);
-    EXPECT_EQ(names, (std::vector<std::string>{"AB", "A_B", "LEFT", "UPPER"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"AB", "A_B", "LEFT", "UPPER",
+                                               "\xd0\x96"
+                                               "A"}));
     const HelpNode* left = FindHelpEntry(root, u"LEFT");
     ASSERT_NE(left, nullptr);
     EXPECT_STREQ(left->syntax, "  @LEFT[n,string]");
     EXPECT_EQ(Info(left), "Leftmost \xc2\xb6 characters");
     EXPECT_EQ(Info(FindHelpEntry(root, u"A_B")), "(none)");
-    EXPECT_EQ(CapturedOut(), std::string("Loaded 4 functions from \"") + U8(given) + "\".\r\n");
+    EXPECT_EQ(CapturedOut(), std::string("Loaded 5 functions from \"") + U8(given) + "\".\r\n");
     EXPECT_EQ(CapturedErr(), "");
     uint32_t freed = 0;
     FreeHelpTree(root, &freed);
-    EXPECT_EQ(freed, 4u);
+    EXPECT_EQ(freed, 5u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 
     // A quiet load writes nothing; one function is worded in the singular; no count out.
