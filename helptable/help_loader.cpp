@@ -41,9 +41,9 @@ struct SortKey {
     uint32_t more;   // units 4 and 5
     int32_t place;   // the entry's place in the array, which is also its order in the file
 
-    // Copied field by field, the keys are no longer trivially copyable: the standard sort then
-    // shifts them with a loop of its own instead of a call to the C library's memmove for
-    // each short run, which under Wine's C library is most of a sort's time.
+    // Copied field by field, the keys are no longer trivially copyable: the standard library
+    // then moves them with a loop of its own instead of a call to the C library's memmove for
+    // each short run, which under Wine's C library costs more than the move.
     SortKey() = default;
     SortKey(uint64_t p, uint32_t m, int32_t at) : prefix(p), more(m), place(at) {}
     SortKey(const SortKey& other) = default;
