@@ -65,6 +65,10 @@ TEST(Text16, Utf8ConversionOfAsciiWordsMatchesOneCharacterAtATime) {
         withNul += u'\0';
         withNul += u"defgh";
         EXPECT_EQ(Utf16ToUtf8Units(withNul.data(), withNul.size(), out, 64), 3u);
+        // A count that ends between the halves of a pair ends the text there: the high half
+        // alone is no character, and the low one past the count is not read.
+        const char16_t pair[] = {0xD83D, 0xDE00, 0};
+        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(pair, 1, out, 64)), "\xEF\xBF\xBD");
     }
 }
 

@@ -3,6 +3,7 @@
 #include "checker/encoding_advice.h"
 #include "checker/file_check.h"
 #include "checker/options.h"
+#include "checker/report.h"
 #include "checker/show.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
@@ -94,6 +95,8 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {kBom + "\xC2\xAD@C[x]", {"1:1 error marker"}},
         {kBom + "\xE2\x80\x8C\xE2\x80\x8D\xE2\x80\x8E\xE2\x81\xA0@C[x]", {"1:1 error marker"}},
         {"@ A[x] - d", {"1:2 error marker"}},
+        {"@ " + std::string(48, 'n') + "[x] - d", {"1:2 error marker"}},
+        {"@ " + std::string(49, 'n') + "[x] - d", {}}, // past the longest name it follows
         {"%@B[x] - d", {"1:1 error marker"}},
         {"@@C[x] - d", {"1:2 error marker"}},
         {kBom + "@\xE2\x82\xAC"
@@ -527,6 +530,19 @@ TEST(CheckerShow, InvisibleCharactersNamedWithinTheBuffer) {
     EXPECT_EQ(visible[0], u'x');
     ShowHelpText(&entry, nullptr, 96);
     EXPECT_EQ(std::u16string(StatusBarText(nullptr)), u"");
+}
+
+// Pending output is written out before it fills, never between the halves of a pair: a pair
+// that would take the last unit goes out with the next piece. The sanitizer build sees a
+// terminator written past the buffer.
+TEST(CheckerReport, PendingOutputNeverSplitsAPair) {
+    std::u16string text(32766, u'a');
+    text += u"\U0001F600";
+    testing::internal::CaptureStdout();
+    Emit(text.c_str());
+    FlushOutput();
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, std::string(32766, 'a') + "\xF0\x9F\x98\x80");
 }
 
 // The command line: each option's range, at its ends, and the forms of its value.

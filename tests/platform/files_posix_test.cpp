@@ -53,6 +53,11 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     dup2(saved, 0);
     close(saved);
     close(null);
+    // A number the system has no text for leaves the text empty and says why, as Windows does.
+    char16_t text[64] = u"old";
+    EXPECT_EQ(PlatformFormatMessage(99999, text, 64), 0u);
+    EXPECT_EQ(text[0], 0);
+    EXPECT_EQ(PlatformGetLastError(), 317u);
 }
 
 // A write that stops part of the way tells how much was written before the error.

@@ -355,6 +355,9 @@ TEST(TextSourceNames, PathNamesAndDevicePrefix) {
     buffer.back() = 0;
     EXPECT_EQ(AddDevicePrefix(buffer), NameFit::TooLong);
     EXPECT_EQ(buffer[0], u'a');
+    buffer[buffer.size() - 4] = 0; // its terminator would fall one unit past the buffer
+    EXPECT_EQ(AddDevicePrefix(buffer), NameFit::TooLong);
+    EXPECT_EQ(buffer[0], u'a');
     buffer[buffer.size() - 5] = 0;
     EXPECT_EQ(AddDevicePrefix(buffer), NameFit::Fits);
     EXPECT_EQ(buffer[4], u'a');
