@@ -19,12 +19,13 @@ struct HelpEntry {
                           // order costs more than the field
 };
 
-// One tree node: the fields, then the name and its terminator. A tree's nodes and texts all
-// lie in one heap block that the tree owns.
+// One tree node: the fields, then the name and its terminator. A tree's nodes lie in one heap
+// block that the tree owns; its texts lie in that block too, or, for a loaded tree, in the
+// blocks the load staged them in, which the tree owns as well.
 struct HelpNode {
     HelpNode* left;
     HelpNode* right;
-    char* syntax;     // a copy of the HelpEntry's, in the tree's block
+    char* syntax;     // in a block the tree owns
     char* info;       // likewise, or null
     char16_t name[1]; // really as long as the name and its terminator
 };
