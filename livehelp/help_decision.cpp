@@ -5,6 +5,8 @@
 #include "base/limits.h"
 
 #include <climits>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 constexpr int kStackEntries = 64;
@@ -16,17 +18,56 @@ struct OpenBracket {
     bool named;   // a function name stands right before the bracket
 };
 
+// Four UTF-16 units as one word.
+uint64_t LoadWord(const char16_t* units) {
+    uint64_t word;
+    std::memcpy(&word, units, sizeof word);
+    return word;
+}
+
+// Whether any of the four units of a word equals the unit: XOR leaves a lane zero exactly
+// where it matches, and the borrow test finds whether any lane is zero.
+bool AnyLaneIs(uint64_t word, char16_t unit) {
+    constexpr uint64_t kLanes = 0x0001000100010001ull;
+    uint64_t x = word ^ (kLanes * unit);
+    return ((x - kLanes) & ~x & 0x8000800080008000ull) != 0;
+}
+
+// Whether any of the four units from here is "%", "[" or "]", the only units the
+// closing-bracket scan acts on, so that it passes over plain text a word at a time.
+bool HoldsBracketOrPercent(const char16_t* units) {
+    uint64_t word = LoadWord(units);
+    return AnyLaneIs(word, u'%') || AnyLaneIs(word, u'[') || AnyLaneIs(word, u']');
+}
+
 // The number of units before the cursor, or -1 when the event does not give a cursor inside
-// a zero-terminated line: a missing line or cursor, a cursor before the line, or a terminator
-// before the cursor. Reads nothing beyond the cursor or the terminator.
+// a zero-terminated line: a missing line or cursor, a cursor before the line or between two
+// units, or a terminator before the cursor. Reads nothing beyond the cursor, and past a
+// terminator only the rest of its aligned word, which never lies on another page.
 int UnitsBeforeCursor(const char16_t* line, const char16_t* cursor) {
-    if (!line || !cursor ||
-        reinterpret_cast<uintptr_t>(cursor) < reinterpret_cast<uintptr_t>(line)) {
+    if (!line || !cursor) {
         return -1;
     }
-    int length = 0;
-    for (const char16_t* p = line; p != cursor; ++p, ++length) {
-        if (*p == 0 || length == INT_MAX) {
+    uintptr_t start = reinterpret_cast<uintptr_t>(line);
+    uintptr_t end = reinterpret_cast<uintptr_t>(cursor);
+    if (end < start || (end - start) % sizeof(char16_t) != 0 ||
+        (end - start) / sizeof(char16_t) > static_cast<uintptr_t>(INT_MAX)) {
+        return -1;
+    }
+    int length = static_cast<int>((end - start) / sizeof(char16_t));
+    int i = 0;
+    for (; i < length && reinterpret_cast<uintptr_t>(line + i) % sizeof(uint64_t) != 0; ++i) {
+        if (line[i] == 0) {
+            return -1;
+        }
+    }
+    for (; length - i >= 4; i += 4) {
+        if (AnyLaneIs(LoadWord(line + i), 0)) {
+            return -1;
+        }
+    }
+    for (; i < length; ++i) {
+        if (line[i] == 0) {
             return -1;
         }
     }
@@ -85,6 +126,10 @@ HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* tab
     int overflow = 0; // brackets opened beyond the stack and not yet closed
     int percent = -1;
     for (int i = 0; i < length; ++i) {
+        if ((i & 3) == 0 && length - i >= 4 && !HoldsBracketOrPercent(line + i)) {
+            i += 3;
+            continue;
+        }
         char16_t unit = line[i];
         if (unit == u'%') {
             percent = i;

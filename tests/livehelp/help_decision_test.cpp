@@ -84,6 +84,11 @@ TEST_F(BracketDecision, ClosingBracketShowsTheEnclosingFunction) {
         {u']', u"%@a[%@empty[%@b[x", kEnd, true, Back, nullptr}, // no syntax ends the search
         {u']', u"x]]%@a[%@b[", kEnd, true, Show, "A"},           // stray closers are ignored
         {u']', u"]", kEnd, true, Back, nullptr},
+        // A bracket alone among four units of plain text, where the scan goes word by word.
+        {u']', u"%@a[%@b[xyz]pqrs", kEnd, true, Back, nullptr},
+        {u']', u"%@a[pqr[stuvwxyz", kEnd, true, Show, "A"},
+        // A terminator before the cursor, among the units after the last whole word.
+        {u']', std::u16string(u"%@a[\0]x", 7), kEnd, true, None, nullptr},
         {u']', u"", kEnd, true, Back, nullptr},
         // Until help was shown on the line, the host's own text stays.
         {u']', u"echo ", kEnd, false, None, nullptr},

@@ -136,6 +136,7 @@ TEST_F(KeyHandler, HelpIsSentEvenWhenTheStatusBarCannotBeRead) {
 // passed over. Each line below would give help if the handler read past the cursor's checks.
 TEST_F(KeyHandler, CursorOutsideTheLineIsIgnored) {
     char16_t text[] = u"%@a[\0%@b[%@a";
+    alignas(8) char16_t shifted[] = u"x%\0x%@a";
     KeyEvent event = {};
     for (char16_t code : {u'[', u']'}) {
         event.key = code;
@@ -143,6 +144,9 @@ TEST_F(KeyHandler, CursorOutsideTheLineIsIgnored) {
         event.cursor = nullptr;
         key(&event);
         event.cursor = text + 12; // beyond the terminator at 4
+        key(&event);
+        event.line = shifted + 1;
+        event.cursor = shifted + 7; // the terminator before the line's first aligned word
         key(&event);
         event.line = text + 5;
         event.cursor = text + 3; // before the line
