@@ -350,9 +350,16 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
 
     // A file with an entry line keeps at least one name after the merge. The tree copies the
     // names into its nodes and takes the staged texts over; those of lines that lost a merge
-    // stay behind in them, unused.
+    // stay behind in them, unused. The keys are done with: their room lays the tree out.
+    auto entries = static_cast<size_t>(array.count);
+    auto* offsets = reinterpret_cast<size_t*>(keys);
+    auto* places = reinterpret_cast<int32_t*>(offsets + entries);
+    static_assert(sizeof(size_t) + sizeof(int32_t) <= 2 * sizeof(SortKey), "room in the keys");
+    TreeLayoutRoom room = {{places, entries}, {offsets, entries}};
     int32_t nodes = 0;
-    HelpNode* root = BuildHelpTreeOver(array.entries, order, distinct, &nodes, &staged.texts);
+    HelpNode* root =
+        BuildHelpTreeOver({array.entries, entries}, {order, static_cast<size_t>(distinct)}, room,
+                          &nodes, &staged.texts);
     PlatformFree(keys);
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);

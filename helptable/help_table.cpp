@@ -75,17 +75,15 @@ bool AddBytes(size_t* total, size_t more) {
     return true;
 }
 
-// Where the next node and the next text go while a tree is laid out in its block; no text
-// is copied when the texts stay where they were staged.
+// Where the next node and the next text go while a tree is laid out in its block.
 struct Layout {
     char* node;
     char* text;
-    bool copyTexts;
 };
 
-char* PlaceText(Layout* at, char* text) {
-    if (!text || !at->copyTexts) {
-        return text;
+char* PlaceText(Layout* at, const char* text) {
+    if (!text) {
+        return nullptr;
     }
     size_t bytes = strlen(text) + 1;
     char* copy = at->text;
@@ -94,14 +92,7 @@ char* PlaceText(Layout* at, char* text) {
     return copy;
 }
 
-// The entries in name order: the array itself, or the array through an order of its places.
-struct Sorted {
-    const HelpEntry* entries;
-    const int32_t* order; // or null
-    const HelpEntry& operator[](int i) const { return entries[order ? order[i] : i]; }
-};
-
-HelpNode* PlaceTree(const Sorted& entries, int lo, int hi, Layout* at, int32_t* counter) {
+HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_t* counter) {
     int mid = lo + (hi - lo + 1) / 2;
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
@@ -117,6 +108,45 @@ HelpNode* PlaceTree(const Sorted& entries, int lo, int hi, Layout* at, int32_t* 
         ++*counter;
     }
     return node;
+}
+
+// A loaded tree is laid out in the same pre-order, but its entries are read in the order
+// they lie, the file's, and each node is written where it goes: at a hundred thousand
+// functions, reading entries and names in name order missed the cache at every node.
+// First each entry learns its node's number in pre-order (-1 for a line that lost a merge).
+void NumberInPreorder(const int32_t* order, int lo, int hi, int32_t* next, int32_t* place) {
+    int mid = lo + (hi - lo + 1) / 2;
+    place[order[mid]] = (*next)++;
+    if (mid > lo) {
+        NumberInPreorder(order, lo, mid - 1, next, place);
+    }
+    if (mid < hi) {
+        NumberInPreorder(order, mid + 1, hi, next, place);
+    }
+}
+
+HelpNode* NodeAt(char* block, const size_t* offset, int32_t number) {
+    return reinterpret_cast<HelpNode*>(block + offset[number]);
+}
+
+// Links the nodes of lo..hi, whose root is number `first` in pre-order: a left subtree's root
+// comes right after its parent, a right one after the whole left subtree.
+void LinkInPreorder(char* block, const size_t* offset, int lo, int hi, int32_t first,
+                    int32_t* counter) {
+    int mid = lo + (hi - lo + 1) / 2;
+    HelpNode* node = NodeAt(block, offset, first);
+    int32_t right = first + 1 + (mid - lo);
+    node->left = mid > lo ? NodeAt(block, offset, first + 1) : nullptr;
+    node->right = mid < hi ? NodeAt(block, offset, right) : nullptr;
+    if (mid > lo) {
+        LinkInPreorder(block, offset, lo, mid - 1, first + 1, counter);
+    }
+    if (mid < hi) {
+        LinkInPreorder(block, offset, mid + 1, hi, right, counter);
+    }
+    if (counter) {
+        ++*counter;
+    }
 }
 
 } // namespace
@@ -135,9 +165,8 @@ int CompareHelpNames(const char16_t* first, const char16_t* second) {
     return *a < *b ? -1 : 1;
 }
 
-namespace {
-HelpNode* Build(const Sorted& entries, int lo, int hi, int32_t* counter, StagedTexts* texts) {
-    if (!entries.entries || lo < 0 || lo > hi) {
+HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
+    if (!entries || lo < 0 || lo > hi) {
         return nullptr;
     }
     size_t nodeBytes = 0;
@@ -145,7 +174,7 @@ HelpNode* Build(const Sorted& entries, int lo, int hi, int32_t* counter, StagedT
     for (int i = lo; i <= hi; ++i) {
         // One entry's texts are a few KiB at most: only the sums can grow past any bound.
         size_t node = NodeBytes(entries[i]);
-        size_t text = texts ? 0 : TextBytes(entries[i].syntax) + TextBytes(entries[i].info);
+        size_t text = TextBytes(entries[i].syntax) + TextBytes(entries[i].info);
         if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node + text)) {
             return nullptr;
         }
@@ -154,23 +183,62 @@ HelpNode* Build(const Sorted& entries, int lo, int hi, int32_t* counter, StagedT
     if (!block) {
         return nullptr;
     }
-    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes, texts ? texts->block : nullptr};
+    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes, nullptr};
     memcpy(block, &header, sizeof header);
-    if (texts) {
-        *texts = StagedTexts{nullptr, 0, 0, texts->firstBytes};
-    }
-    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes, !texts};
+    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes};
     return PlaceTree(entries, lo, hi, &at, counter);
 }
-} // namespace
 
-HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
-    return Build(Sorted{entries, nullptr}, lo, hi, counter, nullptr);
-}
-
-HelpNode* BuildHelpTreeOver(const HelpEntry* entries, const int32_t* order, int32_t count,
-                            int32_t* counter, StagedTexts* texts) {
-    return Build(Sorted{entries, order}, 0, count - 1, counter, texts);
+HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
+                            TreeLayoutRoom room, int32_t* counter, StagedTexts* texts) {
+    size_t count = order.size();
+    if (!texts || count == 0 || count > entries.size() || entries.size() > INT32_MAX ||
+        room.place.size() < entries.size() || room.offset.size() < count) {
+        return nullptr;
+    }
+    int32_t* place = room.place.data();
+    size_t* offset = room.offset.data();
+    for (size_t j = 0; j < entries.size(); ++j) {
+        place[j] = -1;
+    }
+    int32_t next = 0;
+    int hi = static_cast<int>(count) - 1;
+    NumberInPreorder(order.data(), 0, hi, &next, place);
+    for (size_t j = 0; j < entries.size(); ++j) {
+        if (place[j] >= 0) {
+            offset[place[j]] = NodeBytes(entries[j]);
+        }
+    }
+    // Each node's size becomes its offset in the block.
+    size_t bytes = kHeaderBytes;
+    for (size_t n = 0; n < count; ++n) {
+        size_t node = offset[n];
+        offset[n] = bytes;
+        if (!AddBytes(&bytes, node)) {
+            return nullptr;
+        }
+    }
+    char* block = static_cast<char*>(PlatformAlloc(bytes));
+    if (!block) {
+        return nullptr;
+    }
+    TreeBlock header = {count, bytes, texts->block};
+    memcpy(block, &header, sizeof header);
+    *texts = StagedTexts{nullptr, 0, 0, texts->firstBytes};
+    LinkInPreorder(block, offset, 0, hi, 0, counter);
+    for (size_t j = 0; j < entries.size(); ++j) {
+        if (place[j] < 0) {
+            continue;
+        }
+        const HelpEntry& entry = entries[j];
+        HelpNode* node = NodeAt(block, offset, place[j]);
+        size_t units = NameUnits(entry);
+        CopyShort(NameOf(node), entry.name, units * sizeof(char16_t));
+        NameOf(node)[units] = 0;
+        node->syntax = entry.syntax;
+        node->info = entry.info;
+    }
+    return reinterpret_cast<HelpNode*>(block + kHeaderBytes);
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {

@@ -4,7 +4,9 @@
 
 #include "base/limits.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 
 struct StagedTexts;
 
@@ -44,13 +46,18 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
-// The same for `count` entries taken in name order through `order` (entries[order[0]] first;
-// without an order, the array's own),
-// whose texts all lie in `texts`: the tree takes those blocks over rather than copy the texts,
-// and the record is emptied. On failure it is left as it was. Without a record, the texts are
-// copied as BuildHelpTree copies them.
-HelpNode* BuildHelpTreeOver(const HelpEntry* entries, const int32_t* order, int32_t count,
-                            int32_t* counter, StagedTexts* texts);
+// Working room for laying a loaded tree out: a place for each entry, an offset for each
+// node.
+struct TreeLayoutRoom {
+    std::span<int32_t> place;
+    std::span<size_t> offset;
+};
+// The same for the entries named by `order`, in name order (entries[order[0]] first), whose
+// texts all lie in `texts`: the tree takes those blocks over rather than copy the texts, and
+// the record is emptied. The entries are read in the order they lie; entries that `order`
+// leaves out have no node. On failure the record is left as it was.
+HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
+                            TreeLayoutRoom room, int32_t* counter, StagedTexts* texts);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
 // to the counter.
