@@ -18,6 +18,9 @@ struct FirstUnit {
 };
 FirstUnit UnitAt(const char* line, size_t bytes, size_t at) {
     auto* p = reinterpret_cast<const uint8_t*>(line + at);
+    if (*p < 0x80) {
+        return {*p, 1}; // the common case, without a call
+    }
     int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p, bytes - at));
     if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) {
         return {0, 0};
