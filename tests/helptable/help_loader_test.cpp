@@ -142,6 +142,33 @@ TEST_F(HelpLoader, TheLastLineForANameWinsEntirely) {
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
+// Names alike but for one unit, or one byte of one unit, at each place the sort keys hold
+// them, and names whose units reach the top of their range: each is given twice, out of
+// order, and comes out once, in name order, with its last line's text.
+TEST_F(HelpLoader, NamesThatDifferInOneByteSortApart) {
+    const std::u16string given[] = {u"aaaaaab",     u"aaaaaaa", u"abcd\u0131", u"abcde2",
+                                    u"abcde\u0131", u"abcd1",   u"abcde1",     u"abcde\u00ff",
+                                    u"c\u8000",     u"b\u8000", u"\u6e00",     u"\u4e00"};
+    std::string text;
+    for (int round = 0; round < 2; ++round) {
+        for (const std::u16string& name : given) {
+            text += "@" + U8(name) + "[] - round " + std::to_string(round) + "\n";
+        }
+    }
+    uint32_t count = 0;
+    HelpNode* root = LoadHelpFile(&count, Write(text).c_str(), 1);
+    ASSERT_NE(root, nullptr);
+    std::vector<std::string> names;
+    InOrder(root, names);
+    EXPECT_EQ(names, (std::vector<std::string>{
+                         U8(u"AAAAAAA"), U8(u"AAAAAAB"), U8(u"ABCD1"), U8(u"ABCDE1"), U8(u"ABCDE2"),
+                         U8(u"ABCDE\u00ff"), U8(u"ABCDE\u0131"), U8(u"ABCD\u0131"), U8(u"B\u8000"),
+                         U8(u"C\u8000"), U8(u"\u4e00"), U8(u"\u6e00")}));
+    EXPECT_EQ(count, 12u);
+    EXPECT_EQ(Info(FindHelpEntry(root, u"ABCDE1")), "round 1");
+    FreeHelpTree(root, nullptr);
+}
+
 // Thousands of names, each given three times and out of order: every name once, the last
 // line's text, and the count worded with the host's thousands separator. Half the names share
 // a long beginning and some are beginnings of others, so that the whole name has to decide.
