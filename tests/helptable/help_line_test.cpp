@@ -106,6 +106,16 @@ TEST(HelpLine, SampleLines) {
          std::u16string(8190, u'd')},
         {u"@x[a] " + std::u16string(8189, u'd') + u"\U0001F600!", 1, u"X", u"@X[a]",
          std::u16string(8189, u'd') + u"\U0001F600"},
+        // The first and the last high surrogate.
+        {u"@x[a] " + std::u16string(8190, u'd') + u"\U00010000", 1, u"X", u"@X[a]",
+         std::u16string(8190, u'd')},
+        {u"@x[a] " + std::u16string(8190, u'd') + u"\U0010FFFF", 1, u"X", u"@X[a]",
+         std::u16string(8190, u'd')},
+        // Decided in UTF-8: the last character where a description begins, and the longest
+        // syntax line that needs no cut.
+        {u"@x[a] \U0010FFFF", 1, u"X", u"@X[a]", u"\U0010FFFF"},
+        {u"@f[" + std::u16string(1019, u'b') + u"]", 1, u"F",
+         u"@F[" + std::u16string(1019, u'b') + u"]", u""},
     };
     int decidedInUtf8 = 0;
     for (const Case& c : cases) {
@@ -119,17 +129,21 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(Count(c.line), c.result);
         decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
-    EXPECT_EQ(decidedInUtf8, 27);
+    EXPECT_EQ(decidedInUtf8, 29);
     // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
     // all: left to the UTF-16 parser.
-    for (const char* line : {"\xC0\xA0@x[]", "\xE2\x80", "@x[a] \xED\xA0\x80 d",
-                             "@x[a]\xC2\xA0\xF4\x90\x80\x80", "@x[a] -\xE2\x80\x80\x80"}) {
+    for (const char* line :
+         {"\xC0\xA0@x[]", "\xE2\x80", "@x[a] \xED\xA0\x80 d", "@x[a]\xC2\xA0\xF4\x90\x80\x80",
+          "@x[a] -\xE2\x80\x80\x80", "@x[a] \xED\xBF\xBF d"}) {
         char16_t name[kNameUnits];
         HelpLineParts parts = {};
         EXPECT_EQ(ParseHelpLineUtf8(line, strlen(line), name, &parts), Utf8HelpLine::Other) << line;
     }
     HelpLineParts parts = {};
     EXPECT_EQ(ParseHelpLineUtf8(nullptr, 0, nullptr, &parts), Utf8HelpLine::Other);
+    // The line ends at its length, whatever the bytes after it.
+    char16_t name[kNameUnits];
+    EXPECT_EQ(ParseHelpLineUtf8("@x[] d", 2, name, &parts), Utf8HelpLine::NotEntry);
 }
 
 TEST(HelpLine, NamesUpToFortySevenUnits) {
@@ -186,6 +200,8 @@ TEST(HelpLine, LongSyntaxLinesAreCut) {
     std::u16string fits = u"@f[" + std::u16string(1019, u'b') + u"]";
     ASSERT_EQ(fits.size(), 1023u);
     EXPECT_EQ(Parse(fits + u" d").syntax, u"@F[" + std::u16string(1019, u'b') + u"]");
+    // So does a line that ends unbalanced in a high surrogate there.
+    EXPECT_EQ(Parse(u"@f[" + std::u16string(1019, u'b') + u"\xd800").syntax.size(), 1023u);
 
     // One unit more is cut to the same 1,023, and the buffer's end is kept.
     std::u16string over = u"@f[" + std::u16string(1020, u'b') + u"]";

@@ -75,6 +75,9 @@ TEST(ComposeHelpText, MissingArgumentsWriteNothing) {
     EXPECT_EQ(ComposeHelpText(nullptr, text), -1);
     EXPECT_EQ(text[0], u'k');
     EXPECT_EQ(ComposeHelpText(&node, {}), -1);
+    EXPECT_EQ(ComposeTitleText(nullptr, text), -1);
+    EXPECT_EQ(text[0], u'k');
+    EXPECT_EQ(ComposeTitleText(&node, {}), -1);
 }
 
 TEST(ComposeHelpText, UnitsAboveTheBasicPlaneSurvive) {
@@ -164,6 +167,11 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
         // A whole pair that ends at the cut is kept.
         {"@A[x]", std::string(148, 'i') + "\xF0\x9F\x98\x80xx",
          u"@A[x] - " + std::u16string(148, u'i') + u"\U0001F600\u2026"},
+        // A pair the cut would split goes, with the first or the last high surrogate.
+        {"@A[x]", std::string(149, 'i') + "\xF0\x90\x80\x80" + "x",
+         u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
+        {"@A[x]", std::string(149, 'i') + "\xF4\x8F\xBF\xBF" + "x",
+         u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
         // A unit above the high surrogates at the cut is kept.
         {"@A[x]", std::string(149, 'i') + "\xEF\xBC\x81xx",
          u"@A[x] - " + std::u16string(149, u'i') + u"\uFF01\u2026"},
