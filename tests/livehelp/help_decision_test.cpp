@@ -83,6 +83,7 @@ TEST_F(BracketDecision, ClosingBracketShowsTheEnclosingFunction) {
         {u']', u"%@a[%@b[[%@empty[x", kEnd, true, Show, "B"},
         {u']', u"%@a[%@empty[%@b[x", kEnd, true, Back, nullptr}, // no syntax ends the search
         {u']', u"x]]%@a[%@b[", kEnd, true, Show, "A"},           // stray closers are ignored
+        {u']', u"%@a[%@b[1[", 9, true, Show, "A"}, // what follows the cursor is not read
         {u']', u"]", kEnd, true, Back, nullptr},
         // A bracket alone among four units of plain text, where the scan goes word by word.
         {u']', u"%@a[%@b[xyz]pqrs", kEnd, true, Back, nullptr},
@@ -121,6 +122,7 @@ TEST_F(BracketDecision, OtherKeysAndNoTableDecideNothing) {
     Check(cases);
     std::u16string line = u"%@a";
     EXPECT_EQ(DecideBracketHelp(u'[', line.c_str(), line.c_str() + 3, nullptr, true).action, None);
+    EXPECT_EQ(DecideBracketHelp(u']', line.c_str(), line.c_str() + 3, nullptr, true).action, None);
 }
 
 } // namespace
