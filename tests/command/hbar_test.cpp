@@ -307,6 +307,16 @@ TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
     EXPECT_NE(CapturedErr().find("No functions found"), std::string::npos);
     EXPECT_EQ(HelpTableRoot(), old);
     EXPECT_EQ(HelpTableCount(), 3u);
+    // The calls behind /L say whether the table changed.
+    std::u16string name = U16(FullName(empty));
+    std::u16string good = U16(FullName(Help("good.txt", "@G[]\r\n")));
+    EXPECT_FALSE(LoadHelpTable(name.c_str(), name.c_str(), 1));
+    EXPECT_FALSE(LoadHelpTable(nullptr, good.c_str(), 1));
+    EXPECT_FALSE(LoadHelpTable(good.c_str(), nullptr, 1));
+    PlatformFailAllocationAt(1); // the file's record
+    EXPECT_FALSE(LoadHelpTable(good.c_str(), good.c_str(), 1));
+    PlatformFailAllocationAt(0);
+    EXPECT_EQ(HelpTableRoot(), old);
 
     // With /Z the unload has happened and nothing takes its place.
     HostClearCaptured();
@@ -437,7 +447,8 @@ TEST_F(Hbar, WithNothingLoadedFindAndStatusSayHowToLoad) {
 // part's own message, tested with that part.)
 TEST_F(Hbar, EveryAllocationFailureOfAnAddKeepsTheTable) {
     std::string base = Help("base.txt", "@A[1] - one\r\n@B[old] - old\r\n@C[3]\r\n");
-    std::string more = Quoted(Help("more.txt", "@B[new]\r\n@D[4] - four\r\n"));
+    std::string moreFile = Help("more.txt", "@B[new]\r\n@D[4] - four\r\n");
+    std::string more = Quoted(moreFile);
     EXPECT_EQ(Run("/Q /L " + Quoted(base)), 0);
     HostClearCaptured();
     EXPECT_EQ(Run("/S"), 0);
@@ -464,6 +475,23 @@ TEST_F(Hbar, EveryAllocationFailureOfAnAddKeepsTheTable) {
         EXPECT_EQ(Run("/S"), 0);
         EXPECT_EQ(CapturedOut(), status);
     }
+
+    // The call behind /A says whether the table took the file: not when the file's record,
+    // the merged array or the merged tree cannot be had, nor when the file does not load.
+    std::u16string added = U16(FullName(moreFile));
+    before = PlatformAllocationCount();
+    EXPECT_TRUE(AddHelpFile(added.c_str(), 1));
+    total = PlatformAllocationCount() - before;
+    for (long n : {1L, total - 1, total}) {
+        EXPECT_EQ(Run("/Q /L " + Quoted(base)), 0);
+        PlatformFailAllocationAt(n);
+        EXPECT_FALSE(AddHelpFile(added.c_str(), 1)) << n;
+        PlatformFailAllocationAt(0);
+        EXPECT_EQ(HelpTableCount(), 3u) << n;
+    }
+    std::u16string none = U16(FullName(Help("none.txt", "no entries\r\n")));
+    EXPECT_FALSE(AddHelpFile(none.c_str(), 1));
+    EXPECT_FALSE(AddHelpFile(nullptr, 1));
 }
 
 // An argument line that overflows the tokenizer is not taken for an empty one.

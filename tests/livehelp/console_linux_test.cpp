@@ -100,6 +100,7 @@ TEST_F(VisibleConsole, TitleModeShowsHelpInTheTitleAndPutsTheTitleBack) {
         {u"title", {{u']', u"%@a[%@b[1", "@A[x]"}, {0, nullptr, "Console"}}},
         // Any other value, or none: nothing changes.
         {u"titles", {{u'[', u"%@a", "Console"}, {u']', u"%@a[%@b[1", "Console"}}},
+        {u"tilde", {{u'[', u"%@a", "Console"}}},
         {nullptr, {{u'[', u"%@a", "Console"}}},
         // A title that cannot be saved for want of memory goes back empty ('!': the next
         // allocation fails).
