@@ -96,6 +96,7 @@ TEST(HelpLine, SampleLines) {
         {u"@\u0436\u0416[]", 2, u"\u0436\u0416", u"@\u0436\u0416[]", u""},
         {u"@x\u00d7[]", 0, u"", u"", u""},
         {u"@x", 0, u"", u"", u""},
+        {u"@" + std::u16string(48, u'a') + u"[x]", 0, u"", u"", u""}, // too long a name
         {u"@", 0, u"", u"", u""},
         {u"@[x] - no name", 0, u"", u"", u""},
         // A description is cut to its buffer, never inside a pair; a lone high surrogate that
@@ -106,6 +107,11 @@ TEST(HelpLine, SampleLines) {
          std::u16string(8190, u'd')},
         {u"@x[a] " + std::u16string(8189, u'd') + u"\U0001F600!", 1, u"X", u"@X[a]",
          std::u16string(8189, u'd') + u"\U0001F600"},
+        // The units just below and just above the high surrogates are kept at the cut.
+        {u"@x[a] " + std::u16string(8190, u'd') + u"\xd7ff!", 1, u"X", u"@X[a]",
+         std::u16string(8190, u'd') + u"\xd7ff"},
+        {u"@x[a] " + std::u16string(8190, u'd') + u"\xdc00!", 1, u"X", u"@X[a]",
+         std::u16string(8190, u'd') + u"\xdc00"},
         // The first and the last high surrogate.
         {u"@x[a] " + std::u16string(8190, u'd') + u"\U00010000", 1, u"X", u"@X[a]",
          std::u16string(8190, u'd')},
@@ -129,7 +135,7 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(Count(c.line), c.result);
         decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
-    EXPECT_EQ(decidedInUtf8, 29);
+    EXPECT_EQ(decidedInUtf8, 30);
     // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
     // all: left to the UTF-16 parser.
     for (const char* line :
