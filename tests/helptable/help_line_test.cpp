@@ -44,12 +44,12 @@ bool SameInUtf8(const std::u16string& line, int result, const std::u16string& na
         return false;
     }
     EXPECT_EQ(verdict == Utf8HelpLine::Entry, result > 0);
+    EXPECT_EQ(U8(parsedName), U8(name));
     if (result > 0) {
         std::string kept = bytes.substr(0, parts.syntax);
         for (size_t i = parts.nameStart; i < parts.nameStart + parts.nameBytes; ++i) {
             kept[i] = static_cast<char>(UpperAscii(static_cast<uint8_t>(kept[i])));
         }
-        EXPECT_EQ(U8(parsedName), U8(name));
         EXPECT_EQ(kept, U8(syntax));
         EXPECT_EQ(bytes.substr(parts.infoStart, parts.info), U8(info));
     }
@@ -117,9 +117,12 @@ TEST(HelpLine, SampleLines) {
          std::u16string(8190, u'd')},
         {u"@x[a] " + std::u16string(8190, u'd') + u"\U0010FFFF", 1, u"X", u"@X[a]",
          std::u16string(8190, u'd')},
-        // Decided in UTF-8: the last character where a description begins, and the longest
-        // syntax line that needs no cut.
+        // Decided in UTF-8: the last character and those next to the surrogates where a
+        // description begins, a name that runs into DEL, and the longest uncut syntax line.
         {u"@x[a] \U0010FFFF", 1, u"X", u"@X[a]", u"\U0010FFFF"},
+        {u"@x[a] \xd7ff", 1, u"X", u"@X[a]", u"\xd7ff"},
+        {u"@x[a] \xe000", 1, u"X", u"@X[a]", u"\xe000"},
+        {u"@x\x7f[a]", 0, u"", u"", u""},
         {u"@f[" + std::u16string(1019, u'b') + u"]", 1, u"F",
          u"@F[" + std::u16string(1019, u'b') + u"]", u""},
     };
@@ -135,7 +138,7 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(Count(c.line), c.result);
         decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
-    EXPECT_EQ(decidedInUtf8, 30);
+    EXPECT_EQ(decidedInUtf8, 33);
     // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
     // all: left to the UTF-16 parser.
     for (const char* line :
