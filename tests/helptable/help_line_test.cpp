@@ -90,6 +90,7 @@ TEST(HelpLine, SampleLines) {
         {u"@x[a] \u2010\u2010 two", 1, u"X", u"@X[a]", u"\u2010 two"},
         {u"@x[a] \u2015 bar", 1, u"X", u"@X[a]", u"bar"},
         {u"@x[a] \u2016 not", 1, u"X", u"@X[a]", u"\u2016 not"},
+        {u"@x[a] \u200f not", 1, u"X", u"@X[a]", u"\u200f not"},
         {u"@x[a] :: two", 1, u"X", u"@X[a]", u": two"},
         {u"@x[\"]\"] q", 1, u"X", u"@X[\"]", u"\"] q"}, // quotes do not hide brackets
         {u"@a\u00b2b[]", 3, u"A\u00b2B", u"@A\u00b2B[]", u""},
@@ -138,7 +139,7 @@ TEST(HelpLine, SampleLines) {
         EXPECT_EQ(Count(c.line), c.result);
         decidedInUtf8 += SameInUtf8(c.line, c.result, c.name, c.syntax, c.info);
     }
-    EXPECT_EQ(decidedInUtf8, 33);
+    EXPECT_EQ(decidedInUtf8, 34);
     // Bytes that are not UTF-8, where it would read a blank or a separator, or no line at
     // all: left to the UTF-16 parser.
     for (const char* line :

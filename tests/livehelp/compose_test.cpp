@@ -172,6 +172,12 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
          u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
         {"@A[x]", std::string(149, 'i') + "\xF4\x8F\xBF\xBF" + "x",
          u"@A[x] - " + std::u16string(149, u'i') + u"\u2026"},
+        // Units just outside the high surrogates at the cut are kept: U+D7FF, and a low
+        // surrogate U+DC00 that ends a whole pair.
+        {"@A[x]", std::string(149, 'i') + "\xED\x9F\xBFxx",
+         u"@A[x] - " + std::u16string(149, u'i') + u"\xd7ff\u2026"},
+        {"@A[x]", std::string(148, 'i') + "\xF0\x9F\x90\x80xx",
+         u"@A[x] - " + std::u16string(148, u'i') + u"\U0001F400\u2026"},
         // A unit above the high surrogates at the cut is kept.
         {"@A[x]", std::string(149, 'i') + "\xEF\xBC\x81xx",
          u"@A[x] - " + std::u16string(149, u'i') + u"\uFF01\u2026"},
