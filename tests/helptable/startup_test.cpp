@@ -2,7 +2,6 @@
 #include "base/product.h"
 #include "base/text16.h"
 #include "helptable/help_loader.h"
-#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
 #include "host/hostshell/host_control.h"
@@ -148,7 +147,7 @@ TEST_F(Startup, TheHostDirectoryComesBeforeTheVariable) {
 }
 
 // The plug-in's directory is that of the module the handle names: here the test program's
-// own, where a Hintbar.txt is put for the test unless the build has put one there.
+// own, where a Hintbar.txt is put for the test unless one is there already.
 TEST_F(Startup, ThePluginDirectoryComesSecond) {
     // On Windows a null handle names the program; on Linux any address inside it does.
     char16_t self[kPathUnits] = {};
@@ -163,18 +162,16 @@ TEST_F(Startup, ThePluginDirectoryComesSecond) {
     ASSERT_GT(Str16Len(self), 0u);
     std::filesystem::path program(U8(self));
     std::string file = (program.parent_path() / "Hintbar.txt").string();
-    bool written = !std::filesystem::exists(file);
-    if (written) {
-        pluginFile_ = file;
-        WriteHelp(file, "PLUGIN");
+    if (std::filesystem::exists(file)) {
+        GTEST_SKIP() << file << " exists";
     }
+    pluginFile_ = file;
+    WriteHelp(file, "PLUGIN");
     WriteHelp(dir_ + "/other.txt", "VARIABLE");
     SetVariable(u"Hintbar", dir_ + "/other.txt");
     RecordModuleHandle(module);
     EXPECT_EQ(InitializePlugin(), 0);
-    ASSERT_NE(FirstHelpSource(), nullptr);
-    EXPECT_TRUE(std::filesystem::equivalent(U8(FirstHelpSource()->name), file));
-    EXPECT_TRUE(!written || Loaded(u"PLUGIN"));
+    EXPECT_TRUE(Loaded(u"PLUGIN"));
     EXPECT_EQ(CapturedErr(), "");
 
     // The host's directory still comes first.
