@@ -220,7 +220,12 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {Wide(std::u16string(8189, u'a') + u"\U0001F600"), Encoding::Utf16LE, utf8,
          Utf8LineRead::Line},
         {Wide(std::u16string(8192, u'a')), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
+        {text, Encoding::Ansi, utf8, Utf8LineRead::Line},
+        {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other}, // a continuation alone
         {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+0800
+        {"\xF0\x90\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10000
+        {"\xF4\x8F\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10FFFF
+        {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},     // U+DFFF
         {Wide(u"a\xDFFF"), Encoding::Utf16LE, utf8, Utf8LineRead::Other}, // a lone low half
     };
     for (const Case& c : cases) {
@@ -234,6 +239,15 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
     Utf8Line edge = ReadLineAsUtf8(&e, utf8);
     ASSERT_EQ(edge.read, Utf8LineRead::Line);
     EXPECT_EQ(std::string(edge.text, edge.bytes), U8(edges));
+    // A table index out of range reads the first table, 1252's, as the reader does.
+    for (int32_t table : {-1, kAnsiTableCount}) {
+        std::string euro = "\x80\n";
+        TextSource a = Over(euro, Encoding::Ansi);
+        a.ansiTable = table;
+        Utf8Line line = ReadLineAsUtf8(&a, utf8);
+        ASSERT_EQ(line.read, Utf8LineRead::Line) << table;
+        EXPECT_EQ(std::string(line.text, line.bytes), "\xE2\x82\xAC") << table;
+    }
     // A CR LF is one break: the next line begins after the LF.
     std::string crlf = "ab\r\ncd";
     TextSource c = Over(crlf, Encoding::Utf8);
