@@ -2,6 +2,7 @@
 #include "platform/files.h"
 #include "platform/test_hooks.h"
 #include "tests/textinput/source_fixture.h"
+#include "textinput/text_source.h"
 
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <filesystem>
 
 namespace {
@@ -209,6 +211,27 @@ TEST_F(LinuxFiles, ShareModesDeletionAndMappingFollowWindows) {
     EXPECT_TRUE(PlatformUnmapViewOfFile(view));
     EXPECT_FALSE(PlatformUnmapViewOfFile(view));
     EXPECT_TRUE(PlatformDeleteFile(name.c_str()));
+}
+
+// A terminal on standard input is a console, asked for by its number or by its handle; the
+// reader must not close it after a copy.
+TEST(LinuxConsole, ATerminalOnStandardInputIsAConsole) {
+    int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(terminal, 0);
+    ASSERT_EQ(grantpt(terminal), 0);
+    ASSERT_EQ(unlockpt(terminal), 0);
+    int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
+    ASSERT_GE(side, 0);
+    int saved = dup(0);
+    dup2(side, 0);
+    bool byNumber = IsConsole(reinterpret_cast<void*>(static_cast<intptr_t>(kStdInput)));
+    bool byHandle = IsConsole(PlatformStdHandle(kStdInput));
+    dup2(saved, 0);
+    close(saved);
+    close(side);
+    close(terminal);
+    EXPECT_TRUE(byNumber);
+    EXPECT_TRUE(byHandle);
 }
 
 } // namespace

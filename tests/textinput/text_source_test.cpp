@@ -49,6 +49,7 @@ TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
     EXPECT_EQ(OpenTextSource(&s, nullptr), kMissingName);
     EXPECT_EQ(OpenTextSource(&s, u""), kMissingName);
     EXPECT_EQ(OpenTextSource(nullptr, u"x"), kMissingName);
+    EXPECT_EQ(OpenTextBytes(&s, nullptr, 4), kMissingName);
     EXPECT_EQ(memcmp(&s, &copy, sizeof s), 0);
     CloseTextSource(nullptr);
 }
