@@ -285,6 +285,9 @@ TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
     EXPECT_EQ(NextChar(&s), 0xE9);
     EXPECT_EQ(PeekChar(&s), -1);
     EXPECT_EQ(NextChar(&s), 0xFFFD);
+    std::string least = "\xC0"; // the least lead byte, alone: a cut sequence too
+    TextSource c = Over(least, Encoding::Utf8);
+    EXPECT_EQ(PeekChar(&c), -1);
     EXPECT_EQ(PeekChar(nullptr), -1);
     EXPECT_EQ(NextChar(nullptr), -1);
     TextSource noData{};
