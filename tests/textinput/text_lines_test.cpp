@@ -70,6 +70,12 @@ TEST(ReadTextLine, BreaksAndBlankLines) {
     std::vector<char16_t> line(kLineUnits);
     ASSERT_EQ(ReadTextLine(&s, line), LineRead::Line);
     EXPECT_EQ(U8(line.data()), "\xF0\x90\x80\xA0");
+    // Blanks copied a block at a time leave a line blank, to be skipped.
+    EXPECT_EQ(LinesOf(u"    \nx"), (Lines{"x"}));
+    std::string blanks = "        \nx";
+    TextSource b = Over(blanks, Encoding::Utf8);
+    ASSERT_EQ(ReadTextLine(&b, line), LineRead::Line);
+    EXPECT_EQ(U8(line.data()), "x");
 }
 
 TEST(ReadTextLine, OverlongLineIsCutAndItsRestDropped) {
@@ -143,6 +149,9 @@ TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
          std::u16string(8190, u'x') + u"\xDC00"},
         // A shorter buffer keeps as much less, and still no half of a pair.
         {u"\U0001F600\nnext", u"", 2},
+        {u"\xD800\xDFFF\nnext", u"", 2}, // the first high half and the last low one
+        {u"\xDBFF\xDC00\nnext", u"", 2}, // the last high half and the first low one
+        {u"\xD800y\nnext", u"\xD800", 2}, // a high half alone is kept
         {u"\xDC00\nnext", u"", 1},
         {u"xyz\nnext", u"xy", 3},
     };
