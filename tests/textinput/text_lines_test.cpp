@@ -178,6 +178,12 @@ TEST(ReadTextLine, BufferIsNeverWrittenPastItsEnd) {
     ASSERT_EQ(ReadTextLine(&s, std::span(line.data(), kLineUnits)), LineRead::Line);
     EXPECT_EQ(line[kLineUnits - 1], 0);
     EXPECT_EQ(line[kLineUnits], u'#');
+    // Nor before its start: a low half with no room looks at no unit before the buffer.
+    std::string low = EncodeUtf16(u"\xDC00\n", false);
+    TextSource t = Over(low, Encoding::Utf16LE);
+    line[0] = 0xD800;
+    ASSERT_EQ(ReadTextLine(&t, std::span(line.data() + 1, 1)), LineRead::Line);
+    EXPECT_EQ(line[0], 0xD800);
     EXPECT_EQ(ReadTextLine(nullptr, line), LineRead::NoMore);
     EXPECT_EQ(ReadTextLine(&s, {}), LineRead::NoMore);
 }
