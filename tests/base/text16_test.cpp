@@ -20,8 +20,10 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
     EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
-    EXPECT_EQ(Utf16ToUtf8(u"\xdfffx", pair, 8), 4u);
-    EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
+    for (const char16_t* low : {u"\xdc00x", u"\xdfffx"}) { // each end of the low halves
+        EXPECT_EQ(Utf16ToUtf8(low, pair, 8), 4u);
+        EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
+    }
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
     // The allocating form never cuts: three bytes for each unit are room enough.
@@ -96,6 +98,7 @@ TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
         {"\xf4\x8f\xbf\xbf", u"\U0010FFFF"},
         {"\xf4\x90\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
         {"\xf5\x80\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"},
+        {"\xf9\x80\x80\x80", u"\ufffd\ufffd\ufffd\ufffd"}, // no lead, whatever its bits
         {"\xe0\xa0", u"\ufffd\ufffd"},
         {"\xc3\xc3\xa9", u"\ufffd\u00e9"},
     };
