@@ -26,6 +26,9 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     }
     EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
+    char none = '#';
+    EXPECT_EQ(Utf16ToUtf8(u"a", &none, 0), 0u); // no room even for the terminator
+    EXPECT_EQ(none, '#');
     // The allocating form never cuts: three bytes for each unit are room enough.
     char* whole = Utf16ToUtf8Alloc(u"\u20ac\u20ac\u20ac");
     EXPECT_EQ(std::string(whole), "\xe2\x82\xac\xe2\x82\xac\xe2\x82\xac");
@@ -67,6 +70,7 @@ TEST(Text16, Utf8ConversionOfAsciiWordsMatchesOneCharacterAtATime) {
         withNul += u'\0';
         withNul += u"defgh";
         EXPECT_EQ(Utf16ToUtf8Units(withNul.data(), withNul.size(), out, 64), 3u);
+        EXPECT_EQ(Utf16ToUtf8Units(u"abc", 2, out, 64), 2u); // nor is the unit after the count
         // A count that ends between the halves of a pair ends the text there: the high half
         // alone is no character, and the low one past the count is not read.
         const char16_t pair[] = {0xD83D, 0xDE00, 0};
