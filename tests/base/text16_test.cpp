@@ -119,6 +119,9 @@ TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
     }
     Utf8ToUtf16("\xf0\x9f\x98\x80", out, 2); // no room for the pair: nothing
     EXPECT_EQ(std::u16string(out), u"");
+    char16_t none = u'#';
+    EXPECT_EQ(Utf8ToUtf16("a", &none, 0), 0u); // no room even for the terminator
+    EXPECT_EQ(none, u'#');
 }
 
 TEST(Text16, ComparisonsOrderByUnit) {
