@@ -221,11 +221,11 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
          Utf8LineRead::Line},
         {Wide(std::u16string(8192, u'a')), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
         {text, Encoding::Ansi, utf8, Utf8LineRead::Line},
-        {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other}, // a continuation alone
+        {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other},            // a continuation alone
         {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+0800
         {"\xF0\x90\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10000
         {"\xF4\x8F\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10FFFF
-        {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},     // U+DFFF
+        {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},    // U+DFFF
         {Wide(u"a\xDFFF"), Encoding::Utf16LE, utf8, Utf8LineRead::Other}, // a lone low half
     };
     for (const Case& c : cases) {
