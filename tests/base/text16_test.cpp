@@ -152,6 +152,7 @@ TEST(Text16, CharacterClassesFollowTheFixedRulesAndTheSystemTables) {
         char16_t unit;
         bool letter, digit, space, upper, lower;
     } cases[] = {
+        {u'Z', true, false, false, true, false},
         {u'\u00bf', false, false, false, false, false},
         {u'\u00c0', true, false, false, true, false},
         {u'\u00d7', false, false, false, false, false},
@@ -160,6 +161,7 @@ TEST(Text16, CharacterClassesFollowTheFixedRulesAndTheSystemTables) {
         {u'\u00e9', true, false, false, false, true},
         {u'\u00f7', false, false, false, false, false},
         {u'\u00ff', true, false, false, false, true},
+        {u'\u0100', true, false, false, true, false}, // the first unit the system types
         {u'\u0416', true, false, false, true, false},
         {u'\u4e2d', true, false, false, false, false},
         {u'\u2014', false, false, false, false, false},
