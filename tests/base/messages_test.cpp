@@ -82,6 +82,7 @@ TEST(Pluralize, EnglishRulesInOrder) {
         {u"church", "churches"},
         {u"bach", "baches"},
         {u"y", "ys"},
+        {u"ex", "ices"}, // two letters: the first is the one before the last
         {u"byte", "bytes"},
         {u"\u00e9ty", "\u00e9ties"},
         // Each rule's letters one at a time: one letter off and the plain "s" applies.

@@ -153,6 +153,8 @@ TEST(Text16, CharacterClassesFollowTheFixedRulesAndTheSystemTables) {
         bool letter, digit, space, upper, lower;
     } cases[] = {
         {u'Z', true, false, false, true, false},
+        {u'a', true, false, false, false, true},
+        {u'z', true, false, false, false, true},
         {u'\u00bf', false, false, false, false, false},
         {u'\u00c0', true, false, false, true, false},
         {u'\u00d7', false, false, false, false, false},
