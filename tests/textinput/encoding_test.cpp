@@ -4,6 +4,7 @@
 #include "tests/textinput/source_fixture.h"
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -161,7 +162,7 @@ TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
         std::string bytes;
         int32_t reason;
         uint32_t offset;
-        uint32_t leads;
+        uint32_t leads; // UTF-32: the zero high halves
     } rows[] = {
         {"ab\xC3(", kEncodingByNotUtf8, 2, 1},         // the sequence under way
         {"ab\xC3\xA9\x80", kEncodingByNotUtf8, 4, 1},  // a continuation byte alone
@@ -169,6 +170,7 @@ TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
         {"\xC3\xA9x\xF8", kEncodingByNotUtf8, 3, 1},
         {"ab\xC3\xA9\xE2\x82\xAC", kEncodingByUtf8Sequences, 0, 2},
         {"plain", kEncodingByAsciiOnly, 0, 0},
+        {EncodeUtf32(U"abcdefgh", false), kEncodingByUtf32Statistics, 0, 8},
     };
     for (const auto& row : rows) {
         TextSource s = Over(row.bytes);
@@ -181,6 +183,13 @@ TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
             EXPECT_EQ(v.offset, row.offset) << row.bytes;
         }
     }
+    // UTF-16: zero bytes at even and odd offsets, then spaces at even and odd.
+    std::string be = EncodeUtf16(u" a b", true);
+    TextSource w = Over(be);
+    EncodingVerdict v;
+    DetectEncodingExplained(&w, &v);
+    EXPECT_EQ(v.reason, kEncodingByUtf16Zeros);
+    EXPECT_EQ(std::vector<uint32_t>(v.counts, v.counts + 4), (std::vector<uint32_t>{4, 0, 0, 2}));
 }
 
 TEST(DetectEncoding, Utf16WithoutMarkNeedsSpaces) {
