@@ -3,6 +3,7 @@
 #include "tests/support/test_support.h"
 #include "tests/textinput/source_fixture.h"
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -190,6 +191,13 @@ TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
     DetectEncodingExplained(&w, &v);
     EXPECT_EQ(v.reason, kEncodingByUtf16Zeros);
     EXPECT_EQ(std::vector<uint32_t>(v.counts, v.counts + 4), (std::vector<uint32_t>{4, 0, 0, 2}));
+    // A mark decides alone: nothing counted, whatever the record held before.
+    std::string marked = "\xEF\xBB\xBFx";
+    TextSource m = Over(marked);
+    memset(&v, 0x5A, sizeof v);
+    DetectEncodingExplained(&m, &v);
+    EXPECT_EQ(v.reason, kEncodingByMark);
+    EXPECT_EQ(v.examined + v.counts[0] + v.counts[3] + v.offset, 0u);
 }
 
 TEST(DetectEncoding, Utf16WithoutMarkNeedsSpaces) {
