@@ -1,6 +1,9 @@
 #include "platform/platform.h"
 #include "textinput/encoding.h"
 #include "tests/textinput/source_fixture.h"
+#include "textinput/text_source.h"
+
+#include <cstring>
 
 namespace {
 
@@ -73,6 +76,22 @@ TEST_F(FileEncodings, AnsiReadsThroughTheTableOfTheSystemCodePage) {
     EXPECT_EQ(s.ansiTable, SelectAnsiTable(866));
     EXPECT_EQ(Lines(&s), (std::vector<std::string>{"\u041f\u0440\u0438\u0432\u0435\u0442"}));
     CloseTextSource(&s);
+
+    // Bytes in memory too, into a record that held anything before; in UTF-8 by the code page,
+    // a stray byte is replaced.
+    const struct {
+        uint32_t codePage;
+        std::string bytes;
+        std::string line;
+    } held[] = {{866, "\x8F\xE0\n", "\u041f\u0440"}, {65001, "x\x80\n", "x\uFFFD"}};
+    for (const auto& h : held) {
+        PlatformSetAnsiCodePage(h.codePage);
+        memset(&s, 0x5A, sizeof s);
+        ASSERT_EQ(OpenTextBytes(&s, reinterpret_cast<const uint8_t*>(h.bytes.data()),
+                                static_cast<uint32_t>(h.bytes.size())),
+                  kOpened);
+        EXPECT_EQ(Lines(&s), std::vector<std::string>{h.line}) << h.codePage;
+    }
 }
 
 } // namespace
