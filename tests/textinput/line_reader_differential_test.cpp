@@ -220,6 +220,8 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {Wide(std::u16string(8189, u'a') + u"\U0001F600"), Encoding::Utf16LE, utf8,
          Utf8LineRead::Line},
         {Wide(std::u16string(8192, u'a')), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
+        {Wide(u"\U0001F600" + std::u16string(8190, u'a')), Encoding::Utf16LE, utf8,
+         Utf8LineRead::Other}, // a pair counts two units
         {text, Encoding::Ansi, utf8, Utf8LineRead::Line},
         {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other},            // a continuation alone
         {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+0800
