@@ -20,6 +20,7 @@ bool IsBlank(char16_t c) {
 // Where a line stands: its number (NUL is no line break here) and the characters before it.
 struct Place {
     uint32_t number, column, length;
+    bool endsInNul;
     bool operator==(const Place&) const = default;
 };
 
@@ -36,7 +37,7 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text,
         bool significant = false;
         char16_t c = 0;
         bool ended = false;
-        Place place{number, static_cast<uint32_t>(pos - lineStart), 0};
+        Place place{number, static_cast<uint32_t>(pos - lineStart), 0, false};
         for (;;) {
             if (pos == text.size()) {
                 ended = true;
@@ -69,6 +70,7 @@ std::vector<std::u16string> ReferenceLines(const std::u16string& text,
             ++number;
             lineStart = pos;
         }
+        place.endsInNul = c == 0;
         if (significant) {
             lines.push_back(line);
             if (places) {
@@ -137,7 +139,7 @@ std::vector<std::u16string> ReadAll(const std::string& bytes, Encoding encoding,
            LineRead::Line) {
         lines.emplace_back(line.data());
         if (places) {
-            places->push_back(Place{report.number, report.column, report.length});
+            places->push_back(Place{report.number, report.column, report.length, report.endsInNul});
         }
     }
     return lines;

@@ -149,9 +149,10 @@ TEST(ReadTextLine, PairsAreNeverSplitAtTheLimit) {
          std::u16string(8190, u'x') + u"\xDC00"},
         // A shorter buffer keeps as much less, and still no half of a pair.
         {u"\U0001F600\nnext", u"", 2},
-        {u"\xD800\xDFFF\nnext", u"", 2},  // the first high half and the last low one
-        {u"\xDBFF\xDC00\nnext", u"", 2},  // the last high half and the first low one
-        {u"\xD800y\nnext", u"\xD800", 2}, // a high half alone is kept
+        {u"\xD800\xDFFF\nnext", u"", 2},        // the first high half and the last low one
+        {u"\xDBFF\xDC00\nnext", u"", 2},        // the last high half and the first low one
+        {u"\xD800y\nnext", u"\xD800", 2},       // a high half alone is kept
+        {u"\xD800y\xDC00\nnext", u"\xD800", 2}, // even when a low half follows the cut
         {u"\xDC00\nnext", u"", 1},
         {u"xyz\nnext", u"xy", 3},
     };
