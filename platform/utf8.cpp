@@ -32,7 +32,7 @@ uint32_t NextCodePoint16(const char16_t*& p, const char16_t* end) {
 }
 
 size_t EncodeUtf8(uint32_t c, unsigned char* out) {
-    if (c < 0x80) {
+    if (c < 0x80) { // never from Utf16ToUtf8Units, which copies ASCII itself: the encoder is whole
         out[0] = static_cast<unsigned char>(c);
         return 1;
     }
