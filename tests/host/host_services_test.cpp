@@ -65,8 +65,8 @@ TEST(Format16, DirectivesWithTheirFlags) {
     Format16(buffer, 64, u"[%s|%.s|%-4.2s|%04s|%c]", static_cast<const char16_t*>(nullptr), u"gone",
              u"abc", u"ab", u'z');
     EXPECT_EQ(U8(buffer), "[(null)||ab  |  ab|z]");
-    Format16(buffer, 64, u"%.10s|%.9s", u"0123456789ab", u"0123456789");
-    EXPECT_EQ(U8(buffer), "0123456789|012345678");
+    Format16(buffer, 64, u"%.10s|%.9s|%03c", u"0123456789ab", u"0123456789", u'z');
+    EXPECT_EQ(U8(buffer), "0123456789|012345678|  z");
 }
 
 TEST_F(HostServices, ExpandsTheExpressionsThePluginHandsOver) {

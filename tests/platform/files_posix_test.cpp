@@ -213,6 +213,23 @@ TEST_F(LinuxFiles, ShareModesDeletionAndMappingFollowWindows) {
     EXPECT_TRUE(PlatformDeleteFile(name.c_str()));
 }
 
+// A handle of no file, a mapping's or none at all, is refused by the file calls.
+TEST_F(LinuxFiles, FileCallsRefuseHandlesOfNoFile) {
+    std::u16string name = MakeFile("m", "abc");
+    void* file = PlatformCreateFile(name.c_str(), kGenericRead, kFileShareRead, kOpenExisting, 0);
+    ASSERT_NE(file, nullptr);
+    void* mapping = PlatformCreateFileMapping(file);
+    ASSERT_NE(mapping, nullptr);
+    for (void* handle : {mapping, static_cast<void*>(nullptr)}) {
+        char buffer[4];
+        uint32_t done = 99;
+        EXPECT_EQ(PlatformReadFile(handle, buffer, 3, &done), 0);
+        EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorInvalidHandle});
+    }
+    PlatformCloseHandle(mapping);
+    PlatformCloseHandle(file);
+}
+
 // A terminal on standard input is a console, asked for by its number or by its handle; the
 // reader must not close it after a copy.
 TEST(LinuxConsole, ATerminalOnStandardInputIsAConsole) {
