@@ -154,8 +154,10 @@ TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
     PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x");
     EXPECT_EQ(PlatformGetTempPath(buffer, 64), 7u);
     EXPECT_EQ(U8(buffer), "/var/x/");
+    EXPECT_EQ(PlatformGetTempPath(buffer, 8), 7u); // just fits
     EXPECT_EQ(PlatformGetTempPath(buffer, 7), 8u); // does not fit: the size needed
     EXPECT_EQ(buffer[0], 0);
+    EXPECT_EQ(PlatformGetTempPath(nullptr, 8), 8u); // no buffer: the size needed too
     EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 7), 6u); // the same rule
     EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 6), 7u);
     PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/y/");
@@ -224,6 +226,10 @@ TEST_F(LinuxFiles, FileCallsRefuseHandlesOfNoFile) {
         char buffer[4];
         uint32_t done = 99;
         EXPECT_EQ(PlatformReadFile(handle, buffer, 3, &done), 0);
+        EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorInvalidHandle});
+    }
+    for (void* handle : {file, static_cast<void*>(nullptr)}) { // and the view call, a file's
+        EXPECT_EQ(PlatformMapViewOfFile(handle), nullptr);
         EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorInvalidHandle});
     }
     PlatformCloseHandle(mapping);

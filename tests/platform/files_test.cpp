@@ -117,7 +117,8 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
         EXPECT_EQ(std::string(buffer, done), r.got);
     }
     EXPECT_EQ(PlatformSetFilePointer(file, -2, kFileEnd), 3u);
-    EXPECT_EQ(PlatformSetFilePointer(file, 1, kFileBegin), 1u);
+    EXPECT_EQ(PlatformSetFilePointer(file, 0, kFileBegin), 0u);
+    EXPECT_EQ(PlatformSetFilePointer(file, 1, kFileCurrent), 1u);
     char buffer[8] = {};
     uint32_t done = 99;
     EXPECT_NE(PlatformReadFile(file, buffer, 8, &done), 0);
