@@ -166,4 +166,23 @@ TEST_F(VisibleConsole, StatusSaysWhereHelpShows) {
     }
 }
 
+// The window model refuses what Windows refuses, no room for a text and no callback, and
+// keeps the foreground window when another one goes.
+TEST(WindowModel, RefusalsAndTheForegroundWindow) {
+    void* before = PlatformForegroundWindow();
+    void* top = WindowModelCreate(nullptr, u"Top", u"top", true);
+    void* child = WindowModelCreate(top, u"Child", u"child", true);
+    ASSERT_NE(child, nullptr);
+    char16_t unit = u'#';
+    EXPECT_EQ(PlatformGetWindowText(top, &unit, 0), 0u);
+    EXPECT_EQ(PlatformGetConsoleTitle(&unit, 0), 0u);
+    EXPECT_EQ(unit, u'#');
+    EXPECT_EQ(PlatformEnumChildWindows(top, nullptr, 0), 0);
+    WindowModelSetForeground(top);
+    WindowModelDestroy(child);
+    EXPECT_EQ(PlatformForegroundWindow(), top);
+    WindowModelDestroy(top);
+    WindowModelSetForeground(before);
+}
+
 } // namespace
