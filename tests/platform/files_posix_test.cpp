@@ -57,6 +57,9 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     close(null);
     // A number the system has no text for leaves the text empty and says why, as Windows does.
     char16_t text[64] = u"old";
+    EXPECT_EQ(PlatformFormatMessage(5, text, 0), 0u); // no room: nothing written
+    EXPECT_EQ(PlatformGetModuleFileName(nullptr, text, 0), 0u);
+    EXPECT_EQ(text[0], u'o');
     EXPECT_EQ(PlatformFormatMessage(99999, text, 64), 0u);
     EXPECT_EQ(text[0], 0);
     EXPECT_EQ(PlatformGetLastError(), 317u);
@@ -151,7 +154,7 @@ TEST_F(LinuxFiles, FifosAreOpenedWithoutWaitingAndSocketsAreDevices) {
 
 TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
     char16_t buffer[64];
-    PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x");
+    EXPECT_NE(PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x"), 0);
     EXPECT_EQ(PlatformGetTempPath(buffer, 64), 7u);
     EXPECT_EQ(U8(buffer), "/var/x/");
     EXPECT_EQ(PlatformGetTempPath(buffer, 8), 7u); // just fits
@@ -160,10 +163,11 @@ TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
     EXPECT_EQ(PlatformGetTempPath(nullptr, 8), 8u); // no buffer: the size needed too
     EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 7), 6u); // the same rule
     EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 6), 7u);
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", nullptr, 8), 7u);
     PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/y/");
     PlatformGetTempPath(buffer, 64);
     EXPECT_EQ(U8(buffer), "/var/y/");
-    PlatformSetEnvironmentVariable(u"TMPDIR", nullptr);
+    EXPECT_NE(PlatformSetEnvironmentVariable(u"TMPDIR", nullptr), 0);
     PlatformGetTempPath(buffer, 64);
     EXPECT_EQ(U8(buffer), "/tmp/");
 }
@@ -245,16 +249,19 @@ TEST(LinuxConsole, ATerminalOnStandardInputIsAConsole) {
     ASSERT_EQ(unlockpt(terminal), 0);
     int side = open(ptsname(terminal), O_RDWR | O_NOCTTY);
     ASSERT_GE(side, 0);
-    int saved = dup(0);
-    dup2(side, 0);
-    bool byNumber = IsConsole(reinterpret_cast<void*>(static_cast<intptr_t>(kStdInput)));
-    bool byHandle = IsConsole(PlatformStdHandle(kStdInput));
-    dup2(saved, 0);
-    close(saved);
+    for (int fd : {0, 1, 2}) { // standard input, output and error: numbers -10, -11, -12
+        int saved = dup(fd);
+        dup2(side, fd);
+        int number = kStdInput - fd;
+        bool byNumber = IsConsole(reinterpret_cast<void*>(static_cast<intptr_t>(number)));
+        bool byHandle = IsConsole(PlatformStdHandle(number));
+        dup2(saved, fd);
+        close(saved);
+        EXPECT_TRUE(byNumber) << fd;
+        EXPECT_TRUE(byHandle) << fd;
+    }
     close(side);
     close(terminal);
-    EXPECT_TRUE(byNumber);
-    EXPECT_TRUE(byHandle);
 }
 
 } // namespace
