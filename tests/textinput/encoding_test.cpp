@@ -75,6 +75,33 @@ std::u16string Repeat(char16_t c, size_t n) {
     return std::u16string(n, c);
 }
 
+// Where the statistics stop: UTF-32 looks at 65,536 units of 16 bits, UTF-16 at 128 KiB. Each
+// text's answer changes when one unit or byte more or less is counted.
+std::string Utf32AtItsLimit(bool bigEndian) {
+    std::u32string text(32769, U'a');
+    if (bigEndian) {
+        text[32768] = 0x200000; // a wild high half just past the units examined
+    } else {
+        for (size_t i = 24575; i < text.size(); ++i) {
+            text[i] = 0x10061; // zero high halves one short of three eighths
+        }
+    }
+    return EncodeUtf32(text, bigEndian);
+}
+
+std::string Utf16AtItsLimit() {
+    std::string bytes(131073, 'x');
+    for (size_t i = 0; i < 1000; ++i) {
+        bytes[2 * i] = ' ';
+        bytes[2 * i + 2000] = '\0';
+    }
+    for (size_t i = 0; i < 4001; ++i) { // odd zeros one more than four times the even ones
+        bytes[131071 - 2 * i] = '\0';
+    }
+    bytes[131072] = '\0'; // past the bytes examined
+    return bytes;
+}
+
 // Each rule at its limit: the bytes on one side of it and on the other. UTF-16 rows are made
 // little-endian and also checked in the other order, where the answer is the other form.
 TEST(DetectEncoding, AtEachThreshold) {
@@ -130,6 +157,9 @@ TEST(DetectEncoding, AtEachThreshold) {
          EncodeUtf32(U"abcde\U0001F600\U0001F600\U0001F600", true), Encoding::Utf16BE},
         {"a wild high half, big-endian", u"",
          EncodeUtf32(U"abcdefg" + std::u32string(1, 0x200000), true), Encoding::Utf16BE},
+        {"65,536 units, LE", u"", Utf32AtItsLimit(false), Encoding::Ansi},
+        {"65,536 units, BE", u"", Utf32AtItsLimit(true), Encoding::Utf32BE},
+        {"128 KiB", u"", Utf16AtItsLimit(), Encoding::Utf16LE},
         {"4 bytes", u"", string("A\0\0\0", 4), Encoding::Utf32LE},
         {"6 bytes", u"", string("A\0\0\0B\0", 6), Encoding::Utf16LE},
         // UTF-8: where each lead byte's range ends, and a lead where a continuation belongs.
