@@ -160,6 +160,7 @@ TEST(DetectEncoding, AtEachThreshold) {
         {"65,536 units, LE", u"", Utf32AtItsLimit(false), Encoding::Ansi},
         {"65,536 units, BE", u"", Utf32AtItsLimit(true), Encoding::Utf32BE},
         {"128 KiB", u"", Utf16AtItsLimit(), Encoding::Utf16LE},
+        {"1 byte, a NUL", u"", string(1, '\0'), Encoding::Ansi},
         {"4 bytes", u"", string("A\0\0\0", 4), Encoding::Utf32LE},
         {"6 bytes", u"", string("A\0\0\0B\0", 6), Encoding::Utf16LE},
         // UTF-8: where each lead byte's range ends, and a lead where a continuation belongs.
@@ -202,6 +203,7 @@ TEST(DetectEncoding, VerdictSaysWhereUtf8Stops) {
         {"ab\xC3\xA9\xE2\x82\xAC", kEncodingByUtf8Sequences, 0, 2},
         {"plain", kEncodingByAsciiOnly, 0, 0},
         {EncodeUtf32(U"abcdefgh", false), kEncodingByUtf32Statistics, 0, 8},
+        {EncodeUtf32(U"abcdefgh", true), kEncodingByUtf32Statistics, 0, 8},
     };
     for (const auto& row : rows) {
         TextSource s = Over(row.bytes);
