@@ -240,6 +240,21 @@ TEST_F(LinuxFiles, FileCallsRefuseHandlesOfNoFile) {
     PlatformCloseHandle(file);
 }
 
+// The program's arguments from UTF-8, each whole, the program's name too, and a null after.
+TEST(LinuxArguments, EveryArgumentWholeAndANullAfterThem) {
+    char name[] = "hintbar-check";
+    char word[] = "caf\xC3\xA9";
+    char* argv[] = {name, word, nullptr};
+    int count = 0;
+    char16_t** arguments = PlatformGetArguments(2, argv, &count);
+    ASSERT_NE(arguments, nullptr);
+    EXPECT_EQ(count, 2);
+    EXPECT_EQ(U8(arguments[0]), "hintbar-check");
+    EXPECT_EQ(U8(arguments[1]), "caf\xC3\xA9");
+    EXPECT_EQ(arguments[2], nullptr);
+    free(arguments);
+}
+
 // A terminal on standard input is a console, asked for by its number or by its handle; the
 // reader must not close it after a copy.
 TEST(LinuxConsole, ATerminalOnStandardInputIsAConsole) {
