@@ -363,6 +363,11 @@ TEST(TextSourceNames, PathNamesAndDevicePrefix) {
     EXPECT_EQ(AddDevicePrefix(buffer), NameFit::Fits);
     EXPECT_EQ(buffer[4], u'a');
     EXPECT_EQ(buffer.back(), 0);
+    buffer.push_back(u'#'); // nothing moves past the terminator
+    std::fill(buffer.begin() + 4, buffer.end() - 6, u'a');
+    buffer[buffer.size() - 6] = 0;
+    EXPECT_EQ(AddDevicePrefix(std::span(buffer.data(), buffer.size() - 1)), NameFit::Fits);
+    EXPECT_EQ(buffer.back(), u'#');
 
     EXPECT_TRUE(IsVolumeName(u"Volume{0a1b}"));
     EXPECT_FALSE(IsVolumeName(u"volume{0"));
