@@ -225,8 +225,9 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {Wide(u"\U0001F600" + std::u16string(8190, u'a')), Encoding::Utf16LE, utf8,
          Utf8LineRead::Other}, // a pair counts two units
         {text, Encoding::Ansi, utf8, Utf8LineRead::Line},
-        {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other},            // a continuation alone
-        {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+0800
+        {"ab\r\n", Encoding::Utf8, utf8, Utf8LineRead::Line},         // a CR LF that ends the data
+        {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other},        // a continuation alone
+        {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+0800
         {"\xF0\x90\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10000
         {"\xF4\x8F\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10FFFF
         {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},    // U+DFFF

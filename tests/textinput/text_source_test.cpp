@@ -51,6 +51,7 @@ TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
     EXPECT_EQ(OpenTextSource(nullptr, u"x"), kMissingName);
     EXPECT_EQ(OpenTextBytes(&s, nullptr, 4), kMissingName);
     EXPECT_EQ(memcmp(&s, &copy, sizeof s), 0);
+    EXPECT_EQ(OpenTextBytes(&s, reinterpret_cast<const uint8_t*>("x"), 0), kEmptyFile);
     CloseTextSource(nullptr);
 }
 
