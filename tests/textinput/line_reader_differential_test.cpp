@@ -230,7 +230,9 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+0800
         {"\xF0\x90\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10000
         {"\xF4\x8F\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+10FFFF
+        {"\xED\x9F\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+D7FF
         {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},    // U+DFFF
+        {"\xEE\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+E000
         {Wide(u"a\xDFFF"), Encoding::Utf16LE, utf8, Utf8LineRead::Other}, // a lone low half
     };
     for (const Case& c : cases) {
