@@ -234,6 +234,15 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {"\xED\xBF\xBF\n", Encoding::Utf8, utf8, Utf8LineRead::Other},    // U+DFFF
         {"\xEE\x80\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line},     // U+E000
         {Wide(u"a\xDFFF"), Encoding::Utf16LE, utf8, Utf8LineRead::Other}, // a lone low half
+        // UTF-16LE: a CR LF inside the data and at its end, the units beside the surrogates,
+        // a high half before a unit that is no low half, and a pair one unit too long.
+        {Wide(u"ab\r\ncd"), Encoding::Utf16LE, utf8, Utf8LineRead::Line},
+        {Wide(u"ab\r\n"), Encoding::Utf16LE, utf8, Utf8LineRead::Line},
+        {Wide(u"\xD7FF\xE000\n"), Encoding::Utf16LE, utf8, Utf8LineRead::Line},
+        {Wide(u"\xD800\xDBFF\n"), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
+        {Wide(u"\xD800\xE000\n"), Encoding::Utf16LE, utf8, Utf8LineRead::Other},
+        {Wide(std::u16string(8190, u'a') + u"\U0001F600"), Encoding::Utf16LE, utf8,
+         Utf8LineRead::Other},
     };
     for (const Case& c : cases) {
         TextSource s = Over(c.bytes, c.encoding);
