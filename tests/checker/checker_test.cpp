@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -120,11 +121,19 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         << messages_;
     EXPECT_NE(messages_.find("white space between \"@x\" and its \"[\""), std::string::npos)
         << messages_;
-    Check("@x\x7f[a] - d\n@ok[]"); // DEL is a control, named by its number
-    EXPECT_NE(messages_.find("U+007F may not stand in a name"), std::string::npos) << messages_;
-    Check(kBom + "@x\xF0\x9F\x98\x80[a]\n@ok[]");
-    // A character beyond U+FFFF is named, never quoted half by half.
-    EXPECT_NE(messages_.find("U+1F600 may not stand in a name"), std::string::npos) << messages_;
+    // A control is named by its number; so is a character beyond U+FFFF, never quoted half by
+    // half, whatever its high surrogate; a lone low surrogate after a character is no pair.
+    const std::pair<std::string, std::string> named[] = {
+        {"@x\x7f[a] - d", "U+007F may not stand"},
+        {kBom + "@x\xF0\x9F\x98\x80[a]", "U+1F600 may not stand"},
+        {kBom + "@x\xF0\x90\x80\x80[a]", "U+10000 may not stand"},
+        {kBom + "@x\xF4\x8F\xBF\xBD[a]", "U+10FFFD may not stand"},
+        {"\xFF\xFE" + EncodeUtf16(u"@x-\xDC00[a]", false), "\"-\" may not stand"},
+    };
+    for (const auto& [bytes, message] : named) {
+        Check(bytes + "\n@ok[]");
+        EXPECT_NE(messages_.find(message), std::string::npos) << messages_;
+    }
 }
 
 TEST_F(Checker, EntriesThatSurprise) {
@@ -158,11 +167,13 @@ TEST_F(Checker, EntriesThatSurprise) {
     });
     EXPECT_NE(messages_.find("2 control characters, the first U+007F"), std::string::npos)
         << messages_;
-    // A quotation cut at its length never keeps half of a pair.
-    Check(kBom + "@N[n] -" + std::string(39, 'a') + "\xF0\x9F\x98\x80 tail");
-    EXPECT_NE(messages_.find("begins \"" + std::string(39, 'a') + "\xE2\x80\xA6\""),
-              std::string::npos)
-        << messages_;
+    // A quotation cut at its length never keeps half of a pair, and keeps whole characters.
+    for (std::string cut : {"\xF0\x9F\x98\x80", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBD", "aa"}) {
+        Check(kBom + "@N[n] -" + std::string(39, 'a') + cut + " tail");
+        std::string kept = std::string(39, 'a') + (cut == "aa" ? "a" : "");
+        EXPECT_NE(messages_.find("begins \"" + kept + "\xE2\x80\xA6\""), std::string::npos)
+            << messages_;
+    }
 }
 
 // A line that names codes leaves their findings out of the line after it, and only there.
