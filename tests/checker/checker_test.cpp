@@ -127,7 +127,8 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {"@x\x7f[a] - d", "U+007F may not stand"},
         {kBom + "@x\xF0\x9F\x98\x80[a]", "U+1F600 may not stand"},
         {kBom + "@x\xF0\x90\x80\x80[a]", "U+10000 may not stand"},
-        {kBom + "@x\xF4\x8F\xBF\xBD[a]", "U+10FFFD may not stand"},
+        {kBom + "@x\xF4\x8F\xBF\xBF[a]", "U+10FFFF may not stand"},
+        {kBom + "@x\xC2\x9F[a]", "U+009F may not stand"},
         {"\xFF\xFE" + EncodeUtf16(u"@x-\xDC00[a]", false), "\"-\" may not stand"},
     };
     for (const auto& [bytes, message] : named) {
