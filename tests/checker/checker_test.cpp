@@ -130,6 +130,8 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
         {kBom + "@x\xF4\x8F\xBF\xBF[a]", "U+10FFFF may not stand"},
         {kBom + "@x\xC2\x9F[a]", "U+009F may not stand"},
         {"\xFF\xFE" + EncodeUtf16(u"@x-\xDC00[a]", false), "\"-\" may not stand"},
+        {"\xFF\xFE" + EncodeUtf16(u"@x\xD800[a]", false), "U+D800 may not stand"},
+        {"\xFF\xFE" + EncodeUtf16(u"@x\xDFFF[a]", false), "U+DFFF may not stand"},
     };
     for (const auto& [bytes, message] : named) {
         Check(bytes + "\n@ok[]");
