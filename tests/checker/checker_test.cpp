@@ -105,6 +105,7 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
          {"1:2 error marker"}},
         {kBom + "\xEF\xBC\xA0H[x]", {"1:1 error marker"}},
         {kBom + "@I\xEF\xBC\xBBx]", {"1:3 error marker"}},
+        {kBom + "@I\xEF\xBC\xBB[x]", {"1:3 error marker"}}, // one finding, though "[" follows
         {kBom + "@x\xF0\x9F\x98\x80[a]", {"1:3 error name-character"}},
         {kBom + "@x\xEE\x80\x80[a]", {"1:3 error name-character"}},
         // Ordinary text: headings, notes, and notes that begin with a name.
@@ -112,15 +113,15 @@ TEST_F(Checker, LinesMeantAsEntriesThatArePassedOver) {
          "@ 5 blanks\r\n@5pm meeting\r\n@LEFT-handed\r\n@ LEFT is a function",
          {}},
     });
-    // The wording of markers and brackets: a second "@", a name of 40 units quoted whole, a
-    // blank before the "[".
-    Check("@@C[x] - d\n@ " + std::string(40, 'n') + "[x]\n@x [a] - d\n@ok[]");
-    EXPECT_NE(messages_.find("\"@@C\": the plug-in takes one \"@\""), std::string::npos)
-        << messages_;
-    EXPECT_NE(messages_.find("\"" + std::string(40, 'n') + "\": the line"), std::string::npos)
-        << messages_;
-    EXPECT_NE(messages_.find("white space between \"@x\" and its \"[\""), std::string::npos)
-        << messages_;
+    // The wording of markers and brackets: a second "@", a blank after the "@", a name of 40
+    // units quoted whole, a blank before the "[", and a blank with no "[" after it.
+    Check("@@C[x] - d\n@ " + std::string(40, 'n') + "[x]\n@x [a] - d\n@DATE - d\n@ok[]");
+    for (const std::string& said : std::vector<std::string>{
+             "\"@@C\": the plug-in takes one \"@\"",
+             "a blank between \"@\" and \"" + std::string(40, 'n') + "\": the line",
+             "white space between \"@x\" and its \"[\"", "no \"[\" after \"@DATE\""}) {
+        EXPECT_NE(messages_.find(said), std::string::npos) << messages_;
+    }
     // A control is named by its number; so is a character beyond U+FFFF, never quoted half by
     // half, whatever its high surrogate; a lone low surrogate after a character is no pair.
     const std::pair<std::string, std::string> named[] = {
