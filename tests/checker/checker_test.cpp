@@ -560,6 +560,44 @@ TEST(CheckerReport, PendingOutputNeverSplitsAPair) {
     EXPECT_EQ(out, std::string(32766, 'a') + "\xF0\x9F\x98\x80");
 }
 
+// Each form of the report escapes what its reader would take otherwise, and nothing more:
+// characters on both sides of each range that a form escapes or names.
+TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
+    const char16_t message[] =
+        u"\u001f \u007e\u007f\u009f\u00a0\u00ac\u00ad\u00ae\u200a\u200b"
+        u"\u200f\u2010\u205f\u2060\u2064\u2065\ufefe\ufeff\uff00\"\\%:,\r\n\t.";
+    const std::string kept = " ~";
+    const std::string ranges =
+        "\u00a0\u00ac<U+00AD>\u00ae\u200a<U+200B><U+200F>\u2010\u205f<U+2060>"
+        "<U+2064>\u2065\ufefe<U+FEFF>\uff00";
+    const std::string raw = "\u00a0\u00ac\u00ad\u00ae\u200a\u200b\u200f\u2010\u205f\u2060\u2064"
+                            "\u2065\ufefe\ufeff\uff00";
+    struct Row {
+        int format;
+        std::string shown;
+    } rows[] = {
+        {kFormatText,
+         "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%:,\\u000d\\u000a\t. [nul]"},
+        {kFormatJson,
+         "\\u001f" + kept + "\\u007f\\u009f" + raw + "\\\"\\\\%:,\\u000d\\u000a\\u0009.\"}"},
+        {kFormatGithub, "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%25:,%0D%0A\\u0009.\n"},
+        {kFormatSarif,
+         "\\u001f" + kept + "\\u007f\\u009f" + raw + "\\\"\\\\%:,\\u000d\\u000a\\u0009.\"}"},
+    };
+    for (const Row& row : rows) {
+        FindingList findings = {};
+        ASSERT_EQ(AddFinding(&findings, 1, 2, kSeverityWarning, u"nul", u"%s", message), 0);
+        ReportOptions options = {row.format, false, false, kSeverityWarning};
+        testing::internal::CaptureStdout();
+        BeginReport(&options);
+        WriteFileReport(&options, u"f", &findings, 1);
+        EndReport(&options, nullptr);
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_NE(out.find(row.shown), std::string::npos) << row.format << ": " << out;
+        ReleaseFindings(&findings);
+    }
+}
+
 // The command line: each option's range, at its ends, and the forms of its value.
 TEST(CheckerOptions, ValuesAtTheirEnds) {
     struct Row {
