@@ -167,6 +167,7 @@ TEST_F(Checker, EntriesThatSurprise) {
         {kBom + "@B[] - a\xC2\x9F"
                 "b",
          {"1:9 warning control"}},
+        {"@B[]\x0b- d", {}}, // between the syntax line and the description: never shown
         {"@B[]\x7f - tab\tok\x1b", {"1:5 warning control"}},
     });
     EXPECT_NE(messages_.find("2 control characters, the first U+007F"), std::string::npos)
@@ -251,8 +252,10 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
         << messages_;
     // UTF-16 and UTF-32 keep a pair, but not a lone surrogate. (Only big-endian UTF-32 can
     // hold a value beyond U+10FFFF and still be taken for UTF-32.)
-    EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(u"@A[x] - \xD800 x \U0001F600", false)),
-              (Found{"1:9 warning replacement"}));
+    for (std::u16string text :
+         {u"@A[x] - \xD800 x \U0001F600", u"@A[x] - \xD800 x", u"@A[x] - \xDFFF"}) {
+        EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(text, false)), (Found{"1:9 warning replacement"}));
+    }
     EXPECT_EQ(Check(std::string("\0\0\xFE\xFF", 4) +
                     EncodeUtf32(U"@A[x] - \U0001F600 \xDC00 " + std::u32string(1, 0x110000), true)),
               (Found{"1:11 warning replacement", "1:13 warning decode"}));
