@@ -252,9 +252,15 @@ TEST_F(Checker, CharactersThatShowAsTheReplacementCharacter) {
         << messages_;
     // UTF-16 and UTF-32 keep a pair, but not a lone surrogate. (Only big-endian UTF-32 can
     // hold a value beyond U+10FFFF and still be taken for UTF-32.)
-    for (std::u16string text :
-         {u"@A[x] - \xD800 x \U0001F600", u"@A[x] - \xD800 x", u"@A[x] - \xDFFF"}) {
-        EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(text, false)), (Found{"1:9 warning replacement"}));
+    const std::pair<std::u16string, std::string> lone[] = {
+        {u"@A[x] - \xD800 x \U0001F600", "1:9"},
+        {u"@A[x] - \xD800 x", "1:9"},
+        {u"@A[x] - \xDFFF", "1:9"},
+        {u"@A[x] - \U00010000 \U0010FFFF \xDBFF", "1:13"}, // pairs at the ends of the ranges
+    };
+    for (const auto& [text, place] : lone) {
+        EXPECT_EQ(Check("\xFF\xFE" + EncodeUtf16(text, false)),
+                  (Found{place + " warning replacement"}));
     }
     EXPECT_EQ(Check(std::string("\0\0\xFE\xFF", 4) +
                     EncodeUtf32(U"@A[x] - \U0001F600 \xDC00 " + std::u32string(1, 0x110000), true)),
