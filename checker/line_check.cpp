@@ -580,7 +580,7 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
     CheckDebris(line, report, v, findings);
     CheckControls(line, report, v, findings);
     CheckReplacements(source, line, report, findings);
-    if (!entry->syntax || (g_work.info8[0] && !entry->info)) {
+    if (!entry->syntax || (g_work.info8[0] && !entry->info)) { // GCOVR_EXCL_BR_LINE: out of memory
         free(entry->syntax);
         free(entry->info);
         *entry = CheckedEntry{};
