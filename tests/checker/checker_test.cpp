@@ -587,15 +587,25 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
                             "\u2065\ufefe\ufeff\uff00";
     struct Row {
         int format;
+        std::u16string file;
         std::string shown;
     } rows[] = {
-        {kFormatText,
+        {kFormatText, u"f",
          "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%:,\\u000d\\u000a\t. [nul]"},
-        {kFormatJson,
+        {kFormatJson, u"f",
          "\\u001f" + kept + "\\u007f\\u009f" + raw + "\\\"\\\\%:,\\u000d\\u000a\\u0009.\"}"},
-        {kFormatGithub, "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%25:,%0D%0A\\u0009.\n"},
-        {kFormatSarif,
+        {kFormatGithub, u"f",
+         "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%25:,%0D%0A\\u0009.\n"},
+        {kFormatSarif, u"f",
          "\\u001f" + kept + "\\u007f\\u009f" + raw + "\\\"\\\\%:,\\u000d\\u000a\\u0009.\"}"},
+        // A URI keeps the unreserved characters at the ends of their ranges and escapes the
+        // UTF-8 of whole pairs; the rules carry both texts of each code.
+        {kFormatSarif, u"aAzZ09\U00010000\U0010FFFF",
+         "\"uri\": \"aAzZ09%F0%90%80%80%F4%8F%BF%BF\"}, \"region\": {\"startLine\": 1, "
+         "\"startColumn\": 2}}}]}"},
+        {kFormatSarif, u"f",
+         "{\"id\": \"open\", \"shortDescription\": {\"text\": \"the file cannot be read\"}, "
+         "\"fullDescription\": {\"text\": \"The system would not open"},
     };
     for (const Row& row : rows) {
         FindingList findings = {};
@@ -603,7 +613,7 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
         ReportOptions options = {row.format, false, false, kSeverityWarning};
         testing::internal::CaptureStdout();
         BeginReport(&options);
-        WriteFileReport(&options, u"f", &findings, 1);
+        WriteFileReport(&options, row.file.c_str(), &findings, 1);
         EndReport(&options, nullptr);
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_NE(out.find(row.shown), std::string::npos) << row.format << ": " << out;
