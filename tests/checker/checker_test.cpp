@@ -564,13 +564,21 @@ TEST(CheckerShow, InvisibleCharactersNamedWithinTheBuffer) {
 // that would take the last unit goes out with the next piece. The sanitizer build sees a
 // terminator written past the buffer.
 TEST(CheckerReport, PendingOutputNeverSplitsAPair) {
-    std::u16string text(32766, u'a');
-    text += u"\U0001F600";
-    testing::internal::CaptureStdout();
-    Emit(text.c_str());
-    FlushOutput();
-    std::string out = testing::internal::GetCapturedStdout();
-    EXPECT_EQ(out, std::string(32766, 'a') + "\xF0\x9F\x98\x80");
+    struct Row {
+        size_t before; // units ahead of the pair
+        std::u16string pair;
+        std::string utf8;
+    } rows[] = {{32766, u"\U0001F600", "\xF0\x9F\x98\x80"},
+                {32765, u"\U00010000", "\xF0\x90\x80\x80"},
+                {32765, u"\U0010FFFF", "\xF4\x8F\xBF\xBF"}};
+    for (const Row& row : rows) {
+        std::u16string text = std::u16string(row.before, u'a') + row.pair;
+        testing::internal::CaptureStdout();
+        Emit(text.c_str());
+        FlushOutput();
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out, std::string(row.before, 'a') + row.utf8);
+    }
 }
 
 // Each form of the report escapes what its reader would take otherwise, and nothing more:
@@ -603,6 +611,7 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
         {kFormatSarif, u"aAzZ09\U00010000\U0010FFFF",
          "\"uri\": \"aAzZ09%F0%90%80%80%F4%8F%BF%BF\"}, \"region\": {\"startLine\": 1, "
          "\"startColumn\": 2}}}]}"},
+        {kFormatSarif, u"f", "\"results\": [\n        {\"ruleId\": \"nul\""}, // after a JSON report
         {kFormatSarif, u"f",
          "{\"id\": \"open\", \"shortDescription\": {\"text\": \"the file cannot be read\"}, "
          "\"fullDescription\": {\"text\": \"The system would not open"},
@@ -617,6 +626,19 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
         EndReport(&options, nullptr);
         std::string out = testing::internal::GetCapturedStdout();
         EXPECT_NE(out.find(row.shown), std::string::npos) << row.format << ": " << out;
+        ReleaseFindings(&findings);
+    }
+    // --quiet counts what it hid in each report alone.
+    for (int report = 0; report < 2; ++report) {
+        FindingList findings = {};
+        ASSERT_EQ(AddFinding(&findings, 1, 2, kSeverityWarning, u"nul", u"x"), 0);
+        ReportOptions options = {kFormatText, true, false, kSeverityWarning};
+        testing::internal::CaptureStdout();
+        BeginReport(&options);
+        WriteFileReport(&options, u"f", &findings, 1);
+        EndReport(&options, nullptr);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "hintbar-check: the run fails on 1 warning that --quiet does not show\n");
         ReleaseFindings(&findings);
     }
 }
