@@ -264,6 +264,12 @@ try:
     code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
     expect(code == 0 and out.startswith("caf\u00e9.txt:\n@CAF\u00c9[]") and out.count("caf\u00e9.txt:\n") == 2,
            f"--show over files: {code} {out!r}")
+    # What goes to standard error comes after the output before it, in one stream.
+    done = subprocess.run(runner + [checker, "--show=caf\u00c9", "caf\u00e9.txt", "clean.txt"],
+                          stdout=subprocess.PIPE, stderr=subprocess.STDOUT, timeout=120)
+    both = done.stdout.decode("utf-8")
+    expect(0 < both.find("next\u2409tab") < both.find("clean.txt: the plug-in loads no"),
+           f"--show order: {both!r}")
     code, out, _ = run("--json", "--show=1st", "err.txt", "nofile.txt")
     why = [f["why"] for f in json.loads(out)["files"]]
     expect(code == 2 and why[0][0].startswith("line 1: a name begins with a letter") and
