@@ -191,12 +191,14 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
     TextLineReport report = {};
     BeginLineChecks();
     while (ReadTextLineReported(source, g_line, &report) == LineRead::Line) {
+        // Fails only when memory runs out.
         if (NoteSuppression(g_line, report.number, &suppressions) != 0) {
             status = -1;
             break;
         }
         CheckedEntry entry;
         int checked = CheckLine(source, g_line, &report, findings, &entry);
+        // Fails only when memory runs out.
         if (checked < 0 || (checked > 0 && Append(result, entry) != 0)) {
             if (checked > 0) {
                 free(entry.syntax);

@@ -195,6 +195,7 @@ TEST_F(Checker, SuppressionLines) {
         {"# hintbar-check: ignore name-start\n@N[n] -1 x", {"2:7 warning separator"}},
         {"# hintbar-check: ignore nul\tseparator duplicate\n@N[n] -1 x", {}},
         {"# hintbar-check: ignore nosuch,separator\n@N[n] -1 x", {}}, // no code read: all
+        {"# hintbar-check: ignore open\n@N[n] -1 x", {"2:7 warning separator"}}, // the first code
         {many, {}},
     });
 }
