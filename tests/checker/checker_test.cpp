@@ -447,7 +447,8 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
     const std::map<std::u16string, std::string> reasons = {
         {missing, "there is no such file"},
         {U16(sub), "the directory holds no Hintbar.txt"},
-        {U16(inner), "it is a directory"}};
+        {U16(inner), "it is a directory"},
+        {NullDeviceName(), "it is a device"}};
     for (const std::u16string& name : names) {
         SCOPED_TRACE(U8(name));
         // A pipe gives its bytes once: one writer for the command, one for the checker.
