@@ -381,9 +381,17 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
 
     // Encodings that lose help: one stray byte in UTF-8, and guesses a mark would settle.
     PlatformSetAnsiCodePage(1252);
+    std::string nine;
+    for (int i = 0; i < 9; ++i) {
+        nine += "\xC3\xA9 ";
+    }
     ExpectCases({
         {"# caf\xC3\xA9 na\xC3\xAFve \xC3\xA9t\xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
         {"# caf\xC3\xA9 \x96 \x96 y", {}}, // as many stray bytes as UTF-8: ANSI text
+        // At most a quarter of the good sequences and one more.
+        {"# \xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
+        {"# " + nine + "\n\n  x \x96 \x96 \x96 y", {"3:5 warning stray-byte"}},
+        {"# " + nine + "\n\n  x \x96 \x96 \x96 \x96 y", {}},
         // A U+FFFD written in UTF-8 is UTF-8, not a stray byte.
         {"# \xC3\xA9 \xC3\xA9 \xC3\xA9 \xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBD\n\n  x \x96 y",
          {"3:5 warning stray-byte"}},
