@@ -313,9 +313,10 @@ TEST_F(Checker, SourceLinesUnderFindings) {
         {"@E[x]\x07" + a111 + "\xF4\x8F\xBF\xBF" + "bb",
          "6:@E[x]\xE2\x90\x87" + a111 + "\xE2\x80\xA6"},
         // Characters on both sides of each range shown as a middle dot, and controls.
-        {kBom + "@E[x] - \x07\u009f\u00a0\u200a\u200b\u200f\u2010\u205f\u2060\u2064\u2065\u00ac"
-                "\u00ad\u00ae\ufefe\ufeff\uff00\x7f\x1f",
-         "9:@E[x] - \u2407\u00b7\u00a0\u200a\u00b7\u00b7\u2010\u205f\u00b7\u00b7\u2065\u00ac"
+        {kBom +
+             "@E[x] - \x07\u0080\u009f\u00a0\u200a\u200b\u200f\u2010\u205f\u2060\u2064\u2065\u00ac"
+             "\u00ad\u00ae\ufefe\ufeff\uff00\x7f\x1f",
+         "9:@E[x] - \u2407\u00b7\u00b7\u00a0\u200a\u00b7\u00b7\u2010\u205f\u00b7\u00b7\u2065\u00ac"
          "\u00b7\u00ae\ufefe\u00b7\uff00\u2421\u241f"},
         {"@L[x] - " + std::string(150, 'y') + "\x07" + std::string(100, 'z'),
          "62:\xE2\x80\xA6" + std::string(60, 'y') + "\xE2\x90\x87" + std::string(56, 'z') +
