@@ -536,6 +536,13 @@ TEST(CheckerEntryPoints, RefuseWhatTheyCannotUse) {
     EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError + 1, u"open", u"x"), -1);
     EXPECT_EQ(AddFinding(&findings, 1, 1, kSeverityError, u"nosuch", u"x"), -1);
     EXPECT_EQ(FindCheckCode(nullptr, 0), -1);
+    // A finding past those kept of its code is counted, not refused.
+    FindingList many = {};
+    for (uint32_t i = 0; i <= kFindingsPerCode; ++i) {
+        EXPECT_EQ(AddFinding(&many, 1, 1, kSeverityError, u"open", u"x"), 0);
+    }
+    EXPECT_EQ(many.count, kFindingsPerCode);
+    ReleaseFindings(&many);
     SortFindings(nullptr);
     SortFindings(&findings);
     DropFindings(nullptr, 0, nullptr, nullptr, 0);
