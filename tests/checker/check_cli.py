@@ -238,6 +238,8 @@ try:
     expect("\ufffd" not in out and out.count(emoji) > 6000, "a pair split between two writes")
     expect(": note: 200 more findings of this code not listed [separator]" in out,
            f"findings beyond those listed: {out[-400:]!r}")
+    code, out, _ = run("--select=name-start", "--no-source", name)
+    expect(out.endswith("; 300 errors, 0 warnings, 0 notes\n"), f"counts of codes left out: {out[-200:]!r}")
     code, out, _ = run("--quiet", "--select=separator", name)
     expect(code == 1 and out == "hintbar-check: the run fails on 300 warnings that --quiet does "
            "not show\n", f"--quiet counts what it does not list: {out!r}")
