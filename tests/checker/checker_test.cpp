@@ -312,6 +312,13 @@ TEST_F(Checker, SourceLinesUnderFindings) {
          "6:@E[x]\xE2\x90\x87" + a111 + "\xE2\x80\xA6"},
         {"@E[x]\x07" + a111 + "\xF4\x8F\xBF\xBF" + "bb",
          "6:@E[x]\xE2\x90\x87" + a111 + "\xE2\x80\xA6"},
+        // A line that fits is shown whole; one cut in front never begins inside a pair.
+        {"@L[x] - " + std::string(100, 'y') + "\x07" + std::string(10, 'z'),
+         "109:@L[x] - " + std::string(100, 'y') + "\xE2\x90\x87" + std::string(9, 'z') +
+             "\xE2\x80\xA6"},
+        {kBom + "@L[x] - " + std::string(61, 'y') + "\xF0\x9F\x98\x80" + std::string(59, 'y') +
+             "\x07" + std::string(10, 'z'),
+         "61:\xE2\x80\xA6" + std::string(59, 'y') + "\xE2\x90\x87" + std::string(10, 'z')},
         // Characters on both sides of each range shown as a middle dot, and controls.
         {kBom +
              "@E[x] - \x07\u0080\u009f\u00a0\u200a\u200b\u200f\u2010\u205f\u2060\u2064\u2065\u00ac"
