@@ -10,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import tempfile
+import textwrap
 import urllib.parse
 
 checker, sample = sys.argv[1], sys.argv[2]
@@ -129,6 +130,13 @@ try:
     code, out, _ = run("--explain", "duplicate")
     expect(code == 0 and out.startswith("duplicate (warning): ") and "hintbar-check: ignore" in out,
            f"--explain: {code} {out!r}")
+    # The paragraph in lines of at most 78 characters, each as long as the words allow.
+    rules = json.loads(run("--format=sarif", "clean.txt")[1])["runs"][0]["tool"]["driver"]["rules"]
+    for rule in rules:
+        if rule["id"] in ("duplicate", "marker", "stray-byte"):
+            paragraph = run("--explain", rule["id"])[1].split("\n\n", 1)[1]
+            wrapped = textwrap.wrap(rule["fullDescription"]["text"], 78, break_long_words=False)
+            expect(paragraph == "\n".join(wrapped) + "\n", f"--explain {rule['id']}: {paragraph!r}")
 
     # The source line and a caret under its column, counted in characters.
     code, out, _ = run("caf\u00e9.txt", "err.txt")
