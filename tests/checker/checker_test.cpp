@@ -689,6 +689,7 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--codepage=1", u"f"}, kOptionsRun, 1},
         {{u"--codepage", u"65535", u"f"}, kOptionsRun, 65535},
         {{u"--codepage=6553", u"f"}, kOptionsRun, 6553},
+        {{u"--codepage=950", u"f"}, kOptionsRun, 950}, // the first and last digits
         {{u"--codepage=0", u"f"}, kOptionsBad, 0},
         {{u"--codepage=65536", u"f"}, kOptionsBad, 0},
         {{u"--codepage=655350", u"f"}, kOptionsBad, 0},
