@@ -552,6 +552,7 @@ TEST(CheckerEntryPoints, RefuseWhatTheyCannotUse) {
     }
     EXPECT_EQ(many.count, kFindingsPerCode);
     ReleaseFindings(&many);
+    EXPECT_EQ(many.count, 0u);
     SortFindings(nullptr);
     SortFindings(&findings);
     DropFindings(nullptr, 0, nullptr, nullptr, 0);
