@@ -475,7 +475,7 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         {missing, "there is no such file"},
         {U16(sub), "the directory holds no Hintbar.txt"},
         {U16(inner), "it is a directory"},
-        {NullDeviceName(), "it is a device"}};
+        {u"/dev/zero", "it is a device"}};
     for (const std::u16string& name : names) {
         SCOPED_TRACE(U8(name));
         // A pipe gives its bytes once: one writer for the command, one for the checker.
