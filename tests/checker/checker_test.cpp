@@ -445,6 +445,13 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
                              "\"\xC3\x83\xC2\xA9\""),
               std::string::npos)
         << messages_;
+    // The sample beyond U+FFFF, and U+FFFF itself, each one character.
+    for (std::string sample :
+         {"\xF0\x9F\x98\x80\" shows as \"\xC3\xB0\xC5\xB8\xCB\x9C\xE2\x82\xAC\"",
+          "\xEF\xBF\xBF\" shows as \"\xC3\xAF\xC2\xBF\xC2\xBF\""}) {
+        Check("# " + sample.substr(0, sample.find('"')) + "\n  x \x96 y\n@x[] - d");
+        EXPECT_NE(messages_.find("where \"" + sample), std::string::npos) << messages_;
+    }
 
     // ASCII that decides the reading, and UTF-8 after it: read in the code page, and said so.
     PlatformSetAnsiCodePage(0);
