@@ -411,6 +411,7 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {"# \xC3\xA9\n\n  x \x96 y", {"3:5 warning stray-byte"}},
         {"# " + nine + "\n\n  x \x96 \x96 \x96 y", {"3:5 warning stray-byte"}},
         {"# " + nine + "\n\n  x \x96 \x96 \x96 \x96 y", {}},
+        {"# \x7f\n\n  x \x96 y", {}}, // DEL is ASCII: no good sequence
         // A U+FFFD written in UTF-8 is UTF-8, not a stray byte.
         {"# \xC3\xA9 \xC3\xA9 \xC3\xA9 \xC3\xA9 \xEF\xBF\xBD\xEF\xBF\xBD\n\n  x \x96 y",
          {"3:5 warning stray-byte"}},
@@ -444,6 +445,9 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
                              "the ANSI code page 1252, where \"\xC3\xA9\" shows as "
                              "\"\xC3\x83\xC2\xA9\""),
               std::string::npos)
+        << messages_;
+    Check("# " + nine + "\n\n  x \x96 \x96 \x96 y");
+    EXPECT_NE(messages_.find("it and 2 more bytes like it send the whole file"), std::string::npos)
         << messages_;
     // The sample beyond U+FFFF, and U+FFFF itself, each one character.
     for (std::string sample :
@@ -704,6 +708,7 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--codepage=", u"f"}, kOptionsBad, 0},
         {{u"--codepage=12a", u"f"}, kOptionsBad, 0},
         {{u"--format=sarif", u"--fail-on", u"never", u"f"}, kOptionsRun, 0},
+        {{u"--format=xml", u"f"}, kOptionsBad, 0},
         {{u"--ignore=duplicate,,x", u"f"}, kOptionsBad, 0},
         {{u"--select", u"", u"f"}, kOptionsBad, 0},
         {{u"--explain=encoding"}, kOptionsExplain, 0},
