@@ -429,7 +429,10 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     for (size_t zeros : {5u, 6u}) {
         Check("@x[] - " + std::string(37, 'd') + std::string(zeros, '\0') +
               std::string(6 - zeros, 'd'));
-        EXPECT_EQ(messages_.find("6 of the 50 bytes are zero") != std::string::npos, zeros == 6)
+        EXPECT_EQ(messages_.find(
+                      "6 of the 50 bytes are zero, as in UTF-16 or UTF-32 text, yet the file is "
+                      "read in the ANSI code page") != std::string::npos,
+                  zeros == 6)
             << messages_;
     }
     // NULs in a quarter of the characters of UTF-16 text are a sign of UTF-32.
