@@ -319,8 +319,9 @@ TEST_F(Checker, SourceLinesUnderFindings) {
         {kBom + "@L[x] - " + std::string(61, 'y') + "\xF0\x9F\x98\x80" + std::string(59, 'y') +
              "\x07" + std::string(10, 'z'),
          "61:\xE2\x80\xA6" + std::string(59, 'y') + "\xE2\x90\x87" + std::string(10, 'z')},
-        // A lone high surrogate is no pair: what follows it is shown as itself.
+        // A lone surrogate is no pair: what stands beside it is shown as itself.
         {"\xFF\xFE" + EncodeUtf16(u"@E[x] - \xD800\t", false), "9:@E[x] - " + U8(u"\xD800") + " "},
+        {"\xFF\xFE" + EncodeUtf16(u"@E[x] - \t\xDC00", false), "10:@E[x] -  " + U8(u"\xDC00")},
         // Characters on both sides of each range shown as a middle dot, and controls.
         {kBom +
              "@E[x] - \x07\u0080\u009f\u00a0\u200a\u200b\u200f\u2010\u205f\u2060\u2064\u2065\u00ac"
