@@ -325,6 +325,8 @@ try:
         code, out, err = run(*args)
         expect(code == status, f"{args}: exit {code}")
     expect(run("--version")[1].startswith("hintbar-check "), "--version text")
+    code, out, err = run("--show=", "x")
+    expect(code == 2 and "--show needs the name of a function" in err, f"--show=: {err!r}")
 finally:
     os.chdir("/")
     shutil.rmtree(work, ignore_errors=True)
