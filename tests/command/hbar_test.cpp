@@ -357,6 +357,7 @@ TEST_F(Hbar, FindPrintsOneFunctionsHelpOrTheSyntaxOfSeveral) {
         {"/F le", 3, "", "No function matches \"le\".\r\n"},
         {"/F left?", 3, "", "No function matches \"left?\".\r\n"},
         {"/F %@", 3, "", "No function matches \"%@\".\r\n"},
+        {"/F %xleft", 3, "", "No function matches \"%xleft\".\r\n"}, // "%" alone stays
     };
     for (const auto& c : cases) {
         HostClearCaptured();

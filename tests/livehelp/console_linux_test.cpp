@@ -178,6 +178,9 @@ TEST(WindowModel, RefusalsAndTheForegroundWindow) {
     EXPECT_EQ(PlatformGetConsoleTitle(&unit, 0), 0u);
     EXPECT_EQ(unit, u'#');
     EXPECT_EQ(PlatformEnumChildWindows(top, nullptr, 0), 0);
+    // Handles are places in a table of 256 windows: the one past its end is no window.
+    char16_t name[8] = {};
+    EXPECT_EQ(PlatformGetWindowClass(reinterpret_cast<void*>(intptr_t{257}), name, 8), 0u);
     WindowModelSetForeground(top);
     WindowModelDestroy(child);
     EXPECT_EQ(PlatformForegroundWindow(), top);
