@@ -103,7 +103,7 @@ void AddEncodingNote(const EncodingNoteInput* input, FindingList* findings) {
             AddFinding(findings, 0, 0, kSeverityNote, code,
                        u"read %s: byte 0x%02X on line %u is not UTF-8", ansi, s->data[v->offset],
                        input->offsetLine);
-        } else {
+        } else { // not reached from the file check, which counts lines from 1
             AddFinding(findings, 0, 0, kSeverityNote, code,
                        u"read %s: byte 0x%02X at offset %u is not UTF-8", ansi, s->data[v->offset],
                        v->offset);

@@ -176,9 +176,9 @@ try:
     expect(done.returncode == 1 and done.stdout.decode().splitlines()[-1].startswith(
         "-: the plug-in loads 1 function; 0 errors, 2 warnings"), f"stdin: {done!r}")
     # More than the first block read, and a count grouped in thousands.
-    big = "".join(f"@F{i}[x] - d\n" for i in range(6000)).encode()
+    big = "".join(f"@F{i}[x] - d\n" for i in range(6009)).encode()
     done = subprocess.run(runner + [checker, "-"], input=big, capture_output=True, timeout=120)
-    expect(b"-: the plug-in loads 6,000 functions;" in done.stdout, f"long stdin: {done.stdout[-200:]!r}")
+    expect(b"-: the plug-in loads 6,009 functions;" in done.stdout, f"long stdin: {done.stdout[-200:]!r}")
     done = subprocess.run(runner + [checker, "-"], stdin=subprocess.DEVNULL, capture_output=True,
                           timeout=120)
     expect(done.returncode == 1 and b"-: error: the input is empty" in done.stdout,
@@ -266,10 +266,15 @@ try:
     expect(code == 2, f"--show trouble kept: {code} {err!r}")
     # The cause names the function itself, never a longer name that begins with it.
     with open("mention.txt", "w") as f:
-        f.write("@1A[x]\n@1A1[x]\n@1A_[x]\n@1A$[x]\n@1AB[x]\n@OK[] - ok\n")
+        f.write("@1A[x]\n@1A1[x]\n@1A_[x]\n@1A$[x]\n@1AB[x]\n@1[x]\n@OK[] - ok\n")
     code, out, err = run("--show=1a", "mention.txt")
     expect(code == 1 and "line 1: " in err and "line 2" not in err and "line 3" not in err and
-           "line 4" not in err and "line 5" not in err, f"--show mentions: {err!r}")
+           "line 4" not in err and "line 5" not in err and "line 6" not in err,
+           f"--show mentions: {err!r}")
+    with open("wide.txt", "w", encoding="utf-8") as f:
+        f.write("@WIDE[] - " + "\u200b" * 1100 + "\n")  # each shown as 8 units
+    code, out, _ = run("--show=wide", "wide.txt")
+    expect(code == 0 and out.count("<U+200B>") == 1100, f"--show wide: {code} {len(out)}")
     code, out, err = run("--show=@[", "clean.txt")
     expect(code == 1 and "no line defines @\n" in err, f"--show empty name: {err!r}")
     code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
@@ -324,7 +329,9 @@ try:
                          (["--explain", "nosuch"], 2)):
         code, out, err = run(*args)
         expect(code == status, f"{args}: exit {code}")
-    expect(run("--version")[1].startswith("hintbar-check "), "--version text")
+    expect(re.fullmatch(r"hintbar-check \d+\.\d+\.\d+\.\d+\n", run("--version")[1]), "--version text")
+    code, out, err = run("--ignore=duplicate,nosuch", "x")
+    expect(code == 2 and '--ignore: "nosuch" is not a code' in err, f"--ignore: {err!r}")
     code, out, err = run("--show=", "x")
     expect(code == 2 and "--show needs the name of a function" in err, f"--show=: {err!r}")
 finally:

@@ -358,6 +358,10 @@ TEST_F(Checker, FilesThatLoadNothing) {
 
 TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     std::u16string words = u"@x[] - some words of text with spaces between them\r\n";
+    std::u16string longer;
+    for (int i = 0; i < 1300; ++i) {
+        longer += words;
+    }
     struct Row {
         std::string bytes;
         uint32_t codePage;
@@ -369,6 +373,8 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
         {EncodeUtf16(words, false), 1252,
          "read as UTF-16LE without a byte-order mark: in the first 104 bytes, zero bytes stand "
          "at odd offsets (52 against 0) and spaces at even ones (9 against 0)"},
+        {EncodeUtf16(longer, false), 1252, // counted in the first part alone
+         "read as UTF-16LE without a byte-order mark: in the first 131072 bytes"},
         {EncodeUtf16(u"@x[]", true), 1252,
          "read as UTF-16BE without a byte-order mark: in this short file, more zero bytes stand "
          "at even offsets (4) than at odd ones (0)"},
@@ -465,6 +471,8 @@ TEST_F(Checker, TheEncodingNoteSaysWhatDecided) {
     PlatformSetAnsiCodePage(0);
     std::string late = "@x[] - d\n" + std::string(262144, '#') + "\n@y[] - caf\xC3\xA9\n";
     EXPECT_EQ(Check(late), (Found{"0:0 warning late-utf8"}));
+    EXPECT_NE(messages_.find("the first 262144 bytes are ASCII and decide"), std::string::npos)
+        << messages_;
 }
 
 // A name as "hbar /L" takes it: whatever the command refuses, the checker refuses with the
@@ -714,12 +722,16 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--format=sarif", u"--fail-on", u"never", u"f"}, kOptionsRun, 0},
         {{u"--format=xml", u"f"}, kOptionsBad, 0},
         {{u"--ignore=duplicate,,x", u"f"}, kOptionsBad, 0},
+        {{u"--ignore=duplicatx", u"f"}, kOptionsBad, 0}, // one unit off in the last place
+        {{u"--ignore=open", u"f"}, kOptionsRun, 0},      // the first code
         {{u"--select", u"", u"f"}, kOptionsBad, 0},
         {{u"--explain=encoding"}, kOptionsExplain, 0},
+        {{u"--explain=open"}, kOptionsExplain, 0}, // the first code
         {{u"--", u"--json"}, kOptionsRun, 0},
         {{u"--show"}, kOptionsBad, 0},
         {{u"--show=", u"f"}, kOptionsBad, 0},
         {{u"--showx", u"f", u"g"}, kOptionsBad, 0},
+        {{u"--shox", u"f", u"g"}, kOptionsBad, 0},
         {{u"--codepage"}, kOptionsBad, 0},
         {{u"--codepage=1 ", u"f"}, kOptionsBad, 0},
         {{u"--format"}, kOptionsBad, 0},
@@ -739,6 +751,16 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
             ParseCheckOptions(static_cast<int>(argv.size()), argv.data(), &options, problem);
         EXPECT_EQ(parsed, row.parsed) << U8(row.args[0]) << ": " << U8(problem);
         EXPECT_EQ(options.codePage, row.codePage) << U8(row.args[0]);
+        free(options.files);
+    }
+    // The code said to be unknown is the one given, whatever a longer one left before it.
+    for (std::u16string name : {u"nosuchcodeatall", u"nosuch"}) {
+        std::u16string given = u"--select=" + name;
+        char16_t* list[] = {given.data(), given.data()};
+        CheckOptions options;
+        char16_t problem[kMessageUnits];
+        ASSERT_EQ(ParseCheckOptions(2, list, &options, problem), kOptionsBad);
+        EXPECT_EQ(U8(problem), "--select: \"" + U8(name) + "\" is not a code (see --help)");
         free(options.files);
     }
     // --select keeps only its codes, and --ignore takes from them, in any order.
