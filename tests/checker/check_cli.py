@@ -275,8 +275,9 @@ try:
         f.write("@WIDE[] - " + "\u200b" * 1100 + "\n")  # each shown as 8 units
     code, out, _ = run("--show=wide", "wide.txt")
     expect(code == 0 and out.count("<U+200B>") == 1100, f"--show wide: {code} {len(out)}")
-    code, out, err = run("--show=@[", "clean.txt")
-    expect(code == 1 and "no line defines @\n" in err, f"--show empty name: {err!r}")
+    for empty in ("--show=@[", "--show=@"):
+        code, out, err = run(empty, "clean.txt")
+        expect(code == 1 and "no line defines @\n" in err, f"{empty}: {err!r}")
     code, out, _ = run("--show=caf\u00c9", "caf\u00e9.txt", "caf\u00e9.txt")
     expect(code == 0 and out.startswith("caf\u00e9.txt:\n@CAF\u00c9[]") and out.count("caf\u00e9.txt:\n") == 2,
            f"--show over files: {code} {out!r}")
