@@ -34,8 +34,8 @@ enum : uint32_t {
     kErrorFileInvalid = 1006, // mapping an empty file
 };
 
-// GetFileInformationByHandle. Times are FILETIME values (100 ns since 1601); a pipe or a
-// character device reports all three as zero.
+// What GetFileInformationByHandle tells of a file. Times are FILETIME values (100 ns since
+// 1601); a pipe or a character device reports all three as zero.
 struct PlatformFileInfo {
     uint32_t attributes;
     uint64_t creationTime;
@@ -54,7 +54,8 @@ int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* 
 int PlatformFlushFileBuffers(void* file);
 // SetFilePointer without a high part: the new position, or kInvalidSetFilePointer.
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method);
-// GetFileInformationByHandle: non-zero on success; info is cleared first either way.
+// The file's attributes, times and size: non-zero on success; info is cleared first either
+// way.
 int PlatformGetFileInformation(void* file, PlatformFileInfo* info);
 // GetFileAttributesW: kInvalidFileAttributes on failure; 0x10 for a directory, 0x40 for a
 // device. On Linux a socket or another special file counts as a device; a FIFO, like a
