@@ -159,15 +159,8 @@ bool MakeRoom(EntryArray* array, const TextSource& source) {
 
 enum class Stored : uint8_t { Done, NoArray, NoText };
 
-// Where a load keeps what its entries borrow: the names only until the tree is built, the
-// texts for the tree to take over.
-struct Staged {
-    StagedTexts names;
-    StagedTexts texts;
-};
-
 // Appends an entry line's name (from g_work.name) and texts, staged.
-Stored StoreEntry(EntryArray* array, Staged* staged, const EntryTexts& texts,
+Stored StoreEntry(EntryArray* array, StagedHelp* staged, const EntryTexts& texts,
                   const TextSource& source) {
     if (!MakeRoom(array, source)) {
         return Stored::NoArray;
@@ -308,13 +301,14 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
         return nullptr;
     }
 
-    // One pass: each entry line's name goes into the array and its texts are staged.
+    // One pass: each entry line's name and texts are staged, and the array points at them.
     EntryArray array = {nullptr, 0, 0};
-    // A small file's texts take one block of about the file's size, and its names one of
-    // twice that (no name's staged copy takes more than twice the bytes of its line);
-    // a large file's take a few.
-    Staged staged = {{nullptr, 0, 0, 2 * static_cast<size_t>(source.size) + sizeof(char*) + 2},
-                     {nullptr, 0, 0, static_cast<size_t>(source.size) + sizeof(char*) + 1}};
+    // A small file's texts take one block of about the file's size, and so do its names:
+    // room enough unless the file holds little but names (a name staged takes twice its
+    // bytes in the line, and the line holds a syntax besides), when they go on into a block
+    // of the usual size. A large file's take a few. The tree keeps the blocks.
+    size_t firstBytes = static_cast<size_t>(source.size) + sizeof(char*) + 2;
+    StagedHelp staged = {{nullptr, 0, 0, firstBytes}, {nullptr, 0, 0, firstBytes}};
     Stored stored = Stored::Done;
     EntryTexts texts = {};
     for (LineKind kind;
@@ -348,18 +342,15 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     auto* order = reinterpret_cast<int32_t*>(keys + 2 * array.count);
     int32_t distinct = SortAndMerge(array.entries, array.count, keys, keys + array.count, order);
 
-    // A file with an entry line keeps at least one name after the merge. The tree copies the
-    // names into its nodes and takes the staged texts over; those of lines that lost a merge
-    // stay behind in them, unused. The keys are done with: their room lays the tree out.
+    // A file with an entry line keeps at least one name after the merge. The tree takes the
+    // staged names and texts over; those of lines that lost a merge stay behind in them,
+    // unused. The keys are done with: their room lays the tree out.
     auto entries = static_cast<size_t>(array.count);
-    auto* offsets = reinterpret_cast<size_t*>(keys);
-    auto* places = reinterpret_cast<int32_t*>(offsets + entries);
-    static_assert(sizeof(size_t) + sizeof(int32_t) <= 2 * sizeof(SortKey), "room in the keys");
-    TreeLayoutRoom room = {{places, entries}, {offsets, entries}};
+    static_assert(sizeof(int32_t) <= sizeof(SortKey), "room in the keys");
+    std::span<int32_t> places = {reinterpret_cast<int32_t*>(keys), entries};
     int32_t nodes = 0;
-    HelpNode* root =
-        BuildHelpTreeOver({array.entries, entries}, {order, static_cast<size_t>(distinct)}, room,
-                          &nodes, &staged.texts);
+    HelpNode* root = BuildHelpTreeOver(
+        {array.entries, entries}, {order, static_cast<size_t>(distinct)}, places, &nodes, &staged);
     PlatformFree(keys);
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);

@@ -20,22 +20,18 @@ struct HelpTableState {
 HelpTableState HelpTable = {nullptr, 0};
 
 // A tree lives in one heap block: this header, then the nodes in pre-order (so the root comes
-// first, right behind the header), then every node's texts. Building, freeing and the heap's
-// bookkeeping then cost one block however many functions the table holds. A loaded tree
-// leaves its texts in the blocks the load staged them in, which it then owns.
+// first, right behind the header), then every node's name and texts. Building, freeing and
+// the heap's bookkeeping then cost one block however many functions the table holds. A
+// loaded tree leaves its names and texts in the blocks the load staged them in, which it then
+// owns: copying them would cost more than the rest of laying the tree out.
 struct TreeBlock {
     size_t nodes;
     size_t bytes; // the whole block, header included
-    char* texts;  // the newest of the staged blocks that hold the texts, or null
+    char* names;  // the newest of the staged blocks that hold the names, or null
+    char* texts;  // likewise for the texts
 };
 constexpr size_t kHeaderBytes =
     (sizeof(TreeBlock) + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
-
-// The name lives in the tail of the node's record, past the declared one-unit array, so it is
-// reached through a plain pointer rather than by indexing the array.
-char16_t* NameOf(HelpNode* node) {
-    return reinterpret_cast<char16_t*>(reinterpret_cast<char*>(node) + offsetof(HelpNode, name));
-}
 
 TreeBlock* BlockOf(HelpNode* root) {
     return reinterpret_cast<TreeBlock*>(reinterpret_cast<char*>(root) - kHeaderBytes);
@@ -49,16 +45,12 @@ uint32_t ByteLength(const char* text) {
     return n;
 }
 
-// A node's record: the fields, then the name and its terminator, padded so that the next
-// record is aligned; never shorter than the declared record.
 size_t NameUnits(const HelpEntry& entry) {
     return entry.nameUnits ? entry.nameUnits : Str16Len(entry.name);
 }
 
-size_t NodeBytes(const HelpEntry& entry) {
-    size_t bytes = offsetof(HelpNode, name) + (NameUnits(entry) + 1) * sizeof(char16_t);
-    bytes = (bytes + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
-    return bytes < sizeof(HelpNode) ? sizeof(HelpNode) : bytes;
+size_t NameBytes(const HelpEntry& entry) {
+    return (NameUnits(entry) + 1) * sizeof(char16_t);
 }
 
 size_t TextBytes(const char* text) {
@@ -75,9 +67,10 @@ bool AddBytes(size_t* total, size_t more) {
     return true;
 }
 
-// Where the next node and the next text go while a tree is laid out in its block.
+// Where the next node, name and text go while a tree is laid out in its block.
 struct Layout {
     char* node;
+    char* name;
     char* text;
 };
 
@@ -96,10 +89,13 @@ HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_
     int mid = lo + (hi - lo + 1) / 2;
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
-    at->node += NodeBytes(entry);
+    at->node += sizeof(HelpNode);
     size_t units = NameUnits(entry);
-    CopyShort(NameOf(node), entry.name, units * sizeof(char16_t));
-    NameOf(node)[units] = 0;
+    auto* name = reinterpret_cast<char16_t*>(at->name);
+    CopyShort(name, entry.name, units * sizeof(char16_t));
+    name[units] = 0;
+    at->name += (units + 1) * sizeof(char16_t);
+    node->name = name;
     node->syntax = PlaceText(at, entry.syntax);
     node->info = PlaceText(at, entry.info);
     node->left = mid > lo ? PlaceTree(entries, lo, mid - 1, at, counter) : nullptr;
@@ -125,24 +121,19 @@ void NumberInPreorder(const int32_t* order, int lo, int hi, int32_t* next, int32
     }
 }
 
-HelpNode* NodeAt(char* block, const size_t* offset, int32_t number) {
-    return reinterpret_cast<HelpNode*>(block + offset[number]);
-}
-
 // Links the nodes of lo..hi, whose root is number `first` in pre-order: a left subtree's root
 // comes right after its parent, a right one after the whole left subtree.
-void LinkInPreorder(char* block, const size_t* offset, int lo, int hi, int32_t first,
-                    int32_t* counter) {
+void LinkInPreorder(HelpNode* nodes, int lo, int hi, int32_t first, int32_t* counter) {
     int mid = lo + (hi - lo + 1) / 2;
-    HelpNode* node = NodeAt(block, offset, first);
+    HelpNode* node = &nodes[first];
     int32_t right = first + 1 + (mid - lo);
-    node->left = mid > lo ? NodeAt(block, offset, first + 1) : nullptr;
-    node->right = mid < hi ? NodeAt(block, offset, right) : nullptr;
+    node->left = mid > lo ? &nodes[first + 1] : nullptr;
+    node->right = mid < hi ? &nodes[right] : nullptr;
     if (mid > lo) {
-        LinkInPreorder(block, offset, lo, mid - 1, first + 1, counter);
+        LinkInPreorder(nodes, lo, mid - 1, first + 1, counter);
     }
     if (mid < hi) {
-        LinkInPreorder(block, offset, mid + 1, hi, right, counter);
+        LinkInPreorder(nodes, mid + 1, hi, right, counter);
     }
     if (counter) {
         ++*counter;
@@ -169,13 +160,15 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
     if (!entries || lo < 0 || lo > hi) {
         return nullptr;
     }
-    size_t nodeBytes = 0;
+    size_t count = static_cast<size_t>(hi - lo) + 1;
+    size_t nameBytes = 0;
     size_t bytes = kHeaderBytes;
     for (int i = lo; i <= hi; ++i) {
-        // One entry's texts are a few KiB at most: only the sums can grow past any bound.
-        size_t node = NodeBytes(entries[i]);
+        // One entry's name and texts are a few KiB at most: only the sums can grow past any
+        // bound.
+        size_t name = NameBytes(entries[i]);
         size_t text = TextBytes(entries[i].syntax) + TextBytes(entries[i].info);
-        if (!AddBytes(&nodeBytes, node) || !AddBytes(&bytes, node + text)) {
+        if (!AddBytes(&nameBytes, name) || !AddBytes(&bytes, sizeof(HelpNode) + name + text)) {
             return nullptr;
         }
     }
@@ -183,62 +176,50 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
     if (!block) {
         return nullptr;
     }
-    TreeBlock header = {static_cast<size_t>(hi - lo) + 1, bytes, nullptr};
+    TreeBlock header = {count, bytes, nullptr, nullptr};
     memcpy(block, &header, sizeof header);
-    Layout at = {block + kHeaderBytes, block + kHeaderBytes + nodeBytes};
+    char* nodes = block + kHeaderBytes;
+    char* names = nodes + count * sizeof(HelpNode);
+    Layout at = {nodes, names, names + nameBytes};
     return PlaceTree(entries, lo, hi, &at, counter);
 }
 
 HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
-                            TreeLayoutRoom room, int32_t* counter, StagedTexts* texts) {
+                            std::span<int32_t> place, int32_t* counter, StagedHelp* staged) {
     size_t count = order.size();
-    if (!texts || count == 0 || count > entries.size() || entries.size() > INT32_MAX ||
-        room.place.size() < entries.size() || room.offset.size() < count) {
+    constexpr size_t kMostNodes = (SIZE_MAX / 2 - kHeaderBytes) / sizeof(HelpNode);
+    if (!staged || count == 0 || count > entries.size() || entries.size() > INT32_MAX ||
+        count > kMostNodes || place.size() < entries.size()) {
         return nullptr;
     }
-    int32_t* place = room.place.data();
-    size_t* offset = room.offset.data();
     for (size_t j = 0; j < entries.size(); ++j) {
         place[j] = -1;
     }
     int32_t next = 0;
     int hi = static_cast<int>(count) - 1;
-    NumberInPreorder(order.data(), 0, hi, &next, place);
-    for (size_t j = 0; j < entries.size(); ++j) {
-        if (place[j] >= 0) {
-            offset[place[j]] = NodeBytes(entries[j]);
-        }
-    }
-    // Each node's size becomes its offset in the block.
-    size_t bytes = kHeaderBytes;
-    for (size_t n = 0; n < count; ++n) {
-        size_t node = offset[n];
-        offset[n] = bytes;
-        if (!AddBytes(&bytes, node)) {
-            return nullptr;
-        }
-    }
+    NumberInPreorder(order.data(), 0, hi, &next, place.data());
+    size_t bytes = kHeaderBytes + count * sizeof(HelpNode);
     char* block = static_cast<char*>(PlatformAlloc(bytes));
     if (!block) {
         return nullptr;
     }
-    TreeBlock header = {count, bytes, texts->block};
+    TreeBlock header = {count, bytes, staged->names.block, staged->texts.block};
     memcpy(block, &header, sizeof header);
-    *texts = StagedTexts{nullptr, 0, 0, texts->firstBytes};
-    LinkInPreorder(block, offset, 0, hi, 0, counter);
+    staged->names = StagedTexts{nullptr, 0, 0, staged->names.firstBytes};
+    staged->texts = StagedTexts{nullptr, 0, 0, staged->texts.firstBytes};
+    auto* nodes = reinterpret_cast<HelpNode*>(block + kHeaderBytes);
+    LinkInPreorder(nodes, 0, hi, 0, counter);
     for (size_t j = 0; j < entries.size(); ++j) {
         if (place[j] < 0) {
             continue;
         }
         const HelpEntry& entry = entries[j];
-        HelpNode* node = NodeAt(block, offset, place[j]);
-        size_t units = NameUnits(entry);
-        CopyShort(NameOf(node), entry.name, units * sizeof(char16_t));
-        NameOf(node)[units] = 0;
+        HelpNode* node = &nodes[place[j]];
+        node->name = entry.name;
         node->syntax = entry.syntax;
         node->info = entry.info;
     }
-    return reinterpret_cast<HelpNode*>(block + kHeaderBytes);
+    return nodes;
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
@@ -247,7 +228,7 @@ const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
     }
     const HelpNode* node = root;
     while (node) {
-        int order = CompareHelpNames(name, NameOf(const_cast<HelpNode*>(node)));
+        int order = CompareHelpNames(name, node->name);
         if (order == 0) {
             return node;
         }
@@ -264,7 +245,9 @@ int FreeHelpTree(HelpNode* root, uint32_t* counter) {
     if (counter) {
         *counter += static_cast<uint32_t>(block->nodes);
     }
+    StagedTexts names = {block->names, 0, 0, 0};
     StagedTexts texts = {block->texts, 0, 0, 0};
+    ReleaseStagedTexts(&names);
     ReleaseStagedTexts(&texts);
     PlatformFree(block);
     return 0;
@@ -274,7 +257,7 @@ int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
     if (!root || !totals) {
         return 0;
     }
-    const char16_t* name = NameOf(const_cast<HelpNode*>(root));
+    const char16_t* name = root->name;
     totals->nodes += 1;
     totals->nodeBytes += 20;
     totals->nameBytes += static_cast<uint32_t>(2 * Str16Len(name));

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <span>
 
-struct StagedTexts;
+struct StagedHelp;
 
 // One function's help while a tree is built; the loader keeps them in one array. The entry
 // borrows its name and texts: the array's owner keeps them alive until the tree is built.
@@ -21,15 +21,15 @@ struct HelpEntry {
                           // order costs more than the field
 };
 
-// One tree node: the fields, then the name and its terminator. A tree's nodes lie in one heap
-// block that the tree owns; its texts lie in that block too, or, for a loaded tree, in the
-// blocks the load staged them in, which the tree owns as well.
+// One tree node. A tree's nodes lie in one heap block that the tree owns; its names and texts
+// lie in that block too, or, for a loaded tree, in the blocks the load staged them in, which
+// the tree owns as well.
 struct HelpNode {
     HelpNode* left;
     HelpNode* right;
-    char* syntax;     // in a block the tree owns
-    char* info;       // likewise, or null
-    char16_t name[1]; // really as long as the name and its terminator
+    char* syntax;         // in a block the tree owns
+    char* info;           // likewise, or null
+    const char16_t* name; // likewise, with its terminator
 };
 
 // Figures that MeasureHelpTree adds to; the caller sets them to zero.
@@ -46,18 +46,13 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
-// Working room for laying a loaded tree out: a place for each entry, an offset for each
-// node.
-struct TreeLayoutRoom {
-    std::span<int32_t> place;
-    std::span<size_t> offset;
-};
 // The same for the entries named by `order`, in name order (entries[order[0]] first), whose
-// texts all lie in `texts`: the tree takes those blocks over rather than copy the texts, and
-// the record is emptied. The entries are read in the order they lie; entries that `order`
-// leaves out have no node. On failure the record is left as it was.
+// names and texts all lie in `staged`: the tree takes those blocks over rather than copy
+// them, and the record is emptied. The entries are read in the order they lie; entries that
+// `order` leaves out have no node. `place` is working room, a place for each entry. On
+// failure the record is left as it was.
 HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
-                            TreeLayoutRoom room, int32_t* counter, StagedTexts* texts);
+                            std::span<int32_t> place, int32_t* counter, StagedHelp* staged);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
 // to the counter.

@@ -19,6 +19,12 @@ struct StagedTexts {
                        // fit; 0, or a size the first text does not fit, for kStagedBlockBytes
 };
 
+// What a load stages for the tree it builds: the names and the texts its entries borrow.
+struct StagedHelp {
+    StagedTexts names;
+    StagedTexts texts;
+};
+
 // A copy of length bytes of text, terminated (text need not be), or null when no block could
 // be had.
 char* StageText(StagedTexts* staged, const char* text, size_t length);

@@ -186,17 +186,13 @@ TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     // A loaded tree's layout refuses an order or room that does not fit its entries.
     int32_t order[4] = {0, 1, 2, 2};
     int32_t place[3] = {};
-    size_t offset[4] = {};
-    StagedTexts texts = {};
+    StagedHelp staged = {};
     std::span<const HelpEntry> all(entries);
-    EXPECT_EQ(BuildHelpTreeOver(all, order, {place, offset}, nullptr, &texts), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all.first(2), {order, 3}, {place, offset}, nullptr, &texts),
-              nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, {{place, 2}, offset}, nullptr, &texts), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, {place, {offset, 2}}, nullptr, &texts), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, {place, offset}, nullptr, nullptr), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, size_t{0}}, {place, offset}, nullptr, &texts),
-              nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(all, order, place, nullptr, &staged), nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(all.first(2), {order, 3}, place, nullptr, &staged), nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, {place, 2}, nullptr, &staged), nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, place, nullptr, nullptr), nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(all, {order, size_t{0}}, place, nullptr, &staged), nullptr);
     InstallHelpTable(root, 3);
     EXPECT_EQ(HelpTableCount(), 3u);
     EXPECT_EQ(InstallHelpTable(nullptr, 5), 3u); // the tree before is released
