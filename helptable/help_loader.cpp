@@ -157,7 +157,7 @@ bool MakeRoom(EntryArray* array, const TextSource& source) {
     return true;
 }
 
-enum class Stored : uint8_t { Done, NoArray, NoText };
+enum class Stored : uint8_t { Done, NoArray, NoText, NoTree };
 
 // Appends an entry line's name (from g_work.name) and texts, staged.
 Stored StoreEntry(EntryArray* array, StagedHelp* staged, const EntryTexts& texts,
@@ -166,8 +166,7 @@ Stored StoreEntry(EntryArray* array, StagedHelp* staged, const EntryTexts& texts
         return Stored::NoArray;
     }
     HelpEntry* entry = &array->entries[array->count];
-    entry->nameUnits = static_cast<uint32_t>(Str16Len(g_work.name));
-    entry->name = StageName(&staged->names, g_work.name, entry->nameUnits);
+    entry->name = StageName(&staged->names, g_work.name, Str16Len(g_work.name));
     entry->syntax = StageText(&staged->texts, texts.syntax, texts.syntaxBytes);
     entry->info = nullptr;
     if (!entry->name || !entry->syntax) {
@@ -319,45 +318,52 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     }
     CloseTextSource(&source);
 
-    // The sort keys, their spare room and the order they leave are working storage of the
-    // array, so their failure is reported as the array's. One block holds them.
+    // The sort keys are working storage of the array, so their failure is reported as the
+    // array's. The tree's block comes before the sort: until the nodes are laid out there,
+    // its room holds the sort's spare keys and the order they leave, so that a load touches
+    // little memory besides the table it leaves.
+    auto entries = static_cast<size_t>(array.count);
     SortKey* keys = nullptr;
-    if (stored == Stored::Done && array.count > 0) {
-        keys = static_cast<SortKey*>(PlatformAlloc(static_cast<size_t>(array.count) *
-                                                   (2 * sizeof(SortKey) + sizeof(int32_t))));
-        if (!keys) {
-            stored = Stored::NoArray;
-        }
+    TreeRoom room = {nullptr, {}};
+    if (stored == Stored::Done && entries > 0) {
+        keys = static_cast<SortKey*>(PlatformAlloc(entries * sizeof(SortKey)));
+        room = keys ? ReserveHelpTree(entries) : room;
+        stored = !keys ? Stored::NoArray : !room.block ? Stored::NoTree : stored;
     }
-    if (stored != Stored::Done || array.count == 0) {
+    if (stored != Stored::Done || entries == 0) {
+        PlatformFree(keys);
         ReleaseStagedTexts(&staged.names);
         ReleaseStagedTexts(&staged.texts);
         PlatformFree(array.entries);
         WriteError(stored == Stored::NoArray  ? u"Allocating help array\n"
                    : stored == Stored::NoText ? u"Error allocating memory for help strings\r\n"
+                   : stored == Stored::NoTree ? u"Error converting array to tree\n"
                                               : u"No functions found in file \"%s\".\n",
                    sourceName);
         return nullptr;
     }
-    auto* order = reinterpret_cast<int32_t*>(keys + 2 * array.count);
-    int32_t distinct = SortAndMerge(array.entries, array.count, keys, keys + array.count, order);
+    static_assert(sizeof(SortKey) + sizeof(int32_t) <= sizeof(HelpNode), "room in the nodes");
+    static_assert(alignof(SortKey) <= alignof(uint64_t), "the nodes' room is aligned for it");
+    auto* spare = reinterpret_cast<SortKey*>(room.nodes.data());
+    auto* order = reinterpret_cast<int32_t*>(spare + entries);
+    int32_t distinct = SortAndMerge(array.entries, array.count, keys, spare, order);
 
     // A file with an entry line keeps at least one name after the merge. The tree takes the
     // staged names and texts over; those of lines that lost a merge stay behind in them,
     // unused. The keys are done with: their room lays the tree out.
-    auto entries = static_cast<size_t>(array.count);
     static_assert(sizeof(int32_t) <= sizeof(SortKey), "room in the keys");
     std::span<int32_t> places = {reinterpret_cast<int32_t*>(keys), entries};
     int32_t nodes = 0;
-    HelpNode* root = BuildHelpTreeOver(
-        {array.entries, entries}, {order, static_cast<size_t>(distinct)}, places, &nodes, &staged);
+    HelpNode* root =
+        BuildHelpTreeOver(room, {array.entries, entries}, {order, static_cast<size_t>(distinct)},
+                          places, &nodes, &staged);
     PlatformFree(keys);
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);
     PlatformFree(array.entries);
-    if (!root) {
-        WriteError(u"Error converting array to tree\n", sourceName);
-        return nullptr;
+    if (!root) { // GCOVR_EXCL_BR_LINE: the room and the order always fit the entries
+        WriteError(u"Error converting array to tree\n", sourceName); // GCOVR_EXCL_LINE
+        return nullptr;                                              // GCOVR_EXCL_LINE
     }
     if (!quiet) {
         Printf(u"Loaded %s from \"%s\".\r\n", FormatCount(static_cast<uint32_t>(nodes)),

@@ -26,7 +26,7 @@ struct Merge {
 
 // Borrows the node's texts; the tree built from the entries copies them.
 HelpEntry EntryOf(const HelpNode* node) {
-    return HelpEntry{node->name, node->syntax, node->info, 0};
+    return HelpEntry{node->name, node->syntax, node->info};
 }
 
 void FillInOrder(const HelpNode* node, HelpEntry* entries, uint32_t* at) {

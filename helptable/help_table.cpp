@@ -30,8 +30,10 @@ struct TreeBlock {
     char* names;  // the newest of the staged blocks that hold the names, or null
     char* texts;  // likewise for the texts
 };
-constexpr size_t kHeaderBytes =
-    (sizeof(TreeBlock) + alignof(HelpNode) - 1) / alignof(HelpNode) * alignof(HelpNode);
+// The nodes that follow are aligned for 64-bit numbers too: a load sorts in their room first.
+constexpr size_t kAlign = alignof(uint64_t) > alignof(HelpNode) ? alignof(uint64_t)
+                                                                : alignof(HelpNode);
+constexpr size_t kHeaderBytes = (sizeof(TreeBlock) + kAlign - 1) / kAlign * kAlign;
 
 TreeBlock* BlockOf(HelpNode* root) {
     return reinterpret_cast<TreeBlock*>(reinterpret_cast<char*>(root) - kHeaderBytes);
@@ -45,12 +47,8 @@ uint32_t ByteLength(const char* text) {
     return n;
 }
 
-size_t NameUnits(const HelpEntry& entry) {
-    return entry.nameUnits ? entry.nameUnits : Str16Len(entry.name);
-}
-
 size_t NameBytes(const HelpEntry& entry) {
-    return (NameUnits(entry) + 1) * sizeof(char16_t);
+    return (Str16Len(entry.name) + 1) * sizeof(char16_t);
 }
 
 size_t TextBytes(const char* text) {
@@ -90,7 +88,7 @@ HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
     at->node += sizeof(HelpNode);
-    size_t units = NameUnits(entry);
+    size_t units = Str16Len(entry.name);
     auto* name = reinterpret_cast<char16_t*>(at->name);
     CopyShort(name, entry.name, units * sizeof(char16_t));
     name[units] = 0;
@@ -184,12 +182,29 @@ HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* count
     return PlaceTree(entries, lo, hi, &at, counter);
 }
 
-HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
-                            std::span<int32_t> place, int32_t* counter, StagedHelp* staged) {
-    size_t count = order.size();
+TreeRoom ReserveHelpTree(size_t entries) {
     constexpr size_t kMostNodes = (SIZE_MAX / 2 - kHeaderBytes) / sizeof(HelpNode);
-    if (!staged || count == 0 || count > entries.size() || entries.size() > INT32_MAX ||
-        count > kMostNodes || place.size() < entries.size()) {
+    if (entries == 0 || entries > kMostNodes) {
+        return {nullptr, {}};
+    }
+    size_t bytes = kHeaderBytes + entries * sizeof(HelpNode);
+    char* block = static_cast<char*>(PlatformAlloc(bytes));
+    if (!block) {
+        return {nullptr, {}};
+    }
+    TreeBlock header = {entries, bytes, nullptr, nullptr};
+    memcpy(block, &header, sizeof header);
+    return {block, {block + kHeaderBytes, entries * sizeof(HelpNode)}};
+}
+
+HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
+                            std::span<const int32_t> order, std::span<int32_t> place,
+                            int32_t* counter, StagedHelp* staged) {
+    size_t count = order.size();
+    if (!room.block || !staged || count == 0 || count > entries.size() ||
+        entries.size() > INT32_MAX || count * sizeof(HelpNode) > room.nodes.size() ||
+        place.size() < entries.size()) {
+        PlatformFree(room.block);
         return nullptr;
     }
     for (size_t j = 0; j < entries.size(); ++j) {
@@ -198,16 +213,15 @@ HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const 
     int32_t next = 0;
     int hi = static_cast<int>(count) - 1;
     NumberInPreorder(order.data(), 0, hi, &next, place.data());
-    size_t bytes = kHeaderBytes + count * sizeof(HelpNode);
-    char* block = static_cast<char*>(PlatformAlloc(bytes));
-    if (!block) {
-        return nullptr;
-    }
-    TreeBlock header = {count, bytes, staged->names.block, staged->texts.block};
-    memcpy(block, &header, sizeof header);
+    TreeBlock header;
+    memcpy(&header, room.block, sizeof header);
+    header.nodes = count;
+    header.names = staged->names.block;
+    header.texts = staged->texts.block;
+    memcpy(room.block, &header, sizeof header);
     staged->names = StagedTexts{nullptr, 0, 0, staged->names.firstBytes};
     staged->texts = StagedTexts{nullptr, 0, 0, staged->texts.firstBytes};
-    auto* nodes = reinterpret_cast<HelpNode*>(block + kHeaderBytes);
+    auto* nodes = reinterpret_cast<HelpNode*>(room.nodes.data());
     LinkInPreorder(nodes, 0, hi, 0, counter);
     for (size_t j = 0; j < entries.size(); ++j) {
         if (place[j] < 0) {

@@ -16,9 +16,6 @@ struct HelpEntry {
     const char16_t* name; // upper-case, without the "@", at most 47 units
     char* syntax;         // UTF-8, never empty
     char* info;           // UTF-8, or null when the line had no description
-    uint32_t nameUnits;   // the name's length where its maker knows it, else 0: a loader's
-                          // names lie in file order, and reading each one twice out of
-                          // order costs more than the field
 };
 
 // One tree node. A tree's nodes lie in one heap block that the tree owns; its names and texts
@@ -46,13 +43,23 @@ int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
 // names and texts, so the entries keep their own; null when the block cannot be allocated.
 HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
-// The same for the entries named by `order`, in name order (entries[order[0]] first), whose
-// names and texts all lie in `staged`: the tree takes those blocks over rather than copy
-// them, and the record is emptied. The entries are read in the order they lie; entries that
-// `order` leaves out have no node. `place` is working room, a place for each entry. On
-// failure the record is left as it was.
-HelpNode* BuildHelpTreeOver(std::span<const HelpEntry> entries, std::span<const int32_t> order,
-                            std::span<int32_t> place, int32_t* counter, StagedHelp* staged);
+// A loaded tree's block, had before its nodes are known: room for as many nodes as the load
+// has entries, which the load may use as working room until BuildHelpTreeOver lays the nodes
+// out there. The room is aligned for 64-bit numbers.
+struct TreeRoom {
+    char* block;
+    std::span<char> nodes;
+};
+// Null block when the block cannot be allocated.
+TreeRoom ReserveHelpTree(size_t entries);
+// The same as BuildHelpTree, in the room, for the entries named by `order`, in name order
+// (entries[order[0]] first), whose names and texts all lie in `staged`: the tree takes those
+// blocks over rather than copy them, and the record is emptied. The entries are read in the
+// order they lie; entries that `order` leaves out have no node. `place` is working room, a
+// place for each entry. On failure the room is released and the record left as it was.
+HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
+                            std::span<const int32_t> order, std::span<int32_t> place,
+                            int32_t* counter, StagedHelp* staged);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
 // to the counter.

@@ -183,16 +183,29 @@ TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     EXPECT_EQ(FindHelpEntry(nullptr, u"LEFT"), nullptr);
     EXPECT_EQ(BuildHelpTree(nullptr, 0, 2, nullptr), nullptr);
     EXPECT_EQ(BuildHelpTree(entries.data(), 1, 0, nullptr), nullptr);
-    // A loaded tree's layout refuses an order or room that does not fit its entries.
+    // A loaded tree's layout refuses an order or room that does not fit its entries, and
+    // releases the room.
     int32_t order[4] = {0, 1, 2, 2};
     int32_t place[3] = {};
     StagedHelp staged = {};
     std::span<const HelpEntry> all(entries);
-    EXPECT_EQ(BuildHelpTreeOver(all, order, place, nullptr, &staged), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all.first(2), {order, 3}, place, nullptr, &staged), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, {place, 2}, nullptr, &staged), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, 3}, place, nullptr, nullptr), nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(all, {order, size_t{0}}, place, nullptr, &staged), nullptr);
+    long live = PlatformLiveAllocations();
+    EXPECT_EQ(ReserveHelpTree(0).block, nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, order, place, nullptr, &staged), nullptr);
+    EXPECT_EQ(
+        BuildHelpTreeOver(ReserveHelpTree(3), all.first(2), {order, 3}, place, nullptr, &staged),
+        nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(2), all, {order, 3}, place, nullptr, &staged),
+              nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, {place, 2}, nullptr, &staged),
+              nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, place, nullptr, nullptr),
+              nullptr);
+    EXPECT_EQ(
+        BuildHelpTreeOver(ReserveHelpTree(3), all, {order, size_t{0}}, place, nullptr, &staged),
+        nullptr);
+    EXPECT_EQ(BuildHelpTreeOver({nullptr, {}}, all, {order, 3}, place, nullptr, &staged), nullptr);
+    EXPECT_EQ(PlatformLiveAllocations(), live);
     InstallHelpTable(root, 3);
     EXPECT_EQ(HelpTableCount(), 3u);
     EXPECT_EQ(InstallHelpTable(nullptr, 5), 3u); // the tree before is released
