@@ -264,30 +264,44 @@ int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, Sor
     }
     // The keys alone first, so that the sort never reaches into the records; then each run
     // of names that share their first six units, where the sixth is no terminator, again by
-    // the whole name. Runs are short in any real file.
+    // the whole name. Runs are short in any real file. Within a run the keys keep the order of
+    // the file, and among equal names the last line, which sorts last, wins.
     SortKeys(keys, spare, count);
-    auto byName = [entries](const SortKey& a, const SortKey& b) {
-        int compared = CompareHelpNames(entries[a.place].name, entries[b.place].name);
+    auto nameOf = [entries](const SortKey& key) { return entries[key.place].name; };
+    auto byName = [nameOf](const SortKey& a, const SortKey& b) {
+        int compared = CompareHelpNames(nameOf(a), nameOf(b));
         return compared != 0 ? compared < 0 : a.place < b.place;
     };
+    int32_t kept = 0;
     for (int32_t run = 0, end = 0; run < count; run = end) {
         for (end = run + 1; end < count && SameKey(keys[end], keys[run]); ++end) {
         }
-        if (end - run > 1 && NameGoesOn(keys[run])) {
+        if (end - run == 1 || !NameGoesOn(keys[run])) {
+            // One line, or lines of one name that the key holds whole: the last one wins.
+            order[kept++] = keys[end - 1].place;
+        } else if (end - run == 2) {
+            // Mostly a name given twice: one comparison tells both the order and whether
+            // the two are the same name.
+            const SortKey& a = keys[run]; // the earlier line
+            const SortKey& b = keys[run + 1];
+            int compared = CompareHelpNames(nameOf(a), nameOf(b));
+            if (compared > 0) {
+                order[kept++] = b.place;
+                order[kept++] = a.place;
+            } else if (compared < 0) {
+                order[kept++] = a.place;
+                order[kept++] = b.place;
+            } else {
+                order[kept++] = b.place; // the same name: the later line wins
+            }
+        } else {
             std::sort(keys + run, keys + end, byName);
+            for (int32_t k = run; k < end; ++k) {
+                if (k + 1 == end || CompareHelpNames(nameOf(keys[k]), nameOf(keys[k + 1])) != 0) {
+                    order[kept++] = keys[k].place;
+                }
+            }
         }
-    }
-
-    // Among equal names the last place, which sorts last, wins.
-    int32_t kept = 0;
-    for (int32_t k = 0; k < count; ++k) {
-        const SortKey& key = keys[k];
-        if (k + 1 < count && SameKey(key, keys[k + 1]) &&
-            (!NameGoesOn(key) ||
-             CompareHelpNames(entries[key.place].name, entries[keys[k + 1].place].name) == 0)) {
-            continue;
-        }
-        order[kept++] = key.place;
     }
     return kept;
 }
