@@ -187,13 +187,11 @@ TreeRoom ReserveHelpTree(size_t entries) {
     if (entries == 0 || entries > kMostNodes) {
         return {nullptr, {}};
     }
-    size_t bytes = kHeaderBytes + entries * sizeof(HelpNode);
-    char* block = static_cast<char*>(PlatformAlloc(bytes));
+    // The header is written when the nodes are laid out.
+    char* block = static_cast<char*>(PlatformAlloc(kHeaderBytes + entries * sizeof(HelpNode)));
     if (!block) {
         return {nullptr, {}};
     }
-    TreeBlock header = {entries, bytes, nullptr, nullptr};
-    memcpy(block, &header, sizeof header);
     return {block, {block + kHeaderBytes, entries * sizeof(HelpNode)}};
 }
 
@@ -213,11 +211,8 @@ HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
     int32_t next = 0;
     int hi = static_cast<int>(count) - 1;
     NumberInPreorder(order.data(), 0, hi, &next, place.data());
-    TreeBlock header;
-    memcpy(&header, room.block, sizeof header);
-    header.nodes = count;
-    header.names = staged->names.block;
-    header.texts = staged->texts.block;
+    TreeBlock header = {count, kHeaderBytes + room.nodes.size(), staged->names.block,
+                        staged->texts.block};
     memcpy(room.block, &header, sizeof header);
     staged->names = StagedTexts{nullptr, 0, 0, staged->names.firstBytes};
     staged->texts = StagedTexts{nullptr, 0, 0, staged->texts.firstBytes};
