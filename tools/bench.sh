@@ -11,7 +11,11 @@ jobs=$(nproc)
 cmake --preset bench >/dev/null
 cmake --build --preset bench -j"$jobs"
 out="$root/build/bench/results.json"
-build/bench/bin/hintbar_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true \
+# The repetitions of all cases run in a random order, so that a stretch of other work on the
+# machine falls on every case alike: the targets are ratios of one case to another, and cases
+# timed one after the other, each in its own few seconds, read the machine at different times.
+build/bench/bin/hintbar_bench --benchmark_repetitions=9 --benchmark_min_time=0.2 \
+  --benchmark_enable_random_interleaving=true --benchmark_report_aggregates_only=true \
   --benchmark_out="$out" --benchmark_out_format=json "$@"
 
 dll_results=()

@@ -67,28 +67,29 @@ std::wstring NameInFile(const std::string& utf8) {
     return ToWide(Wide(utf8.substr(at + 2, open - at - 2)));
 }
 
-// Loads into an empty table each time, so that a run times the load alone; the unloads
-// between runs are timed on their own for the largest file.
-bool TimeLoads(const Plugin& plugin, int functions, BenchEncoding encoding, int runs) {
-    std::wstring load = L"/Q /L \"" + ToWide(Wide(HelpFilePath(functions, encoding))) + L"\"";
+// One case's times, gathered over the whole run.
+struct LoadCase {
+    int functions;
+    BenchEncoding encoding;
     std::vector<double> loads;
     std::vector<double> unloads;
+};
+
+// Loads into an empty table each time, so that a run times the load alone; the unloads
+// between runs are timed on their own for the largest file.
+bool TimeLoads(const Plugin& plugin, LoadCase* c, int runs) {
+    std::wstring load = L"/Q /L \"" + ToWide(Wide(HelpFilePath(c->functions, c->encoding))) + L"\"";
     for (int i = 0; i < runs; ++i) {
         double start = Now();
         int result = RunHbar(plugin, load);
-        loads.push_back(Now() - start);
+        c->loads.push_back(Now() - start);
         if (result != 0) {
             fprintf(stderr, "HintbarBench: hbar %ls returned %d\n", load.c_str(), result);
             return false;
         }
         start = Now();
         RunHbar(plugin, L"/Q /Z");
-        unloads.push_back(Now() - start);
-    }
-    std::string name = std::to_string(functions) + "/" + EncodingName(encoding);
-    Report("load/" + name, loads);
-    if (functions == 100000 && encoding == BenchEncoding::Utf8) {
-        Report("unload/" + name, unloads);
+        c->unloads.push_back(Now() - start);
     }
     return true;
 }
@@ -154,14 +155,28 @@ int Run(const Plugin& plugin, const HostWindow& window) {
     const BenchEncoding encodings[] = {BenchEncoding::Utf8, BenchEncoding::Utf16LE,
                                        BenchEncoding::Ansi};
     WarmUp(plugin);
+    std::vector<LoadCase> cases;
     for (int functions : {10000, 100000}) {
         for (BenchEncoding encoding : encodings) {
-            // About a second of loads for each case: a burst of other work on the machine
-            // then moves the median of one case less than it did at a tenth of that.
-            int runs = g_quick ? 1 : functions == 10000 ? 201 : 21;
-            if (!TimeLoads(plugin, functions, encoding, runs)) {
+            cases.push_back(LoadCase{functions, encoding, {}, {}});
+        }
+    }
+    // The cases take turns, a few loads each, for ten rounds: a stretch of other work on the
+    // machine then weighs on every case alike, instead of on whichever case it fell on.
+    int rounds = g_quick ? 1 : 10;
+    for (int round = 0; round < rounds; ++round) {
+        for (LoadCase& c : cases) {
+            int runs = g_quick ? 1 : c.functions == 10000 ? 20 : 2;
+            if (!TimeLoads(plugin, &c, runs)) {
                 return 1;
             }
+        }
+    }
+    for (const LoadCase& c : cases) {
+        std::string name = std::to_string(c.functions) + "/" + EncodingName(c.encoding);
+        Report("load/" + name, c.loads);
+        if (c.functions == 100000 && c.encoding == BenchEncoding::Utf8) {
+            Report("unload/" + name, c.unloads);
         }
     }
     std::string big = MakeHelpFile(100000, BenchEncoding::Utf8);
