@@ -57,6 +57,11 @@ int RunHbar(const Plugin& plugin, const std::wstring& arguments) {
     return result;
 }
 
+// "hbar /Q /L" of the generated file of that size and encoding.
+std::wstring LoadCommand(int functions, BenchEncoding encoding) {
+    return L"/Q /L \"" + ToWide(Wide(HelpFilePath(functions, encoding))) + L"\"";
+}
+
 // A name the file defines: the one on the entry line nearest its middle.
 std::wstring NameInFile(const std::string& utf8) {
     size_t at = utf8.find("\n@", utf8.size() / 2);
@@ -78,7 +83,7 @@ struct LoadCase {
 // Loads into an empty table each time, so that a run times the load alone; the unloads
 // between runs are timed on their own for the largest file.
 bool TimeLoads(const Plugin& plugin, LoadCase* c, int runs) {
-    std::wstring load = L"/Q /L \"" + ToWide(Wide(HelpFilePath(c->functions, c->encoding))) + L"\"";
+    std::wstring load = LoadCommand(c->functions, c->encoding);
     for (int i = 0; i < runs; ++i) {
         double start = Now();
         int result = RunHbar(plugin, load);
@@ -143,8 +148,7 @@ void HideOwnConsole() {
 // in the background for a while; loads timed then share the processor with them, and took
 // some 40% longer than the same loads a second later. Load and unload for a second first.
 void WarmUp(const Plugin& plugin) {
-    std::wstring load =
-        L"/Q /L \"" + ToWide(Wide(HelpFilePath(10000, BenchEncoding::Utf8))) + L"\"";
+    std::wstring load = LoadCommand(10000, BenchEncoding::Utf8);
     for (double start = Now(); Now() - start < (g_quick ? 0.1 : 1.0);) {
         RunHbar(plugin, load);
         RunHbar(plugin, L"/Q /Z");
@@ -181,8 +185,7 @@ int Run(const Plugin& plugin, const HostWindow& window) {
     }
     std::string big = MakeHelpFile(100000, BenchEncoding::Utf8);
     std::wstring name = NameInFile(big);
-    std::wstring load =
-        L"/Q /L \"" + ToWide(Wide(HelpFilePath(100000, BenchEncoding::Utf8))) + L"\"";
+    std::wstring load = LoadCommand(100000, BenchEncoding::Utf8);
     if (name.empty() || RunHbar(plugin, load) != 0) {
         fprintf(stderr, "HintbarBench: the table for \"[\" did not load\n");
         return 1;

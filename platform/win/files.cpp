@@ -12,7 +12,6 @@ long g_views = 0;
 LPCWSTR W(const char16_t* text) {
     return reinterpret_cast<LPCWSTR>(text);
 }
-
 } // namespace
 
 void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
