@@ -15,6 +15,7 @@ bool g_inBatch = false;
 char16_t g_commandSpec[kExpandUnits];
 bool g_transient = false;
 bool g_pipe = false;
+int g_lastResult = 0;
 constexpr int kMaxDepth = 16; // nested function calls expanded at the most
 int g_depth = 0;
 
@@ -68,6 +69,9 @@ bool InternalVariable(const char16_t* name, size_t length, Sink& out) {
         out.Put(g_transient ? u"1" : u"0");
     } else if (Str16Equal(key, u"_PIPE")) {
         out.Put(g_pipe ? u"1" : u"0");
+    } else if (Str16Equal(key, u"_?")) {
+        Format16(number, 32, u"%d", g_lastResult);
+        out.Put(number);
     } else {
         return false;
     }
@@ -216,6 +220,10 @@ void Expand(const char16_t* in, size_t length, Sink& out) {
                 out.Put(in + i, j + 1 - i);
             }
             i = j + 1;
+        } else if (next == u'?' || (next == u'_' && i + 2 < length && in[i + 2] == u'?')) {
+            // %? and %_?: the last command's result ("?" is no name's character)
+            InternalVariable(u"_?", 2, out);
+            i += next == u'?' ? 2 : 3;
         } else if (next == u'_') {
             size_t j = i + 1;
             while (j < length && IsNameUnit(in[j])) {
@@ -271,5 +279,8 @@ void HB_CDECL HostSetTransient(int on) {
 }
 void HB_CDECL HostSetPipe(int on) {
     g_pipe = on != 0;
+}
+void HB_CDECL HostSetLastResult(int result) {
+    g_lastResult = result;
 }
 }

@@ -1,4 +1,5 @@
-// The reference host's variable expansion: %%, %_name and %[name] internal variables,
+// The reference host's variable expansion: %%, %_name and %[name] internal variables (%_? and
+// %? the last command's result),
 // %NAME% environment variables and the variable functions @comma, @path, @upper, @lower and
 // @len. Unknown variables and functions stay as written.
 #pragma once

@@ -18,6 +18,8 @@ void HB_CDECL HostSetBatch(const char16_t* name, int line);
 void HB_CDECL HostSetCommandSpec(const char16_t* path);
 void HB_CDECL HostSetTransient(int on);
 void HB_CDECL HostSetPipe(int on);
+// The result of the last command, which %_? (or %?) gives; 0 until a command has run.
+void HB_CDECL HostSetLastResult(int result);
 
 // Confines QueryTrueName to one directory tree: names outside it come back empty, as names
 // that are not valid do. Null lifts the confinement. For fuzzing the command safely.

@@ -74,6 +74,18 @@ void WriteStream(bool toError, const char16_t* text) {
     if (!bytes) {
         return;
     }
+#if !defined(_WIN32)
+    // The plug-in ends its lines as Windows does, "\r\n"; a Linux terminal or file ends them
+    // with "\n" alone, so the carriage return before a line feed is dropped here, in the host,
+    // while the plug-in's bytes stay as a Windows host needs them.
+    char* kept = bytes;
+    for (const char* p = bytes; *p; ++p) {
+        if (!(p[0] == '\r' && p[1] == '\n')) {
+            *kept++ = *p;
+        }
+    }
+    *kept = 0;
+#endif
     FILE* stream = toError ? stderr : stdout;
     fputs(bytes, stream);
     fflush(stream);

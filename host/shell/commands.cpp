@@ -8,12 +8,32 @@
 #include "platform/utf8.h"
 
 #include <cerrno>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
 namespace {
+
+// The batch file that runs and its line, for the shell's own messages; no name: none runs.
+struct BatchPlace {
+    const char* name; // the full path, as %_batchname gives it
+    int line;
+};
+BatchPlace g_batch = {nullptr, 0};
+
+// An error of the shell's own on standard error. In a batch file it names the file and the
+// line first, as the plug-in's messages do, so that a user can find the line at fault.
+__attribute__((format(printf, 1, 2))) void Complain(const char* format, ...) {
+    if (g_batch.name) {
+        fprintf(stderr, "%s [%d]  ", g_batch.name, g_batch.line);
+    }
+    va_list args;
+    va_start(args, format);
+    vfprintf(stderr, format, args);
+    va_end(args);
+}
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -46,7 +66,7 @@ int Echo(const char* text) {
 int Set(const char* text) {
     const char* equals = strchr(text, '=');
     if (!equals || equals == text) {
-        fprintf(stderr, "Syntax: set NAME=VALUE\n");
+        Complain("Syntax: set NAME=VALUE\n");
         return 1;
     }
     std::string name(text, static_cast<size_t>(equals - text));
@@ -71,7 +91,7 @@ int Title(const char* text) {
 int RunPluginCommand(CommandProc run, const char* arguments) {
     char16_t* line = Utf8ToUtf16Alloc(arguments);
     if (!line) {
-        fprintf(stderr, "hintbar-shell: out of memory\n");
+        Complain("hintbar-shell: out of memory\n");
         return 1;
     }
     int result = run(line);
@@ -82,7 +102,7 @@ int RunPluginCommand(CommandProc run, const char* arguments) {
 } // namespace
 
 CommandOutcome RunCommandLine(const PluginModule* module, const char* line) {
-    CommandOutcome outcome{0, false};
+    CommandOutcome outcome{0, false, false};
     while (IsBlank(*line)) {
         ++line;
     }
@@ -114,29 +134,35 @@ CommandOutcome RunCommandLine(const PluginModule* module, const char* line) {
         outcome.result = RunPluginCommand(run, arguments);
     } else if (length < sizeof name && IsDeclinedCommand(module, name)) {
         // A plug-in declines to load in a transient shell, as in any host of its kind.
-        fprintf(stderr,
-                "\"%s\" is the plug-in's command, and the plug-in is not loaded in a transient "
-                "shell (-c).\nRun it in the interactive shell or from a batch file.\n",
-                name);
+        Complain("\"%s\" is the plug-in's command, and the plug-in is not loaded in a transient "
+                 "shell (-c).\nRun it in the interactive shell or from a batch file.\n",
+                 name);
         outcome.result = kUnknownCommand;
     } else {
-        fprintf(stderr, "Unknown command: \"%.*s\"\n", static_cast<int>(length), line);
+        Complain("Unknown command: \"%.*s\"\n", static_cast<int>(length), line);
         outcome.result = kUnknownCommand;
     }
     fflush(stderr);
+    outcome.ran = !outcome.exit;
+    if (outcome.ran) {
+        HostSetLastResult(outcome.result);
+    }
     return outcome;
 }
 
-int RunBatchFile(const PluginModule* module, const char* path) {
+FILE* OpenBatchFile(const char* path) {
     FILE* file = fopen(path, "rb");
     if (!file) {
         fprintf(stderr, "hintbar-shell: cannot read %s: %s\n", path, strerror(errno));
-        return 2;
     }
+    return file;
+}
+
+int RunBatchFile(const PluginModule* module, const char* path, FILE* file) {
     // The batch name the host reports is the file's full path.
     char* full = realpath(path, nullptr);
-    char16_t* name = Utf8ToUtf16Alloc(full ? full : path);
-    free(full);
+    g_batch.name = full ? full : path;
+    char16_t* name = Utf8ToUtf16Alloc(g_batch.name);
     int result = 0;
     char* text = nullptr;
     size_t capacity = 0;
@@ -149,16 +175,21 @@ int RunBatchFile(const PluginModule* module, const char* path) {
         if (number == 1 && strncmp(start, "\xEF\xBB\xBF", 3) == 0) {
             start += 3; // byte-order mark
         }
+        g_batch.line = number;
         HostSetBatch(name ? name : u"batch", number);
         CommandOutcome outcome = RunCommandLine(module, start);
         if (outcome.exit) {
             break;
         }
-        result = outcome.result;
+        if (outcome.ran) {
+            result = outcome.result;
+        }
     }
     HostSetBatch(nullptr, 0);
+    g_batch = {nullptr, 0};
     free(text);
     free(name);
+    free(full);
     fclose(file);
     return result;
 }

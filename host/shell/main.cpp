@@ -5,7 +5,8 @@
 //   hintbar-shell [OPTIONS] FILE         runs FILE as a batch file
 //   hintbar-shell [OPTIONS] -c COMMAND   a transient shell: one command, then exit
 // OPTIONS: --plugin PATH (the module to load), --codepage N (the ANSI code page), --console
-// (no status bar: the host runs in a visible console, whose title is the terminal's).
+// (no status bar: the host runs in a visible console, whose title is the terminal's); --help
+// and --version.
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "host/shell/commands.h"
@@ -44,9 +45,12 @@ bool g_console = false;
 void* g_mainWindow = nullptr;
 void* g_statusBar = nullptr;
 
+constexpr char kUsageLine[] =
+    "usage: hintbar-shell [--plugin PATH] [--codepage N] [--console] [-c COMMAND | FILE]\n";
+
 void Usage(FILE* stream) {
-    fputs("usage: hintbar-shell [--plugin PATH] [--codepage N] [-c COMMAND | FILE]\n"
-          "  --plugin PATH  the plug-in module (default: Hintbar.so beside this program)\n"
+    fputs(kUsageLine, stream);
+    fputs("  --plugin PATH  the plug-in module (default: Hintbar.so beside this program)\n"
           "  --codepage N   the ANSI code page, in which help files that are not Unicode are\n"
           "                 read (default 1252), as Windows' system setting gives it\n"
           "  --console      run as in a visible console window: no status bar; the console's\n"
@@ -54,9 +58,20 @@ void Usage(FILE* stream) {
           "                 set HintbarConsole=title)\n"
           "  -c COMMAND     run one command in a transient shell, then exit; the plug-in\n"
           "                 does not load in a transient shell\n"
-          "  FILE           run the lines of FILE as a batch file, then exit\n"
-          "Commands: hbar [options], echo TEXT, set NAME=VALUE, title TEXT, rem, exit.\n",
+          "  FILE           run the lines of FILE as a batch file, then exit with the result\n"
+          "                 of its last command\n"
+          "  --help, --version\n"
+          "Commands: hbar [options], echo TEXT, set NAME=VALUE, title TEXT, rem, exit.\n"
+          "%_? expands to the result of the last command.\n",
           stream);
+}
+
+// A command line the shell cannot take: what was wrong, then how it is used. Exit status 2.
+int BadUsage(const char* what, const char* arg) {
+    fprintf(stderr, "hintbar-shell: %s: %s\n", what, arg);
+    fputs(kUsageLine, stderr);
+    fputs("hintbar-shell --help describes the options.\n", stderr);
+    return 2;
 }
 
 // A code page number, 1 to 65535; 0 when the text is none.
@@ -70,16 +85,20 @@ uint32_t ParseCodePage(const char* text) {
     return static_cast<uint32_t>(value);
 }
 
-// 0 to go on, otherwise the exit status (-1 for success after --help).
+// 0 to go on, otherwise the exit status (-1 for success after --help or --version).
 int ParseOptions(int argc, char** argv, Options* options) {
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
-        if (strcmp(arg, "--plugin") == 0 && i + 1 < argc) {
+        bool valued = strcmp(arg, "--plugin") == 0 || strcmp(arg, "--codepage") == 0 ||
+                      strcmp(arg, "-c") == 0;
+        if (valued && i + 1 >= argc) {
+            return BadUsage("a value must follow", arg);
+        }
+        if (strcmp(arg, "--plugin") == 0) {
             options->plugin = argv[++i];
         } else if (strncmp(arg, "--plugin=", 9) == 0) {
             options->plugin = arg + 9;
-        } else if ((strcmp(arg, "--codepage") == 0 && i + 1 < argc) ||
-                   strncmp(arg, "--codepage=", 11) == 0) {
+        } else if (strcmp(arg, "--codepage") == 0 || strncmp(arg, "--codepage=", 11) == 0) {
             const char* value = arg[10] == '=' ? arg + 11 : argv[++i];
             options->codePage = ParseCodePage(value);
             if (!options->codePage) {
@@ -88,21 +107,24 @@ int ParseOptions(int argc, char** argv, Options* options) {
             }
         } else if (strcmp(arg, "--console") == 0) {
             options->console = true;
-        } else if (strcmp(arg, "-c") == 0 && i + 1 < argc) {
+        } else if (strcmp(arg, "-c") == 0) {
             options->command = argv[++i];
         } else if (strcmp(arg, "--help") == 0 || strcmp(arg, "-h") == 0) {
             Usage(stdout);
             return -1;
-        } else if (arg[0] != '-' && !options->script) {
-            options->script = arg;
+        } else if (strcmp(arg, "--version") == 0) {
+            printf("hintbar-shell %s\n", HB_SHELL_VERSION);
+            return -1;
+        } else if (arg[0] == '-') {
+            return BadUsage("unknown option", arg);
+        } else if (options->script) {
+            return BadUsage("one batch file at a time; also given", arg);
         } else {
-            Usage(stderr);
-            return 2;
+            options->script = arg;
         }
     }
     if (options->command && options->script) {
-        Usage(stderr);
-        return 2;
+        return BadUsage("-c COMMAND and FILE exclude each other; FILE", options->script);
     }
     return 0;
 }
@@ -227,6 +249,11 @@ int main(int argc, char** argv) {
     if (status != 0) {
         return status < 0 ? 0 : status;
     }
+    // A batch file that cannot be read ends the run before the plug-in has said a word.
+    FILE* batch = nullptr;
+    if (options.script && !(batch = OpenBatchFile(options.script))) {
+        return 2;
+    }
     UseUtf8();
     g_console = options.console;
     char executable[PATH_MAX];
@@ -246,6 +273,9 @@ int main(int argc, char** argv) {
     if (LoadPlugin(pluginPath, &g_plugin, error, sizeof error) != 0) {
         fprintf(stderr, "hintbar-shell: cannot load %s: %s\n", pluginPath, error);
         TearDownHost();
+        if (batch) {
+            fclose(batch);
+        }
         return 1;
     }
     // A plug-in that declines (as in a transient shell) is unloaded without a word.
@@ -256,7 +286,7 @@ int main(int argc, char** argv) {
         CommandOutcome outcome = RunCommandLine(&g_plugin, options.command);
         result = outcome.result;
     } else if (options.script) {
-        result = RunBatchFile(&g_plugin, options.script);
+        result = RunBatchFile(&g_plugin, options.script, batch);
     } else {
         result = RunInteractive();
     }

@@ -374,13 +374,15 @@ class BatchAndTransient(unittest.TestCase):
 
     def test_batch_errors_name_the_file_and_line(self):
         script = self.write("check.btm", "rem help in a batch file\necho first\n"
-                            "hbar /L missing\nhbar bogus\n")
+                            "hbar /L missing\nfrobnicate\necho was %_?\nhbar bogus\n\n")
         r = run_shell([script], clean_env(Hintbar=DATA, NoLoadMsg="1"), cwd=self.dir)
         self.assertIn("first", r.stdout)
         self.assertIn(f'Hintbar plugin: {script} [3]  File not found: "{self.dir}/missing"',
                       r.stderr)
-        self.assertIn(f'Hintbar plugin: {script} [4]  Syntax error: "BOGUS"', r.stderr)
-        self.assertEqual(r.returncode, 1)  # the last command's result
+        self.assertIn(f'{script} [4]  Unknown command: "frobnicate"', r.stderr)
+        self.assertIn("was 127", r.stdout)  # the result of the command before
+        self.assertIn(f'Hintbar plugin: {script} [6]  Syntax error: "BOGUS"', r.stderr)
+        self.assertEqual(r.returncode, 1)  # the last command's result; a blank line is none
         self.assertNotIn("•", r.stdout)  # NoLoadMsg silences start-up and shutdown
 
     def test_start_up_and_shutdown_lines_without_no_load_msg(self):
@@ -388,7 +390,8 @@ class BatchAndTransient(unittest.TestCase):
         r = run_shell([script], clean_env(Hintbar=DATA))
         n = functions(self.count)
         self.assertEqual(r.returncode, 0, r.stderr)
-        lines = [line.rstrip("\r") for line in r.stdout.split("\n") if line.strip()]
+        self.assertNotIn("\r", r.stdout)  # the plug-in's "\r\n" ends a line as "\n" here
+        lines = [line for line in r.stdout.split("\n") if line.strip()]
         self.assertEqual(lines, ["Hintbar v0.93.0 loaded.", f"•  {n} loaded into memory.",
                                  f"{n} in memory.", f"•  {n} deleted."])
 
@@ -431,9 +434,18 @@ class BatchAndTransient(unittest.TestCase):
                 self.assertEqual(pane.finish(), 0)
             finally:
                 pane.close()
-        r = run_shell(["--codepage", "x", "-c", "exit"], clean_env())
-        self.assertEqual(r.returncode, 2)
-        self.assertIn("not a code page: x", r.stderr)
+
+    def test_command_line_errors_say_what_was_wrong(self):
+        for args, status, message in (
+                (["--codepage", "x", "-c", "exit"], 2, "not a code page: x"),
+                (["--bogus"], 2, "unknown option: --bogus"),
+                (["-c"], 2, "a value must follow: -c"),
+                (["missing.btm"], 2, "cannot read missing.btm"),
+                (["--version"], 0, "hintbar-shell 0.93.")):
+            r = run_shell(args, clean_env(Hintbar=DATA), cwd=self.dir)
+            self.assertEqual(r.returncode, status, args)
+            self.assertIn(message, r.stderr if status else r.stdout, args)
+            self.assertNotIn("loaded", r.stdout, args)  # said before the plug-in loads
 
     def test_a_module_that_does_not_load_is_reported(self):
         # The shell is built 64-bit here. Given: the real module with the headers of a 32-bit
