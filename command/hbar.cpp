@@ -17,13 +17,16 @@
 
 #include <span>
 
-// The lines for /A, /F and /S stand among the older ones in the order of their letters.
+// The lines for /A, /F and /S stand among the older ones in the order of their letters; /Z and
+// /?? come last, so that a user who knows only /? finds how to unload and the version.
 const char16_t kCommandHelp[] =
     u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
     u"\t/A:\tadd a help file to the loaded help\n"
     u"\t/F:\tshow a function's help (* and ? match any characters)\n"
     u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n"
-    u"\t/S\tshow the help files loaded and where help shows\n\n"
+    u"\t/S\tshow the help files loaded and where help shows\n"
+    u"\t/Z\tunload the help\n"
+    u"\t/??\tshow this help and the version\n\n"
     u"If you load help text with /L, the text from the file will \n"
     u"replace all currently loaded help text.\n"
     u"A file added with /A keeps the loaded help text; its functions \n"

@@ -310,7 +310,13 @@ int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, Sor
 
 HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     TextSource source = {};
-    if (OpenTextSource(&source, sourceName).outcome != SourceOpen::Opened) {
+    SourceOpen opened = OpenTextSource(&source, sourceName).outcome;
+    if (opened == SourceOpen::Empty) {
+        // The reader passes an empty file over without a word. To the user it is a file with
+        // no entries, and a load that read nothing must not pass for one that did its work.
+        WriteError(u"No functions found in file \"%s\".\n", sourceName);
+    }
+    if (opened != SourceOpen::Opened) {
         return nullptr;
     }
 

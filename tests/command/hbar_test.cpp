@@ -302,11 +302,19 @@ TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
     Preload(3);
     const HelpNode* old = HelpTableRoot();
     std::string empty = Help("empty.txt", "no entries here\r\n");
-    EXPECT_EQ(Run("/L " + Quoted(empty)), 0);
-    EXPECT_EQ(CapturedOut(), "");
-    EXPECT_NE(CapturedErr().find("No functions found"), std::string::npos);
-    EXPECT_EQ(HelpTableRoot(), old);
-    EXPECT_EQ(HelpTableCount(), 3u);
+    // A file of no bytes at all is one without entries too, and says so.
+    for (const std::string& file : {empty, Help("zero.txt", "")}) {
+        for (const char* option : {"/L ", "/A "}) {
+            HostClearCaptured();
+            EXPECT_EQ(Run(option + Quoted(file)), 0) << option << file;
+            EXPECT_EQ(CapturedOut(), "") << option << file;
+            EXPECT_EQ(CapturedErr(),
+                      kPrefix + ("No functions found in file \"" + FullName(file) + "\".\n"))
+                << option << file;
+            EXPECT_EQ(HelpTableRoot(), old) << option << file;
+            EXPECT_EQ(HelpTableCount(), 3u) << option << file;
+        }
+    }
     // The calls behind /L say whether the table changed.
     std::u16string name = U16(FullName(empty));
     std::u16string good = U16(FullName(Help("good.txt", "@G[]\r\n")));

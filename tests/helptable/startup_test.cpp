@@ -182,15 +182,20 @@ TEST_F(Startup, ThePluginDirectoryComesSecond) {
 }
 
 TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
-    // A Hintbar.txt without functions: its message, then the next place.
+    // A Hintbar.txt without functions, or with no bytes at all: its message, then the next
+    // place.
     std::string empty = hostDir_ + "/Hintbar.txt";
-    ASSERT_TRUE(WriteFile(empty, "comments only\n"));
     WriteHelp(dir_ + "/other.txt", "VARIABLE");
     SetVariable(u"Hintbar", dir_ + "/other.txt");
-    EXPECT_EQ(InitializePlugin(), 0);
-    EXPECT_TRUE(Loaded(u"VARIABLE"));
-    EXPECT_EQ(CapturedErr(), "Hintbar plugin: No functions found in file \"" + empty + "\".\n");
-    EXPECT_EQ(CapturedOut(), kBanner + kBullet + "1 function loaded into memory.\r\n");
+    for (const char* text : {"comments only\n", ""}) {
+        ShutdownPlugin(0);
+        HostClearCaptured();
+        ASSERT_TRUE(WriteFile(empty, text));
+        EXPECT_EQ(InitializePlugin(), 0);
+        EXPECT_TRUE(Loaded(u"VARIABLE"));
+        EXPECT_EQ(CapturedErr(), "Hintbar plugin: No functions found in file \"" + empty + "\".\n");
+        EXPECT_EQ(CapturedOut(), kBanner + kBullet + "1 function loaded into memory.\r\n");
+    }
 
     // A Hintbar.txt that is a directory is not even tried.
     ShutdownPlugin(0);
