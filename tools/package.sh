@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/setup.sh
+bash tools/setup.sh windows
 mkdir -p build
 version=$(sed -n 's/^project(Hintbar VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 name=Hintbar-$version-windows

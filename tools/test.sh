@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-bash tools/setup.sh
+bash tools/setup.sh all
 
 jobs=$(nproc)
 source tools/wine.sh
