@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr char16_t kZeroWidthSpace = 0x200B;
-
 // The part of a pattern that is compared with names.
 struct PatternCore {
     const char16_t* start;
@@ -76,6 +74,7 @@ struct Search {
 
 // Composing buffers: one search runs at a time, on the host's thread.
 char16_t g_text[kLineUnits];
+HelpContent g_help;
 
 // In name order, which is the table's order.
 void Walk(const HelpNode* node, Search* search) {
@@ -95,15 +94,19 @@ void Walk(const HelpNode* node, Search* search) {
     Walk(node->right, search);
 }
 
-// The help as the status bar shows it, each of its lines ended as the command's other lines.
+// The help as the user reads it anywhere: the syntax line, then an empty line and each line of
+// the description, each line ended as the command's other lines.
 void PrintHelp(const HelpNode* node) {
-    if (ComposeHelpText(node, g_text) != 0) {
+    ComposeHelp(node, &g_help);
+    if (!g_help.syntax[0]) {
         return;
     }
-    char16_t* line = g_text[0] == kZeroWidthSpace ? g_text + 1 : g_text;
-    if (!*line) {
+    Printf(u"%s\r\n", g_help.syntax);
+    if (!g_help.description[0]) {
         return;
     }
+    Printf(u"\r\n");
+    char16_t* line = g_help.description;
     for (;;) {
         char16_t* end = line;
         while (*end && *end != u'\n') {
@@ -112,7 +115,7 @@ void PrintHelp(const HelpNode* node) {
         bool last = *end == 0;
         *end = 0;
         if (end > line && end[-1] == u'\r') {
-            end[-1] = 0;
+            end[-1] = 0; // a line break written as CR LF in the help file is one break
         }
         Printf(u"%s\r\n", line);
         if (last) {

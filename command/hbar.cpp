@@ -13,6 +13,7 @@
 #include "helptable/help_table.h"
 #include "helptable/startup.h"
 #include "interface/host_services.h"
+#include "livehelp/line_state.h"
 #include "platform/platform.h"
 
 #include <span>
@@ -162,6 +163,7 @@ void Unload(bool quiet) {
         return;
     }
     uint32_t released = UnloadHelp();
+    HelpTableWent(); // help that shows came from the table that went
     if (!quiet) {
         Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }

@@ -8,6 +8,7 @@
 #include "fuzz/fuzz_windows.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "plugin/exports.h"
 

@@ -1,23 +1,109 @@
+// Where live help shows.
 #include "livehelp/help_place.h"
 
+#include "base/limits.h"
 #include "base/text16.h"
+#include "interface/host_services.h"
 #include "platform/platform.h"
 
 namespace {
-// HintbarConsole=title, in any case. A longer value does not fit the buffer and reads as
-// unset, which is not "title" either.
-bool TitleAskedFor() {
+
+// The host's answer to "HWND" on this command line, once asked, and its text.
+HostWindowAnswer g_hostAnswer = HostWindowAnswer::NotAsked;
+char16_t g_hostText[kMessageUnits];
+
+ConsoleSetting ReadSetting() {
     char16_t value[8];
     uint32_t length = PlatformGetEnvironmentVariable(u"HintbarConsole", value, 8);
-    return length == 5 && Str16CompareNoCase(value, u"title") == 0;
+    if (length == 0) {
+        return ConsoleSetting::Unset;
+    }
+    // A longer value does not fit the buffer and is none of the names.
+    if (length == 5 && Str16CompareNoCase(value, u"title") == 0) {
+        return ConsoleSetting::Title;
+    }
+    if (length == 6 && Str16CompareNoCase(value, u"window") == 0) {
+        return ConsoleSetting::Window;
+    }
+    return ConsoleSetting::Other;
 }
+
+HostWindowAnswer AskHost(char16_t* buffer) {
+    buffer[0] = 0;
+    HostIPC(u"HWND", buffer);
+    buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
+    return buffer[0] ? HostWindowAnswer::Named : HostWindowAnswer::None;
+}
+
+bool ConsolePlaceAskedFor(ConsoleSetting setting) {
+    return setting == ConsoleSetting::Title || setting == ConsoleSetting::Window;
+}
+
 } // namespace
 
-HelpPlace CurrentHelpPlace() {
-    // A visible console window is where the user types: the host has no status bar of its
-    // own to show help on, so help shows in the console's title or not at all.
-    if (!PlatformConsoleWindowVisible()) {
-        return HelpPlace::StatusBar;
+bool HelpPlaceNeedsHost(ConsoleWindowSeen console, bool standIn, ConsoleSetting setting) {
+    return ConsolePlaceAskedFor(setting) && console == ConsoleWindowSeen::Hidden && !standIn;
+}
+
+HelpWhere DecideHelpPlace(const HelpPlaceFacts& facts) {
+    HelpSituation situation = HelpSituation::HostWindow;
+    if (facts.standIn) {
+        situation = HelpSituation::Terminal;
+    } else if (facts.console == ConsoleWindowSeen::Visible) {
+        situation = HelpSituation::ConsoleWindow;
+    } else if (facts.console == ConsoleWindowSeen::Hidden && facts.host == HostWindowAnswer::None) {
+        situation = HelpSituation::Terminal;
     }
-    return TitleAskedFor() ? HelpPlace::ConsoleTitle : HelpPlace::Off;
+    if (!ConsolePlaceAskedFor(facts.setting)) {
+        // A visible console window is where the user types, and it has no status bar.
+        bool off = facts.console == ConsoleWindowSeen::Visible;
+        return {situation, off ? HelpPlace::Off : HelpPlace::StatusBar};
+    }
+    if (situation == HelpSituation::HostWindow) {
+        return {situation, HelpPlace::StatusBar};
+    }
+    return {situation, facts.setting == ConsoleSetting::Title ? HelpPlace::ConsoleTitle
+                                                              : HelpPlace::HelpWindow};
+}
+
+HelpWhere CurrentHelpPlace(bool askHost) {
+    HelpPlaceFacts facts = {};
+    char16_t className[kMessageUnits];
+    switch (PlatformConsoleWindowState(className, kMessageUnits)) {
+    case kConsoleWindowAbsent:
+        facts.console = ConsoleWindowSeen::Absent;
+        break;
+    case kConsoleWindowHidden:
+        facts.console = ConsoleWindowSeen::Hidden;
+        break;
+    case kConsoleWindowVisible:
+        facts.console = ConsoleWindowSeen::Visible;
+        break;
+    }
+    facts.standIn =
+        facts.console != ConsoleWindowSeen::Absent && Str16Equal(className, kStandInConsoleClass);
+    facts.setting = ReadSetting();
+    facts.host = HostWindowAnswer::NotAsked;
+    if (askHost && facts.console == ConsoleWindowSeen::Hidden && !facts.standIn) {
+        char16_t buffer[kMessageUnits]; // a report, not a key: its answer is not kept
+        facts.host = AskHost(buffer);
+    } else if (HelpPlaceNeedsHost(facts.console, facts.standIn, facts.setting)) {
+        if (g_hostAnswer == HostWindowAnswer::NotAsked) {
+            g_hostAnswer = AskHost(g_hostText);
+        }
+        facts.host = g_hostAnswer;
+    }
+    return DecideHelpPlace(facts);
+}
+
+bool HostWindowAnswerOfLine(std::span<char16_t> text) {
+    if (g_hostAnswer == HostWindowAnswer::NotAsked || text.empty()) {
+        return false;
+    }
+    Str16Copy(text.data(), text.size(), g_hostText);
+    return true;
+}
+
+void ForgetHostWindowAnswer() {
+    g_hostAnswer = HostWindowAnswer::NotAsked;
 }

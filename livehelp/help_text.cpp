@@ -1,7 +1,6 @@
-// The text a help entry shows as.
+// The help of an entry, composed once, and the texts each place renders from it.
 #include "livehelp/help_text.h"
 
-#include "base/limits.h"
 #include "base/text16.h"
 #include "platform/utf8.h"
 
@@ -9,74 +8,124 @@ namespace {
 constexpr char16_t kZeroWidthSpace = 0x200B;
 constexpr char16_t kPilcrow = 0x00B6;
 constexpr char16_t kNotSign = 0x00AC;
+constexpr char16_t kEllipsis = 0x2026;
+// The units a status-bar text adds around the description: the marker and "\r\n\n".
+constexpr size_t kStatusFrameUnits = 4;
+
+bool IsHighSurrogate(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}
+
+// Appends as much of source as fits behind length units of the text, keeping its terminator
+// and never ending on the first half of a surrogate pair. Returns the new length.
+size_t AppendWhole(std::span<char16_t> text, size_t length, const char16_t* source) {
+    size_t room = text.size() - 1;
+    size_t i = 0;
+    for (; length < room && source[i]; ++i) {
+        if (IsHighSurrogate(source[i]) && length + 1 == room) {
+            break;
+        }
+        text[length++] = source[i];
+    }
+    text[length] = 0;
+    return length;
+}
 } // namespace
+
+int ComposeHelp(const HelpNode* node, HelpContent* help) {
+    if (!node || !help) {
+        return -1;
+    }
+    help->syntax[0] = 0;
+    help->description[0] = 0;
+    if (!node->syntax || !node->syntax[0]) {
+        return 0;
+    }
+    size_t syntax = Utf8ToUtf16(node->syntax, help->syntax, kSyntaxUnits);
+    if (node->info && node->info[0]) {
+        // The syntax line never fills a help text, so the description always has some room.
+        Utf8ToUtf16(node->info, help->description, kLineUnits - kStatusFrameUnits - syntax);
+        ReplaceChar(help->description, kPilcrow, u'\n');
+        ReplaceChar(help->description, kNotSign, u'\t');
+    }
+    return 0;
+}
+
+int RenderStatusText(const HelpContent& help, std::span<char16_t> text) {
+    if (text.empty()) {
+        return -1;
+    }
+    text[0] = 0;
+    if (!help.syntax[0] || text.size() < 2) {
+        return 0;
+    }
+    text[0] = kZeroWidthSpace;
+    size_t length = AppendWhole(text, 1, help.syntax);
+    if (help.description[0]) {
+        length = AppendWhole(text, length, u"\r\n\n");
+        AppendWhole(text, length, help.description);
+    }
+    return 0;
+}
 
 int ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
     if (!node || text.empty()) {
         return -1;
     }
-    text[0] = 0;
-    if (!node->syntax || !node->syntax[0] || text.size() < 2) {
-        return 0;
-    }
-    // The syntax line is read as into its own 1,024-unit buffer; it lands after the marker.
-    text[0] = kZeroWidthSpace;
-    size_t syntaxRoom = text.size() - 1 < static_cast<size_t>(kSyntaxUnits)
-                            ? text.size() - 1
-                            : static_cast<size_t>(kSyntaxUnits);
-    Utf8ToUtf16(node->syntax, text.data() + 1, syntaxRoom);
-    if (node->info && node->info[0]) {
-        size_t length = Str16Append(text.data(), text.size(), u"\r\n\n");
-        if (length + 1 >= text.size()) {
-            return 0;
-        }
-        // An info too long for the rest of the text is cut at a character boundary: the
-        // syntax line and the start of the description stay readable.
-        char16_t* info = text.data() + length;
-        Utf8ToUtf16(node->info, info, text.size() - length);
-        ReplaceChar(info, kPilcrow, u'\n');
-        ReplaceChar(info, kNotSign, u'\t');
-    }
-    return 0;
+    HelpContent help;
+    ComposeHelp(node, &help);
+    return RenderStatusText(help, text);
 }
 
-int ComposeTitleText(const HelpNode* node, std::span<char16_t> title) {
-    if (!node || title.empty()) {
+int RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
+    if (title.empty()) {
         return -1;
     }
     title[0] = 0;
-    char16_t text[kLineUnits];
-    ComposeHelpText(node, text);
-    if (!text[0] || title.size() < 2) {
+    if (!help.syntax[0] || title.size() < 2) {
         return 0;
     }
-    // Past the marker; the break between the syntax line and the description becomes " - ",
-    // as long as the "\r\n\n" it stands for, so the line never outgrows the text.
-    char16_t* line = text + 1;
-    for (char16_t* p = line; *p; ++p) {
-        if (p[0] == u'\r' && p[1] == u'\n' && p[2] == u'\n') {
-            p[0] = u' ';
-            p[1] = u'-';
-            p[2] = u' ';
-            p += 2;
-        } else if (*p == u'\r' || *p == u'\n' || *p == u'\t') {
-            *p = u' ';
+    char16_t line[kLineUnits];
+    std::span<char16_t> whole(line);
+    size_t length = AppendWhole(whole, 0, help.syntax);
+    if (help.description[0]) {
+        length = AppendWhole(whole, length, u" - ");
+        length = AppendWhole(whole, length, help.description);
+    }
+    for (size_t i = 0; i < length; ++i) {
+        if (line[i] == u'\r' || line[i] == u'\n' || line[i] == u'\t') {
+            line[i] = u' ';
         }
     }
-    size_t length = Str16Len(line);
     if (length < title.size()) {
         Str16Copy(title.data(), title.size(), line);
         return 0;
     }
     size_t keep = title.size() - 2; // room for the ellipsis and the terminator
-    if (keep > 0 && line[keep - 1] >= 0xD800 && line[keep - 1] <= 0xDBFF) {
+    if (keep > 0 && IsHighSurrogate(line[keep - 1])) {
         --keep; // a high surrogate without its partner would show as a broken character
     }
     for (size_t i = 0; i < keep; ++i) {
         title[i] = line[i];
     }
-    title[keep] = 0x2026;
+    title[keep] = kEllipsis;
     title[keep + 1] = 0;
+    return 0;
+}
+
+int RenderWindowText(const HelpContent& help, std::span<char16_t> text) {
+    if (text.empty()) {
+        return -1;
+    }
+    text[0] = 0;
+    if (!help.syntax[0]) {
+        return 0;
+    }
+    size_t length = AppendWhole(text, 0, help.syntax);
+    if (help.description[0]) {
+        length = AppendWhole(text, length, u"\n\n");
+        AppendWhole(text, length, help.description);
+    }
     return 0;
 }
 

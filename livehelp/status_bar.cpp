@@ -1,31 +1,14 @@
-// Live help on the status bar, and the copy of the status bar's own text that is put back
-// once no help applies.
+// Live help on the status bar of the host's window: finding the bar, reading its text and
+// sending the help through the host.
 #include "livehelp/status_bar.h"
 
 #include "base/limits.h"
 #include "base/text16.h"
 #include "interface/host_services.h"
-#include "livehelp/help_text.h"
+#include "livehelp/help_place.h"
+#include "livehelp/line_state.h"
 
 namespace {
-
-// The status bar's side of one command line.
-struct StatusLine {
-    char16_t* saved;    // heap copy of the text from before the line's first help, or null
-    bool savedThisLine; // a capture has been made (or tried) on this line
-};
-
-StatusLine Line = {nullptr, false};
-
-// A heap copy of the text, or null when there is none or no memory.
-char16_t* HeapCopy(const char16_t* text) {
-    size_t length = Str16Len(text);
-    auto* copy = static_cast<char16_t*>(PlatformAlloc((length + 1) * sizeof(char16_t)));
-    if (copy) {
-        Str16Copy(copy, length + 1, text);
-    }
-    return copy;
-}
 
 bool IsBlank(char16_t unit) {
     return unit == u' ' || (unit >= u'\t' && unit <= u'\r');
@@ -122,74 +105,74 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
     return 1;
 }
 
-void SaveStatusText() {
+namespace {
+
+// Steps that fail before the status bar's text is read leave the kept copy alone.
+CaptureResult CaptureStatusText(std::span<char16_t> text) {
     if (PlatformConsoleWindowVisible()) {
-        return;
+        return CaptureResult::Unreadable;
     }
     char16_t buffer[kMessageUnits];
-    buffer[0] = 0;
-    HostIPC(u"HWND", buffer);
-    buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
+    if (!HostWindowAnswerOfLine(buffer)) {
+        buffer[0] = 0;
+        HostIPC(u"HWND", buffer);
+        buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
+    }
     if (!buffer[0]) {
-        return;
+        return CaptureResult::Unreadable;
     }
     uint64_t handle = WindowHandleFromText(buffer, sizeof(void*));
     if (handle == 0) {
-        return;
+        return CaptureResult::Unreadable;
     }
     void* statusBar = nullptr;
     PlatformEnumChildWindows(reinterpret_cast<void*>(static_cast<uintptr_t>(handle)),
                              FindStatusBarProc, reinterpret_cast<intptr_t>(&statusBar));
     if (!statusBar) {
+        return CaptureResult::Unreadable;
+    }
+    text[0] = 0;
+    uint32_t capacity = text.size() < kMessageUnits ? static_cast<uint32_t>(text.size())
+                                                    : static_cast<uint32_t>(kMessageUnits);
+    if (PlatformGetWindowText(statusBar, text.data(), capacity) == 0) {
+        text[0] = 0;
+    }
+    return CaptureResult::Read;
+}
+
+void ShowOnStatusBar(const HelpShowing& showing) {
+    char16_t text[kLineUnits];
+    RenderStatusText(*showing.help, text);
+    HostIPC(u"USAGE", text); // sent even when empty: help without a syntax line clears the bar
+}
+
+// Null when nothing could be kept: the request then clears the help away. The host's request
+// takes a buffer it may write, so it gets a copy rather than the kept text itself.
+void PutBackStatusText(const char16_t* saved) {
+    if (!saved) {
+        HostIPC(u"USAGE", nullptr);
         return;
     }
-    buffer[0] = 0;
-    uint32_t length = PlatformGetWindowText(statusBar, buffer, kMessageUnits);
-    ReleaseSavedStatusText();
-    if (length == 0 || !buffer[0]) {
-        return;
-    }
-    Line.saved = HeapCopy(buffer); // no memory: nothing is saved
+    char16_t text[kMessageUnits];
+    Str16Copy(text, kMessageUnits, saved);
+    HostIPC(u"USAGE", text);
 }
 
-void ReleaseSavedStatusText() {
-    PlatformFree(Line.saved);
-    Line.saved = nullptr;
+// The host puts its own text on the status bar as a new line begins; the plug-in leaves it be.
+void StatusLineEnded(const char16_t* /*saved*/, bool /*helpShows*/) {}
+void StatusShutDown() {}
+
+const HelpPresenter kStatusBar = {
+    true, CaptureStatusText, ShowOnStatusBar, PutBackStatusText, StatusLineEnded, StatusShutDown};
+
+} // namespace
+
+const HelpPresenter& StatusBarPresenter() {
+    return kStatusBar;
 }
 
-void ForgetStatusLine() {
-    ReleaseSavedStatusText();
-    Line.savedThisLine = false;
-}
-
-void SeedStatusLine(const char16_t* savedText, bool savedThisLine) {
-    char16_t* copy = savedText ? HeapCopy(savedText) : nullptr; // the text may be the old copy
-    ReleaseSavedStatusText();
-    Line.saved = copy;
-    Line.savedThisLine = savedThisLine;
-}
-
-bool StatusSavedThisLine() {
-    return Line.savedThisLine;
-}
-
-const char16_t* SavedStatusText() {
-    return Line.saved;
-}
-
-void PresentOnStatusBar(const HelpDecision& decision) {
-    if (decision.action == HelpAction::ShowHelp) {
-        char16_t text[kLineUnits];
-        ComposeHelpText(decision.node, text);
-        // Before the help replaces it, and once per line, so that the text put back is the
-        // one from before any help was shown.
-        if (decision.savesFirst && !Line.savedThisLine) {
-            SaveStatusText();
-            Line.savedThisLine = true;
-        }
-        HostIPC(u"USAGE", text);
-    } else if (decision.action == HelpAction::PutBackSaved) {
-        // Null when nothing could be saved: the request then clears the help away.
-        HostIPC(u"USAGE", Line.saved);
-    }
+void SaveStatusText() {
+    char16_t text[kMessageUnits];
+    text[0] = 0;
+    KeepCapturedText(CaptureStatusText(text), text);
 }

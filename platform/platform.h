@@ -70,6 +70,10 @@ void PlatformFree(void* block);
 void* PlatformStdHandle(int which);                       // GetStdHandle
 int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
 bool PlatformConsoleWindowVisible();                      // GetConsoleWindow && IsWindowVisible
+// The process's console window (GetConsoleWindow, IsWindowVisible) and its class
+// (RealGetWindowClassW, cut to capacity - 1; empty when there is no window).
+enum PlatformConsoleWindow { kConsoleWindowAbsent, kConsoleWindowHidden, kConsoleWindowVisible };
+PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity);
 // GetConsoleTitleW: the title's length, cut to capacity - 1 and terminated; 0 when there is
 // no console, no title or no room.
 uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity);
@@ -118,6 +122,24 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
 void* PlatformForegroundWindow(); // GetForegroundWindow
 // MessageBoxW with one OK button; returns once the box is closed.
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption);
+
+// ---- the help window ---------------------------------------------------------------------
+// A small top-most window that shows help beside the line being typed, without ever taking the
+// focus. A thread of the plug-in's own runs it, made the first time it is needed; these calls
+// only hand that thread a copy of the request and never wait for it, but for the close.
+enum HelpWindowAnchor {
+    kHelpBesideCaret,       // a console window: just below the caret's row, or above it
+    kHelpAlongTypingWindow, // a terminal: along the bottom edge of the window typed in
+};
+// Shows the text (a line feed breaks a line). False when the thread could not be made; the
+// reason is then PlatformHelpWindowError's.
+bool PlatformShowHelpWindow(const char16_t* text, HelpWindowAnchor anchor);
+void PlatformHideHelpWindow();
+// Ends the thread, and the window with it; waits for it a bounded time.
+void PlatformCloseHelpWindow();
+// The system's error number from the last attempt to make the window or its thread that
+// failed, or 0 while the window works.
+uint32_t PlatformHelpWindowError();
 
 // ---- the project's own console programs (not the plug-in) ---------------------------------
 // The program's arguments in UTF-16, argument 0 included, in one block on the C heap that

@@ -15,11 +15,25 @@ void WindowModelSetForeground(void* window);
 // The process's console window: absent, hidden or visible.
 enum ConsoleWindowState { kConsoleAbsent, kConsoleHidden, kConsoleVisible };
 void WindowModelSetConsole(ConsoleWindowState state);
+// The console window's class: a classic console's by default, a pseudo-console's stand-in's
+// ("PseudoConsoleWindow") for a terminal. Null puts the default back.
+void WindowModelSetConsoleClass(const char16_t* className);
 // The console window's title, as a console program sets it; the listener, when set, hears
 // every new title (the reference shell shows it as the terminal's title).
 constexpr uint32_t kConsoleTitleUnits = 1024;
 typedef void (*ConsoleTitleListener)(const char16_t* title);
 void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener);
+
+// The help window as its thread last left it: true while it shows, with its text (cut to
+// capacity - 1), which is empty while it is hidden.
+bool WindowModelHelpWindow(char16_t* text, uint32_t capacity);
+// Waits until the help window's thread has carried out every request handed to it, or has
+// ended; false when the milliseconds pass first.
+bool WindowModelWaitHelpWindow(int milliseconds);
+// Whether the help window's thread runs.
+bool WindowModelHelpWindowRunning();
+// The next attempt to make the help window's thread fails with this error number (tests).
+void WindowModelFailHelpWindow(uint32_t error);
 
 // Where PlatformMessageBox shows its box; by default the text goes to standard output.
 typedef void (*MessageBoxHook)(const char16_t* text, const char16_t* caption);

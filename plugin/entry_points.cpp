@@ -3,9 +3,7 @@
 #include "command/hbar.h"
 #include "helptable/help_sources.h"
 #include "helptable/startup.h"
-#include "livehelp/console_title.h"
 #include "livehelp/key.h"
-#include "livehelp/status_bar.h"
 #include "plugin/exports.h"
 
 extern "C" int HB_STDCALL InitializePlugin(void) {
@@ -29,7 +27,6 @@ extern "C" int HB_STDCALL hbar(char16_t* line) {
 }
 
 uint32_t ResetPluginState() {
-    ForgetStatusLine();
-    EndTitleLine();
+    ShutDownLiveHelp();
     return UnloadHelp();
 }

@@ -28,6 +28,7 @@ static_assert(std::is_same_v<decltype(&Help), HelpProc>);
 static_assert(std::is_same_v<decltype(&hbar), CommandProc>);
 static_assert(std::is_same_v<decltype(&key), KeyProc>);
 
-// Empties every piece of the plug-in's state that outlives a call: the help table and the
-// saved status-bar text with its per-line flag. Returns the number of functions released.
+// Empties every piece of the plug-in's state that outlives a call: the help table, the line's
+// live-help state, and the help window with its thread. Returns the number of functions
+// released.
 uint32_t ResetPluginState();

@@ -22,6 +22,8 @@ struct ModelWindow {
 
 ModelWindow g_windows[kMaxWindows];
 ConsoleWindowState g_console = kConsoleAbsent;
+constexpr char16_t kClassicConsoleClass[] = u"ConsoleWindowClass";
+char16_t g_consoleClass[kClassCapacity] = u"ConsoleWindowClass";
 char16_t g_consoleTitle[kConsoleTitleUnits];
 ConsoleTitleListener g_titleListener = nullptr;
 void* g_foreground = nullptr;
@@ -116,8 +118,25 @@ void WindowModelSetMessageBoxHook(MessageBoxHook hook) {
     g_messageBoxHook = hook;
 }
 
+void WindowModelSetConsoleClass(const char16_t* className) {
+    PlatformCopyUnits(g_consoleClass, kClassCapacity, className ? className : kClassicConsoleClass);
+}
+
 bool PlatformConsoleWindowVisible() {
     return g_console == kConsoleVisible;
+}
+
+PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity) {
+    PlatformCopyUnits(className, capacity, g_console == kConsoleAbsent ? u"" : g_consoleClass);
+    switch (g_console) {
+    case kConsoleHidden:
+        return kConsoleWindowHidden;
+    case kConsoleVisible:
+        return kConsoleWindowVisible;
+    case kConsoleAbsent:
+        break;
+    }
+    return kConsoleWindowAbsent;
 }
 
 void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener) {

@@ -60,6 +60,21 @@ bool PlatformConsoleWindowVisible() {
     return console && IsWindowVisible(console);
 }
 
+PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity) {
+    if (className && capacity) {
+        className[0] = 0;
+    }
+    HWND console = GetConsoleWindow();
+    if (!console) {
+        return kConsoleWindowAbsent;
+    }
+    if (className && capacity) {
+        UINT n = RealGetWindowClassW(console, reinterpret_cast<wchar_t*>(className), capacity);
+        className[n < capacity ? n : capacity - 1] = 0;
+    }
+    return IsWindowVisible(console) ? kConsoleWindowVisible : kConsoleWindowHidden;
+}
+
 uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
     if (!buffer || capacity == 0) {
         return 0;

@@ -6,6 +6,7 @@
 #include "helptable/startup.h"
 #include "host/hostshell/host_control.h"
 #include "interface/host_services.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"

@@ -60,6 +60,13 @@ TEST(ComposeHelpText, InfoFollowsABreakWithMarksTurnedIntoControls) {
     EXPECT_EQ(Composition(Node("@A[\u00B6]", "x\ry\u0001z\u00B6")).Text(),
               u"\u200B@A[\u00B6]\r\n\nx\ry\u0001z\n");
     EXPECT_EQ(Composition(Node("@A[]", "")).Text(), u"\u200B@A[]");
+    // The help window shows the same lines, each ended by a line feed alone.
+    HelpNode node = Node("@LEN[string]", "Length.\u00B6\u00ACExample");
+    HelpContent help;
+    ComposeHelp(&node, &help);
+    char16_t window[64];
+    EXPECT_EQ(RenderWindowText(help, window), 0);
+    EXPECT_EQ(std::u16string(window), u"@LEN[string]\n\nLength.\n\tExample");
 }
 
 TEST(ComposeHelpText, NoSyntaxLineMeansNoText) {
@@ -75,9 +82,12 @@ TEST(ComposeHelpText, MissingArgumentsWriteNothing) {
     EXPECT_EQ(ComposeHelpText(nullptr, text), -1);
     EXPECT_EQ(text[0], u'k');
     EXPECT_EQ(ComposeHelpText(&node, {}), -1);
-    EXPECT_EQ(ComposeTitleText(nullptr, text), -1);
     EXPECT_EQ(text[0], u'k');
-    EXPECT_EQ(ComposeTitleText(&node, {}), -1);
+    HelpContent help = {};
+    EXPECT_EQ(ComposeHelp(nullptr, &help), -1);
+    EXPECT_EQ(ComposeHelp(&node, nullptr), -1);
+    EXPECT_EQ(RenderTitleText(help, {}), -1);
+    EXPECT_EQ(RenderWindowText(help, {}), -1);
 }
 
 TEST(ComposeHelpText, UnitsAboveTheBasicPlaneSurvive) {
@@ -141,11 +151,18 @@ TEST(ReplaceChar, ReplacesEveryUnitAndCounts) {
     EXPECT_EQ(ReplaceChar(text, u'\n', u'\n'), -1);
 }
 
+// The title's text of a node, as the title presenter renders it.
+int TitleOf(const HelpNode* node, std::span<char16_t> title) {
+    HelpContent help;
+    ComposeHelp(node, &help);
+    return RenderTitleText(help, title);
+}
+
 } // namespace
 
 // The console title's one line: blanks for the breaks, and a cut with an ellipsis that
 // fills the title exactly and never splits a pair.
-TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
+TEST(RenderTitleText, OneLineCutWithAnEllipsis) {
     struct Case {
         const char* syntax;
         std::string info; // empty: none
@@ -185,17 +202,17 @@ TEST(ComposeTitleText, OneLineCutWithAnEllipsis) {
     for (const Case& c : cases) {
         HelpNode node = Node(c.syntax, c.info.empty() ? nullptr : c.info.c_str());
         std::vector<char16_t> title(kTitleUnits + 8, kGuard);
-        EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(title.data(), kTitleUnits)), 0);
+        EXPECT_EQ(TitleOf(&node, std::span<char16_t>(title.data(), kTitleUnits)), 0);
         EXPECT_EQ(U8(title.data()), U8(c.title)) << c.syntax << " " << c.info;
         EXPECT_EQ(title[kTitleUnits], kGuard);
     }
     // Titles of one and two units: nothing, and the ellipsis alone.
     HelpNode node = Node("@A[x]", nullptr);
     char16_t tiny[3] = {kGuard, kGuard, kGuard};
-    EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(tiny, 1)), 0);
+    EXPECT_EQ(TitleOf(&node, std::span<char16_t>(tiny, 1)), 0);
     EXPECT_EQ(tiny[0], 0);
     EXPECT_EQ(tiny[1], kGuard);
-    EXPECT_EQ(ComposeTitleText(&node, std::span<char16_t>(tiny, 2)), 0);
+    EXPECT_EQ(TitleOf(&node, std::span<char16_t>(tiny, 2)), 0);
     EXPECT_EQ(std::u16string(tiny), u"\u2026");
     EXPECT_EQ(tiny[2], kGuard);
 }

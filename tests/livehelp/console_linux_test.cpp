@@ -1,7 +1,9 @@
-// A visible console window turns live help off unless its title is asked for; the line
-// boundary still forgets the saved text. (Linux: the window model's console stands in for the
-// process's console window.)
+// Where live help shows, from the console window, the host and HintbarConsole, and what each
+// place does with a line's help. (Linux: the window model's console stands in for the
+// process's console window, and its help window for the real one.)
+#include "livehelp/help_place.h"
 #include "livehelp/help_text.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
@@ -23,10 +25,23 @@ class VisibleConsole : public LiveHelpTest {
         LoadHelp({{"A", "@A[x]", nullptr}, {"B", "@B[y]", "About B"}, {"E", "", "No syntax"}});
         PlatformSetConsoleTitle(u"Console"); // absent: nothing happens
     }
+    // The help window's text once its thread has caught up, or "(hidden)".
+    static std::string Window() {
+        EXPECT_TRUE(WindowModelWaitHelpWindow(5000)) << "the help window's thread is stuck";
+        char16_t text[kLineUnits];
+        return WindowModelHelpWindow(text, kLineUnits) ? U8(text) : "(hidden)";
+    }
+    static void Use(ConsoleWindowState console, const char16_t* variable) {
+        WindowModelSetConsole(console);
+        PlatformSetEnvironmentVariable(u"HintbarConsole", variable);
+    }
     void TearDown() override {
         PlatformSetEnvironmentVariable(u"HintbarConsole", nullptr);
         WindowModelSetConsole(kConsoleAbsent);
+        WindowModelSetConsoleClass(nullptr);
+        HostSetHwndAnswer(nullptr);
         LiveHelpTest::TearDown();
+        EXPECT_FALSE(WindowModelHelpWindowRunning()) << "shutdown ends the help window's thread";
     }
 };
 
@@ -141,29 +156,181 @@ TEST_F(VisibleConsole, ShutdownPutsTheTitleBack) {
     EXPECT_EQ(Title(), "");
 }
 
-// hbar /S says where help shows, and with the console visible and no title asked for, why it
-// does not and what to do.
-TEST_F(VisibleConsole, StatusSaysWhereHelpShows) {
+// The place follows the console window, its class, the host's answer to "HWND" and the
+// setting, and hbar /S says which situation it sees, where help shows, and how to turn it on.
+TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
+    const std::string kBar = "Live help shows on the status bar of the host's window.\r\n";
+    const std::string kTurnOn =
+        "To show help in a window beside the line:  set HintbarConsole=window\r\n"
+        "To show help in the console window's title:  set HintbarConsole=title\r\n"
+        "To look a function up at any time:  hbar /F name\r\n";
+    const std::string kConsoleOff =
+        "Live help is off: the console window is visible, and it has no status bar.\r\n" + kTurnOn;
+    const std::string kTerminalOff = "Live help is off: this is a terminal that hosts the console, "
+                                     "and the host has no window with a status bar.\r\n" +
+                                     kTurnOn;
+    const std::string kTerminalStandInOff =
+        "Live help is off: this is a terminal that hosts the console, and it has no status "
+        "bar.\r\n" +
+        kTurnOn;
+    const std::string kTitle = "Live help shows in the title of the console window.\r\n";
+    const std::string kTab =
+        "Live help shows in the console's title, which the terminal shows in its tab.\r\n";
+    const std::string kCaret =
+        "Live help shows in a window beside the line, below or above the cursor.\r\n";
+    const std::string kAlong =
+        "Live help shows in a window along the bottom edge of the terminal.\r\n";
     const struct {
         ConsoleWindowState console;
+        bool standIn;
+        bool hostNamesWindow;
         const char16_t* variable;
-        const char* place;
+        HelpPlace place;
+        std::string report;
     } cases[] = {
-        {kConsoleHidden, u"title", "Live help shows on the status bar of the host's window.\r\n"},
-        {kConsoleVisible, u"status",
-         "Live help is off: the console window is visible, and it has no status bar.\r\n"
-         "To show help in the console window's title:  set HintbarConsole=title\r\n"
-         "To look a function up at any time:  hbar /F name\r\n"},
-        {kConsoleVisible, u"Title", "Live help shows in the title of the console window.\r\n"},
+        {kConsoleAbsent, false, true, nullptr, HelpPlace::StatusBar, kBar},
+        {kConsoleAbsent, false, false, u"window", HelpPlace::StatusBar, kBar},
+        {kConsoleHidden, false, true, u"title", HelpPlace::StatusBar, kBar},
+        {kConsoleHidden, false, true, u"window", HelpPlace::StatusBar, kBar},
+        // A hidden console and a host without a window: a terminal. Unset, help still goes to
+        // the status bar as it always did, and the report says that it is not there.
+        {kConsoleHidden, false, false, nullptr, HelpPlace::StatusBar, kTerminalOff},
+        {kConsoleHidden, false, false, u"Window", HelpPlace::HelpWindow, kAlong},
+        {kConsoleHidden, false, false, u"TITLE", HelpPlace::ConsoleTitle, kTab},
+        // The stand-in's class says "terminal" whatever the host answers.
+        {kConsoleHidden, true, true, u"window", HelpPlace::HelpWindow, kAlong},
+        {kConsoleHidden, true, true, nullptr, HelpPlace::StatusBar, kTerminalOff},
+        {kConsoleVisible, true, true, u"window", HelpPlace::HelpWindow, kAlong},
+        {kConsoleVisible, true, true, nullptr, HelpPlace::Off, kTerminalStandInOff},
+        // A classic console window, visible.
+        {kConsoleVisible, false, true, nullptr, HelpPlace::Off, kConsoleOff},
+        {kConsoleVisible, false, true, u"windows", HelpPlace::Off, kConsoleOff},
+        {kConsoleVisible, false, true, u"status", HelpPlace::Off, kConsoleOff},
+        {kConsoleVisible, false, true, u"Title", HelpPlace::ConsoleTitle, kTitle},
+        {kConsoleVisible, false, false, u"window", HelpPlace::HelpWindow, kCaret},
     };
     for (const auto& c : cases) {
-        WindowModelSetConsole(c.console);
-        PlatformSetEnvironmentVariable(u"HintbarConsole", c.variable);
+        Use(c.console, c.variable);
+        WindowModelSetConsoleClass(c.standIn ? u"PseudoConsoleWindow" : nullptr);
+        HostSetHwndAnswer(c.hostNamesWindow ? nullptr : u"");
+        Boundary(); // the host's answer is asked afresh on a new line
+        std::string row = U8(c.variable ? c.variable : u"(unset)") + " console " +
+                          std::to_string(c.console) + (c.standIn ? " stand-in" : "") +
+                          (c.hostNamesWindow ? "" : " no host window");
+        EXPECT_EQ(CurrentHelpPlace().place, c.place) << row;
         HostClearCaptured();
         std::u16string line = u"/S";
         EXPECT_EQ(hbar(line.data()), 0);
-        EXPECT_EQ(CapturedOut(), std::string("3 functions in memory.\r\n") + c.place);
+        EXPECT_EQ(CapturedOut(), "3 functions in memory.\r\n" + c.report) << row;
     }
+}
+
+// Each place through the one presenter face: the same keys, and what each place shows after
+// each ('A' and 'B' for that function's help, '-' for what showed before or nothing).
+TEST_F(VisibleConsole, EveryPlaceShowsFollowsAndPutsBackTheSameWay) {
+    const struct {
+        char16_t key; // 0: the line boundary; 'S': the plug-in shuts down
+        const char16_t* line;
+        char status, title, window;
+    } steps[] = {
+        {u'[', u"%@a", 'A', 'A', 'A'},
+        {u'[', u"%@a[%@b", 'B', 'B', 'B'},
+        {u']', u"%@a[%@b[1", 'A', 'A', 'A'},
+        {u']', u"%@a[1", '-', '-', '-'},
+        {u'[', u"%@e", '-', '-', '-'}, // an entry without a syntax line
+        {u'[', u"%@b", 'B', 'B', 'B'},
+        // At the line's end the host puts its own text on the status bar; the others go back.
+        {0, nullptr, 'B', '-', '-'},
+        {u']', u"%@a[%@b[1", 'A', 'A', 'A'},
+        {u'S', nullptr, 'A', '-', '-'},
+    };
+    const struct {
+        ConsoleWindowState console;
+        const char16_t* variable;
+    } places[] = {
+        {kConsoleAbsent, nullptr}, {kConsoleVisible, u"title"}, {kConsoleVisible, u"window"}};
+    HostSetIdleText(u"Ready"); // what the host's bar says when a request brings no text
+    for (size_t p = 0; p < 3; ++p) {
+        LoadHelp({{"A", "@A[x]", nullptr}, {"B", "@B[y]", "About B"}, {"E", "", "No syntax"}});
+        Use(places[p].console, places[p].variable);
+        PlatformSetConsoleTitle(u"Console");
+        WindowModelSetText(bar_, u"Ready");
+        Boundary();
+        for (const auto& s : steps) {
+            if (s.key == u'S') {
+                ResetPluginState();
+            } else if (s.key == 0) {
+                Boundary();
+            } else {
+                Press(s.key, s.line);
+            }
+            char want = p == 0 ? s.status : p == 1 ? s.title : s.window;
+            std::string shown = p == 0 ? U8(Bar()) : p == 1 ? Title() : Window();
+            std::string expected = p == 0   ? (want == 'A'   ? U8(Composed("@A[x]"))
+                                               : want == 'B' ? U8(Composed("@B[y]", "About B"))
+                                                             : "Ready")
+                                   : p == 1 ? (want == 'A'   ? "@A[x]"
+                                               : want == 'B' ? "@B[y] - About B"
+                                                             : "Console")
+                                            : (want == 'A'   ? "@A[x]"
+                                               : want == 'B' ? "@B[y]\n\nAbout B"
+                                                             : "(hidden)");
+            EXPECT_EQ(shown, expected) << "place " << p << ", key " << static_cast<int>(s.key)
+                                       << " " << U8(s.line ? s.line : u"");
+        }
+        EXPECT_FALSE(WindowModelHelpWindowRunning()) << "place " << p;
+    }
+    HostSetIdleText(nullptr);
+}
+
+// The help window's thread exists only once the window is needed; when it cannot be made, help
+// is not shown, nothing is printed, and hbar /S says why; unloading the help hides it.
+TEST_F(VisibleConsole, TheHelpWindowIsMadeWhenNeededAndFailsQuietly) {
+    Use(kConsoleVisible, u"title");
+    Press(u'[', u"%@a");
+    Use(kConsoleAbsent, nullptr);
+    Press(u'[', u"%@b");
+    EXPECT_FALSE(WindowModelHelpWindowRunning()) << "no thread while the window is not used";
+
+    Use(kConsoleVisible, u"window");
+    Boundary();
+    WindowModelFailHelpWindow(kErrorNotEnoughMemory);
+    HostClearCaptured();
+    Press(u'[', u"%@a");
+    EXPECT_FALSE(WindowModelHelpWindowRunning());
+    EXPECT_EQ(Window(), "(hidden)");
+    EXPECT_EQ(CapturedOut() + CapturedErr(), "") << "a window that cannot be made says nothing";
+    std::u16string status = u"/S";
+    EXPECT_EQ(hbar(status.data()), 0);
+    EXPECT_NE(CapturedOut().find("The help window could not be made: "), std::string::npos)
+        << CapturedOut();
+
+    Press(u'[', u"%@b"); // the next help tries again
+    EXPECT_EQ(Window(), "@B[y]\n\nAbout B");
+    std::u16string unload = u"/Q /Z";
+    EXPECT_EQ(hbar(unload.data()), 0);
+    EXPECT_EQ(Window(), "(hidden)");
+}
+
+// The key handler hands texts over without waiting, the window's thread takes them as it can:
+// however the two interleave, what shows in the end is the last request. (Built with the thread
+// sanitizer, this is where a race in the hand-over shows.)
+TEST_F(VisibleConsole, TheWindowEndsOnTheLastRequestHandedOver) {
+    for (int round = 0; round < 2000; ++round) {
+        std::u16string text = u"help " + U16(std::to_string(round));
+        ASSERT_TRUE(PlatformShowHelpWindow(text.c_str(), kHelpBesideCaret));
+        if (round % 7 == 0) {
+            PlatformHideHelpWindow();
+        }
+        if (round % 100 == 0) {
+            Window();
+        }
+    }
+    EXPECT_EQ(Window(), "help 1999");
+    PlatformHideHelpWindow();
+    EXPECT_EQ(Window(), "(hidden)");
+    PlatformCloseHelpWindow();
+    EXPECT_FALSE(WindowModelHelpWindowRunning());
 }
 
 // The window model refuses what Windows refuses, no room for a text and no callback, and

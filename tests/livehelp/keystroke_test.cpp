@@ -2,6 +2,7 @@
 // what the status bar shows, and what is saved and put back. Which help a bracket asks for is
 // decided, and tested, apart from any window.
 #include "livehelp/help_decision.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "tests/livehelp/live_help_fixture.h"
 

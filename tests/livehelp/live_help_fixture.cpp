@@ -3,6 +3,7 @@
 #include "base/text16.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"

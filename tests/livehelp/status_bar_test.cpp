@@ -2,6 +2,7 @@
 // reading its text, and keeping or dropping the previous copy.
 #include "base/format16.h"
 #include "host/hostshell/host_control.h"
+#include "livehelp/line_state.h"
 #include "livehelp/status_bar.h"
 #include "platform/test_hooks.h"
 #include "tests/livehelp/live_help_fixture.h"

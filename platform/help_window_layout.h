@@ -1,0 +1,36 @@
+// Where the help window goes and how large it is, decided from rectangles alone, so that the
+// rules can be tried without a screen. Rectangles are in screen pixels, right and bottom
+// exclusive.
+#pragma once
+
+#include <cstdint>
+
+struct ScreenRect {
+    int32_t left, top, right, bottom;
+};
+
+struct HelpWindowFacts {
+    ScreenRect work;   // the work area of the monitor that holds the window typed in
+    ScreenRect typing; // the window the user types in (a console window, or the terminal)
+    bool caretKnown;   // a console window: the caret's cell is known
+    ScreenRect caret;  // that cell
+    bool minimized;    // the window typed in is minimized: nothing shows
+    int32_t minWidth;  // the narrowest the help window is made, for this monitor's DPI
+};
+
+// The help window's width: as wide as the part of the typing window on the work area, at
+// least minWidth, at most the work area's width. 0 when nothing can show.
+int32_t HelpWindowWidth(const HelpWindowFacts& facts);
+// The tallest the help window is made: a third of the work area.
+int32_t HelpWindowMaxHeight(const HelpWindowFacts& facts);
+
+struct HelpWindowPlacement {
+    bool show;
+    ScreenRect rect;
+};
+
+// Where a window of the given size goes: wholly inside the work area; beside a known caret it
+// never covers the caret's row (below it, or above it when there is no room below, made
+// shorter when neither side has room); otherwise along the typing window's bottom edge, outside,
+// or inside along its top edge when there is no room below.
+HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width, int32_t height);

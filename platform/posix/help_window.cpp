@@ -1,0 +1,162 @@
+// Linux: the help window of the window model, run by a thread as on Windows, so that the
+// hand-over between the key handler and that thread is the same code in both flavours. The
+// window is a record that the reference shell draws and the tests read.
+#include "platform/help_window_mailbox.h"
+#include "platform/platform.h"
+#include "platform/units16.h"
+#include "platform/window_model.h"
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <new>
+#include <thread>
+
+namespace {
+
+// The window as its thread left it, and the count of requests handed over and carried out.
+struct ModelHelpWindow {
+    bool shown;
+    char16_t text[kHelpWindowTextUnits];
+    uint64_t posted;  // requests handed to the thread
+    uint64_t applied; // requests the thread has carried out
+    bool running;     // the thread runs
+};
+
+std::mutex g_lock;
+std::condition_variable g_changed;
+ModelHelpWindow g_window;
+std::thread* g_thread = nullptr; // on the heap: a thread still running at exit is no fault
+std::atomic<uint32_t> g_error{0};
+uint32_t g_failNextStart = 0; // the tests' seam
+
+// The thread's own copy of a request; only it uses the buffer.
+HelpWindowRequest g_request;
+
+void Run() {
+    uint64_t seen = 0;
+    for (;;) {
+        {
+            std::unique_lock<std::mutex> hold(g_lock);
+            g_changed.wait(hold, [&] { return g_window.posted != seen; });
+            seen = g_window.posted;
+        }
+        bool quit = false;
+        while (TakeHelpWindowRequest(&g_request)) {
+            std::lock_guard<std::mutex> hold(g_lock);
+            if (g_request.op == HelpWindowOp::Show) {
+                g_window.shown = true;
+                PlatformCopyUnits(g_window.text, kHelpWindowTextUnits, g_request.text);
+            } else {
+                g_window.shown = false;
+            }
+            quit = quit || g_request.op == HelpWindowOp::Quit;
+        }
+        std::lock_guard<std::mutex> hold(g_lock);
+        g_window.applied = seen;
+        if (quit) {
+            g_window.running = false;
+            g_window.shown = false;
+            g_changed.notify_all();
+            return;
+        }
+        g_changed.notify_all();
+    }
+}
+
+bool StartThread() {
+    if (g_thread) {
+        return true;
+    }
+    uint32_t failure = g_failNextStart;
+    g_failNextStart = 0;
+    if (failure) {
+        g_error = failure;
+        return false;
+    }
+    ClearHelpWindowRequests();
+    {
+        std::lock_guard<std::mutex> hold(g_lock);
+        g_window.running = true;
+        g_window.posted = g_window.applied = 0;
+    }
+    g_thread = new (std::nothrow) std::thread(Run);
+    if (!g_thread) {
+        std::lock_guard<std::mutex> hold(g_lock);
+        g_window.running = false;
+        g_error = kErrorNotEnoughMemory;
+        return false;
+    }
+    g_error = 0;
+    return true;
+}
+
+void Post(HelpWindowOp op, HelpWindowAnchor anchor, const char16_t* text) {
+    PostHelpWindowRequest(op, anchor, text);
+    std::lock_guard<std::mutex> hold(g_lock);
+    ++g_window.posted;
+    g_changed.notify_all();
+}
+
+} // namespace
+
+bool PlatformShowHelpWindow(const char16_t* text, HelpWindowAnchor anchor) {
+    if (!StartThread()) {
+        return false;
+    }
+    Post(HelpWindowOp::Show, anchor, text);
+    return true;
+}
+
+void PlatformHideHelpWindow() {
+    if (g_thread) {
+        Post(HelpWindowOp::Hide, kHelpBesideCaret, nullptr);
+    }
+}
+
+void PlatformCloseHelpWindow() {
+    if (!g_thread) {
+        return;
+    }
+    Post(HelpWindowOp::Quit, kHelpBesideCaret, nullptr);
+    bool ended = false;
+    {
+        std::unique_lock<std::mutex> hold(g_lock);
+        ended = g_changed.wait_for(hold, std::chrono::seconds(2), [] { return !g_window.running; });
+    }
+    if (ended) {
+        g_thread->join();
+    } else {
+        g_thread->detach(); // a thread that does not end is left, not waited for forever
+    }
+    delete g_thread;
+    g_thread = nullptr;
+}
+
+uint32_t PlatformHelpWindowError() {
+    return g_error;
+}
+
+bool WindowModelHelpWindow(char16_t* text, uint32_t capacity) {
+    std::lock_guard<std::mutex> hold(g_lock);
+    PlatformCopyUnits(text, capacity, g_window.shown ? g_window.text : u"");
+    return g_window.shown;
+}
+
+bool WindowModelWaitHelpWindow(int milliseconds) {
+    std::unique_lock<std::mutex> hold(g_lock);
+    return g_changed.wait_for(hold, std::chrono::milliseconds(milliseconds), [] {
+        return !g_window.running || g_window.applied == g_window.posted;
+    });
+}
+
+bool WindowModelHelpWindowRunning() {
+    std::lock_guard<std::mutex> hold(g_lock);
+    return g_window.running;
+}
+
+void WindowModelFailHelpWindow(uint32_t error) {
+    g_failNextStart = error;
+}
