@@ -23,6 +23,7 @@ if [ $# = 1 ]; then
   script=("$(cd "$(dirname "$1")" && pwd)/$(basename "$1")")
 fi
 
+bash tools/setup.sh wine # package.sh installs the cross-compilers
 zip=$root/$(bash tools/package.sh | sed -n "s/^package: //p")
 [ -f "$zip" ] || { echo "try-package: tools/package.sh made no package" >&2; exit 1; }
 cmake --build --preset "$preset" --target HintbarHost -j"$(nproc)" >/dev/null
@@ -41,6 +42,12 @@ fi
 # The build's own Wine prefix, set up already by its tests, and a display when there is none.
 export HB_WINEPREFIX=$root/build/$preset/bin/wineprefix
 if [ "$arch" = x64 ]; then export WINEARCH=win64; fi
+source "$root/tools/wine.sh"
+hb_start_display 99 130
+# At the end Wine goes before its display: Wine's own processes outlive the host program by a
+# few seconds, and a display that ends under them makes them say "X connection to :N broken".
+# (A Wine server that a test run keeps alive in the same prefix is not waited for long.)
+trap '[ -z "${hb_xvfb_pid:-}" ] || WINEPREFIX=$HB_WINEPREFIX timeout 10 wineserver -w; hb_cleanup' EXIT
 plugin="Z:${try//\//\\}\\Hintbar-$arch.dll" # drive Z: is the root of the file system
 cd "$try"
 # Both ends go through pipes: the host program's UTF-8 reaches the terminal as it is, where

@@ -2,7 +2,7 @@
 // loads the plug-in of its own bitness (Hintbar-x86.dll or Hintbar-x64.dll) as a host does,
 // and runs a script of typed keys and commands (script.h) from a file or standard input.
 //
-//   HintbarHost.exe [--plugin PATH] [SCRIPT]
+//   HintbarHost.exe [--plugin PATH] [SCRIPT]    (--help says more)
 #include "host/hostshell/host_control.h"
 #include "host/win/host_window.h"
 #include "host/win/plugin_loader.h"
@@ -46,6 +46,18 @@ void KeepConsoleOutOfTheWay() {
     }
 }
 
+void Usage(FILE* stream) {
+    fprintf(stream,
+            "usage: HintbarHost [--plugin PATH] [SCRIPT | -]\n"
+            "Shows a main window with a status bar, loads the plug-in as a host does (--plugin:\n"
+            "this DLL; by default %ls beside this program) and runs the steps of\n"
+            "SCRIPT, or of standard input when SCRIPT is \"-\" or absent; then exits.\n\n"
+            "%s\n"
+            "Exit status: 0; 1 when a step was not understood; 2 when the script, the window or\n"
+            "the plug-in could not be had.\n",
+            kPluginFileName, kScriptHelp);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -56,10 +68,20 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (strcmp(argv[i], "--plugin") == 0 && i + 1 < argc) {
             pluginPath = Widen(argv[++i]);
+        } else if (strcmp(argv[i], "--help") == 0 || strcmp(argv[i], "-h") == 0 ||
+                   strcmp(argv[i], "/?") == 0) {
+            Usage(stdout);
+            return 0;
+        } else if (argv[i][0] == '-' && argv[i][1]) {
+            fprintf(stderr, "HintbarHost: %s %s\n", argv[i],
+                    strcmp(argv[i], "--plugin") == 0 ? "needs a path" : "is no option");
+            fprintf(stderr, "usage: HintbarHost [--plugin PATH] [SCRIPT | -]; --help says more\n");
+            return 2;
         } else if (!scriptPath) {
             scriptPath = argv[i];
         } else {
-            fprintf(stderr, "usage: HintbarHost [--plugin PATH] [SCRIPT]\n");
+            fprintf(stderr, "HintbarHost: one script at a time; also given: %s\n", argv[i]);
+            fprintf(stderr, "usage: HintbarHost [--plugin PATH] [SCRIPT | -]; --help says more\n");
             return 2;
         }
     }
@@ -107,7 +129,7 @@ int main(int argc, char** argv) {
     session.window = &window;
     PumpMessages();
     PrintStatus(session);
-    int result = RunScript(&session, input);
+    int unknown = RunScript(&session, input);
 
     plugin.shutdownPlugin(0);
     UnloadPlugin(&plugin);
@@ -116,5 +138,13 @@ int main(int argc, char** argv) {
     if (input != stdin) {
         fclose(input);
     }
-    return result;
+    if (unknown > 0) {
+        // The "?" lines may have scrolled away: the exit status is explained once more, last.
+        fprintf(stderr,
+                "HintbarHost: %d step%s not understood (\"? not a step\" above), so the exit "
+                "status is 1; HintbarHost --help lists the steps\n",
+                unknown, unknown == 1 ? " was" : "s were");
+        return 1;
+    }
+    return 0;
 }

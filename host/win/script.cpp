@@ -7,6 +7,24 @@
 #include <string>
 #include <vector>
 
+const char kScriptHelp[] =
+    "One step a line:\n"
+    "  # text              a comment; blank lines are skipped too\n"
+    "  type TEXT           types each unit of TEXT at the cursor: key() sees the line and the\n"
+    "                      cursor as they stand before the unit goes in, then it is inserted\n"
+    "  key C               types the one character C, e.g. key ]\n"
+    "  key #N              calls key() with key code N (decimal) and inserts nothing\n"
+    "  left [N], right [N] moves the cursor N units (1 by default); home, end\n"
+    "  line [TEXT]         replaces the line being edited, cursor at its end, no key events\n"
+    "  newline             the line boundary: the status bar shows \"Ready\" again, key() gets\n"
+    "                      key code 0 and no line, and the line empties\n"
+    "  hbar [ARGS]         runs the command with ARGS and prints \"hbar returned N\"\n"
+    "  batch NAME LINE     as if batch file NAME were running at LINE; \"batch\" alone: none\n"
+    "  status              prints the status bar's text\n"
+    "Every step is echoed as \"> STEP\"; after every step but \"status\" and comments the status\n"
+    "bar's text is printed as \"status: TEXT\", with \\r, \\n, \\t, \\\\ and U+200B (\\u200B)\n"
+    "escaped. A step that is not understood prints \"? not a step: STEP\", and the run goes on.\n";
+
 namespace {
 
 std::wstring FromUtf8(const std::string& bytes) {
@@ -168,7 +186,7 @@ void PrintStatus(const HostSession& session) {
 }
 
 int RunScript(HostSession* session, FILE* input) {
-    int result = 0;
+    int unknown = 0;
     std::wstring step;
     while (ReadLine(input, &step)) {
         if (step.empty() || step[0] == L'#') {
@@ -181,11 +199,11 @@ int RunScript(HostSession* session, FILE* input) {
         }
         if (!RunStep(session, step)) {
             WriteOut((L"? not a step: " + step + L"\n").c_str());
-            result = 1;
+            ++unknown;
         }
         ShowCommandLine(*session->window, session->line);
         PumpMessages();
         PrintStatus(*session);
     }
-    return result;
+    return unknown;
 }

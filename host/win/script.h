@@ -1,20 +1,9 @@
-// The host program's script: one step a line, read from a file or standard input.
+// The host program's script: one step a line, read from a file or standard input. The steps
+// are listed in kScriptHelp (script.cpp), beside the code that runs them, which
+// "HintbarHost --help" prints:
 //
-//   # text              a comment; blank lines are skipped too
-//   type TEXT           types each unit of TEXT at the cursor: key() sees the line and the
-//                       cursor as they stand before the unit goes in, then it is inserted
-//   key C               types the one character C, e.g. key ]
-//   key #N              calls key() with key code N (decimal) and inserts nothing
-//   left [N], right [N] moves the cursor N units (1 by default); home, end
-//   line [TEXT]         replaces the line being edited, cursor at its end, no key events
-//   newline             the line boundary: the status bar shows "Ready" again, key() gets key
-//                       code 0 and no line, and the line empties
-//   hbar [ARGS]         runs the command with ARGS and prints "hbar returned N"
-//   batch NAME LINE     as if batch file NAME were running at LINE; "batch" alone: none
-//   status              prints the status bar's text
-//
-// Every step is echoed as "> STEP"; after every step but "status" and comments the status
-// bar's text is printed as "status: TEXT", with \r, \n, \t, \\ and U+200B (\u200B) escaped.
+//   # text, type TEXT, key C, key #N, left [N], right [N], home, end, line [TEXT], newline,
+//   hbar [ARGS], batch NAME LINE, status
 #pragma once
 
 #include "host/win/host_window.h"
@@ -32,8 +21,11 @@ struct HostSession {
     size_t cursor;
 };
 
+// What each step does, and what the program prints for it.
+extern const char kScriptHelp[];
+
 // Writes UTF-16 text to standard output as UTF-8.
 void WriteOut(const wchar_t* text);
 void PrintStatus(const HostSession& session);
-// Runs every step of the script; returns 0, or 1 when some step was not understood.
+// Runs every step of the script; returns the number of steps that were not understood.
 int RunScript(HostSession* session, FILE* input);
