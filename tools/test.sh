@@ -13,7 +13,7 @@ hb_start_display 90 120
 
 mkdir -p "$root/build"
 failed=()
-for preset in linux asan windows windows-x64; do
+for preset in linux asan tsan windows windows-x64; do
   start=$SECONDS
   echo "==== $preset: configure and build"
   cmake --preset "$preset" >"$root/build/configure-$preset.log" 2>&1 ||

@@ -16,6 +16,7 @@ namespace {
 
 const PluginModule* g_module = nullptr;
 LineAbandonedHook g_abandoned = nullptr;
+KeyHandledHook g_keyHook = nullptr;
 volatile sig_atomic_t g_interrupted = 0;
 volatile sig_atomic_t g_terminated = 0;
 
@@ -36,6 +37,9 @@ void RouteToPlugin(int key) {
         size_t lineUnits = Str16Len(line);
         size_t headUnits = Str16Len(head);
         SendPluginKey(g_module, key, line, line + (headUnits < lineUnits ? headUnits : lineUnits));
+        if (g_keyHook) {
+            g_keyHook();
+        }
     }
     free(head);
     free(line);
@@ -141,6 +145,10 @@ void LineEditorStart(const PluginModule* module) {
     }
     rl_bind_key('L' & 0x1F, ClearScreen);
     using_history();
+}
+
+void LineEditorSetKeyHook(KeyHandledHook hook) {
+    g_keyHook = hook;
 }
 
 void LineEditorSetAbandonedHook(LineAbandonedHook hook) {

@@ -12,6 +12,9 @@ char* LineEditorRead(const char* prompt);
 // Called when the line being edited is dropped (Ctrl-C): set by the shell to begin a new line.
 typedef void (*LineAbandonedHook)(void);
 void LineEditorSetAbandonedHook(LineAbandonedHook hook);
+// Called after each key has been handed to the plug-in, before it goes into the line.
+typedef void (*KeyHandledHook)(void);
+void LineEditorSetKeyHook(KeyHandledHook hook);
 void LineEditorStop();
 // True once SIGTERM or SIGHUP has come: the shell should leave.
 bool LineEditorTerminated();

@@ -10,6 +10,7 @@
 #include "base/text16.h"
 #include "host/hostshell/host_control.h"
 #include "host/shell/commands.h"
+#include "host/shell/help_box.h"
 #include "host/shell/line_editor.h"
 #include "host/shell/plugin_module.h"
 #include "host/shell/status_line.h"
@@ -174,6 +175,9 @@ void SetUpHost(const char* executable, bool transient) {
     g_mainWindow = WindowModelCreate(nullptr, u"HintbarShell", u"Hintbar reference shell", true);
     g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
     if (g_console) {
+        if (isatty(STDOUT_FILENO)) {
+            fputs("\033[22;0t", stdout); // the terminal keeps its own title, to be put back
+        }
         WindowModelSetConsole(kConsoleVisible);
         WindowModelSetConsoleTitleListener(ShowConsoleTitle);
         PlatformSetConsoleTitle(u"hintbar-shell");
@@ -185,6 +189,13 @@ void SetUpHost(const char* executable, bool transient) {
 }
 
 void TearDownHost() {
+    if (g_console) {
+        HelpBoxStop();
+        if (isatty(STDOUT_FILENO)) {
+            fputs("\033[23;0t", stdout); // the terminal's own title comes back
+            fflush(stdout);
+        }
+    }
     WindowModelSetConsoleTitleListener(nullptr);
     HostSetStatusListener(nullptr);
     HostSetIdleText(nullptr);
@@ -206,6 +217,16 @@ void BeginLine() {
         StatusLineShow(kDefaultStatus);
     }
     SendPluginKey(&g_plugin, 0, nullptr, nullptr);
+    if (g_console) {
+        HelpBoxSync();
+    }
+}
+
+// In a console the help window may have changed with the key.
+void AfterKey() {
+    if (g_console) {
+        HelpBoxSync();
+    }
 }
 
 int RunInteractive() {
@@ -218,6 +239,7 @@ int RunInteractive() {
     }
     LineEditorStart(&g_plugin);
     LineEditorSetAbandonedHook(BeginLine);
+    LineEditorSetKeyHook(AfterKey);
     for (;;) {
         BeginLine();
         char* line = LineEditorRead(kPrompt);
@@ -229,6 +251,7 @@ int RunInteractive() {
         }
         CommandOutcome outcome = RunCommandLine(&g_plugin, line);
         free(line);
+        AfterKey(); // a command (hbar /Z) may have hidden the help window
         if (outcome.exit || LineEditorTerminated()) {
             break;
         }

@@ -310,6 +310,26 @@ class ConsoleTitle(unittest.TestCase):
         self.assertEqual(p.finish(), 0)
 
 
+    def test_help_window_shows_as_a_box_below_the_line(self):
+        p = self.pane
+        p.enter("set HintbarConsole=window")
+        p.wait_prompts(2)
+        p.type("echo %@left[2,%@upper[")
+        p.wait(lambda s: any(r.startswith("\u2502 @UPPER[string]") for r in s), "the inner help")
+        p.type("x]")
+        p.wait(lambda s: any(r.startswith("\u2502 @LEFT[n,string]") for r in s), "the outer help")
+        self.assertEqual(p.title(), "hintbar-shell", "the title is left alone")
+        p.type("]")
+        p.wait(lambda s: not any("\u2502" in r for r in s), "the box to go with ]")
+        p.type(" %@len[")
+        p.wait(lambda s: any(r.startswith("\u2502 @LEN[") for r in s), "help again")
+        p.key("Enter")
+        p.wait_prompts(3)
+        p.wait(lambda s: not any("\u2502" in r for r in s), "the box to go at the new line")
+        p.enter("exit")
+        self.assertEqual(p.finish(), 0)
+
+
 class Resizing(unittest.TestCase):
     """A terminal made shorter or taller keeps the prompt above the status row, and the
     output scrolling above both."""

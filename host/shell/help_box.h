@@ -1,0 +1,9 @@
+// The plug-in's help window, as the reference shell shows it in a terminal: a box of rows at
+// the bottom while the window shows, gone when it hides. The rows above scroll as before.
+#pragma once
+
+// Brings the box in step with the help window, once the window's thread has caught up; draws
+// only when what the window shows has changed. Without a terminal nothing is drawn.
+void HelpBoxSync();
+// Takes the box away and gives the whole terminal back.
+void HelpBoxStop();

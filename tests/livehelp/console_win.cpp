@@ -1,0 +1,284 @@
+// Live help in a real console: a GUI program that makes itself a console with AllocConsole,
+// loads the plug-in as a host does, and types brackets, with help in the console's title and
+// then in the help window beside the line. Exits 0 when every check holds; each failed check is
+// written to the standard error the program started with.
+#include "host/win/plugin_loader.h"
+
+#include <tlhelp32.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+HANDLE g_report = INVALID_HANDLE_VALUE;
+int g_failures = 0;
+
+void Check(bool ok, const std::wstring& what) {
+    if (ok) {
+        return;
+    }
+    ++g_failures;
+    std::wstring line = L"FAILED: " + what + L"\n";
+    int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string text(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text.data(), bytes, nullptr, nullptr);
+    DWORD written = 0;
+    WriteFile(g_report, text.data(), static_cast<DWORD>(text.size() - 1), &written, nullptr);
+}
+
+std::wstring Title() {
+    wchar_t title[1024] = L"";
+    GetConsoleTitleW(title, 1024);
+    return title;
+}
+
+void Press(KeyProc key, int code, const wchar_t* text) {
+    std::wstring line = text ? text : L"";
+    KeyEvent event = {};
+    event.key = code;
+    event.line = text ? reinterpret_cast<char16_t*>(line.data()) : nullptr;
+    event.cursor = text ? event.line + line.size() : nullptr;
+    key(&event);
+}
+
+void ExpectTitle(const std::wstring& expected, const std::wstring& step) {
+    std::wstring title = Title();
+    Check(title == expected, step + L": title \"" + title + L"\", expected \"" + expected + L"\"");
+}
+
+std::wstring Text(HWND window) {
+    wchar_t text[8192] = L"";
+    GetWindowTextW(window, text, 8192);
+    return text;
+}
+
+// The help window once it shows the text (or, for an empty text, once it is hidden), waiting
+// for its thread up to two seconds; null when it never does.
+HWND AwaitHelpWindow(const std::wstring& text) {
+    for (int i = 0; i < 200; ++i) {
+        HWND window = FindWindowW(L"HintbarHelpWindow", nullptr);
+        bool visible = window && IsWindowVisible(window);
+        if (text.empty() ? !visible : visible && Text(window) == text) {
+            return window ? window : HWND_BOTTOM; // hidden, or gone
+        }
+        Sleep(10);
+    }
+    return nullptr;
+}
+
+bool ThreadEnded(DWORD id) {
+    HANDLE thread = OpenThread(SYNCHRONIZE, FALSE, id);
+    if (!thread) {
+        return true;
+    }
+    bool ended = WaitForSingleObject(thread, 2000) == WAIT_OBJECT_0;
+    CloseHandle(thread);
+    return ended;
+}
+
+int ThreadsOfThisProcess() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+        count += entry.th32OwnerProcessID == GetCurrentProcessId() ? 1 : 0;
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+    return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
+           inner.bottom <= outer.bottom;
+}
+
+// The help window beside the line: shown, followed and hidden as the status bar's help would
+// be, inside the monitor's work area, never over the caret's row, never taking the focus.
+void CheckHelpWindow(Plugin& plugin, HWND console) {
+    HWND editor = CreateWindowExW(0, L"STATIC", L"editor", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100,
+                                  100, 500, 300, nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(editor);
+    SetFocus(editor);
+    HWND foreground = GetForegroundWindow();
+    HWND active = GetActiveWindow();
+    HWND focus = GetFocus();
+    int threads = ThreadsOfThisProcess();
+
+    SetEnvironmentVariableW(L"HintbarConsole", nullptr);
+    Press(plugin.key, 0, nullptr);
+    Press(plugin.key, L'[', L"%@b");
+    Check(FindWindowW(L"HintbarHelpWindow", nullptr) == nullptr &&
+              ThreadsOfThisProcess() == threads,
+          L"no window and no thread while the window is not asked for");
+
+    SetEnvironmentVariableW(L"HintbarConsole", L"window");
+    Press(plugin.key, L'[', L"%@a[%@b");
+    HWND help = AwaitHelpWindow(L"@B[y]\n\nAbout B");
+    Check(help != nullptr, L"[ shows B's help in the window");
+    if (!help) {
+        return;
+    }
+    DWORD exStyle = static_cast<DWORD>(GetWindowLongPtrW(help, GWL_EXSTYLE));
+    Check((exStyle & WS_EX_TOOLWINDOW) && (exStyle & WS_EX_TOPMOST) && (exStyle & WS_EX_NOACTIVATE),
+          L"a top-most tool window that is never activated");
+    Check(GetForegroundWindow() == foreground && GetActiveWindow() == active && GetFocus() == focus,
+          L"the foreground, active and focus windows stay");
+    DWORD helpThread = GetWindowThreadProcessId(help, nullptr);
+    Check(helpThread != GetCurrentThreadId(), L"the window runs on a thread of its own");
+
+    RECT rect = {};
+    GetWindowRect(help, &rect);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(console, MONITOR_DEFAULTTONEAREST), &monitor);
+    Check(Inside(rect, monitor.rcWork), L"the window lies inside the work area");
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    HANDLE output =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    GetConsoleScreenBufferInfo(output, &info);
+    CloseHandle(output);
+    RECT client = {};
+    GetClientRect(console, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(console, &origin);
+    int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
+    int cell = rows > 0 ? client.bottom / rows : 0;
+    LONG rowTop = origin.y + (info.dwCursorPosition.Y - info.srWindow.Top) * cell;
+    Check(rect.bottom <= rowTop || rect.top >= rowTop + cell,
+          L"the window does not cross the caret's row");
+
+    Press(plugin.key, L']', L"%@a[%@b[1");
+    Check(AwaitHelpWindow(L"@A[x]") != nullptr, L"] shows the enclosing function's help");
+    Press(plugin.key, L']', L"%@a[1");
+    Check(AwaitHelpWindow(L"") != nullptr, L"] with nothing enclosing hides the window");
+    Press(plugin.key, L'[', L"%@b");
+    Check(AwaitHelpWindow(L"@B[y]\n\nAbout B") != nullptr, L"[ shows it again");
+    Press(plugin.key, 0, nullptr);
+    Check(AwaitHelpWindow(L"") != nullptr, L"the line boundary hides the window");
+    Check(GetForegroundWindow() == foreground && GetActiveWindow() == active && GetFocus() == focus,
+          L"the foreground, active and focus windows stay after it all");
+
+    // A terminal: the console window hidden and a host that names no window. The window goes
+    // along the bottom edge of the window typed in, never by the console's rectangle.
+    ShowWindow(console, SW_HIDE);
+    SetForegroundWindow(editor);
+    Press(plugin.key, L'[', L"%@a");
+    help = AwaitHelpWindow(L"@A[x]");
+    Check(help != nullptr, L"in a terminal, [ shows the help");
+    RECT typing = {};
+    GetWindowRect(GetForegroundWindow(), &typing);
+    GetWindowRect(help, &rect);
+    Check(rect.top == typing.bottom && rect.left == typing.left,
+          L"in a terminal the window lies along the bottom edge of the window typed in");
+    ShowWindow(console, SW_SHOWNOACTIVATE);
+    Press(plugin.key, 0, nullptr);
+    DestroyWindow(editor);
+    SetEnvironmentVariableW(L"HintbarConsole", nullptr);
+    Check(helpThread != 0, L"the window's thread is known");
+    plugin.shutdownPlugin(0);
+    Check(FindWindowW(L"HintbarHelpWindow", nullptr) == nullptr,
+          L"after shutdown no window of the plug-in's remains");
+    Check(ThreadEnded(helpThread), L"after shutdown the window's thread has ended");
+}
+
+} // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    g_report = GetStdHandle(STD_ERROR_HANDLE); // before the console takes the standard handles
+    if (!AllocConsole()) {
+        Check(false, L"AllocConsole failed: " + std::to_wstring(GetLastError()));
+        return 1;
+    }
+    HWND console = GetConsoleWindow();
+    Check(console && IsWindowVisible(console), L"the new console window is visible");
+
+    Plugin plugin = {};
+    plugin.module = LoadLibraryW(kPluginFileName);
+    Check(plugin.module != nullptr, L"the plug-in loads");
+    if (!plugin.module) {
+        return 1;
+    }
+    plugin.hbar = reinterpret_cast<CommandProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
+    plugin.key =
+        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
+    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "ShutdownPlugin")));
+
+    // A help file of two functions in the temporary folder.
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    std::wstring path = std::wstring(folder) + L"hintbar-title-test.txt";
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    const char help[] = "@A[x]\r\n@B[y] - About B\r\n";
+    DWORD written = 0;
+    WriteFile(file, help, sizeof help - 1, &written, nullptr);
+    CloseHandle(file);
+    std::wstring command = L"/Q /L:\"" + path + L"\"";
+    Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads");
+
+    SetConsoleTitleW(L"Console");
+    Press(plugin.key, 0, nullptr);
+    Press(plugin.key, L'[', L"%@a");
+    ExpectTitle(L"Console", L"without HintbarConsole");
+
+    SetEnvironmentVariableW(L"HintbarConsole", L"Title");
+    Press(plugin.key, L'[', L"%@a[%@b");
+    ExpectTitle(L"@B[y] - About B", L"[ after B");
+    Press(plugin.key, L']', L"%@a[%@b[1");
+    ExpectTitle(L"@A[x]", L"] inside A");
+    Press(plugin.key, L']', L"%@a[1");
+    ExpectTitle(L"Console", L"] with no enclosing function");
+    Press(plugin.key, L'[', L"%@b");
+    Press(plugin.key, 0, nullptr);
+    ExpectTitle(L"Console", L"the line boundary puts the title back");
+    Press(plugin.key, L'[', L"%@b");
+    SetConsoleTitleW(L"Mine");
+    Press(plugin.key, 0, nullptr);
+    ExpectTitle(L"Mine", L"a title the host set stays");
+    Press(plugin.key, L'[', L"%@a");
+    plugin.shutdownPlugin(0);
+    ExpectTitle(L"Mine", L"shutdown puts the title back");
+
+    FreeLibrary(plugin.module);
+
+    // The help window, with the plug-in loaded afresh.
+    plugin.module = LoadLibraryW(kPluginFileName);
+    plugin.hbar = reinterpret_cast<CommandProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
+    plugin.key =
+        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
+    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "ShutdownPlugin")));
+    Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads again");
+    CheckHelpWindow(plugin, console);
+    FreeLibrary(plugin.module); // right after shutdown: nothing of the plug-in's still runs
+
+    // A host that frees the library without stopping the plug-in: the window's thread keeps
+    // the module, so its code stays mapped and it goes on working.
+    plugin.module = LoadLibraryW(kPluginFileName);
+    plugin.hbar = reinterpret_cast<CommandProc>(
+        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
+    plugin.key =
+        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
+    plugin.hbar(reinterpret_cast<char16_t*>(command.data()));
+    SetEnvironmentVariableW(L"HintbarConsole", L"window");
+    Press(plugin.key, 0, nullptr);
+    Press(plugin.key, L'[', L"%@b");
+    HWND shown = AwaitHelpWindow(L"@B[y]\n\nAbout B");
+    Check(shown != nullptr, L"the window shows before the library is freed");
+    FreeLibrary(plugin.module);
+    Check(GetModuleHandleW(kPluginFileName) != nullptr,
+          L"the window's thread keeps the plug-in loaded");
+    Check(shown && Text(shown) == L"@B[y]\n\nAbout B" && IsWindowVisible(shown),
+          L"the window still answers after the host freed the library");
+
+    DeleteFileW(path.c_str());
+    FreeConsole();
+    return g_failures ? 1 : 0;
+}
