@@ -37,3 +37,9 @@ function(hb_add_test name)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
     endif()
 endfunction()
+
+# hb_testing_program(<target>): the program links the test build of the platform, with its
+# fault injection and counters (platform/test_hooks.h). Nothing that ships is marked.
+function(hb_testing_program target)
+    set_target_properties(${target} PROPERTIES HB_TESTING ON)
+endfunction()

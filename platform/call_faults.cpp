@@ -1,6 +1,9 @@
-// Failures of file calls on demand, so that tests can take every failure path of the callers.
+// Failures of system calls and of allocations on demand, and counts of what is open, so that
+// tests can take every failure path of the callers and see every leak. Built into the test
+// builds' platform only.
 #include "platform/call_faults.h"
-#include "platform/files.h"
+#include "platform/platform.h"
+#include "platform/test_hooks.h"
 
 namespace {
 struct PendingFailure {
@@ -9,6 +12,10 @@ struct PendingFailure {
     uint32_t error; // the last error of the failing call
 };
 PendingFailure g_pending[kPlatformCallKindCount];
+
+long g_allocations = 0;
+long g_failAt = 0; // absolute allocation number that is to fail; 0 for none
+long g_counts[kCountedKinds];
 } // namespace
 
 void PlatformFailNextCall(PlatformCallKind kind, uint32_t error, int skip) {
@@ -36,4 +43,30 @@ bool PlatformCallFails(PlatformCallKind kind) {
     p.armed = false;
     PlatformSetLastError(p.error);
     return true;
+}
+
+bool PlatformAllocationFails() {
+    ++g_allocations;
+    if (g_failAt != 0 && g_allocations == g_failAt) {
+        g_failAt = 0;
+        return true;
+    }
+    return false;
+}
+
+void PlatformFailAllocationAt(long n) {
+    g_failAt = n > 0 ? g_allocations + n : 0;
+}
+long PlatformAllocationCount() {
+    return g_allocations;
+}
+long PlatformLiveAllocations() {
+    return g_counts[kCountedBlocks];
+}
+
+void PlatformCount(PlatformCounted what, int change) {
+    g_counts[what] += change;
+}
+long PlatformCounter(PlatformCounted what) {
+    return g_counts[what];
 }

@@ -1,7 +1,10 @@
-// Hooks for tests: counting and failing the platform's heap blocks and file calls, and counting
-// what is open, so that every failure path can be taken and every leak seen. The plug-in
-// itself never calls them.
+// Hooks for tests: counting and failing the platform's heap blocks and system calls, and
+// counting what is open, so that every failure path can be taken and every leak seen. They
+// exist only in the platform that test programs link (HB_TESTING); the plug-in never calls
+// them, and a shipped binary that did would not link.
 #pragma once
+
+#include "platform/call_faults.h"
 
 #include <cstdint>
 
@@ -11,21 +14,8 @@ void PlatformFailAllocationAt(long n);
 long PlatformAllocationCount(); // allocations made (successful or not)
 long PlatformLiveAllocations(); // blocks allocated and not yet freed
 
-// Fault injection: the call of the chosen kind after `skip` successful ones fails once, with
-// the chosen Windows error number as its last error. Opening an existing file is an open;
-// kCreateNew and kCreateAlways are a create.
-enum PlatformCallKind {
-    kPlatformCallOpen,
-    kPlatformCallCreate,
-    kPlatformCallRead,
-    kPlatformCallWrite,
-    kPlatformCallFlush,
-    kPlatformCallFileInfo,
-    kPlatformCallMapping,
-    kPlatformCallView,
-    kPlatformCallDelete,
-    kPlatformCallKindCount
-};
+// Fault injection: the call of the chosen kind (call_faults.h) after `skip` successful ones
+// fails once, with the chosen Windows error number as its last error.
 void PlatformFailNextCall(PlatformCallKind kind, uint32_t error, int skip = 0);
 void PlatformClearCallFailures();
 
@@ -33,6 +23,6 @@ void PlatformClearCallFailures();
 // unmapped: tests compare them before and after.
 long PlatformOpenHandles();
 long PlatformMappedViews();
-// The system's own count of the process's handles: open descriptors on Linux,
-// GetProcessHandleCount on Windows (which Wine answers with 0).
+// The system's own count of the process's handles: open descriptors on Linux, the process's
+// entries in the system's handle table on Windows (Wine answers GetProcessHandleCount with 0).
 long PlatformProcessHandles();

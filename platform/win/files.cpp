@@ -1,14 +1,11 @@
-// Windows: the file and mapping helpers are the system's own calls, with the test hooks in
-// front of them.
+// Windows: the file and mapping helpers are the system's own calls, with the test builds'
+// fault injection in front of them.
 #include "platform/call_faults.h"
 #include "platform/files.h"
 
 #include <windows.h>
 
 namespace {
-long g_handles = 0;
-long g_views = 0;
-
 LPCWSTR W(const char16_t* text) {
     return reinterpret_cast<LPCWSTR>(text);
 }
@@ -24,7 +21,7 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     if (h == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
-    ++g_handles;
+    PlatformCount(kCountedHandles, +1);
     return h;
 }
 
@@ -66,6 +63,9 @@ int PlatformFlushFileBuffers(void* file) {
 }
 
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
+    if (PlatformCallFails(kPlatformCallSeek)) {
+        return kInvalidSetFilePointer;
+    }
     return SetFilePointer(file, distance, nullptr, method);
 }
 
@@ -84,6 +84,7 @@ int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
     FILE_BASIC_INFO basic;
     FILE_STANDARD_INFO standard;
     if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
+        PlatformCallFails(kPlatformCallFileSize) ||
         !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard)) {
         return 0;
     }
@@ -101,6 +102,9 @@ int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
 }
 
 uint32_t PlatformGetFileAttributes(const char16_t* path) {
+    if (PlatformCallFails(kPlatformCallAttributes)) {
+        return kInvalidFileAttributes;
+    }
     return GetFileAttributesW(W(path));
 }
 
@@ -116,6 +120,9 @@ int PlatformDeleteFile(const char16_t* path) {
 }
 
 uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
+    if (PlatformCallFails(kPlatformCallTempPath)) {
+        return 0;
+    }
     DWORD n = GetTempPathW(capacity, reinterpret_cast<LPWSTR>(buffer));
     if (n >= capacity && buffer && capacity) {
         buffer[0] = 0; // did not fit: the contents are not to be used
@@ -129,7 +136,7 @@ void* PlatformCreateFileMapping(void* file) {
     }
     HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
     if (mapping) {
-        ++g_handles;
+        PlatformCount(kCountedHandles, +1);
     }
     return mapping;
 }
@@ -140,7 +147,7 @@ const void* PlatformMapViewOfFile(void* mapping) {
     }
     const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
     if (view) {
-        ++g_views;
+        PlatformCount(kCountedViews, +1);
     }
     return view;
 }
@@ -149,7 +156,7 @@ int PlatformUnmapViewOfFile(const void* view) {
     if (!UnmapViewOfFile(view)) {
         return 0;
     }
-    --g_views;
+    PlatformCount(kCountedViews, -1);
     return 1;
 }
 
@@ -157,22 +164,6 @@ int PlatformCloseHandle(void* handle) {
     if (!CloseHandle(handle)) {
         return 0;
     }
-    --g_handles;
+    PlatformCount(kCountedHandles, -1);
     return 1;
-}
-
-long PlatformOpenHandles() {
-    return g_handles;
-}
-
-long PlatformProcessHandles() {
-    DWORD count = 0;
-    if (!GetProcessHandleCount(GetCurrentProcess(), &count)) {
-        return -1;
-    }
-    return static_cast<long>(count);
-}
-
-long PlatformMappedViews() {
-    return g_views;
 }

@@ -1,4 +1,6 @@
-// Windows: the process, environment, console, text and window services are the system's own.
+// Windows: the process, environment, console, text and window services are the system's own,
+// with the test builds' fault injection in front of them.
+#include "platform/call_faults.h"
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -43,12 +45,15 @@ uint32_t PlatformGetCurrentProcessId() {
 }
 
 void* PlatformStdHandle(int which) {
+    if (PlatformCallFails(kPlatformCallStdHandle)) {
+        return nullptr;
+    }
     return GetStdHandle(static_cast<DWORD>(which));
 }
 
 int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
     DWORD m = 0;
-    BOOL ok = GetConsoleMode(handle, &m);
+    BOOL ok = !PlatformCallFails(kPlatformCallConsoleMode) && GetConsoleMode(handle, &m);
     if (mode) {
         *mode = m;
     }
@@ -56,7 +61,7 @@ int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
 }
 
 bool PlatformConsoleWindowVisible() {
-    HWND console = GetConsoleWindow();
+    HWND console = PlatformCallFails(kPlatformCallConsoleWindow) ? nullptr : GetConsoleWindow();
     return console && IsWindowVisible(console);
 }
 
@@ -64,7 +69,7 @@ PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t c
     if (className && capacity) {
         className[0] = 0;
     }
-    HWND console = GetConsoleWindow();
+    HWND console = PlatformCallFails(kPlatformCallConsoleWindow) ? nullptr : GetConsoleWindow();
     if (!console) {
         return kConsoleWindowAbsent;
     }
@@ -80,18 +85,25 @@ uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
         return 0;
     }
     buffer[0] = 0;
+    if (PlatformCallFails(kPlatformCallConsoleTitle)) {
+        return 0;
+    }
     DWORD length = GetConsoleTitleW(reinterpret_cast<wchar_t*>(buffer), capacity);
     buffer[capacity - 1] = 0; // whatever the system wrote, the text ends in the buffer
     return length < capacity ? length : capacity - 1;
 }
 
 bool PlatformSetConsoleTitle(const char16_t* title) {
-    return title && SetConsoleTitleW(reinterpret_cast<const wchar_t*>(title));
+    return title && !PlatformCallFails(kPlatformCallConsoleTitle) &&
+           SetConsoleTitleW(reinterpret_cast<const wchar_t*>(title));
 }
 
 uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity) {
     if (buffer && capacity) {
         buffer[0] = 0;
+    }
+    if (PlatformCallFails(kPlatformCallEnvironment)) {
+        return 0;
     }
     DWORD n = GetEnvironmentVariableW(W(name), W(buffer), capacity);
     if (n >= capacity && buffer && capacity) {
@@ -101,6 +113,9 @@ uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, 
 }
 
 int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
+    if (PlatformCallFails(kPlatformCallEnvironment)) {
+        return 0;
+    }
     return SetEnvironmentVariableW(W(name), W(value)) ? 1 : 0;
 }
 
@@ -108,7 +123,9 @@ uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capa
     if (!buffer || capacity == 0) {
         return 0;
     }
-    DWORD n = GetModuleFileNameW(static_cast<HMODULE>(module), W(buffer), capacity);
+    DWORD n = PlatformCallFails(kPlatformCallModuleName)
+                  ? 0
+                  : GetModuleFileNameW(static_cast<HMODULE>(module), W(buffer), capacity);
     if (n >= capacity) { // cut: older systems leave it unterminated
         n = capacity - 1;
     }
@@ -121,6 +138,9 @@ uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capaci
         return 0;
     }
     buffer[0] = 0;
+    if (PlatformCallFails(kPlatformCallErrorText)) {
+        return 0;
+    }
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                  FORMAT_MESSAGE_MAX_WIDTH_MASK,
                              nullptr, error, 0, W(buffer), capacity, nullptr);
@@ -134,13 +154,16 @@ uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capaci
 unsigned PlatformCharType(char16_t unit) {
     WORD type = 0;
     wchar_t c = static_cast<wchar_t>(unit);
-    if (!GetStringTypeW(CT_CTYPE1, &c, 1, &type)) {
+    if (PlatformCallFails(kPlatformCallCharType) || !GetStringTypeW(CT_CTYPE1, &c, 1, &type)) {
         return 0;
     }
     return type;
 }
 
 int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param) {
+    if (PlatformCallFails(kPlatformCallWindowEnum)) {
+        return 0;
+    }
     EnumTrampoline t{proc, param};
     return EnumChildWindows(static_cast<HWND>(parent), EnumThrough, reinterpret_cast<LPARAM>(&t));
 }
@@ -150,6 +173,9 @@ uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacit
         return 0;
     }
     buffer[0] = 0;
+    if (PlatformCallFails(kPlatformCallWindowClass)) {
+        return 0;
+    }
     UINT n = RealGetWindowClassW(static_cast<HWND>(window), W(buffer), capacity);
     if (n >= capacity) {
         n = capacity - 1;
@@ -163,6 +189,9 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
         return 0;
     }
     buffer[0] = 0;
+    if (PlatformCallFails(kPlatformCallWindowText)) {
+        return 0;
+    }
     LRESULT n = SendMessageW(static_cast<HWND>(window), WM_GETTEXT, capacity,
                              reinterpret_cast<LPARAM>(buffer));
     if (n < 0 || static_cast<uint32_t>(n) >= capacity) {
@@ -173,9 +202,12 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
 }
 
 void* PlatformForegroundWindow() {
-    return GetForegroundWindow();
+    return PlatformCallFails(kPlatformCallForeground) ? nullptr : GetForegroundWindow();
 }
 
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption) {
+    if (PlatformCallFails(kPlatformCallMessageBox)) {
+        return 0;
+    }
     return MessageBoxW(static_cast<HWND>(owner), W(text), W(caption), MB_OK);
 }

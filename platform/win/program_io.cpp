@@ -1,5 +1,7 @@
 // Windows: a console program's arguments from its own command line, and output that a
-// console shows in its characters and a file or pipe receives as UTF-8.
+// console shows in its characters and a file or pipe receives as UTF-8. Test builds can make
+// each system call fail, and each block refused (as PlatformAlloc's are).
+#include "platform/call_faults.h"
 #include "platform/platform.h"
 
 #include <windows.h>
@@ -14,7 +16,9 @@ char16_t** PlatformGetArguments(int /*argc*/, char** /*argv*/, int* count) {
         return nullptr;
     }
     int n = 0;
-    LPWSTR* system = CommandLineToArgvW(GetCommandLineW(), &n);
+    LPWSTR* system = PlatformCallFails(kPlatformCallArguments)
+                         ? nullptr
+                         : CommandLineToArgvW(GetCommandLineW(), &n);
     if (!system) {
         return nullptr;
     }
@@ -23,7 +27,9 @@ char16_t** PlatformGetArguments(int /*argc*/, char** /*argv*/, int* count) {
         units += wcslen(system[i]) + 1;
     }
     size_t pointers = (static_cast<size_t>(n) + 1) * sizeof(char16_t*);
-    char* block = static_cast<char*>(malloc(pointers + units * sizeof(char16_t)));
+    char* block = PlatformAllocationFails()
+                      ? nullptr
+                      : static_cast<char*>(malloc(pointers + units * sizeof(char16_t)));
     if (!block) {
         LocalFree(system);
         return nullptr;
@@ -46,7 +52,7 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     if (!text) {
         return false;
     }
-    HANDLE handle = GetStdHandle(which == kStdError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    HANDLE handle = PlatformStdHandle(which == kStdError ? kStdError : kStdOutput);
     if (!handle || handle == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -57,15 +63,20 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     }
     DWORD mode = 0;
     DWORD done = 0;
-    if (GetConsoleMode(handle, &mode)) {
-        return WriteConsoleW(handle, wide, static_cast<DWORD>(length), &done, nullptr) &&
+    if (!PlatformCallFails(kPlatformCallConsoleMode) && GetConsoleMode(handle, &mode)) {
+        return !PlatformCallFails(kPlatformCallStdWrite) &&
+               WriteConsoleW(handle, wide, static_cast<DWORD>(length), &done, nullptr) &&
                done == static_cast<DWORD>(length);
     }
-    int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    // The write's fault stands first for the conversion, then for each write.
+    int bytes = PlatformCallFails(kPlatformCallStdWrite)
+                    ? 0
+                    : WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
         return false;
     }
-    char* utf8 = static_cast<char*>(malloc(static_cast<size_t>(bytes)));
+    char* utf8 = PlatformAllocationFails() ? nullptr
+                                           : static_cast<char*>(malloc(static_cast<size_t>(bytes)));
     if (!utf8) {
         return false;
     }
@@ -73,7 +84,8 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     // A pipe may take less than all at once; a write that takes nothing is a failure.
     const char* p = utf8;
     DWORD left = static_cast<DWORD>(bytes);
-    while (left > 0 && WriteFile(handle, p, left, &done, nullptr) && done > 0) {
+    while (left > 0 && !PlatformCallFails(kPlatformCallStdWrite) &&
+           WriteFile(handle, p, left, &done, nullptr) && done > 0) {
         p += done;
         left -= done;
     }
@@ -83,7 +95,8 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
 
 int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
     DWORD got = 0;
-    BOOL ok = ReadFile(GetStdHandle(STD_INPUT_HANDLE), buffer, bytes, &got, nullptr);
+    BOOL ok = !PlatformCallFails(kPlatformCallStdRead) &&
+              ReadFile(PlatformStdHandle(kStdInput), buffer, bytes, &got, nullptr);
     *done = ok ? got : 0;
     // The end of a pipe whose writer has gone is the end of the input, not an error.
     return ok || GetLastError() == ERROR_BROKEN_PIPE;

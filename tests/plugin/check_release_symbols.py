@@ -1,0 +1,98 @@
+#!/usr/bin/env python3
+"""What ships holds only the product: no binary of a release build names a test hook, and the
+Linux module exports the names of the DLL's .def file and nothing else.
+
+  check_release_symbols.py --nm NM --filt CXXFILT --hooks HEADER... [--exports DEF MODULE]
+                           BINARY_OR_MAP...
+
+The hooks are the functions that the given headers declare (their #define lines, which stand
+in for the hooks in a release build, are not declarations). A binary is read with nm; a linker
+map (a name ending in .map), which a stripped module leaves behind, is read as text.
+"""
+import argparse
+import re
+import subprocess
+import sys
+
+
+def declared_functions(header):
+    names = set()
+    with open(header, encoding="utf-8") as f:
+        for line in f:
+            text = line.split("//")[0].strip()
+            if not text or text.startswith("#"):
+                continue
+            names.update(re.findall(r"\b([A-Za-z_]\w*)\s*\(", text))
+    return names
+
+
+def demangled(text, cxxfilt):
+    done = subprocess.run([cxxfilt], input=text, capture_output=True, text=True, check=True)
+    return done.stdout
+
+
+def symbols_of(binary, nm, cxxfilt):
+    if binary.endswith(".map"):
+        with open(binary, encoding="utf-8", errors="replace") as f:
+            return demangled(f.read(), cxxfilt)
+    done = subprocess.run([nm, "-a", binary], capture_output=True, text=True)
+    if done.returncode != 0:
+        sys.exit("FAIL: %s -a %s: %s" % (nm, binary, done.stderr.strip()))
+    return demangled(done.stdout, cxxfilt)
+
+
+def exported_names(module, nm):
+    done = subprocess.run([nm, "-D", "--defined-only", module], capture_output=True, text=True,
+                          check=True)
+    return sorted(line.split()[-1] for line in done.stdout.splitlines()
+                  if len(line.split()) >= 3 and line.split()[1] in "TtDdRrBbVvWwiu")
+
+
+def def_names(def_file):
+    names, exports = [], False
+    with open(def_file, encoding="utf-8") as f:
+        for line in f:
+            word = line.strip()
+            if word == "EXPORTS":
+                exports = True
+            elif exports and re.match(r"[A-Za-z_]", word):
+                names.append(re.match(r"[A-Za-z_]\w*", word).group(0))
+    return sorted(names)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--nm", required=True)
+    parser.add_argument("--filt", required=True)
+    parser.add_argument("--hooks", nargs="+", required=True)
+    parser.add_argument("--exports", nargs=2, metavar=("DEF", "MODULE"))
+    parser.add_argument("binaries", nargs="+")
+    args = parser.parse_args()
+
+    hooks = set()
+    for header in args.hooks:
+        hooks |= declared_functions(header)
+    if len(hooks) < 5:
+        sys.exit("FAIL: only %d hooks found in %s" % (len(hooks), " ".join(args.hooks)))
+    pattern = re.compile(r"(?<![\w:])(%s)(?!\w)" % "|".join(sorted(hooks)))
+    failed = False
+    for binary in args.binaries:
+        found = sorted(set(pattern.findall(symbols_of(binary, args.nm, args.filt))))
+        if found:
+            print("FAIL: %s holds test hooks: %s" % (binary, ", ".join(found)))
+            failed = True
+    if args.exports:
+        wanted = def_names(args.exports[0])
+        got = exported_names(args.exports[1], args.nm)
+        if got != wanted:
+            print("FAIL: %s exports %s; only %s are wanted" % (args.exports[1], got, wanted))
+            failed = True
+    if failed:
+        return 1
+    print("no test hook (of %d) in %d binaries%s" % (
+        len(hooks), len(args.binaries), "; exports: " + " ".join(wanted) if args.exports else ""))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
