@@ -68,8 +68,13 @@ HelpWhere DecideHelpPlace(const HelpPlaceFacts& facts) {
 
 HelpWhere CurrentHelpPlace(bool askHost) {
     HelpPlaceFacts facts = {};
+    facts.setting = ReadSetting();
+    // The class tells a terminal from a console window; without a console place asked for,
+    // keys need not know (a report does), and asking for it costs a call to another process.
+    bool needClass = askHost || ConsolePlaceAskedFor(facts.setting);
     char16_t className[kMessageUnits];
-    switch (PlatformConsoleWindowState(className, kMessageUnits)) {
+    className[0] = 0;
+    switch (PlatformConsoleWindowState(needClass ? className : nullptr, kMessageUnits)) {
     case kConsoleWindowAbsent:
         facts.console = ConsoleWindowSeen::Absent;
         break;
@@ -82,7 +87,6 @@ HelpWhere CurrentHelpPlace(bool askHost) {
     }
     facts.standIn =
         facts.console != ConsoleWindowSeen::Absent && Str16Equal(className, kStandInConsoleClass);
-    facts.setting = ReadSetting();
     facts.host = HostWindowAnswer::NotAsked;
     if (askHost && facts.console == ConsoleWindowSeen::Hidden && !facts.standIn) {
         char16_t buffer[kMessageUnits]; // a report, not a key: its answer is not kept

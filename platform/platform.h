@@ -71,7 +71,8 @@ void* PlatformStdHandle(int which);                       // GetStdHandle
 int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
 bool PlatformConsoleWindowVisible();                      // GetConsoleWindow && IsWindowVisible
 // The process's console window (GetConsoleWindow, IsWindowVisible) and its class
-// (RealGetWindowClassW, cut to capacity - 1; empty when there is no window).
+// (RealGetWindowClassW, cut to capacity - 1; empty when there is no window; not asked for when
+// className is null).
 enum PlatformConsoleWindow { kConsoleWindowAbsent, kConsoleWindowHidden, kConsoleWindowVisible };
 PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity);
 // GetConsoleTitleW: the title's length, cut to capacity - 1 and terminated; 0 when there is

@@ -64,6 +64,10 @@ def main():
     for bitness, figures in dlls:
         check(f"{bitness} DLL under Wine, load utf8 10,000 / the Linux build's",
               figures["load/10000/utf8"] / m["BM_Load/10000/utf8"], 2.0)
+        check(f'{bitness} DLL, "[" with the help window / on the status bar',
+              figures["open-bracket/window"] / figures["open-bracket/console"], 2.0)
+        check(f"{bitness} DLL, the help window shows the text, ms",
+              figures["help-window/shown"] * 1e3, 30.0, "{:.2f}")
     check("DetectEncoding 64 MiB / 1 MiB",
           m["BM_DetectEncoding/64"] / m["BM_DetectEncoding/1"], 1.2)
     check("load of 1,000 functions (utf8), ms", m["BM_Load/1000/utf8"] * 1e3, 2.0, "{:.3f}")
@@ -88,7 +92,10 @@ def main():
              for n in (10000, 100000) for e in ENCODINGS]
     cases += [("unload 100,000 utf8", "BM_ShutdownFrees100k", "unload/100000/utf8"),
               ('first "[" of a line', None, "open-bracket/first"),
-              ('later "[" of a line', "BM_OpenBracket100k", "open-bracket/later")]
+              ('later "[" of a line', "BM_OpenBracket100k", "open-bracket/later"),
+              ('first "[", a hidden console window', None, "open-bracket/console"),
+              ('first "[" with the help window', None, "open-bracket/window"),
+              ("help window shows the text", None, "help-window/shown")]
     headers = ["linux"] + [bitness for bitness, _ in dlls]
     width = max(len(c[0]) for c in cases)
     print(f"\n{'ms (medians)'.ljust(width)}" + "".join(f"  {h:>9}" for h in headers))

@@ -127,7 +127,9 @@ bool PlatformConsoleWindowVisible() {
 }
 
 PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity) {
-    PlatformCopyUnits(className, capacity, g_console == kConsoleAbsent ? u"" : g_consoleClass);
+    if (className) {
+        PlatformCopyUnits(className, capacity, g_console == kConsoleAbsent ? u"" : g_consoleClass);
+    }
     switch (g_console) {
     case kConsoleHidden:
         return kConsoleWindowHidden;

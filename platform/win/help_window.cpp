@@ -22,6 +22,8 @@ constexpr wchar_t kEllipsis = 0x2026;
 // The host's thread's side.
 HANDLE g_thread = nullptr;
 HANDLE g_wake = nullptr; // set when a request waits in the mailbox
+std::atomic<bool> g_threadEnded{
+    false}; // set by the thread as it ends: asking the system costs more
 std::atomic<uint32_t> g_error{0};
 
 // The window thread's side: only that thread and its window procedure touch these.
@@ -305,11 +307,12 @@ DWORD WINAPI HelpWindowThread(void* parameter) {
     g_view.window = nullptr;
     g_view.font = nullptr;
     g_view.fontDpi = 0;
+    g_threadEnded = true;
     FreeLibraryAndExitThread(module, 0);
 }
 
 bool ThreadRuns() {
-    return g_thread && WaitForSingleObject(g_thread, 0) == WAIT_TIMEOUT;
+    return g_thread && !g_threadEnded;
 }
 
 bool StartThread() {
@@ -335,6 +338,7 @@ bool StartThread() {
         return false;
     }
     g_error = 0;
+    g_threadEnded = false;
     g_thread = CreateThread(nullptr, 0, HelpWindowThread, module, 0, nullptr);
     if (!g_thread) {
         g_error = GetLastError();
