@@ -21,13 +21,34 @@ function(hb_folder_view target folder)
     endif()
 endfunction()
 
-# hb_layer(<target> <folder> SOURCES <files...> BELOW <libraries...>)
+# hb_layer(<target> <folder> SOURCES <files...> BELOW <libraries...> [TESTING])
+# TESTING: the folder holds a seam that only tests may reach (#if defined(HB_TESTING)). It is
+# then built twice, as the platform is, and <target> stands for the build that the program
+# being linked asks for (hb_select_build).
 function(hb_layer target folder)
-    cmake_parse_arguments(ARG "" "" "SOURCES;BELOW" ${ARGN})
-    add_library(${target} STATIC ${ARG_SOURCES})
-    hb_folder_view(${target} ${folder})
-    target_link_libraries(${target} PUBLIC ${ARG_BELOW})
-    hb_warnings(${target})
+    cmake_parse_arguments(ARG "TESTING" "" "SOURCES;BELOW" ${ARGN})
+    set(builds ${target})
+    if(ARG_TESTING)
+        set(builds ${target}_product ${target}_testing)
+    endif()
+    foreach(build IN LISTS builds)
+        add_library(${build} STATIC ${ARG_SOURCES})
+        hb_folder_view(${build} ${folder})
+        target_link_libraries(${build} PUBLIC ${ARG_BELOW})
+        hb_warnings(${build})
+    endforeach()
+    if(ARG_TESTING)
+        target_compile_definitions(${target}_testing PRIVATE HB_TESTING)
+        hb_select_build(${target})
+    endif()
+endfunction()
+
+# hb_select_build(<name>): the library <name> stands for <name>_testing in a program marked by
+# hb_testing_program() and for <name>_product in every other, the shipped binaries among them.
+function(hb_select_build name)
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE
+        "$<IF:$<BOOL:$<TARGET_PROPERTY:HB_TESTING>>,${name}_testing,${name}_product>")
 endfunction()
 
 # The warnings every target of the project's own code builds with; any warning fails the build.

@@ -38,8 +38,10 @@ function(hb_add_test name)
     endif()
 endfunction()
 
-# hb_testing_program(<target>): the program links the test build of the platform, with its
-# fault injection and counters (platform/test_hooks.h). Nothing that ships is marked.
+# hb_testing_program(<target>): the program links the test builds of the platform (its fault
+# injection and counters, platform/test_hooks.h) and of the layers with seams for tests, and
+# sees their declarations. Nothing that ships is marked.
 function(hb_testing_program target)
     set_target_properties(${target} PROPERTIES HB_TESTING ON)
+    target_compile_definitions(${target} PRIVATE HB_TESTING)
 endfunction()

@@ -100,9 +100,11 @@ void ReleaseSavedStatusText() {
     Line.saved = nullptr;
 }
 
+#if defined(HB_TESTING)
 void SeedStatusLine(const char16_t* savedText, bool savedThisLine) {
     char16_t* copy = savedText ? HeapCopy(savedText) : nullptr; // the text may be the old copy
     ReleaseSavedStatusText();
     Line.saved = copy;
     Line.savedThisLine = savedThisLine;
 }
+#endif

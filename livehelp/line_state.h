@@ -25,6 +25,8 @@ const char16_t* SavedStatusText();
 // none). No memory: nothing is kept.
 void KeepCapturedText(CaptureResult result, const char16_t* text);
 void ReleaseSavedStatusText();
+#if defined(HB_TESTING)
 // The tests' seam: the line's state as an earlier capture would have left it (text may be
 // null for a capture that found nothing).
 void SeedStatusLine(const char16_t* savedText, bool savedThisLine);
+#endif

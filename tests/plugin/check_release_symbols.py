@@ -5,8 +5,9 @@ Linux module exports the names of the DLL's .def file and nothing else.
   check_release_symbols.py --nm NM --filt CXXFILT --hooks HEADER... [--exports DEF MODULE]
                            BINARY_OR_MAP...
 
-The hooks are the functions that the given headers declare (their #define lines, which stand
-in for the hooks in a release build, are not declarations). A binary is read with nm; a linker
+The hooks are the functions that the given headers declare for test builds: all of them, or in
+a header with #if defined(HB_TESTING) blocks, those of its blocks (the #define lines that stand
+in for hooks in a release build are no declarations). A binary is read with nm; a linker
 map (a name ending in .map), which a stripped module leaves behind, is read as text.
 """
 import argparse
@@ -16,12 +17,18 @@ import sys
 
 
 def declared_functions(header):
-    names = set()
+    """Every function the header declares; in a header with blocks for test builds only
+    (#if defined(HB_TESTING)), those of the blocks."""
     with open(header, encoding="utf-8") as f:
-        for line in f:
-            text = line.split("//")[0].strip()
-            if not text or text.startswith("#"):
-                continue
+        lines = [line.split("//")[0].strip() for line in f]
+    blocks = any(line == "#if defined(HB_TESTING)" for line in lines)
+    names, inside = set(), not blocks
+    for text in lines:
+        if text == "#if defined(HB_TESTING)":
+            inside = True
+        elif blocks and text.startswith(("#else", "#endif")):
+            inside = False
+        elif inside and text and not text.startswith("#"):
             names.update(re.findall(r"\b([A-Za-z_]\w*)\s*\(", text))
     return names
 
