@@ -98,8 +98,7 @@ hb_setup() {
   local how="as root"
   [ "$(id -u)" -eq 0 ] || how="through sudo"
   echo "setup: installing what is missing ($how, with apt-get): ${missing[*]}" >&2
-  if printf '%s\n' "${missing[@]}" | grep -q ':i386$' &&
-    ! dpkg --print-foreign-architectures | grep -qx i386; then
+  if [[ " ${missing[*]} " == *":i386 "* ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     echo "setup: adding the i386 architecture, which 32-bit Wine needs" >&2
     hb_as_root dpkg --add-architecture i386
   fi
