@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
-# Takes the README's picture: the Windows host program under Wine on a private Xvfb display,
-# with the sample help file, after typing "echo %@left[". Needs a built windows preset.
-#   tools/screenshot.sh [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display number)
+# Takes the README's pictures under Wine on a private Xvfb display, with the sample help file,
+# after typing "echo %@left[": the Windows host program with its status bar, or (window) a
+# console with the help window beside the line. Needs a built windows preset.
+#   tools/screenshot.sh [window] [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display number)
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+mode=host
+if [ "${1:-}" = window ]; then
+  mode=window
+  shift
+fi
 out=${1:-$root/docs/windows-host.png}
+[ $mode = host ] || out=${1:-$root/docs/help-window.png}
 missing=()
 command -v Xvfb >/dev/null || missing+=(xvfb)
 command -v wine >/dev/null || missing+=(wine)
@@ -14,7 +21,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   exit 1
 fi
 host=$root/build/windows/bin/HintbarHost.exe
-[ -e "$host" ] || { echo "screenshot: build the windows preset first" >&2; exit 1; }
+console=$root/build/windows/bin/console_tests.exe
+[ -e "$host" ] && [ -e "$console" ] || { echo "screenshot: build the windows preset first" >&2; exit 1; }
 
 # Waits up to SECONDS for COMMAND to succeed.
 wait_for() {
@@ -67,6 +75,19 @@ mkdir -p "$WINEPREFIX"
 wineboot -u >/dev/null 2>&1 || true
 
 mkfifo "$work/in"
+if [ $mode = window ]; then
+  # The console program types the line, shows the help window and waits for its input to close.
+  (cd "$(dirname "$console")" && wine "$console" --picture) <"$work/in" >"$work/out.txt" 2>&1 &
+  wine_pid=$!
+  exec 3>"$work/in"
+  sleep 8 # the console window and then the help window come up
+  import -window root "$out"
+  exec 3>&-
+  wait "$wine_pid" || { echo "screenshot: the console program failed:" >&2; cat "$work/out.txt" >&2; }
+  wine_pid=''
+  echo "wrote $out"
+  exit 0
+fi
 wine "$host" - <"$work/in" >"$work/out.txt" 2>&1 &
 wine_pid=$!
 exec 3>"$work/in"

@@ -13,6 +13,7 @@
 namespace {
 
 HANDLE g_report = INVALID_HANDLE_VALUE;
+HANDLE g_input = INVALID_HANDLE_VALUE;
 int g_failures = 0;
 
 void Check(bool ok, const std::wstring& what) {
@@ -187,8 +188,41 @@ void CheckHelpWindow(Plugin& plugin, HWND console) {
 
 } // namespace
 
+// For the README's picture: a console with a line typed and the help window beside it, left
+// up until the picture is taken (the program's standard input closes, or a minute passes).
+int ShowForPicture(Plugin& plugin, HWND console) {
+    HANDLE output =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    const wchar_t typed[] = L"C:\\> echo %@left";
+    DWORD written = 0;
+    WriteConsoleW(output, L"Hintbar v0.93.0 loaded.\r\n\r\n", 27, &written, nullptr);
+    WriteConsoleW(output, typed, static_cast<DWORD>(wcslen(typed)), &written, nullptr);
+    SetConsoleTitleW(L"Command prompt");
+    SetEnvironmentVariableW(L"HintbarConsole", L"window");
+    Press(plugin.key, 0, nullptr);
+    Press(plugin.key, L'[', L"echo %@left");
+    WriteConsoleW(output, L"[", 1, &written, nullptr);
+    CloseHandle(output);
+    bool visible = false;
+    for (int i = 0; i < 200 && !visible; ++i) {
+        HWND window = FindWindowW(L"HintbarHelpWindow", nullptr);
+        visible = window && IsWindowVisible(window);
+        Sleep(visible ? 0 : 10);
+    }
+    Check(visible, L"the window shows");
+    SetForegroundWindow(console);
+    char byte = 0;
+    DWORD read = 0;
+    ReadFile(g_input, &byte, 1, &read, nullptr); // until the picture is taken
+    plugin.shutdownPlugin(0);
+    return g_failures ? 1 : 0;
+}
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g_report = GetStdHandle(STD_ERROR_HANDLE); // before the console takes the standard handles
+    g_input = GetStdHandle(STD_INPUT_HANDLE);
+    bool picture = wcsstr(GetCommandLineW(), L"--picture") != nullptr;
     if (!AllocConsole()) {
         Check(false, L"AllocConsole failed: " + std::to_wstring(GetLastError()));
         return 1;
@@ -220,6 +254,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     WriteFile(file, help, sizeof help - 1, &written, nullptr);
     CloseHandle(file);
     std::wstring command = L"/Q /L:\"" + path + L"\"";
+    if (picture) {
+        wchar_t sample[MAX_PATH] = L"";
+        GetEnvironmentVariableW(L"Hintbar", sample, MAX_PATH);
+        std::wstring load = L"/Q /L:\"" + std::wstring(sample) + L"\"";
+        Check(plugin.hbar(reinterpret_cast<char16_t*>(load.data())) == 0, L"the sample loads");
+        return ShowForPicture(plugin, console);
+    }
     Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads");
 
     SetConsoleTitleW(L"Console");

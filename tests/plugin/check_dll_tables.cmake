@@ -23,7 +23,7 @@ endif()
 
 string(REGEX MATCHALL "DLL Name: [^\n]+" imports "${dump}")
 list(TRANSFORM imports REPLACE "DLL Name: " "")
-set(allowed KERNEL32.dll USER32.dll msvcrt.dll ADVAPI32.dll ${HOST})
+set(allowed KERNEL32.dll USER32.dll GDI32.dll msvcrt.dll ADVAPI32.dll ${HOST})
 foreach(dll IN LISTS imports)
     string(TOLOWER "${dll}" lower)
     set(ok FALSE)
