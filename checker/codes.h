@@ -10,6 +10,7 @@ struct CheckCode {
     int32_t severity;            // kSeverity...
     const char16_t* summary;     // one line, for rule lists
     const char16_t* explanation; // the paragraph of --explain
+    const char16_t* fix;         // what --fix does with such a finding, or null for nothing
 };
 
 extern const CheckCode kCheckCodes[];

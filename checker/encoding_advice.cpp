@@ -4,6 +4,7 @@
 
 #include "base/format16.h"
 #include "base/limits.h"
+#include "base/text16.h"
 #include "textinput/encoding.h"
 #include "textinput/encoding_forms.h"
 #include "textinput/text_lines.h"
@@ -36,6 +37,56 @@ void ReadAs(const TextSource* source, Encoding encoding, uint32_t from, uint32_t
         }
     }
     out[n] = 0;
+}
+
+// The fix of stray bytes: each byte that UTF-8 does not allow, in the whole file, written as
+// the UTF-8 of the character it stands for in the code page, so that the file reads as UTF-8
+// with every character as its author saw it. None when a byte stands for no character.
+void FixStrayBytes(const TextSource* s, FindingList* findings, uint32_t line, uint32_t count) {
+    const char16_t* what =
+        count == 1 ? u"write the stray byte as UTF-8" : u"write the stray bytes as UTF-8";
+    int32_t index = StartFix(findings, line, u"stray-byte", what);
+    if (index < 0) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+        return;
+    }
+    TextSource copy = *s;
+    copy.encoding = Encoding::Utf8;
+    uint32_t lineNumber = 1;
+    uint32_t column = 1;
+    uint8_t lastBreak = 0; // a CR or LF that a break of the other kind may pair with
+    bool ok = true;
+    for (uint32_t at = 0; at < s->size && ok;) {
+        DecodedChar c = DecodeChar(copy, at);
+        for (uint32_t i = at; i < at + c.length && ok; ++i) {
+            uint8_t b = s->data[i];
+            if (c.kind != CharKind::Character) {
+                FixEdit edit = {i, 1, lineNumber, column, 1, {}, 0, {}};
+                edit.text[0] = kAnsiTables[s->ansiTable][b - 0x80]; // never ASCII here
+                edit.byteCount = EncodeFixText(Encoding::Utf8, edit.text, edit.bytes);
+                ok = edit.text[0] != 0xFFFD && AddFixEdit(&findings->fixes, edit) == 0;
+            }
+            // Lines and columns as the code page reads the file: a character a byte.
+            bool isBreak = b == '\r' || b == '\n';
+            if (isBreak && lastBreak && lastBreak != b) {
+                lastBreak = 0; // the second half of CR LF or LF CR
+            } else if (isBreak) {
+                ++lineNumber;
+                column = 1;
+                lastBreak = b;
+            } else {
+                ++column;
+                lastBreak = 0;
+            }
+        }
+        at += c.length;
+    }
+    if (!ok) {
+        DropLastFix(&findings->fixes);
+        Finding* last = findings->lastKept ? &findings->items[findings->lastKept - 1] : nullptr;
+        if (last && last->fix == static_cast<uint32_t>(index) + 1) {
+            last->fix = 0;
+        }
+    }
 }
 
 // A file read in the code page because of bytes that UTF-8 does not allow, though most of what
@@ -84,6 +135,7 @@ void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
                u"where \"%s\" shows as \"%s\": replace it, and save the file with a byte-order "
                u"mark",
                s->data[input->verdict->offset], count, s->ansiCodePage, utf8, ansi);
+    FixStrayBytes(s, findings, line, bad);
 }
 
 // An encoding taken from statistics rather than a mark, and a reading that the bytes speak
@@ -126,6 +178,17 @@ void CheckGuess(const EncodingNoteInput* input, FindingList* findings) {
                    u"the file is read as %s by a guess from its first bytes, which an edit can "
                    u"change: save it with a byte-order mark",
                    Name(s->encoding));
+        // The mark of the encoding it is read in, before the first byte.
+        const EncodingForm& form = FormOf(s->encoding);
+        char16_t what[kFixWhatUnits];
+        Format16(what, kFixWhatUnits, u"add the byte-order mark of %s", form.name);
+        FixEdit edit = {0, 0, 1, 1, 0, {}, form.markBytes, u"\uFEFF"};
+        for (uint32_t i = 0; i < form.markBytes; ++i) {
+            edit.bytes[i] = form.mark[i];
+        }
+        if (StartFix(findings, 0, u"add-bom", what) >= 0) { // GCOVR_EXCL_BR_LINE: out of memory
+            AddFixEdit(&findings->fixes, edit);
+        }
     }
 }
 

@@ -5,6 +5,7 @@
 #include "base/text16.h"
 #include "checker/encoding_advice.h"
 #include "checker/encoding_note.h"
+#include "checker/input_spool.h"
 #include "helptable/startup.h"
 #include "platform/files.h"
 #include "helptable/help_table.h"
@@ -14,6 +15,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -155,6 +157,7 @@ void PlaceFindings(TextSource* source, FindingList* findings) {
     uint32_t lastNumber = 0;
     size_t pairsBefore = 0; // on the same line, in the text before a NUL
     size_t lastPairs = 0;
+    uint32_t excerpts[64] = {}; // by code: a text report lists only the first of each
     while (k < findings->count && ReadTextLineReported(source, g_line, &report) == LineRead::Line) {
         size_t length = Str16Len(g_line);
         pairsBefore = report.number == lastNumber ? pairsBefore + lastPairs : 0;
@@ -171,14 +174,48 @@ void PlaceFindings(TextSource* source, FindingList* findings) {
             size_t index = f.unitColumn - 1 - report.column;
             size_t pairs = PairsIn(g_line, index < length ? index : length);
             f.column = f.unitColumn - static_cast<uint32_t>(pairsBefore + pairs);
-            free(f.source);
-            f.source = MakeSourceExcerpt(g_line, index, &f.caret);
+            int code = FindCheckCode(f.code, Str16Len(f.code));
+            if (excerpts[code]++ < kFindingsPerCode) {
+                free(f.source);
+                f.source = MakeSourceExcerpt(g_line, index, &f.caret);
+            }
         }
     }
 }
 
+// A fix that makes an entry of a line is dropped when another line defines that name, or
+// the fix of another line would: one entry would replace the other.
+int DropClashingFixes(const CheckResult* result, FindingList* findings) {
+    FixList& fixes = findings->fixes;
+    auto* order = static_cast<uint32_t*>(malloc((fixes.count + 1) * sizeof(uint32_t)));
+    if (!order) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+        return -1;
+    }
+    uint32_t makers = 0;
+    for (uint32_t i = 0; i < fixes.count; ++i) {
+        Fix& fix = fixes.items[i];
+        if (fix.code >= 0 && fix.entry[0]) {
+            order[makers++] = i;
+            fix.code = FindCheckedFunction(result, fix.entry) ? -1 : fix.code;
+        }
+    }
+    std::stable_sort(order, order + makers, [&](uint32_t a, uint32_t b) {
+        return CompareHelpNames(fixes.items[a].entry, fixes.items[b].entry) < 0;
+    });
+    for (uint32_t i = 0; i + 1 < makers; ++i) {
+        Fix& a = fixes.items[order[i]];
+        Fix& b = fixes.items[order[i + 1]];
+        if (CompareHelpNames(a.entry, b.entry) == 0) {
+            a.code = b.code = -1;
+        }
+    }
+    free(order);
+    return 0;
+}
+
 // The findings of an open source, and its functions.
 int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) {
+    result->encoding = source->encoding;
     // The encoding is found again on a copy, to learn what decided it.
     TextSource copy = *source;
     EncodingVerdict verdict;
@@ -220,6 +257,9 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
                    u"no line of the file is an entry: the plug-in loads nothing from it");
     }
     MergeNames(result, findings);
+    if (DropClashingFixes(result, findings) != 0) { // GCOVR_EXCL_BR_LINE: out of memory
+        status = -1;
+    }
     DropFindings(findings, kAllCodes, suppressions.lines, suppressions.codes, suppressions.count);
     SortFindings(findings);
     PlaceFindings(source, findings);
@@ -230,49 +270,99 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
 
 } // namespace
 
+namespace {
+
+// The finding of a source that did not open: false when it opened.
+bool NotOpened(SourceOpenResult opened, FindingList* findings, CheckResult* result) {
+    if (opened.outcome == SourceOpen::Opened) {
+        return false;
+    }
+    if (opened.outcome == SourceOpen::Empty) {
+        AddFinding(findings, 0, 0, kSeverityError, u"empty",
+                   u"the file is empty: the plug-in loads nothing from it");
+        return true;
+    }
+    result->unreadable = true;
+    if (opened.outcome == SourceOpen::MissingName) {
+        AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
+        return true;
+    }
+    char16_t reason[kMessageUnits]; // as DescribeError fills it
+    DescribeError(reason, opened.error);
+    AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot open the file: %s", reason);
+    return true;
+}
+
+} // namespace
+
 int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result) {
     if (!path || !findings || !result) {
         return -1;
     }
     TextSource source = {};
-    SourceOpenResult opened = OpenTextSource(&source, path);
-    if (opened.outcome == SourceOpen::Empty) {
-        AddFinding(findings, 0, 0, kSeverityError, u"empty",
-                   u"the file is empty: the plug-in loads nothing from it");
+    if (NotOpened(OpenTextSource(&source, path), findings, result)) {
         return 0;
     }
-    if (opened.outcome != SourceOpen::Opened) {
-        result->unreadable = true;
-        if (opened.outcome == SourceOpen::MissingName) {
-            AddFinding(findings, 0, 0, kSeverityError, u"open", u"no file name");
-            return 0;
-        }
-        char16_t reason[kMessageUnits]; // as DescribeError fills it
-        DescribeError(reason, opened.error);
-        AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot open the file: %s", reason);
-        return 0;
-    }
-
     int status = CheckSource(&source, findings, result);
     CloseTextSource(&source);
     return status;
 }
 
-int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
-                       CheckResult* result) {
-    if (!name || !path || !findings || !result) {
+int ReadHelpFile(const char16_t* path, FindingList* findings, CheckResult* result,
+                 HelpBytes* bytes) {
+    if (!path || !findings || !result || !bytes) {
         return -1;
     }
+    *bytes = HelpBytes{};
+    TextSource source = {};
+    if (NotOpened(OpenTextSource(&source, path), findings, result)) {
+        return 0;
+    }
+    bytes->data = static_cast<uint8_t*>(malloc(source.size));
+    if (!bytes->data) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+        CloseTextSource(&source);
+        return -1;
+    }
+    memcpy(bytes->data, source.data, source.size);
+    bytes->size = source.size;
+    bytes->pipe = source.tempPath != nullptr;
+    CloseTextSource(&source);
+    return 0;
+}
+
+int CheckHelpBytes(const uint8_t* data, uint32_t size, const Encoding* forced,
+                   FindingList* findings, CheckResult* result) {
+    if (!data || !findings || !result) {
+        return -1;
+    }
+    TextSource source = {};
+    if (NotOpened(OpenTextBytes(&source, data, size), findings, result)) {
+        return 0;
+    }
+    if (forced) {
+        source.encoding = *forced;
+        bool marked = BeginsWithMark(std::span<const uint8_t>(data, size), *forced);
+        source.bomLength = marked ? FormOf(*forced).markBytes : 0;
+        source.position = source.bomLength;
+    }
+    return CheckSource(&source, findings, result);
+}
+
+namespace {
+
+// A name as "hbar /L" takes it: true with the file's name in path, or false with the
+// command's answer as the one finding.
+bool ResolveName(const char16_t* name, char16_t* path, FindingList* findings, CheckResult* result) {
     int resolved = ResolveHelpFileName(name, std::span<char16_t>(path, kPathUnits));
     if (resolved == kHelpNameOk) {
-        return CheckHelpFile(path, findings, result);
+        return true;
     }
     result->unreadable = true;
     if (resolved == kHelpNameBad) {
         Str16Copy(path, kPathUnits, name);
         AddFinding(findings, 0, 0, kSeverityError, u"not-found",
                    u"\"hbar /L\" answers \"Bad filename\": no full name can be made of it");
-        return 0;
+        return false;
     }
     uint32_t attributes = PlatformGetFileAttributes(path);
     const char16_t* why = u"there is no such file";
@@ -285,65 +375,67 @@ int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findin
     }
     AddFinding(findings, 0, 0, kSeverityError, u"not-found",
                u"\"hbar /L\" answers \"File not found\" and loads nothing: %s", why);
-    return 0;
+    return false;
+}
+
+} // namespace
+
+int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                       CheckResult* result) {
+    if (!name || !path || !findings || !result) {
+        return -1;
+    }
+    return ResolveName(name, path, findings, result) ? CheckHelpFile(path, findings, result) : 0;
+}
+
+int ReadNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                      CheckResult* result, HelpBytes* bytes) {
+    if (!name || !path || !findings || !result || !bytes) {
+        return -1;
+    }
+    *bytes = HelpBytes{};
+    return ResolveName(name, path, findings, result) ? ReadHelpFile(path, findings, result, bytes)
+                                                     : 0;
+}
+
+bool SpoolStandardInput(Spool* spool, FindingList* findings, CheckResult* result) {
+    if (SpoolInput(PlatformReadStandardInput, kLargestHelpFile, spool)) {
+        return true;
+    }
+    result->unreadable = true;
+    char16_t reason[kMessageUnits]; // as DescribeError fills it
+    DescribeError(reason, spool->error);
+    if (spool->error == kErrorFileTooLarge) {
+        AddFinding(findings, 0, 0, kSeverityError, u"open",
+                   u"standard input holds more than 4,294,967,295 bytes, the largest file the "
+                   u"plug-in loads");
+    } else if (spool->reading) {
+        AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot read standard input: %s",
+                   reason);
+    } else {
+        AddFinding(findings, 0, 0, kSeverityError, u"open",
+                   u"cannot copy standard input to a temporary file: %s", reason);
+    }
+    return false;
 }
 
 int CheckStandardInput(FindingList* findings, CheckResult* result) {
     if (!findings || !result) {
         return -1;
     }
-    // Read to its end, as the plug-in copies a pipe, but never past what a source can hold.
-    constexpr uint32_t kLargest = 0xFFFFFFFFu;
-    uint8_t* data = nullptr;
-    size_t size = 0;
-    size_t capacity = 0;
-    int32_t error = 0;
-    for (;;) {
-        if (size == capacity) {
-            if (capacity >= kLargest) { // GCOVR_EXCL_BR_LINE: 4 GiB, more than a test can pipe
-                error = kErrorFileTooLarge;
-                break;
-            }
-            size_t grown = capacity ? capacity * 2 : 65536;
-            auto* bigger = static_cast<uint8_t*>(realloc(data, grown));
-            if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-                error = kErrorNotEnoughMemory;
-                break;
-            }
-            data = bigger;
-            capacity = grown;
-        }
-        size_t room = capacity - size;
-        uint32_t done = 0;
-        if (!PlatformReadStandardInput(
-                data + size, room < kLargest ? static_cast<uint32_t>(room) : kLargest, &done)) {
-            error = static_cast<int32_t>(PlatformGetLastError());
-            break;
-        }
-        if (done == 0) {
-            break;
-        }
-        size += done;
+    // Copied to a file and mapped, as the plug-in reads a pipe, never held in memory whole.
+    static Spool spool;
+    if (!SpoolStandardInput(&spool, findings, result)) {
+        return 0;
     }
     int status = 0;
-    TextSource source = {};
-    SourceOpenResult opened = {SourceOpen::Failed, error};
-    if (!error) {
-        opened = OpenTextBytes(&source, data, static_cast<uint32_t>(size));
-    }
-    if (opened.outcome == SourceOpen::Empty) {
+    if (spool.size == 0) {
         AddFinding(findings, 0, 0, kSeverityError, u"empty",
                    u"the input is empty: the plug-in loads nothing from it");
-    } else if (opened.outcome != SourceOpen::Opened) {
-        result->unreadable = true;
-        char16_t reason[kMessageUnits]; // as DescribeError fills it
-        DescribeError(reason, opened.error);
-        AddFinding(findings, 0, 0, kSeverityError, u"open", u"cannot read standard input: %s",
-                   reason);
     } else {
-        status = CheckSource(&source, findings, result);
+        status = CheckHelpFile(spool.path, findings, result);
     }
-    free(data);
+    RemoveSpool(&spool);
     return status;
 }
 

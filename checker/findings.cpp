@@ -51,7 +51,8 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
         return -1;
     }
     ++list->tally[severity];
-    if (list->byCode[index]++ >= kFindingsPerCode) {
+    list->lastKept = 0;
+    if (list->byCode[index]++ >= kFindingsPerCode && !list->keepAll) {
         ++list->uncounted[index];
         return 0;
     }
@@ -76,10 +77,29 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
         return -1;
     }
     Str16Copy(message, length + 1, text);
-    list->items[list->count] = Finding{
-        line, column, severity, kCheckCodes[index].name, message, list->count, nullptr, 0, column};
-    ++list->count;
+    list->items[list->count] =
+        Finding{line, column, severity, kCheckCodes[index].name, message, list->count, nullptr,
+                0,    column, 0};
+    list->lastKept = ++list->count;
     return 0;
+}
+
+int32_t StartFix(FindingList* list, uint32_t line, const char16_t* code, const char16_t* what) {
+    int index = FindCheckCode(code, Str16Len(code));
+    int32_t fix = AddFix(&list->fixes, line, index, what);
+    if (fix < 0) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+        list->incomplete = true;
+        return -1;
+    }
+    Finding* last = list->lastKept ? &list->items[list->lastKept - 1] : nullptr;
+    if (last && last->line == line && last->code == kCheckCodes[index].name) {
+        last->fix = static_cast<uint32_t>(fix) + 1;
+    }
+    return fix;
+}
+
+const Fix* FixOf(const FindingList* list, const Finding& finding) {
+    return finding.fix ? ActiveFix(&list->fixes, finding.fix - 1) : nullptr;
 }
 
 void SortFindings(FindingList* list) {
@@ -119,6 +139,14 @@ void DropFindings(FindingList* list, CodeSet codes, const uint32_t* lines,
         }
     }
     list->count = kept;
+    for (uint32_t i = 0; i < list->fixes.count; ++i) {
+        Fix& fix = list->fixes.items[i];
+        bool drop = fix.code >= 0 && (codes & CodeBit(fix.code)) == 0;
+        for (uint32_t k = 0; k < count && !drop && fix.code >= 0 && fix.line != 0; ++k) {
+            drop = lines[k] == fix.line && (suppressed[k] & CodeBit(fix.code)) != 0;
+        }
+        fix.code = drop ? -1 : fix.code;
+    }
     for (int code = 0; code < kCheckCodeCount; ++code) {
         if ((codes & CodeBit(code)) == 0 && list->uncounted[code] > 0) {
             Untally(list, code, kCheckCodes[code].severity, list->uncounted[code]);
@@ -174,6 +202,7 @@ void ReleaseFindings(FindingList* list) {
         free(list->items[i].source);
     }
     free(list->items);
+    ReleaseFixes(&list->fixes);
     *list = FindingList{};
 }
 

@@ -4,6 +4,7 @@
 
 #include "base/limits.h"
 #include "checker/codes.h"
+#include "checker/fixes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -11,8 +12,8 @@
 enum : int32_t { kSeverityNote, kSeverityWarning, kSeverityError };
 
 constexpr size_t kFindingUnits = kMessageUnits; // a message, terminator included
-// Findings of one code kept for one file; the rest are only counted, so that a file of a
-// million repeated lines gives a readable report.
+// Findings of one code that a text report lists for one file; the rest are only counted, so
+// that a file of a million repeated lines gives a readable report.
 constexpr uint32_t kFindingsPerCode = 100;
 
 struct Finding {
@@ -25,6 +26,7 @@ struct Finding {
     char16_t* source;     // the line around the column, owned; or null
     uint32_t caret;       // the column within source, from 1; 0 when there is no source
     uint32_t unitColumn;  // the column as found, in UTF-16 units of the line
+    uint32_t fix;         // 1 + the index of its safe fix in the list's fixes, or 0
 };
 
 struct FindingList {
@@ -35,17 +37,28 @@ struct FindingList {
     uint32_t byCode[64];    // by index of kCheckCodes, the uncounted ones included
     uint32_t uncounted[64]; // by code: found beyond kFindingsPerCode and not kept
     bool incomplete;        // memory ran out: some findings were lost
+    bool keepAll;           // keep every finding (set before the first): machine formats, --fix
+    uint32_t lastKept;      // 1 + the index of the finding added last, or 0 when not kept
+    FixList fixes;          // the safe fixes of the findings, of all of them kept or not
+    uint32_t fixed;         // findings that --fix mended
 };
 
 // Adds a finding whose message is formatted as Format16 does (cut to kFindingUnits); the
 // code must be one of kCheckCodes. Returns 0 (also for a finding counted but not kept), or
-// -1 when memory ran out (the list is then marked incomplete).
+// -1 when memory ran out (the list is then marked incomplete). Past kFindingsPerCode of its
+// code a finding is only counted, unless the list keeps all.
 int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severity,
                const char16_t* code, const char16_t* format, ...);
+// Starts a safe fix of the finding just added, of that line and code; its edits follow with
+// AddFixEdit on list->fixes. Returns the fix's index, or -1 when memory ran out.
+int32_t StartFix(FindingList* list, uint32_t line, const char16_t* code, const char16_t* what);
+// The safe fix of a finding, or null when it has none (or it was dropped).
+const Fix* FixOf(const FindingList* list, const Finding& finding);
 // Orders the findings by line, then column, then the order they were found in.
 void SortFindings(FindingList* list);
 // Drops the findings whose code is not in codes, and those on a line that a suppression
-// names (lines[i] with the codes in suppressed[i]; count pairs), keeping the tallies true.
+// names (lines[i] with the codes in suppressed[i]; count pairs), keeping the tallies true;
+// their fixes go with them.
 void DropFindings(FindingList* list, CodeSet codes, const uint32_t* lines,
                   const CodeSet* suppressed, uint32_t count);
 // A copy of line (units) around its unit at index, at most kSourceUnits long, for showing

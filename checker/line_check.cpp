@@ -8,6 +8,7 @@
 #include "base/text16.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
+#include "checker/line_fix.h"
 #include "livehelp/help_text.h"
 #include "platform/utf8.h"
 #include "textinput/encoding.h"
@@ -33,6 +34,10 @@ struct LineWork {
     char16_t shown[kLineUnits];
     char16_t excerpt[kExcerptUnits + 2];
     char16_t excerpt2[kExcerptUnits + 2];
+    char16_t fixed[kLineUnits]; // a line as a fix would leave it
+    char16_t fixedName[kNameUnits];
+    char16_t fixedSyntax[kSyntaxUnits];
+    char16_t fixedInfo[kLineUnits];
 };
 LineWork g_work;
 uint32_t g_nulLine = 0; // the last line whose NUL was reported
@@ -142,11 +147,58 @@ const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) 
     return out;
 }
 
+// The line as the edits leave it, parsed by the plug-in's own parser: the name of the entry
+// it then is (in g_work.fixedName), or null when it is no entry or does not fit. The info of
+// the parse stays in g_work.fixedInfo.
+const char16_t* EntryAfter(const char16_t* line, const LineEdit* edits, size_t count,
+                           HelpLineVerdict* v) {
+    if (!EditLine(line, edits, count, g_work.fixed) ||
+        ParseHelpLineVerdict(g_work.fixedName, g_work.fixed, g_work.fixedSyntax, g_work.fixedInfo,
+                             v) <= 0) {
+        return nullptr;
+    }
+    return g_work.fixedName;
+}
+
+// The fix of a marker finding: every character that keeps "@NAME[" from beginning the line
+// removed or written in ASCII, when the line is then an entry.
+void FixMarker(const TextSource* source, const char16_t* line, const TextLineReport* report,
+               FindingList* findings, const size_t* places, bool removeAfter) {
+    // places: the invisible run, the marker, the "@", the unit after it, the bracket.
+    size_t invisible = places[0], marker = places[1], at = places[2], after = places[3];
+    size_t bracket = places[4];
+    LineEdit edits[5];
+    size_t count = 0;
+    if (marker > invisible) {
+        edits[count++] = {static_cast<uint32_t>(invisible), static_cast<uint32_t>(marker), u""};
+    }
+    if (at > marker) {
+        edits[count++] = {static_cast<uint32_t>(marker), static_cast<uint32_t>(at), u""};
+    }
+    if (line[at] == 0xFF20) {
+        edits[count++] = {static_cast<uint32_t>(at), static_cast<uint32_t>(at + 1), u"@"};
+    }
+    if (removeAfter) {
+        edits[count++] = {static_cast<uint32_t>(after), static_cast<uint32_t>(after + 1), u""};
+    }
+    if (line[bracket] == 0xFF3B) {
+        edits[count++] = {static_cast<uint32_t>(bracket), static_cast<uint32_t>(bracket + 1), u"["};
+    }
+    HelpLineVerdict v;
+    const char16_t* entry = EntryAfter(line, edits, count, &v);
+    if (entry) {
+        char16_t what[kFixWhatUnits];
+        Format16(what, kFixWhatUnits, u"begin the entry with \"@%s[\"", entry);
+        AddLineFix(findings, source, report, line, u"marker", what, entry, edits, count);
+    }
+}
+
 // A line meant as an entry whose "@" is not where the plug-in looks for it: invisible
 // characters or a byte-order mark before it, "%@", the fullwidth "@" or "[", or a blank, a
 // second "@" or another character between the "@" and the name. Only a line that then goes
 // on with a name and its "[" is taken for one meant as an entry. True when it was reported.
-bool CheckMarker(const char16_t* line, const TextLineReport* report, FindingList* findings) {
+bool CheckMarker(const TextSource* source, const char16_t* line, const TextLineReport* report,
+                 FindingList* findings) {
     size_t at = SkipSpace(line, 0);
     size_t invisible = at;
     while (InvisibleName(line[at])) {
@@ -159,6 +211,7 @@ bool CheckMarker(const char16_t* line, const TextLineReport* report, FindingList
         return false;
     }
     bool fullwidthAt = line[at] == 0xFF20;
+    size_t atPlace = at;
     size_t after = ++at;
     size_t skipped = 0; // units between the "@" and the name
     if (line[at] == u'@' || (line[at] && IsSpaceUnit(line[at]))) {
@@ -215,16 +268,22 @@ bool CheckMarker(const char16_t* line, const TextLineReport* report, FindingList
                    u"remove it",
                    g_work.excerpt2, name);
     }
+    // A blank or a second "@" after the "@" is removed; another character may be meant.
+    bool removeAfter = skipped == 1 && (line[after] == u'@' || IsSpaceUnit(line[after]));
+    if (skipped == 0 || removeAfter) {
+        size_t places[5] = {invisible, marker, atPlace, after, at};
+        FixMarker(source, line, report, findings, places, removeAfter);
+    }
     return true;
 }
 
 // A line that begins with "@" and a name but is passed over.
-void CheckPassedOver(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
-                     FindingList* findings) {
+void CheckPassedOver(const TextSource* source, const char16_t* line, const TextLineReport* report,
+                     const HelpLineVerdict& v, FindingList* findings) {
     size_t start = v.nameStart;
     size_t end = v.nameEnd;
-    if (CheckMarker(line, report, findings) || v.reason == kHelpLineNoMarker || end == start ||
-        !LooksMeant(line, end)) {
+    if (CheckMarker(source, line, report, findings) || v.reason == kHelpLineNoMarker ||
+        end == start || !LooksMeant(line, end)) {
         return;
     }
     const char16_t* name = Excerpt(line, start, end, g_work.excerpt);
@@ -249,6 +308,13 @@ void CheckPassedOver(const char16_t* line, const TextLineReport* report, const H
     if (IsSpaceUnit(unit) && line[next] == u'[') {
         AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"white space between \"@%s\" and its \"[\": the line is not an entry", name);
+        LineEdit gap = {static_cast<uint32_t>(end), static_cast<uint32_t>(next), u""};
+        HelpLineVerdict after;
+        const char16_t* entry = EntryAfter(line, &gap, 1, &after);
+        if (entry) {
+            AddLineFix(findings, source, report, line, u"no-bracket",
+                       u"remove the white space before \"[\"", entry, &gap, 1);
+        }
     } else if (unit == u'(' || unit == u'{' || unit == u'<') {
         AddFinding(findings, number, Column(report, end), kSeverityError, u"no-bracket",
                    u"the arguments of \"@%s\" open with \"%c\", where \"[\" belongs: the line is "
@@ -404,8 +470,8 @@ void CheckReplacements(TextSource* source, const char16_t* line, const TextLineR
 
 // A "-" (or a hyphen) that was meant to begin the description, such as the sign of "-1",
 // taken for the separator because no blank follows it.
-void CheckSeparator(const char16_t* line, const TextLineReport* report, const HelpLineVerdict& v,
-                    FindingList* findings) {
+void CheckSeparator(const TextSource* source, const char16_t* line, const TextLineReport* report,
+                    const HelpLineVerdict& v, FindingList* findings) {
     char16_t unit = line[v.separator];
     if (!(unit == u'-' || (unit >= 0x2010 && unit <= 0x2012))) {
         return;
@@ -420,6 +486,15 @@ void CheckSeparator(const char16_t* line, const TextLineReport* report, const He
                u"\"%s\"",
                Excerpt(line, v.separator, past, g_work.excerpt),
                Excerpt(line, past, Str16Len(line), g_work.excerpt2));
+    // A separator of its own before it, which leaves the whole of it to the description.
+    bool blank = v.separator > 0 && IsSpaceUnit(line[v.separator - 1]);
+    LineEdit insert = {v.separator, v.separator, blank ? u"- " : u" - "};
+    HelpLineVerdict after;
+    if (EntryAfter(line, &insert, 1, &after) && Str16Equal(g_work.fixedInfo, line + v.separator)) {
+        AddLineFix(findings, source, report, line, u"separator",
+                   blank ? u"insert \"- \" before it" : u"insert \" - \" before it", u"", &insert,
+                   1);
+    }
 }
 
 // A description that begins with what belongs to the syntax: a "]" or ")" left over after the
@@ -572,11 +647,11 @@ int CheckLine(TextSource* source, const char16_t* line, const TextLineReport* re
     }
     HelpLineVerdict v;
     if (ParseHelpLineVerdict(g_work.name, line, g_work.syntax, g_work.info, &v) <= 0) {
-        CheckPassedOver(line, report, v, findings);
+        CheckPassedOver(source, line, report, v, findings);
         return 0;
     }
     CheckCuts(line, report, v, entry, findings);
-    CheckSeparator(line, report, v, findings);
+    CheckSeparator(source, line, report, v, findings);
     CheckDebris(line, report, v, findings);
     CheckControls(line, report, v, findings);
     CheckReplacements(source, line, report, findings);

@@ -3,11 +3,14 @@
 #include "base/format16.h"
 #include "base/limits.h"
 #include "base/product.h"
+#include "base/function_name.h"
 #include "base/text16.h"
 #include "checker/file_check.h"
+#include "checker/fix_run.h"
 #include "checker/options.h"
 #include "checker/report.h"
 #include "checker/show.h"
+#include "command/function_lookup.h"
 #include "platform/platform.h"
 
 #include <cstdlib>
@@ -27,28 +30,27 @@ int CheckOne(const char16_t* name, FindingList* findings, CheckResult* result) {
     return CheckNamedHelpFile(name, g_path, findings, result);
 }
 
-// Whether a name stands in a message as "@NAME" (any case), not as the start of a longer one.
-bool Mentions(const char16_t* message, const char16_t* name) {
-    size_t length = Str16Len(name);
+// Whether a message names a function that the pattern matches, as "@NAME" (any case) with the
+// whole name: "@1A1" is no mention of "1a".
+bool Mentions(const char16_t* message, const char16_t* pattern) {
     for (const char16_t* p = message; *p; ++p) {
         if (*p != u'@') {
             continue;
         }
-        size_t i = 0;
-        while (i < length && UpperAscii(p[1 + i]) == name[i]) {
-            ++i;
+        char16_t name[kNameUnits];
+        size_t length = 0;
+        while (length + 1 < kNameUnits && IsFunctionNameUnit(p[1 + length])) {
+            name[length] = UpperAscii(p[1 + length]);
+            ++length;
         }
-        char16_t next = p[1 + i];
-        if (i == length && !IsLetterUnit(next) && !IsDigitUnit(next) && next != u'_' &&
-            next != u'$') {
+        name[length] = 0;
+        if (length > 0 && !IsFunctionNameUnit(p[1 + length]) && FunctionMatches(name, pattern)) {
             return true;
         }
     }
     return false;
 }
 
-// Why a file gives no function of that name: what keeps the file from loading, or the lines
-// that meant to define it, or that no line does. As JSON strings, or to standard error.
 // One cause of a missing function: a string of the JSON list (first or after a comma), or an
 // indented line on standard error.
 void EmitCause(const char16_t* text, bool json, bool first) {
@@ -63,13 +65,17 @@ void EmitCause(const char16_t* text, bool json, bool first) {
     }
 }
 
-void ExplainMissing(const FindingList& findings, const char16_t* name, bool json) {
+// Why a file gives no function that the pattern matches: what keeps the file from loading,
+// or the lines that meant to define one, or that no line does. As JSON strings, or to
+// standard error. name: the pattern's core, upper case, as the messages quote it.
+void ExplainMissing(const FindingList& findings, const char16_t* pattern, const char16_t* name,
+                    bool json) {
     static char16_t text[kMessageUnits + 64];
     bool said = false;
     for (uint32_t i = 0; i < findings.count; ++i) {
         const Finding& f = findings.items[i];
         bool fileWide = f.line == 0 && f.severity == kSeverityError;
-        if (!fileWide && !(f.severity != kSeverityNote && Mentions(f.message, name))) {
+        if (!fileWide && !(f.severity != kSeverityNote && Mentions(f.message, pattern))) {
             continue;
         }
         if (f.line) {
@@ -86,17 +92,49 @@ void ExplainMissing(const FindingList& findings, const char16_t* name, bool json
     }
 }
 
-// The status-bar text of the function that the name (written with or without "@" and "[")
-// stands for, from each file; as JSON with --json. 0 when every file has it.
-int Show(const CheckOptions& options) {
-    char16_t name[kNameUnits + 2];
-    const char16_t* given = options.show[0] == u'@' ? options.show + 1 : options.show;
-    Str16Copy(name, kNameUnits + 2, given);
-    size_t length = Str16Len(name);
-    if (length > 0 && name[length - 1] == u'[') {
-        name[length - 1] = 0;
+// The core of a pattern as "hbar /F" reads it: without "@" or "%@" before it and "[" after
+// it, upper case.
+void PatternCore(const char16_t* pattern, char16_t* core, size_t capacity) {
+    const char16_t* from = pattern;
+    if (from[0] == u'%' && from[1] == u'@') {
+        from += 2;
+    } else if (from[0] == u'@') {
+        ++from;
     }
-    Str16UpperAscii(name);
+    Str16Copy(core, capacity, from);
+    size_t length = Str16Len(core);
+    if (length > 0 && core[length - 1] == u'[') {
+        core[length - 1] = 0;
+    }
+    Str16UpperAscii(core);
+}
+
+// One function's text: as JSON, or shown, under a line that names it when a pattern matches
+// several.
+void ShowEntry(const CheckedEntry& entry, bool json, bool named, bool first, char16_t* visible) {
+    if (json) {
+        Emit(first ? u"\n  {\"file\": \"" : u",\n  {\"file\": \"");
+        EmitJsonText(g_path);
+        Emit(u"\", \"function\": \"");
+        EmitJsonText(entry.name);
+        EmitFormatted(u"\", \"line\": %u, \"text\": \"", entry.line);
+        EmitJsonText(StatusBarText(&entry));
+        Emit(u"\"}");
+        return;
+    }
+    if (named) {
+        EmitFormatted(u"@%s, line %u:\n", entry.name, entry.line);
+    }
+    ShowHelpText(&entry, visible, kVisibleUnits);
+    Emit(visible);
+}
+
+// The status-bar text of each function that the pattern (written as "hbar /F" takes it)
+// matches, from each file; as JSON with --json. 0 when every file has one.
+int Show(const CheckOptions& options) {
+    const char16_t* pattern = options.show;
+    static char16_t name[kMessageUnits];
+    PatternCore(pattern, name, kMessageUnits);
     auto* visible = static_cast<char16_t*>(malloc(kVisibleUnits * sizeof(char16_t)));
     if (!visible) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         EmitError(u"hintbar-check: out of memory\n");
@@ -104,6 +142,7 @@ int Show(const CheckOptions& options) {
     }
     bool json = options.report.format == kFormatJson;
     int status = kExitClean;
+    bool first = true;
     if (json) {
         Emit(u"{\"files\": [");
     }
@@ -111,35 +150,36 @@ int Show(const CheckOptions& options) {
         FindingList findings = {};
         CheckResult result = {};
         CheckOne(options.files[i], &findings, &result);
-        const CheckedEntry* entry = FindCheckedFunction(&result, name);
-        if (json) {
-            Emit(i ? u",\n  {\"file\": \"" : u"\n  {\"file\": \"");
+        uint32_t matches = 0;
+        for (uint32_t k = 0; k < result.count; ++k) {
+            matches += FunctionMatches(result.functions[k].name, pattern);
+        }
+        if (!json && matches > 0 && options.fileCount > 1) {
+            EmitFormatted(u"%s:\n", g_path);
+        }
+        for (uint32_t k = 0; k < result.count; ++k) {
+            if (FunctionMatches(result.functions[k].name, pattern)) {
+                ShowEntry(result.functions[k], json, matches > 1, first, visible);
+                first = false;
+            }
+        }
+        if (matches == 0 && json) {
+            Emit(first ? u"\n  {\"file\": \"" : u",\n  {\"file\": \"");
+            first = false;
             EmitJsonText(g_path);
             Emit(u"\", \"function\": \"");
             EmitJsonText(name);
-            if (entry) {
-                EmitFormatted(u"\", \"line\": %u, \"text\": \"", entry->line);
-                EmitJsonText(StatusBarText(entry));
-                Emit(u"\"}");
-            } else {
-                Emit(u"\", \"text\": null, \"why\": [");
-                ExplainMissing(findings, name, true);
-                Emit(u"]}");
-            }
-        } else if (entry) {
-            if (options.fileCount > 1) {
-                EmitFormatted(u"%s:\n", g_path);
-            }
-            ShowHelpText(entry, visible, kVisibleUnits);
-            Emit(visible);
-        } else {
+            Emit(u"\", \"text\": null, \"why\": [");
+            ExplainMissing(findings, pattern, name, true);
+            Emit(u"]}");
+        } else if (matches == 0) {
             static char16_t text[kPathUnits + kMessageUnits];
             Format16(text, kPathUnits + kMessageUnits,
                      u"%s: the plug-in loads no function @%s from this file:\n", g_path, name);
             EmitError(text);
-            ExplainMissing(findings, name, false);
+            ExplainMissing(findings, pattern, name, false);
         }
-        if (!entry) {
+        if (matches == 0) {
             status = result.unreadable ? kExitTrouble
                                        : (status == kExitTrouble ? status : kExitFindings);
         }
@@ -160,6 +200,9 @@ int Check(const CheckOptions& options) {
     BeginReport(&options.report);
     for (int i = 0; i < options.fileCount; ++i) {
         FindingList findings = {};
+        // The machine formats list every finding; the others list a number of each code.
+        findings.keepAll =
+            options.report.format == kFormatJson || options.report.format == kFormatSarif;
         CheckResult result = {};
         // Fails only when memory runs out.
         if (CheckOne(options.files[i], &findings, &result) != 0) { // GCOVR_EXCL_BR_LINE
@@ -235,6 +278,8 @@ int main(int argc, char** argv) {
         FlushOutput();
     } else if (parsed == kOptionsExplain) {
         Explain(options.explain);
+    } else if (parsed == kOptionsListCodes) {
+        WriteCodeList(options.report.format);
     } else if (parsed == kOptionsBad) {
         EmitError(u"hintbar-check: ");
         EmitError(problem);
@@ -244,7 +289,13 @@ int main(int argc, char** argv) {
         if (options.codePage) {
             PlatformSetAnsiCodePage(options.codePage);
         }
-        status = options.show ? Show(options) : Check(options);
+        if (options.show) {
+            status = Show(options);
+        } else if (options.fix || options.diff) {
+            status = RunFixes(options);
+        } else {
+            status = Check(options);
+        }
     }
     if (OutputFailed()) {
         EmitError(u"hintbar-check: the report could not be written\n");

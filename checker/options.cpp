@@ -22,16 +22,29 @@ const char16_t kCheckUsage[] =
     u"  --select CODES    report only the findings of these codes\n"
     u"  --fail-on LEVEL   error, warning (the default) or never: what makes the exit status 1\n"
     u"  --statistics      the number of findings of each code, after the report\n"
+    u"  --fix             mend each file in place where a finding has a safe fix, keeping its\n"
+    u"                    encoding, line ends and every other byte; \"-\" writes the mended\n"
+    u"                    text to standard output and the report to standard error\n"
+    u"  --diff            print what --fix would change as a unified diff, and change nothing\n"
+    u"  --list-codes      the codes of the findings: severity, safe fix, what each means\n"
     u"  --explain CODE    what the plug-in does with such a line, and how to mend it\n"
-    u"  --show NAME       the status-bar text of function NAME, with line breaks and tabs shown\n"
+    u"  --show NAME       the status-bar text of function NAME, with line breaks and tabs\n"
+    u"                    shown; NAME as \"hbar /F\" takes it: @NAME[, %@NAME[, * and ?\n"
     u"  --codepage N      read ANSI text in code page N (1 to 65535) instead of the system's\n"
     u"  --help            this text\n"
     u"  --version         the version\n"
     u"\n"
     u"A line \"# hintbar-check: ignore CODE[,CODE]\" leaves out those findings on the next\n"
-    u"line. Columns count characters. Exit status: 0 when clean, 1 for findings at or above\n"
-    u"--fail-on, 2 when a file or the report could not be read or written, or for a usage\n"
-    u"error.\n";
+    u"line, and --fix leaves the line as it is. Columns count characters. Exit status: 0 when\n"
+    u"clean, 1 for findings at or above --fail-on (with --fix, those left after it; with\n"
+    u"--diff, when there is something to fix), 2 when a file or the report could not be read\n"
+    u"or written, a fix could not be made safely, or for a usage error.\n"
+    u"\n"
+    u"Examples:\n"
+    u"  hintbar-check Hintbar.txt           what the plug-in makes of each line\n"
+    u"  hintbar-check --diff Hintbar.txt    what --fix would change, as a diff\n"
+    u"  hintbar-check --fix Hintbar.txt     mend it in place\n"
+    u"  hintbar-check --list-codes          the codes, and which --fix mends\n";
 
 namespace {
 
@@ -138,7 +151,7 @@ int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, Ch
         bool ignore = IsOption(arg, u"--ignore");
         CodeSet set = 0;
         if (!ParseCodeList(value, &set, unknown)) {
-            Format16(problem, kMessageUnits, u"%s: \"%s\" is not a code (see --help)",
+            Format16(problem, kMessageUnits, u"%s: \"%s\" is not a code (see --list-codes)",
                      ignore ? u"--ignore" : u"--select", unknown);
             return kOptionsBad;
         }
@@ -171,6 +184,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
     }
     bool optionsEnd = false;
     bool selected = false;
+    bool listCodes = false;
     for (int i = 1; i < count; ++i) {
         const char16_t* arg = arguments[i];
         if (optionsEnd || arg[0] != u'-' || arg[1] == 0) {
@@ -189,6 +203,12 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
             options->report.source = false;
         } else if (Str16Equal(arg, u"--statistics")) {
             options->statistics = true;
+        } else if (Str16Equal(arg, u"--fix")) {
+            options->fix = true;
+        } else if (Str16Equal(arg, u"--diff")) {
+            options->diff = true;
+        } else if (Str16Equal(arg, u"--list-codes")) {
+            listCodes = true;
         } else if (IsOption(arg, u"--show") || IsOption(arg, u"--codepage") ||
                    IsOption(arg, u"--format") || IsOption(arg, u"--fail-on") ||
                    IsOption(arg, u"--explain") || IsOption(arg, u"--ignore") ||
@@ -203,9 +223,27 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
         }
     }
     options->report.failOn = options->failOn;
-    if (options->fileCount == 0) {
-        Str16Copy(problem, kMessageUnits, u"no help file named");
+    options->report.fixRun = options->fix;
+    int format = options->report.format;
+    bool machine = format == kFormatSarif || format == kFormatGithub;
+    const char16_t* clash = nullptr;
+    if (listCodes) {
+        clash = format == kFormatGithub ? u"--list-codes gives text, JSON or SARIF, not annotations"
+                                        : nullptr;
+    } else if (options->fix && options->diff) {
+        clash = u"--fix and --diff exclude each other: --diff only shows what --fix does";
+    } else if (options->show && (options->fix || options->diff)) {
+        clash = u"--show changes nothing: it takes no --fix or --diff";
+    } else if (options->show && machine) {
+        clash = u"--show gives text or JSON: --format sarif and github have no form for it";
+    } else if (options->diff && format != kFormatText) {
+        clash = u"--diff prints a diff: it takes no --format";
+    } else if (options->fileCount == 0) {
+        clash = u"no help file named";
+    }
+    if (clash) {
+        Str16Copy(problem, kMessageUnits, clash);
         return kOptionsBad;
     }
-    return kOptionsRun;
+    return listCodes ? kOptionsListCodes : kOptionsRun;
 }

@@ -7,7 +7,14 @@
 
 #include <cstdint>
 
-enum : int { kOptionsRun, kOptionsHelp, kOptionsVersion, kOptionsExplain, kOptionsBad };
+enum : int {
+    kOptionsRun,
+    kOptionsHelp,
+    kOptionsVersion,
+    kOptionsExplain,
+    kOptionsListCodes,
+    kOptionsBad
+};
 
 // The exit statuses: clean, findings at or above --fail-on, and a run that could not do its
 // work (a usage error, a file that cannot be read, a report that cannot be written).
@@ -24,6 +31,8 @@ struct CheckOptions {
     int32_t failOn;       // the least severity that makes the run fail, or kFailOnNever
     bool statistics;      // a count per code after the report
     int explain;          // --explain CODE: the index of the code
+    bool fix;             // --fix: mend each file in place with the safe fixes
+    bool diff;            // --diff: print the safe fixes as a unified diff instead
     const char16_t** files;
     int fileCount;
 };

@@ -22,7 +22,9 @@ char16_t g_pending[kPendingUnits];
 size_t g_length = 0;
 bool g_first = true;              // no file (JSON) or result (SARIF) written yet
 uint32_t g_hidden[3] = {0, 0, 0}; // by severity: what --quiet left out
+uint32_t g_errors = 0;            // errors reported over all files
 bool g_failed = false;
+int g_stream = kStdOutput; // where the report goes
 
 enum : int { kPlain, kJson, kProperty, kData };
 
@@ -100,7 +102,8 @@ void EmitSource(const Finding& f) {
     Emit(u"^\n");
 }
 
-void EmitTextFinding(const ReportOptions* options, const char16_t* file, const Finding& f) {
+void EmitTextFinding(const ReportOptions* options, const char16_t* file, const Finding& f,
+                     const Fix* fix) {
     EmitEscaped(file, kPlain);
     if (f.line) {
         EmitFormatted(u":%u", f.line);
@@ -114,16 +117,27 @@ void EmitTextFinding(const ReportOptions* options, const char16_t* file, const F
     if (options->source) {
         EmitSource(f);
     }
+    if (fix && !options->fixRun) {
+        Emit(u"    fix: ");
+        EmitEscaped(fix->what, kPlain);
+        Emit(u"\n");
+    }
 }
 
-void EmitJsonFinding(const char16_t* file, const Finding& f, bool first) {
+void EmitJsonFinding(const char16_t* file, const Finding& f, const Fix* fix, bool first) {
     Emit(first ? u"\n    {\"file\": \"" : u",\n    {\"file\": \"");
     EmitEscaped(file, kJson);
     EmitFormatted(u"\", \"line\": %u, \"column\": %u, \"severity\": \"%s\", \"code\": \"%s\", "
                   u"\"message\": \"",
                   f.line, f.column, SeverityName(f.severity), f.code);
     EmitEscaped(f.message, kJson);
-    Emit(u"\"}");
+    if (fix) {
+        Emit(u"\", \"fix\": \"");
+        EmitEscaped(fix->what, kJson);
+        Emit(u"\"}");
+    } else {
+        Emit(u"\", \"fix\": null}");
+    }
 }
 
 void EmitGithubFinding(const char16_t* file, const Finding& f) {
@@ -141,7 +155,48 @@ void EmitGithubFinding(const char16_t* file, const Finding& f) {
     Emit(u"\n");
 }
 
-void EmitSarifResult(const char16_t* file, const Finding& f) {
+void EmitBase64(const uint8_t* bytes, uint32_t count) {
+    static const char16_t kDigits[] =
+        u"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    char16_t out[5] = {0, 0, 0, 0, 0};
+    for (uint32_t i = 0; i < count; i += 3) {
+        uint32_t group = uint32_t{bytes[i]} << 16;
+        group |= i + 1 < count ? uint32_t{bytes[i + 1]} << 8 : 0;
+        group |= i + 2 < count ? bytes[i + 2] : 0;
+        for (uint32_t k = 0; k < 4; ++k) {
+            out[k] = i + k <= count ? kDigits[(group >> (18 - 6 * k)) & 0x3F] : u'=';
+        }
+        Emit(out);
+    }
+}
+
+// A safe fix as SARIF writes one: each edit a replacement, its region given both in lines
+// and columns and in bytes, its new content both as text and as the bytes of the file's
+// encoding.
+void EmitSarifFix(const char16_t* file, const FixList& fixes, const Fix& fix) {
+    Emit(u", \"fixes\": [{\"description\": {\"text\": \"");
+    EmitEscaped(fix.what, kJson);
+    Emit(u"\"}, \"artifactChanges\": [{\"artifactLocation\": {\"uri\": \"");
+    EmitUri(file);
+    Emit(u"\"}, \"replacements\": [");
+    for (uint32_t i = 0; i < fix.count; ++i) {
+        const FixEdit& e = fixes.edits[fix.first + i];
+        EmitFormatted(u"%s{\"deletedRegion\": {\"startLine\": %u, \"startColumn\": %u, "
+                      u"\"endColumn\": %u, \"byteOffset\": %u, \"byteLength\": %u}",
+                      i ? u", " : u"", e.line, e.column, e.column + e.columns, e.offset, e.length);
+        if (e.byteCount) {
+            Emit(u", \"insertedContent\": {\"text\": \"");
+            EmitEscaped(e.text, kJson);
+            Emit(u"\", \"binary\": \"");
+            EmitBase64(e.bytes, e.byteCount);
+            Emit(u"\"}");
+        }
+        Emit(u"}");
+    }
+    Emit(u"]}]}]");
+}
+
+void EmitSarifResult(const char16_t* file, const Finding& f, const FixList& fixes, const Fix* fix) {
     Emit(g_first ? u"\n        {" : u",\n        {");
     g_first = false;
     EmitFormatted(u"\"ruleId\": \"%s\", \"level\": \"%s\", \"message\": {\"text\": \"", f.code,
@@ -157,10 +212,14 @@ void EmitSarifResult(const char16_t* file, const Finding& f) {
         }
         Emit(u"}");
     }
-    Emit(u"}}]}");
+    Emit(u"}}]");
+    if (fix) {
+        EmitSarifFix(file, fixes, *fix);
+    }
+    Emit(u"}");
 }
 
-void BeginSarif() {
+void BeginSarif(bool results) {
     Emit(u"{\"version\": \"2.1.0\", \"$schema\": "
          u"\"https://json.schemastore.org/sarif-2.1.0.json\",\n  \"runs\": [{\"tool\": "
          u"{\"driver\": {\"name\": \"hintbar-check\", ");
@@ -177,30 +236,56 @@ void BeginSarif() {
                       SeverityName(code.severity));
     }
     Emit(u"]}},\n      \"columnKind\": \"unicodeCodePoints\",\n      \"results\": [");
+    if (!results) {
+        Emit(u"]}]}\n");
+    }
 }
 
-void EmitSummary(const char16_t* file, const FindingList* findings, uint32_t functions) {
+// The findings a fix would mend: those of the codes reported.
+uint32_t Fixable(const FindingList* findings) {
+    uint32_t count = 0;
+    for (uint32_t i = 0; i < findings->fixes.count; ++i) {
+        count += findings->fixes.items[i].code >= 0;
+    }
+    return count;
+}
+
+void EmitSummary(const ReportOptions* options, const char16_t* file, const FindingList* findings,
+                 uint32_t functions) {
     const uint32_t* tally = findings->tally;
     EmitEscaped(file, kPlain);
-    Emit(u": the plug-in loads ");
+    if (options->fixRun) {
+        Emit(u": fixed ");
+        EmitCount(findings->fixed, u"finding");
+        Emit(u"; the plug-in loads ");
+    } else {
+        Emit(u": the plug-in loads ");
+    }
     EmitFormatted(u"%s; ", FormatCount(functions));
     EmitCount(tally[kSeverityError], u"error");
     Emit(u", ");
     EmitCount(tally[kSeverityWarning], u"warning");
     Emit(u", ");
     EmitCount(tally[kSeverityNote], u"note");
+    uint32_t fixable = options->fixRun ? 0 : Fixable(findings);
+    if (fixable > 0) {
+        Emit(u"; ");
+        EmitCount(fixable, u"safe fix");
+        Emit(u" (--fix, --diff)");
+    }
     Emit(u"\n");
 }
 
-// Findings past the number kept of their code: one line that says how many.
-void EmitUncounted(const char16_t* file, const FindingList* findings) {
+// Findings past the number listed of their code: one line that says how many.
+void EmitUncounted(const char16_t* file, const FindingList* findings, const uint32_t* unlisted) {
     for (int code = 0; code < kCheckCodeCount; ++code) {
-        if (findings->uncounted[code] == 0) {
+        uint32_t more = findings->uncounted[code] + unlisted[code];
+        if (more == 0) {
             continue;
         }
         EmitEscaped(file, kPlain);
         Emit(u": note: ");
-        EmitCount(findings->uncounted[code], u"more finding");
+        EmitCount(more, u"more finding");
         EmitFormatted(u" of this code not listed [%s]\n", kCheckCodes[code].name);
     }
 }
@@ -227,9 +312,14 @@ void EmitFormatted(const char16_t* format, ...) {
     Emit(text);
 }
 
+void SendReportToError() {
+    FlushOutput();
+    g_stream = kStdError;
+}
+
 void FlushOutput() {
     g_pending[g_length] = 0;
-    if (!PlatformWriteStandard(kStdOutput, g_pending)) {
+    if (!PlatformWriteStandard(g_stream, g_pending)) {
         g_failed = true;
     }
     g_length = 0;
@@ -252,10 +342,11 @@ bool OutputFailed() {
 void BeginReport(const ReportOptions* options) {
     g_first = true;
     g_hidden[0] = g_hidden[1] = g_hidden[2] = 0;
+    g_errors = 0;
     if (options->format == kFormatJson) {
         Emit(u"{\"files\": [");
     } else if (options->format == kFormatSarif) {
-        BeginSarif();
+        BeginSarif(true);
     }
 }
 
@@ -263,30 +354,43 @@ void WriteFileReport(const ReportOptions* options, const char16_t* file,
                      const FindingList* findings, uint32_t functions) {
     const uint32_t* tally = findings->tally;
     int format = options->format;
+    g_errors += tally[kSeverityError];
     if (format == kFormatJson) {
         Emit(g_first ? u"\n  {\"file\": \"" : u",\n  {\"file\": \"");
         EmitEscaped(file, kJson);
-        EmitFormatted(u"\", \"functions\": %u, \"errors\": %u, \"warnings\": %u, \"notes\": %u, "
-                      u"\"findings\": [",
+        EmitFormatted(u"\", \"functions\": %u, \"errors\": %u, \"warnings\": %u, \"notes\": %u, ",
                       functions, tally[kSeverityError], tally[kSeverityWarning],
                       tally[kSeverityNote]);
+        if (options->fixRun) {
+            EmitFormatted(u"\"fixed\": %u, ", findings->fixed);
+        }
+        Emit(u"\"findings\": [");
         g_first = false;
     }
     bool first = true;
+    bool capped = format == kFormatText || format == kFormatGithub;
+    uint32_t listed[64] = {};
+    uint32_t unlisted[64] = {};
     for (uint32_t i = 0; i < findings->count; ++i) {
         const Finding& f = findings->items[i];
         if (options->quiet && f.severity != kSeverityError) {
             ++g_hidden[f.severity];
             continue;
         }
+        int code = FindCheckCode(f.code, Str16Len(f.code));
+        if (capped && listed[code]++ >= kFindingsPerCode) {
+            ++unlisted[code];
+            continue;
+        }
+        const Fix* fix = FixOf(findings, f);
         if (format == kFormatJson) {
-            EmitJsonFinding(file, f, first);
+            EmitJsonFinding(file, f, fix, first);
         } else if (format == kFormatGithub) {
             EmitGithubFinding(file, f);
         } else if (format == kFormatSarif) {
-            EmitSarifResult(file, f);
+            EmitSarifResult(file, f, findings->fixes, fix);
         } else {
-            EmitTextFinding(options, file, f);
+            EmitTextFinding(options, file, f, fix);
         }
         first = false;
     }
@@ -301,8 +405,8 @@ void WriteFileReport(const ReportOptions* options, const char16_t* file,
     if (format == kFormatJson) {
         Emit(first ? u"]}" : u"\n  ]}");
     } else if (format != kFormatSarif && !options->quiet) {
-        EmitUncounted(file, findings);
-        EmitSummary(file, findings, functions);
+        EmitUncounted(file, findings, unlisted);
+        EmitSummary(options, file, findings, functions);
     }
 }
 
@@ -336,15 +440,52 @@ void EndReport(const ReportOptions* options, const uint32_t* statistics) {
             }
         }
     }
-    // What --quiet left out that still fails the run: the status must never come unexplained.
+    // What --quiet left out that fails the run when nothing shown does: the status must never
+    // come unexplained. The errors it shows fail the run by themselves.
     uint32_t failing = 0;
     for (int32_t severity = options->failOn; severity < kSeverityError; ++severity) {
         failing += g_hidden[severity];
     }
-    if (options->quiet && failing > 0 && (format == kFormatText || format == kFormatGithub)) {
+    bool shownFail = g_errors > 0 && options->failOn <= kSeverityError;
+    if (options->quiet && failing > 0 && !shownFail &&
+        (format == kFormatText || format == kFormatGithub)) {
         Emit(u"hintbar-check: the run fails on ");
         EmitCount(failing, u"warning");
         Emit(u" that --quiet does not show\n");
+    }
+    FlushOutput();
+}
+
+void WriteCodeList(int format) {
+    if (format == kFormatSarif) {
+        BeginSarif(false);
+    } else if (format == kFormatJson) {
+        Emit(u"{\"codes\": [");
+    }
+    for (int i = 0; i < kCheckCodeCount; ++i) {
+        const CheckCode& code = kCheckCodes[i];
+        if (format == kFormatJson) {
+            EmitFormatted(u"%s\n  {\"code\": \"%s\", \"severity\": \"%s\", \"summary\": \"",
+                          i ? u"," : u"", code.name, SeverityName(code.severity));
+            EmitEscaped(code.summary, kJson);
+            Emit(u"\", \"fix\": ");
+            if (code.fix) {
+                Emit(u"\"");
+                EmitEscaped(code.fix, kJson);
+                Emit(u"\"}");
+            } else {
+                Emit(u"null}");
+            }
+        } else if (format != kFormatSarif) {
+            EmitFormatted(u"%-15s %-8s %-4s %s\n", code.name, SeverityName(code.severity),
+                          code.fix ? u"fix" : u"", code.summary);
+        }
+    }
+    if (format == kFormatJson) {
+        Emit(u"\n]}\n");
+    } else if (format == kFormatText) {
+        Emit(u"\n\"fix\": --fix mends such a finding where it can do so safely;"
+             u" --explain CODE says more.\n");
     }
     FlushOutput();
 }

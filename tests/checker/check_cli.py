@@ -37,8 +37,11 @@ FILES = {
 }
 LINE = re.compile(r"^(?P<file>.+?):(?:(?P<line>\d+):(?:(?P<column>\d+):)?)? "
                   r"(?P<severity>error|warning|note): (?P<message>.*) \[(?P<code>[a-z0-9-]+)\]$")
-SUMMARY = re.compile(r"^(?P<file>.+): the plug-in loads (?P<functions>[\d,]+) functions?; "
-                     r"(?P<errors>\d+) errors?, (?P<warnings>\d+) warnings?, (?P<notes>\d+) notes?$")
+SUMMARY = re.compile(r"^(?P<file>.+?): (?:fixed (?P<fixed>[\d,]+) findings?; )?the plug-in loads "
+                     r"(?P<functions>[\d,]+) functions?; (?P<errors>\d+) errors?, "
+                     r"(?P<warnings>\d+) warnings?, (?P<notes>\d+) notes?"
+                     r"(?:; (?P<fixable>[\d,]+) safe fix(?:es)? \(--fix, --diff\))?$")
+FIX = re.compile(r"^    fix: \S.*$")
 
 work = tempfile.mkdtemp(prefix="hbcheck-")
 try:
@@ -55,7 +58,8 @@ try:
         lines = out.splitlines()
         expect(lines and SUMMARY.match(lines[-1]), f"{name}: summary line: {lines[-1:]}")
         for line in lines[:-1]:
-            expect(LINE.match(line) and line.startswith(name + ":"), f"{name}: line {line!r}")
+            expect((LINE.match(line) and line.startswith(name + ":")) or FIX.match(line),
+                   f"{name}: line {line!r}")
     # Over several files the worst status wins, whatever their order; a file that cannot be
     # read is trouble (2), beyond findings (1).
     for names, status in ((["warn.txt", "clean.txt"], 1), (["clean.txt", "warn.txt"], 1),
@@ -80,7 +84,7 @@ try:
             from_lines.append((m["file"], int(m["line"] or 0), int(m["column"] or 0),
                                m["severity"], m["code"],
                                m["message"].replace("<U+200B>", "\u200b")))
-        else:
+        elif not FIX.match(line):
             summaries.append(SUMMARY.match(line))
     from_json = []
     for entry, summary in zip(document["files"], summaries):
@@ -88,8 +92,10 @@ try:
         for key in ("functions", "errors", "warnings", "notes"):
             expect(str(entry[key]) == summary[key].replace(",", ""), f"JSON {key} of {entry}")
         for record in entry["findings"]:
-            expect(set(record) == {"file", "line", "column", "severity", "code", "message"},
+            expect(set(record) == {"file", "line", "column", "severity", "code", "message", "fix"},
                    f"JSON record fields {sorted(record)}")
+            expect((record["fix"] is not None) == (record["code"] == "separator"),
+                   f"JSON fix of {record}")
             from_json.append((record["file"], record["line"], record["column"],
                               record["severity"], record["code"], record["message"]))
     expect(len(document["files"]) == 3, "JSON: a record per file")
@@ -100,14 +106,14 @@ try:
     expect(any("\\" in f[5] for f in from_json), "a message with a backslash, parsed back")
     expect("<U+200B>" in text, f"an invisible character named: {text!r}")
 
-    # --quiet: the errors alone, and a word for the warnings that fail the run unseen.
+    # --quiet: the errors alone, which fail the run by themselves; a word for the warnings only
+    # when they alone fail it unseen (below).
     code, out, _ = run("--quiet", "--no-source", "warn.txt", "err.txt")
     expect(code == 1 and out.splitlines() == [
         "err.txt:1:2: error: a name begins with a letter, not \"1\": \"@1ST\" is not an entry "
         "[name-start]",
         "err.txt:3:3: error: \"\\\" may not stand in a name (letters, digits, \"_\" and \"$\"): "
-        "\"@A\" ends before it, and the line is not an entry [name-character]",
-        "hintbar-check: the run fails on 2 warnings that --quiet does not show"],
+        "\"@A\" ends before it, and the line is not an entry [name-character]"],
         f"--quiet: {code} {out!r}")
     code, out, _ = run("--quiet", "--fail-on=error", "warn.txt")
     expect(code == 0 and out == "", f"--quiet --fail-on=error: {code} {out!r}")

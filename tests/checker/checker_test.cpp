@@ -661,7 +661,8 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
         {kFormatText, u"f",
          "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%:,\\u000d\\u000a\t. [nul]"},
         {kFormatJson, u"f",
-         "\\u001f" + kept + "\\u007f\\u009f" + raw + "\\\"\\\\%:,\\u000d\\u000a\\u0009.\"}"},
+         "\\u001f" + kept + "\\u007f\\u009f" + raw +
+             "\\\"\\\\%:,\\u000d\\u000a\\u0009.\", \"fix\": null}"},
         {kFormatGithub, u"f",
          "\\u001f" + kept + "\\u007f\\u009f" + ranges + "\"\\%25:,%0D%0A\\u0009.\n"},
         {kFormatSarif, u"f",
@@ -679,7 +680,7 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
     for (const Row& row : rows) {
         FindingList findings = {};
         ASSERT_EQ(AddFinding(&findings, 1, 2, kSeverityWarning, u"nul", u"%s", message), 0);
-        ReportOptions options = {row.format, false, false, kSeverityWarning};
+        ReportOptions options = {row.format, false, false, kSeverityWarning, false};
         testing::internal::CaptureStdout();
         BeginReport(&options);
         WriteFileReport(&options, row.file.c_str(), &findings, 1);
@@ -692,7 +693,7 @@ TEST(CheckerReport, EachFormEscapesWhatItsReaderWouldMisread) {
     for (int report = 0; report < 2; ++report) {
         FindingList findings = {};
         ASSERT_EQ(AddFinding(&findings, 1, 2, kSeverityWarning, u"nul", u"x"), 0);
-        ReportOptions options = {kFormatText, true, false, kSeverityWarning};
+        ReportOptions options = {kFormatText, true, false, kSeverityWarning, false};
         testing::internal::CaptureStdout();
         BeginReport(&options);
         WriteFileReport(&options, u"f", &findings, 1);
@@ -760,7 +761,7 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         CheckOptions options;
         char16_t problem[kMessageUnits];
         ASSERT_EQ(ParseCheckOptions(2, list, &options, problem), kOptionsBad);
-        EXPECT_EQ(U8(problem), "--select: \"" + U8(name) + "\" is not a code (see --help)");
+        EXPECT_EQ(U8(problem), "--select: \"" + U8(name) + "\" is not a code (see --list-codes)");
         free(options.files);
     }
     // --select keeps only its codes, and --ignore takes from them, in any order.

@@ -1,0 +1,203 @@
+// A fix never adds or removes a line break, so the lines of the two files pair up one for
+// one, and each run of changed lines is one change. Should the counts differ all the same,
+// everything between the common start and the common end is one change: still a diff that
+// applies.
+#include "checker/unified_diff.h"
+
+#include "base/format16.h"
+#include "platform/utf8.h"
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+constexpr uint32_t kContext = 3;
+
+// Where each line begins, and one more entry for the end.
+struct Lines {
+    const uint8_t* data;
+    uint32_t* starts;
+    uint32_t count;
+};
+
+bool Split(const uint8_t* data, uint32_t size, Lines* lines) {
+    uint32_t count = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        count += data[i] == '\n';
+    }
+    count += size > 0 && data[size - 1] != '\n';
+    lines->data = data;
+    lines->count = count;
+    lines->starts = static_cast<uint32_t*>(malloc((count + 1) * sizeof(uint32_t)));
+    if (!lines->starts) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+        return false;
+    }
+    uint32_t n = 0;
+    lines->starts[n++] = 0;
+    for (uint32_t i = 0; i < size; ++i) {
+        if (data[i] == '\n' && n <= count) {
+            lines->starts[n++] = i + 1;
+        }
+    }
+    lines->starts[count] = size;
+    return true;
+}
+
+uint32_t Length(const Lines& lines, uint32_t i) {
+    return lines.starts[i + 1] - lines.starts[i];
+}
+
+bool Same(const Lines& a, uint32_t i, const Lines& b, uint32_t k) {
+    uint32_t length = Length(a, i);
+    return length == Length(b, k) &&
+           memcmp(a.data + a.starts[i], b.data + b.starts[k], length) == 0;
+}
+
+// One change: old lines [from, from + removed) become new lines [to, to + added).
+struct Change {
+    uint32_t from;
+    uint32_t removed;
+    uint32_t to;
+    uint32_t added;
+};
+
+void Line(ByteBuffer* out, char mark, const Lines& lines, uint32_t i) {
+    AppendBytes(out, &mark, 1);
+    uint32_t length = Length(lines, i);
+    AppendBytes(out, lines.data + lines.starts[i], length);
+    if (length == 0 || lines.data[lines.starts[i] + length - 1] != '\n') {
+        static const char kNoEnd[] = "\n\\ No newline at end of file\n";
+        AppendBytes(out, kNoEnd, sizeof kNoEnd - 1);
+    }
+}
+
+void Text(ByteBuffer* out, const char16_t* format, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    char16_t text[96];
+    Format16(text, 96, format, a, b, c, d);
+    char bytes[96];
+    AppendBytes(out, bytes, Utf16ToUtf8(text, bytes, sizeof bytes));
+}
+
+// One hunk: the changes [first, last] with their context.
+void Hunk(ByteBuffer* out, const Lines& a, const Lines& b, const Change* changes, uint32_t first,
+          uint32_t last) {
+    uint32_t before = changes[first].from < kContext ? changes[first].from : kContext;
+    uint32_t oldStart = changes[first].from - before;
+    uint32_t newStart = changes[first].to - before;
+    uint32_t oldEnd = changes[last].from + changes[last].removed;
+    uint32_t after = a.count - oldEnd < kContext ? a.count - oldEnd : kContext;
+    oldEnd += after;
+    uint32_t newEnd = changes[last].to + changes[last].added + after;
+    uint32_t oldCount = oldEnd - oldStart;
+    uint32_t newCount = newEnd - newStart;
+    // An empty side names the line before it, as diff does.
+    Text(out, u"@@ -%u,%u +%u,%u @@\n", oldCount ? oldStart + 1 : oldStart, oldCount,
+         newCount ? newStart + 1 : newStart, newCount);
+    uint32_t at = oldStart;
+    for (uint32_t c = first; c <= last; ++c) {
+        for (; at < changes[c].from; ++at) {
+            Line(out, ' ', a, at);
+        }
+        for (uint32_t i = 0; i < changes[c].removed; ++i) {
+            Line(out, '-', a, changes[c].from + i);
+        }
+        for (uint32_t i = 0; i < changes[c].added; ++i) {
+            Line(out, '+', b, changes[c].to + i);
+        }
+        at = changes[c].from + changes[c].removed;
+    }
+    for (; at < oldEnd; ++at) {
+        Line(out, ' ', a, at);
+    }
+}
+
+} // namespace
+
+void AppendBytes(ByteBuffer* out, const void* bytes, size_t size) {
+    if (out->failed || size == 0) {
+        return;
+    }
+    if (out->size + size > out->capacity) {
+        size_t grown = out->capacity ? out->capacity : 65536;
+        while (grown < out->size + size) {
+            grown *= 2;
+        }
+        auto* bigger = static_cast<uint8_t*>(realloc(out->data, grown));
+        if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+            out->failed = true;
+            return;
+        }
+        out->data = bigger;
+        out->capacity = grown;
+    }
+    memcpy(out->data + out->size, bytes, size);
+    out->size += size;
+}
+
+void ReleaseBytes(ByteBuffer* out) {
+    free(out->data);
+    *out = ByteBuffer{};
+}
+
+void AppendUnifiedDiff(const char16_t* name, const uint8_t* before, uint32_t beforeSize,
+                       const uint8_t* after, uint32_t afterSize, ByteBuffer* out) {
+    Lines a = {};
+    Lines b = {};
+    Change* changes = nullptr;
+    if (!Split(before, beforeSize, &a) || !Split(after, afterSize, &b)) {
+        out->failed = true; // GCOVR_EXCL_LINE: the C heap, which no test can make fail
+    } else {
+        changes = static_cast<Change*>(malloc((a.count + 1) * sizeof(Change)));
+        out->failed = out->failed || !changes;
+    }
+    uint32_t count = 0;
+    if (changes && a.count == b.count) {
+        for (uint32_t i = 0; i < a.count; ++i) {
+            if (Same(a, i, b, i)) {
+                continue;
+            }
+            if (count > 0 && changes[count - 1].from + changes[count - 1].removed == i) {
+                ++changes[count - 1].removed;
+                ++changes[count - 1].added;
+            } else {
+                changes[count++] = Change{i, 1, i, 1};
+            }
+        }
+    } else if (changes) {
+        uint32_t head = 0;
+        while (head < a.count && head < b.count && Same(a, head, b, head)) {
+            ++head;
+        }
+        uint32_t tail = 0;
+        while (tail < a.count - head && tail < b.count - head &&
+               Same(a, a.count - 1 - tail, b, b.count - 1 - tail)) {
+            ++tail;
+        }
+        changes[count++] = Change{head, a.count - head - tail, head, b.count - head - tail};
+    }
+    if (count > 0) {
+        char* label = Utf16ToUtf8Alloc(name);
+        out->failed = out->failed || !label;
+        AppendBytes(out, "--- ", 4);
+        AppendBytes(out, label, label ? strlen(label) : 0);
+        AppendBytes(out, "\n+++ ", 5);
+        AppendBytes(out, label, label ? strlen(label) : 0);
+        AppendBytes(out, "\n", 1);
+        free(label);
+        // Changes whose context would meet share a hunk.
+        uint32_t first = 0;
+        for (uint32_t c = 1; c <= count; ++c) {
+            bool apart =
+                c == count ||
+                changes[c].from - (changes[c - 1].from + changes[c - 1].removed) > 2 * kContext;
+            if (apart) {
+                Hunk(out, a, b, changes, first, c - 1);
+                first = c;
+            }
+        }
+    }
+    free(changes);
+    free(a.starts);
+    free(b.starts);
+}
