@@ -187,7 +187,7 @@ int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_
     if (count > 0 && grown > kLargestHelpFile) {
         status = 1;
     } else if (count > 0) {
-        uint8_t* made = static_cast<uint8_t*>(malloc(grown ? grown : 1));
+        uint8_t* made = static_cast<uint8_t*>(malloc(grown ? static_cast<size_t>(grown) : 1));
         status = made ? 0 : -1; // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         uint32_t from = 0;
         uint32_t to = 0;

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """hintbar-check run as a user runs it: exit statuses, the line form of its findings, the JSON
-form parsed back and compared with the lines, --quiet, --show, --codepage, and the sample help
-file passing clean. Usage: check_cli.py CHECKER SAMPLE [RUNNER]; RUNNER (Wine) runs a Windows
-build."""
+form parsed back and compared with the lines, --quiet, --show, --codepage, --fix and --diff in
+each encoding and line-end style, and the sample help file passing clean. Usage: check_cli.py
+CHECKER SAMPLE [RUNNER]; RUNNER (Wine) runs a Windows build."""
 import json
 import os
 import re
 import shutil
+import stat
 import subprocess
 import sys
 import tempfile
@@ -21,6 +22,68 @@ failures = []
 def run(*args):
     done = subprocess.run(runner + [checker, *args], capture_output=True, timeout=120)
     return done.returncode, done.stdout.decode("utf-8"), done.stderr.decode("utf-8")
+
+
+def run_bytes(*args, given=None):
+    done = subprocess.run(runner + [checker, *args], input=given, capture_output=True,
+                          timeout=120)
+    return done.returncode, done.stdout, done.stderr.decode("utf-8")
+
+
+def utf16(text, big=False, mark=True):
+    return (b"\xfe\xff" if big else b"\xff\xfe") * mark + text.encode(
+        "utf-16-be" if big else "utf-16-le")
+
+
+def utf32(text, big=False):
+    return (b"\x00\x00\xfe\xff" if big else b"\xff\xfe\x00\x00") + \
+        text.encode("utf-32-be" if big else "utf-32-le")
+
+
+def read(name):
+    with open(name, "rb") as f:
+        return f.read()
+
+
+def write(name, data):
+    with open(name, "wb") as f:
+        f.write(data)
+
+
+BOM8 = b"\xef\xbb\xbf"
+SAMPLE_FIXES = b"@LEFT[n] - first\n@Right [n] - last\n@SIGN[n] -1 when negative\n"
+# --fix and --diff: the bytes of a file, the options, the bytes --fix leaves, its exit status
+# and how many findings it mends. Every byte but those of a fix stays: the encoding, the mark,
+# each line's own end and a last line without one.
+FIX_ROWS = [
+    ("no bracket, a minus sign", SAMPLE_FIXES, [],
+     b"@LEFT[n] - first\n@Right[n] - last\n@SIGN[n] - -1 when negative\n", 0, 2),
+    ("UTF-8, CR LF, marks and a last line without its end",
+     BOM8 + "\ufeff@A[x] - a\r\n\u200b@B[x] - b\r\n@C [x] - c".encode(), [],
+     BOM8 + b"@A[x] - a\r\n@B[x] - b\r\n@C[x] - c", 0, 3),
+    ("UTF-16LE, every line end",
+     utf16("@A[x] - a\r\n%@B[x] - b\n\uff20C[x] - c\r@D\uff3bx] - d\n\r@E[x] - e\n"), [],
+     utf16("@A[x] - a\r\n@B[x] - b\n@C[x] - c\r@D[x] - d\n\r@E[x] - e\n"), 0, 3),
+    ("UTF-16BE, CR", utf16("@A [x] - a\r@B[x] -1 b", big=True), [],
+     utf16("@A[x] - a\r@B[x] - -1 b", big=True), 0, 2),
+    ("UTF-32LE", utf32("@@A[x] - a\n@ B[x] - b\n"), [], utf32("@A[x] - a\n@B[x] - b\n"), 0, 2),
+    ("code page 1251", b"@\xc4\xc0 [x] - \xe4\xe0\r\n# \xfd\xf2\xee\r\n", ["--codepage=1251"],
+     b"@\xc4\xc0[x] - \xe4\xe0\r\n# \xfd\xf2\xee\r\n", 0, 1),
+    ("a stray byte in UTF-8", b"# caf\xc3\xa9 na\xc3\xafve\n@DASH[x] - a \x96 b\n", [],
+     b"# caf\xc3\xa9 na\xc3\xafve\n@DASH[x] - a \xe2\x80\x93 b\n", 0, 1),
+    ("UTF-16 guessed", utf16("@x[] - some words of text with spaces between them\r\n", mark=False),
+     [], utf16("@x[] - some words of text with spaces between them\r\n"), 0, 1),
+    ("nothing to fix", b"@X[] - one\n@X[] - two\n", [], b"@X[] - one\n@X[] - two\n", 1, 0),
+    ("--select", SAMPLE_FIXES, ["--select=separator"],
+     b"@LEFT[n] - first\n@Right [n] - last\n@SIGN[n] - -1 when negative\n", 0, 1),
+    ("a suppression", b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B [x] - b\n", [],
+     b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B[x] - b\n", 0, 1),
+    # A line that a fix would leave unbalanced keeps its finding; the name of a fixed line
+    # must be its own.
+    ("a fix left out", BOM8 + "@I\uff3b[x] - d\r\n@B [x] - b\r\n".encode(), [],
+     BOM8 + "@I\uff3b[x] - d\r\n@B[x] - b\r\n".encode(), 1, 1),
+    ("a name defined elsewhere", b"@A[x] - a\n@a [y] - b\n", [], b"@A[x] - a\n@a [y] - b\n", 1, 0),
+]
 
 
 def expect(condition, what):
@@ -254,14 +317,28 @@ try:
            f"findings beyond those listed: {out[-400:]!r}")
     code, out, _ = run("--select=name-start", "--no-source", name)
     expect(out.endswith("; 300 errors, 0 warnings, 0 notes\n"), f"counts of codes left out: {out[-200:]!r}")
+    # The machine formats list every finding; the 100 of a code are for people.
+    code, out, _ = run("--json", "--select=separator", name)
+    expect(len(json.loads(out)["files"][0]["findings"]) == 300, "JSON past 100 findings")
+    code, out, _ = run("--format=sarif", "--select=separator", name)
+    expect(len(json.loads(out)["runs"][0]["results"]) == 300, "SARIF past 100 findings")
     code, out, _ = run("--quiet", "--select=separator", name)
     expect(code == 1 and out == "hintbar-check: the run fails on 300 warnings that --quiet does "
            "not show\n", f"--quiet counts what it does not list: {out!r}")
 
     # --show: the status-bar text, its breaks and tabs visible; a name the file lacks, and why.
-    code, out, _ = run("--show", "@caf\u00c9[", "caf\u00e9.txt")
-    expect(code == 0 and out == "@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
-           "next\u2409tab<U+200B>\n", f"--show: {code} {out!r}")
+    # The name in the forms "hbar /F" takes.
+    for form in ("@caf\u00c9[", "%@caf\u00c9[", "caf\u00c9", "C?F*"):
+        code, out, _ = run("--show", form, "caf\u00e9.txt")
+        expect(code == 0 and out == "@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
+               "next\u2409tab<U+200B>\n", f"--show {form}: {code} {out!r}")
+    code, out, _ = run("--show=[a-z]*", "clean.txt")
+    expect(code == 1, f"--show of a pattern that matches nothing: {code} {out!r}")
+    with open("two.txt", "w") as f:
+        f.write("@B[x] - b\n@A[] - a\n")
+    code, out, _ = run("--show=*", "two.txt")
+    expect(code == 0 and out == "@A, line 2:\n@A[]\u240d\u240a\n\u240a\na\n"
+           "@B, line 1:\n@B[x]\u240d\u240a\n\u240a\nb\n", f"--show of several: {code} {out!r}")
     code, out, err = run("--show=nothing", "clean.txt")
     expect(code == 1 and out == "" and "@NOTHING" in err and "no line defines" in err,
            f"--show missing: {code} {err!r}")
@@ -303,6 +380,30 @@ try:
            shown[1]["text"] is None and shown[1]["why"] == ["no line defines @CAF\u00c9"],
            f"--show --json: {code} {out!r}")
 
+    # The codes, in each form that lists them; the same codes as the rules of a SARIF log.
+    code, out, _ = run("--list-codes")
+    listed = [line.split()[0] for line in out.splitlines()[:len(rules)]]
+    expect(code == 0 and listed == [r["id"] for r in rules] and
+           re.search(r"^no-bracket +error +fix +no", out, re.M) and
+           re.search(r"^duplicate +warning +a name", out, re.M), f"--list-codes: {out!r}")
+    code, out, _ = run("--list-codes", "--json")
+    codes_json = json.loads(out)["codes"]
+    expect(code == 0 and [c["code"] for c in codes_json] == [r["id"] for r in rules] and
+           {c["code"] for c in codes_json if c["fix"]} ==
+           {"no-bracket", "marker", "separator", "stray-byte", "add-bom"},
+           f"--list-codes --json: {out!r}")
+    code, out, _ = run("--list-codes", "--format=sarif")
+    expect(code == 0 and json.loads(out)["runs"][0]["tool"]["driver"]["rules"] == rules,
+           f"--list-codes sarif: {out[:200]!r}")
+    # A safe fix in SARIF: the region in characters and in bytes, the new text in both forms.
+    code, out, _ = run("--format=sarif", "warn.txt")
+    fixes = [r["fixes"] for r in json.loads(out)["runs"][0]["results"] if "fixes" in r]
+    change = fixes[0][0]["artifactChanges"][0]["replacements"][0] if fixes else None
+    expect(len(fixes) == 1 and change == {
+        "deletedRegion": {"startLine": 1, "startColumn": 9, "endColumn": 9, "byteOffset": 11,
+                          "byteLength": 0},
+        "insertedContent": {"text": "- ", "binary": "LSA="}}, f"sarif fixes: {fixes!r}")
+
     # --codepage: ANSI bytes read in another code page.
     with open("cp866.txt", "wb") as f:
         f.write(b"@DA[] - \xa4\xa0 and \xe9\n")  # "да" in 866; 0xE9 keeps UTF-8 out
@@ -329,8 +430,78 @@ try:
         expect(code == 2 and out.startswith(f'{name[:32767]}: error: "hbar /L" answers "{answer}"') and
                not err, f"name of {len(name)}: {out[-200:]!r} {err!r}")
 
+    # --fix and --diff: the file mended, as standard output from standard input, and a diff
+    # that "patch" applies to the same bytes; nothing else left in the folder.
+    os.mkdir("fixes")
+    os.chdir("fixes")
+    have_patch = shutil.which("patch")
+    expect(have_patch, "patch is not installed (the set-up must install it)")
+    for what, before, options, after, status, fixed in FIX_ROWS:
+        options = options or ["--codepage=1252"]
+        write("help.txt", before)
+        code, out, err = run_bytes("--fix", "--no-source", *options, "help.txt")
+        expect(code == status and read("help.txt") == after and os.listdir(".") == ["help.txt"]
+               and f"help.txt: fixed {fixed} finding".encode() in out,
+               f"--fix, {what}: {code} {read('help.txt')!r} {out!r} {err!r}")
+        expect(("is left out" in err) == (what == "a fix left out"), f"{what}: {err!r}")
+        code, out, err = run_bytes("--fix", *options, "-", given=before)
+        expect(code == status and out == after and f"-: fixed {fixed} finding" in err,
+               f"--fix -, {what}: {code} {out!r} {err!r}")
+        write("help.txt", before)
+        code, diff, err = run_bytes("--diff", *options, "help.txt")
+        expect(code == (1 if fixed else 0) and read("help.txt") == before and
+               (diff != b"") == (fixed > 0), f"--diff, {what}: {code} {diff!r} {err!r}")
+        if fixed and have_patch:
+            done = subprocess.run(["patch", "-s", "-o", "patched.txt", "help.txt"], input=diff,
+                                  capture_output=True, timeout=60)
+            expect(done.returncode == 0 and read("patched.txt") == after,
+                   f"patch, {what}: {done!r}")
+            os.remove("patched.txt")
+    # What it cannot write it leaves as it was, and says why: a read-only file, and a name that
+    # is no file. Several files: the worst status wins.
+    write("help.txt", SAMPLE_FIXES)
+    os.chmod("help.txt", stat.S_IREAD)
+    code, out, err = run("--fix", "help.txt")
+    os.chmod("help.txt", stat.S_IREAD | stat.S_IWRITE)
+    expect(code == 2 and read("help.txt") == SAMPLE_FIXES and "read-only" in err and
+           os.listdir(".") == ["help.txt"], f"--fix read-only: {code} {err!r}")
+    write("clean.txt", b"@A[x] - a\n")
+    code, out, err = run("--fix", "clean.txt", "nofile.txt", "help.txt")
+    expect(code == 2 and "File not found" in out and read("help.txt") != SAMPLE_FIXES,
+           f"--fix of several: {code} {out!r} {err!r}")
+    write("help.txt", SAMPLE_FIXES)
+    code, out, err = run("--diff", "help.txt", "clean.txt", "help.txt")
+    expect(code == 1 and out.count("--- help.txt\n+++ help.txt\n") == 2 and
+           err == "hintbar-check: --fix would mend 4 findings in 2 files\n",
+           f"--diff of several: {code} {out!r} {err!r}")
+    code, out, err = run("--diff", "nofile.txt")
+    expect(code == 2 and out == "" and "File not found" in err, f"--diff missing: {err!r}")
+    if not runner:
+        # Its mode and the links to it stay; a file with a second name is refused, as is a pipe.
+        os.chmod("help.txt", 0o640)
+        os.symlink("help.txt", "link.txt")
+        code, out, err = run("--fix", "link.txt")
+        expect(code == 0 and os.path.islink("link.txt") and read("help.txt") == FIX_ROWS[0][3]
+               and stat.S_IMODE(os.stat("help.txt").st_mode) == 0o640,
+               f"--fix through a link: {code} {err!r}")
+        write("help.txt", SAMPLE_FIXES)
+        os.link("help.txt", "second.txt")
+        code, out, err = run("--fix", "help.txt")
+        expect(code == 2 and "hard links" in err and read("help.txt") == SAMPLE_FIXES,
+               f"--fix hard link: {code} {err!r}")
+        os.mkfifo("pipe.txt")
+        writer = subprocess.Popen(["sh", "-c", "cat help.txt > pipe.txt"])
+        code, out, err = run("--fix", "pipe.txt")
+        writer.wait(timeout=60)
+        expect(code == 2 and "it is a pipe" in err, f"--fix pipe: {code} {err!r}")
+    os.chdir("..")
+
     # Usage.
     for args, status in ((["--help"], 0), (["--version"], 0), (["--bogus", "x"], 2), ([], 2),
+                         (["--fix", "--diff", "x"], 2), (["--diff", "--json", "x"], 2),
+                         (["--show=x", "--format=sarif", "x"], 2),
+                         (["--show=x", "--format=github", "x"], 2), (["--show=x", "--fix", "x"], 2),
+                         (["--list-codes", "--format=github"], 2),
                          (["--codepage", "x", "clean.txt"], 2), (["--ignore=nosuch", "x"], 2),
                          (["--fail-on=info", "x"], 2), (["--format=xml", "x"], 2),
                          (["--explain", "nosuch"], 2)):

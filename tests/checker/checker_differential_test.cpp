@@ -1,7 +1,10 @@
 // The checker against the loader: over the fuzz corpora and random help files, in several
 // code pages, the checker must count the functions the loader loads and give each the texts
-// of the line the loader keeps.
+// of the line the loader keeps; and what --fix makes of each file must load at least as many
+// functions, each line it left as it was giving the same one.
 #include "checker/file_check.h"
+#include "checker/fix_apply.h"
+#include "helptable/help_line.h"
 #include "helptable/help_loader.h"
 #include "platform/platform.h"
 #include "tests/support/random_help_file.h"
@@ -11,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <random>
 #include <string>
 #include <vector>
@@ -43,11 +47,69 @@ class CheckerDifferential : public SourceTest {
         }
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
+        CompareMended(bytes, root, count);
         FreeHelpTree(root, nullptr);
         ++compared_;
     }
 
+    // The lines of a file as the plug-in's reader gives them, by number: a NUL parts a line
+    // into pieces of the same number.
+    static std::map<uint32_t, std::vector<std::u16string>> LinesOf(const std::string& bytes) {
+        std::map<uint32_t, std::vector<std::u16string>> lines;
+        TextSource source = {};
+        auto data = reinterpret_cast<const uint8_t*>(bytes.data());
+        if (OpenTextBytes(&source, data, static_cast<uint32_t>(bytes.size())).outcome ==
+            SourceOpen::Opened) {
+            std::vector<char16_t> line(kLineUnits);
+            TextLineReport report = {};
+            while (ReadTextLineReported(&source, line, &report) == LineRead::Line) {
+                lines[report.number].push_back(line.data());
+            }
+        }
+        return lines;
+    }
+
+    // The file --fix makes, loaded by the loader: no fewer functions, and the function of each
+    // name whose last line no fix changed has the same texts.
+    void CompareMended(const std::string& bytes, const HelpNode* was, uint32_t count) {
+        FixOutcome out = {};
+        ASSERT_EQ(FixHelpBytes(reinterpret_cast<const uint8_t*>(bytes.data()),
+                               static_cast<uint32_t>(bytes.size()), kAllCodes, &out),
+                  0);
+        if (out.data) {
+            ++mended_;
+            std::string mended(reinterpret_cast<const char*>(out.data), out.size);
+            uint32_t after = 0;
+            HelpNode* now = LoadHelpFile(&after, MakeFile("mended.txt", mended).c_str(), 1);
+            EXPECT_GE(now ? after : 0u, was ? count : 0u);
+            auto before = LinesOf(bytes);
+            auto lines = LinesOf(mended);
+            std::map<std::u16string, uint32_t> last; // the line that defines each name last
+            char16_t name[kNameUnits];
+            for (const auto& [number, pieces] : before) {
+                for (const std::u16string& piece : pieces) {
+                    if (ParseHelpLine(name, piece.c_str(), nullptr, nullptr) > 0) {
+                        last[name] = number;
+                    }
+                }
+            }
+            for (const auto& [function, number] : last) {
+                if (lines[number] != before[number]) {
+                    continue; // a line a fix changed
+                }
+                const HelpNode* a = FindHelpEntry(was, function.c_str());
+                const HelpNode* b = FindHelpEntry(now, function.c_str());
+                ASSERT_TRUE(a && b) << U8(function) << " of line " << number;
+                EXPECT_STREQ(a->syntax, b->syntax) << "line " << number;
+                EXPECT_STREQ(a->info, b->info) << "line " << number;
+            }
+            FreeHelpTree(now, nullptr);
+        }
+        ReleaseFixOutcome(&out);
+    }
+
     int compared_ = 0;
+    int mended_ = 0; // files that --fix changed
 };
 
 std::vector<std::string> Corpus(const char* name) {
@@ -95,6 +157,7 @@ TEST_F(CheckerDifferential, RandomFiles) {
         }
     }
     EXPECT_EQ(compared_, 75);
+    EXPECT_GT(mended_, 30);
 }
 
 // The loader reads most lines without the general reader and parser; at their limits it must

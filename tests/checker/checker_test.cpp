@@ -2,17 +2,25 @@
 // findings it must give, by line, column, severity and code, and no others.
 #include "checker/encoding_advice.h"
 #include "checker/file_check.h"
+#include "checker/file_replace.h"
+#include "checker/input_spool.h"
 #include "checker/options.h"
 #include "checker/report.h"
 #include "checker/show.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
+#include "platform/files.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "plugin/exports.h"
 #include "tests/textinput/pipe_writer.h"
 #include "tests/textinput/source_fixture.h"
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -529,6 +537,119 @@ TEST_F(Checker, SpecialFilesGetTheCommandsAnswer) {
         ReleaseFindings(&findings);
         UnloadHelp();
     }
+}
+
+// The names in the scratch directory, in order.
+std::vector<std::string> Names(const std::string& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::string Bytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A mended file is written whole or not at all: whatever call fails on the way, or when the
+// file changed since it was read, the old file stays as it was and no new file is left.
+TEST_F(Checker, AMendedFileIsWrittenWholeOrNotAtAll) {
+    const std::string old = "@A [x] - " + std::string(100000, 'a') + "\n"; // two pieces
+    const std::string mended = "@A[x] - " + std::string(100000, 'a') + "\n";
+    struct Row {
+        PlatformCallKind fails; // kPlatformCallKindCount: none
+        uint32_t error;
+        int skip;
+        bool changed; // the file changes between the read and the write
+        ReplaceFailure failure;
+        uint32_t reported;
+    } rows[] = {
+        {kPlatformCallKindCount, 0, 0, false, ReplaceFailure::None, 0},
+        {kPlatformCallCreate, kErrorAccessDenied, 0, false, ReplaceFailure::System,
+         kErrorAccessDenied},
+        {kPlatformCallWrite, kErrorDiskFull, 0, false, ReplaceFailure::System, kErrorDiskFull},
+        {kPlatformCallWrite, kErrorDiskFull, 1, false, ReplaceFailure::System, kErrorDiskFull},
+        {kPlatformCallFlush, kErrorDiskFull, 0, false, ReplaceFailure::System, kErrorDiskFull},
+        {kPlatformCallKindCount, 0, 0, true, ReplaceFailure::Changed, 0},
+    };
+    std::string path = dir_ + "/help.txt";
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.fails) + " " + std::to_string(row.skip));
+        ASSERT_TRUE(WriteFile(path, old));
+        if (row.fails != kPlatformCallKindCount) {
+            PlatformFailNextCall(row.fails, row.error, row.skip);
+        }
+        std::string read = row.changed ? old + "x" : old;
+        ReplaceResult r = ReplaceFileBytes(
+            U16(path).c_str(), reinterpret_cast<const uint8_t*>(read.data()),
+            static_cast<uint32_t>(read.size()), reinterpret_cast<const uint8_t*>(mended.data()),
+            static_cast<uint32_t>(mended.size()));
+        PlatformClearCallFailures();
+        EXPECT_EQ(r.failure, row.failure);
+        EXPECT_EQ(r.error, row.reported);
+        EXPECT_EQ(Bytes(path), row.failure == ReplaceFailure::None ? mended : old);
+        EXPECT_EQ(Names(dir_), std::vector<std::string>{"help.txt"});
+    }
+}
+
+// Standard input is copied to a file of the temporary directory, never past the largest
+// file the plug-in loads; a copy that fails leaves no file behind.
+int g_inputLeft = 0;       // bytes the stand-in input still gives; -1: endless
+bool g_inputFails = false; // its read fails
+int ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
+    if (g_inputFails) {
+        PlatformSetLastError(kErrorInvalidHandle);
+        return 0;
+    }
+    uint32_t n = g_inputLeft < 0 || static_cast<uint32_t>(g_inputLeft) > bytes
+                     ? bytes
+                     : static_cast<uint32_t>(g_inputLeft);
+    memset(buffer, 'x', n);
+    g_inputLeft -= g_inputLeft < 0 ? 0 : static_cast<int>(n);
+    *done = n;
+    return 1;
+}
+
+TEST_F(Checker, StandardInputIsCopiedUpToTheLargestFile) {
+    struct Row {
+        int given;  // -1: endless
+        bool fails; // the read fails
+        PlatformCallKind fault;
+        bool copied;
+        int32_t error;
+    } rows[] = {
+        {200000, false, kPlatformCallKindCount, true, 0}, // the limit itself
+        {200001, false, kPlatformCallKindCount, false, kErrorFileTooLarge},
+        {-1, false, kPlatformCallKindCount, false, kErrorFileTooLarge},
+        {0, false, kPlatformCallKindCount, true, 0},
+        {10, true, kPlatformCallKindCount, false, kErrorInvalidHandle},
+        {100000, false, kPlatformCallWrite, false, kErrorDiskFull},
+        {100000, false, kPlatformCallCreate, false, kErrorAccessDenied},
+    };
+    static Spool spool;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.given) + " " + std::to_string(row.fault));
+        g_inputLeft = row.given;
+        g_inputFails = row.fails;
+        if (row.fault != kPlatformCallKindCount) {
+            PlatformFailNextCall(row.fault, row.fault == kPlatformCallWrite ? kErrorDiskFull
+                                                                            : kErrorAccessDenied);
+        }
+        EXPECT_EQ(SpoolInput(ReadStandIn, 200000, &spool), row.copied);
+        PlatformClearCallFailures();
+        EXPECT_EQ(spool.error, row.error);
+        EXPECT_EQ(Names(dir_).size(), row.copied ? 1u : 0u);
+        if (row.copied) {
+            EXPECT_EQ(spool.size, static_cast<uint64_t>(row.given));
+            EXPECT_EQ(Bytes(U8(spool.path)), std::string(static_cast<size_t>(row.given), 'x'));
+        }
+        RemoveSpool(&spool);
+        EXPECT_TRUE(Names(dir_).empty());
+    }
+    g_inputFails = false;
 }
 
 // Each entry point refuses an argument it cannot use, and touches nothing then.
