@@ -37,6 +37,8 @@ enum PlatformCallKind {
     kPlatformCallArguments,     // CommandLineToArgvW
     kPlatformCallStdWrite,      // writing standard output or error (WriteConsoleW, WriteFile)
     kPlatformCallStdRead,       // ReadFile on standard input
+    kPlatformCallHelpThread,    // the help window's thread: CreateEventW, CreateThread
+    kPlatformCallHelpWindow,    // the help window itself: CreateWindowExW, on its thread
     kPlatformCallKindCount
 };
 

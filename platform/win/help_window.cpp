@@ -3,6 +3,7 @@
 // reference to the plug-in's module and gives it back as it ends, so the code under it stays
 // mapped even when a host frees the library without stopping the plug-in first.
 #include "platform/help_window_layout.h"
+#include "platform/call_faults.h"
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
 
@@ -253,8 +254,10 @@ bool MakeWindow(HMODULE module) {
     }
     // No taskbar button or task-switcher entry, above the terminal, never activated.
     g_view.window =
-        CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"",
-                        WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
+        PlatformCallFails(kPlatformCallHelpWindow)
+            ? nullptr
+            : CreateWindowExW(WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE, kClassName, L"",
+                              WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
     if (!g_view.window) {
         DWORD error = GetLastError();
         g_error = error ? error : static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY);
@@ -324,7 +327,9 @@ bool StartThread() {
         g_thread = nullptr;
     }
     if (!g_wake) {
-        g_wake = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        g_wake = PlatformCallFails(kPlatformCallHelpThread)
+                     ? nullptr
+                     : CreateEventW(nullptr, FALSE, FALSE, nullptr);
         if (!g_wake) {
             g_error = GetLastError();
             return false;
@@ -339,7 +344,9 @@ bool StartThread() {
     }
     g_error = 0;
     g_threadEnded = false;
-    g_thread = CreateThread(nullptr, 0, HelpWindowThread, module, 0, nullptr);
+    g_thread = PlatformCallFails(kPlatformCallHelpThread)
+                   ? nullptr
+                   : CreateThread(nullptr, 0, HelpWindowThread, module, 0, nullptr);
     if (!g_thread) {
         g_error = GetLastError();
         FreeLibrary(module);
