@@ -9,6 +9,7 @@
 #include "checker/grow.h"
 #include "checker/input_spool.h"
 #include "helptable/help_table.h"
+#include "textinput/text_lines.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -49,7 +50,7 @@ struct Attempt {
 };
 
 // What the mended file does that it must not.
-enum : int { kRemains, kNewFinding, kFunctionChanged, kFewerFunctions, kTooLarge };
+enum : int { kRemains, kNewFinding, kFunctionChanged, kFewerFunctions, kLinesMoved, kTooLarge };
 struct Violation {
     int kind;
     Key key;                   // kRemains, kNewFinding: the finding; kFunctionChanged: its line
@@ -230,6 +231,18 @@ int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_
     return status;
 }
 
+// The line breaks of bytes as the plug-in reads them.
+uint32_t Breaks(const uint8_t* data, uint32_t size) {
+    static char16_t line[kLineUnits];
+    TextSource source = {};
+    TextLineReport report = {};
+    if (OpenTextBytes(&source, data, size).outcome == SourceOpen::Opened) {
+        while (ReadTextLineReported(&source, line, &report) == LineRead::Line) {
+        }
+    }
+    return report.breaks;
+}
+
 bool Changed(const Attempt& a, uint32_t line) {
     return std::binary_search(a.changed, a.changed + a.changedCount, line);
 }
@@ -237,7 +250,8 @@ bool Changed(const Attempt& a, uint32_t line) {
 // What the mended file does that it must not, against the file as it was (its findings and
 // functions, and the same bytes read as the mended file is read).
 int Verify(const FindingList& before, const CheckResult& was, const uint8_t* original,
-           uint32_t size, const Attempt& a, Violations* out) {
+           uint32_t size, const uint8_t* mended, uint32_t mendedSize, const Attempt& a,
+           Violations* out) {
     KeyList old = {};
     KeyList now = {};
     int status = KeysOf(before, &old) && KeysOf(a.findings, &now) ? 0 : -1;
@@ -265,6 +279,11 @@ int Verify(const FindingList& before, const CheckResult& was, const uint8_t* ori
     free(now.items);
     if (status == 0 && a.result.count < was.count) {
         status = Note(out, kFewerFunctions, Key{0, 0}, nullptr) ? 0 : -1;
+    }
+    // A fix never adds or removes a line; a file read anew (UTF-8 where it was read in the code
+    // page) might, where a character of the new reading ends a line.
+    if (status == 0 && Breaks(mended, mendedSize) != Breaks(original, size)) {
+        status = Note(out, kLinesMoved, Key{0, 0}, nullptr) ? 0 : -1;
     }
     // Each line that no fix touched keeps its function, read as the mended file is read: a
     // file whose stray bytes became UTF-8 is compared with its old bytes read as UTF-8.
@@ -319,6 +338,9 @@ void Describe(const Violation& v, char16_t* text, size_t capacity) {
         return;
     case kFewerFunctions:
         Format16(text, capacity, u"the plug-in would load fewer functions");
+        return;
+    case kLinesMoved:
+        Format16(text, capacity, u"the plug-in would read the file in other lines");
         return;
     default:
         Format16(text, capacity,
@@ -418,7 +440,7 @@ int FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* 
         }
         std::sort(a.changed, a.changed + a.changedCount);
         Violations found = {};
-        status = Verify(before, was, data, size, a, &found);
+        status = Verify(before, was, data, size, current, currentSize, a, &found);
         bool blamed = false;
         for (uint32_t i = 0; i < found.count && status == 0; ++i) {
             blamed = Blame(found.items[i], a, &banned, outcome) || blamed;

@@ -147,14 +147,18 @@ const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) 
     return out;
 }
 
+bool QuietEntry(const char16_t* line, const HelpLineVerdict& v);
+
 // The line as the edits leave it, parsed by the plug-in's own parser: the name of the entry
 // it then is (in g_work.fixedName), or null when it is no entry or does not fit. The info of
-// the parse stays in g_work.fixedInfo.
+// the parse stays in g_work.fixedInfo. A line that was no entry before must make a quiet one:
+// a fix that only trades one warning for another is no fix.
 const char16_t* EntryAfter(const char16_t* line, const LineEdit* edits, size_t count,
-                           HelpLineVerdict* v) {
+                           HelpLineVerdict* v, bool wasEntry) {
     if (!EditLine(line, edits, count, g_work.fixed) ||
         ParseHelpLineVerdict(g_work.fixedName, g_work.fixed, g_work.fixedSyntax, g_work.fixedInfo,
-                             v) <= 0) {
+                             v) <= 0 ||
+        (!wasEntry && !QuietEntry(g_work.fixed, *v))) {
         return nullptr;
     }
     return g_work.fixedName;
@@ -185,7 +189,7 @@ void FixMarker(const TextSource* source, const char16_t* line, const TextLineRep
         edits[count++] = {static_cast<uint32_t>(bracket), static_cast<uint32_t>(bracket + 1), u"["};
     }
     HelpLineVerdict v;
-    const char16_t* entry = EntryAfter(line, edits, count, &v);
+    const char16_t* entry = EntryAfter(line, edits, count, &v, false);
     if (entry) {
         char16_t what[kFixWhatUnits];
         Format16(what, kFixWhatUnits, u"begin the entry with \"@%s[\"", entry);
@@ -310,7 +314,7 @@ void CheckPassedOver(const TextSource* source, const char16_t* line, const TextL
                    u"white space between \"@%s\" and its \"[\": the line is not an entry", name);
         LineEdit gap = {static_cast<uint32_t>(end), static_cast<uint32_t>(next), u""};
         HelpLineVerdict after;
-        const char16_t* entry = EntryAfter(line, &gap, 1, &after);
+        const char16_t* entry = EntryAfter(line, &gap, 1, &after, false);
         if (entry) {
             AddLineFix(findings, source, report, line, u"no-bracket",
                        u"remove the white space before \"[\"", entry, &gap, 1);
@@ -468,6 +472,24 @@ void CheckReplacements(TextSource* source, const char16_t* line, const TextLineR
     }
 }
 
+// Whether an entry line gives none of the warnings of its own texts: its brackets balance, its
+// syntax line fits, nothing is left over before the description, and it holds no control
+// character and nothing that shows as U+FFFD. (A minus sign taken for the separator has a
+// fix of its own; a text too long for the status bar is left to the check after the fixes.)
+bool QuietEntry(const char16_t* line, const HelpLineVerdict& v) {
+    size_t at = SkipSpace(line, v.close);
+    if (!v.balanced || v.syntaxKept < v.close || line[at] == u']' || line[at] == u')') {
+        return false;
+    }
+    for (size_t i = 0; line[i]; ++i) {
+        bool shown = i < v.syntaxKept || i >= v.info;
+        if ((shown && IsControl(line[i])) || line[i] == kReplacement || IsLoneSurrogate(line, i)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 // A "-" (or a hyphen) that was meant to begin the description, such as the sign of "-1",
 // taken for the separator because no blank follows it.
 void CheckSeparator(const TextSource* source, const char16_t* line, const TextLineReport* report,
@@ -490,7 +512,8 @@ void CheckSeparator(const TextSource* source, const char16_t* line, const TextLi
     bool blank = v.separator > 0 && IsSpaceUnit(line[v.separator - 1]);
     LineEdit insert = {v.separator, v.separator, blank ? u"- " : u" - "};
     HelpLineVerdict after;
-    if (EntryAfter(line, &insert, 1, &after) && Str16Equal(g_work.fixedInfo, line + v.separator)) {
+    if (EntryAfter(line, &insert, 1, &after, true) &&
+        Str16Equal(g_work.fixedInfo, line + v.separator)) {
         AddLineFix(findings, source, report, line, u"separator",
                    blank ? u"insert \"- \" before it" : u"insert \" - \" before it", u"", &insert,
                    1);

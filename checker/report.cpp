@@ -117,7 +117,7 @@ void EmitTextFinding(const ReportOptions* options, const char16_t* file, const F
     if (options->source) {
         EmitSource(f);
     }
-    if (fix && !options->fixRun) {
+    if (fix) {
         Emit(u"    fix: ");
         EmitEscaped(fix->what, kPlain);
         Emit(u"\n");
@@ -382,7 +382,8 @@ void WriteFileReport(const ReportOptions* options, const char16_t* file,
             ++unlisted[code];
             continue;
         }
-        const Fix* fix = FixOf(findings, f);
+        // After --fix, what is left has no fix to offer: it was made, or it was left out.
+        const Fix* fix = options->fixRun ? nullptr : FixOf(findings, f);
         if (format == kFormatJson) {
             EmitJsonFinding(file, f, fix, first);
         } else if (format == kFormatGithub) {

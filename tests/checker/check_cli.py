@@ -78,10 +78,13 @@ FIX_ROWS = [
      b"@LEFT[n] - first\n@Right [n] - last\n@SIGN[n] - -1 when negative\n", 0, 1),
     ("a suppression", b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B [x] - b\n", [],
      b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B[x] - b\n", 0, 1),
-    # A line that a fix would leave unbalanced keeps its finding; the name of a fixed line
-    # must be its own.
-    ("a fix left out", BOM8 + "@I\uff3b[x] - d\r\n@B [x] - b\r\n".encode(), [],
+    # No fix for a line it would leave unbalanced, nor for one whose name another line
+    # defines; a fix left out when the file proves it wrong: read as UTF-8, U+0085 would end
+    # a line.
+    ("an unbalanced line", BOM8 + "@I\uff3b[x] - d\r\n@B [x] - b\r\n".encode(), [],
      BOM8 + "@I\uff3b[x] - d\r\n@B[x] - b\r\n".encode(), 1, 1),
+    ("a fix left out", b"# caf\xc3\xa9\n@A[x] - a\xc2\x85b\n@B[x] - \x96\n", [],
+     b"# caf\xc3\xa9\n@A[x] - a\xc2\x85b\n@B[x] - \x96\n", 1, 0),
     ("a name defined elsewhere", b"@A[x] - a\n@a [y] - b\n", [], b"@A[x] - a\n@a [y] - b\n", 1, 0),
 ]
 
