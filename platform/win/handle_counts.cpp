@@ -38,35 +38,43 @@ long PlatformMappedViews() {
     return PlatformCounter(kCountedViews);
 }
 
-// GetProcessHandleCount would do, but Wine answers it with 0; the system's handle table is
-// answered by both.
+// The process's handles but its threads'. GetProcessHandleCount would count them all, but Wine
+// answers it with 0; the system's handle table is answered by both. The system's thread pool
+// starts a worker (and keeps its handle) whenever some call first needs one, so a thread
+// handle says nothing of what a test left behind.
 long PlatformProcessHandles() {
     auto query = reinterpret_cast<QuerySystemInformation>(reinterpret_cast<void*>(
         GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
-    if (!query) {
+    HANDLE thread = nullptr; // this thread's own handle, to learn the type number of threads
+    if (!query || !DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(),
+                                   &thread, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         return -1;
     }
+    long count = -1;
     for (ULONG bytes = 1u << 16; bytes < (1u << 28); bytes *= 2) {
         auto* table = static_cast<HandleTable*>(malloc(bytes));
-        if (!table) {
-            return -1;
-        }
         ULONG needed = 0;
-        LONG status = query(kSystemExtendedHandleInformation, table, bytes, &needed);
-        if (status == kStatusInfoLengthMismatch) {
-            free(table);
-            continue;
-        }
-        long count = -1;
+        LONG status = table ? query(kSystemExtendedHandleInformation, table, bytes, &needed) : -1;
         if (status == 0) {
-            count = 0;
             DWORD self = GetCurrentProcessId();
+            USHORT threadType = 0xFFFF;
             for (ULONG_PTR i = 0; i < table->count; ++i) {
-                count += table->entries[i].processId == self;
+                const HandleEntry& e = table->entries[i];
+                if (e.processId == self && e.handle == reinterpret_cast<ULONG_PTR>(thread)) {
+                    threadType = e.objectType;
+                }
+            }
+            count = 0;
+            for (ULONG_PTR i = 0; i < table->count; ++i) {
+                const HandleEntry& e = table->entries[i];
+                count += e.processId == self && e.objectType != threadType;
             }
         }
         free(table);
-        return count;
+        if (status != kStatusInfoLengthMismatch) {
+            break;
+        }
     }
-    return -1;
+    CloseHandle(thread);
+    return count;
 }
