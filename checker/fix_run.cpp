@@ -64,6 +64,7 @@ struct Run {
     uint32_t wouldFix; // --diff: findings a fix would mend, and the files they are in
     uint32_t filesToFix;
     bool outputFailed;
+    uint32_t statistics[64]; // findings left of each code, over all files
 };
 
 void Worse(Run* run, int status) {
@@ -97,6 +98,9 @@ void Report(Run* run, FindingList* findings, const CheckResult& result) {
     const CheckOptions& options = *run->options;
     DropFindings(findings, options.codes, nullptr, nullptr, 0);
     WriteFileReport(&options.report, g_path, findings, result.count);
+    for (int code = 0; code < kCheckCodeCount; ++code) {
+        run->statistics[code] += findings->byCode[code];
+    }
     uint32_t failing = 0;
     for (int32_t severity = options.failOn; severity <= kSeverityError; ++severity) {
         failing += findings->tally[severity];
@@ -202,7 +206,8 @@ void FixOne(Run* run, const char16_t* name) {
 } // namespace
 
 int RunFixes(const CheckOptions& options) {
-    Run run = {&options, kExitClean, 0, 0, false};
+    static Run run;
+    run = Run{&options, kExitClean, 0, 0, false, {}};
     for (int i = 0; options.fix && i < options.fileCount; ++i) {
         if (Str16Equal(options.files[i], u"-")) {
             SendReportToError(); // standard output carries the mended text
@@ -215,7 +220,7 @@ int RunFixes(const CheckOptions& options) {
         FixOne(&run, options.files[i]);
     }
     if (options.fix) {
-        EndReport(&options.report, nullptr);
+        EndReport(&options.report, options.statistics ? run.statistics : nullptr);
     } else if (run.wouldFix > 0) {
         Format16(g_text, kMessageUnits, u"hintbar-check: --fix would mend %u %s in %u %s\n",
                  run.wouldFix, run.wouldFix == 1 ? u"finding" : u"findings", run.filesToFix,
