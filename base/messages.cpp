@@ -2,10 +2,8 @@
 
 #include "base/format16.h"
 #include "base/limits.h"
-#include "base/product.h"
 #include "base/text16.h"
 #include "interface/host_services.h"
-#include "platform/platform.h"
 
 namespace {
 // Static result buffers: a result lasts until the next call that writes the same buffer.
@@ -20,24 +18,6 @@ bool IsVowel(char16_t c) {
     return c == u'A' || c == u'E' || c == u'I' || c == u'O' || c == u'U';
 }
 } // namespace
-
-void* ErrorHandle() {
-    return PlatformStdHandle(kStdError);
-}
-
-void WriteErrorPrefix() {
-    void* handle = ErrorHandle();
-    Qprintf(handle, u"%s plugin: ", kPluginName);
-    char16_t buffer[kLineUnits];
-    Str16Copy(buffer, kLineUnits, u"%_batch");
-    ExpandVariables(buffer, 1);
-    if (buffer[0] == u'0') {
-        return;
-    }
-    Str16Copy(buffer, kLineUnits, u"%_batchname [%_batchline]  ");
-    ExpandVariables(buffer, 1);
-    Qprintf(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
-}
 
 int ClassifyCase(const char16_t* text) {
     if (!text || !*text) {

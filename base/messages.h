@@ -1,10 +1,8 @@
-// The error prefix of every message, and the wording of counts.
+// The wording of counts in messages.
 #pragma once
 
 #include <cstdint>
 
-// "Hintbar plugin: ", and inside a batch file its name and line, on standard error.
-void WriteErrorPrefix();
 // 0: no letters, some lower case, or none upper; 1: exactly one capital; 2: all capitals.
 int ClassifyCase(const char16_t* text);
 // The noun for a count of 1; otherwise its English plural in a static buffer of
@@ -13,6 +11,3 @@ int ClassifyCase(const char16_t* text);
 const char16_t* Pluralize(uint64_t count, const char16_t* noun);
 const char16_t* FormatCount(uint64_t count);     // "1,234 functions"
 const char16_t* FormatByteCount(uint64_t count); // "    1,234 bytes", number in 9 columns
-
-// The handle of standard error, where every error message goes.
-void* ErrorHandle();

@@ -5,6 +5,7 @@
 #include "base/product.h"
 #include "bench/help_files.h"
 #include "helptable/help_loader.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "plugin/exports.h"
 #include "textinput/encoding.h"
@@ -50,19 +51,18 @@ void RunLoads(benchmark::State& state, int functions, BenchEncoding encoding, bo
     std::string path = HelpFilePath(functions, encoding);
     std::u16string name = Wide(path);
     size_t bytes = ReadAll(path).size();
-    uint32_t count = 0;
-    FreeHelpTree(LoadHelpFile(&count, name.c_str(), 1), nullptr);
+    FreeHelpTree(LoadHelpFile(name.c_str()).tree);
     if (settle) {
         SettleHeap();
     }
     for (auto _ : state) {
-        HelpNode* root = LoadHelpFile(&count, name.c_str(), 1);
-        if (!root) {
+        HelpTree tree = LoadHelpFile(name.c_str()).tree;
+        if (!tree.root) {
             state.SkipWithError("load failed");
             break;
         }
         state.PauseTiming();
-        FreeHelpTree(root, nullptr);
+        FreeHelpTree(tree);
         if (settle) {
             SettleHeap();
         }
@@ -173,13 +173,12 @@ BENCHMARK(BM_BaselineScan256KiB)->Unit(benchmark::kMicrosecond);
 // after another case's work would give back to the system what that case left in the heap.
 void BM_ShutdownFrees100k(benchmark::State& state) {
     std::u16string name = Wide(HelpFilePath(100000, BenchEncoding::Utf8));
-    uint32_t count = 0;
-    InstallHelpTable(LoadHelpFile(&count, name.c_str(), 1), count);
+    (void)LoadHelpTable(name.c_str(), name.c_str());
     ShutdownPlugin(0);
     SettleHeap();
     for (auto _ : state) {
         state.PauseTiming();
-        InstallHelpTable(LoadHelpFile(&count, name.c_str(), 1), count);
+        (void)LoadHelpTable(name.c_str(), name.c_str());
         state.ResumeTiming();
         ShutdownPlugin(0);
         SettleHeap();

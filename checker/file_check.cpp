@@ -6,7 +6,7 @@
 #include "checker/encoding_advice.h"
 #include "checker/encoding_note.h"
 #include "checker/input_spool.h"
-#include "helptable/startup.h"
+#include "helptable/help_file_name.h"
 #include "platform/files.h"
 #include "helptable/help_table.h"
 #include "textinput/encoding.h"
@@ -353,12 +353,12 @@ namespace {
 // A name as "hbar /L" takes it: true with the file's name in path, or false with the
 // command's answer as the one finding.
 bool ResolveName(const char16_t* name, char16_t* path, FindingList* findings, CheckResult* result) {
-    int resolved = ResolveHelpFileName(name, std::span<char16_t>(path, kPathUnits));
-    if (resolved == kHelpNameOk) {
+    HelpFileName resolved = ResolveHelpFileName(name, std::span<char16_t>(path, kPathUnits));
+    if (resolved == HelpFileName::Ok) {
         return true;
     }
     result->unreadable = true;
-    if (resolved == kHelpNameBad) {
+    if (resolved == HelpFileName::Bad) {
         Str16Copy(path, kPathUnits, name);
         AddFinding(findings, 0, 0, kSeverityError, u"not-found",
                    u"\"hbar /L\" answers \"Bad filename\": no full name can be made of it");

@@ -3,7 +3,9 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/error_messages.h"
 #include "base/text16.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "interface/host_services.h"
 #include "livehelp/help_text.h"

@@ -7,11 +7,12 @@
 #include "base/product.h"
 #include "base/text16.h"
 #include "command/arguments.h"
+#include "command/error_messages.h"
 #include "command/function_lookup.h"
 #include "command/help_status.h"
+#include "helptable/help_file_name.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "helptable/startup.h"
 #include "interface/host_services.h"
 #include "livehelp/line_state.h"
 #include "platform/platform.h"
@@ -67,11 +68,11 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
 // Returns 0, or the command's result for a failure.
 int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder,
               std::span<char16_t, kPathUnits> path) {
-    int resolved = ResolveHelpFileName(name, path);
-    if (resolved == kHelpNameBad) {
+    HelpFileName resolved = ResolveHelpFileName(name, path);
+    if (resolved == HelpFileName::Bad) {
         return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
     }
-    if (resolved == kHelpNameNotFound) {
+    if (resolved == HelpFileName::NotFound) {
         return Fail(2, u"File not found: \"%s\"\r\n", path.data());
     }
     run.countLine = false;
@@ -210,11 +211,19 @@ int RunHbar(const char16_t* line) {
         Unload(run.quiet);
     }
     if (run.path[0]) {
-        (void)LoadHelpTable(run.path, run.path, run.quiet ? 1 : 0);
+        HelpLoadResult loaded = LoadHelpTable(run.path, run.path);
+        ReportLoadFailure(loaded);
+        if (loaded.outcome == HelpLoad::Loaded && !run.quiet) {
+            Printf(u"Loaded %s from \"%s\".\r\n", FormatCount(loaded.functions), run.path);
+        }
     }
     for (int32_t k = 0; k < run.addedCount; ++k) {
         (void)ResolveHelpFileName(run.added[k], g_addPath); // checked before any change
-        (void)AddHelpFile(g_addPath, run.quiet ? 1 : 0);
+        HelpLoadResult added = AddHelpFile(g_addPath);
+        ReportLoadFailure(added);
+        if (added.outcome == HelpLoad::Loaded && !run.quiet) {
+            Printf(u"Added %s from \"%s\".\r\n", FormatCount(added.functions), g_addPath);
+        }
     }
     int found = run.pattern && !ShowMatchingHelp(run.pattern) ? 3 : 0;
     if (run.info) {

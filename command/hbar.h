@@ -3,5 +3,6 @@
 
 extern const char16_t kCommandHelp[]; // the command's help text, as "/?" prints it
 
-// Runs one hbar command line: 0 on success, 1 for a bad argument, 2 for a file not found.
+// Runs one hbar command line: 0 on success, 1 for a bad argument, 2 for a file not found, 3
+// when /F found no help to show.
 int RunHbar(const char16_t* line);

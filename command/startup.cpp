@@ -1,18 +1,17 @@
-// Start-up load and shutdown: finding Hintbar.txt in its three places, and releasing the
-// table when the host unloads the plug-in.
-#include "helptable/startup.h"
+// Start-up load and shutdown: finding Hintbar.txt in its three places, and what is said when
+// the host unloads the plug-in.
+#include "command/startup.h"
 
 #include "base/limits.h"
 #include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
+#include "command/error_messages.h"
+#include "helptable/help_file_name.h"
 #include "helptable/help_sources.h"
-#include "helptable/help_table.h"
 #include "interface/host_services.h"
 #include "platform/files.h"
 #include "platform/platform.h"
-
-const char16_t kDataFileName[] = u"Hintbar.txt";
 
 namespace {
 
@@ -64,53 +63,9 @@ bool TryPlace(const char16_t* path) {
         }
     }
     ++g_loadedCount;
-    return LoadHelpTable(path, full[0] ? full : path, 1);
-}
-
-} // namespace
-
-void AppendDataFileName(std::span<char16_t> path) {
-    if (path.empty()) {
-        return;
-    }
-    size_t length = 0;
-    while (length < path.size() && path[length]) {
-        ++length;
-    }
-    if (length > 0 && length < path.size()) {
-        char16_t last = path[length - 1];
-        if (last != u'/' && last != u'\\' && last != u':') {
-            const char16_t separator[2] = {kPathSeparator, 0};
-            Str16Append(path.data(), path.size(), separator);
-        }
-    }
-    Str16Append(path.data(), path.size(), kDataFileName);
-}
-
-bool IsPlainFile(const char16_t* path) {
-    if (!path || !path[0]) {
-        return false;
-    }
-    uint32_t attributes = PlatformGetFileAttributes(path);
-    if (attributes == kInvalidFileAttributes) {
-        return false;
-    }
-    return (attributes & (kFileAttributeDirectory | kFileAttributeDevice)) == 0;
-}
-
-int ResolveHelpFileName(const char16_t* name, std::span<char16_t> path) {
-    if (path.size() < static_cast<size_t>(kPathUnits)) {
-        return kHelpNameBad; // the host writes a full name of up to kPathUnits units
-    }
-    path[0] = 0;
-    QueryTrueName(name, path.data());
-    if (!path[0]) {
-        return kHelpNameBad;
-    }
-    if (QueryIsDirectory(path.data())) {
-        AppendDataFileName(path);
-    }
-    return IsPlainFile(path.data()) ? kHelpNameOk : kHelpNameNotFound;
+    HelpLoadResult loaded = LoadHelpTable(path, full[0] ? full : path);
+    ReportLoadFailure(loaded);
+    return loaded.outcome == HelpLoad::Loaded;
 }
 
 void LoadDefaultHelpFile() {
@@ -154,6 +109,8 @@ void LoadDefaultHelpFile() {
     }
     TryPlace(g_path);
 }
+
+} // namespace
 
 int LoadHelpAtStartup() {
     char16_t shell[kMessageUnits];

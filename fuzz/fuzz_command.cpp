@@ -5,6 +5,7 @@
 #include "base/text16.h"
 #include "command/arguments.h"
 #include "fuzz/fuzz_support.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"

@@ -22,7 +22,7 @@ bool SameText(const char* a, const char* b) {
     return (!a && !b) || (a && b && strcmp(a, b) == 0);
 }
 
-void CompareWithChecker(const char16_t* path, HelpNode* root, uint32_t count) {
+void CompareWithChecker(const char16_t* path, const HelpNode* root, uint32_t count) {
     FindingList findings = {};
     CheckResult result = {};
     FuzzAssert(CheckHelpFile(path, &findings, &result) == 0, "the check completes");
@@ -58,16 +58,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     long live = PlatformLiveAllocations();
-    uint32_t count = 12345;
-    HelpNode* root = LoadHelpFile(&count, path.c_str(), data[0] & 0x80);
-    CompareWithChecker(path.c_str(), root, count);
-    if (root) {
-        CheckHelpTree(root, count);
-        uint32_t released = 0;
-        FreeHelpTree(root, &released);
-        FuzzAssert(released == count, "freeing releases every node");
+    HelpLoadResult loaded = LoadHelpFile(path.c_str());
+    HelpTree tree = loaded.tree;
+    uint32_t count = tree.count;
+    CompareWithChecker(path.c_str(), tree.root, count);
+    if (tree.root) {
+        FuzzAssert(loaded.outcome == HelpLoad::Loaded && loaded.functions == count,
+                   "a tree comes only with a load that says so");
+        CheckHelpTree(tree.root, count);
+        FuzzAssert(FreeHelpTree(tree) == count, "freeing releases every node");
     } else {
-        FuzzAssert(count == 12345, "a failed load leaves the count alone");
+        FuzzAssert(loaded.outcome != HelpLoad::Loaded && count == 0,
+                   "a failed load says so and brings nothing");
     }
     FuzzAssert(PlatformLiveAllocations() == live, "a load leaks nothing");
     HostClearCaptured();

@@ -6,6 +6,7 @@
 #include "base/text16.h"
 #include "fuzz/fuzz_support.h"
 #include "fuzz/fuzz_windows.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/line_state.h"
@@ -28,9 +29,7 @@ void BuildTable() {
         entries[i].syntax = g_syntax[i];
         entries[i].info = i % 2 ? g_info : nullptr;
     }
-    int32_t counter = 0;
-    HelpNode* tree = BuildHelpTree(entries, 0, 4, &counter);
-    InstallHelpTable(tree, static_cast<uint32_t>(counter));
+    FuzzAssert(LoadHelpEntries(entries, u"fuzz.txt"), "the table is built");
 }
 } // namespace
 

@@ -2,11 +2,9 @@
 // and build the tree.
 #include "helptable/help_loader.h"
 
-#include "base/messages.h"
 #include "base/text16.h"
 #include "helptable/help_line.h"
 #include "helptable/staged_texts.h"
-#include "interface/host_services.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "textinput/text_lines.h"
@@ -54,11 +52,6 @@ struct SortKey {
         return *this;
     }
 };
-
-void WriteError(const char16_t* message, const char16_t* sourceName) {
-    WriteErrorPrefix();
-    Qprintf(ErrorHandle(), message, sourceName);
-}
 
 // An entry line's texts in UTF-8, with the name in g_work.name; from either parser.
 struct EntryTexts {
@@ -308,16 +301,17 @@ int32_t SortAndMerge(const HelpEntry* entries, int32_t count, SortKey* keys, Sor
 
 } // namespace
 
-HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
+HelpLoadResult LoadHelpFile(const char16_t* sourceName) {
+    HelpLoadResult result = {HelpLoad::NotOpened, 0, {nullptr, 0}, {}, sourceName};
     TextSource source = {};
-    SourceOpen opened = OpenTextSource(&source, sourceName).outcome;
-    if (opened == SourceOpen::Empty) {
+    result.source = OpenTextSource(&source, sourceName);
+    if (result.source.outcome == SourceOpen::Empty) {
         // The reader passes an empty file over without a word. To the user it is a file with
         // no entries, and a load that read nothing must not pass for one that did its work.
-        WriteError(u"No functions found in file \"%s\".\n", sourceName);
+        result.outcome = HelpLoad::NoFunctions;
     }
-    if (opened != SourceOpen::Opened) {
-        return nullptr;
+    if (result.source.outcome != SourceOpen::Opened) {
+        return result;
     }
 
     // One pass: each entry line's name and texts are staged, and the array points at them.
@@ -355,12 +349,11 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
         ReleaseStagedTexts(&staged.names);
         ReleaseStagedTexts(&staged.texts);
         PlatformFree(array.entries);
-        WriteError(stored == Stored::NoArray  ? u"Allocating help array\n"
-                   : stored == Stored::NoText ? u"Error allocating memory for help strings\r\n"
-                   : stored == Stored::NoTree ? u"Error converting array to tree\n"
-                                              : u"No functions found in file \"%s\".\n",
-                   sourceName);
-        return nullptr;
+        result.outcome = stored == Stored::NoArray  ? HelpLoad::NoArray
+                         : stored == Stored::NoText ? HelpLoad::NoText
+                         : stored == Stored::NoTree ? HelpLoad::NoTree
+                                                    : HelpLoad::NoFunctions;
+        return result;
     }
     static_assert(sizeof(SortKey) + sizeof(int32_t) <= sizeof(HelpNode), "room in the nodes");
     static_assert(alignof(SortKey) <= alignof(uint64_t), "the nodes' room is aligned for it");
@@ -373,24 +366,18 @@ HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet) {
     // unused. The keys are done with: their room lays the tree out.
     static_assert(sizeof(int32_t) <= sizeof(SortKey), "room in the keys");
     std::span<int32_t> places = {reinterpret_cast<int32_t*>(keys), entries};
-    int32_t nodes = 0;
-    HelpNode* root =
-        BuildHelpTreeOver(room, {array.entries, entries}, {order, static_cast<size_t>(distinct)},
-                          places, &nodes, &staged);
+    HelpTree tree = BuildHelpTreeOver(room, {array.entries, entries},
+                                      {order, static_cast<size_t>(distinct)}, places, &staged);
     PlatformFree(keys);
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);
     PlatformFree(array.entries);
-    if (!root) { // GCOVR_EXCL_BR_LINE: the room and the order always fit the entries
-        WriteError(u"Error converting array to tree\n", sourceName); // GCOVR_EXCL_LINE
-        return nullptr;                                              // GCOVR_EXCL_LINE
+    if (!tree.root) { // GCOVR_EXCL_BR_LINE: the room and the order always fit the entries
+        result.outcome = HelpLoad::NoTree; // GCOVR_EXCL_LINE
+        return result;                     // GCOVR_EXCL_LINE
     }
-    if (!quiet) {
-        Printf(u"Loaded %s from \"%s\".\r\n", FormatCount(static_cast<uint32_t>(nodes)),
-               sourceName);
-    }
-    if (count) {
-        *count = static_cast<uint32_t>(nodes);
-    }
-    return root;
+    result.outcome = HelpLoad::Loaded;
+    result.functions = tree.count;
+    result.tree = tree;
+    return result;
 }

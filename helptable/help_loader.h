@@ -1,11 +1,29 @@
-// Loading one help file into a new tree; the caller installs it in the HelpTable.
+// Loading one help file into a new tree; the help-sources routines install it in the table.
 #pragma once
 
 #include "helptable/help_table.h"
+#include "textinput/text_source.h"
 
 #include <cstdint>
 
-// The root of the new tree, or null when nothing was loaded (the reason has been written to
-// standard error). count is written only when a tree is returned. A syntax line or description
-// whose UTF-8 form exceeds 2,047 or 16,383 bytes is cut at a character boundary.
-HelpNode* LoadHelpFile(uint32_t* count, const char16_t* sourceName, int quiet);
+// How a load, an add or a merge ended. Each failure but NotOpened has one message of its own;
+// NotOpened carries the text source's account of why.
+enum class HelpLoad : uint8_t {
+    Loaded,
+    NotOpened,   // the file did not open: see `source` (MissingName: nothing to say)
+    NoFunctions, // the file is empty or holds no entry line
+    NoArray,     // no memory for the array of entries or its working room
+    NoText,      // no memory for the names and texts
+    NoTree,      // no memory for the tree
+};
+struct [[nodiscard]] HelpLoadResult {
+    HelpLoad outcome;
+    uint32_t functions;      // Loaded: the functions the file brought
+    HelpTree tree;           // LoadHelpFile's Loaded: the new tree, the caller's to free
+    SourceOpenResult source; // NotOpened: why
+    const char16_t* file;    // the name the load was given, as its messages quote it
+};
+
+// A syntax line or description whose UTF-8 form exceeds 2,047 or 16,383 bytes is cut at a
+// character boundary.
+HelpLoadResult LoadHelpFile(const char16_t* sourceName);

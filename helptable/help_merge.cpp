@@ -2,9 +2,7 @@
 // which is built into a tree as a loaded file's is.
 #include "helptable/help_merge.h"
 
-#include "base/messages.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
 #include "platform/platform.h"
 
 #include <cstddef>
@@ -24,9 +22,10 @@ struct Merge {
     uint32_t end;  // one past the last base entry
 };
 
-// Borrows the node's texts; the tree built from the entries copies them.
+// Borrows the node's texts; the tree built from the entries copies them and never writes
+// through the entry.
 HelpEntry EntryOf(const HelpNode* node) {
-    return HelpEntry{node->name, node->syntax, node->info};
+    return HelpEntry{node->name, const_cast<char*>(node->syntax), const_cast<char*>(node->info)};
 }
 
 void FillInOrder(const HelpNode* node, HelpEntry* entries, uint32_t* at) {
@@ -58,19 +57,15 @@ void TakeAdded(const HelpNode* node, Merge* merge) {
     TakeAdded(node->right, merge);
 }
 
-void WriteError(const char16_t* message) {
-    WriteErrorPrefix();
-    Qprintf(ErrorHandle(), message);
-}
-
 } // namespace
 
-HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* count) {
+HelpLoadResult MergeHelpTrees(const HelpNode* base, const HelpNode* added) {
+    HelpLoadResult result = {HelpLoad::NoArray, 0, {nullptr, 0}, {}, nullptr};
     uint32_t baseCount = CountNodes(base);
     uint32_t addedCount = CountNodes(added);
     uint64_t total = uint64_t{baseCount} + addedCount;
     if (total == 0) {
-        return nullptr;
+        return result;
     }
     HelpEntry* entries = nullptr;
     if (total <= INT32_MAX / sizeof(HelpEntry)) {
@@ -78,8 +73,7 @@ HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* 
             static_cast<HelpEntry*>(PlatformAlloc(static_cast<size_t>(total) * sizeof(HelpEntry)));
     }
     if (!entries) {
-        WriteError(u"Allocating help array\n");
-        return nullptr;
+        return result;
     }
 
     // The base entries wait at the end of the array; the merged ones are written from its start.
@@ -92,16 +86,9 @@ HelpNode* MergeHelpTrees(const HelpNode* base, const HelpNode* added, uint32_t* 
     }
 
     // The tree copies the borrowed names and texts into its own block; the old trees keep theirs.
-    int32_t nodes = 0;
-    HelpNode* root = BuildHelpTree(entries, 0, static_cast<int>(merge.out) - 1, &nodes);
-    if (!root) {
-        PlatformFree(entries);
-        WriteError(u"Error converting array to tree\n");
-        return nullptr;
-    }
+    result.tree = BuildHelpTree({entries, merge.out});
     PlatformFree(entries);
-    if (count) {
-        *count = static_cast<uint32_t>(nodes);
-    }
-    return root;
+    result.outcome = result.tree.root ? HelpLoad::Loaded : HelpLoad::NoTree;
+    result.functions = result.tree.count;
+    return result;
 }

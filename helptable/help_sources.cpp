@@ -1,20 +1,18 @@
-// The list of the help files the table was made from. Each file's record is made before the
-// file is loaded, so that once a tree is ready nothing can fail before the table takes it.
+// The help table and the list of the help files it was made from. Each file's record is made
+// before the file is loaded, so that once a tree is ready nothing can fail before the table
+// takes it.
 #include "helptable/help_sources.h"
 
 #include "base/limits.h"
-#include "base/messages.h"
 #include "base/text16.h"
-#include "helptable/help_loader.h"
 #include "helptable/help_merge.h"
-#include "helptable/help_table.h"
-#include "interface/host_services.h"
 #include "platform/platform.h"
 
 #include <cstddef>
 
 namespace {
 
+HelpTree g_table = {nullptr, 0};
 HelpSource* g_first = nullptr; // oldest first
 
 void DropAll() {
@@ -25,7 +23,14 @@ void DropAll() {
     }
 }
 
-// A record and its name in one block; null, after saying so, when there is no memory for it.
+// Hands the table a new tree, releasing the old one; the number of nodes released.
+uint32_t InstallHelpTable(HelpTree tree) {
+    uint32_t released = FreeHelpTree(g_table);
+    g_table = tree;
+    return released;
+}
+
+// A record and its name in one block; null when there is no memory for it.
 HelpSource* NewSource(const char16_t* fullName) {
     size_t units = Str16Len(fullName) + 1;
     if (units > static_cast<size_t>(kPathUnits)) {
@@ -34,8 +39,6 @@ HelpSource* NewSource(const char16_t* fullName) {
     auto* source =
         static_cast<HelpSource*>(PlatformAlloc(sizeof(HelpSource) + units * sizeof(char16_t)));
     if (!source) {
-        WriteErrorPrefix();
-        Qprintf(ErrorHandle(), u"Error allocating memory for help strings\r\n");
         return nullptr;
     }
     source->next = nullptr;
@@ -54,67 +57,109 @@ void Append(HelpSource* source, uint32_t functions) {
     *end = source;
 }
 
-} // namespace
-
-bool LoadHelpTable(const char16_t* path, const char16_t* fullName, int quiet) {
-    if (!path || !fullName) {
-        return false;
-    }
-    HelpSource* source = NewSource(fullName);
-    if (!source) {
-        return false;
-    }
-    uint32_t count = 0;
-    HelpNode* tree = LoadHelpFile(&count, path, quiet);
-    if (!tree) {
-        PlatformFree(source);
-        return false;
-    }
-    DropAll();
-    InstallHelpTable(tree, count);
-    Append(source, count);
-    return true;
+// A missing name: nothing loaded, and nothing to say.
+HelpLoadResult NoName() {
+    return {HelpLoad::NotOpened,
+            0,
+            {nullptr, 0},
+            {SourceOpen::MissingName, 0, SourceFault::None, nullptr},
+            nullptr};
 }
 
-bool AddHelpFile(const char16_t* fullName, int quiet) {
-    if (!fullName) {
-        return false;
+// The record's block, lost: told as the loader tells its texts' memory running out.
+HelpLoadResult NoRecord(const char16_t* file) {
+    return {HelpLoad::NoText, 0, {nullptr, 0}, {}, file};
+}
+
+} // namespace
+
+HelpLoadResult LoadHelpTable(const char16_t* path, const char16_t* fullName) {
+    if (!path || !fullName) {
+        return NoName();
     }
     HelpSource* source = NewSource(fullName);
     if (!source) {
-        return false;
+        return NoRecord(path);
     }
-    uint32_t brought = 0;
-    HelpNode* tree = LoadHelpFile(&brought, fullName, 1);
-    if (!tree) {
+    HelpLoadResult result = LoadHelpFile(path);
+    if (result.outcome != HelpLoad::Loaded) {
         PlatformFree(source);
-        return false;
+        return result;
     }
-    if (HelpTableRoot()) {
-        uint32_t count = 0;
-        HelpNode* merged = MergeHelpTrees(HelpTableRoot(), tree, &count);
-        FreeHelpTree(tree, nullptr);
-        if (!merged) {
+    DropAll();
+    InstallHelpTable(result.tree);
+    Append(source, result.functions);
+    result.tree = {nullptr, 0}; // the table's now
+    return result;
+}
+
+HelpLoadResult AddHelpFile(const char16_t* fullName) {
+    if (!fullName) {
+        return NoName();
+    }
+    HelpSource* source = NewSource(fullName);
+    if (!source) {
+        return NoRecord(fullName);
+    }
+    HelpLoadResult result = LoadHelpFile(fullName);
+    if (result.outcome != HelpLoad::Loaded) {
+        PlatformFree(source);
+        return result;
+    }
+    if (g_table.root) {
+        HelpLoadResult merged = MergeHelpTrees(g_table.root, result.tree.root);
+        FreeHelpTree(result.tree);
+        result.tree = {nullptr, 0};
+        if (merged.outcome != HelpLoad::Loaded) {
             PlatformFree(source);
-            return false;
+            result.outcome = merged.outcome;
+            return result;
         }
-        InstallHelpTable(merged, count);
+        InstallHelpTable(merged.tree);
     } else {
         DropAll();
-        InstallHelpTable(tree, brought);
+        InstallHelpTable(result.tree);
+        result.tree = {nullptr, 0}; // the table's now
     }
-    Append(source, brought);
-    if (!quiet) {
-        Printf(u"Added %s from \"%s\".\r\n", FormatCount(brought), fullName);
-    }
-    return true;
+    Append(source, result.functions);
+    return result;
 }
 
 uint32_t UnloadHelp() {
     DropAll();
-    return UnloadHelpTable();
+    return InstallHelpTable({nullptr, 0});
+}
+
+const HelpNode* HelpTableRoot() {
+    return g_table.root;
+}
+
+uint32_t HelpTableCount() {
+    return g_table.count;
 }
 
 const HelpSource* FirstHelpSource() {
     return g_first;
 }
+
+#if defined(HB_TESTING)
+bool LoadHelpEntries(std::span<const HelpEntry> entries, const char16_t* listedName) {
+    for (size_t i = 1; i < entries.size(); ++i) {
+        if (CompareHelpNames(entries[i - 1].name, entries[i].name) >= 0) {
+            return false;
+        }
+    }
+    HelpSource* source = listedName ? NewSource(listedName) : nullptr;
+    HelpTree tree = source || !listedName ? BuildHelpTree(entries) : HelpTree{nullptr, 0};
+    if (!tree.root) {
+        PlatformFree(source);
+        return false;
+    }
+    DropAll();
+    InstallHelpTable(tree);
+    if (source) {
+        Append(source, tree.count);
+    }
+    return true;
+}
+#endif

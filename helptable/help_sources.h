@@ -1,9 +1,14 @@
-// The help table as the files it was made from: the start-up file or the one /L named, then
-// each file added to it. The routines here change the table and its list of files together,
-// so that the list always describes the table.
+// The help table and the files it was made from: the start-up file or the one /L named, then
+// each file added to it. The routines here are the table's one owner: only they install,
+// replace and free its tree, and they change the table and its list of files together, so
+// that the list always describes the table.
 #pragma once
 
+#include "helptable/help_loader.h"
+#include "helptable/help_table.h"
+
 #include <cstdint>
+#include <span>
 
 // One help file of the table, in a list oldest first.
 struct HelpSource {
@@ -12,15 +17,26 @@ struct HelpSource {
     char16_t* name;     // its full name, in the record's own block
 };
 
-// Loads the file at path and makes it the whole table, listed under fullName. False when
-// nothing was loaded: the reason has been written and the table is unchanged.
-[[nodiscard]] bool LoadHelpTable(const char16_t* path, const char16_t* fullName, int quiet);
+// Loads the file at path and makes it the whole table, listed under fullName. Anything but
+// Loaded leaves the table unchanged.
+HelpLoadResult LoadHelpTable(const char16_t* path, const char16_t* fullName);
 // Loads the file and merges its functions into the table, a name in both taking the file's
-// entry; with no table loaded it loads as LoadHelpTable does. Unless quiet, says how many
-// functions the file brought. False when nothing changed: the reason has been written.
-[[nodiscard]] bool AddHelpFile(const char16_t* fullName, int quiet);
+// entry; with no table loaded it loads as LoadHelpTable does. `functions` is what the file
+// brought. Anything but Loaded leaves the table unchanged.
+HelpLoadResult AddHelpFile(const char16_t* fullName);
 // Empties the table and the list; the number of functions released.
 uint32_t UnloadHelp();
 
+// The table's tree, null while no help is loaded, and the number of functions it holds.
+const HelpNode* HelpTableRoot();
+uint32_t HelpTableCount();
 // The first file of the list, or null while none is loaded.
 const HelpSource* FirstHelpSource();
+
+#if defined(HB_TESTING)
+// The tests' seam: makes the entries, sorted by name with no name twice, the whole table,
+// built as a merge builds its tree, and listed under listedName (null: under no file, as
+// tests of what shows need no list). False, with the table unchanged, for entries out of
+// order or no memory.
+[[nodiscard]] bool LoadHelpEntries(std::span<const HelpEntry> entries, const char16_t* listedName);
+#endif

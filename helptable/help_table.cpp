@@ -12,13 +12,6 @@
 
 namespace {
 
-struct HelpTableState {
-    HelpNode* root;
-    uint32_t count;
-};
-
-HelpTableState HelpTable = {nullptr, 0};
-
 // A tree lives in one heap block: this header, then the nodes in pre-order (so the root comes
 // first, right behind the header), then every node's name and texts. Building, freeing and
 // the heap's bookkeeping then cost one block however many functions the table holds. A
@@ -35,8 +28,10 @@ constexpr size_t kAlign = alignof(uint64_t) > alignof(HelpNode) ? alignof(uint64
                                                                 : alignof(HelpNode);
 constexpr size_t kHeaderBytes = (sizeof(TreeBlock) + kAlign - 1) / kAlign * kAlign;
 
-TreeBlock* BlockOf(HelpNode* root) {
-    return reinterpret_cast<TreeBlock*>(reinterpret_cast<char*>(root) - kHeaderBytes);
+// The block is the tree's own: readers see its nodes as const, its one owner frees it.
+TreeBlock* BlockOf(const HelpNode* root) {
+    return reinterpret_cast<TreeBlock*>(
+        const_cast<char*>(reinterpret_cast<const char*>(root) - kHeaderBytes));
 }
 
 uint32_t ByteLength(const char* text) {
@@ -83,7 +78,7 @@ char* PlaceText(Layout* at, const char* text) {
     return copy;
 }
 
-HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_t* counter) {
+HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at) {
     int mid = lo + (hi - lo + 1) / 2;
     const HelpEntry& entry = entries[mid];
     HelpNode* node = reinterpret_cast<HelpNode*>(at->node);
@@ -96,11 +91,8 @@ HelpNode* PlaceTree(const HelpEntry* entries, int lo, int hi, Layout* at, int32_
     node->name = name;
     node->syntax = PlaceText(at, entry.syntax);
     node->info = PlaceText(at, entry.info);
-    node->left = mid > lo ? PlaceTree(entries, lo, mid - 1, at, counter) : nullptr;
-    node->right = mid < hi ? PlaceTree(entries, mid + 1, hi, at, counter) : nullptr;
-    if (counter) {
-        ++*counter;
-    }
+    node->left = mid > lo ? PlaceTree(entries, lo, mid - 1, at) : nullptr;
+    node->right = mid < hi ? PlaceTree(entries, mid + 1, hi, at) : nullptr;
     return node;
 }
 
@@ -121,20 +113,17 @@ void NumberInPreorder(const int32_t* order, int lo, int hi, int32_t* next, int32
 
 // Links the nodes of lo..hi, whose root is number `first` in pre-order: a left subtree's root
 // comes right after its parent, a right one after the whole left subtree.
-void LinkInPreorder(HelpNode* nodes, int lo, int hi, int32_t first, int32_t* counter) {
+void LinkInPreorder(HelpNode* nodes, int lo, int hi, int32_t first) {
     int mid = lo + (hi - lo + 1) / 2;
     HelpNode* node = &nodes[first];
     int32_t right = first + 1 + (mid - lo);
     node->left = mid > lo ? &nodes[first + 1] : nullptr;
     node->right = mid < hi ? &nodes[right] : nullptr;
     if (mid > lo) {
-        LinkInPreorder(nodes, lo, mid - 1, first + 1, counter);
+        LinkInPreorder(nodes, lo, mid - 1, first + 1);
     }
     if (mid < hi) {
-        LinkInPreorder(nodes, mid + 1, hi, right, counter);
-    }
-    if (counter) {
-        ++*counter;
+        LinkInPreorder(nodes, mid + 1, hi, right);
     }
 }
 
@@ -154,32 +143,34 @@ int CompareHelpNames(const char16_t* first, const char16_t* second) {
     return *a < *b ? -1 : 1;
 }
 
-HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter) {
-    if (!entries || lo < 0 || lo > hi) {
-        return nullptr;
+HelpTree BuildHelpTree(std::span<const HelpEntry> entries) {
+    // A tree's node numbers are ints.
+    if (entries.empty() || entries.size() > INT32_MAX) {
+        return {nullptr, 0};
     }
-    size_t count = static_cast<size_t>(hi - lo) + 1;
+    size_t count = entries.size();
     size_t nameBytes = 0;
     size_t bytes = kHeaderBytes;
-    for (int i = lo; i <= hi; ++i) {
+    for (const HelpEntry& entry : entries) {
         // One entry's name and texts are a few KiB at most: only the sums can grow past any
         // bound.
-        size_t name = NameBytes(entries[i]);
-        size_t text = TextBytes(entries[i].syntax) + TextBytes(entries[i].info);
+        size_t name = NameBytes(entry);
+        size_t text = TextBytes(entry.syntax) + TextBytes(entry.info);
         if (!AddBytes(&nameBytes, name) || !AddBytes(&bytes, sizeof(HelpNode) + name + text)) {
-            return nullptr;
+            return {nullptr, 0};
         }
     }
     char* block = static_cast<char*>(PlatformAlloc(bytes));
     if (!block) {
-        return nullptr;
+        return {nullptr, 0};
     }
     TreeBlock header = {count, bytes, nullptr, nullptr};
     memcpy(block, &header, sizeof header);
     char* nodes = block + kHeaderBytes;
     char* names = nodes + count * sizeof(HelpNode);
     Layout at = {nodes, names, names + nameBytes};
-    return PlaceTree(entries, lo, hi, &at, counter);
+    HelpNode* root = PlaceTree(entries.data(), 0, static_cast<int>(count) - 1, &at);
+    return {root, static_cast<uint32_t>(count)};
 }
 
 TreeRoom ReserveHelpTree(size_t entries) {
@@ -195,15 +186,15 @@ TreeRoom ReserveHelpTree(size_t entries) {
     return {block, {block + kHeaderBytes, entries * sizeof(HelpNode)}};
 }
 
-HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
-                            std::span<const int32_t> order, std::span<int32_t> place,
-                            int32_t* counter, StagedHelp* staged) {
+HelpTree BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
+                           std::span<const int32_t> order, std::span<int32_t> place,
+                           StagedHelp* staged) {
     size_t count = order.size();
     if (!room.block || !staged || count == 0 || count > entries.size() ||
         entries.size() > INT32_MAX || count * sizeof(HelpNode) > room.nodes.size() ||
         place.size() < entries.size()) {
         PlatformFree(room.block);
-        return nullptr;
+        return {nullptr, 0};
     }
     for (size_t j = 0; j < entries.size(); ++j) {
         place[j] = -1;
@@ -217,7 +208,7 @@ HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
     staged->names = StagedTexts{nullptr, 0, 0, staged->names.firstBytes};
     staged->texts = StagedTexts{nullptr, 0, 0, staged->texts.firstBytes};
     auto* nodes = reinterpret_cast<HelpNode*>(room.nodes.data());
-    LinkInPreorder(nodes, 0, hi, 0, counter);
+    LinkInPreorder(nodes, 0, hi, 0);
     for (size_t j = 0; j < entries.size(); ++j) {
         if (place[j] < 0) {
             continue;
@@ -228,7 +219,7 @@ HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
         node->syntax = entry.syntax;
         node->info = entry.info;
     }
-    return nodes;
+    return {nodes, static_cast<uint32_t>(count)};
 }
 
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
@@ -246,25 +237,23 @@ const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
     return nullptr;
 }
 
-int FreeHelpTree(HelpNode* root, uint32_t* counter) {
-    if (!root) {
+uint32_t FreeHelpTree(HelpTree tree) {
+    if (!tree.root) {
         return 0;
     }
-    TreeBlock* block = BlockOf(root);
-    if (counter) {
-        *counter += static_cast<uint32_t>(block->nodes);
-    }
+    TreeBlock* block = BlockOf(tree.root);
+    auto released = static_cast<uint32_t>(block->nodes);
     StagedTexts names = {block->names, 0, 0, 0};
     StagedTexts texts = {block->texts, 0, 0, 0};
     ReleaseStagedTexts(&names);
     ReleaseStagedTexts(&texts);
     PlatformFree(block);
-    return 0;
+    return released;
 }
 
-int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
+void MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
     if (!root || !totals) {
-        return 0;
+        return;
     }
     const char16_t* name = root->name;
     totals->nodes += 1;
@@ -278,28 +267,4 @@ int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals) {
     }
     MeasureHelpTree(root->left, totals);
     MeasureHelpTree(root->right, totals);
-    return 0;
-}
-
-const HelpNode* HelpTableRoot() {
-    return HelpTable.root;
-}
-
-uint32_t HelpTableCount() {
-    return HelpTable.count;
-}
-
-uint32_t UnloadHelpTable() {
-    uint32_t released = 0;
-    FreeHelpTree(HelpTable.root, &released);
-    HelpTable.root = nullptr;
-    HelpTable.count = 0;
-    return released;
-}
-
-uint32_t InstallHelpTable(HelpNode* root, uint32_t count) {
-    uint32_t released = UnloadHelpTable();
-    HelpTable.root = root;
-    HelpTable.count = root ? count : 0;
-    return released;
 }

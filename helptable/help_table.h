@@ -22,11 +22,18 @@ struct HelpEntry {
 // lie in that block too, or, for a loaded tree, in the blocks the load staged them in, which
 // the tree owns as well.
 struct HelpNode {
-    HelpNode* left;
-    HelpNode* right;
-    char* syntax;         // in a block the tree owns
-    char* info;           // likewise, or null
+    const HelpNode* left;
+    const HelpNode* right;
+    const char* syntax;   // in a block the tree owns
+    const char* info;     // likewise, or null
     const char16_t* name; // likewise, with its terminator
+};
+
+// A built tree. Its nodes lie behind a header in one heap block, so it is released only whole,
+// by FreeHelpTree, never node by node; its texts are read through root and never changed.
+struct HelpTree {
+    const HelpNode* root; // null: no tree
+    uint32_t count;       // its nodes
 };
 
 // Figures that MeasureHelpTree adds to; the caller sets them to zero.
@@ -40,9 +47,9 @@ struct HelpTableTotals {
 
 // Ordinal order of UTF-16 code units: -1, 0 or 1.
 int CompareHelpNames(const char16_t* first, const char16_t* second);
-// Builds a tree from the sorted entries lo..hi (lo <= hi) in one heap block, copying their
-// names and texts, so the entries keep their own; null when the block cannot be allocated.
-HelpNode* BuildHelpTree(const HelpEntry* entries, int lo, int hi, int32_t* counter);
+// Builds a tree from the sorted entries in one heap block, copying their names and texts, so
+// the entries keep their own; no tree when there are none or the block cannot be allocated.
+[[nodiscard]] HelpTree BuildHelpTree(std::span<const HelpEntry> entries);
 // A loaded tree's block, had before its nodes are known: room for as many nodes as the load
 // has entries, which the load may use as working room until BuildHelpTreeOver lays the nodes
 // out there. The room is aligned for 64-bit numbers.
@@ -57,20 +64,10 @@ TreeRoom ReserveHelpTree(size_t entries);
 // blocks over rather than copy them, and the record is emptied. The entries are read in the
 // order they lie; entries that `order` leaves out have no node. `place` is working room, a
 // place for each entry. On failure the room is released and the record left as it was.
-HelpNode* BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
-                            std::span<const int32_t> order, std::span<int32_t> place,
-                            int32_t* counter, StagedHelp* staged);
+[[nodiscard]] HelpTree BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
+                                         std::span<const int32_t> order, std::span<int32_t> place,
+                                         StagedHelp* staged);
 const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
-// Releases a whole tree, given the root that BuildHelpTree returned, and adds its node count
-// to the counter.
-int FreeHelpTree(HelpNode* root, uint32_t* counter);
-// The one help table the whole plug-in shares: its tree (null when no help is loaded) and the
-// number of functions it holds. Only the two routines below change it.
-const HelpNode* HelpTableRoot();
-uint32_t HelpTableCount();
-// The two routines that change the HelpTable. Unloading frees its tree and empties it;
-// installing hands it a new tree, releasing the old one first. Both return the number of
-// nodes released.
-uint32_t UnloadHelpTable();
-uint32_t InstallHelpTable(HelpNode* root, uint32_t count);
-int MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);
+// Releases a whole tree (nothing for no tree); the number of nodes it held.
+uint32_t FreeHelpTree(HelpTree tree);
+void MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

@@ -2,6 +2,7 @@
 // carried out by the presenter of the place where help shows now.
 #include "livehelp/key.h"
 
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "livehelp/console_title.h"
 #include "livehelp/help_decision.h"

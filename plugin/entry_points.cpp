@@ -1,8 +1,8 @@
 // The exports the host calls while the plug-in runs. Each forwards to the subsystem that does
 // the work, so that the plug-in's outer face stays in this one folder.
 #include "command/hbar.h"
+#include "command/startup.h"
 #include "helptable/help_sources.h"
-#include "helptable/startup.h"
 #include "livehelp/key.h"
 #include "plugin/exports.h"
 

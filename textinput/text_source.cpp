@@ -4,7 +4,6 @@
 
 #include "base/format16.h"
 #include "base/limits.h"
-#include "base/messages.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "interface/host_services.h"
@@ -37,39 +36,17 @@ int32_t FailureError() {
     return static_cast<int32_t>(error ? error : kErrorGenFailure);
 }
 
-void Report(const char16_t* text) {
-    WriteErrorPrefix();
-    Qprintf(ErrorHandle(), u"%s", text);
-}
-
-// A message with one inserted text, after the error prefix.
-void Report(const char16_t* format, const char16_t* insert) {
-    WriteErrorPrefix();
-    Qprintf(ErrorHandle(), format, insert);
-}
-
-// "<format with the name>" then the system's text for the error on a line of its own.
-void ReportWithError(const char16_t* format, const char16_t* name, int32_t error) {
-    char16_t text[kMessageUnits];
-    DescribeError(text, error);
-    Report(format, name);
-    Qprintf(ErrorHandle(), u"   %s\r\n", text);
-}
-
-void ReportMapping(const char16_t* format, int32_t error) {
-    char16_t text[kMessageUnits];
-    DescribeError(text, error);
-    Report(format, text);
-}
+// The name a failure names, kept past the release of the record's copy.
+char16_t g_failedName[kPathUnits];
 
 bool IsHexDigit(char16_t c) {
     return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
 }
 
 // Copies the open pipe or device `file` to a new temporary file, which takes its place in the
-// record. `buffer` is free for the temporary path. False on failure, with `error` set and the
-// message written.
-bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
+// record. `buffer` is free for the temporary path. The step that failed, with `error` set, or
+// None.
+SourceFault CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     uint32_t length = PlatformGetTempPath(buffer.data(), static_cast<uint32_t>(buffer.size()));
     // 0: the system has no temporary directory (on Linux /tmp always stands in).
     if (length == 0 || length >= buffer.size()) {
@@ -79,20 +56,17 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     Format16(fileName, kMessageUnits, u"%s-%04x.tmp", kPluginName, PlatformGetCurrentProcessId());
     if (AppendPathName(buffer, fileName) != NameFit::Fits) {
         source->error = kErrorFileNameTooLong;
-        Report(u"Can\u2019t create temp file for pipe copy\n");
-        return false;
+        return SourceFault::TempName;
     }
     source->tempPath = CopyText(buffer.data());
     if (!source->tempPath) {
-        Report(u"Can\u2019t allocate buffer for copy\n");
         source->error = kErrorNotEnoughMemory;
-        return false;
+        return SourceFault::CopyMemory;
     }
     uint8_t* transfer = static_cast<uint8_t*>(PlatformAlloc(kCopyBytes));
     if (!transfer) {
-        Report(u"Can\u2019t allocate buffer for copy\n");
         source->error = kErrorNotEnoughMemory;
-        return false;
+        return SourceFault::CopyMemory;
     }
     void* temp = PlatformCreateFile(source->tempPath, kGenericRead | kGenericWrite, kFileShareRead,
                                     kCreateAlways, kFileAttributeNormal);
@@ -102,8 +76,7 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
         // The file of that name is not ours (another copy may be reading it): leave it be.
         PlatformFree(source->tempPath);
         source->tempPath = nullptr;
-        Report(u"Can\u2019t create temp file for pipe copy\n");
-        return false;
+        return SourceFault::TempName;
     }
     for (;;) {
         uint32_t got = 0;
@@ -118,9 +91,7 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
             source->error = shortWrite ? int32_t{kErrorDiskFull} : FailureError();
             PlatformFree(transfer);
             PlatformCloseHandle(temp);
-            ReportWithError(u"Error writing temp file \"%s\" :\r\n", source->tempPath,
-                            source->error);
-            return false;
+            return SourceFault::TempWrite;
         }
     }
     if (!IsConsole(source->file)) { // a console is the process's own (tests read none)
@@ -130,12 +101,17 @@ bool CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     PlatformFlushFileBuffers(temp);
     PlatformSetFilePointer(temp, 0, kFileBegin);
     PlatformFree(transfer);
-    return true;
+    return SourceFault::None;
 }
 
-SourceOpenResult FailOpen(TextSource* source) {
+// Closes what the failed open left and says at which step it failed; `name`, when the step
+// names a file, is kept first, since it may be the record's own copy.
+SourceOpenResult FailOpen(TextSource* source, SourceFault fault, const char16_t* name = nullptr) {
+    if (name) {
+        Str16Copy(g_failedName, kPathUnits, name);
+    }
     CloseTextSource(source);
-    return {SourceOpen::Failed, source->error};
+    return {SourceOpen::Failed, source->error, fault, name ? g_failedName : nullptr};
 }
 } // namespace
 
@@ -151,7 +127,7 @@ bool IsVolumeName(const char16_t* name) {
 
 SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     if (!source || !name || !*name) {
-        return {SourceOpen::MissingName, 0};
+        return {SourceOpen::MissingName, 0, SourceFault::None, nullptr};
     }
     *source = TextSource{};
     source->ansiCodePage = PlatformGetAnsiCodePage();
@@ -160,11 +136,10 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
 
     source->path = CopyText(name);
     if (!source->path) {
-        // Said, as every other failure to open is: a load that did nothing must not look
+        // Told as every other failure to open is: a load that did nothing must not look
         // like one that worked.
         source->error = kErrorNotEnoughMemory;
-        ReportWithError(u"Error opening \"%s\" :\r\n", name, source->error);
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::Open, name);
     }
     char16_t buffer[kPathUnits]; // the canonical name, later the temporary path
     buffer[0] = 0;
@@ -179,8 +154,7 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     char16_t* canonical = CopyText(buffer);
     if (!canonical) {
         source->error = kErrorNotEnoughMemory;
-        ReportWithError(u"Error opening \"%s\" :\r\n", name, source->error);
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::Open, name);
     }
     PlatformFree(source->path);
     source->path = canonical;
@@ -189,8 +163,7 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     source->error = static_cast<int32_t>(PlatformGetLastError());
     if (!source->file) {
         source->error = FailureError();
-        ReportWithError(u"Error opening \"%s\" :\r\n", source->path, source->error);
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::Open, source->path);
     }
 
     // A pipe or a device has no time stamps and cannot be mapped: read it into a copy. A file
@@ -198,8 +171,10 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     PlatformFileInfo info{};
     PlatformGetFileInformation(source->file, &info);
     if (info.creationTime == 0 && info.lastAccessTime == 0 && info.lastWriteTime == 0) {
-        if (!CopyToTemporary(source, buffer)) {
-            return FailOpen(source);
+        SourceFault copied = CopyToTemporary(source, buffer);
+        if (copied != SourceFault::None) {
+            return FailOpen(source, copied,
+                            copied == SourceFault::TempWrite ? source->tempPath : nullptr);
         }
         info = PlatformFileInfo{};
         PlatformGetFileInformation(source->file, &info);
@@ -208,38 +183,35 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
     if (info.sizeHigh == 0 && info.sizeLow == 0) {
         source->error = 0;
         CloseTextSource(source);
-        return {SourceOpen::Empty, 0};
+        return {SourceOpen::Empty, 0, SourceFault::None, nullptr};
     }
     if (info.sizeHigh != 0) {
         source->error = kErrorFileTooLarge;
-        Report(u"File is way too big!\r\n");
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::TooLarge);
     }
     source->size = info.sizeLow;
 
     source->mapping = PlatformCreateFileMapping(source->file);
     if (!source->mapping) {
         source->error = FailureError();
-        ReportMapping(u"Error mapping file: %s\r\n", source->error);
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::Mapping);
     }
     source->data = static_cast<const uint8_t*>(PlatformMapViewOfFile(source->mapping));
     if (!source->data) {
         source->error = FailureError();
-        ReportMapping(u"Error mapping view of file: %s\r\n", source->error);
-        return FailOpen(source);
+        return FailOpen(source, SourceFault::View);
     }
     DetectEncoding(source);
-    return {SourceOpen::Opened, 0};
+    return {SourceOpen::Opened, 0, SourceFault::None, nullptr};
 }
 
 SourceOpenResult OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t size) {
     if (!source || !data) {
-        return {SourceOpen::MissingName, 0};
+        return {SourceOpen::MissingName, 0, SourceFault::None, nullptr};
     }
     *source = TextSource{};
     if (size == 0) {
-        return {SourceOpen::Empty, 0};
+        return {SourceOpen::Empty, 0, SourceFault::None, nullptr};
     }
     source->ansiCodePage = PlatformGetAnsiCodePage();
     source->ansiTable = SelectAnsiTable(source->ansiCodePage);
@@ -247,7 +219,7 @@ SourceOpenResult OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t
     source->data = data;
     source->size = size;
     DetectEncoding(source);
-    return {SourceOpen::Opened, 0};
+    return {SourceOpen::Opened, 0, SourceFault::None, nullptr};
 }
 
 void CloseTextSource(TextSource* source) {

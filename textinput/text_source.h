@@ -27,12 +27,27 @@ struct TextSource {
 enum class SourceOpen : uint8_t {
     Opened,      // open, its encoding known
     MissingName, // no record, or no name or an empty one
-    Empty,       // the file holds no byte: nothing to read, and nothing said
-    Failed,      // refused, with the message written (but for a failed name copy)
+    Empty,       // the file holds no byte: nothing to read
+    Failed,      // refused: `fault` says at which step
+};
+// The step at which an open failed, so that the user can be told in words of that step.
+enum class SourceFault : uint8_t {
+    None,
+    Open,       // the file, named by `name`, could not be opened (or its name not copied)
+    TempName,   // no temporary file for the copy of a pipe or device could be made
+    CopyMemory, // no memory for that copy
+    TempWrite,  // writing the copy failed; `name` is the temporary file's
+    TooLarge,   // the file holds 4 GiB or more
+    Mapping,    // the file could not be mapped
+    View,       // the mapping could not be viewed
 };
 struct [[nodiscard]] SourceOpenResult {
     SourceOpen outcome;
-    int32_t error; // Failed: the system's error number, as the record's `error` keeps it
+    int32_t error;     // Failed: the system's error number, as the record's `error` keeps it
+    SourceFault fault; // Failed: the step; None otherwise
+    // Failed at Open or TempWrite: the file concerned, in a buffer of this subsystem that lasts
+    // until the next open (the record's own copy is released with it); null otherwise.
+    const char16_t* name;
 };
 // Whether a name was put into its buffer whole. One that does not fit is not cut, since a
 // cut name could name another file: the buffer is left as it was.

@@ -31,8 +31,9 @@ class CheckerDifferential : public SourceTest {
     void Compare(const std::string& bytes, const std::string& what) {
         SCOPED_TRACE(what);
         std::u16string path = MakeFile("help.txt", bytes);
-        uint32_t count = 0;
-        HelpNode* root = LoadHelpFile(&count, path.c_str(), 1);
+        HelpTree tree = LoadHelpFile(path.c_str()).tree;
+        const HelpNode* root = tree.root;
+        uint32_t count = tree.count;
         FindingList findings = {};
         CheckResult result = {};
         ASSERT_EQ(CheckHelpFile(path.c_str(), &findings, &result), 0);
@@ -48,7 +49,7 @@ class CheckerDifferential : public SourceTest {
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
         CompareMended(bytes, root, count);
-        FreeHelpTree(root, nullptr);
+        FreeHelpTree(tree);
         ++compared_;
     }
 
@@ -79,8 +80,9 @@ class CheckerDifferential : public SourceTest {
         if (out.data) {
             ++mended_;
             std::string mended(reinterpret_cast<const char*>(out.data), out.size);
-            uint32_t after = 0;
-            HelpNode* now = LoadHelpFile(&after, MakeFile("mended.txt", mended).c_str(), 1);
+            HelpTree mendedTree = LoadHelpFile(MakeFile("mended.txt", mended).c_str()).tree;
+            const HelpNode* now = mendedTree.root;
+            uint32_t after = mendedTree.count;
             EXPECT_GE(now ? after : 0u, was ? count : 0u);
             auto before = LinesOf(bytes);
             auto lines = LinesOf(mended);
@@ -103,7 +105,7 @@ class CheckerDifferential : public SourceTest {
                 EXPECT_STREQ(a->syntax, b->syntax) << "line " << number;
                 EXPECT_STREQ(a->info, b->info) << "line " << number;
             }
-            FreeHelpTree(now, nullptr);
+            FreeHelpTree(mendedTree);
         }
         ReleaseFixOutcome(&out);
     }

@@ -58,10 +58,8 @@ class Hbar : public HostTest {
     }
     // Loads a table as the start-up load would, without the command.
     void Preload(int n) {
-        uint32_t count = 0;
-        HelpNode* tree = LoadHelpFile(&count, U16(Functions("pre.txt", n)).c_str(), 1);
-        ASSERT_NE(tree, nullptr);
-        InstallHelpTable(tree, count);
+        std::u16string name = U16(FullName(Functions("pre.txt", n)));
+        ASSERT_EQ(LoadHelpTable(name.c_str(), name.c_str()).outcome, HelpLoad::Loaded);
         HostClearCaptured();
     }
     int Run(const std::string& line) {
@@ -315,16 +313,28 @@ TEST_F(Hbar, FailedLoadKeepsTheOldTable) {
             EXPECT_EQ(HelpTableCount(), 3u) << option << file;
         }
     }
-    // The calls behind /L say whether the table changed.
+    // The calls behind /L say what happened, with what their message names.
+    HostClearCaptured();
     std::u16string name = U16(FullName(empty));
     std::u16string good = U16(FullName(Help("good.txt", "@G[]\r\n")));
-    EXPECT_FALSE(LoadHelpTable(name.c_str(), name.c_str(), 1));
-    EXPECT_FALSE(LoadHelpTable(nullptr, good.c_str(), 1));
-    EXPECT_FALSE(LoadHelpTable(good.c_str(), nullptr, 1));
+    HelpLoadResult loaded = LoadHelpTable(name.c_str(), name.c_str());
+    EXPECT_EQ(loaded.outcome, HelpLoad::NoFunctions);
+    EXPECT_EQ(U8(loaded.file), U8(name));
+    EXPECT_EQ(LoadHelpTable(nullptr, good.c_str()).outcome, HelpLoad::NotOpened);
+    EXPECT_EQ(LoadHelpTable(good.c_str(), nullptr).outcome, HelpLoad::NotOpened);
     PlatformFailAllocationAt(1); // the file's record
-    EXPECT_FALSE(LoadHelpTable(good.c_str(), good.c_str(), 1));
+    EXPECT_EQ(LoadHelpTable(good.c_str(), good.c_str()).outcome, HelpLoad::NoText);
     PlatformFailAllocationAt(0);
+    // A file that went between the check and the load: the system's error and the file's
+    // name outlive the text source's record.
+    std::u16string gone = good + u".gone";
+    loaded = LoadHelpTable(gone.c_str(), gone.c_str());
+    EXPECT_EQ(loaded.outcome, HelpLoad::NotOpened);
+    EXPECT_EQ(loaded.source.fault, SourceFault::Open);
+    EXPECT_EQ(loaded.source.error, 2);
+    EXPECT_EQ(U8(loaded.source.name), U8(gone));
     EXPECT_EQ(HelpTableRoot(), old);
+    EXPECT_EQ(CapturedOut() + CapturedErr(), "") << "the layers below the command say nothing";
 
     // With /Z the unload has happened and nothing takes its place.
     HostClearCaptured();
@@ -489,18 +499,22 @@ TEST_F(Hbar, EveryAllocationFailureOfAnAddKeepsTheTable) {
     // the merged array or the merged tree cannot be had, nor when the file does not load.
     std::u16string added = U16(FullName(moreFile));
     before = PlatformAllocationCount();
-    EXPECT_TRUE(AddHelpFile(added.c_str(), 1));
+    HelpLoadResult took = AddHelpFile(added.c_str());
     total = PlatformAllocationCount() - before;
-    for (long n : {1L, total - 1, total}) {
+    EXPECT_EQ(took.outcome, HelpLoad::Loaded);
+    EXPECT_EQ(took.functions, 2u);
+    const HelpLoad failed[] = {HelpLoad::NoText, HelpLoad::NoArray, HelpLoad::NoTree};
+    const long at[] = {1L, total - 1, total};
+    for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(Run("/Q /L " + Quoted(base)), 0);
-        PlatformFailAllocationAt(n);
-        EXPECT_FALSE(AddHelpFile(added.c_str(), 1)) << n;
+        PlatformFailAllocationAt(at[k]);
+        EXPECT_EQ(AddHelpFile(added.c_str()).outcome, failed[k]) << at[k];
         PlatformFailAllocationAt(0);
-        EXPECT_EQ(HelpTableCount(), 3u) << n;
+        EXPECT_EQ(HelpTableCount(), 3u) << at[k];
     }
     std::u16string none = U16(FullName(Help("none.txt", "no entries\r\n")));
-    EXPECT_FALSE(AddHelpFile(none.c_str(), 1));
-    EXPECT_FALSE(AddHelpFile(nullptr, 1));
+    EXPECT_EQ(AddHelpFile(none.c_str()).outcome, HelpLoad::NoFunctions);
+    EXPECT_EQ(AddHelpFile(nullptr).outcome, HelpLoad::NotOpened);
 }
 
 // An argument line that overflows the tokenizer is not taken for an empty one.

@@ -1,8 +1,8 @@
 // A FIFO at a place of the start-up search never holds the host's start-up, while the hbar
 // command still reads one that a program writes into. (Linux: FIFOs live in directories.)
 #include "base/product.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "helptable/startup.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
 #include "plugin/exports.h"

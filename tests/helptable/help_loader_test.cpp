@@ -1,4 +1,5 @@
 #include "base/text16.h"
+#include "command/error_messages.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
@@ -46,6 +47,13 @@ std::string Info(const HelpNode* node) {
     return node && node->info ? node->info : "(none)";
 }
 
+// Loads as the hbar command does: a failure is said in its words.
+HelpLoadResult Load(const std::u16string& path) {
+    HelpLoadResult loaded = LoadHelpFile(path.c_str());
+    ReportLoadFailure(loaded);
+    return loaded;
+}
+
 TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     std::u16string path = Write("Function help\n"
                                 "\n"
@@ -56,12 +64,13 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
                                 "@ab[x] \xe2\x80\x94 plain\n"
                                 "@\xd0\x96"
                                 "a[x]\n"); // after U, by its first unit's high byte
-    // The source is named with a redundant part; the message keeps it as given.
+    // The source is named with a redundant part; the result keeps it as given, for messages.
     std::u16string given = U16(dir_) + u"/./help.txt";
-    uint32_t count = 99;
-    HelpNode* root = LoadHelpFile(&count, given.c_str(), 0);
+    HelpLoadResult loaded = Load(given);
+    const HelpNode* root = loaded.tree.root;
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(count, 5u);
+    EXPECT_EQ(loaded.functions, 5u);
+    EXPECT_EQ(U8(loaded.file), U8(given));
     std::vector<std::string> names;
     InOrder(root, names);
     EXPECT_EQ(names, (std::vector<std::string>{"AB", "A_B", "LEFT", "UPPER",
@@ -72,29 +81,17 @@ TEST_F(HelpLoader, LoadsSortsAndReportsTheSourceAsPassed) {
     EXPECT_STREQ(left->syntax, "  @LEFT[n,string]");
     EXPECT_EQ(Info(left), "Leftmost \xc2\xb6 characters");
     EXPECT_EQ(Info(FindHelpEntry(root, u"A_B")), "(none)");
-    EXPECT_EQ(CapturedOut(), std::string("Loaded 5 functions from \"") + U8(given) + "\".\r\n");
-    EXPECT_EQ(CapturedErr(), "");
-    uint32_t freed = 0;
-    FreeHelpTree(root, &freed);
-    EXPECT_EQ(freed, 5u);
-    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
-
-    // A quiet load writes nothing; one function is worded in the singular; no count out.
-    HostClearCaptured();
-    path = Write("@date[]\n", "one.txt");
-    root = LoadHelpFile(nullptr, path.c_str(), 1);
-    ASSERT_NE(root, nullptr);
+    // The loader says nothing: its caller words what happened.
     EXPECT_EQ(CapturedOut(), "");
     EXPECT_EQ(CapturedErr(), "");
-    FreeHelpTree(root, nullptr);
-    root = LoadHelpFile(nullptr, path.c_str(), 0);
-    EXPECT_EQ(CapturedOut(), std::string("Loaded 1 function from \"") + U8(path) + "\".\r\n");
-    FreeHelpTree(root, nullptr);
+    EXPECT_EQ(FreeHelpTree(loaded.tree), 5u);
+    EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
+
     // A description of one character is kept.
-    root = LoadHelpFile(nullptr, Write("@d[] x\n", "short.txt").c_str(), 1);
-    ASSERT_NE(root, nullptr);
-    EXPECT_EQ(Info(root), "x");
-    FreeHelpTree(root, nullptr);
+    loaded = Load(Write("@d[] x\n", "short.txt"));
+    ASSERT_NE(loaded.tree.root, nullptr);
+    EXPECT_EQ(Info(loaded.tree.root), "x");
+    FreeHelpTree(loaded.tree);
 }
 
 // The second pass starts again right after the mark, not at the file's first byte: a mark
@@ -111,14 +108,14 @@ TEST_F(HelpLoader, AMarkFollowedAtOnceByAnEntryLine) {
         {"utf32le", EncodeUtf32(std::u32string(text.begin(), text.end()), false)},
     };
     for (const auto& f : files) {
-        uint32_t count = 0;
-        HelpNode* root = LoadHelpFile(&count, Write(f.bytes).c_str(), 1);
+        HelpLoadResult loaded = Load(Write(f.bytes));
+        const HelpNode* root = loaded.tree.root;
         ASSERT_NE(root, nullptr) << f.label;
-        EXPECT_EQ(count, 2u) << f.label;
+        EXPECT_EQ(loaded.functions, 2u) << f.label;
         const HelpNode* left = FindHelpEntry(root, u"LEFT");
         ASSERT_NE(left, nullptr) << f.label;
         EXPECT_STREQ(left->syntax, "@LEFT[n,s]") << f.label;
-        FreeHelpTree(root, nullptr);
+        FreeHelpTree(loaded.tree);
     }
     EXPECT_EQ(CapturedErr(), "");
 }
@@ -128,17 +125,16 @@ TEST_F(HelpLoader, TheLastLineForANameWinsEntirely) {
                                 "@right[n,s] - right\n"
                                 "@LEFT[n,string]\n"
                                 "@right[x] - second\n");
-    uint32_t count = 0;
-    HelpNode* root = LoadHelpFile(&count, path.c_str(), 0);
+    HelpLoadResult loaded = Load(path);
+    const HelpNode* root = loaded.tree.root;
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(loaded.functions, 2u);
     const HelpNode* left = FindHelpEntry(root, u"LEFT");
     ASSERT_NE(left, nullptr);
     EXPECT_STREQ(left->syntax, "@LEFT[n,string]");
     EXPECT_EQ(Info(left), "(none)");
     EXPECT_EQ(Info(FindHelpEntry(root, u"RIGHT")), "second");
-    EXPECT_EQ(CapturedOut(), std::string("Loaded 2 functions from \"") + U8(path) + "\".\r\n");
-    FreeHelpTree(root, nullptr);
+    FreeHelpTree(loaded.tree);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
@@ -160,8 +156,8 @@ TEST_F(HelpLoader, NamesThatDifferInOneByteSortApart) {
             text += '\n';
         }
     }
-    uint32_t count = 0;
-    HelpNode* root = LoadHelpFile(&count, Write(text).c_str(), 1);
+    HelpLoadResult loaded = Load(Write(text));
+    const HelpNode* root = loaded.tree.root;
     ASSERT_NE(root, nullptr);
     std::vector<std::string> names;
     InOrder(root, names);
@@ -169,13 +165,13 @@ TEST_F(HelpLoader, NamesThatDifferInOneByteSortApart) {
                          U8(u"AAAAAAA"), U8(u"AAAAAAB"), U8(u"ABCD1"), U8(u"ABCDE1"), U8(u"ABCDE2"),
                          U8(u"ABCDE\u00ff"), U8(u"ABCDE\u0131"), U8(u"ABCD\u0131"), U8(u"B\u8000"),
                          U8(u"C\u8000"), U8(u"\u4e00"), U8(u"\u6e00")}));
-    EXPECT_EQ(count, 12u);
+    EXPECT_EQ(loaded.functions, 12u);
     EXPECT_EQ(Info(FindHelpEntry(root, u"ABCDE1")), "round 1");
-    FreeHelpTree(root, nullptr);
+    FreeHelpTree(loaded.tree);
 }
 
 // Thousands of names, each given three times and out of order: every name once, the last
-// line's text, and the count worded with the host's thousands separator. Half the names share
+// line's text. Half the names share
 // a long beginning and some are beginnings of others, so that the whole name has to decide.
 std::string ManyName(int k) {
     return (k % 2 ? "f" : "function_f") + std::to_string(k);
@@ -192,10 +188,10 @@ TEST_F(HelpLoader, ManyRepeatedNamesMergeToTheLastLine) {
         }
     }
     std::u16string path = Write(text);
-    uint32_t count = 0;
-    HelpNode* root = LoadHelpFile(&count, path.c_str(), 0);
+    HelpLoadResult loaded = Load(path);
+    const HelpNode* root = loaded.tree.root;
     ASSERT_NE(root, nullptr);
-    EXPECT_EQ(count, static_cast<uint32_t>(n));
+    EXPECT_EQ(loaded.functions, static_cast<uint32_t>(n));
     std::vector<std::string> names;
     InOrder(root, names);
     ASSERT_EQ(names.size(), static_cast<size_t>(n));
@@ -209,8 +205,7 @@ TEST_F(HelpLoader, ManyRepeatedNamesMergeToTheLastLine) {
         }
         EXPECT_EQ(Info(FindHelpEntry(root, U16(name).c_str())), "round 2") << name;
     }
-    EXPECT_EQ(CapturedOut(), std::string("Loaded 6,000 functions from \"") + U8(path) + "\".\r\n");
-    FreeHelpTree(root, nullptr);
+    FreeHelpTree(loaded.tree);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
@@ -220,18 +215,13 @@ TEST_F(HelpLoader, FilesWithoutFunctionsLoadNothing) {
          {"; comments only\nsee @left[n] for more\n@x [a]\n", "   \n\t\n", ""}) {
         HostClearCaptured();
         std::u16string path = Write(bytes);
-        uint32_t count = 42;
-        EXPECT_EQ(LoadHelpFile(&count, path.c_str(), 0), nullptr);
-        EXPECT_EQ(count, 42u);
+        HelpLoadResult loaded = Load(path);
+        EXPECT_EQ(loaded.outcome, HelpLoad::NoFunctions);
+        EXPECT_EQ(loaded.tree.root, nullptr);
         EXPECT_EQ(CapturedOut(), "");
         EXPECT_EQ(CapturedErr(),
                   std::string(kPrefix) + "No functions found in file \"" + U8(path) + "\".\n");
     }
-    // A quiet load still reports errors.
-    HostClearCaptured();
-    std::u16string path = Write("no entry\n");
-    EXPECT_EQ(LoadHelpFile(nullptr, path.c_str(), 1), nullptr);
-    EXPECT_NE(CapturedErr(), "");
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
@@ -249,7 +239,8 @@ TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
         info += euro;
     }
     std::u16string path = Write(syntax + " - " + info + "\n@y[] - " + info.substr(1) + "\n");
-    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    HelpLoadResult loaded = Load(path);
+    const HelpNode* root = loaded.tree.root;
     ASSERT_NE(root, nullptr);
     const HelpNode* x = FindHelpEntry(root, u"X");
     ASSERT_NE(x, nullptr);
@@ -260,11 +251,11 @@ TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
     EXPECT_EQ(cutInfo.size(), 1u + 5460 * 3); // 16,381 bytes
     EXPECT_EQ(cutInfo, info.substr(0, cutInfo.size()));
     EXPECT_EQ(std::string(FindHelpEntry(root, u"Y")->info).size(), 5461u * 3); // exactly fits
-    FreeHelpTree(root, nullptr);
+    FreeHelpTree(loaded.tree);
 }
 
-// Every allocation a load makes may fail: the load then writes its message, returns no tree,
-// leaves the caller's count alone and leaks nothing.
+// Every allocation a load makes may fail: the load then returns no tree and the failure its
+// message tells, and leaks nothing.
 TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
     // Seventeen entry lines outgrow the sixteen places a small file's array begins with; most
     // end in a CR alone, which leaves them to the general reader.
@@ -276,26 +267,26 @@ TEST_F(HelpLoader, EveryAllocationFailureIsReportedAndCleanedUp) {
     const int strings = 2; // one block of staged names, one of texts
     const int nodes = 1;   // one block for the whole tree
     long before = PlatformAllocationCount();
-    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    HelpTree tree = LoadHelpFile(path.c_str()).tree;
     long total = PlatformAllocationCount() - before;
-    ASSERT_NE(root, nullptr);
-    FreeHelpTree(root, nullptr);
+    ASSERT_NE(tree.root, nullptr);
+    FreeHelpTree(tree);
     const long reader = total - 3 - strings - nodes; // the text source's own
     ASSERT_GE(reader, 0);
 
     for (long n = 1; n <= total; ++n) {
         SCOPED_TRACE(std::string("allocation ") + std::to_string(n));
         HostClearCaptured();
-        uint32_t count = 12345;
         PlatformFailAllocationAt(n);
-        EXPECT_EQ(LoadHelpFile(&count, path.c_str(), 0), nullptr);
+        HelpLoadResult loaded = Load(path);
         PlatformFailAllocationAt(0);
-        EXPECT_EQ(count, 12345u);
+        EXPECT_EQ(loaded.tree.root, nullptr);
+        EXPECT_NE(loaded.outcome, HelpLoad::Loaded);
         EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
         EXPECT_EQ(CapturedOut(), "");
         std::string expected;
         if (n <= reader) {
-            continue; // the reader reports its own failures
+            continue; // the text source's failures, told in its own words
         } else if (n == reader + 1 || (n > reader + 1 + strings && n <= reader + 3 + strings)) {
             // The array, after the first texts its growth, and its sort keys.
             expected = "Allocating help array\n";
@@ -317,14 +308,14 @@ TEST_F(HelpLoader, ADescriptionThatCannotBeStagedFailsTheLoad) {
     }
     std::u16string path = Write(bytes);
     long before = PlatformAllocationCount();
-    HelpNode* root = LoadHelpFile(nullptr, path.c_str(), 1);
+    HelpTree tree = LoadHelpFile(path.c_str()).tree;
     long total = PlatformAllocationCount() - before;
-    ASSERT_NE(root, nullptr);
-    FreeHelpTree(root, nullptr);
+    ASSERT_NE(tree.root, nullptr);
+    FreeHelpTree(tree);
     // After the reader: the array, two blocks, the array's sort keys, then the tree's block.
     long secondBlock = total - 2;
     PlatformFailAllocationAt(secondBlock);
-    EXPECT_EQ(LoadHelpFile(nullptr, path.c_str(), 1), nullptr);
+    EXPECT_EQ(Load(path).outcome, HelpLoad::NoText);
     PlatformFailAllocationAt(0);
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error allocating memory for help strings\r\n");
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);

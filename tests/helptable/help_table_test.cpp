@@ -1,4 +1,5 @@
 #include "base/text16.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "helptable/staged_texts.h"
 #include "platform/platform.h"
@@ -89,9 +90,9 @@ void InOrder(const HelpNode* node, std::vector<std::u16string>& out) {
     }
 }
 
-using HelpTree = HostTest;
+using HelpTrees = HostTest;
 
-TEST_F(HelpTree, NamesOrderByCodeUnit) {
+TEST_F(HelpTrees, NamesOrderByCodeUnit) {
     EXPECT_EQ(CompareHelpNames(u"DATE", u"DATECONV"), -1);
     EXPECT_EQ(CompareHelpNames(u"DATECONV", u"DATE"), 1);
     EXPECT_EQ(CompareHelpNames(u"AB", u"A_B"), -1);
@@ -108,7 +109,7 @@ TEST_F(HelpTree, NamesOrderByCodeUnit) {
     EXPECT_EQ(CompareHelpNames(u"A", nullptr), 1);
 }
 
-TEST_F(HelpTree, SmallTreesHaveTheirExactShape) {
+TEST_F(HelpTrees, SmallTreesHaveTheirExactShape) {
     struct Case {
         std::vector<std::u16string> names;
         const char* shape;
@@ -120,24 +121,21 @@ TEST_F(HelpTree, SmallTreesHaveTheirExactShape) {
     };
     for (const Case& c : cases) {
         std::vector<HelpEntry> entries = Entries(c.names, true);
-        int32_t built = 0;
-        HelpNode* root =
-            BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &built);
+        HelpTree tree = BuildHelpTree(entries);
+        const HelpNode* root = tree.root;
         ASSERT_NE(root, nullptr);
         EXPECT_EQ(Shape(root), c.shape);
-        EXPECT_EQ(built, static_cast<int32_t>(c.names.size()));
+        EXPECT_EQ(tree.count, c.names.size());
         // The texts are copied into the tree's own block.
         EXPECT_NE(FindHelpEntry(root, u"A")->syntax, entries[0].syntax);
         EXPECT_STREQ(FindHelpEntry(root, u"A")->syntax, "@A[x]");
-        uint32_t freed = 0;
-        FreeHelpTree(root, &freed);
-        EXPECT_EQ(freed, c.names.size());
+        EXPECT_EQ(FreeHelpTree(tree), c.names.size());
         ReleaseTexts(entries);
     }
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTree, EveryTreeIsBalancedAndSorted) {
+TEST_F(HelpTrees, EveryTreeIsBalancedAndSorted) {
     std::vector<int> sizes;
     for (int n = 1; n <= 300; ++n) {
         sizes.push_back(n);
@@ -148,7 +146,8 @@ TEST_F(HelpTree, EveryTreeIsBalancedAndSorted) {
     for (int n : sizes) {
         std::vector<std::u16string> names = NumberedNames(n);
         std::vector<HelpEntry> entries = Entries(names, false);
-        HelpNode* root = BuildHelpTree(entries.data(), 0, n - 1, nullptr);
+        HelpTree tree = BuildHelpTree(entries);
+        const HelpNode* root = tree.root;
         ASSERT_NE(root, nullptr);
         int height = 0;
         EXPECT_EQ(CheckBalance(root, &height), n);
@@ -166,14 +165,15 @@ TEST_F(HelpTree, EveryTreeIsBalancedAndSorted) {
         }
         EXPECT_EQ(FindHelpEntry(root, u"N0"), nullptr);
         EXPECT_EQ(FindHelpEntry(root, u"N999999"), nullptr);
-        FreeHelpTree(root, nullptr);
+        FreeHelpTree(tree);
     }
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
+TEST_F(HelpTrees, LookupIsExactAndToleratesNothingLoaded) {
     std::vector<HelpEntry> entries = Entries({u"DATE", u"DATECONV", u"LEFT"}, true);
-    HelpNode* root = BuildHelpTree(entries.data(), 0, 2, nullptr);
+    HelpTree tree = BuildHelpTree(entries);
+    const HelpNode* root = tree.root;
     ASSERT_NE(root, nullptr);
     EXPECT_NE(FindHelpEntry(root, u"LEFT"), nullptr);
     EXPECT_EQ(FindHelpEntry(root, u"left"), nullptr); // the caller upper-cases first
@@ -181,8 +181,7 @@ TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     EXPECT_EQ(FindHelpEntry(root, u"DATEC"), nullptr);
     EXPECT_EQ(FindHelpEntry(root, nullptr), nullptr);
     EXPECT_EQ(FindHelpEntry(nullptr, u"LEFT"), nullptr);
-    EXPECT_EQ(BuildHelpTree(nullptr, 0, 2, nullptr), nullptr);
-    EXPECT_EQ(BuildHelpTree(entries.data(), 1, 0, nullptr), nullptr);
+    EXPECT_EQ(BuildHelpTree({}).root, nullptr);
     // A loaded tree's layout refuses an order or room that does not fit its entries, and
     // releases the room.
     int32_t order[4] = {0, 1, 2, 2};
@@ -191,33 +190,35 @@ TEST_F(HelpTree, LookupIsExactAndToleratesNothingLoaded) {
     std::span<const HelpEntry> all(entries);
     long live = PlatformLiveAllocations();
     EXPECT_EQ(ReserveHelpTree(0).block, nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, order, place, nullptr, &staged), nullptr);
-    EXPECT_EQ(
-        BuildHelpTreeOver(ReserveHelpTree(3), all.first(2), {order, 3}, place, nullptr, &staged),
-        nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(2), all, {order, 3}, place, nullptr, &staged),
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, order, place, &staged).root, nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all.first(2), {order, 3}, place, &staged).root,
               nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, {place, 2}, nullptr, &staged),
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(2), all, {order, 3}, place, &staged).root, nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, {place, 2}, &staged).root,
               nullptr);
-    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, place, nullptr, nullptr),
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, 3}, place, nullptr).root, nullptr);
+    EXPECT_EQ(BuildHelpTreeOver(ReserveHelpTree(3), all, {order, size_t{0}}, place, &staged).root,
               nullptr);
-    EXPECT_EQ(
-        BuildHelpTreeOver(ReserveHelpTree(3), all, {order, size_t{0}}, place, nullptr, &staged),
-        nullptr);
-    EXPECT_EQ(BuildHelpTreeOver({nullptr, {}}, all, {order, 3}, place, nullptr, &staged), nullptr);
+    EXPECT_EQ(BuildHelpTreeOver({nullptr, {}}, all, {order, 3}, place, &staged).root, nullptr);
     EXPECT_EQ(PlatformLiveAllocations(), live);
-    InstallHelpTable(root, 3);
+    FreeHelpTree(tree);
+    // The table counts the nodes of the tree its owner built, and releases them all.
+    ASSERT_TRUE(LoadHelpEntries(entries, u"three.txt"));
     EXPECT_EQ(HelpTableCount(), 3u);
-    EXPECT_EQ(InstallHelpTable(nullptr, 5), 3u); // the tree before is released
+    EXPECT_EQ(UnloadHelp(), 3u);
     EXPECT_EQ(HelpTableCount(), 0u);
+    std::swap(entries[0], entries[2]);
+    EXPECT_FALSE(LoadHelpEntries(entries, u"three.txt")); // out of order
+    EXPECT_EQ(HelpTableRoot(), nullptr);
     ReleaseTexts(entries);
-    EXPECT_EQ(FreeHelpTree(nullptr, nullptr), 0);
+    EXPECT_EQ(FreeHelpTree({nullptr, 0}), 0u);
 }
 
-TEST_F(HelpTree, MeasuringCountsUtf8BytesAndTwentyPerNode) {
+TEST_F(HelpTrees, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     std::vector<HelpEntry> entries = Entries({u"LEFT"}, false);
     entries[0].syntax = HeapText("@LEFT[n,string]");
-    HelpNode* root = BuildHelpTree(entries.data(), 0, 0, nullptr);
+    HelpTree tree = BuildHelpTree(entries);
+    const HelpNode* root = tree.root;
     ASSERT_NE(root, nullptr);
     HelpTableTotals totals = {};
     MeasureHelpTree(root, &totals);
@@ -226,14 +227,15 @@ TEST_F(HelpTree, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     EXPECT_EQ(totals.nameBytes, 8u);
     EXPECT_EQ(totals.syntaxBytes, 16u);
     EXPECT_EQ(totals.infoBytes, 0u);
-    FreeHelpTree(root, nullptr);
+    FreeHelpTree(tree);
     ReleaseTexts(entries);
 
     entries = Entries({u"A", u"\u00e9"}, false);
     entries[0].syntax = HeapText("@A[\xc3\xa9]"); // é takes two bytes
     entries[0].info = HeapText("caf\xc3\xa9");
     entries[1].syntax = HeapText("@\xc3\xa9[]");
-    root = BuildHelpTree(entries.data(), 0, 1, nullptr);
+    tree = BuildHelpTree(entries);
+    root = tree.root;
     totals = HelpTableTotals{};
     MeasureHelpTree(root, &totals);
     EXPECT_EQ(totals.nodes, 2u);
@@ -244,40 +246,38 @@ TEST_F(HelpTree, MeasuringCountsUtf8BytesAndTwentyPerNode) {
     // Measuring adds to what the caller holds.
     MeasureHelpTree(root, &totals);
     EXPECT_EQ(totals.nodes, 4u);
-    EXPECT_EQ(MeasureHelpTree(root, nullptr), 0);
-    FreeHelpTree(root, nullptr);
+    MeasureHelpTree(root, nullptr);
+    FreeHelpTree(tree);
     ReleaseTexts(entries);
-    EXPECT_EQ(MeasureHelpTree(nullptr, &totals), 0);
+    MeasureHelpTree(nullptr, &totals);
     EXPECT_EQ(totals.nodes, 4u);
 }
 
-TEST_F(HelpTree, FreeingReleasesEveryNodeAndString) {
+TEST_F(HelpTrees, FreeingReleasesEveryNodeAndString) {
     std::vector<HelpEntry> entries = Entries(NumberedNames(250), true);
     for (int i = 0; i < 250; i += 2) {
         entries[i].info = HeapText("more");
     }
     long withTexts = PlatformLiveAllocations();
-    HelpNode* root = BuildHelpTree(entries.data(), 0, 249, nullptr);
+    HelpTree tree = BuildHelpTree(entries);
+    const HelpNode* root = tree.root;
     ASSERT_NE(root, nullptr);
     EXPECT_EQ(PlatformLiveAllocations(), withTexts + 1) << "one block holds the whole tree";
     ReleaseTexts(entries);
     EXPECT_STREQ(FindHelpEntry(root, u"N100000")->info, "more");
     EXPECT_STREQ(FindHelpEntry(root, u"N100249")->syntax, "@N100249[x]");
     EXPECT_EQ(FindHelpEntry(root, u"N100249")->info, nullptr);
-    uint32_t freed = 7; // the counter is added to
-    EXPECT_EQ(FreeHelpTree(root, &freed), 0);
-    EXPECT_EQ(freed, 257u);
+    EXPECT_EQ(FreeHelpTree(tree), 250u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 
-TEST_F(HelpTree, AFailedBuildLeavesTheEntriesTheirStrings) {
+TEST_F(HelpTrees, AFailedBuildLeavesTheEntriesTheirStrings) {
     const int n = 13;
     std::vector<HelpEntry> entries = Entries(NumberedNames(n), true);
     long withStrings = PlatformLiveAllocations();
     PlatformFailAllocationAt(1);
     long before = PlatformAllocationCount();
-    int32_t built = 0;
-    EXPECT_EQ(BuildHelpTree(entries.data(), 0, n - 1, &built), nullptr);
+    EXPECT_EQ(BuildHelpTree(entries).root, nullptr);
     EXPECT_EQ(PlatformAllocationCount() - before, 1);
     EXPECT_EQ(PlatformLiveAllocations(), withStrings);
     ReleaseTexts(entries); // still the entries' own, each freed exactly once
@@ -287,7 +287,7 @@ TEST_F(HelpTree, AFailedBuildLeavesTheEntriesTheirStrings) {
 // A text that ends exactly at the end of its block takes the block's last byte for its
 // terminator, and the next text starts a new block; the sanitizer build sees any byte
 // written past the block.
-TEST_F(HelpTree, StagedTextsFillTheirBlockExactly) {
+TEST_F(HelpTrees, StagedTextsFillTheirBlockExactly) {
     const size_t room = kStagedBlockBytes - sizeof(char*); // after the link to the block before
     StagedTexts staged = {};
     std::string first(100, 'a');

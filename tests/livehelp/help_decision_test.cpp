@@ -3,6 +3,7 @@
 #include "livehelp/help_decision.h"
 #include "tests/livehelp/live_help_fixture.h"
 
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 
 #include <string>

@@ -6,6 +6,7 @@
 #include "livehelp/status_bar.h"
 #include "tests/livehelp/live_help_fixture.h"
 
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "tests/livehelp/test_windows.h"

@@ -1,6 +1,7 @@
 #include "tests/livehelp/live_help_fixture.h"
 
 #include "base/text16.h"
+#include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "livehelp/line_state.h"
@@ -63,14 +64,12 @@ void LiveHelpTest::LoadHelp(const std::vector<HelpSpec>& specs) {
     std::sort(entries.begin(), entries.end(), [](const HelpEntry& a, const HelpEntry& b) {
         return CompareHelpNames(a.name, b.name) < 0;
     });
-    int32_t count = 0;
-    HelpNode* tree = BuildHelpTree(entries.data(), 0, static_cast<int>(entries.size()) - 1, &count);
-    for (HelpEntry& entry : entries) { // the tree holds copies
+    bool loaded = LoadHelpEntries(entries, nullptr);
+    for (HelpEntry& entry : entries) { // the table holds copies
         PlatformFree(entry.syntax);
         PlatformFree(entry.info);
     }
-    ASSERT_NE(tree, nullptr);
-    InstallHelpTable(tree, static_cast<uint32_t>(count));
+    ASSERT_TRUE(loaded);
 }
 
 void LiveHelpTest::LoadSampleHelp() {
@@ -84,7 +83,7 @@ void LiveHelpTest::LoadSampleHelp() {
 }
 
 void LiveHelpTest::UnloadHelp() {
-    UnloadHelpTable();
+    ::UnloadHelp();
 }
 
 void LiveHelpTest::Press(char16_t code, const std::u16string& line, size_t cursor) {

@@ -177,7 +177,7 @@ TEST_F(LinuxFiles, CopyNeverFollowsALinkPlantedUnderItsName) {
     WriteFile(victim, "precious");
     ASSERT_EQ(symlink(victim.c_str(), TempCopyPath().c_str()), 0);
     TextSource s;
-    EXPECT_NE(OpenTextSource(&s, u"/dev/null"), kEmptyFile);
+    EXPECT_NE(OpenAndReport(&s, u"/dev/null"), kEmptyFile);
     EXPECT_EQ(CapturedErr(), "Hintbar plugin: Can\u2019t create temp file for pipe copy\n");
     struct stat st;
     EXPECT_EQ(lstat(TempCopyPath().c_str(), &st), 0);

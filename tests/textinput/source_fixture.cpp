@@ -1,6 +1,7 @@
 #include "tests/textinput/source_fixture.h"
 
 #include "base/text16.h"
+#include "command/error_messages.h"
 #include "interface/host_services.h"
 #include "platform/files.h"
 #include "platform/test_hooks.h"
@@ -26,6 +27,12 @@ std::string EncodeUtf32(const std::u32string& text, bool big) {
         out += big ? std::string{b[3], b[2], b[1], b[0]} : std::string(b, 4);
     }
     return out;
+}
+
+SourceOpenResult OpenAndReport(TextSource* source, const char16_t* name) {
+    SourceOpenResult opened = OpenTextSource(source, name);
+    ReportSourceFailure(opened);
+    return opened;
 }
 
 namespace {

@@ -10,14 +10,16 @@
 #include <string>
 #include <vector>
 
-// What an open answers, compared and printed whole.
-constexpr SourceOpenResult kOpened = {SourceOpen::Opened, 0};
-constexpr SourceOpenResult kMissingName = {SourceOpen::MissingName, 0};
-constexpr SourceOpenResult kEmptyFile = {SourceOpen::Empty, 0};
+// What an open answers, compared by outcome and error and printed whole.
+constexpr SourceOpenResult kOpened = {SourceOpen::Opened, 0, SourceFault::None, nullptr};
+constexpr SourceOpenResult kMissingName = {SourceOpen::MissingName, 0, SourceFault::None, nullptr};
+constexpr SourceOpenResult kEmptyFile = {SourceOpen::Empty, 0, SourceFault::None, nullptr};
 constexpr SourceOpenResult Failed(int32_t error) {
-    return {SourceOpen::Failed, error};
+    return {SourceOpen::Failed, error, SourceFault::None, nullptr};
 }
 bool operator==(const SourceOpenResult& a, const SourceOpenResult& b);
+// Opens the source, and says why it failed in the words of the command that loads it.
+SourceOpenResult OpenAndReport(TextSource* source, const char16_t* name);
 void PrintTo(const SourceOpenResult& result, std::ostream* out);
 
 // The bytes of a text in UTF-16 or UTF-32, little- or big-endian, without a mark.

@@ -25,7 +25,7 @@ const char kPrefix[] = "Hintbar plugin: ";
 TEST_F(TextSourceOpen, FileIsMappedWithItsCanonicalNameAndEncoding) {
     std::u16string name = MakeFile("plain.txt", "\xEF\xBB\xBFone\r\ntwo\n");
     TextSource s;
-    ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
+    ASSERT_EQ(OpenAndReport(&s, name.c_str()), kOpened);
     EXPECT_EQ(U8(s.path), U8(Canonical(name)));
     EXPECT_EQ(s.tempPath, nullptr);
     EXPECT_EQ(s.size, 12u);
@@ -46,9 +46,9 @@ TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
     TextSource s;
     memset(&s, 0x5A, sizeof s);
     TextSource copy = s;
-    EXPECT_EQ(OpenTextSource(&s, nullptr), kMissingName);
-    EXPECT_EQ(OpenTextSource(&s, u""), kMissingName);
-    EXPECT_EQ(OpenTextSource(nullptr, u"x"), kMissingName);
+    EXPECT_EQ(OpenAndReport(&s, nullptr), kMissingName);
+    EXPECT_EQ(OpenAndReport(&s, u""), kMissingName);
+    EXPECT_EQ(OpenAndReport(nullptr, u"x"), kMissingName);
     EXPECT_EQ(OpenTextBytes(&s, nullptr, 4), kMissingName);
     EXPECT_EQ(memcmp(&s, &copy, sizeof s), 0);
     EXPECT_EQ(OpenTextBytes(&s, reinterpret_cast<const uint8_t*>("x"), 0), kEmptyFile);
@@ -58,7 +58,7 @@ TEST_F(TextSourceOpen, MissingArgumentsTouchNothing) {
 TEST_F(TextSourceOpen, MissingFileQuotesTheCanonicalNameAndTheSystemText) {
     std::u16string name = U16(dir_) + u"/absent.txt";
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(2));
+    EXPECT_EQ(OpenAndReport(&s, name.c_str()), Failed(2));
     EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
                                  Describe(2) + "\r\n");
     EXPECT_NE(Describe(2), "Error 2");
@@ -72,7 +72,7 @@ TEST_F(TextSourceOpen, MissingFileQuotesTheCanonicalNameAndTheSystemText) {
 
 TEST_F(TextSourceOpen, NameTheHostCannotResolveIsQuotedEmpty) {
     TextSource s;
-    SourceOpenResult result = OpenTextSource(&s, u"bad|name");
+    SourceOpenResult result = OpenAndReport(&s, u"bad|name");
     EXPECT_EQ(result.outcome, SourceOpen::Failed);
     EXPECT_GT(result.error, 0);
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error opening \"\" :\r\n   " +
@@ -81,23 +81,23 @@ TEST_F(TextSourceOpen, NameTheHostCannotResolveIsQuotedEmpty) {
 
 TEST_F(TextSourceOpen, DirectoryAndLockedFileAreRefusedByTheSystem) {
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, U16(dir_).c_str()), Failed(5));
+    EXPECT_EQ(OpenAndReport(&s, U16(dir_).c_str()), Failed(5));
     std::u16string name = MakeFile("locked.txt", "text");
     void* lock = PlatformCreateFile(name.c_str(), kGenericRead, 0, kOpenExisting, 0);
     ASSERT_NE(lock, nullptr);
     EXPECT_EQ(PlatformOpenHandles(), handles_ + 1); // the count that proves nothing leaks
     HostClearCaptured();
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(32));
+    EXPECT_EQ(OpenAndReport(&s, name.c_str()), Failed(32));
     EXPECT_EQ(CapturedErr(), kPrefix + ("Error opening \"" + U8(Canonical(name)) + "\" :\r\n   ") +
                                  Describe(32) + "\r\n");
     PlatformCloseHandle(lock);
-    ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
+    ASSERT_EQ(OpenAndReport(&s, name.c_str()), kOpened);
     CloseTextSource(&s);
 }
 
 TEST_F(TextSourceOpen, EmptyFileIsSilent) {
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, MakeFile("empty.txt", "").c_str()), kEmptyFile);
+    EXPECT_EQ(OpenAndReport(&s, MakeFile("empty.txt", "").c_str()), kEmptyFile);
     EXPECT_EQ(s.error, 0);
     EXPECT_TRUE(IsCleared(s));
     EXPECT_EQ(CapturedErr(), "");
@@ -111,7 +111,7 @@ TEST_F(TextSourceOpen, FileOfFourGibibytesIsTooBig) {
         GTEST_SKIP() << "no sparse file here: " << ec.message();
     }
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(223));
+    EXPECT_EQ(OpenAndReport(&s, name.c_str()), Failed(223));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "File is way too big!\r\n");
 }
 
@@ -137,7 +137,7 @@ TEST_F(TextSourceOpen, FailuresOfTheOpenAndTheMapping) {
         PlatformFailNextCall(row.kind, row.error);
         TextSource s;
         int32_t reported = row.reported ? row.reported : static_cast<int32_t>(row.error);
-        EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(reported));
+        EXPECT_EQ(OpenAndReport(&s, name.c_str()), Failed(reported));
         std::string expected = row.message;
         expected.replace(expected.find("%e"), 2, Describe(reported));
         EXPECT_EQ(CapturedErr(), kPrefix + expected);
@@ -154,7 +154,7 @@ TEST_F(TextSourceOpen, FailedNameCopiesAreReported) {
         HostClearCaptured();
         PlatformFailAllocationAt(n);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, name.c_str()), Failed(8));
+        EXPECT_EQ(OpenAndReport(&s, name.c_str()), Failed(8));
         EXPECT_TRUE(IsCleared(s));
         EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Error opening \"" + U8(name) +
                                      "\" :\r\n   " + Describe(8) + "\r\n")
@@ -177,7 +177,7 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     PipeWriter pipe(dir_, "\xFF\xFE" + std::string("x\0y\0\n\0", 6));
     PipeWriter big(dir_, text);
     TextSource s;
-    ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kOpened);
+    ASSERT_EQ(OpenAndReport(&s, pipe.Name().c_str()), kOpened);
     EXPECT_EQ(U8(s.tempPath), TempCopyPath());
     EXPECT_TRUE(TempCopyExists());
     EXPECT_EQ(s.encoding, Encoding::Utf16LE);
@@ -185,7 +185,7 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
     CloseTextSource(&s);
     EXPECT_FALSE(TempCopyExists());
 
-    ASSERT_EQ(OpenTextSource(&s, big.Name().c_str()), kOpened);
+    ASSERT_EQ(OpenAndReport(&s, big.Name().c_str()), kOpened);
     EXPECT_EQ(s.size, text.size());
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(s.data), s.size), text);
     CloseTextSource(&s);
@@ -195,8 +195,8 @@ TEST_F(PipeCopy, PipeIsReadThroughATemporaryCopyThatCloseRemoves) {
 TEST_F(PipeCopy, EmptyPipeAndNullDeviceAreEmptyFiles) {
     PipeWriter pipe(dir_, "");
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kEmptyFile);
-    EXPECT_EQ(OpenTextSource(&s, NullDeviceName()), kEmptyFile);
+    EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), kEmptyFile);
+    EXPECT_EQ(OpenAndReport(&s, NullDeviceName()), kEmptyFile);
     EXPECT_EQ(CapturedErr(), "");
 }
 
@@ -205,8 +205,8 @@ TEST_F(PipeCopy, SecondCopyOfTheProcessCollidesWithTheFirst) {
     PipeWriter second(dir_, "second\n");
     TextSource a;
     TextSource b;
-    ASSERT_EQ(OpenTextSource(&a, first.Name().c_str()), kOpened);
-    EXPECT_EQ(OpenTextSource(&b, second.Name().c_str()), Failed(32));
+    ASSERT_EQ(OpenAndReport(&a, first.Name().c_str()), kOpened);
+    EXPECT_EQ(OpenAndReport(&b, second.Name().c_str()), Failed(32));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
     EXPECT_TRUE(IsCleared(b));
     // The first copy is untouched by the second's failure.
@@ -220,7 +220,7 @@ TEST_F(PipeCopy, FailedCreationLeavesAFileOfThatNameAlone) {
     PipeWriter pipe(dir_, "text\n");
     PlatformFailNextCall(kPlatformCallCreate, 5);
     TextSource s;
-    EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(5));
+    EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(5));
     EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
     EXPECT_TRUE(TempCopyExists());
     std::filesystem::remove(TempCopyPath());
@@ -231,7 +231,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, ManyLines(3000));
         PlatformFailNextCall(kPlatformCallWrite, 1117, 1); // the second buffer
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(1117));
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(1117));
         EXPECT_EQ(CapturedErr(), kPrefix + ("Error writing temp file \"" + TempCopyPath() +
                                             "\" :\r\n   " + Describe(1117) + "\r\n"));
         EXPECT_TRUE(IsCleared(s));
@@ -241,7 +241,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailAllocationAt(4); // after the name, the canonical name and the copy's name
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t allocate buffer for copy\n");
     }
     {
@@ -249,7 +249,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailAllocationAt(3); // the copy's name
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_EQ(CapturedErr(), std::string(kPrefix) + "Can\u2019t allocate buffer for copy\n");
     }
     {
@@ -257,7 +257,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailNextCall(kPlatformCallRead, 109);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kEmptyFile);
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), kEmptyFile);
     }
     {
         // A write that fails without saying why is taken for a full disk.
@@ -265,7 +265,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailNextCall(kPlatformCallWrite, 0);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(112));
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(112));
         EXPECT_NE(CapturedErr().find(Describe(112)), std::string::npos);
     }
     {
@@ -279,7 +279,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
             HostClearCaptured();
             PipeWriter pipe(dir_, "text\n");
             TextSource s;
-            EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(206));
+            EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(206));
             EXPECT_EQ(CapturedErr(),
                       std::string(kPrefix) + "Can\u2019t create temp file for pipe copy\n");
         } // else the system takes no temporary directory so long (Wine keeps to 260 units)
@@ -292,7 +292,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
         PipeWriter pipe(dir_, "text\n");
         PlatformFailNextCall(kind, 8);
         TextSource s;
-        EXPECT_EQ(OpenTextSource(&s, pipe.Name().c_str()), Failed(8));
+        EXPECT_EQ(OpenAndReport(&s, pipe.Name().c_str()), Failed(8));
         EXPECT_NE(CapturedErr().find("Error mapping"), std::string::npos);
         EXPECT_FALSE(TempCopyExists());
     }
@@ -302,13 +302,13 @@ TEST_F(PipeCopy, AThousandSourcesLeaveNothingBehind) {
     std::u16string name = MakeFile("text.txt", "text\n");
     for (int i = 0; i < 1000; ++i) {
         TextSource s;
-        ASSERT_EQ(OpenTextSource(&s, name.c_str()), kOpened);
+        ASSERT_EQ(OpenAndReport(&s, name.c_str()), kOpened);
         CloseTextSource(&s);
     }
     for (int i = 0; i < 20; ++i) {
         PipeWriter pipe(dir_, "text\n");
         TextSource s;
-        ASSERT_EQ(OpenTextSource(&s, pipe.Name().c_str()), kOpened);
+        ASSERT_EQ(OpenAndReport(&s, pipe.Name().c_str()), kOpened);
         CloseTextSource(&s);
     }
     // The fixture checks the counts and the temporary copy.
