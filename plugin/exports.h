@@ -28,7 +28,10 @@ static_assert(std::is_same_v<decltype(&Help), HelpProc>);
 static_assert(std::is_same_v<decltype(&hbar), CommandProc>);
 static_assert(std::is_same_v<decltype(&key), KeyProc>);
 
-// Empties every piece of the plug-in's state that outlives a call: the help table, the line's
-// live-help state, and the help window with its thread. Returns the number of functions
-// released.
+// Empties every piece of the plug-in's state that outlives a call, so that a host that loads
+// the plug-in again starts afresh: the help table and its list of files; the line's live-help
+// state, with the text saved from where help shows (put back there first); the host window the
+// plug-in found; and the help window with its thread. What is left, the argument vector and
+// the start-up search's paths, is working room that each call fills afresh. Returns the
+// number of functions released.
 uint32_t ResetPluginState();
