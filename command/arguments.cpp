@@ -1,8 +1,7 @@
 #include "command/arguments.h"
 
-#include "base/messages.h"
-#include "command/error_messages.h"
 #include "base/text16.h"
+#include "command/error_messages.h"
 #include "interface/host_services.h"
 
 namespace {

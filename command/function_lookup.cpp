@@ -3,8 +3,8 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
-#include "command/error_messages.h"
 #include "base/text16.h"
+#include "command/error_messages.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "interface/host_services.h"

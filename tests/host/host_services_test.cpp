@@ -1,6 +1,5 @@
 #include "base/format16.h"
 #include "command/error_messages.h"
-#include "base/messages.h"
 #include "host/hostshell/host_control.h"
 #include "interface/host_services.h"
 #include "tests/support/test_support.h"
