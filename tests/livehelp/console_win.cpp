@@ -231,17 +231,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Check(console && IsWindowVisible(console), L"the new console window is visible");
 
     Plugin plugin = {};
-    plugin.module = LoadLibraryW(kPluginFileName);
-    Check(plugin.module != nullptr, L"the plug-in loads");
+    Check(LoadPlugin(kPluginFileName, &plugin), L"the plug-in loads");
     if (!plugin.module) {
         return 1;
     }
-    plugin.hbar = reinterpret_cast<CommandProc>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
-    plugin.key =
-        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
-    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginProc>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module, "ShutdownPlugin")));
 
     // A help file of two functions in the temporary folder.
     wchar_t folder[MAX_PATH];
@@ -289,24 +282,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     FreeLibrary(plugin.module);
 
     // The help window, with the plug-in loaded afresh.
-    plugin.module = LoadLibraryW(kPluginFileName);
-    plugin.hbar = reinterpret_cast<CommandProc>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
-    plugin.key =
-        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
-    plugin.shutdownPlugin = reinterpret_cast<ShutdownPluginProc>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module, "ShutdownPlugin")));
+    LoadPlugin(kPluginFileName, &plugin);
     Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads again");
     CheckHelpWindow(plugin, console);
     FreeLibrary(plugin.module); // right after shutdown: nothing of the plug-in's still runs
 
     // A host that frees the library without stopping the plug-in: the window's thread keeps
     // the module, so its code stays mapped and it goes on working.
-    plugin.module = LoadLibraryW(kPluginFileName);
-    plugin.hbar = reinterpret_cast<CommandProc>(
-        reinterpret_cast<void*>(GetProcAddress(plugin.module, "hbar")));
-    plugin.key =
-        reinterpret_cast<KeyProc>(reinterpret_cast<void*>(GetProcAddress(plugin.module, "key")));
+    LoadPlugin(kPluginFileName, &plugin);
     plugin.hbar(reinterpret_cast<char16_t*>(command.data()));
     SetEnvironmentVariableW(L"HintbarConsole", L"window");
     Press(plugin.key, 0, nullptr);
