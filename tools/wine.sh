@@ -5,10 +5,12 @@
 hb_prefixes=()
 hb_on_exit=""
 hb_cleanup() {
-  [ -n "${hb_xvfb_pid:-}" ] && kill "$hb_xvfb_pid" 2>/dev/null || true
+  # Wine first: a display that goes while Wine's programs still use it makes them say
+  # "X connection broken" on the way out.
   for prefix in "${hb_prefixes[@]}"; do
     WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
   done
+  [ -n "${hb_xvfb_pid:-}" ] && kill "$hb_xvfb_pid" 2>/dev/null || true
   eval "$hb_on_exit"
 }
 trap hb_cleanup EXIT
