@@ -441,9 +441,17 @@ int FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* 
         std::sort(a.changed, a.changed + a.changedCount);
         Violations found = {};
         status = Verify(before, was, data, size, current, currentSize, a, &found);
+        // Lines read anew cannot be compared line by line: only the fixes that change the
+        // reading are to blame then.
+        uint32_t moved = found.count;
+        for (uint32_t i = 0; i < found.count; ++i) {
+            moved = found.items[i].kind == kLinesMoved ? i : moved;
+        }
         bool blamed = false;
         for (uint32_t i = 0; i < found.count && status == 0; ++i) {
-            blamed = Blame(found.items[i], a, &banned, outcome) || blamed;
+            if (moved == found.count || i == moved) {
+                blamed = Blame(found.items[i], a, &banned, outcome) || blamed;
+            }
         }
         if (status == 0 && found.count > 0 && !blamed) {
             outcome->refused = true;
