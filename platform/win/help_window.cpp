@@ -241,7 +241,8 @@ LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     }
 }
 
-bool MakeWindow(HMODULE module) {
+// 0, or the system's error number when the window cannot be made.
+DWORD MakeWindow(HMODULE module) {
     WNDCLASSEXW type = {};
     type.cbSize = sizeof type;
     type.lpfnWndProc = HelpWindowProc;
@@ -249,8 +250,7 @@ bool MakeWindow(HMODULE module) {
     type.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     type.lpszClassName = kClassName;
     if (!RegisterClassExW(&type) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
-        g_error = GetLastError();
-        return false;
+        return GetLastError();
     }
     // No taskbar button or task-switcher entry, above the terminal, never activated.
     g_view.window =
@@ -260,11 +260,10 @@ bool MakeWindow(HMODULE module) {
                               WS_POPUP | WS_BORDER, 0, 0, 0, 0, nullptr, nullptr, module, nullptr);
     if (!g_view.window) {
         DWORD error = GetLastError();
-        g_error = error ? error : static_cast<uint32_t>(ERROR_NOT_ENOUGH_MEMORY);
         UnregisterClassW(kClassName, module);
-        return false;
+        return error ? error : static_cast<DWORD>(ERROR_NOT_ENOUGH_MEMORY);
     }
-    return true;
+    return 0;
 }
 
 // Requests and the window's own messages, until a quit.
@@ -299,7 +298,8 @@ void RunWindow() {
 
 DWORD WINAPI HelpWindowThread(void* parameter) {
     HMODULE module = static_cast<HMODULE>(parameter);
-    if (MakeWindow(module)) {
+    DWORD error = MakeWindow(module);
+    if (!error) {
         RunWindow();
         DestroyWindow(g_view.window);
         UnregisterClassW(kClassName, module);
@@ -310,7 +310,12 @@ DWORD WINAPI HelpWindowThread(void* parameter) {
     g_view.window = nullptr;
     g_view.font = nullptr;
     g_view.fontDpi = 0;
+    // Ended before the reason is told: whoever reads the reason and shows help again makes a new
+    // thread rather than hand the help to this one, which takes no more requests.
     g_threadEnded = true;
+    if (error) {
+        g_error = error;
+    }
     FreeLibraryAndExitThread(module, 0);
 }
 
