@@ -45,8 +45,15 @@ endfunction()
 
 # hb_select_build(<name>): the library <name> stands for <name>_testing in a program marked by
 # hb_testing_program() and for <name>_product in every other, the shipped binaries among them.
+# A build with coverage counters is no product: every program of it links the test build, so
+# that a line run by the DLL and by a test program is counted as one line with one set of
+# branches (the product's and those of the injected failures).
 function(hb_select_build name)
     add_library(${name} INTERFACE)
+    if(HB_COVERAGE)
+        target_link_libraries(${name} INTERFACE ${name}_testing)
+        return()
+    endif()
     target_link_libraries(${name} INTERFACE
         "$<IF:$<BOOL:$<TARGET_PROPERTY:HB_TESTING>>,${name}_testing,${name}_product>")
 endfunction()

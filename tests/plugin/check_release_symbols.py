@@ -2,15 +2,17 @@
 """What ships holds only the product: no binary of a release build names a test hook, and the
 Linux module exports the names of the DLL's .def file and nothing else.
 
-  check_release_symbols.py --nm NM --filt CXXFILT --hooks HEADER... [--exports DEF MODULE]
-                           BINARY_OR_MAP...
+  check_release_symbols.py --nm NM --filt CXXFILT --hooks HEADER... [--scan FOLDER...]
+                           [--exports DEF MODULE] -- BINARY_OR_MAP...
 
 The hooks are the functions that the given headers declare for test builds: all of them, or in
 a header with #if defined(HB_TESTING) blocks, those of its blocks (the #define lines that stand
-in for hooks in a release build are no declarations). A binary is read with nm; a linker
+in for hooks in a release build are no declarations). --scan adds every header under the
+folders that has such a block. A binary is read with nm; a linker
 map (a name ending in .map), which a stripped module leaves behind, is read as text.
 """
 import argparse
+import os
 import re
 import subprocess
 import sys
@@ -31,6 +33,19 @@ def declared_functions(header):
         elif inside and text and not text.startswith("#"):
             names.update(re.findall(r"\b([A-Za-z_]\w*)\s*\(", text))
     return names
+
+
+def headers_with_blocks(folders):
+    found = []
+    for folder in folders:
+        for directory, _, names in os.walk(folder):
+            for name in sorted(names):
+                path = os.path.join(directory, name)
+                if name.endswith(".h"):
+                    with open(path, encoding="utf-8") as f:
+                        if "\n#if defined(HB_TESTING)\n" in f.read():
+                            found.append(path)
+    return found
 
 
 def demangled(text, cxxfilt):
@@ -72,12 +87,13 @@ def main():
     parser.add_argument("--nm", required=True)
     parser.add_argument("--filt", required=True)
     parser.add_argument("--hooks", nargs="+", required=True)
+    parser.add_argument("--scan", nargs="+", default=[])
     parser.add_argument("--exports", nargs=2, metavar=("DEF", "MODULE"))
     parser.add_argument("binaries", nargs="+")
     args = parser.parse_args()
 
     hooks = set()
-    for header in args.hooks:
+    for header in args.hooks + headers_with_blocks(args.scan):
         hooks |= declared_functions(header)
     if len(hooks) < 5:
         sys.exit("FAIL: only %d hooks found in %s" % (len(hooks), " ".join(args.hooks)))
