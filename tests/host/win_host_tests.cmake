@@ -14,3 +14,8 @@ endforeach()
 hb_add_test(host_startup_once SECONDS 90
     COMMAND ${win_host_dir}/startup_once.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
             $<TARGET_FILE:HintbarHost> $<TARGET_FILE:Hintbar>)
+
+# The plug-in in a folder apart from the host's executable, as users install it.
+hb_add_test(host_plugin_apart SECONDS 90
+    COMMAND ${win_host_dir}/plugin_apart.sh ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh
+            $<TARGET_FILE:HintbarHost> $<TARGET_FILE:Hintbar> ${PROJECT_SOURCE_DIR}/data/Hintbar.txt)
