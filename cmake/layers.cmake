@@ -52,6 +52,7 @@ function(hb_select_build name)
     add_library(${name} INTERFACE)
     if(HB_COVERAGE)
         target_link_libraries(${name} INTERFACE ${name}_testing)
+        set_target_properties(${name}_product PROPERTIES EXCLUDE_FROM_ALL ON)
         return()
     endif()
     target_link_libraries(${name} INTERFACE

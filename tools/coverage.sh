@@ -19,6 +19,8 @@ flavours=("$@")
 [ ${#flavours[@]} -gt 0 ] || flavours=(linux windows windows-x64)
 folders=(checker plugin command livehelp helptable textinput base platform host)
 windows_only=(platform/win plugin host/win)
+# Built into the test programs alone, never into a DLL: listed apart.
+test_only=(platform/call_faults.cpp platform/win/handle_counts.cpp)
 build_root=${HB_BUILD_ROOT:-$root/build}
 
 source tools/wine.sh
@@ -60,13 +62,15 @@ done
 
 # Lines and branches of every file whose path starts with one of the given prefixes.
 python3 - "$work" "${#folders[@]}" "${folders[@]}" "${#windows_only[@]}" "${windows_only[@]}" \
-  "${flavours[@]}" <<'EOF'
+  "${#test_only[@]}" "${test_only[@]}" "${flavours[@]}" <<'EOF'
 import json, os, sys
 work = sys.argv[1]
 n = int(sys.argv[2]); folders = sys.argv[3:3 + n]
 rest = sys.argv[3 + n:]
 m = int(rest[0]); windows_only = rest[1:1 + m]
-flavours = rest[1 + m:]
+rest = rest[1 + m:]
+t = int(rest[0]); test_only = rest[1:1 + t]
+flavours = rest[1 + t:]
 reports = {f: json.load(open(os.path.join(work, f + ".json")))["files"] for f in flavours}
 
 def totals(files, prefix):
@@ -103,5 +107,5 @@ if windows:
                     if any(f["file"].startswith(p) for p in windows_only)})
     for name in names:
         print("%-34s" % name + "".join("%-26s" % cell(*totals(reports[w], name))
-                                       for w in windows))
+                                       for w in windows) + ("(test builds only)" if name in test_only else ""))
 EOF

@@ -28,6 +28,7 @@ enum class Scenario {
     Startup,     // InitializePlugin, with the Hintbar variable naming the file
     Bracket,     // "[" after %@a: A's help on the host's status bar
     TitleRead,   // the console window's title, read and set again
+    SetVariable, // an environment variable set (the programs' own, and the tests')
     Arguments,   // the program's arguments (the checker's)
     WriteOut,    // a line to standard output, a pipe under the test runner
     ReadIn,      // standard input
@@ -111,6 +112,8 @@ const Row kRows[] = {
     // Live help. The host sets the status bar; the plug-in reads it to put it back later.
     {"console window: taken for absent", kPlatformCallConsoleWindow, 5, 0, Scenario::Bracket, 11,
      "", "", Table::NotLooked},
+    {"console window, as the bar is read", kPlatformCallConsoleWindow, 5, 1, Scenario::Bracket, 11,
+     "", "", Table::NotLooked},
     {"window enumeration: no bar to read", kPlatformCallWindowEnum, 5, 0, Scenario::Bracket, 12, "",
      "", Table::NotLooked},
     {"window class: no bar to read", kPlatformCallWindowClass, 5, 0, Scenario::Bracket, 12, "", "",
@@ -120,6 +123,8 @@ const Row kRows[] = {
     {"console title read", kPlatformCallConsoleTitle, 5, 0, Scenario::TitleRead, 0, "", "",
      Table::NotLooked},
     {"console title set", kPlatformCallConsoleTitle, 5, 1, Scenario::TitleRead, 0, "", "",
+     Table::NotLooked},
+    {"setting a variable", kPlatformCallEnvironment, 5, 0, Scenario::SetVariable, 0, "", "",
      Table::NotLooked},
     {"help box", kPlatformCallMessageBox, 5, 0, Scenario::HelpBox, 1, "", "", Table::NotLooked},
     {"owner of the help box", kPlatformCallForeground, 5, 0, Scenario::HelpBox, 0, "", "",
@@ -262,6 +267,13 @@ class CallFaults : public SourceTest {
             uint32_t length = PlatformGetConsoleTitle(title, kConsoleTitleUnitsForTest);
             bool set = PlatformSetConsoleTitle(length ? title : u"Hintbar faults");
             return row.skip == 0 ? static_cast<int>(length) : set;
+        }
+        case Scenario::SetVariable: {
+            Arm(row);
+            int set = PlatformSetEnvironmentVariable(u"HB_FAULT", u"set");
+            char16_t value[8];
+            return set * 10 +
+                   static_cast<int>(PlatformGetEnvironmentVariable(u"HB_FAULT", value, 8));
         }
         case Scenario::Arguments: {
             int count = -1;

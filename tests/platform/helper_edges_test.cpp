@@ -41,6 +41,12 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
         {"variable, no buffer: the size it needs",
          [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", nullptr, 0)); },
          {6, u"xxx"}},
+        {"variable, no room at all",
+         [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", unit, 0)); },
+         {6, u"xxx"}},
+        {"a variable's name with \"=\" is refused",
+         [&] { return call(PlatformSetEnvironmentVariable(u"HB=EDGES", u"value")); },
+         {0, u"xxx"}},
         {"variable, too short: the size, the buffer emptied",
          [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", unit, 3)); },
          {6, u""}},
@@ -64,6 +70,9 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
              return call(PlatformGetWindowText(bar, nullptr, 4) +
                          PlatformGetWindowText(bar, unit, 0));
          },
+         {0, u"xxx"}},
+        {"no console title to set",
+         [&] { return call(PlatformSetConsoleTitle(nullptr)); },
          {0, u"xxx"}},
         {"console title, no buffer",
          [&] {
