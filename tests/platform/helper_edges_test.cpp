@@ -29,8 +29,10 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
     void* file = PlatformCreateFile(MakeFile("f.txt", "abc").c_str(), kGenericRead | kGenericWrite,
                                     kFileShareRead, kOpenExisting, 0);
     ASSERT_NE(file, nullptr);
-    char16_t temp[32768];
-    long tempNeeded = PlatformGetTempPath(temp, 32768) + 1;
+    char16_t full[32768];
+    long tempNeeded = PlatformGetTempPath(full, 32768) + 1;
+    // The program's own name on Windows; on Linux no module is named by null.
+    std::u16string program(full, PlatformGetModuleFileName(nullptr, full, 32768));
     char16_t unit[4]; // a buffer that shows whether it was written, "xxx" before each row
     auto call = [&](long result) { return Answer{result, unit}; };
     const struct {
@@ -84,6 +86,9 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
              return call(PlatformFormatMessage(2, nullptr, 4) + PlatformFormatMessage(2, unit, 0));
          },
          {0, u"xxx"}},
+        {"module's name, cut",
+         [&] { return call(PlatformGetModuleFileName(nullptr, unit, 4)); },
+         {static_cast<long>(program.substr(0, 3).size()), program.substr(0, 3)}},
         {"module's name, no buffer",
          [&] {
              return call(PlatformGetModuleFileName(nullptr, nullptr, 4) +
