@@ -17,8 +17,9 @@ const CheckCode kCheckCodes[] = {
      u"Hintbar.txt in it. Name the help file itself.",
      nullptr},
     {u"empty", kSeverityError, u"the file is empty",
-     u"An empty file gives the plug-in nothing to load, and it says nothing about it. Write at "
-     u"least one line of the form \"@NAME[arguments] - description\".",
+     u"An empty file gives the plug-in nothing to load: it says \"No functions found\", as of a "
+     u"file without entries. Write at least one line of the form \"@NAME[arguments] - "
+     u"description\".",
      nullptr},
     {u"no-entries", kSeverityError, u"no line is an entry",
      u"The plug-in loads a line only when it begins, after any blanks, with \"@\", a name and "
