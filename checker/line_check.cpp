@@ -6,6 +6,7 @@
 #include "base/format16.h"
 #include "base/messages.h"
 #include "base/text16.h"
+#include "helptable/help_grammar.h"
 #include "helptable/help_loader.h"
 #include "helptable/help_table.h"
 #include "checker/line_fix.h"
@@ -589,7 +590,9 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
                    v.close, v.syntaxKept, v.close - v.syntaxKept);
     }
     size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
-    size_t bytes = Utf16ToUtf8(g_work.syntax, g_work.syntax8, kSyntaxBytes);
+    size_t bytes = KeptSyntaxBytes(g_work.whole8, whole);
+    memcpy(g_work.syntax8, g_work.whole8, bytes);
+    g_work.syntax8[bytes] = 0;
     size_t syntaxUnits = Units16(g_work.syntax8);
     unsigned lostSyntax = Characters(g_work.syntax, syntaxUnits, Str16Len(g_work.syntax));
     if (bytes < whole) {
@@ -604,7 +607,9 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     size_t infoUnits = 0;
     if (g_work.info[0]) {
         whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
-        bytes = Utf16ToUtf8(g_work.info, g_work.info8, kInfoBytes);
+        bytes = KeptInfoBytes(g_work.whole8, whole);
+        memcpy(g_work.info8, g_work.whole8, bytes);
+        g_work.info8[bytes] = 0;
         infoUnits = Units16(g_work.info8);
         unsigned lostInfo = Characters(g_work.info, infoUnits, Str16Len(g_work.info));
         if (bytes < whole) {

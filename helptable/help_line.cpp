@@ -4,42 +4,29 @@
 #include "base/function_name.h"
 #include "base/limits.h"
 #include "base/text16.h"
+#include "helptable/help_grammar.h"
 
 #include <cstddef>
 #include <cstring>
 
 namespace {
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
-size_t SkipSpace(const char16_t* line, size_t at) {
-    while (line[at] && IsSpaceUnit(line[at])) {
-        ++at;
-    }
-    return at;
-}
-
-// Past one separator: a run of "-", or one ":", or one dash from U+2010 to U+2015. Inline, so
-// that the plug-in's form of the parser stays free of calls for ASCII text.
-inline size_t SkipSeparator(const char16_t* line, size_t at) {
-    char16_t unit = line[at];
-    if (unit == u'-') {
-        while (line[at] == u'-') {
-            ++at;
-        }
-    } else if (unit == u':' || (unit >= 0x2010 && unit <= 0x2015)) {
-        ++at;
-    }
-    return at;
-}
-
 size_t NameRunEnd(const char16_t* line, size_t at) {
     while (IsFunctionNameUnit(line[at])) {
         ++at;
     }
     return at;
+}
+
+int32_t ReasonOf(HelpName end) {
+    switch (end) {
+    case HelpName::NoStart:
+        return kHelpLineNameStart;
+    case HelpName::TooLong:
+        return kHelpLineNameTooLong;
+    default:
+        return kHelpLineNoBracket;
+    }
 }
 
 // The one parser. The verdict form notes where each rule decided; the plug-in's form is
@@ -54,45 +41,29 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
         return -1;
     }
     name[0] = 0;
-    size_t at = SkipSpace(line, 0);
+    const Utf16HelpReader r{line};
+    size_t at = SkipHelpBlanks(r, 0);
     if constexpr (kVerdict) {
         *verdict = HelpLineVerdict{};
         verdict->reason = kHelpLineNoMarker;
         verdict->nameStart = verdict->nameEnd = static_cast<uint32_t>(at);
     }
-    if (line[at] != u'@') {
+    if (!IsHelpMarker(line[at])) {
         return 0;
     }
     size_t nameStart = at + 1;
     if constexpr (kVerdict) {
         verdict->nameStart = static_cast<uint32_t>(nameStart);
         verdict->nameEnd = static_cast<uint32_t>(NameRunEnd(line, nameStart));
-        verdict->reason = kHelpLineNameStart;
     }
-    if (!IsFunctionNameStart(line[nameStart])) {
-        return 0;
-    }
-    size_t length = 0;
-    while (IsFunctionNameUnit(line[nameStart + length])) {
-        if (length == kNameUnits - 1) {
-            name[0] = 0;
-            if constexpr (kVerdict) {
-                verdict->reason = kHelpLineNameTooLong;
-            }
-            return 0;
-        }
-        name[length] = UpperAscii(line[nameStart + length]);
-        ++length;
-    }
-    size_t open = nameStart + length;
-    if (line[open] != u'[') {
-        name[0] = 0;
+    HelpNameScan scanned = ScanHelpName(r, nameStart, name);
+    if (scanned.end != HelpName::Entry) {
         if constexpr (kVerdict) {
-            verdict->reason = kHelpLineNoBracket;
+            verdict->reason = ReasonOf(scanned.end);
         }
         return 0;
     }
-    name[length] = 0;
+    size_t length = scanned.length;
     if constexpr (kVerdict) {
         verdict->reason = kHelpLineEntry;
     }
@@ -106,32 +77,16 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
         return static_cast<int>(length);
     }
 
-    // The argument list ends at the "]" that balances the opening one, or with the line.
-    size_t end = open;
-    int depth = 0;
-    while (line[end]) {
-        char16_t unit = line[end++];
-        if (unit == u'[') {
-            ++depth;
-        } else if (unit == u']' && --depth == 0) {
-            break;
-        }
-    }
+    HelpClose close = FindHelpClose(r, nameStart + length);
+    size_t end = close.end;
     if constexpr (kVerdict) {
         verdict->close = static_cast<uint32_t>(end);
-        verdict->balanced = depth == 0;
+        verdict->balanced = close.balanced;
         verdict->syntaxKept = static_cast<uint32_t>(end);
     }
 
     if (syntax) {
-        // A syntax line longer than its buffer is cut, never inside a surrogate pair.
-        size_t copy = end;
-        if (copy > kSyntaxUnits - 1) {
-            copy = kSyntaxUnits - 1;
-            if (IsHighSurrogate(line[copy - 1])) {
-                --copy;
-            }
-        }
+        size_t copy = KeptSyntaxUnits(line, end);
         memcpy(syntax, line, copy * sizeof(char16_t));
         syntax[copy] = 0;
         if (lengths) {
@@ -145,32 +100,16 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
         }
     }
 
-    if constexpr (kVerdict) {
-        if (info) {
-            verdict->separator = verdict->info = static_cast<uint32_t>(end);
-        }
-    }
-    if (!info || !line[end]) {
+    if (!info) {
         return static_cast<int>(length);
     }
-    at = SkipSpace(line, end);
+    HelpInfoPlace place = FindHelpInfo(r, end);
     if constexpr (kVerdict) {
-        verdict->separator = static_cast<uint32_t>(at);
+        verdict->separator = static_cast<uint32_t>(place.separator);
+        verdict->info = static_cast<uint32_t>(place.info);
     }
-    at = SkipSeparator(line, at);
-    at = SkipSpace(line, at);
-    if constexpr (kVerdict) {
-        verdict->info = static_cast<uint32_t>(at);
-    }
-    // The rest of a line of at most 8,191 units always fits; the bound only guards the buffer.
-    size_t n = 0;
-    while (line[at + n] && n < kLineUnits - 1) {
-        ++n;
-    }
-    memcpy(info, line + at, n * sizeof(char16_t));
-    if (line[at + n] && n > 0 && IsHighSurrogate(info[n - 1])) {
-        --n;
-    }
+    size_t n = KeptInfoUnits(line + place.info);
+    memcpy(info, line + place.info, n * sizeof(char16_t));
     info[n] = 0;
     if (lengths) {
         lengths->info = n;
@@ -181,7 +120,7 @@ int Parse(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info
 } // namespace
 
 size_t SkipHelpSeparator(const char16_t* line, size_t at) {
-    return SkipSeparator(line, at);
+    return SkipHelpSeparatorAt(Utf16HelpReader{line}, at);
 }
 
 int ParseHelpLine(char16_t* name, const char16_t* line, char16_t* syntax, char16_t* info) {

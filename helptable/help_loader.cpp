@@ -3,6 +3,7 @@
 #include "helptable/help_loader.h"
 
 #include "base/text16.h"
+#include "helptable/help_grammar.h"
 #include "helptable/help_line.h"
 #include "helptable/staged_texts.h"
 #include "platform/platform.h"
@@ -26,8 +27,6 @@ struct LoadBuffers {
     char16_t syntax[kSyntaxUnits];
     char16_t info[kLineUnits];
     char line8[kUtf8LineBytes];
-    char syntax8[kSyntaxBytes];
-    char info8[kInfoBytes];
 };
 LoadBuffers g_work;
 
@@ -80,8 +79,12 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
             return LineKind::NotEntry;
         }
         if (parsed == Utf8HelpLine::Entry) {
-            *texts = EntryTexts{line.text,  parts.syntax,    line.text + parts.infoStart,
-                                parts.info, parts.nameStart, parts.nameBytes};
+            // A syntax line the parser passes always fits; a description transcoded from a
+            // file's UTF-16 or code page may not.
+            const char* info = line.text + parts.infoStart;
+            *texts =
+                EntryTexts{line.text,       parts.syntax,   info, KeptInfoBytes(info, parts.info),
+                           parts.nameStart, parts.nameBytes};
             return LineKind::Entry;
         }
         source->position = start; // the UTF-16 parser reads this one again
@@ -93,16 +96,20 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
     if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <= 0) {
         return LineKind::NotEntry;
     }
-    // Text too long for its UTF-8 buffer is cut at a character boundary.
-    g_work.syntax8[0] = 0;
-    g_work.info8[0] = 0;
-    size_t syntaxBytes =
-        Utf16ToUtf8Units(g_work.syntax, units.syntax, g_work.syntax8, kSyntaxBytes);
+    // Both texts in UTF-8, then cut to what the table keeps. They come from one line, so
+    // their bytes and terminators fit the UTF-8 line's buffer together.
+    static_assert(kUtf8LineBytes >= 3 * static_cast<size_t>(kLineUnits - 1) + 2, "room");
+    char* syntax8 = g_work.line8;
+    size_t syntaxBytes = Utf16ToUtf8Units(g_work.syntax, units.syntax, syntax8, kUtf8LineBytes);
+    char* info8 = syntax8 + syntaxBytes + 1;
     size_t infoBytes = 0;
     if (units.info > 0) {
-        infoBytes = Utf16ToUtf8Units(g_work.info, units.info, g_work.info8, kInfoBytes);
+        infoBytes =
+            Utf16ToUtf8Units(g_work.info, units.info, info8, kUtf8LineBytes - syntaxBytes - 1);
     }
-    *texts = EntryTexts{g_work.syntax8, syntaxBytes, g_work.info8, infoBytes, 0, 0};
+    *texts = EntryTexts{syntax8, KeptSyntaxBytes(syntax8, syntaxBytes),
+                        info8,   KeptInfoBytes(info8, infoBytes),
+                        0,       0};
     return LineKind::Entry;
 }
 

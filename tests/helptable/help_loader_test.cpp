@@ -252,6 +252,13 @@ TEST_F(HelpLoader, TextTooLongInUtf8IsCutAtACharacterBoundary) {
     EXPECT_EQ(cutInfo, info.substr(0, cutInfo.size()));
     EXPECT_EQ(std::string(FindHelpEntry(root, u"Y")->info).size(), 5461u * 3); // exactly fits
     FreeHelpTree(loaded.tree);
+    // A UTF-16 line short enough to be read straight into UTF-8 is cut the same way.
+    loaded = Load(Write("\xFF\xFE" + EncodeUtf16(U16("@z[] - " + info), false), "wide.txt"));
+    ASSERT_NE(loaded.tree.root, nullptr);
+    std::string wideInfo = loaded.tree.root->info;
+    EXPECT_EQ(wideInfo.size(), cutInfo.size());
+    EXPECT_TRUE(wideInfo == cutInfo);
+    FreeHelpTree(loaded.tree);
 }
 
 // Every allocation a load makes may fail: the load then returns no tree and the failure its
