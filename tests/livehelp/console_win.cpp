@@ -56,9 +56,9 @@ std::wstring Text(HWND window) {
 }
 
 // The help window once it shows the text (or, for an empty text, once it is hidden), waiting
-// for its thread up to two seconds; null when it never does.
+// for its thread up to ten seconds (a busy machine); null when it never does.
 HWND AwaitHelpWindow(const std::wstring& text) {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         HWND window = FindWindowW(L"HintbarHelpWindow", nullptr);
         bool visible = window && IsWindowVisible(window);
         if (text.empty() ? !visible : visible && Text(window) == text) {

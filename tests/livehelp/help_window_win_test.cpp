@@ -8,9 +8,11 @@
 
 namespace {
 
-// Whether the help window exists, waiting up to two seconds for its thread to be as expected.
+// Whether the help window exists, waiting for its thread to be as expected: up to ten
+// seconds, since the first window of a process in a fresh Wine prefix on a busy machine takes
+// seconds.
 bool AwaitWindow(bool exists) {
-    for (int i = 0; i < 200; ++i) {
+    for (int i = 0; i < 1000; ++i) {
         if ((FindWindowW(L"HintbarHelpWindow", nullptr) != nullptr) == exists) {
             return true;
         }
@@ -43,7 +45,7 @@ TEST(HelpWindowFaults, RefusedThreadsAndWindowsShowNothingAndLeaveNothing) {
             PlatformFailNextCall(c.kind, 1400, c.skip);
             EXPECT_EQ(PlatformShowHelpWindow(u"@A[x]", kHelpBesideCaret), c.threadMade) << c.what;
             if (c.threadMade) {
-                for (int i = 0; i < 200 && PlatformHelpWindowError() == 0; ++i) {
+                for (int i = 0; i < 1000 && PlatformHelpWindowError() == 0; ++i) {
                     Sleep(10);
                 }
             }
