@@ -68,7 +68,12 @@ void Run() {
 
 bool StartThread() {
     if (g_thread) {
-        return true;
+        if (WindowModelHelpWindowRunning()) {
+            return true; // a quitting thread takes no more requests, and none replaces its quit
+        }
+        g_thread->join(); // ended after a close that did not wait it out
+        delete g_thread;
+        g_thread = nullptr;
     }
     uint32_t failure = g_failNextStart;
     g_failNextStart = 0;
@@ -124,13 +129,14 @@ void PlatformCloseHelpWindow() {
     bool ended = false;
     {
         std::unique_lock<std::mutex> hold(g_lock);
-        ended = g_changed.wait_for(hold, std::chrono::seconds(2), [] { return !g_window.running; });
+        ended = g_changed.wait_for(hold, std::chrono::seconds(5), [] { return !g_window.running; });
     }
-    if (ended) {
-        g_thread->join();
-    } else {
-        g_thread->detach(); // a thread that does not end is left, not waited for forever
+    if (!ended) {
+        // Still ending. It is kept, so that no second thread shares the mailbox with it; the
+        // next help joins it once it has ended.
+        return;
     }
+    g_thread->join();
     delete g_thread;
     g_thread = nullptr;
 }

@@ -14,7 +14,7 @@
 namespace {
 
 constexpr wchar_t kClassName[] = L"HintbarHelpWindow";
-constexpr DWORD kCloseWaitMs = 2000;
+constexpr DWORD kCloseWaitMs = 5000;
 constexpr int kPaddingAt96Dpi = 6;
 constexpr int kMinWidthAt96Dpi = 320;
 constexpr UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
@@ -327,7 +327,7 @@ bool StartThread() {
     if (ThreadRuns()) {
         return true;
     }
-    if (g_thread) { // ended on its own: its window could not be made
+    if (g_thread) { // ended: its window could not be made, or a close did not wait it out
         CloseHandle(g_thread);
         g_thread = nullptr;
     }
@@ -386,13 +386,15 @@ void PlatformCloseHelpWindow() {
         return;
     }
     Post(HelpWindowOp::Quit, kHelpBesideCaret, nullptr);
-    DWORD ended = WaitForSingleObject(g_thread, kCloseWaitMs);
+    if (WaitForSingleObject(g_thread, kCloseWaitMs) != WAIT_OBJECT_0) {
+        // Still ending. It is kept, with its event, so that no second thread shares them: its
+        // quit stays in the mailbox, and help shown meanwhile goes nowhere until it has ended.
+        return;
+    }
     CloseHandle(g_thread);
     g_thread = nullptr;
-    if (ended == WAIT_OBJECT_0) {
-        CloseHandle(g_wake); // a thread that did not end may still wait on it: then it stays
-        g_wake = nullptr;
-    }
+    CloseHandle(g_wake);
+    g_wake = nullptr;
 }
 
 uint32_t PlatformHelpWindowError() {
