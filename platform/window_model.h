@@ -32,8 +32,10 @@ bool WindowModelHelpWindow(char16_t* text, uint32_t capacity);
 bool WindowModelWaitHelpWindow(int milliseconds);
 // Whether the help window's thread runs.
 bool WindowModelHelpWindowRunning();
-// The next attempt to make the help window's thread fails with this error number (tests).
+#if defined(HB_TESTING)
+// The next attempt to make the help window's thread fails with this error number.
 void WindowModelFailHelpWindow(uint32_t error);
+#endif
 
 // Where PlatformMessageBox shows its box; by default the text goes to standard output.
 typedef void (*MessageBoxHook)(const char16_t* text, const char16_t* caption);

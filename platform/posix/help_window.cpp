@@ -30,7 +30,7 @@ std::condition_variable g_changed;
 ModelHelpWindow g_window;
 std::thread* g_thread = nullptr; // on the heap: a thread still running at exit is no fault
 std::atomic<uint32_t> g_error{0};
-uint32_t g_failNextStart = 0; // the tests' seam
+uint32_t g_failNextStart = 0; // the tests' seam: set only in test builds
 
 // The thread's own copy of a request; only it uses the buffer.
 HelpWindowRequest g_request;
@@ -163,6 +163,8 @@ bool WindowModelHelpWindowRunning() {
     return g_window.running;
 }
 
+#if defined(HB_TESTING)
 void WindowModelFailHelpWindow(uint32_t error) {
     g_failNextStart = error;
 }
+#endif
