@@ -52,7 +52,7 @@ const char16_t* Excerpt(const char16_t* text, size_t from, size_t to, char16_t* 
         ++n;
     }
     if (n == kExcerptUnits && text[from + n] && from + n < to) {
-        if (out[n - 1] >= 0xD800 && out[n - 1] <= 0xDBFF) {
+        if (IsHighSurrogateUnit(out[n - 1])) {
             --n;
         }
         out[n++] = 0x2026;
@@ -61,11 +61,9 @@ const char16_t* Excerpt(const char16_t* text, size_t from, size_t to, char16_t* 
     return out;
 }
 
+// Past the blanks from `at`, as an entry's indent and the gap around its separator are read.
 size_t SkipSpace(const char16_t* line, size_t at) {
-    while (line[at] && IsSpaceUnit(line[at])) {
-        ++at;
-    }
-    return at;
+    return SkipHelpBlanks(Utf16HelpReader{line}, at);
 }
 
 // A "[" at `at` or later, before any white space.
@@ -99,14 +97,6 @@ uint32_t Column(const TextLineReport* report, size_t index) {
     return report->column + static_cast<uint32_t>(index) + 1;
 }
 
-bool IsNameUnit(char16_t unit) {
-    return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
-}
-
-bool IsHighUnit(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
 // Characters that take no room on screen, with what an author calls them.
 const char16_t* InvisibleName(char16_t unit) {
     switch (unit) {
@@ -134,7 +124,7 @@ const char16_t* InvisibleName(char16_t unit) {
 // U+FFFF, invisible, a control) as U+XXXX. out: 32 units. Sets *units to its length in units.
 const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) {
     char16_t unit = at[0];
-    bool pair = IsHighUnit(unit) && at[1] >= 0xDC00 && at[1] <= 0xDFFF;
+    bool pair = IsHighSurrogateUnit(unit) && at[1] >= 0xDC00 && at[1] <= 0xDFFF;
     *units = pair ? 2 : 1;
     if (pair) {
         unsigned code = 0x10000u + ((unit - 0xD800u) << 10) + (at[1] - 0xDC00u);
@@ -221,15 +211,15 @@ bool CheckMarker(const TextSource* source, const char16_t* line, const TextLineR
     size_t skipped = 0; // units between the "@" and the name
     if (line[at] == u'@' || (line[at] && IsSpaceUnit(line[at]))) {
         skipped = 1;
-    } else if (line[at] && !IsNameUnit(line[at])) {
+    } else if (line[at] && !IsFunctionNameUnit(line[at])) {
         CharacterName(line + at, g_work.excerpt2, &skipped);
     }
     at += skipped;
-    if (!IsLetterUnit(line[at])) {
+    if (!IsFunctionNameStart(line[at])) {
         return false;
     }
     size_t nameStart = at;
-    while (IsNameUnit(line[at]) && at - nameStart < kNameUnits) {
+    while (IsFunctionNameUnit(line[at]) && at - nameStart < kNameUnits) {
         ++at;
     }
     bool fullwidthBracket = line[at] == 0xFF3B;
