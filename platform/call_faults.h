@@ -37,8 +37,12 @@ enum PlatformCallKind {
     kPlatformCallArguments,     // CommandLineToArgvW
     kPlatformCallStdWrite,      // writing standard output or error (WriteConsoleW, WriteFile)
     kPlatformCallStdRead,       // ReadFile on standard input
-    kPlatformCallHelpThread,    // the help window's thread: CreateEventW, CreateThread
-    kPlatformCallHelpWindow,    // the help window itself: CreateWindowExW, on its thread
+    kPlatformCallHelpThread,    // the help window's thread: CreateEventW, GetModuleHandleExW,
+                                // CreateThread
+    kPlatformCallHelpWindow,    // the help window itself, on its thread: RegisterClassExW,
+                                // CreateWindowExW
+    kPlatformCallHelpPlace,     // what it is placed and drawn by, on its thread: the console's
+                                // screen buffer, GetMonitorInfoW, SystemParametersInfoW
     kPlatformCallKindCount
 };
 

@@ -31,7 +31,7 @@ std::atomic<uint32_t> g_error{0};
 struct HelpView {
     HWND window;
     HFONT font;
-    UINT fontDpi;
+    UINT fontDpi; // the DPI the font was made for; 0 while there is none
     int padding;
     wchar_t shown[kHelpWindowTextUnits]; // what the window shows, cut with "…" when too long
 };
@@ -40,10 +40,8 @@ HelpWindowRequest g_request;
 
 UINT ScreenDpi() {
     HDC screen = GetDC(nullptr);
-    int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) {
-        ReleaseDC(nullptr, screen);
-    }
+    int dpi = GetDeviceCaps(screen, LOGPIXELSY); // 0 without a screen
+    ReleaseDC(nullptr, screen);
     return dpi > 0 ? static_cast<UINT>(dpi) : 96;
 }
 
@@ -60,13 +58,14 @@ UINT DpiOf(HWND window) {
 
 // The system's message font, for this DPI, so that themes and the user's text size apply.
 void UseFontFor(UINT dpi) {
-    if (g_view.font && g_view.fontDpi == dpi) {
+    if (g_view.fontDpi == dpi) {
         return;
     }
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     HFONT font = nullptr;
-    if (SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
+    if (!PlatformCallFails(kPlatformCallHelpPlace) &&
+        SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         LOGFONTW face = metrics.lfMessageFont;
         face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
         font = CreateFontIndirectW(&face);
@@ -74,9 +73,7 @@ void UseFontFor(UINT dpi) {
     if (!font) {
         return; // the font from before, or the system's, still draws
     }
-    if (g_view.font) {
-        DeleteObject(g_view.font);
-    }
+    DeleteObject(g_view.font); // none (a null one) the first time
     g_view.font = font;
     g_view.fontDpi = dpi;
 }
@@ -120,12 +117,18 @@ ScreenRect ToScreenRect(const RECT& r) {
     return {r.left, r.top, r.right, r.bottom};
 }
 
-// The caret's cell in a console window: the screen buffer gives its row and column in the
-// visible part, the client area divided by the visible columns and rows the cell's size.
-bool CaretCell(HWND console, ScreenRect* cell) {
+// The caret's cell when help goes beside it in a console window: the screen buffer gives its
+// row and column in the visible part, the client area divided by the visible columns and rows
+// the cell's size.
+bool CaretCell(HelpWindowAnchor anchor, HWND console, ScreenRect* cell) {
+    if (anchor != kHelpBesideCaret) {
+        return false;
+    }
     HANDLE output =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
+        PlatformCallFails(kPlatformCallHelpPlace)
+            ? INVALID_HANDLE_VALUE
+            : CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (output == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -139,7 +142,7 @@ bool CaretCell(HWND console, ScreenRect* cell) {
     }
     int columns = info.srWindow.Right - info.srWindow.Left + 1;
     int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-    if (columns <= 0 || rows <= 0 || client.right <= 0 || client.bottom <= 0) {
+    if (columns <= 0 || rows <= 0) {
         return false;
     }
     int width = client.right / columns;
@@ -160,26 +163,23 @@ HWND GatherFacts(HelpWindowAnchor anchor, HelpWindowFacts* facts) {
     }
     MONITORINFO monitor = {};
     monitor.cbSize = sizeof monitor;
-    if (!GetMonitorInfoW(MonitorFromWindow(typing, MONITOR_DEFAULTTONEAREST), &monitor)) {
+    if (PlatformCallFails(kPlatformCallHelpPlace) ||
+        !GetMonitorInfoW(MonitorFromWindow(typing, MONITOR_DEFAULTTONEAREST), &monitor)) {
         return nullptr;
     }
     facts->work = ToScreenRect(monitor.rcWork);
     facts->typing = ToScreenRect(rect);
     facts->minimized = IsIconic(typing) != FALSE;
-    facts->caretKnown = anchor == kHelpBesideCaret && CaretCell(typing, &facts->caret);
+    facts->caretKnown = CaretCell(anchor, typing, &facts->caret);
     return typing;
 }
 
-void HideView() {
-    ShowWindow(g_view.window, SW_HIDE);
-}
-
-void ShowView(const HelpWindowRequest& request) {
+// Shows the request's text where it belongs; false when nothing can show.
+bool ShowView(const HelpWindowRequest& request) {
     HelpWindowFacts facts = {};
     HWND typing = GatherFacts(request.anchor, &facts);
     if (!typing) {
-        HideView();
-        return;
+        return false;
     }
     UINT dpi = DpiOf(typing);
     facts.minWidth = MulDiv(kMinWidthAt96Dpi, static_cast<int>(dpi), 96);
@@ -187,8 +187,7 @@ void ShowView(const HelpWindowRequest& request) {
     int frame = 2 * g_view.padding + 2 * GetSystemMetrics(SM_CXBORDER);
     int width = HelpWindowWidth(facts);
     if (width <= frame) {
-        HideView(); // minimized, or no room at all
-        return;
+        return false; // minimized, or no room at all
     }
     UseFontFor(dpi);
     const auto* text = reinterpret_cast<const wchar_t*>(request.text);
@@ -198,20 +197,18 @@ void ShowView(const HelpWindowRequest& request) {
     int wanted = TextHeight(dc, text, -1, width - frame) + frame;
     int most = HelpWindowMaxHeight(facts);
     HelpWindowPlacement place = PlaceHelpWindow(facts, width, wanted < most ? wanted : most);
-    if (place.show) {
-        FitText(dc, text, width - frame, place.rect.bottom - place.rect.top - frame);
-    }
+    FitText(dc, text, width - frame, place.rect.bottom - place.rect.top - frame);
     SelectObject(dc, old);
     ReleaseDC(g_view.window, dc);
     if (!place.show) {
-        HideView();
-        return;
+        return false;
     }
     SetWindowTextW(g_view.window, g_view.shown); // what tools and screen readers read
     SetWindowPos(g_view.window, HWND_TOPMOST, place.rect.left, place.rect.top,
                  place.rect.right - place.rect.left, place.rect.bottom - place.rect.top,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
     InvalidateRect(g_view.window, nullptr, TRUE);
+    return true;
 }
 
 LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -249,7 +246,8 @@ DWORD MakeWindow(HMODULE module) {
     type.hInstance = module;
     type.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     type.lpszClassName = kClassName;
-    if (!RegisterClassExW(&type) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
+    if ((PlatformCallFails(kPlatformCallHelpWindow) || !RegisterClassExW(&type)) &&
+        GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         return GetLastError();
     }
     // No taskbar button or task-switcher entry, above the terminal, never activated.
@@ -275,18 +273,14 @@ void RunWindow() {
                 if (g_request.op == HelpWindowOp::Quit) {
                     return;
                 }
-                if (g_request.op == HelpWindowOp::Show) {
-                    ShowView(g_request);
-                } else {
-                    HideView();
+                if (g_request.op != HelpWindowOp::Show || !ShowView(g_request)) {
+                    ShowWindow(g_view.window, SW_HIDE);
                 }
             }
         } else if (woke == WAIT_OBJECT_0 + 1) {
+            // The window's own messages; the quit comes through the mailbox.
             MSG message;
             while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                if (message.message == WM_QUIT) {
-                    return;
-                }
                 TranslateMessage(&message);
                 DispatchMessageW(&message);
             }
@@ -342,7 +336,8 @@ bool StartThread() {
     }
     ClearHelpWindowRequests();
     HMODULE module = nullptr;
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+    if (PlatformCallFails(kPlatformCallHelpThread) ||
+        !GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
                             reinterpret_cast<LPCWSTR>(&HelpWindowThread), &module)) {
         g_error = GetLastError();
         return false;

@@ -2,19 +2,26 @@
 // is kept for hbar /S, nothing is left behind, and the next help tries again.
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
+#include "tests/livehelp/test_windows.h"
 
 #include <gtest/gtest.h>
 #include <windows.h>
 
+#include <string>
+
 namespace {
 
-// Whether the help window exists, waiting for its thread to be as expected, for up to the
-// given seconds: the first window of a process in a fresh Wine prefix on a busy machine takes
-// seconds. The test's thread answers its messages meanwhile, as a host's thread does: the system
-// may ask the other windows of the process while it makes a new one.
-bool AwaitWindow(bool exists, int seconds = 10) {
+HWND HelpWindow() {
+    return FindWindowW(L"HintbarHelpWindow", nullptr);
+}
+
+// Waits up to the given seconds for the window's thread to bring about what is asked: the
+// first window of a process in a fresh Wine prefix on a busy machine takes seconds. The test's
+// thread answers its messages meanwhile, as a host's thread does: the system may ask the other
+// windows of the process while it makes a new one.
+template <typename Condition> bool Await(Condition holds, int seconds = 10) {
     for (int i = 0; i < seconds * 100; ++i) {
-        if ((FindWindowW(L"HintbarHelpWindow", nullptr) != nullptr) == exists) {
+        if (holds()) {
             return true;
         }
         MSG message;
@@ -27,6 +34,110 @@ bool AwaitWindow(bool exists, int seconds = 10) {
     return false;
 }
 
+bool AwaitWindow(bool exists, int seconds = 10) {
+    return Await([exists] { return (HelpWindow() != nullptr) == exists; }, seconds);
+}
+
+std::u16string ShownText() {
+    HWND help = HelpWindow();
+    return help && IsWindowVisible(help) ? TestWindowText(help) : u"(hidden)";
+}
+
+// The window follows the window typed in, shows what fits and hides when nothing can show. A
+// window of the test's own stands in for a terminal: in the foreground, it is the window typed in.
+TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
+    HWND terminal = static_cast<HWND>(CreateTestWindow(nullptr, u"HintbarTestTerminal", u"t"));
+    ASSERT_NE(terminal, nullptr);
+    SetWindowPos(terminal, nullptr, 100, 100, 500, 200, SWP_NOZORDER | SWP_SHOWWINDOW);
+    SetForegroundWindow(terminal);
+    ASSERT_EQ(GetForegroundWindow(), terminal);
+
+    // Hiding before any help makes no thread and no window.
+    PlatformHideHelpWindow();
+    EXPECT_EQ(HelpWindow(), nullptr);
+
+    std::u16string words;
+    while (words.size() < 6000) {
+        words += u"word ";
+    }
+    std::u16string pairs(6000, u'\xD83D'); // U+1F600 over and over
+    for (size_t i = 1; i < pairs.size(); i += 2) {
+        pairs[i] = u'\xDE00';
+    }
+    const struct {
+        const char* what;
+        std::u16string text;
+        bool cut; // too tall: a start of the text and "…"
+    } rows[] = {
+        {"a short help, without the message font", u"@A[x]\nShows A.", false},
+        {"the same again, with the message font", u"@A[x]\nShows A again.", false},
+        {"once more, with the font made before", u"@A[x]\nShows A once more.", false},
+        {"a help too tall for a third of the screen", words, true},
+        {"a cut among surrogate pairs", pairs, true},
+        {"a cut among surrogate pairs, one unit later", u"a" + pairs, true},
+    };
+    // The first help finds no message font: it shows in the system's font all the same.
+    PlatformFailNextCall(kPlatformCallHelpPlace, 1400, 1);
+    for (const auto& row : rows) {
+        ASSERT_TRUE(PlatformShowHelpWindow(row.text.c_str(), kHelpAlongTypingWindow)) << row.what;
+        if (!row.cut) {
+            EXPECT_TRUE(Await([&] { return ShownText() == row.text; }, 30)) << row.what;
+            continue;
+        }
+        // A start of this row's text and "…", once the thread has taken the request.
+        std::u16string start;
+        EXPECT_TRUE(Await([&] {
+            std::u16string shown = ShownText();
+            start = shown.substr(0, shown.size() - 1);
+            return shown.size() > 1 && shown.back() == u'\x2026' &&
+                   row.text.compare(0, start.size(), start) == 0;
+        })) << row.what;
+        EXPECT_FALSE(!start.empty() && start.back() >= 0xD800 && start.back() <= 0xDBFF)
+            << row.what << ": half a pair";
+    }
+    RECT help;
+    RECT typed;
+    GetWindowRect(HelpWindow(), &help);
+    GetWindowRect(terminal, &typed);
+    EXPECT_EQ(help.top, typed.bottom) << "along the bottom edge of the window typed in";
+    EXPECT_LE(help.bottom - help.top, GetSystemMetrics(SM_CYSCREEN) / 3 + 1);
+    // A click leaves the focus where the user types.
+    EXPECT_EQ(SendMessageW(HelpWindow(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
+    EXPECT_EQ(GetForegroundWindow(), terminal);
+
+    // Hidden when asked, when the monitor cannot be known, beside a minimized window, and
+    // beside a console window when there is none; each time the next help shows again.
+    const struct {
+        const char* what;
+        void (*before)(HWND terminal);
+        HelpWindowAnchor anchor;
+    } hides[] = {
+        {"hidden", [](HWND) { PlatformHideHelpWindow(); }, kHelpAlongTypingWindow},
+        {"no monitor", [](HWND) { PlatformFailNextCall(kPlatformCallHelpPlace, 1400, 0); },
+         kHelpAlongTypingWindow},
+        {"minimized", [](HWND t) { ShowWindow(t, SW_MINIMIZE); }, kHelpAlongTypingWindow},
+        {"no console window", [](HWND) {}, kHelpBesideCaret},
+    };
+    for (const auto& row : hides) {
+        ShowWindow(terminal, SW_RESTORE);
+        SetForegroundWindow(terminal);
+        ASSERT_TRUE(PlatformShowHelpWindow(u"@A[x]", kHelpAlongTypingWindow));
+        EXPECT_TRUE(Await([] { return ShownText() == u"@A[x]"; })) << row.what;
+        if (row.anchor == kHelpBesideCaret && GetConsoleWindow()) {
+            continue;
+        }
+        row.before(terminal);
+        if (row.before != hides[0].before) {
+            ASSERT_TRUE(PlatformShowHelpWindow(u"@A[x]", row.anchor));
+        }
+        EXPECT_TRUE(Await([] { return ShownText() == u"(hidden)"; })) << row.what;
+        PlatformClearCallFailures();
+    }
+    PlatformCloseHelpWindow();
+    EXPECT_TRUE(AwaitWindow(false));
+    DestroyTestWindow(terminal);
+}
+
 TEST(HelpWindowFaults, RefusedThreadsAndWindowsShowNothingAndLeaveNothing) {
     const struct {
         const char* what;
@@ -35,8 +146,10 @@ TEST(HelpWindowFaults, RefusedThreadsAndWindowsShowNothingAndLeaveNothing) {
         bool threadMade; // the thread starts, and its window is what fails
     } cases[] = {
         {"the wake-up event", kPlatformCallHelpThread, 0, false},
-        {"the thread", kPlatformCallHelpThread, 1, false},
-        {"the window", kPlatformCallHelpWindow, 0, true},
+        {"the module reference", kPlatformCallHelpThread, 1, false},
+        {"the thread", kPlatformCallHelpThread, 2, false},
+        {"the window's class", kPlatformCallHelpWindow, 0, true},
+        {"the window", kPlatformCallHelpWindow, 1, true},
     };
     // The system keeps some handles of its own once a process has had a thread with a window
     // (under Wine, a few for each of the first threads): two rounds first, then the count. The
