@@ -19,12 +19,13 @@ const ArgumentVector& CommandArguments() {
     return Args;
 }
 
-int32_t SplitArguments(const char16_t* line) {
+bool SplitArguments(const char16_t* line) {
     if (!line) {
-        return -1;
+        return false;
     }
     for (int k = 0; k < MAX_ARGS; ++k) {
         Args.pointers[k] = nullptr;
+        Args.upper[k] = nullptr;
         Args.lengths[k] = 0;
     }
     Args.count = 0;
@@ -80,7 +81,7 @@ int32_t SplitArguments(const char16_t* line) {
             WriteErrorPrefix();
             Qprintf(ErrorHandle(), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", p,
                     MAX_ARG_LEN);
-            return -1;
+            return false;
         }
         if (len == 0) {
             Args.pointers[i] = &Args.buffer[p];
@@ -91,11 +92,17 @@ int32_t SplitArguments(const char16_t* line) {
     }
 
     for (int32_t k = 0; k < i; ++k) {
-        char16_t* text = Args.pointers[k];
+        char16_t* text = Args.buffer + (Args.pointers[k] - Args.buffer);
         while (Args.lengths[k] > 0 && IsSpaceUnit(text[Args.lengths[k] - 1])) {
             text[--Args.lengths[k]] = 0;
         }
+        char16_t* upper = Args.upperBuffer + (text - Args.buffer);
+        for (int32_t n = 0; n < Args.lengths[k]; ++n) {
+            upper[n] = UpperAscii(text[n]);
+        }
+        upper[Args.lengths[k]] = 0;
+        Args.upper[k] = upper;
     }
     Args.count = i;
-    return i;
+    return true;
 }

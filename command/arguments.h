@@ -8,15 +8,19 @@ constexpr int MAX_ARGS = 1024;
 constexpr int MAX_ARG_LEN = 8192;
 
 // The arguments of the last line split. Each argument is a terminated text in the buffer; the
-// pointers past the count are null. The command may change an argument's text in place (it
-// upper-cases one for a message); the vector itself changes only by splitting a new line.
+// pointers past the count are null. Beside each stands its copy with a-z upper-cased, at the
+// same place in a buffer of its own, as the command's messages show an argument. Only a new
+// split changes any of it.
 struct ArgumentVector {
-    char16_t* pointers[MAX_ARGS];
+    const char16_t* pointers[MAX_ARGS];
+    const char16_t* upper[MAX_ARGS];
     int32_t lengths[MAX_ARGS];
     int32_t count;
     char16_t buffer[MAX_ARG_LEN];
+    char16_t upperBuffer[MAX_ARG_LEN];
 };
 
 const ArgumentVector& CommandArguments();
-// The number of arguments, or -1 for a null line or an overflow of the buffer.
-int32_t SplitArguments(const char16_t* line);
+// Splits a line into the vector. False for a null line, which changes nothing, or for an
+// overflow of the buffer, which has been reported and leaves no arguments.
+[[nodiscard]] bool SplitArguments(const char16_t* line);

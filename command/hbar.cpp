@@ -17,6 +17,7 @@
 #include "livehelp/line_state.h"
 #include "platform/platform.h"
 
+#include <optional>
 #include <span>
 
 // The lines for /A, /F and /S stand among the older ones in the order of their letters; /Z and
@@ -53,9 +54,13 @@ struct HbarRun {
 // them all, rather than one full path per argument.
 char16_t g_addPath[kPathUnits];
 
-int Fail(int result, const char16_t* format, const char16_t* text) {
+void ReportError(const char16_t* format, const char16_t* text) {
     WriteErrorPrefix();
     Qprintf(ErrorHandle(), format, text);
+}
+
+HbarResult Fail(HbarResult result, const char16_t* format, const char16_t* text) {
+    ReportError(format, text);
     return result;
 }
 
@@ -64,28 +69,28 @@ bool IsOption(const char16_t* arg, const char16_t* option) {
 }
 
 // Checks the file named by name into path, as every option that takes a help file does;
-// holder is the argument that holds it, shown upper-cased when the name does not resolve.
-// Returns 0, or the command's result for a failure.
-int CheckFile(HbarRun& run, const char16_t* name, char16_t* holder,
-              std::span<char16_t, kPathUnits> path) {
+// shownHolder is the argument that holds it, upper-cased, as shown when the name does not
+// resolve. Done when the file is there; otherwise the command's result for the failure.
+HbarResult CheckFile(HbarRun& run, const char16_t* name, const char16_t* shownHolder,
+                     std::span<char16_t, kPathUnits> path) {
     HelpFileName resolved = ResolveHelpFileName(name, path);
     if (resolved == HelpFileName::Bad) {
-        return Fail(1, u"Bad filename: \"%s\"\r\n", Str16UpperAscii(holder));
+        return Fail(HbarResult::BadArgument, u"Bad filename: \"%s\"\r\n", shownHolder);
     }
     if (resolved == HelpFileName::NotFound) {
-        return Fail(2, u"File not found: \"%s\"\r\n", path.data());
+        return Fail(HbarResult::FileNotFound, u"File not found: \"%s\"\r\n", path.data());
     }
     run.countLine = false;
-    return 0;
+    return HbarResult::Done;
 }
 
 // The value of an option that takes one, as "/L name" or joined as "/Lname", "/L:name" or
 // "/L=name". Advances k past a separate value. Null, after the usage error, when it is missing.
 const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
-    char16_t* arg = CommandArguments().pointers[k];
+    const char16_t* arg = CommandArguments().pointers[k];
     if (!arg[2]) {
         if (k + 1 >= CommandArguments().count || CommandArguments().pointers[k + 1][0] == u'/') {
-            Fail(1, missing, Str16UpperAscii(arg));
+            ReportError(missing, CommandArguments().upper[k]);
             return nullptr;
         }
         return CommandArguments().pointers[++k];
@@ -95,16 +100,16 @@ const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
         ++value;
     }
     if (!*value) {
-        Fail(1, missing, Str16UpperAscii(arg));
+        ReportError(missing, CommandArguments().upper[k]);
         return nullptr;
     }
     return value;
 }
 
-// Walks the arguments. Returns -1 to go on with the effects, or the command's result.
-int ParseArguments(HbarRun& run) {
+// Walks the arguments. Nothing to go on with the effects, or the command's result.
+std::optional<HbarResult> ParseArguments(HbarRun& run) {
     for (int32_t k = 0; k < CommandArguments().count; ++k) {
-        char16_t* arg = CommandArguments().pointers[k];
+        const char16_t* arg = CommandArguments().pointers[k];
         char16_t letter = arg[0] == u'/' ? UpperAscii(arg[1]) : 0;
         if (Str16Equal(arg, u"/?") || Str16Equal(arg, u"/??")) {
             QPuts(kCommandHelp);
@@ -112,7 +117,7 @@ int ParseArguments(HbarRun& run) {
                 Printf(u"\r\n\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor,
                        kVersionMinor, kVersionBuild, kVersionRevision, kMachineName);
             }
-            return 0;
+            return HbarResult::Done;
         }
         if (IsOption(arg, u"/I")) {
             run.info = true;
@@ -122,12 +127,13 @@ int ParseArguments(HbarRun& run) {
             // whole argument, option and all.
             const char16_t* name = OptionValue(k, u"Missing filename: \"%s\"\r\n");
             if (!name) {
-                return 1;
+                return HbarResult::BadArgument;
             }
-            char16_t* holder = CommandArguments().pointers[k];
+            const char16_t* shownHolder = CommandArguments().upper[k];
             std::span<char16_t, kPathUnits> path{letter == u'L' ? run.path : g_addPath};
-            if (int result = CheckFile(run, name, holder, path)) {
-                return result;
+            HbarResult checked = CheckFile(run, name, shownHolder, path);
+            if (checked != HbarResult::Done) {
+                return checked;
             }
             if (letter == u'A') {
                 run.added[run.addedCount++] = name;
@@ -135,7 +141,7 @@ int ParseArguments(HbarRun& run) {
         } else if (letter == u'F') {
             const char16_t* pattern = OptionValue(k, u"Missing pattern: \"%s\"\r\n");
             if (!pattern) {
-                return 1;
+                return HbarResult::BadArgument;
             }
             run.pattern = pattern;
             run.countLine = false;
@@ -148,12 +154,14 @@ int ParseArguments(HbarRun& run) {
             run.unload = true;
             run.countLine = false;
         } else if (arg[0] == u'/') {
-            return Fail(1, u"Unknown option: \"%s\"\r\n", Str16UpperAscii(arg));
+            return Fail(HbarResult::BadArgument, u"Unknown option: \"%s\"\r\n",
+                        CommandArguments().upper[k]);
         } else {
-            return Fail(1, u"Syntax error: \"%s\"\r\n", Str16UpperAscii(arg));
+            return Fail(HbarResult::BadArgument, u"Syntax error: \"%s\"\r\n",
+                        CommandArguments().upper[k]);
         }
     }
-    return -1;
+    return std::nullopt;
 }
 
 void Unload(bool quiet) {
@@ -190,20 +198,20 @@ void ReportMemory() {
 
 } // namespace
 
-int RunHbar(const char16_t* line) {
+HbarResult RunHbar(const char16_t* line) {
     if (!line) {
-        return 1;
+        return HbarResult::BadArgument;
     }
     HbarRun run = {};
     run.countLine = true;
     // An overflow has been reported by the tokenizer; carrying on as if no argument had been
     // given would report success for a command that was not understood.
-    if (SplitArguments(line) < 0) {
-        return 1;
+    if (!SplitArguments(line)) {
+        return HbarResult::BadArgument;
     }
-    int result = ParseArguments(run);
-    if (result >= 0) {
-        return result;
+    std::optional<HbarResult> parsed = ParseArguments(run);
+    if (parsed) {
+        return *parsed;
     }
     // The table changes only once each new tree is complete: a failed load or add keeps the
     // table as it was.
@@ -225,7 +233,8 @@ int RunHbar(const char16_t* line) {
             Printf(u"Added %s from \"%s\".\r\n", FormatCount(added.functions), g_addPath);
         }
     }
-    int found = run.pattern && !ShowMatchingHelp(run.pattern) ? 3 : 0;
+    HbarResult found =
+        run.pattern && !ShowMatchingHelp(run.pattern) ? HbarResult::NoHelpFound : HbarResult::Done;
     if (run.info) {
         ReportMemory();
     }

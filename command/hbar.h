@@ -3,6 +3,12 @@
 
 extern const char16_t kCommandHelp[]; // the command's help text, as "/?" prints it
 
-// Runs one hbar command line: 0 on success, 1 for a bad argument, 2 for a file not found, 3
-// when /F found no help to show.
-int RunHbar(const char16_t* line);
+// What an hbar command line came to. The host sees the number: the export passes it on as is.
+enum class HbarResult {
+    Done = 0,
+    BadArgument = 1,
+    FileNotFound = 2,
+    NoHelpFound = 3, // /F found no help to show
+};
+
+[[nodiscard]] HbarResult RunHbar(const char16_t* line);

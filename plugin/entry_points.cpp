@@ -23,7 +23,7 @@ extern "C" int HB_STDCALL key(KeyEvent* event) {
 }
 
 extern "C" int HB_STDCALL hbar(char16_t* line) {
-    return RunHbar(line);
+    return static_cast<int>(RunHbar(line));
 }
 
 uint32_t ResetPluginState() {
