@@ -7,12 +7,11 @@
 namespace {
 
 struct Sink {
-    char16_t* dest;
-    size_t capacity;
+    std::span<char16_t> dest;
     size_t length;
 
     void Put(char16_t c) {
-        if (length + 1 < capacity) {
+        if (length + 1 < dest.size()) {
             dest[length++] = c;
         }
     }
@@ -39,11 +38,11 @@ size_t ToDigits(uint64_t value, unsigned base, bool upper, char16_t* out) {
 
 } // namespace
 
-size_t Format16V(char16_t* dest, size_t capacity, const char16_t* format, va_list args) {
-    if (!dest || capacity == 0) {
+size_t Format16V(std::span<char16_t> dest, const char16_t* format, va_list args) {
+    if (dest.empty()) {
         return 0;
     }
-    Sink out{dest, capacity, 0};
+    Sink out{dest, 0};
     for (const char16_t* f = format; f && *f; ++f) {
         if (*f != u'%') {
             out.Put(*f);
@@ -150,10 +149,10 @@ size_t Format16V(char16_t* dest, size_t capacity, const char16_t* format, va_lis
     return out.length;
 }
 
-size_t Format16(char16_t* dest, size_t capacity, const char16_t* format, ...) {
+size_t Format16(std::span<char16_t> dest, const char16_t* format, ...) {
     va_list args;
     va_start(args, format);
-    size_t n = Format16V(dest, capacity, format, args);
+    size_t n = Format16V(dest, format, args);
     va_end(args);
     return n;
 }

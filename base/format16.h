@@ -5,7 +5,9 @@
 
 #include <cstdarg>
 #include <cstddef>
+#include <span>
 
-// Returns the number of units written, terminator not counted.
-size_t Format16V(char16_t* dest, size_t capacity, const char16_t* format, va_list args);
-size_t Format16(char16_t* dest, size_t capacity, const char16_t* format, ...);
+// Returns the number of units written, terminator not counted; nothing is written to an empty
+// buffer.
+size_t Format16V(std::span<char16_t> dest, const char16_t* format, va_list args);
+size_t Format16(std::span<char16_t> dest, const char16_t* format, ...);

@@ -44,30 +44,30 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
         return noun;
     }
     char16_t* out = PluralBuffer;
-    Str16Copy(out, kMessageUnits, noun);
+    Str16Copy({out, kMessageUnits}, noun);
     char16_t last = UpperAscii(out[length - 1]);
     char16_t prev = length >= 2 ? UpperAscii(out[length - 2]) : 0;
     char16_t before = length >= 3 ? UpperAscii(out[length - 3]) : 0;
 
     if (prev && IsLetterUnit(prev) && !IsVowel(prev) && last == u'Y') {
         out[length - 1] = 0;
-        Str16Append(out, kMessageUnits, u"ies");
+        Str16Append({out, kMessageUnits}, u"ies");
     } else if (prev == u'I' && last == u'S') {
         out[length - 2] = u'e';
     } else if (prev == u'E' && last == u'X') {
         out[length - 2] = 0;
-        Str16Append(out, kMessageUnits, u"ices");
+        Str16Append({out, kMessageUnits}, u"ices");
     } else if (last == u'S' || last == u'X' || last == u'O') {
-        Str16Append(out, kMessageUnits, u"es");
+        Str16Append({out, kMessageUnits}, u"es");
     } else if ((prev == u'S' || prev == u'C') && last == u'H') {
-        Str16Append(out, kMessageUnits, u"es");
+        Str16Append({out, kMessageUnits}, u"es");
     } else if (before == u'M' && prev == u'A' && last == u'N') {
         out[length - 2] = u'e';
     } else if (before == u'E' && prev == u'L' && last == u'F') {
         out[length - 1] = 0;
-        Str16Append(out, kMessageUnits, u"ves");
+        Str16Append({out, kMessageUnits}, u"ves");
     } else {
-        Str16Append(out, kMessageUnits, u"s");
+        Str16Append({out, kMessageUnits}, u"s");
     }
     if (ClassifyCase(noun) == 2) {
         Str16UpperAscii(out);
@@ -76,22 +76,22 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
 }
 
 const char16_t* FormatCount(uint64_t count) {
-    Format16(CountBuffer, kMessageUnits, u"%%@comma[%I64u] ", count);
+    Format16(CountBuffer, u"%%@comma[%I64u] ", count);
     ExpandVariables(CountBuffer, 1);
-    Str16Append(CountBuffer, kMessageUnits, Pluralize(count, u"function"));
+    Str16Append(CountBuffer, Pluralize(count, u"function"));
     return CountBuffer;
 }
 
 const char16_t* FormatByteCount(uint64_t count) {
     char16_t number[kMessageUnits];
-    Format16(number, kMessageUnits, u"%%@comma[%I64u]", count);
+    Format16(number, u"%%@comma[%I64u]", count);
     ExpandVariables(number, 1);
     ByteCountBuffer[0] = 0;
     for (size_t length = Str16Len(number); length < 9; ++length) {
-        Str16Append(ByteCountBuffer, kMessageUnits, u" ");
+        Str16Append(ByteCountBuffer, u" ");
     }
-    Str16Append(ByteCountBuffer, kMessageUnits, number);
-    Str16Append(ByteCountBuffer, kMessageUnits, u" ");
-    Str16Append(ByteCountBuffer, kMessageUnits, Pluralize(count, u"byte"));
+    Str16Append(ByteCountBuffer, number);
+    Str16Append(ByteCountBuffer, u" ");
+    Str16Append(ByteCountBuffer, Pluralize(count, u"byte"));
     return ByteCountBuffer;
 }

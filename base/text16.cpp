@@ -7,23 +7,23 @@ size_t Str16Len(const char16_t* text) {
     return PlatformUnitCount(text);
 }
 
-size_t Str16Copy(char16_t* dest, size_t capacity, const char16_t* source) {
-    return PlatformCopyUnits(dest, capacity, source);
+size_t Str16Copy(std::span<char16_t> dest, const char16_t* source) {
+    return PlatformCopyUnits(dest.data(), dest.size(), source);
 }
 
-size_t Str16Append(char16_t* dest, size_t capacity, const char16_t* source) {
-    if (!dest || capacity == 0) {
+size_t Str16Append(std::span<char16_t> dest, const char16_t* source) {
+    if (dest.empty()) {
         return 0;
     }
     size_t n = 0;
-    while (n < capacity && dest[n]) {
+    while (n < dest.size() && dest[n]) {
         ++n;
     }
-    if (n == capacity) { // unterminated: terminate at the last unit and add nothing
-        dest[capacity - 1] = 0;
-        return capacity - 1;
+    if (n == dest.size()) { // unterminated: terminate at the last unit and add nothing
+        dest.back() = 0;
+        return dest.size() - 1;
     }
-    return n + Str16Copy(dest + n, capacity - n, source);
+    return n + Str16Copy(dest.subspan(n), source);
 }
 
 int Str16Compare(const char16_t* a, const char16_t* b) {

@@ -4,14 +4,14 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 size_t Str16Len(const char16_t* text);
-// Copies at most capacity - 1 units and always terminates (when capacity > 0). Returns the
-// number of units copied.
-size_t Str16Copy(char16_t* dest, size_t capacity, const char16_t* source);
-// Appends as much of source as fits in a buffer of capacity units, keeping a terminator.
-// Returns the new length.
-size_t Str16Append(char16_t* dest, size_t capacity, const char16_t* source);
+// Copies as much of source as fits with a terminator (nothing into an empty buffer). Returns
+// the number of units copied.
+size_t Str16Copy(std::span<char16_t> dest, const char16_t* source);
+// Appends as much of source as fits, keeping a terminator. Returns the new length.
+size_t Str16Append(std::span<char16_t> dest, const char16_t* source);
 int Str16Compare(const char16_t* a, const char16_t* b); // ordinal: -1, 0, 1
 // Ordinal comparison with a-z folded to A-Z.
 int Str16CompareNoCase(const char16_t* a, const char16_t* b);

@@ -126,9 +126,9 @@ void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
     ReadAs(s, Encoding::Ansi, sample, sampleEnd, ansi, 8);
     char16_t count[64];
     if (bad == 1) {
-        Format16(count, 64, u"this one byte sends");
+        Format16(count, u"this one byte sends");
     } else {
-        Format16(count, 64, u"it and %u more bytes like it send", bad - 1);
+        Format16(count, u"it and %u more bytes like it send", bad - 1);
     }
     AddFinding(findings, line, column, kSeverityWarning, u"stray-byte",
                u"byte 0x%02X is not UTF-8, and %s the whole file to the ANSI code page %u, "
@@ -181,7 +181,7 @@ void CheckGuess(const EncodingNoteInput* input, FindingList* findings) {
         // The mark of the encoding it is read in, before the first byte.
         const EncodingForm& form = FormOf(s->encoding);
         char16_t what[kFixWhatUnits];
-        Format16(what, kFixWhatUnits, u"add the byte-order mark of %s", form.name);
+        Format16(what, u"add the byte-order mark of %s", form.name);
         FixEdit edit = {0, 0, 1, 1, 0, {}, form.markBytes, u"\uFEFF"};
         for (uint32_t i = 0; i < form.markBytes; ++i) {
             edit.bytes[i] = form.mark[i];

@@ -14,7 +14,7 @@ const char16_t* MarkText(Encoding encoding, char16_t* out, size_t capacity) {
     out[0] = 0;
     for (uint32_t i = 0; i < form.markBytes; ++i) {
         size_t at = Str16Len(out);
-        Format16(out + at, capacity - at, i ? u" %02X" : u"%02X", form.mark[i]);
+        Format16({out + at, capacity - at}, i ? u" %02X" : u"%02X", form.mark[i]);
     }
     return out;
 }
@@ -23,9 +23,9 @@ const char16_t* MarkText(Encoding encoding, char16_t* out, size_t capacity) {
 void AnsiName(const TextSource* s, char16_t* out, size_t capacity) {
     int table = SelectAnsiTable(s->ansiCodePage);
     if (kAnsiCodePages[table] == s->ansiCodePage) {
-        Format16(out, capacity, u"in the ANSI code page %u", s->ansiCodePage);
+        Format16({out, capacity}, u"in the ANSI code page %u", s->ansiCodePage);
     } else {
-        Format16(out, capacity,
+        Format16({out, capacity},
                  u"in the ANSI code page %u (with the table of code page %u, as the plug-in has "
                  u"none for %u)",
                  s->ansiCodePage, kAnsiCodePages[table], s->ansiCodePage);

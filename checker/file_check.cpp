@@ -359,7 +359,7 @@ bool ResolveName(const char16_t* name, char16_t* path, FindingList* findings, Ch
     }
     result->unreadable = true;
     if (resolved == HelpFileName::Bad) {
-        Str16Copy(path, kPathUnits, name);
+        Str16Copy({path, kPathUnits}, name);
         AddFinding(findings, 0, 0, kSeverityError, u"not-found",
                    u"\"hbar /L\" answers \"Bad filename\": no full name can be made of it");
         return false;

@@ -31,8 +31,8 @@ uint32_t WriteBeside(const char16_t* target, const uint8_t* bytes, uint32_t size
         if (length + 32 >= static_cast<size_t>(kPathUnits)) {
             return kErrorInvalidName;
         }
-        Str16Copy(g_temp, kPathUnits, target);
-        Format16(g_temp + length, kPathUnits - length, u"~hbfix-%04x-%u.tmp",
+        Str16Copy(g_temp, target);
+        Format16({g_temp + length, kPathUnits - length}, u"~hbfix-%04x-%u.tmp",
                  PlatformGetCurrentProcessId(), attempt);
         file = PlatformCreateFile(g_temp, kGenericWrite, 0, kCreateNew, kFileAttributeNormal);
         uint32_t error = file ? 0 : PlatformGetLastError();

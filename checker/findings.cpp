@@ -69,14 +69,14 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
     char16_t text[kFindingUnits];
     va_list args;
     va_start(args, format);
-    size_t length = Format16V(text, kFindingUnits, format, args);
+    size_t length = Format16V(text, format, args);
     va_end(args);
     char16_t* message = static_cast<char16_t*>(malloc((length + 1) * sizeof(char16_t)));
     if (!message) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         list->incomplete = true;
         return -1;
     }
-    Str16Copy(message, length + 1, text);
+    Str16Copy({message, length + 1}, text);
     list->items[list->count] =
         Finding{line, column, severity, kCheckCodes[index].name, message, list->count, nullptr,
                 0,    column, 0};

@@ -87,7 +87,7 @@ bool Note(Violations* v, int kind, Key key, const char16_t* name) {
     }
     Violation& item = v->items[v->count++];
     item = Violation{kind, key, {}};
-    Str16Copy(item.name, kNameUnits, name ? name : u"");
+    Str16Copy({item.name, kNameUnits}, name ? name : u"");
     return true;
 }
 
@@ -212,7 +212,7 @@ int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_
             if (status == 0) {
                 Applied& done = a->applied[a->appliedCount++];
                 done = Applied{Key{fix.line, fix.code}, IsWide(fix.code), {}};
-                Str16Copy(done.entry, kNameUnits, fix.entry);
+                Str16Copy({done.entry, kNameUnits}, fix.entry);
             }
             // A mark before the first line changes no line's text.
             bool mark = fix.code == FindCheckCode(u"add-bom", 7);
@@ -317,33 +317,34 @@ void Describe(const Violation& v, char16_t* text, size_t capacity) {
     switch (v.kind) {
     case kRemains:
         if (v.key.line) {
-            Format16(text, capacity, u"its finding on line %u would remain [%s]", v.key.line, code);
+            Format16({text, capacity}, u"its finding on line %u would remain [%s]", v.key.line,
+                     code);
         } else {
-            Format16(text, capacity, u"its finding would remain [%s]", code);
+            Format16({text, capacity}, u"its finding would remain [%s]", code);
         }
         return;
     case kNewFinding:
         if (v.key.line) {
-            Format16(text, capacity, u"line %u would give a finding it does not give now [%s]",
+            Format16({text, capacity}, u"line %u would give a finding it does not give now [%s]",
                      v.key.line, code);
         } else {
-            Format16(text, capacity, u"the file would give a finding it does not give now [%s]",
+            Format16({text, capacity}, u"the file would give a finding it does not give now [%s]",
                      code);
         }
         return;
     case kFunctionChanged:
-        Format16(text, capacity,
+        Format16({text, capacity},
                  u"@%s of line %u, which no fix touches, would not load as it does now", v.name,
                  v.key.line);
         return;
     case kFewerFunctions:
-        Format16(text, capacity, u"the plug-in would load fewer functions");
+        Format16({text, capacity}, u"the plug-in would load fewer functions");
         return;
     case kLinesMoved:
-        Format16(text, capacity, u"the plug-in would read the file in other lines");
+        Format16({text, capacity}, u"the plug-in would read the file in other lines");
         return;
     default:
-        Format16(text, capacity,
+        Format16({text, capacity},
                  u"the mended file would hold more than 4,294,967,295 bytes, the largest file "
                  u"the plug-in loads");
         return;

@@ -22,8 +22,8 @@ char16_t g_text[kPathUnits + 2 * kMessageUnits];
 // One line on standard error about a file.
 void Tell(const char16_t* file, const char16_t* format, const char16_t* text) {
     char16_t message[2 * kMessageUnits];
-    Format16(message, 2 * kMessageUnits, format, text);
-    Format16(g_text, kPathUnits + 2 * kMessageUnits, u"hintbar-check: %s: %s\n", file, message);
+    Format16(message, format, text);
+    Format16(g_text, u"hintbar-check: %s: %s\n", file, message);
     EmitError(g_text);
 }
 
@@ -32,14 +32,13 @@ void TellLeftOut(const char16_t* file, const FixOutcome& out) {
     for (uint32_t i = 0; i < out.leftOutCount && i < kLeftOutKept; ++i) {
         const LeftOutFix& left = out.leftOut[i];
         char16_t message[kMessageUnits];
-        Format16(message, kMessageUnits, u"the fix of line %u [%s] is left out: %s", left.line,
+        Format16(message, u"the fix of line %u [%s] is left out: %s", left.line,
                  kCheckCodes[left.code].name, left.why);
         Tell(file, u"%s", message);
     }
     if (out.leftOutCount > kLeftOutKept) {
         char16_t message[kMessageUnits];
-        Format16(message, kMessageUnits, u"%u more fixes are left out",
-                 out.leftOutCount - kLeftOutKept);
+        Format16(message, u"%u more fixes are left out", out.leftOutCount - kLeftOutKept);
         Tell(file, u"%s", message);
     }
 }
@@ -79,7 +78,7 @@ void Read(const char16_t* name, FindingList* findings, CheckResult* result, Help
         ReadNamedHelpFile(name, g_path, findings, result, bytes);
         return;
     }
-    Str16Copy(g_path, kPathUnits, u"-");
+    Str16Copy(g_path, u"-");
     static Spool spool;
     if (!SpoolStandardInput(&spool, findings, result)) {
         return;
@@ -222,7 +221,7 @@ int RunFixes(const CheckOptions& options) {
     if (options.fix) {
         EndReport(&options.report, options.statistics ? run.statistics : nullptr);
     } else if (run.wouldFix > 0) {
-        Format16(g_text, kMessageUnits, u"hintbar-check: --fix would mend %u %s in %u %s\n",
+        Format16({g_text, kMessageUnits}, u"hintbar-check: --fix would mend %u %s in %u %s\n",
                  run.wouldFix, run.wouldFix == 1 ? u"finding" : u"findings", run.filesToFix,
                  run.filesToFix == 1 ? u"file" : u"files");
         EmitError(g_text);

@@ -23,7 +23,7 @@ int32_t AddFix(FixList* list, uint32_t line, int32_t code, const char16_t* what)
     }
     Fix& fix = list->items[list->count];
     fix = Fix{line, code, list->editCount, 0, {}, {}};
-    Str16Copy(fix.what, kFixWhatUnits, what);
+    Str16Copy({fix.what, kFixWhatUnits}, what);
     return static_cast<int32_t>(list->count++);
 }
 

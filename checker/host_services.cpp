@@ -80,7 +80,7 @@ int HB_STDCALL ExpandVariables(char16_t* buffer, int /*flag*/) {
         p = next;
     }
     out[length] = 0;
-    Str16Copy(buffer, kExpandUnits, out);
+    Str16Copy({buffer, kExpandUnits}, out);
     return 0;
 }
 
@@ -97,7 +97,7 @@ int HB_STDCALL QueryTrueName(const char16_t* name, char16_t* fullName) {
     }
     // The name as given: the system resolves it when the file is opened, and the findings
     // quote the file as the user named it.
-    Str16Copy(fullName, kPathUnits, name);
+    Str16Copy({fullName, kPathUnits}, name);
     return 0;
 }
 

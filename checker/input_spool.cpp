@@ -21,7 +21,7 @@ void* CreateSpoolFile(Spool* spool) {
         length = 0;
     }
     for (uint32_t attempt = 0; attempt < 100; ++attempt) {
-        Format16(path + length, kPathUnits - length, u"hintbar-check-%04x-%u.tmp",
+        Format16({path + length, kPathUnits - length}, u"hintbar-check-%04x-%u.tmp",
                  PlatformGetCurrentProcessId(), attempt);
         void* file = PlatformCreateFile(path, kGenericWrite, 0, kCreateNew, kFileAttributeNormal);
         if (file || (PlatformGetLastError() != kErrorFileExists &&

@@ -128,12 +128,12 @@ const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) 
     *units = pair ? 2 : 1;
     if (pair) {
         unsigned code = 0x10000u + ((unit - 0xD800u) << 10) + (at[1] - 0xDC00u);
-        Format16(out, 32, u"U+%X", code);
+        Format16({out, 32}, u"U+%X", code);
     } else if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || InvisibleName(unit) ||
                (unit >= 0xD800 && unit <= 0xDFFF) || IsSpaceUnit(unit)) {
-        Format16(out, 32, u"U+%04X", unit);
+        Format16({out, 32}, u"U+%04X", unit);
     } else {
-        Format16(out, 32, u"\"%c\"", unit);
+        Format16({out, 32}, u"\"%c\"", unit);
     }
     return out;
 }
@@ -183,7 +183,7 @@ void FixMarker(const TextSource* source, const char16_t* line, const TextLineRep
     const char16_t* entry = EntryAfter(line, edits, count, &v, false);
     if (entry) {
         char16_t what[kFixWhatUnits];
-        Format16(what, kFixWhatUnits, u"begin the entry with \"@%s[\"", entry);
+        Format16(what, u"begin the entry with \"@%s[\"", entry);
         AddLineFix(findings, source, report, line, u"marker", what, entry, edits, count);
     }
 }
@@ -379,7 +379,7 @@ struct Replaced {
 void Note(Replaced* r, size_t index, const char16_t* format, unsigned value) {
     if (r->count++ == 0) {
         r->index = index;
-        Format16(r->message, kFindingUnits, format, value);
+        Format16({r->message, kFindingUnits}, format, value);
     }
 }
 
@@ -632,7 +632,7 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
                    Pluralize(lostShown, u"character"));
     }
 
-    Str16Copy(entry->name, kNameUnits, g_work.name);
+    Str16Copy({entry->name, kNameUnits}, g_work.name);
     entry->line = number;
     entry->column = Column(report, v.nameStart - 1);
     entry->unbalanced = !v.balanced;

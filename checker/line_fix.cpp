@@ -46,7 +46,7 @@ int AddLineFix(FindingList* findings, const TextSource* source, const TextLineRe
     if (index < 0) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         return -1;
     }
-    Str16Copy(findings->fixes.items[index].entry, kNameUnits, entry);
+    Str16Copy({findings->fixes.items[index].entry, kNameUnits}, entry);
     uint32_t offset = report->start;
     uint32_t unit = 0;
     uint32_t characters = 0;
@@ -74,7 +74,7 @@ int AddLineFix(FindingList* findings, const TextSource* source, const TextLineRe
             ++edit.columns;
         }
         edit.length = offset - edit.offset;
-        Str16Copy(edit.text, kFixTextUnits, edits[i].text);
+        Str16Copy({edit.text, kFixTextUnits}, edits[i].text);
         edit.byteCount = EncodeFixText(source->encoding, edit.text, edit.bytes);
         placed = placed && unit == edits[i].to && (edit.byteCount > 0 || !edit.text[0]);
         if (placed && AddFixEdit(&findings->fixes, edit) != 0) { // GCOVR_EXCL_BR_LINE

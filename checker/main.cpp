@@ -24,7 +24,7 @@ char16_t g_path[kPathUnits]; // the file a name stands for
 // The check of one name: "-" is standard input.
 int CheckOne(const char16_t* name, FindingList* findings, CheckResult* result) {
     if (Str16Equal(name, u"-")) {
-        Str16Copy(g_path, kPathUnits, u"-");
+        Str16Copy(g_path, u"-");
         return CheckStandardInput(findings, result);
     }
     return CheckNamedHelpFile(name, g_path, findings, result);
@@ -79,15 +79,15 @@ void ExplainMissing(const FindingList& findings, const char16_t* pattern, const 
             continue;
         }
         if (f.line) {
-            Format16(text, kMessageUnits + 64, u"line %u: %s", f.line, f.message);
+            Format16(text, u"line %u: %s", f.line, f.message);
         } else {
-            Str16Copy(text, kMessageUnits + 64, f.message);
+            Str16Copy(text, f.message);
         }
         EmitCause(text, json, !said);
         said = true;
     }
     if (!said) {
-        Format16(text, kMessageUnits + 64, u"no line defines @%s", name);
+        Format16(text, u"no line defines @%s", name);
         EmitCause(text, json, true);
     }
 }
@@ -101,7 +101,7 @@ void PatternCore(const char16_t* pattern, char16_t* core, size_t capacity) {
     } else if (from[0] == u'@') {
         ++from;
     }
-    Str16Copy(core, capacity, from);
+    Str16Copy({core, capacity}, from);
     size_t length = Str16Len(core);
     if (length > 0 && core[length - 1] == u'[') {
         core[length - 1] = 0;
@@ -174,8 +174,8 @@ int Show(const CheckOptions& options) {
             Emit(u"]}");
         } else if (matches == 0) {
             static char16_t text[kPathUnits + kMessageUnits];
-            Format16(text, kPathUnits + kMessageUnits,
-                     u"%s: the plug-in loads no function @%s from this file:\n", g_path, name);
+            Format16(text, u"%s: the plug-in loads no function @%s from this file:\n", g_path,
+                     name);
             EmitError(text);
             ExplainMissing(findings, pattern, name, false);
         }
@@ -246,7 +246,7 @@ void Explain(int index) {
             cut = cut ? cut : 78; // GCOVR_EXCL_BR_LINE
         }
         char16_t line[80];
-        Str16Copy(line, cut + 1, p);
+        Str16Copy({line, cut + 1}, p);
         EmitFormatted(u"%s\n", line);
         p += cut;
         while (*p == u' ') {

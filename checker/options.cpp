@@ -124,34 +124,34 @@ int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, Ch
         if (value && *value) {
             return kOptionsRun;
         }
-        Str16Copy(problem, kMessageUnits, u"--show needs the name of a function");
+        Str16Copy({problem, kMessageUnits}, u"--show needs the name of a function");
     } else if (IsOption(arg, u"--codepage")) {
         if (ParseCodePage(value, &options->codePage)) {
             return kOptionsRun;
         }
-        Str16Copy(problem, kMessageUnits, u"--codepage needs a code page number from 1 to 65535");
+        Str16Copy({problem, kMessageUnits}, u"--codepage needs a code page number from 1 to 65535");
     } else if (IsOption(arg, u"--format")) {
         if (ParseNamed(value, kFormats, 4, &options->report.format)) {
             return kOptionsRun;
         }
-        Str16Copy(problem, kMessageUnits, u"--format takes text, json, github or sarif");
+        Str16Copy({problem, kMessageUnits}, u"--format takes text, json, github or sarif");
     } else if (IsOption(arg, u"--fail-on")) {
         if (ParseNamed(value, kFailOn, 3, &options->failOn)) {
             return kOptionsRun;
         }
-        Str16Copy(problem, kMessageUnits, u"--fail-on takes error, warning or never");
+        Str16Copy({problem, kMessageUnits}, u"--fail-on takes error, warning or never");
     } else if (IsOption(arg, u"--explain")) {
         options->explain = value ? FindCheckCode(value, Str16Len(value)) : -1;
         if (options->explain >= 0) {
             return kOptionsExplain;
         }
-        Format16(problem, kMessageUnits,
+        Format16({problem, kMessageUnits},
                  u"--explain needs a code, such as duplicate; \"%s\" is none", value ? value : u"");
     } else {
         bool ignore = IsOption(arg, u"--ignore");
         CodeSet set = 0;
         if (!ParseCodeList(value, &set, unknown)) {
-            Format16(problem, kMessageUnits, u"%s: \"%s\" is not a code (see --list-codes)",
+            Format16({problem, kMessageUnits}, u"%s: \"%s\" is not a code (see --list-codes)",
                      ignore ? u"--ignore" : u"--select", unknown);
             return kOptionsBad;
         }
@@ -179,7 +179,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
     size_t slots = count > 0 ? static_cast<size_t>(count) : 0;
     options->files = static_cast<const char16_t**>(malloc(sizeof(char16_t*) * (slots + 1)));
     if (!options->files) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-        Str16Copy(problem, kMessageUnits, u"out of memory");
+        Str16Copy({problem, kMessageUnits}, u"out of memory");
         return kOptionsBad;
     }
     bool optionsEnd = false;
@@ -218,7 +218,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
                 return parsed;
             }
         } else {
-            Format16(problem, kMessageUnits, u"unknown option \"%s\"", arg);
+            Format16({problem, kMessageUnits}, u"unknown option \"%s\"", arg);
             return kOptionsBad;
         }
     }
@@ -242,7 +242,7 @@ int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, ch
         clash = u"no help file named";
     }
     if (clash) {
-        Str16Copy(problem, kMessageUnits, clash);
+        Str16Copy({problem, kMessageUnits}, clash);
         return kOptionsBad;
     }
     return listCodes ? kOptionsListCodes : kOptionsRun;

@@ -84,7 +84,7 @@ void EmitUri(const char16_t* file) {
 // "1,234 errors": a count grouped and worded as the plug-in words its counts.
 void EmitCount(uint32_t count, const char16_t* noun) {
     char16_t number[kMessageUnits];
-    Format16(number, kMessageUnits, u"%%@comma[%u]", count);
+    Format16(number, u"%%@comma[%u]", count);
     ExpandVariables(number, 1);
     EmitFormatted(u"%s %s", number, Pluralize(count, noun));
 }
@@ -307,7 +307,7 @@ void EmitFormatted(const char16_t* format, ...) {
     char16_t text[kMessageUnits];
     va_list args;
     va_start(args, format);
-    Format16V(text, kMessageUnits, format, args);
+    Format16V(text, format, args);
     va_end(args);
     Emit(text);
 }
@@ -434,7 +434,7 @@ void EndReport(const ReportOptions* options, const uint32_t* statistics) {
         for (int code = 0; code < kCheckCodeCount; ++code) {
             if (statistics[code] > 0) {
                 char16_t number[kMessageUnits];
-                Format16(number, kMessageUnits, u"%%@comma[%u]", statistics[code]);
+                Format16(number, u"%%@comma[%u]", statistics[code]);
                 ExpandVariables(number, 1);
                 EmitFormatted(u"%9s  %-16s %-8s %s\n", number, kCheckCodes[code].name,
                               SeverityName(kCheckCodes[code].severity), kCheckCodes[code].summary);

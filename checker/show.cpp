@@ -48,17 +48,17 @@ void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity)
     for (const char16_t* p = shown; *p; ++p) {
         switch (*p) {
         case u'\r':
-            Str16Copy(piece, 16, u"\u240d");
+            Str16Copy(piece, u"\u240d");
             break;
         case u'\n':
-            Str16Copy(piece, 16, u"\u240a\n");
+            Str16Copy(piece, u"\u240a\n");
             break;
         case u'\t':
-            Str16Copy(piece, 16, u"\u2409");
+            Str16Copy(piece, u"\u2409");
             break;
         default:
             if (IsInvisible(*p)) {
-                Format16(piece, 16, u"<U+%04X>", *p);
+                Format16(piece, u"<U+%04X>", *p);
             } else {
                 piece[0] = *p;
                 piece[1] = 0;

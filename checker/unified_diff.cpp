@@ -74,7 +74,7 @@ void Line(ByteBuffer* out, char mark, const Lines& lines, uint32_t i) {
 
 void Text(ByteBuffer* out, const char16_t* format, uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
     char16_t text[96];
-    Format16(text, 96, format, a, b, c, d);
+    Format16(text, format, a, b, c, d);
     char bytes[96];
     AppendBytes(out, bytes, Utf16ToUtf8(text, bytes, sizeof bytes));
 }

@@ -39,12 +39,12 @@ void WriteErrorPrefix() {
     void* handle = ErrorHandle();
     Qprintf(handle, u"%s plugin: ", kPluginName);
     char16_t buffer[kLineUnits];
-    Str16Copy(buffer, kLineUnits, u"%_batch");
+    Str16Copy(buffer, u"%_batch");
     ExpandVariables(buffer, 1);
     if (buffer[0] == u'0') {
         return;
     }
-    Str16Copy(buffer, kLineUnits, u"%_batchname [%_batchline]  ");
+    Str16Copy(buffer, u"%_batchname [%_batchline]  ");
     ExpandVariables(buffer, 1);
     Qprintf(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
 }

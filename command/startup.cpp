@@ -72,7 +72,7 @@ void LoadDefaultHelpFile() {
     g_loadedCount = 0;
 
     // The host's own directory.
-    Str16Copy(g_path, kPathUnits, u"%@path[%_cmdspec]");
+    Str16Copy(g_path, u"%@path[%_cmdspec]");
     ExpandVariables(g_path, 1);
     AppendDataFileName(g_path);
     if (TryPlace(g_path)) {
@@ -90,7 +90,7 @@ void LoadDefaultHelpFile() {
     }
     if (cut > 0) {
         g_path[cut] = 0;
-        Str16Append(g_path, kPathUnits, kDataFileName);
+        Str16Append(g_path, kDataFileName);
         if (TryPlace(g_path)) {
             return;
         }
@@ -114,7 +114,7 @@ void LoadDefaultHelpFile() {
 
 int LoadHelpAtStartup() {
     char16_t shell[kMessageUnits];
-    Str16Copy(shell, kMessageUnits, u"%[_transient]%[_pipe]");
+    Str16Copy(shell, u"%[_transient]%[_pipe]");
     ExpandVariables(shell, 1);
     if (!Str16Equal(shell, u"00")) {
         return 1;

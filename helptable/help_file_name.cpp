@@ -21,10 +21,10 @@ void AppendDataFileName(std::span<char16_t> path) {
         char16_t last = path[length - 1];
         if (last != u'/' && last != u'\\' && last != u':') {
             const char16_t separator[2] = {kPathSeparator, 0};
-            Str16Append(path.data(), path.size(), separator);
+            Str16Append(path, separator);
         }
     }
-    Str16Append(path.data(), path.size(), kDataFileName);
+    Str16Append(path, kDataFileName);
 }
 
 bool IsPlainFile(const char16_t* path) {

@@ -44,7 +44,7 @@ HelpSource* NewSource(const char16_t* fullName) {
     source->next = nullptr;
     source->functions = 0;
     source->name = reinterpret_cast<char16_t*>(source + 1);
-    Str16Copy(source->name, units, fullName);
+    Str16Copy({source->name, units}, fullName);
     return source;
 }
 

@@ -29,7 +29,7 @@ void ShowInTitle(const HelpShowing& showing) {
         return;
     }
     PlatformSetConsoleTitle(title);
-    Str16Copy(g_shown, kTitleUnits, title);
+    Str16Copy(g_shown, title);
 }
 
 void TitleLineEnded(const char16_t* saved, bool /*helpShows*/) {

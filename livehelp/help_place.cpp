@@ -104,7 +104,7 @@ bool HostWindowAnswerOfLine(std::span<char16_t> text) {
     if (g_hostAnswer == HostWindowAnswer::NotAsked || text.empty()) {
         return false;
     }
-    Str16Copy(text.data(), text.size(), g_hostText);
+    Str16Copy(text, g_hostText);
     return true;
 }
 

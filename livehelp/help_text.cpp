@@ -98,7 +98,7 @@ int RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
         }
     }
     if (length < title.size()) {
-        Str16Copy(title.data(), title.size(), line);
+        Str16Copy(title, line);
         return 0;
     }
     size_t keep = title.size() - 2; // room for the ellipsis and the terminator

@@ -24,7 +24,7 @@ char16_t* HeapCopy(const char16_t* text) {
     }
     auto* copy = static_cast<char16_t*>(PlatformAlloc((length + 1) * sizeof(char16_t)));
     if (copy) {
-        Str16Copy(copy, length + 1, text);
+        Str16Copy({copy, length + 1}, text);
     }
     return copy;
 }

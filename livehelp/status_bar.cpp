@@ -154,7 +154,7 @@ void PutBackStatusText(const char16_t* saved) {
         return;
     }
     char16_t text[kMessageUnits];
-    Str16Copy(text, kMessageUnits, saved);
+    Str16Copy(text, saved);
     HostIPC(u"USAGE", text);
 }
 

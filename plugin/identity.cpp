@@ -60,13 +60,13 @@ extern "C" int HB_STDCALL Usage(const char16_t* name, char16_t* buffer) {
     while (*usage == u'\n') {
         ++usage;
     }
-    Str16Copy(buffer, kMessageUnits, usage);
+    Str16Copy({buffer, kMessageUnits}, usage);
     return 1;
 }
 
 extern "C" int HB_STDCALL Help(const char16_t* name) {
     char16_t caption[kMessageUnits];
-    Format16(caption, kMessageUnits, u"%s Plugin Help", kPluginName);
+    Format16(caption, u"%s Plugin Help", kPluginName);
     if (!name) {
         return 0;
     }

@@ -25,7 +25,7 @@ char16_t* CopyText(const char16_t* text) {
     size_t units = Str16Len(text) + 1;
     char16_t* copy = static_cast<char16_t*>(PlatformAlloc(units * sizeof(char16_t)));
     if (copy) {
-        Str16Copy(copy, units, text);
+        Str16Copy({copy, units}, text);
     }
     return copy;
 }
@@ -53,7 +53,7 @@ SourceFault CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
         buffer[0] = 0;
     }
     char16_t fileName[kMessageUnits];
-    Format16(fileName, kMessageUnits, u"%s-%04x.tmp", kPluginName, PlatformGetCurrentProcessId());
+    Format16(fileName, u"%s-%04x.tmp", kPluginName, PlatformGetCurrentProcessId());
     if (AppendPathName(buffer, fileName) != NameFit::Fits) {
         source->error = kErrorFileNameTooLong;
         return SourceFault::TempName;
@@ -108,7 +108,7 @@ SourceFault CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
 // names a file, is kept first, since it may be the record's own copy.
 SourceOpenResult FailOpen(TextSource* source, SourceFault fault, const char16_t* name = nullptr) {
     if (name) {
-        Str16Copy(g_failedName, kPathUnits, name);
+        Str16Copy(g_failedName, name);
     }
     CloseTextSource(source);
     return {SourceOpen::Failed, source->error, fault, name ? g_failedName : nullptr};
@@ -249,7 +249,7 @@ void DescribeError(std::span<char16_t> text, int32_t number) {
     }
     auto capacity = static_cast<uint32_t>(text.size());
     if (PlatformFormatMessage(static_cast<uint32_t>(number), text.data(), capacity) == 0) {
-        Format16(text.data(), text.size(), u"Error %d", number);
+        Format16(text, u"Error %d", number);
     }
     size_t length = Str16Len(text.data());
     while (length > 0 && IsSpaceUnit(text[length - 1])) { // 0: no system text is all blanks
@@ -285,7 +285,7 @@ NameFit AppendPathName(std::span<char16_t> directory, const char16_t* name) {
     if (separator) {
         directory[length++] = u'\\';
     }
-    Str16Copy(directory.data() + length, directory.size() - length, name);
+    Str16Copy({directory.data() + length, directory.size() - length}, name);
     return NameFit::Fits;
 }
 

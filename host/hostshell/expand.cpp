@@ -61,7 +61,7 @@ bool InternalVariable(const char16_t* name, size_t length, Sink& out) {
     } else if (Str16Equal(key, u"_BATCHNAME")) {
         out.Put(g_inBatch ? g_batchName : u"");
     } else if (Str16Equal(key, u"_BATCHLINE")) {
-        Format16(number, 32, u"%d", g_inBatch ? g_batchLine : -1);
+        Format16(number, u"%d", g_inBatch ? g_batchLine : -1);
         out.Put(number);
     } else if (Str16Equal(key, u"_CMDSPEC")) {
         out.Put(g_commandSpec);
@@ -70,7 +70,7 @@ bool InternalVariable(const char16_t* name, size_t length, Sink& out) {
     } else if (Str16Equal(key, u"_PIPE")) {
         out.Put(g_pipe ? u"1" : u"0");
     } else if (Str16Equal(key, u"_?")) {
-        Format16(number, 32, u"%d", g_lastResult);
+        Format16(number, u"%d", g_lastResult);
         out.Put(number);
     } else {
         return false;
@@ -84,7 +84,7 @@ bool EnvironmentVariable(const char16_t* name, size_t length, Sink& out) {
     if (length == 0 || length >= 256) {
         return false;
     }
-    Str16Copy(key, length + 1, name);
+    Str16Copy({key, length + 1}, name);
     uint32_t n = PlatformGetEnvironmentVariable(key, value, kExpandUnits);
     if (n >= kExpandUnits) {
         return false;
@@ -146,7 +146,7 @@ bool Function(const char16_t* name, size_t length, const char16_t* arg, Sink& ou
         }
     } else if (Str16Equal(key, u"LEN")) {
         char16_t number[32];
-        Format16(number, 32, u"%u", static_cast<unsigned>(Str16Len(arg)));
+        Format16(number, u"%u", static_cast<unsigned>(Str16Len(arg)));
         out.Put(number);
     } else {
         return false;
@@ -251,7 +251,7 @@ void Expand(const char16_t* in, size_t length, Sink& out) {
 }
 
 void SetText(char16_t* dest, const char16_t* text) {
-    Str16Copy(dest, kExpandUnits, text);
+    Str16Copy({dest, kExpandUnits}, text);
 }
 
 } // namespace
@@ -261,7 +261,7 @@ int ExpandInPlace(char16_t* buffer) {
     result[0] = 0;
     Sink out{result, kExpandUnits, 0};
     Expand(buffer, Str16Len(buffer), out);
-    Str16Copy(buffer, kExpandUnits, result);
+    Str16Copy({buffer, kExpandUnits}, result);
     return 0;
 }
 

@@ -97,7 +97,7 @@ void WriteFormatted(void* handle, const char16_t* format, va_list args) {
     if (!text) {
         return;
     }
-    Format16V(text, kOutputUnits, format, args);
+    Format16V({text, kOutputUnits}, format, args);
     WriteStream(handle == PlatformStdHandle(kStdError), text);
     free(text);
 }
@@ -144,13 +144,13 @@ void FullPathPosix(const char16_t* name, char16_t* out) {
         if (getcwd(cwd, sizeof cwd)) {
             Utf8ToUtf16(cwd, joined, kPathUnits);
         }
-        Str16Append(joined, kPathUnits, u"/");
+        Str16Append(joined, u"/");
     }
     if (Str16Len(joined) + Str16Len(name) + 1 > kPathUnits) {
         out[0] = 0;
         return;
     }
-    Str16Append(joined, kPathUnits, name);
+    Str16Append(joined, name);
     size_t n = 0; // length of out
     const char16_t* p = joined;
     while (*p) {
@@ -268,9 +268,9 @@ int HB_STDCALL HostIPC(const char16_t* request, char16_t* buffer) {
         }
         buffer[0] = 0;
         if (g_hwndOverride) {
-            Str16Copy(buffer, 1024, g_hwndAnswer);
+            Str16Copy({buffer, 1024}, g_hwndAnswer);
         } else if (g_mainWindow) {
-            Format16(buffer, 1024, u"%I64u",
+            Format16({buffer, 1024}, u"%I64u",
                      static_cast<uint64_t>(reinterpret_cast<uintptr_t>(g_mainWindow)));
         }
         return 0;
@@ -320,7 +320,7 @@ void HB_CDECL HostSetHwndAnswer(const char16_t* answer) {
         size_t n = Str16Len(answer) + 1;
         g_hwndAnswer = static_cast<char16_t*>(malloc(n * sizeof(char16_t)));
         if (g_hwndAnswer) {
-            Str16Copy(g_hwndAnswer, n, answer);
+            Str16Copy({g_hwndAnswer, n}, answer);
         }
     }
 }
@@ -332,13 +332,13 @@ void HB_CDECL HostSetRootDirectory(const char16_t* directory) {
         size_t n = Str16Len(directory) + 1;
         g_root = static_cast<char16_t*>(malloc(n * sizeof(char16_t)));
         if (g_root) {
-            Str16Copy(g_root, n, directory);
+            Str16Copy({g_root, n}, directory);
         }
     }
 }
 
 void HB_CDECL HostSetIdleText(const char16_t* text) {
-    Str16Copy(g_idleText, sizeof g_idleText / sizeof g_idleText[0], text ? text : u"");
+    Str16Copy(g_idleText, text ? text : u"");
 }
 
 void HB_CDECL HostSetStatusListener(HostStatusListener listener) {

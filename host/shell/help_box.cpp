@@ -117,7 +117,7 @@ void HelpBoxSync() {
     if (Str16Equal(text, g_shown)) {
         return;
     }
-    Str16Copy(g_shown, kTextUnits, text);
+    Str16Copy(g_shown, text);
     struct winsize size {};
     if (!isatty(STDOUT_FILENO) || ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) != 0) {
         return;

@@ -88,7 +88,7 @@ bool StatusLineStart() {
 }
 
 void StatusLineShow(const char16_t* text) {
-    Str16Copy(g_text, kTextUnits, text ? text : u"");
+    Str16Copy(g_text, text ? text : u"");
     if (g_active) {
         Draw();
     }

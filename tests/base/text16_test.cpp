@@ -135,14 +135,14 @@ TEST(Text16, ComparisonsOrderByUnit) {
 
 TEST(Text16, AppendKeepsTheTerminatorInside) {
     char16_t buffer[6] = u"ab";
-    EXPECT_EQ(Str16Append(buffer, 6, u"cdefgh"), 5u);
+    EXPECT_EQ(Str16Append(buffer, u"cdefgh"), 5u);
     EXPECT_EQ(std::u16string(buffer), u"abcde");
     // A buffer without a terminator gets one in its last unit, and nothing more.
     char16_t full[4] = {u'w', u'x', u'y', u'z'};
-    EXPECT_EQ(Str16Append(full, 4, u"more"), 3u);
+    EXPECT_EQ(Str16Append(full, u"more"), 3u);
     EXPECT_EQ(std::u16string(full), u"wxy");
-    EXPECT_EQ(Str16Append(full, 0, u"more"), 0u);
-    EXPECT_EQ(Str16Append(nullptr, 4, u"more"), 0u);
+    EXPECT_EQ(Str16Append({full, 0}, u"more"), 0u);
+    EXPECT_EQ(Str16Append(std::span<char16_t>{}, u"more"), 0u);
     EXPECT_EQ(Str16UpperAscii(nullptr), nullptr);
 }
 

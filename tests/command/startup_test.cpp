@@ -276,7 +276,7 @@ TEST(DataFileName, AppendsASeparatorOnlyWhenNeeded) {
     };
     for (const Case& c : cases) {
         char16_t path[kPathUnits];
-        Str16Copy(path, kPathUnits, c.path.c_str());
+        Str16Copy(path, c.path.c_str());
         AppendDataFileName(path);
         EXPECT_EQ(U8(path), U8(c.result));
     }

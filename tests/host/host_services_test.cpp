@@ -12,7 +12,7 @@ class HostServices : public HostTest {};
 
 std::string Expanded(const char16_t* expression) {
     std::vector<char16_t> buffer(32768);
-    Format16(buffer.data(), buffer.size(), u"%s", expression);
+    Format16(buffer, u"%s", expression);
     ExpandVariables(buffer.data(), 1);
     return U8(buffer.data());
 }
@@ -30,14 +30,14 @@ TEST_F(HostServices, PrintfFormatsTheDirectivesThePluginUses) {
 TEST(Format16, NeverWritesPastTheBuffer) {
     char16_t buffer[8];
     buffer[7] = u'#';
-    size_t n = Format16(buffer, 7, u"%s and more", u"0123456789");
+    size_t n = Format16({buffer, 7}, u"%s and more", u"0123456789");
     EXPECT_EQ(n, 6u);
     EXPECT_EQ(U8(buffer), "012345");
     EXPECT_EQ(buffer[7], u'#');
-    EXPECT_EQ(Format16(buffer, 0, u"x"), 0u);
+    EXPECT_EQ(Format16({buffer, 0}, u"x"), 0u);
     EXPECT_EQ(buffer[0], u'0');
-    EXPECT_EQ(Format16(nullptr, 8, u"x"), 0u);
-    EXPECT_EQ(Format16(buffer, 8, nullptr), 0u);
+    EXPECT_EQ(Format16(std::span<char16_t>{}, u"x"), 0u);
+    EXPECT_EQ(Format16(buffer, nullptr), 0u);
     EXPECT_EQ(U8(buffer), "");
 }
 
@@ -57,15 +57,15 @@ TEST(Format16, DirectivesWithTheirFlags) {
     };
     char16_t buffer[64];
     for (const auto& c : numbers) {
-        Format16(buffer, 64, c.format, static_cast<int>(c.number));
+        Format16(buffer, c.format, static_cast<int>(c.number));
         EXPECT_EQ(U8(buffer), c.expected) << U8(c.format);
     }
-    Format16(buffer, 64, u"%I64d|%I64x", INT64_MIN, uint64_t{0xFFFFFFFFFFull});
+    Format16(buffer, u"%I64d|%I64x", INT64_MIN, uint64_t{0xFFFFFFFFFFull});
     EXPECT_EQ(U8(buffer), "-9223372036854775808|ffffffffff");
-    Format16(buffer, 64, u"[%s|%.s|%-4.2s|%04s|%c]", static_cast<const char16_t*>(nullptr), u"gone",
+    Format16(buffer, u"[%s|%.s|%-4.2s|%04s|%c]", static_cast<const char16_t*>(nullptr), u"gone",
              u"abc", u"ab", u'z');
     EXPECT_EQ(U8(buffer), "[(null)||ab  |  ab|z]");
-    Format16(buffer, 64, u"%.10s|%.9s|%03c", u"0123456789ab", u"0123456789", u'z');
+    Format16(buffer, u"%.10s|%.9s|%03c", u"0123456789ab", u"0123456789", u'z');
     EXPECT_EQ(U8(buffer), "0123456789|012345678|  z");
 }
 

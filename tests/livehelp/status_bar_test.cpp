@@ -16,7 +16,7 @@ class StatusBar : public LiveHelpTest {
   protected:
     std::u16string MainHandleText() {
         char16_t text[32];
-        Format16(text, 32, u"%I64u", static_cast<uint64_t>(reinterpret_cast<uintptr_t>(main_)));
+        Format16(text, u"%I64u", static_cast<uint64_t>(reinterpret_cast<uintptr_t>(main_)));
         return text;
     }
 };
@@ -139,7 +139,7 @@ TEST_F(StatusBar, TheAnswerIsReadForThePlugInsBitness) {
     uint64_t main = reinterpret_cast<uintptr_t>(main_);
     ASSERT_LT(main, 0x80000000u);
     char16_t answer[32];
-    Format16(answer, 32, u"-%I64u", 0x100000000u - main);
+    Format16(answer, u"-%I64u", 0x100000000u - main);
     HostSetHwndAnswer(answer);
     SaveStatusText();
     EXPECT_EQ(U8(Saved()), sizeof(void*) == 4 ? "Ready" : "old") << U8(answer);

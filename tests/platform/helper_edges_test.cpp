@@ -125,7 +125,7 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        Str16Copy(unit, 4, u"xxx");
+        Str16Copy(unit, u"xxx");
         EXPECT_EQ(row.run(), row.expected);
     }
     PlatformCloseHandle(file);
