@@ -74,7 +74,7 @@ const std::filesystem::path& FilesDirectory() {
 
 std::u16string Wide(const std::string& utf8) {
     std::vector<char16_t> out(utf8.size() + 1);
-    size_t n = Utf8ToUtf16(utf8.c_str(), out.data(), out.size());
+    size_t n = Utf8ToUtf16(utf8.c_str(), out);
     return std::u16string(out.data(), n);
 }
 

@@ -41,7 +41,7 @@ uint32_t ResolveFileTarget(const char16_t* path, char16_t* target) {
         if (strlen(real) >= static_cast<size_t>(kPathUnits)) {
             error = kErrorInvalidName;
         } else {
-            Utf8ToUtf16(real, target, kPathUnits);
+            Utf8ToUtf16(real, {target, kPathUnits});
         }
         free(real);
     }

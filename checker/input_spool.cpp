@@ -15,7 +15,7 @@ uint8_t g_piece[kPieceBytes];
 // made, with the last error set.
 void* CreateSpoolFile(Spool* spool) {
     char16_t* path = spool->path;
-    uint32_t length = PlatformGetTempPath(path, kPathUnits);
+    uint32_t length = PlatformGetTempPath({path, kPathUnits});
     if (length == 0 || length >= kPathUnits - 64) {
         path[0] = 0; // no temporary directory: the current one
         length = 0;

@@ -552,7 +552,7 @@ unsigned Characters(const char16_t* text, size_t from, size_t to) {
 
 // Units of a UTF-8 text once read back as UTF-16.
 size_t Units16(const char* text) {
-    return Utf8ToUtf16(text, g_work.back, kInfoBytes);
+    return Utf8ToUtf16(text, {g_work.back, kInfoBytes});
 }
 
 // The texts of an entry, made as the loader makes them, and what is cut on the way: the
@@ -579,7 +579,7 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
                    u"drops %u",
                    v.close, v.syntaxKept, v.close - v.syntaxKept);
     }
-    size_t whole = Utf16ToUtf8(g_work.syntax, g_work.whole8, kWholeBytes);
+    size_t whole = Utf16ToUtf8(g_work.syntax, {g_work.whole8, kWholeBytes});
     size_t bytes = KeptSyntaxBytes(g_work.whole8, whole);
     memcpy(g_work.syntax8, g_work.whole8, bytes);
     g_work.syntax8[bytes] = 0;
@@ -596,7 +596,7 @@ void CheckCuts(const char16_t* line, const TextLineReport* report, const HelpLin
     g_work.info8[0] = 0;
     size_t infoUnits = 0;
     if (g_work.info[0]) {
-        whole = Utf16ToUtf8(g_work.info, g_work.whole8, kWholeBytes);
+        whole = Utf16ToUtf8(g_work.info, {g_work.whole8, kWholeBytes});
         bytes = KeptInfoBytes(g_work.whole8, whole);
         memcpy(g_work.info8, g_work.whole8, bytes);
         g_work.info8[bytes] = 0;

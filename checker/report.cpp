@@ -74,7 +74,7 @@ void EmitUri(const char16_t* file) {
         if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
             character[1] = *++p;
         }
-        size_t n = Utf16ToUtf8(character, bytes, sizeof bytes);
+        size_t n = Utf16ToUtf8(character, bytes);
         for (size_t i = 0; i < n; ++i) {
             EmitFormatted(u"%%%02X", static_cast<unsigned char>(bytes[i]));
         }

@@ -76,7 +76,7 @@ void Text(ByteBuffer* out, const char16_t* format, uint32_t a, uint32_t b, uint3
     char16_t text[96];
     Format16(text, format, a, b, c, d);
     char bytes[96];
-    AppendBytes(out, bytes, Utf16ToUtf8(text, bytes, sizeof bytes));
+    AppendBytes(out, bytes, Utf16ToUtf8(text, bytes));
 }
 
 // One hunk: the changes [first, last] with their context.

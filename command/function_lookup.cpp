@@ -89,7 +89,7 @@ void Walk(const HelpNode* node, Search* search) {
             search->one = node;
         }
         if (search->print) {
-            Utf8ToUtf16(node->syntax, g_text, kSyntaxUnits);
+            Utf8ToUtf16(node->syntax, {g_text, kSyntaxUnits});
             Printf(u"%s\r\n", g_text);
         }
     }

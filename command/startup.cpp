@@ -39,7 +39,7 @@ bool IsSeparator(char16_t unit) {
 bool Silenced() {
     char16_t value[kMessageUnits];
     value[0] = 0;
-    uint32_t length = PlatformGetEnvironmentVariable(u"NoLoadMsg", value, kMessageUnits);
+    uint32_t length = PlatformGetEnvironmentVariable(u"NoLoadMsg", value);
     // An empty value reads as length 0 and leaves the buffer empty: the second test is a guard.
     return length != 0 || value[0] != 0; // GCOVR_EXCL_BR_LINE
 }
@@ -81,7 +81,7 @@ void LoadDefaultHelpFile() {
 
     // The plug-in's own directory.
     g_path[0] = 0;
-    PlatformGetModuleFileName(RecordedModuleHandle(), g_path, kPathUnits);
+    PlatformGetModuleFileName(RecordedModuleHandle(), g_path);
     size_t cut = 0; // just past the last separator; 0 when there is none
     for (size_t i = 0; g_path[i]; ++i) {
         if (IsSeparator(g_path[i])) {
@@ -99,7 +99,7 @@ void LoadDefaultHelpFile() {
     // Where the Hintbar variable points: a file, or a directory holding Hintbar.txt.
     g_path[0] = 0;
     g_variable[0] = 0;
-    PlatformGetEnvironmentVariable(u"Hintbar", g_variable, kLineUnits);
+    PlatformGetEnvironmentVariable(u"Hintbar", g_variable);
     if (!g_variable[0]) {
         return;
     }

@@ -28,7 +28,7 @@ void Prepare() {
                   sizeof good - 1);
     std::filesystem::current_path(dir);
     std::vector<char16_t> root(dir.size() + 1);
-    Utf8ToUtf16(dir.c_str(), root.data(), root.size());
+    Utf8ToUtf16(dir.c_str(), root);
     HostSetRootDirectory(root.data());
     HostCaptureOutput(1);
 }
@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     text = text.c_str(); // up to the first NUL, as the host would pass it
     std::vector<char16_t> line(text.size() + 1);
-    Utf8ToUtf16(text.c_str(), line.data(), line.size());
+    Utf8ToUtf16(text.c_str(), line);
 
     int result = hbar(line.data());
     FuzzAssert(result >= 0 && result <= 3, "result 0, 1, 2 or 3");

@@ -38,7 +38,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // After the syntax and its "\r\n\n", no pilcrow or not sign is left: they became line
     // feeds and tabs.
     char16_t shown[1024];
-    size_t info16 = 1 + Utf8ToUtf16(syntax.c_str(), shown, 1024) + 3;
+    size_t info16 = 1 + Utf8ToUtf16(syntax.c_str(), shown) + 3;
     for (size_t i = info16; i < length; ++i) {
         FuzzAssert(text[i] != 0xB6 && text[i] != 0xAC, "marks turned in the info");
     }

@@ -46,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (path.empty()) {
         file = FuzzScratchDir() + "/help.txt";
         std::vector<char16_t> wide(file.size() + 1);
-        Utf8ToUtf16(file.c_str(), wide.data(), wide.size());
+        Utf8ToUtf16(file.c_str(), wide);
         path = wide.data();
         HostCaptureOutput(1);
     }

@@ -100,12 +100,12 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
     // their bytes and terminators fit the UTF-8 line's buffer together.
     static_assert(kUtf8LineBytes >= 3 * static_cast<size_t>(kLineUnits - 1) + 2, "room");
     char* syntax8 = g_work.line8;
-    size_t syntaxBytes = Utf16ToUtf8Units(g_work.syntax, units.syntax, syntax8, kUtf8LineBytes);
+    size_t syntaxBytes = Utf16ToUtf8Units(g_work.syntax, units.syntax, {syntax8, kUtf8LineBytes});
     char* info8 = syntax8 + syntaxBytes + 1;
     size_t infoBytes = 0;
     if (units.info > 0) {
         infoBytes =
-            Utf16ToUtf8Units(g_work.info, units.info, info8, kUtf8LineBytes - syntaxBytes - 1);
+            Utf16ToUtf8Units(g_work.info, units.info, {info8, kUtf8LineBytes - syntaxBytes - 1});
     }
     *texts = EntryTexts{syntax8, KeptSyntaxBytes(syntax8, syntaxBytes),
                         info8,   KeptInfoBytes(info8, infoBytes),

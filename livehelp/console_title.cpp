@@ -12,7 +12,7 @@ namespace {
 char16_t g_shown[kTitleUnits];
 
 CaptureResult CaptureTitle(std::span<char16_t> text) {
-    PlatformGetConsoleTitle(text.data(), static_cast<uint32_t>(text.size()));
+    PlatformGetConsoleTitle(text);
     return CaptureResult::Read;
 }
 
@@ -35,7 +35,7 @@ void ShowInTitle(const HelpShowing& showing) {
 void TitleLineEnded(const char16_t* saved, bool /*helpShows*/) {
     if (g_shown[0]) {
         char16_t now[kMessageUnits];
-        PlatformGetConsoleTitle(now, kMessageUnits);
+        PlatformGetConsoleTitle(now);
         if (Str16Equal(now, g_shown)) {
             PutBackTitle(saved);
         }

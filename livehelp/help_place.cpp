@@ -14,7 +14,7 @@ char16_t g_hostText[kMessageUnits];
 
 ConsoleSetting ReadSetting() {
     char16_t value[8];
-    uint32_t length = PlatformGetEnvironmentVariable(u"HintbarConsole", value, 8);
+    uint32_t length = PlatformGetEnvironmentVariable(u"HintbarConsole", value);
     if (length == 0) {
         return ConsoleSetting::Unset;
     }
@@ -74,7 +74,8 @@ HelpWhere CurrentHelpPlace(bool askHost) {
     bool needClass = askHost || ConsolePlaceAskedFor(facts.setting);
     char16_t className[kMessageUnits];
     className[0] = 0;
-    switch (PlatformConsoleWindowState(needClass ? className : nullptr, kMessageUnits)) {
+    switch (PlatformConsoleWindowState(needClass ? std::span<char16_t>(className)
+                                                 : std::span<char16_t>())) {
     case kConsoleWindowAbsent:
         facts.console = ConsoleWindowSeen::Absent;
         break;

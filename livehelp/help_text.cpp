@@ -41,10 +41,10 @@ int ComposeHelp(const HelpNode* node, HelpContent* help) {
     if (!node->syntax || !node->syntax[0]) {
         return 0;
     }
-    size_t syntax = Utf8ToUtf16(node->syntax, help->syntax, kSyntaxUnits);
+    size_t syntax = Utf8ToUtf16(node->syntax, {help->syntax, kSyntaxUnits});
     if (node->info && node->info[0]) {
         // The syntax line never fills a help text, so the description always has some room.
-        Utf8ToUtf16(node->info, help->description, kLineUnits - kStatusFrameUnits - syntax);
+        Utf8ToUtf16(node->info, {help->description, kLineUnits - kStatusFrameUnits - syntax});
         ReplaceChar(help->description, kPilcrow, u'\n');
         ReplaceChar(help->description, kNotSign, u'\t');
     }

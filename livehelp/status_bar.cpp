@@ -97,7 +97,7 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
     }
     char16_t className[kMessageUnits];
     className[0] = 0;
-    PlatformGetWindowClass(window, className, kMessageUnits);
+    PlatformGetWindowClass(window, className);
     if (Str16CompareNoCase(className, u"XTPStatusBar") == 0) {
         *reinterpret_cast<void**>(slot) = window;
         return 0;
@@ -134,7 +134,7 @@ CaptureResult CaptureStatusText(std::span<char16_t> text) {
     text[0] = 0;
     uint32_t capacity = text.size() < kMessageUnits ? static_cast<uint32_t>(text.size())
                                                     : static_cast<uint32_t>(kMessageUnits);
-    if (PlatformGetWindowText(statusBar, text.data(), capacity) == 0) {
+    if (PlatformGetWindowText(statusBar, {text.data(), capacity}) == 0) {
         text[0] = 0;
     }
     return CaptureResult::Read;

@@ -48,15 +48,16 @@ struct PlatformFileInfo {
 // CreateFileW without security attributes or template: null on failure, last error set.
 void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
                          uint32_t disposition, uint32_t attributes);
-// ReadFile, WriteFile, FlushFileBuffers: non-zero on success.
-int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done);
-int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done);
-int PlatformFlushFileBuffers(void* file);
+// ReadFile, WriteFile, FlushFileBuffers: true on success.
+[[nodiscard]] bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done);
+[[nodiscard]] bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes,
+                                     uint32_t* done);
+bool PlatformFlushFileBuffers(void* file);
 // SetFilePointer without a high part: the new position, or kInvalidSetFilePointer.
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method);
-// The file's attributes, times and size: non-zero on success; info is cleared first either
-// way.
-int PlatformGetFileInformation(void* file, PlatformFileInfo* info);
+// The file's attributes, times and size: true on success; info is cleared first either way, so
+// a caller may read the cleared record as "nothing known".
+bool PlatformGetFileInformation(void* file, PlatformFileInfo* info);
 // GetFileAttributesW: kInvalidFileAttributes on failure; 0x10 for a directory, 0x40 for a
 // device. On Linux a socket or another special file counts as a device; a FIFO, like a
 // Windows named pipe, does not.
@@ -64,13 +65,13 @@ uint32_t PlatformGetFileAttributes(const char16_t* path);
 // Whether the path names a FIFO (Linux): a place in a directory whose reading waits on
 // whatever program writes into it. Always false on Windows, whose pipes live apart.
 bool PlatformIsPipe(const char16_t* path);
-int PlatformDeleteFile(const char16_t* path); // DeleteFileW: non-zero on success
+bool PlatformDeleteFile(const char16_t* path); // DeleteFileW: true on success
 // GetTempPathW: the length of the directory, which ends with a separator; when it does not
 // fit, the size needed (terminator counted) and the buffer left empty.
-uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity);
+uint32_t PlatformGetTempPath(std::span<char16_t> buffer);
 // CreateFileMappingW(file, PAGE_READONLY, the whole file, no name): null on failure.
 void* PlatformCreateFileMapping(void* file);
 // MapViewOfFile(mapping, FILE_MAP_READ, the whole mapping): null on failure.
 const void* PlatformMapViewOfFile(void* mapping);
-int PlatformUnmapViewOfFile(const void* view); // non-zero on success
-int PlatformCloseHandle(void* handle);         // a file or a mapping; non-zero on success
+bool PlatformUnmapViewOfFile(const void* view); // true on success
+bool PlatformCloseHandle(void* handle);         // a file or a mapping; true on success

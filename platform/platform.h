@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 // The separator put between a directory and a name: "\" on Windows, "/" on Linux. Windows
 // file names ignore case; Linux ones do not.
@@ -67,27 +68,27 @@ void* PlatformAlloc(size_t bytes);
 void PlatformFree(void* block);
 
 // ---- console and standard handles --------------------------------------------------------
-void* PlatformStdHandle(int which);                       // GetStdHandle
-int PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode: non-zero on success
-bool PlatformConsoleWindowVisible();                      // GetConsoleWindow && IsWindowVisible
+void* PlatformStdHandle(int which);                                      // GetStdHandle
+[[nodiscard]] bool PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode
+bool PlatformConsoleWindowVisible(); // GetConsoleWindow && IsWindowVisible
 // The process's console window (GetConsoleWindow, IsWindowVisible) and its class
-// (RealGetWindowClassW, cut to capacity - 1; empty when there is no window; not asked for when
-// className is null).
+// (RealGetWindowClassW, cut to fit with its terminator; empty when there is no window; not
+// asked for when className is empty).
 enum PlatformConsoleWindow { kConsoleWindowAbsent, kConsoleWindowHidden, kConsoleWindowVisible };
-PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity);
-// GetConsoleTitleW: the title's length, cut to capacity - 1 and terminated; 0 when there is
-// no console, no title or no room.
-uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity);
+PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className);
+// GetConsoleTitleW: the title's length, cut to fit with its terminator; 0 when there is no
+// console, no title or no room.
+uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer);
 bool PlatformSetConsoleTitle(const char16_t* title); // SetConsoleTitleW
 
 // ---- process and environment -------------------------------------------------------------
 // GetEnvironmentVariableW: the length copied (terminator not counted); when the value does
 // not fit, the size needed and the buffer left empty; 0 when the variable is not set.
-uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity);
+uint32_t PlatformGetEnvironmentVariable(const char16_t* name, std::span<char16_t> buffer);
 // SetEnvironmentVariableW; a null value removes the variable.
-int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value);
-// GetModuleFileNameW: the length copied, cut to capacity - 1 and always terminated.
-uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capacity);
+bool PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value);
+// GetModuleFileNameW: the length copied, cut to fit and always terminated.
+uint32_t PlatformGetModuleFileName(void* module, std::span<char16_t> buffer);
 uint32_t PlatformGetCurrentProcessId();
 uint32_t PlatformGetLastError();
 void PlatformSetLastError(uint32_t error);
@@ -98,7 +99,7 @@ void PlatformSetAnsiCodePage(uint32_t codePage);
 
 // FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS | MAX_WIDTH_MASK): the system's one-line text for
 // an error number; returns its length, or 0 when the system has none.
-uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capacity);
+uint32_t PlatformFormatMessage(uint32_t error, std::span<char16_t> buffer);
 
 // ---- character typing (GetStringTypeW, CT_CTYPE1) ----------------------------------------
 enum : unsigned {
@@ -116,10 +117,10 @@ unsigned PlatformCharType(char16_t unit);
 // reference host builds (see window_model.h).
 typedef int(HB_STDCALL* PlatformEnumProc)(void* window, intptr_t param);
 int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param); // all levels
-// RealGetWindowClassW: the class name's length, cut to capacity - 1; 0 on failure.
-uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacity);
-// SendMessageW(WM_GETTEXT): the length copied, cut to capacity - 1 and always terminated.
-uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity);
+// RealGetWindowClassW: the class name's length, cut to fit with its terminator; 0 on failure.
+uint32_t PlatformGetWindowClass(void* window, std::span<char16_t> buffer);
+// SendMessageW(WM_GETTEXT): the length copied, cut to fit and always terminated.
+uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer);
 void* PlatformForegroundWindow(); // GetForegroundWindow
 // MessageBoxW with one OK button; returns once the box is closed.
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption);
@@ -151,6 +152,6 @@ char16_t** PlatformGetArguments(int argc, char** argv, int* count);
 // its characters, to a file or a pipe as UTF-8. Line feeds are written as they are.
 // False when some of it could not be written (a full disk, a closed pipe).
 [[nodiscard]] bool PlatformWriteStandard(int which, const char16_t* text);
-// ReadFile on standard input: up to bytes into buffer, the count read in done. Non-zero on
-// success; a success with 0 bytes is the end of the input.
-int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done);
+// ReadFile on standard input: up to bytes into buffer, the count read in done. False when the
+// read fails; a success with 0 bytes is the end of the input.
+[[nodiscard]] bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done);

@@ -90,14 +90,16 @@ uint32_t NextCodePoint8(const unsigned char*& p) {
 
 } // namespace
 
-size_t Utf16ToUtf8(const char16_t* source, char* dest, size_t capacity) {
-    return Utf16ToUtf8Units(source, PlatformUnitCount(source), dest, capacity);
+size_t Utf16ToUtf8(const char16_t* source, std::span<char> buffer) {
+    return Utf16ToUtf8Units(source, PlatformUnitCount(source), buffer);
 }
 
-size_t Utf16ToUtf8Units(const char16_t* source, size_t units, char* dest, size_t capacity) {
-    if (!dest || capacity == 0) {
+size_t Utf16ToUtf8Units(const char16_t* source, size_t units, std::span<char> buffer) {
+    if (buffer.empty()) {
         return 0;
     }
+    char* dest = buffer.data(); // the loops below stay within capacity
+    size_t capacity = buffer.size();
     size_t n = 0;
     const char16_t* p = source;
     const char16_t* end = source ? source + units : source;
@@ -143,10 +145,12 @@ size_t Utf16ToUtf8Units(const char16_t* source, size_t units, char* dest, size_t
     return n;
 }
 
-size_t Utf8ToUtf16(const char* source, char16_t* dest, size_t capacity) {
-    if (!dest || capacity == 0) {
+size_t Utf8ToUtf16(const char* source, std::span<char16_t> buffer) {
+    if (buffer.empty()) {
         return 0;
     }
+    char16_t* dest = buffer.data();
+    size_t capacity = buffer.size();
     size_t n = 0;
     const unsigned char* p = reinterpret_cast<const unsigned char*>(source);
     while (p && *p) {
@@ -174,7 +178,7 @@ char* Utf16ToUtf8Alloc(const char16_t* source) {
     size_t capacity = PlatformUnitCount(source) * 3 + 1;
     char* out = static_cast<char*>(malloc(capacity));
     if (out) {
-        Utf16ToUtf8(source, out, capacity);
+        Utf16ToUtf8(source, {out, capacity});
     }
     return out;
 }
@@ -189,7 +193,7 @@ char16_t* Utf8ToUtf16Alloc(const char* source) {
     }
     char16_t* out = static_cast<char16_t*>(malloc((len + 1) * sizeof(char16_t)));
     if (out) {
-        Utf8ToUtf16(source, out, len + 1);
+        Utf8ToUtf16(source, {out, len + 1});
     }
     return out;
 }

@@ -47,7 +47,7 @@ bool IsHexDigit(char16_t c) {
 // record. `buffer` is free for the temporary path. The step that failed, with `error` set, or
 // None.
 SourceFault CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
-    uint32_t length = PlatformGetTempPath(buffer.data(), static_cast<uint32_t>(buffer.size()));
+    uint32_t length = PlatformGetTempPath(buffer);
     // 0: the system has no temporary directory (on Linux /tmp always stands in).
     if (length == 0 || length >= buffer.size()) {
         buffer[0] = 0;
@@ -248,7 +248,7 @@ void DescribeError(std::span<char16_t> text, int32_t number) {
         return;
     }
     auto capacity = static_cast<uint32_t>(text.size());
-    if (PlatformFormatMessage(static_cast<uint32_t>(number), text.data(), capacity) == 0) {
+    if (PlatformFormatMessage(static_cast<uint32_t>(number), {text.data(), capacity}) == 0) {
         Format16(text, u"Error %d", number);
     }
     size_t length = Str16Len(text.data());

@@ -85,7 +85,7 @@ bool EnvironmentVariable(const char16_t* name, size_t length, Sink& out) {
         return false;
     }
     Str16Copy({key, length + 1}, name);
-    uint32_t n = PlatformGetEnvironmentVariable(key, value, kExpandUnits);
+    uint32_t n = PlatformGetEnvironmentVariable(key, value);
     if (n >= kExpandUnits) {
         return false;
     }

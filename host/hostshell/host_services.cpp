@@ -104,7 +104,7 @@ void WriteFormatted(void* handle, const char16_t* format, va_list args) {
 
 int HB_STDCALL FindStatusBar(void* window, intptr_t slot) {
     char16_t name[256];
-    PlatformGetWindowClass(window, name, 256);
+    PlatformGetWindowClass(window, name);
     if (Str16CompareNoCase(name, u"XTPStatusBar") == 0) {
         *reinterpret_cast<void**>(slot) = window;
         return 0;
@@ -142,7 +142,7 @@ void FullPathPosix(const char16_t* name, char16_t* out) {
     if (name[0] != u'/') {
         char cwd[4096];
         if (getcwd(cwd, sizeof cwd)) {
-            Utf8ToUtf16(cwd, joined, kPathUnits);
+            Utf8ToUtf16(cwd, joined);
         }
         Str16Append(joined, u"/");
     }

@@ -55,7 +55,7 @@ bool IsCommand(const char* name, size_t length, const char* command) {
 int Echo(const char* text) {
     // The host's expansion works in a buffer of this size, like the plug-in's.
     char16_t buffer[kExpandUnits];
-    Utf8ToUtf16(text, buffer, kExpandUnits);
+    Utf8ToUtf16(text, buffer);
     ExpandVariables(buffer, 1);
     Printf(u"%s\n", buffer);
     return 0;

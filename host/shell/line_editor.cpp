@@ -70,7 +70,7 @@ int InsertMultibyte(int count, int lead) {
     }
     bytes[n] = 0;
     char16_t units[3];
-    size_t unitCount = Utf8ToUtf16(bytes, units, 3);
+    size_t unitCount = Utf8ToUtf16(bytes, units);
     int key = units[0];
     if (unitCount == 2) {
         key = 0x10000 + ((units[0] - 0xD800) << 10) + (units[1] - 0xDC00);

@@ -45,14 +45,14 @@ const ErrorText kErrorTexts[] = {
 };
 } // namespace
 
-uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformFormatMessage(uint32_t error, std::span<char16_t> buffer) {
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
     for (const ErrorText& e : kErrorTexts) {
         if (e.number == error) {
-            return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, e.text));
+            return static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), e.text));
         }
     }
     PlatformSetLastError(317); // ERROR_MR_MID_NOT_FOUND, as Windows reports it

@@ -300,20 +300,20 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     return HandleOf(slot);
 }
 
-int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
     if (done) {
         *done = 0;
     }
     if (PlatformCallFails(kPlatformCallRead)) {
-        return 0;
+        return false;
     }
     Object* o = FileOf(file);
     if (!o) {
-        return 0;
+        return false;
     }
     if (!(o->access & kGenericRead)) {
         Fail(kErrorAccessDenied);
-        return 0;
+        return false;
     }
     ssize_t n;
     do {
@@ -321,32 +321,32 @@ int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         Fail(FromErrno(errno));
-        return 0;
+        return false;
     }
     if (n == 0 && o->pipe && bytes > 0) {
         Fail(kErrorBrokenPipe); // the writer has gone, as a Windows pipe reports it
-        return 0;
+        return false;
     }
     if (done) {
         *done = static_cast<uint32_t>(n);
     }
-    return 1;
+    return true;
 }
 
-int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
     if (done) {
         *done = 0;
     }
     if (PlatformCallFails(kPlatformCallWrite)) {
-        return 0;
+        return false;
     }
     Object* o = FileOf(file);
     if (!o) {
-        return 0;
+        return false;
     }
     if (!(o->access & kGenericWrite)) {
         Fail(kErrorAccessDenied);
-        return 0;
+        return false;
     }
     const char* p = static_cast<const char*>(buffer);
     uint32_t written = 0;
@@ -360,31 +360,31 @@ int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* 
             if (done) {
                 *done = written;
             }
-            return 0;
+            return false;
         }
         written += static_cast<uint32_t>(n);
     }
     if (done) {
         *done = written;
     }
-    return 1;
+    return true;
 }
 
-int PlatformFlushFileBuffers(void* file) {
+bool PlatformFlushFileBuffers(void* file) {
     if (PlatformCallFails(kPlatformCallFlush)) {
-        return 0;
+        return false;
     }
     Object* o = FileOf(file);
     if (!o) {
-        return 0;
+        return false;
     }
     if (!(o->access & kGenericWrite)) {
         Fail(kErrorAccessDenied);
-        return 0;
+        return false;
     }
     // A mapping reads the page cache, which already holds what was written; no disk flush is
     // wanted for the copies made here.
-    return 1;
+    return true;
 }
 
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
@@ -406,23 +406,23 @@ uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
     return static_cast<uint32_t>(at);
 }
 
-int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
+bool PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
     if (!info) {
         Fail(kErrorInvalidParameter);
-        return 0;
+        return false;
     }
     *info = PlatformFileInfo{};
     if (PlatformCallFails(kPlatformCallFileInfo)) {
-        return 0;
+        return false;
     }
     Object* o = FileOf(file);
     if (!o) {
-        return 0;
+        return false;
     }
     struct stat st;
     if (fstat(o->fd, &st) != 0) {
         Fail(FromErrno(errno));
-        return 0;
+        return false;
     }
     info->attributes = AttributesOf(st);
     if (!IsDeviceOrPipe(st.st_mode)) {
@@ -433,7 +433,7 @@ int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
         info->sizeHigh = static_cast<uint32_t>(size >> 32);
         info->sizeLow = static_cast<uint32_t>(size);
     }
-    return 1;
+    return true;
 }
 
 uint32_t PlatformGetFileAttributes(const char16_t* path) {
@@ -463,13 +463,13 @@ bool PlatformIsPipe(const char16_t* path) {
     return pipe;
 }
 
-int PlatformDeleteFile(const char16_t* path) {
+bool PlatformDeleteFile(const char16_t* path) {
     if (PlatformCallFails(kPlatformCallDelete)) {
-        return 0;
+        return false;
     }
     char* name = NativePath(path);
     if (!name) {
-        return 0;
+        return false;
     }
     struct stat st;
     uint32_t error = 0;
@@ -496,12 +496,13 @@ int PlatformDeleteFile(const char16_t* path) {
     free(name);
     if (error) {
         Fail(error);
-        return 0;
+        return false;
     }
-    return 1;
+    return true;
 }
 
-uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
+uint32_t PlatformGetTempPath(std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
     const char* dir = getenv("TMPDIR");
     if (!dir || !*dir) {
         dir = "/tmp";
@@ -514,14 +515,14 @@ uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
     size_t length = PlatformUnitCount(wide);
     bool slash = length > 0 && wide[length - 1] == u'/';
     uint32_t needed = static_cast<uint32_t>(length + (slash ? 0 : 1));
-    if (!buffer || needed + 1 > capacity) {
-        if (buffer && capacity) {
+    if (needed + 1 > capacity) {
+        if (!buffer.empty()) {
             buffer[0] = 0;
         }
         free(wide);
         return needed + 1;
     }
-    PlatformCopyUnits(buffer, capacity, wide);
+    PlatformCopyUnits(buffer.data(), buffer.size(), wide);
     if (!slash) {
         buffer[length] = u'/';
         buffer[length + 1] = 0;
@@ -598,27 +599,27 @@ const void* PlatformMapViewOfFile(void* mapping) {
     return view;
 }
 
-int PlatformUnmapViewOfFile(const void* view) {
+bool PlatformUnmapViewOfFile(const void* view) {
     for (Object& o : g_objects) {
         if (o.kind == kView && o.address == view) {
             munmap(const_cast<void*>(view), o.length);
             o = Object{};
-            return 1;
+            return true;
         }
     }
     Fail(kErrorInvalidAddress);
-    return 0;
+    return false;
 }
 
-int PlatformCloseHandle(void* handle) {
+bool PlatformCloseHandle(void* handle) {
     Object* o = Lookup(handle);
     if (!o) {
         Fail(kErrorInvalidHandle);
-        return 0;
+        return false;
     }
     close(o->fd);
     *o = Object{};
-    return 1;
+    return true;
 }
 
 #if defined(HB_TESTING)

@@ -48,23 +48,24 @@ void* PlatformStdHandle(int which) {
     }
 }
 
-int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
+bool PlatformGetConsoleMode(void* handle, uint32_t* mode) {
     intptr_t fd = reinterpret_cast<intptr_t>(handle) - 1;
     if (!handle || fd < 0 || fd > 2 || !isatty(static_cast<int>(fd))) {
         g_lastError = kErrorInvalidHandle;
-        return 0;
+        return false;
     }
     if (mode) {
         *mode = 0x7;
     }
-    return 1;
+    return true;
 }
 
-uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity) {
+uint32_t PlatformGetEnvironmentVariable(const char16_t* name, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
     char* key = Utf16ToUtf8Alloc(name);
     const char* value = key ? getenv(key) : nullptr;
     free(key);
-    if (buffer && capacity) {
+    if (!buffer.empty()) {
         buffer[0] = 0;
     }
     if (!value) {
@@ -77,21 +78,21 @@ uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, 
         return 0;
     }
     uint32_t length = static_cast<uint32_t>(PlatformUnitCount(wide));
-    if (!buffer || length + 1 > capacity) {
+    if (length + 1 > capacity) {
         free(wide);
         return length + 1;
     }
-    PlatformCopyUnits(buffer, capacity, wide);
+    PlatformCopyUnits(buffer.data(), buffer.size(), wide);
     free(wide);
     return length;
 }
 
-int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
+bool PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
     char* key = Utf16ToUtf8Alloc(name);
     if (!key) {
-        return 0;
+        return false;
     }
-    int rc;
+    bool rc;
     if (value) {
         char* text = Utf16ToUtf8Alloc(value);
         rc = text && setenv(key, text, 1) == 0;
@@ -103,8 +104,8 @@ int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) 
     return rc;
 }
 
-uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetModuleFileName(void* module, std::span<char16_t> buffer) {
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
@@ -116,7 +117,7 @@ uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capa
     char* full = realpath(info.dli_fname, nullptr);
     char16_t* wide = Utf8ToUtf16Alloc(full ? full : info.dli_fname);
     free(full);
-    uint32_t n = static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, wide));
+    uint32_t n = static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), wide));
     free(wide);
     return n;
 }

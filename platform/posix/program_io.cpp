@@ -28,7 +28,7 @@ char16_t** PlatformGetArguments(int argc, char** argv, int* count) {
     for (int i = 0; i < argc; ++i) {
         size_t capacity = strlen(argv[i]) + 1;
         arguments[i] = text;
-        text += Utf8ToUtf16(argv[i], text, capacity) + 1;
+        text += Utf8ToUtf16(argv[i], {text, capacity}) + 1;
     }
     arguments[argc] = nullptr;
     *count = argc;
@@ -55,7 +55,7 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     return left == 0;
 }
 
-int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
     ssize_t got = 0;
     do {
         got = read(0, buffer, bytes);

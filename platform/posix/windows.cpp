@@ -126,9 +126,10 @@ bool PlatformConsoleWindowVisible() {
     return g_console == kConsoleVisible;
 }
 
-PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity) {
-    if (className) {
-        PlatformCopyUnits(className, capacity, g_console == kConsoleAbsent ? u"" : g_consoleClass);
+PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) {
+    if (!className.empty()) {
+        PlatformCopyUnits(className.data(), className.size(),
+                          g_console == kConsoleAbsent ? u"" : g_consoleClass);
     }
     switch (g_console) {
     case kConsoleHidden:
@@ -145,15 +146,15 @@ void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener) {
     g_titleListener = listener;
 }
 
-uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer) {
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
     if (g_console == kConsoleAbsent) {
         return 0;
     }
-    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_consoleTitle));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), g_consoleTitle));
 }
 
 bool PlatformSetConsoleTitle(const char16_t* title) {
@@ -176,24 +177,26 @@ int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param
     return 1;
 }
 
-uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacity) {
+uint32_t PlatformGetWindowClass(void* window, std::span<char16_t> buffer) {
     int index = IndexOf(window);
-    if (index < 0 || !buffer || capacity == 0) {
+    if (index < 0 || buffer.empty()) {
         return 0;
     }
-    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_windows[index].className));
+    return static_cast<uint32_t>(
+        PlatformCopyUnits(buffer.data(), buffer.size(), g_windows[index].className));
 }
 
-uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity) {
+uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer) {
     int index = IndexOf(window);
-    if (!buffer || capacity == 0) {
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
     if (index < 0) {
         return 0;
     }
-    return static_cast<uint32_t>(PlatformCopyUnits(buffer, capacity, g_windows[index].text));
+    return static_cast<uint32_t>(
+        PlatformCopyUnits(buffer.data(), buffer.size(), g_windows[index].text));
 }
 
 void* PlatformForegroundWindow() {

@@ -25,41 +25,41 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     return h;
 }
 
-int PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
     if (done) {
         *done = 0;
     }
     if (PlatformCallFails(kPlatformCallRead)) {
-        return 0;
+        return false;
     }
     DWORD n = 0;
     BOOL ok = ReadFile(file, buffer, bytes, &n, nullptr);
     if (done) {
         *done = n;
     }
-    return ok ? 1 : 0;
+    return ok != 0;
 }
 
-int PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
     if (done) {
         *done = 0;
     }
     if (PlatformCallFails(kPlatformCallWrite)) {
-        return 0;
+        return false;
     }
     DWORD n = 0;
     BOOL ok = WriteFile(file, buffer, bytes, &n, nullptr);
     if (done) {
         *done = n;
     }
-    return ok ? 1 : 0;
+    return ok != 0;
 }
 
-int PlatformFlushFileBuffers(void* file) {
+bool PlatformFlushFileBuffers(void* file) {
     if (PlatformCallFails(kPlatformCallFlush)) {
-        return 0;
+        return false;
     }
-    return FlushFileBuffers(file) ? 1 : 0;
+    return FlushFileBuffers(file) != 0;
 }
 
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
@@ -69,14 +69,14 @@ uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method) {
     return SetFilePointer(file, distance, nullptr, method);
 }
 
-int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
+bool PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
     if (!info) {
         SetLastError(ERROR_INVALID_PARAMETER);
-        return 0;
+        return false;
     }
     *info = PlatformFileInfo{};
     if (PlatformCallFails(kPlatformCallFileInfo)) {
-        return 0;
+        return false;
     }
     // GetFileInformationByHandle gives these fields too, but it also asks for the volume's
     // serial number, which under Wine is a round trip to another process: some 350 us, more
@@ -86,7 +86,7 @@ int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
     if (!GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic) ||
         PlatformCallFails(kPlatformCallFileSize) ||
         !GetFileInformationByHandleEx(file, FileStandardInfo, &standard, sizeof standard)) {
-        return 0;
+        return false;
     }
     info->attributes = basic.FileAttributes;
     // A pipe or a device has no time stamps, whatever a driver fills in.
@@ -98,7 +98,7 @@ int PlatformGetFileInformation(void* file, PlatformFileInfo* info) {
     auto size = static_cast<uint64_t>(standard.EndOfFile.QuadPart);
     info->sizeHigh = static_cast<uint32_t>(size >> 32);
     info->sizeLow = static_cast<uint32_t>(size);
-    return 1;
+    return true;
 }
 
 uint32_t PlatformGetFileAttributes(const char16_t* path) {
@@ -112,19 +112,20 @@ bool PlatformIsPipe(const char16_t* /*path*/) {
     return false; // a named pipe lives in a namespace of its own, never in a directory
 }
 
-int PlatformDeleteFile(const char16_t* path) {
+bool PlatformDeleteFile(const char16_t* path) {
     if (PlatformCallFails(kPlatformCallDelete)) {
-        return 0;
+        return false;
     }
-    return DeleteFileW(W(path)) ? 1 : 0;
+    return DeleteFileW(W(path)) != 0;
 }
 
-uint32_t PlatformGetTempPath(char16_t* buffer, uint32_t capacity) {
+uint32_t PlatformGetTempPath(std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
     if (PlatformCallFails(kPlatformCallTempPath)) {
         return 0;
     }
-    DWORD n = GetTempPathW(capacity, reinterpret_cast<LPWSTR>(buffer));
-    if (n >= capacity && buffer && capacity) {
+    DWORD n = GetTempPathW(capacity, reinterpret_cast<LPWSTR>(buffer.data()));
+    if (n >= capacity && !buffer.empty()) {
         buffer[0] = 0; // did not fit: the contents are not to be used
     }
     return n;
@@ -152,18 +153,18 @@ const void* PlatformMapViewOfFile(void* mapping) {
     return view;
 }
 
-int PlatformUnmapViewOfFile(const void* view) {
+bool PlatformUnmapViewOfFile(const void* view) {
     if (!UnmapViewOfFile(view)) {
-        return 0;
+        return false;
     }
     PlatformCount(kCountedViews, -1);
-    return 1;
+    return true;
 }
 
-int PlatformCloseHandle(void* handle) {
+bool PlatformCloseHandle(void* handle) {
     if (!CloseHandle(handle)) {
-        return 0;
+        return false;
     }
     PlatformCount(kCountedHandles, -1);
-    return 1;
+    return true;
 }

@@ -51,13 +51,13 @@ void* PlatformStdHandle(int which) {
     return GetStdHandle(static_cast<DWORD>(which));
 }
 
-int PlatformGetConsoleMode(void* handle, uint32_t* mode) {
+bool PlatformGetConsoleMode(void* handle, uint32_t* mode) {
     DWORD m = 0;
-    BOOL ok = !PlatformCallFails(kPlatformCallConsoleMode) && GetConsoleMode(handle, &m);
+    bool ok = !PlatformCallFails(kPlatformCallConsoleMode) && GetConsoleMode(handle, &m);
     if (mode) {
         *mode = m;
     }
-    return ok ? 1 : 0;
+    return ok;
 }
 
 bool PlatformConsoleWindowVisible() {
@@ -66,30 +66,33 @@ bool PlatformConsoleWindowVisible() {
     return console && IsWindowVisible(console); // GCOVR_EXCL_BR_LINE
 }
 
-PlatformConsoleWindow PlatformConsoleWindowState(char16_t* className, uint32_t capacity) {
-    if (className && capacity) {
+PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) {
+    uint32_t capacity = static_cast<uint32_t>(className.size());
+    if (!className.empty()) {
         className[0] = 0;
     }
     HWND console = PlatformCallFails(kPlatformCallConsoleWindow) ? nullptr : GetConsoleWindow();
     if (!console) {
         return kConsoleWindowAbsent;
     }
-    if (className && capacity) {
-        UINT n = RealGetWindowClassW(console, reinterpret_cast<wchar_t*>(className), capacity);
+    if (!className.empty()) {
+        UINT n =
+            RealGetWindowClassW(console, reinterpret_cast<wchar_t*>(className.data()), capacity);
         className[n < capacity ? n : capacity - 1] = 0;
     }
     return IsWindowVisible(console) ? kConsoleWindowVisible : kConsoleWindowHidden;
 }
 
-uint32_t PlatformGetConsoleTitle(char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
     if (PlatformCallFails(kPlatformCallConsoleTitle)) {
         return 0;
     }
-    DWORD length = GetConsoleTitleW(reinterpret_cast<wchar_t*>(buffer), capacity);
+    DWORD length = GetConsoleTitleW(reinterpret_cast<wchar_t*>(buffer.data()), capacity);
     buffer[capacity - 1] = 0; // whatever the system wrote, the text ends in the buffer
     // Tests read no title: they run with no console.
     return length < capacity ? length : capacity - 1; // GCOVR_EXCL_BR_LINE
@@ -100,34 +103,36 @@ bool PlatformSetConsoleTitle(const char16_t* title) {
            SetConsoleTitleW(reinterpret_cast<const wchar_t*>(title));
 }
 
-uint32_t PlatformGetEnvironmentVariable(const char16_t* name, char16_t* buffer, uint32_t capacity) {
-    if (buffer && capacity) {
+uint32_t PlatformGetEnvironmentVariable(const char16_t* name, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (!buffer.empty()) {
         buffer[0] = 0;
     }
     if (PlatformCallFails(kPlatformCallEnvironment)) {
         return 0;
     }
-    DWORD n = GetEnvironmentVariableW(W(name), W(buffer), capacity);
-    if (n >= capacity && buffer && capacity) {
+    DWORD n = GetEnvironmentVariableW(W(name), W(buffer.data()), capacity);
+    if (n >= capacity && !buffer.empty()) {
         buffer[0] = 0; // did not fit: the contents are not to be used
     }
     return n;
 }
 
-int PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
+bool PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value) {
     if (PlatformCallFails(kPlatformCallEnvironment)) {
-        return 0;
+        return false;
     }
-    return SetEnvironmentVariableW(W(name), W(value)) ? 1 : 0;
+    return SetEnvironmentVariableW(W(name), W(value)) != 0;
 }
 
-uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetModuleFileName(void* module, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (buffer.empty()) {
         return 0;
     }
     DWORD n = PlatformCallFails(kPlatformCallModuleName)
                   ? 0
-                  : GetModuleFileNameW(static_cast<HMODULE>(module), W(buffer), capacity);
+                  : GetModuleFileNameW(static_cast<HMODULE>(module), W(buffer.data()), capacity);
     if (n >= capacity) { // cut: older systems leave it unterminated
         n = capacity - 1;
     }
@@ -135,8 +140,9 @@ uint32_t PlatformGetModuleFileName(void* module, char16_t* buffer, uint32_t capa
     return n;
 }
 
-uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformFormatMessage(uint32_t error, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
@@ -145,7 +151,7 @@ uint32_t PlatformFormatMessage(uint32_t error, char16_t* buffer, uint32_t capaci
     }
     DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                  FORMAT_MESSAGE_MAX_WIDTH_MASK,
-                             nullptr, error, 0, W(buffer), capacity, nullptr);
+                             nullptr, error, 0, W(buffer.data()), capacity, nullptr);
     // A guard: the system fails rather than cut a text too long for the buffer.
     if (n >= capacity) { // GCOVR_EXCL_BR_LINE
         n = capacity - 1;
@@ -171,15 +177,16 @@ int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param
     return EnumChildWindows(static_cast<HWND>(parent), EnumThrough, reinterpret_cast<LPARAM>(&t));
 }
 
-uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetWindowClass(void* window, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
     if (PlatformCallFails(kPlatformCallWindowClass)) {
         return 0;
     }
-    UINT n = RealGetWindowClassW(static_cast<HWND>(window), W(buffer), capacity);
+    UINT n = RealGetWindowClassW(static_cast<HWND>(window), W(buffer.data()), capacity);
     // A guard: the system cuts the name to capacity - 1 units itself.
     if (n >= capacity) { // GCOVR_EXCL_BR_LINE
         n = capacity - 1;
@@ -188,8 +195,9 @@ uint32_t PlatformGetWindowClass(void* window, char16_t* buffer, uint32_t capacit
     return n;
 }
 
-uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity) {
-    if (!buffer || capacity == 0) {
+uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer) {
+    uint32_t capacity = static_cast<uint32_t>(buffer.size());
+    if (buffer.empty()) {
         return 0;
     }
     buffer[0] = 0;
@@ -197,7 +205,7 @@ uint32_t PlatformGetWindowText(void* window, char16_t* buffer, uint32_t capacity
         return 0;
     }
     LRESULT n = SendMessageW(static_cast<HWND>(window), WM_GETTEXT, capacity,
-                             reinterpret_cast<LPARAM>(buffer));
+                             reinterpret_cast<LPARAM>(buffer.data()));
     // A guard against a window whose class answers with more than it may copy; the system's
     // classes, which tests make, never do.
     if (n < 0 || static_cast<uint32_t>(n) >= capacity) { // GCOVR_EXCL_BR_LINE

@@ -97,9 +97,9 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     return left == 0;
 }
 
-int PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
     DWORD got = 0;
-    BOOL ok = !PlatformCallFails(kPlatformCallStdRead) &&
+    bool ok = !PlatformCallFails(kPlatformCallStdRead) &&
               ReadFile(PlatformStdHandle(kStdInput), buffer, bytes, &got, nullptr);
     *done = ok ? got : 0;
     // The end of a pipe whose writer has gone is the end of the input, not an error.

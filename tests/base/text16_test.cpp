@@ -12,22 +12,22 @@ TEST(Text16, Utf8ConversionCutsAtACharacterBoundary) {
     char out[6];
     out[5] = '#';
     // "aé€": 1 + 2 + 3 bytes; with room for 5 bytes and the terminator... only "aé" fits in 5
-    EXPECT_EQ(Utf16ToUtf8(u"a\u00e9\u20ac", out, 5), 3u);
+    EXPECT_EQ(Utf16ToUtf8(u"a\u00e9\u20ac", {out, 5}), 3u);
     EXPECT_EQ(std::string(out), "a\xc3\xa9");
     EXPECT_EQ(out[5], '#');
     char pair[8];
-    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600", pair, 8), 4u);
+    EXPECT_EQ(Utf16ToUtf8(u"\U0001F600", pair), 4u);
     EXPECT_EQ(std::string(pair), "\xf0\x9f\x98\x80");
-    EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair, 8), 4u); // a lone surrogate becomes U+FFFD
+    EXPECT_EQ(Utf16ToUtf8(u"\xd800x", pair), 4u); // a lone surrogate becomes U+FFFD
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     for (const char16_t* low : {u"\xdc00x", u"\xdfffx"}) { // each end of the low halves
-        EXPECT_EQ(Utf16ToUtf8(low, pair, 8), 4u);
+        EXPECT_EQ(Utf16ToUtf8(low, pair), 4u);
         EXPECT_EQ(std::string(pair), "\xef\xbf\xbdx");
     }
-    EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair, 8), 6u); // a high surrogate before no low one
+    EXPECT_EQ(Utf16ToUtf8(u"\xd800\xe000", pair), 6u); // a high surrogate before no low one
     EXPECT_EQ(std::string(pair), "\xef\xbf\xbd\xee\x80\x80");
     char none = '#';
-    EXPECT_EQ(Utf16ToUtf8(u"a", &none, 0), 0u); // no room even for the terminator
+    EXPECT_EQ(Utf16ToUtf8(u"a", {&none, 0}), 0u); // no room even for the terminator
     EXPECT_EQ(none, '#');
     // The allocating form never cuts: three bytes for each unit are room enough.
     char* whole = Utf16ToUtf8Alloc(u"\u20ac\u20ac\u20ac");
@@ -57,24 +57,24 @@ TEST(Text16, Utf8ConversionOfAsciiWordsMatchesOneCharacterAtATime) {
             }
             std::u16string source = text.substr(start);
             std::vector<char> out(capacity + 1, '#');
-            EXPECT_EQ(Utf16ToUtf8(source.c_str(), out.data(), capacity), expected.size());
+            EXPECT_EQ(Utf16ToUtf8(source.c_str(), {out.data(), capacity}), expected.size());
             EXPECT_EQ(std::string(out.data()), expected) << start << " " << capacity;
             EXPECT_EQ(out[capacity], '#');
         }
         // A count ends the text as its terminator would; so does a NUL before it.
         std::vector<char16_t> exact(text.begin() + static_cast<long>(start), text.begin() + 9);
         char out[64];
-        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(exact.data(), exact.size(), out, 64)),
+        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(exact.data(), exact.size(), out)),
                   U8(text.substr(start, 9 - start)));
         std::u16string withNul = u"abc";
         withNul += u'\0';
         withNul += u"defgh";
-        EXPECT_EQ(Utf16ToUtf8Units(withNul.data(), withNul.size(), out, 64), 3u);
-        EXPECT_EQ(Utf16ToUtf8Units(u"abc", 2, out, 64), 2u); // nor is the unit after the count
+        EXPECT_EQ(Utf16ToUtf8Units(withNul.data(), withNul.size(), out), 3u);
+        EXPECT_EQ(Utf16ToUtf8Units(u"abc", 2, out), 2u); // nor is the unit after the count
         // A count that ends between the halves of a pair ends the text there: the high half
         // alone is no character, and the low one past the count is not read.
         const char16_t pair[] = {0xD83D, 0xDE00, 0};
-        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(pair, 1, out, 64)), "\xEF\xBF\xBD");
+        EXPECT_EQ(std::string(out, Utf16ToUtf8Units(pair, 1, out)), "\xEF\xBF\xBD");
     }
 }
 
@@ -108,19 +108,19 @@ TEST(Text16, Utf8ToUtf16ReplacesBadBytes) {
     };
     char16_t out[8];
     for (const auto& c : cases) {
-        Utf8ToUtf16(c.bytes, out, 8);
+        Utf8ToUtf16(c.bytes, out);
         EXPECT_EQ(U8(out), U8(c.text)) << c.bytes;
         // A well-formed form converts back to the same bytes.
         char back[16];
         if (c.text.find(u'\ufffd') == std::u16string::npos) {
-            Utf16ToUtf8(c.text.c_str(), back, sizeof back);
+            Utf16ToUtf8(c.text.c_str(), back);
             EXPECT_EQ(std::string(back), c.bytes);
         }
     }
-    Utf8ToUtf16("\xf0\x9f\x98\x80", out, 2); // no room for the pair: nothing
+    Utf8ToUtf16("\xf0\x9f\x98\x80", {out, 2}); // no room for the pair: nothing
     EXPECT_EQ(std::u16string(out), u"");
     char16_t none = u'#';
-    EXPECT_EQ(Utf8ToUtf16("a", &none, 0), 0u); // no room even for the terminator
+    EXPECT_EQ(Utf8ToUtf16("a", {&none, 0}), 0u); // no room even for the terminator
     EXPECT_EQ(none, u'#');
 }
 

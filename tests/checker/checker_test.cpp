@@ -599,10 +599,10 @@ TEST_F(Checker, AMendedFileIsWrittenWholeOrNotAtAll) {
 // file the plug-in loads; a copy that fails leaves no file behind.
 int g_inputLeft = 0;       // bytes the stand-in input still gives; -1: endless
 bool g_inputFails = false; // its read fails
-int ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
+bool ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
     if (g_inputFails) {
         PlatformSetLastError(kErrorInvalidHandle);
-        return 0;
+        return false;
     }
     uint32_t n = g_inputLeft < 0 || static_cast<uint32_t>(g_inputLeft) > bytes
                      ? bytes
@@ -610,7 +610,7 @@ int ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
     memset(buffer, 'x', n);
     g_inputLeft -= g_inputLeft < 0 ? 0 : static_cast<int>(n);
     *done = n;
-    return 1;
+    return true;
 }
 
 TEST_F(Checker, StandardInputIsCopiedUpToTheLargestFile) {

@@ -155,7 +155,7 @@ TEST_F(Startup, ThePluginDirectoryComesSecond) {
     void* module = nullptr;
     for (void* candidate :
          {savedModule_, static_cast<void*>(nullptr), reinterpret_cast<void*>(&MakeScratchDir)}) {
-        if (PlatformGetModuleFileName(candidate, self, kPathUnits) > 0) {
+        if (PlatformGetModuleFileName(candidate, self) > 0) {
             module = candidate;
             break;
         }

@@ -46,7 +46,7 @@ std::string Utf16LE(const std::string& utf8, const std::u16string& insert = u"")
         size_t nul = utf8.find('\0', start);
         std::string piece = utf8.substr(start, nul == std::string::npos ? nul : nul - start);
         std::vector<char16_t> units(piece.size() + 1);
-        wide.append(units.data(), Utf8ToUtf16(piece.c_str(), units.data(), units.size()));
+        wide.append(units.data(), Utf8ToUtf16(piece.c_str(), units));
         if (nul == std::string::npos) {
             break;
         }

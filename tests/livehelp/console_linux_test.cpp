@@ -17,7 +17,7 @@ class VisibleConsole : public LiveHelpTest {
   protected:
     static std::string Title() {
         char16_t title[kTitleUnits + 8];
-        PlatformGetConsoleTitle(title, kTitleUnits + 8);
+        PlatformGetConsoleTitle(title);
         return U8(title);
     }
     void SetUp() override {
@@ -341,13 +341,13 @@ TEST(WindowModel, RefusalsAndTheForegroundWindow) {
     void* child = WindowModelCreate(top, u"Child", u"child", true);
     ASSERT_NE(child, nullptr);
     char16_t unit = u'#';
-    EXPECT_EQ(PlatformGetWindowText(top, &unit, 0), 0u);
-    EXPECT_EQ(PlatformGetConsoleTitle(&unit, 0), 0u);
+    EXPECT_EQ(PlatformGetWindowText(top, {&unit, 0}), 0u);
+    EXPECT_EQ(PlatformGetConsoleTitle({&unit, 0}), 0u);
     EXPECT_EQ(unit, u'#');
     EXPECT_EQ(PlatformEnumChildWindows(top, nullptr, 0), 0);
     // Handles are places in a table of 256 windows: the one past its end is no window.
     char16_t name[8] = {};
-    EXPECT_EQ(PlatformGetWindowClass(reinterpret_cast<void*>(intptr_t{257}), name, 8), 0u);
+    EXPECT_EQ(PlatformGetWindowClass(reinterpret_cast<void*>(intptr_t{257}), name), 0u);
     WindowModelSetForeground(top);
     WindowModelDestroy(child);
     EXPECT_EQ(PlatformForegroundWindow(), top);

@@ -19,6 +19,6 @@ void SetTestWindowText(void* window, const char16_t* text) {
 
 std::u16string TestWindowText(void* window) {
     std::vector<char16_t> buffer(65536);
-    uint32_t n = PlatformGetWindowText(window, buffer.data(), static_cast<uint32_t>(buffer.size()));
+    uint32_t n = PlatformGetWindowText(window, buffer);
     return std::u16string(buffer.data(), n);
 }

@@ -264,7 +264,7 @@ class CallFaults : public SourceTest {
         case Scenario::TitleRead: {
             char16_t title[kConsoleTitleUnitsForTest];
             Arm(row);
-            uint32_t length = PlatformGetConsoleTitle(title, kConsoleTitleUnitsForTest);
+            uint32_t length = PlatformGetConsoleTitle(title);
             bool set = PlatformSetConsoleTitle(length ? title : u"Hintbar faults");
             return row.skip == 0 ? static_cast<int>(length) : set;
         }
@@ -272,8 +272,7 @@ class CallFaults : public SourceTest {
             Arm(row);
             int set = PlatformSetEnvironmentVariable(u"HB_FAULT", u"set");
             char16_t value[8];
-            return set * 10 +
-                   static_cast<int>(PlatformGetEnvironmentVariable(u"HB_FAULT", value, 8));
+            return set * 10 + static_cast<int>(PlatformGetEnvironmentVariable(u"HB_FAULT", value));
         }
         case Scenario::Arguments: {
             int count = -1;

@@ -33,12 +33,12 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
         EXPECT_EQ(PlatformGetFileAttributes(readOnly.c_str()),
                   uint32_t{mode == 0444 ? kFileAttributeReadOnly : kFileAttributeNormal});
     }
-    EXPECT_EQ(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})), 0);
+    EXPECT_FALSE(PlatformCloseHandle(reinterpret_cast<void*>(intptr_t{3})));
     EXPECT_EQ(PlatformGetLastError(), 6u);
     // A link is deleted as itself, even one that leads nowhere.
     std::string link = dir_ + "/link";
     ASSERT_EQ(symlink((dir_ + "/nowhere").c_str(), link.c_str()), 0);
-    EXPECT_NE(PlatformDeleteFile(U16(link).c_str()), 0);
+    EXPECT_TRUE(PlatformDeleteFile(U16(link).c_str()));
     // A name under a file: the path is what is missing.
     EXPECT_EQ(PlatformGetFileAttributes((MakeFile("g", "x") + u"/h").c_str()),
               kInvalidFileAttributes);
@@ -50,17 +50,17 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     dup2(null, 0);
     char byte = 0;
     uint32_t done = 99;
-    EXPECT_NE(PlatformReadStandardInput(&byte, 1, &done), 0);
+    EXPECT_TRUE(PlatformReadStandardInput(&byte, 1, &done));
     EXPECT_EQ(done, 0u);
     dup2(saved, 0);
     close(saved);
     close(null);
     // A number the system has no text for leaves the text empty and says why, as Windows does.
     char16_t text[64] = u"old";
-    EXPECT_EQ(PlatformFormatMessage(5, text, 0), 0u); // no room: nothing written
-    EXPECT_EQ(PlatformGetModuleFileName(nullptr, text, 0), 0u);
+    EXPECT_EQ(PlatformFormatMessage(5, {text, 0}), 0u); // no room: nothing written
+    EXPECT_EQ(PlatformGetModuleFileName(nullptr, {text, 0}), 0u);
     EXPECT_EQ(text[0], u'o');
-    EXPECT_EQ(PlatformFormatMessage(99999, text, 64), 0u);
+    EXPECT_EQ(PlatformFormatMessage(99999, text), 0u);
     EXPECT_EQ(text[0], 0);
     EXPECT_EQ(PlatformGetLastError(), 317u);
 }
@@ -87,7 +87,7 @@ TEST_F(LinuxFiles, AFailedWriteCountsWhatWentBeforeTheError) {
         limit.rlim_cur = c.limit;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
         uint32_t done = 99;
-        EXPECT_EQ(PlatformWriteFile(file, "0123456789abcdefghij", 20, &done), 0);
+        EXPECT_FALSE(PlatformWriteFile(file, "0123456789abcdefghij", 20, &done));
         uint32_t error = PlatformGetLastError();
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(error, c.error);
@@ -154,21 +154,21 @@ TEST_F(LinuxFiles, FifosAreOpenedWithoutWaitingAndSocketsAreDevices) {
 
 TEST_F(LinuxFiles, TemporaryDirectoryComesFromTmpdir) {
     char16_t buffer[64];
-    EXPECT_NE(PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x"), 0);
-    EXPECT_EQ(PlatformGetTempPath(buffer, 64), 7u);
+    EXPECT_TRUE(PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/x"));
+    EXPECT_EQ(PlatformGetTempPath(buffer), 7u);
     EXPECT_EQ(U8(buffer), "/var/x/");
-    EXPECT_EQ(PlatformGetTempPath(buffer, 8), 7u); // just fits
-    EXPECT_EQ(PlatformGetTempPath(buffer, 7), 8u); // does not fit: the size needed
+    EXPECT_EQ(PlatformGetTempPath({buffer, 8}), 7u); // just fits
+    EXPECT_EQ(PlatformGetTempPath({buffer, 7}), 8u); // does not fit: the size needed
     EXPECT_EQ(buffer[0], 0);
-    EXPECT_EQ(PlatformGetTempPath(nullptr, 8), 8u); // no buffer: the size needed too
-    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 7), 6u); // the same rule
-    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", buffer, 6), 7u);
-    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", nullptr, 8), 7u);
+    EXPECT_EQ(PlatformGetTempPath({}), 8u); // no buffer: the size needed too
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", {buffer, 7}), 6u); // the same rule
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", {buffer, 6}), 7u);
+    EXPECT_EQ(PlatformGetEnvironmentVariable(u"TMPDIR", {}), 7u);
     PlatformSetEnvironmentVariable(u"TMPDIR", u"/var/y/");
-    PlatformGetTempPath(buffer, 64);
+    PlatformGetTempPath(buffer);
     EXPECT_EQ(U8(buffer), "/var/y/");
-    EXPECT_NE(PlatformSetEnvironmentVariable(u"TMPDIR", nullptr), 0);
-    PlatformGetTempPath(buffer, 64);
+    EXPECT_TRUE(PlatformSetEnvironmentVariable(u"TMPDIR", nullptr));
+    PlatformGetTempPath(buffer);
     EXPECT_EQ(U8(buffer), "/tmp/");
 }
 
@@ -229,7 +229,7 @@ TEST_F(LinuxFiles, FileCallsRefuseHandlesOfNoFile) {
     for (void* handle : {mapping, static_cast<void*>(nullptr)}) {
         char buffer[4];
         uint32_t done = 99;
-        EXPECT_EQ(PlatformReadFile(handle, buffer, 3, &done), 0);
+        EXPECT_FALSE(PlatformReadFile(handle, buffer, 3, &done));
         EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorInvalidHandle});
     }
     for (void* handle : {file, static_cast<void*>(nullptr)}) { // and the view call, a file's

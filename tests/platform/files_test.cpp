@@ -36,7 +36,7 @@ TEST_F(Files, MissingNamesGiveTheErrorsOfWindows) {
         EXPECT_EQ(PlatformGetLastError(), c.error);
         EXPECT_EQ(PlatformGetFileAttributes(c.path.c_str()), kInvalidFileAttributes);
         EXPECT_EQ(PlatformGetLastError(), c.error);
-        EXPECT_EQ(PlatformDeleteFile(c.path.c_str()), 0);
+        EXPECT_FALSE(PlatformDeleteFile(c.path.c_str()));
         EXPECT_EQ(PlatformGetLastError(), c.error);
     }
 }
@@ -92,11 +92,11 @@ TEST_F(Files, ShareModesAgainstExistingReadersAndWriters) {
 
     // Deleting needs delete sharing from every open handle.
     void* open = PlatformCreateFile(name.c_str(), R, sRW, kOpenExisting, 0);
-    EXPECT_EQ(PlatformDeleteFile(name.c_str()), 0);
+    EXPECT_FALSE(PlatformDeleteFile(name.c_str()));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorSharingViolation});
     PlatformCloseHandle(open);
     open = PlatformCreateFile(name.c_str(), R, sRW | kFileShareDelete, kOpenExisting, 0);
-    EXPECT_NE(PlatformDeleteFile(name.c_str()), 0);
+    EXPECT_TRUE(PlatformDeleteFile(name.c_str()));
     PlatformCloseHandle(open);
 }
 
@@ -113,7 +113,7 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     for (const auto& r : reads) {
         char buffer[8] = {};
         uint32_t done = 99;
-        EXPECT_NE(PlatformReadFile(file, buffer, r.asked, &done), 0);
+        EXPECT_TRUE(PlatformReadFile(file, buffer, r.asked, &done));
         EXPECT_EQ(std::string(buffer, done), r.got);
     }
     EXPECT_EQ(PlatformSetFilePointer(file, -2, kFileEnd), 3u);
@@ -121,20 +121,20 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     EXPECT_EQ(PlatformSetFilePointer(file, 1, kFileCurrent), 1u);
     char buffer[8] = {};
     uint32_t done = 99;
-    EXPECT_NE(PlatformReadFile(file, buffer, 8, &done), 0);
+    EXPECT_TRUE(PlatformReadFile(file, buffer, 8, &done));
     EXPECT_EQ(std::string(buffer, done), "bcde");
     done = 99;
-    EXPECT_EQ(PlatformWriteFile(file, "x", 1, &done), 0);
+    EXPECT_FALSE(PlatformWriteFile(file, "x", 1, &done));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     EXPECT_EQ(done, 0u);
-    EXPECT_EQ(PlatformFlushFileBuffers(file), 0);
+    EXPECT_FALSE(PlatformFlushFileBuffers(file));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     PlatformCloseHandle(file);
 
     file = PlatformCreateFile(name.c_str(), kGenericWrite, kFileShareRead, kOpenExisting, 0);
     ASSERT_NE(file, nullptr);
     done = 99;
-    EXPECT_EQ(PlatformReadFile(file, buffer, 1, &done), 0);
+    EXPECT_FALSE(PlatformReadFile(file, buffer, 1, &done));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     EXPECT_EQ(done, 0u);
     EXPECT_EQ(PlatformCreateFileMapping(file), nullptr);

@@ -30,9 +30,9 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
                                     kFileShareRead, kOpenExisting, 0);
     ASSERT_NE(file, nullptr);
     char16_t full[32768];
-    long tempNeeded = PlatformGetTempPath(full, 32768) + 1;
+    long tempNeeded = PlatformGetTempPath(full) + 1;
     // The program's own name on Windows; on Linux no module is named by null.
-    std::u16string program(full, PlatformGetModuleFileName(nullptr, full, 32768));
+    std::u16string program(full, PlatformGetModuleFileName(nullptr, full));
     char16_t unit[4]; // a buffer that shows whether it was written, "xxx" before each row
     auto call = [&](long result) { return Answer{result, unit}; };
     const struct {
@@ -41,36 +41,36 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
         Answer expected;
     } rows[] = {
         {"variable, no buffer: the size it needs",
-         [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", nullptr, 0)); },
+         [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", {})); },
          {6, u"xxx"}},
         {"variable, no room at all",
-         [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", unit, 0)); },
+         [&] {
+             return call(PlatformGetEnvironmentVariable(u"HB_EDGES", {unit, 0}));
+         },
          {6, u"xxx"}},
         {"a variable's name with \"=\" is refused",
          [&] { return call(PlatformSetEnvironmentVariable(u"HB=EDGES", u"value")); },
          {0, u"xxx"}},
         {"variable, too short: the size, the buffer emptied",
-         [&] { return call(PlatformGetEnvironmentVariable(u"HB_EDGES", unit, 3)); },
+         [&] {
+             return call(PlatformGetEnvironmentVariable(u"HB_EDGES", {unit, 3}));
+         },
          {6, u""}},
         {"temporary directory, too short",
-         [&] { return call(PlatformGetTempPath(unit, 2)); },
+         [&] {
+             return call(PlatformGetTempPath({unit, 2}));
+         },
          {tempNeeded, u""}},
-        {"window class, cut",
-         [&] { return call(PlatformGetWindowClass(bar, unit, 4)); },
-         {3, u"XTP"}},
+        {"window class, cut", [&] { return call(PlatformGetWindowClass(bar, unit)); }, {3, u"XTP"}},
         {"window class, no buffer",
          [&] {
-             return call(PlatformGetWindowClass(bar, nullptr, 4) +
-                         PlatformGetWindowClass(bar, unit, 0));
+             return call(PlatformGetWindowClass(bar, {}) + PlatformGetWindowClass(bar, {unit, 0}));
          },
          {0, u"xxx"}},
-        {"window text, cut",
-         [&] { return call(PlatformGetWindowText(bar, unit, 4)); },
-         {3, u"Rea"}},
+        {"window text, cut", [&] { return call(PlatformGetWindowText(bar, unit)); }, {3, u"Rea"}},
         {"window text, no buffer",
          [&] {
-             return call(PlatformGetWindowText(bar, nullptr, 4) +
-                         PlatformGetWindowText(bar, unit, 0));
+             return call(PlatformGetWindowText(bar, {}) + PlatformGetWindowText(bar, {unit, 0}));
          },
          {0, u"xxx"}},
         {"no console title to set",
@@ -78,21 +78,21 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
          {0, u"xxx"}},
         {"console title, no buffer",
          [&] {
-             return call(PlatformGetConsoleTitle(nullptr, 4) + PlatformGetConsoleTitle(unit, 0));
+             return call(PlatformGetConsoleTitle({}) + PlatformGetConsoleTitle({unit, 0}));
          },
          {0, u"xxx"}},
         {"error text, no buffer",
          [&] {
-             return call(PlatformFormatMessage(2, nullptr, 4) + PlatformFormatMessage(2, unit, 0));
+             return call(PlatformFormatMessage(2, {}) + PlatformFormatMessage(2, {unit, 0}));
          },
          {0, u"xxx"}},
         {"module's name, cut",
-         [&] { return call(PlatformGetModuleFileName(nullptr, unit, 4)); },
+         [&] { return call(PlatformGetModuleFileName(nullptr, unit)); },
          {static_cast<long>(program.substr(0, 3).size()), program.substr(0, 3)}},
         {"module's name, no buffer",
          [&] {
-             return call(PlatformGetModuleFileName(nullptr, nullptr, 4) +
-                         PlatformGetModuleFileName(nullptr, unit, 0));
+             return call(PlatformGetModuleFileName(nullptr, {}) +
+                         PlatformGetModuleFileName(nullptr, {unit, 0}));
          },
          {0, u"xxx"}},
         {"a file is no console, and the mode has no place",

@@ -16,7 +16,7 @@ std::string U8(const char16_t* text) {
         return "(null)";
     }
     std::string out(Str16Len(text) * 3 + 1, '\0');
-    out.resize(Utf16ToUtf8(text, out.data(), out.size()));
+    out.resize(Utf16ToUtf8(text, out));
     return out;
 }
 
@@ -26,7 +26,7 @@ std::string U8(const std::u16string& text) {
 
 std::u16string U16(const std::string& utf8) {
     std::vector<char16_t> out(utf8.size() + 1);
-    size_t n = Utf8ToUtf16(utf8.c_str(), out.data(), out.size());
+    size_t n = Utf8ToUtf16(utf8.c_str(), out);
     return std::u16string(out.data(), n);
 }
 

@@ -46,7 +46,7 @@ void SourceTest::SetUp() {
     std::u16string dir = U16(dir_);
     for (int i = 0; i < 3; ++i) {
         char16_t value[4096];
-        uint32_t n = PlatformGetEnvironmentVariable(kTempVariables[i], value, 4096);
+        uint32_t n = PlatformGetEnvironmentVariable(kTempVariables[i], value);
         hadTmp_[i] = n > 0 && n < 4096;
         savedTmp_[i] = hadTmp_[i] ? value : u"";
         PlatformSetEnvironmentVariable(kTempVariables[i], dir.c_str());
@@ -86,7 +86,7 @@ std::u16string SourceTest::Canonical(const std::u16string& name) {
 
 std::string SourceTest::TempCopyPath() {
     char16_t dir[32768];
-    PlatformGetTempPath(dir, 32768);
+    PlatformGetTempPath(dir);
     char name[64];
     snprintf(name, sizeof name, "Hintbar-%04x.tmp", PlatformGetCurrentProcessId());
     return U8(dir) + name;

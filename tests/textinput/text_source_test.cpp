@@ -275,7 +275,7 @@ TEST_F(PipeCopy, FailuresOfTheCopy) {
             PlatformSetEnvironmentVariable(variable, longDir.c_str());
         }
         char16_t got[32768];
-        if (PlatformGetTempPath(got, 32768) == 32760) {
+        if (PlatformGetTempPath(got) == 32760) {
             HostClearCaptured();
             PipeWriter pipe(dir_, "text\n");
             TextSource s;
