@@ -19,20 +19,21 @@ bool IsVowel(char16_t c) {
 }
 } // namespace
 
-int ClassifyCase(const char16_t* text) {
+LetterCase ClassifyCase(const char16_t* text) {
     if (!text || !*text) {
-        return 0;
+        return LetterCase::Other;
     }
     int upper = 0;
     for (const char16_t* p = text; *p; ++p) {
         if (IsLowerUnit(*p)) {
-            return 0;
+            return LetterCase::Other;
         }
         if (IsUpperUnit(*p)) {
             ++upper;
         }
     }
-    return upper == 0 ? 0 : (upper == 1 ? 1 : 2);
+    return upper == 0 ? LetterCase::Other
+                      : (upper == 1 ? LetterCase::OneCapital : LetterCase::AllCapitals);
 }
 
 const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
@@ -69,7 +70,7 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
     } else {
         Str16Append({out, kMessageUnits}, u"s");
     }
-    if (ClassifyCase(noun) == 2) {
+    if (ClassifyCase(noun) == LetterCase::AllCapitals) {
         Str16UpperAscii(out);
     }
     return out;

@@ -112,12 +112,12 @@ void LoadDefaultHelpFile() {
 
 } // namespace
 
-int LoadHelpAtStartup() {
+StartupResult LoadHelpAtStartup() {
     char16_t shell[kMessageUnits];
     Str16Copy(shell, u"%[_transient]%[_pipe]");
     ExpandVariables(shell, 1);
     if (!Str16Equal(shell, u"00")) {
-        return 1;
+        return StartupResult::Declined;
     }
     bool silenced = Silenced();
     LoadDefaultHelpFile();
@@ -135,7 +135,7 @@ int LoadHelpAtStartup() {
         Qprintf(ErrorHandle(),
                 u"Function help is not (yet) available.  Use HBAR /L to load it.\r\n");
     }
-    return 0;
+    return StartupResult::Started;
 }
 
 void ReportShutdown(uint32_t released) {

@@ -4,8 +4,12 @@
 
 #include <cstdint>
 
-// The host's initialisation: declines (1) in a transient shell or a pipe, otherwise loads the
-// first help file found and says how it went (0).
-int LoadHelpAtStartup();
+// The host's initialisation: declines in a transient shell or a pipe, otherwise loads the first
+// help file found and says how it went. The host sees the number: the export passes it on.
+enum class StartupResult {
+    Started = 0,  // with help or without it, the plug-in runs
+    Declined = 1, // a transient shell or a pipe: the host does not keep the plug-in
+};
+[[nodiscard]] StartupResult LoadHelpAtStartup();
 // The host's shutdown, once the table is released: says how many functions went, if any.
 void ReportShutdown(uint32_t released);

@@ -77,7 +77,8 @@ int UnitsBeforeCursor(const char16_t* line, const char16_t* cursor) {
 // The name of %@NAME ending length units into the line, given where the last "%" before
 // that point stands (-1 for none). Letting the caller carry the "%" keeps a scan over many
 // brackets linear.
-int NameAfterPercent(const char16_t* line, int length, int percent, char16_t* name) {
+int NameAfterPercent(const char16_t* line, int length, int percent,
+                     std::span<char16_t, kNameUnits> name) {
     name[0] = 0;
     if (percent < 0 || length - percent - 1 < 2 || line[percent + 1] != u'@') {
         return 0;
@@ -168,8 +169,8 @@ HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* tab
 }
 } // namespace
 
-int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
-    if (!line || !name) {
+int ExtractFunctionName(const char16_t* line, int length, std::span<char16_t, kNameUnits> name) {
+    if (!line) {
         return -1;
     }
     int percent = length - 1;

@@ -6,6 +6,7 @@
 #include "helptable/help_table.h"
 
 #include <cstdint>
+#include <span>
 
 enum class HelpAction {
     Nothing,      // what shows stays as it is
@@ -28,5 +29,5 @@ struct HelpDecision {
                                              bool helpShownThisLine);
 
 // The upper-cased name of %@NAME ending exactly length units into the line; its length, 0
-// and an empty name when there is none, -1 for a missing line or name buffer (48 units).
-int ExtractFunctionName(const char16_t* line, int length, char16_t* name);
+// and an empty name when there is none, -1 (the name untouched) for a missing line.
+int ExtractFunctionName(const char16_t* line, int length, std::span<char16_t, kNameUnits> name);

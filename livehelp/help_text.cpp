@@ -32,14 +32,14 @@ size_t AppendWhole(std::span<char16_t> text, size_t length, const char16_t* sour
 }
 } // namespace
 
-int ComposeHelp(const HelpNode* node, HelpContent* help) {
+bool ComposeHelp(const HelpNode* node, HelpContent* help) {
     if (!node || !help) {
-        return -1;
+        return false;
     }
     help->syntax[0] = 0;
     help->description[0] = 0;
     if (!node->syntax || !node->syntax[0]) {
-        return 0;
+        return true;
     }
     size_t syntax = Utf8ToUtf16(node->syntax, {help->syntax, kSyntaxUnits});
     if (node->info && node->info[0]) {
@@ -48,16 +48,16 @@ int ComposeHelp(const HelpNode* node, HelpContent* help) {
         ReplaceChar(help->description, kPilcrow, u'\n');
         ReplaceChar(help->description, kNotSign, u'\t');
     }
-    return 0;
+    return true;
 }
 
-int RenderStatusText(const HelpContent& help, std::span<char16_t> text) {
+bool RenderStatusText(const HelpContent& help, std::span<char16_t> text) {
     if (text.empty()) {
-        return -1;
+        return false;
     }
     text[0] = 0;
     if (!help.syntax[0] || text.size() < 2) {
-        return 0;
+        return true;
     }
     text[0] = kZeroWidthSpace;
     size_t length = AppendWhole(text, 1, help.syntax);
@@ -65,25 +65,25 @@ int RenderStatusText(const HelpContent& help, std::span<char16_t> text) {
         length = AppendWhole(text, length, u"\r\n\n");
         AppendWhole(text, length, help.description);
     }
-    return 0;
+    return true;
 }
 
-int ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
+bool ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
     if (!node || text.empty()) {
-        return -1;
+        return false;
     }
     HelpContent help;
     ComposeHelp(node, &help);
     return RenderStatusText(help, text);
 }
 
-int RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
+bool RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
     if (title.empty()) {
-        return -1;
+        return false;
     }
     title[0] = 0;
     if (!help.syntax[0] || title.size() < 2) {
-        return 0;
+        return true;
     }
     char16_t line[kLineUnits];
     std::span<char16_t> whole(line);
@@ -99,7 +99,7 @@ int RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
     }
     if (length < title.size()) {
         Str16Copy(title, line);
-        return 0;
+        return true;
     }
     size_t keep = title.size() - 2; // room for the ellipsis and the terminator
     if (keep > 0 && IsHighSurrogate(line[keep - 1])) {
@@ -110,23 +110,23 @@ int RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
     }
     title[keep] = kEllipsis;
     title[keep + 1] = 0;
-    return 0;
+    return true;
 }
 
-int RenderWindowText(const HelpContent& help, std::span<char16_t> text) {
+bool RenderWindowText(const HelpContent& help, std::span<char16_t> text) {
     if (text.empty()) {
-        return -1;
+        return false;
     }
     text[0] = 0;
     if (!help.syntax[0]) {
-        return 0;
+        return true;
     }
     size_t length = AppendWhole(text, 0, help.syntax);
     if (help.description[0]) {
         length = AppendWhole(text, length, u"\n\n");
         AppendWhole(text, length, help.description);
     }
-    return 0;
+    return true;
 }
 
 int ReplaceChar(char16_t* text, char16_t target, char16_t replacement) {

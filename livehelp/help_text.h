@@ -15,26 +15,26 @@ struct HelpContent {
     char16_t description[kLineUnits]; // empty when the entry has none
 };
 
-// -1 (nothing written) for a missing node or help, otherwise 0.
-int ComposeHelp(const HelpNode* node, HelpContent* help);
+// False (nothing written) for a missing node or help.
+bool ComposeHelp(const HelpNode* node, HelpContent* help);
 
 // The status-bar text: a zero width space and the syntax line, then "\r\n\n" and the
 // description. Empty for help without a syntax line; a buffer too small holds what fits, never
-// half a surrogate pair. -1 (nothing written) for an empty buffer, otherwise 0.
-int RenderStatusText(const HelpContent& help, std::span<char16_t> text);
+// half a surrogate pair. False (nothing written) for an empty buffer.
+bool RenderStatusText(const HelpContent& help, std::span<char16_t> text);
 // ComposeHelp and RenderStatusText in one, for callers that want the status-bar text of a node.
-int ComposeHelpText(const HelpNode* node, std::span<char16_t> text);
+bool ComposeHelpText(const HelpNode* node, std::span<char16_t> text);
 
 // A console title holds one line, and a title bar shows only so much of it.
 constexpr int kTitleUnits = 160;
 // The help as one line for a console title: the syntax line, " - " and the description, its
 // line breaks and tabs as blanks; cut with "…" to fit, never inside a surrogate pair. Empty for
-// help without a syntax line. -1 (nothing written) for an empty buffer, otherwise 0.
-int RenderTitleText(const HelpContent& help, std::span<char16_t> title);
+// help without a syntax line. False (nothing written) for an empty buffer.
+bool RenderTitleText(const HelpContent& help, std::span<char16_t> title);
 
 // The help window's text: the syntax line, an empty line, then the description's lines, each
-// ended by a line feed alone. Empty for help without a syntax line. -1 for an empty buffer.
-int RenderWindowText(const HelpContent& help, std::span<char16_t> text);
+// ended by a line feed alone. Empty for help without a syntax line. False for an empty buffer.
+bool RenderWindowText(const HelpContent& help, std::span<char16_t> text);
 
 // Replaces every target unit of the text by the replacement; the number replaced, or -1.
 int ReplaceChar(char16_t* text, char16_t target, char16_t replacement);

@@ -29,15 +29,15 @@ const HelpPresenter* PresenterOf(HelpPlace place) {
 
 } // namespace
 
-int HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
+void HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
     if (key == 0 && !line) {
         // A new command line begins: its first help captures what shows afresh.
         EndHelpLine();
         ForgetHostWindowAnswer();
-        return 0;
+        return;
     }
     if ((key != u'[' && key != u']') || !HelpTableRoot()) {
-        return 0;
+        return;
     }
     HelpWhere where = CurrentHelpPlace();
     const HelpPresenter* presenter = PresenterOf(where.place);
@@ -47,7 +47,6 @@ int HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
             DecideBracketHelp(key, line, cursor, HelpTableRoot(), StatusSavedThisLine()),
             where.situation);
     }
-    return 0;
 }
 
 void ShutDownLiveHelp() {

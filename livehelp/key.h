@@ -4,8 +4,8 @@
 #include <cstdint>
 
 // One key typed on the host's command line, with the line and the cursor the host passed.
-// Always 0: the host goes on with the key whatever was shown.
-int HandleKey(int32_t key, const char16_t* line, const char16_t* cursor);
+// Nothing to answer: the host goes on with the key whatever was shown.
+void HandleKey(int32_t key, const char16_t* line, const char16_t* cursor);
 // The plug-in stops: the line ends wherever its help shows, and every place lets go of what it
 // holds (the help window's thread ends).
 void ShutDownLiveHelp();

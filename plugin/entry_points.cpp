@@ -7,7 +7,7 @@
 #include "plugin/exports.h"
 
 extern "C" int HB_STDCALL InitializePlugin(void) {
-    return LoadHelpAtStartup();
+    return static_cast<int>(LoadHelpAtStartup());
 }
 
 extern "C" int HB_STDCALL ShutdownPlugin(int /*endProcess*/) {
@@ -19,7 +19,8 @@ extern "C" int HB_STDCALL key(KeyEvent* event) {
     if (!event) {
         return 0;
     }
-    return HandleKey(event->key, event->line, event->cursor);
+    HandleKey(event->key, event->line, event->cursor);
+    return 0; // the host goes on with the key whatever was shown
 }
 
 extern "C" int HB_STDCALL hbar(char16_t* line) {

@@ -30,7 +30,7 @@ std::u16string Marked(const std::string& syntax) {
 // Composes into a buffer of exactly 8,192 units followed by guard units.
 struct Composition {
     std::vector<char16_t> buffer = std::vector<char16_t>(kLineUnits + 64, kGuard);
-    int result = 0;
+    bool result = false;
 
     explicit Composition(const HelpNode& node) {
         result = ComposeHelpText(&node, std::span<char16_t>(buffer.data(), kLineUnits));
@@ -48,7 +48,7 @@ struct Composition {
 
 TEST(ComposeHelpText, SyntaxAloneGetsTheMarkerAndNothingAfter) {
     Composition c(Node("@LEN[string]", nullptr));
-    EXPECT_EQ(c.result, 0);
+    EXPECT_TRUE(c.result);
     EXPECT_EQ(c.Text(), u"\u200B@LEN[string]");
 }
 
@@ -65,29 +65,29 @@ TEST(ComposeHelpText, InfoFollowsABreakWithMarksTurnedIntoControls) {
     HelpContent help;
     ComposeHelp(&node, &help);
     char16_t window[64];
-    EXPECT_EQ(RenderWindowText(help, window), 0);
+    EXPECT_TRUE(RenderWindowText(help, window));
     EXPECT_EQ(std::u16string(window), u"@LEN[string]\n\nLength.\n\tExample");
 }
 
 TEST(ComposeHelpText, NoSyntaxLineMeansNoText) {
     EXPECT_EQ(Composition(Node("", "Info only")).Text(), u"");
     Composition missing(Node(nullptr, "Info only"));
-    EXPECT_EQ(missing.result, 0);
+    EXPECT_TRUE(missing.result);
     EXPECT_EQ(missing.Text(), u"");
 }
 
 TEST(ComposeHelpText, MissingArgumentsWriteNothing) {
     HelpNode node = Node("@A[]", nullptr);
     char16_t text[4] = {u'k', 0};
-    EXPECT_EQ(ComposeHelpText(nullptr, text), -1);
+    EXPECT_FALSE(ComposeHelpText(nullptr, text));
     EXPECT_EQ(text[0], u'k');
-    EXPECT_EQ(ComposeHelpText(&node, {}), -1);
+    EXPECT_FALSE(ComposeHelpText(&node, {}));
     EXPECT_EQ(text[0], u'k');
     HelpContent help = {};
-    EXPECT_EQ(ComposeHelp(nullptr, &help), -1);
-    EXPECT_EQ(ComposeHelp(&node, nullptr), -1);
-    EXPECT_EQ(RenderTitleText(help, {}), -1);
-    EXPECT_EQ(RenderWindowText(help, {}), -1);
+    EXPECT_FALSE(ComposeHelp(nullptr, &help));
+    EXPECT_FALSE(ComposeHelp(&node, nullptr));
+    EXPECT_FALSE(RenderTitleText(help, {}));
+    EXPECT_FALSE(RenderWindowText(help, {}));
 }
 
 TEST(ComposeHelpText, UnitsAboveTheBasicPlaneSurvive) {
@@ -126,7 +126,7 @@ TEST(ComposeHelpText, SmallBuffersHoldWhatFits) {
     std::u16string full = Composition(node).Text();
     for (size_t size = 1; size <= full.size() + 1; ++size) {
         std::vector<char16_t> buffer(size + 4, kGuard);
-        EXPECT_EQ(ComposeHelpText(&node, std::span<char16_t>(buffer.data(), size)), 0);
+        EXPECT_TRUE(ComposeHelpText(&node, std::span<char16_t>(buffer.data(), size)));
         std::u16string text(buffer.data());
         EXPECT_EQ(text.size(), std::min(size - 1, full.size())) << size; // as much as fits
         EXPECT_EQ(full.substr(0, text.size()), text) << size;
@@ -152,7 +152,7 @@ TEST(ReplaceChar, ReplacesEveryUnitAndCounts) {
 }
 
 // The title's text of a node, as the title presenter renders it.
-int TitleOf(const HelpNode* node, std::span<char16_t> title) {
+bool TitleOf(const HelpNode* node, std::span<char16_t> title) {
     HelpContent help;
     ComposeHelp(node, &help);
     return RenderTitleText(help, title);
@@ -202,17 +202,17 @@ TEST(RenderTitleText, OneLineCutWithAnEllipsis) {
     for (const Case& c : cases) {
         HelpNode node = Node(c.syntax, c.info.empty() ? nullptr : c.info.c_str());
         std::vector<char16_t> title(kTitleUnits + 8, kGuard);
-        EXPECT_EQ(TitleOf(&node, std::span<char16_t>(title.data(), kTitleUnits)), 0);
+        EXPECT_TRUE(TitleOf(&node, std::span<char16_t>(title.data(), kTitleUnits)));
         EXPECT_EQ(U8(title.data()), U8(c.title)) << c.syntax << " " << c.info;
         EXPECT_EQ(title[kTitleUnits], kGuard);
     }
     // Titles of one and two units: nothing, and the ellipsis alone.
     HelpNode node = Node("@A[x]", nullptr);
     char16_t tiny[3] = {kGuard, kGuard, kGuard};
-    EXPECT_EQ(TitleOf(&node, std::span<char16_t>(tiny, 1)), 0);
+    EXPECT_TRUE(TitleOf(&node, std::span<char16_t>(tiny, 1)));
     EXPECT_EQ(tiny[0], 0);
     EXPECT_EQ(tiny[1], kGuard);
-    EXPECT_EQ(TitleOf(&node, std::span<char16_t>(tiny, 2)), 0);
+    EXPECT_TRUE(TitleOf(&node, std::span<char16_t>(tiny, 2)));
     EXPECT_EQ(std::u16string(tiny), u"\u2026");
     EXPECT_EQ(tiny[2], kGuard);
 }
