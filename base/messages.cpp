@@ -5,6 +5,8 @@
 #include "base/text16.h"
 #include "interface/host_services.h"
 
+#include <span>
+
 namespace {
 // Static result buffers: a result lasts until the next call that writes the same buffer.
 char16_t PluralBuffer[kMessageUnits];
@@ -44,36 +46,36 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
     if (count == 1 || length > kLongestPluralNoun) {
         return noun;
     }
-    char16_t* out = PluralBuffer;
-    Str16Copy({out, kMessageUnits}, noun);
+    std::span<char16_t> out = PluralBuffer;
+    Str16Copy(out, noun);
     char16_t last = UpperAscii(out[length - 1]);
     char16_t prev = length >= 2 ? UpperAscii(out[length - 2]) : 0;
     char16_t before = length >= 3 ? UpperAscii(out[length - 3]) : 0;
 
     if (prev && IsLetterUnit(prev) && !IsVowel(prev) && last == u'Y') {
         out[length - 1] = 0;
-        Str16Append({out, kMessageUnits}, u"ies");
+        Str16Append(out, u"ies");
     } else if (prev == u'I' && last == u'S') {
         out[length - 2] = u'e';
     } else if (prev == u'E' && last == u'X') {
         out[length - 2] = 0;
-        Str16Append({out, kMessageUnits}, u"ices");
+        Str16Append(out, u"ices");
     } else if (last == u'S' || last == u'X' || last == u'O') {
-        Str16Append({out, kMessageUnits}, u"es");
+        Str16Append(out, u"es");
     } else if ((prev == u'S' || prev == u'C') && last == u'H') {
-        Str16Append({out, kMessageUnits}, u"es");
+        Str16Append(out, u"es");
     } else if (before == u'M' && prev == u'A' && last == u'N') {
         out[length - 2] = u'e';
     } else if (before == u'E' && prev == u'L' && last == u'F') {
         out[length - 1] = 0;
-        Str16Append({out, kMessageUnits}, u"ves");
+        Str16Append(out, u"ves");
     } else {
-        Str16Append({out, kMessageUnits}, u"s");
+        Str16Append(out, u"s");
     }
     if (ClassifyCase(noun) == LetterCase::AllCapitals) {
-        Str16UpperAscii(out);
+        Str16UpperAscii(out.data());
     }
-    return out;
+    return out.data();
 }
 
 const char16_t* FormatCount(uint64_t count) {

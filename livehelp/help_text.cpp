@@ -41,7 +41,7 @@ bool ComposeHelp(const HelpNode* node, HelpContent* help) {
     if (!node->syntax || !node->syntax[0]) {
         return true;
     }
-    size_t syntax = Utf8ToUtf16(node->syntax, {help->syntax, kSyntaxUnits});
+    size_t syntax = Utf8ToUtf16(node->syntax, help->syntax);
     if (node->info && node->info[0]) {
         // The syntax line never fills a help text, so the description always has some room.
         Utf8ToUtf16(node->info, {help->description, kLineUnits - kStatusFrameUnits - syntax});

@@ -8,8 +8,8 @@
 
 void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text,
                         bool visible);
-void WindowModelDestroy(void* window);                      // with all its descendants
-int WindowModelSetText(void* window, const char16_t* text); // non-zero on success
+void WindowModelDestroy(void* window);                       // with all its descendants
+bool WindowModelSetText(void* window, const char16_t* text); // true on success
 void WindowModelSetForeground(void* window);
 
 // The process's console window: absent, hidden or visible.

@@ -247,8 +247,7 @@ void DescribeError(std::span<char16_t> text, int32_t number) {
     if (text.empty()) {
         return;
     }
-    auto capacity = static_cast<uint32_t>(text.size());
-    if (PlatformFormatMessage(static_cast<uint32_t>(number), {text.data(), capacity}) == 0) {
+    if (PlatformFormatMessage(static_cast<uint32_t>(number), text) == 0) {
         Format16(text, u"Error %d", number);
     }
     size_t length = Str16Len(text.data());

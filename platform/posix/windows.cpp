@@ -92,20 +92,20 @@ void WindowModelDestroy(void* window) {
     }
 }
 
-int WindowModelSetText(void* window, const char16_t* text) {
+bool WindowModelSetText(void* window, const char16_t* text) {
     int index = IndexOf(window);
     if (index < 0) {
-        return 0;
+        return false;
     }
     size_t length = PlatformUnitCount(text);
     char16_t* copy = static_cast<char16_t*>(malloc((length + 1) * sizeof(char16_t)));
     if (!copy) {
-        return 0;
+        return false;
     }
     PlatformCopyUnits(copy, length + 1, text);
     free(g_windows[index].text);
     g_windows[index].text = copy;
-    return 1;
+    return true;
 }
 
 void WindowModelSetForeground(void* window) {
