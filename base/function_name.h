@@ -5,10 +5,10 @@
 #include "base/text16.h"
 
 // A name begins with a letter...
-inline bool IsFunctionNameStart(char16_t unit) {
+[[nodiscard]] inline bool IsFunctionNameStart(char16_t unit) {
     return IsLetterUnit(unit);
 }
 // ...and goes on with letters, digits, "_" and "$".
-inline bool IsFunctionNameUnit(char16_t unit) {
+[[nodiscard]] inline bool IsFunctionNameUnit(char16_t unit) {
     return IsLetterUnit(unit) || IsDigitUnit(unit) || unit == u'_' || unit == u'$';
 }

@@ -15,4 +15,4 @@ constexpr uint32_t kVersionRevision = 3;
 // The plug-in's own module, recorded when the system loads it: the start-up search looks for
 // the help file beside it.
 void RecordModuleHandle(void* module);
-void* RecordedModuleHandle();
+[[nodiscard]] void* RecordedModuleHandle();

@@ -6,18 +6,18 @@
 #include <cstdint>
 #include <span>
 
-size_t Str16Len(const char16_t* text);
+[[nodiscard]] size_t Str16Len(const char16_t* text);
 // Copies as much of source as fits with a terminator (nothing into an empty buffer). Returns
 // the number of units copied.
 size_t Str16Copy(std::span<char16_t> dest, const char16_t* source);
 // Appends as much of source as fits, keeping a terminator. Returns the new length.
 size_t Str16Append(std::span<char16_t> dest, const char16_t* source);
-int Str16Compare(const char16_t* a, const char16_t* b); // ordinal: -1, 0, 1
+[[nodiscard]] int Str16Compare(const char16_t* a, const char16_t* b); // ordinal: -1, 0, 1
 // Ordinal comparison with a-z folded to A-Z.
-int Str16CompareNoCase(const char16_t* a, const char16_t* b);
-bool Str16Equal(const char16_t* a, const char16_t* b);
+[[nodiscard]] int Str16CompareNoCase(const char16_t* a, const char16_t* b);
+[[nodiscard]] bool Str16Equal(const char16_t* a, const char16_t* b);
 
-inline char16_t UpperAscii(char16_t unit) {
+[[nodiscard]] inline char16_t UpperAscii(char16_t unit) {
     return (unit >= u'a' && unit <= u'z') ? static_cast<char16_t>(unit - 32) : unit;
 }
 // Upper-cases a-z in place; returns the text.
@@ -25,18 +25,22 @@ char16_t* Str16UpperAscii(char16_t* text);
 
 // Character classes of the plug-in: below U+0100 by fixed rules, above by the system's
 // Unicode typing. ASCII, by far the most common case, is decided inline.
-bool IsSpaceAbove7F(char16_t unit);  // no-break space, and the system's spaces above U+00FF
-bool IsLetterAbove7F(char16_t unit); // U+00C0-U+00FF but the x and division signs, and above
-bool IsDigitAbove7F(char16_t unit);  // superscript one, two, three, and the system's digits
+[[nodiscard]] bool
+IsSpaceAbove7F(char16_t unit); // no-break space, and the system's spaces above U+00FF
+[[nodiscard]] bool
+IsLetterAbove7F(char16_t unit); // U+00C0-U+00FF but the x and division signs, and above
+[[nodiscard]] bool
+IsDigitAbove7F(char16_t unit); // superscript one, two, three, and the system's digits
 
-inline bool IsSpaceUnit(char16_t unit) { // tab to carriage return, space, no-break space
+[[nodiscard]] inline bool
+IsSpaceUnit(char16_t unit) { // tab to carriage return, space, no-break space
     return unit < 0x80 ? (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 : IsSpaceAbove7F(unit);
 }
-inline bool IsLetterUnit(char16_t unit) {
+[[nodiscard]] inline bool IsLetterUnit(char16_t unit) {
     return unit < 0x80 ? static_cast<unsigned>((unit | 0x20) - u'a') < 26u : IsLetterAbove7F(unit);
 }
-inline bool IsDigitUnit(char16_t unit) {
+[[nodiscard]] inline bool IsDigitUnit(char16_t unit) {
     return unit < 0x80 ? unit >= u'0' && unit <= u'9' : IsDigitAbove7F(unit);
 }
-bool IsUpperUnit(char16_t unit);
-bool IsLowerUnit(char16_t unit);
+[[nodiscard]] bool IsUpperUnit(char16_t unit);
+[[nodiscard]] bool IsLowerUnit(char16_t unit);

@@ -20,7 +20,7 @@ struct ArgumentVector {
     char16_t upperBuffer[MAX_ARG_LEN];
 };
 
-const ArgumentVector& CommandArguments();
+[[nodiscard]] const ArgumentVector& CommandArguments();
 // Splits a line into the vector. False for a null line, which changes nothing, or for an
 // overflow of the buffer, which has been reported and leaves no arguments.
 [[nodiscard]] bool SplitArguments(const char16_t* line);

@@ -6,7 +6,7 @@
 #include "textinput/text_source.h"
 
 // The handle of standard error, where every error message goes.
-void* ErrorHandle();
+[[nodiscard]] void* ErrorHandle();
 // "Hintbar plugin: ", and inside a batch file its name and line, on standard error.
 void WriteErrorPrefix();
 

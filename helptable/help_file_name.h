@@ -17,4 +17,4 @@ void AppendDataFileName(std::span<char16_t> path);
 // directory completed with Hintbar.txt. Bad when the host makes no full name of it (path
 // empty), NotFound when the path is no plain file.
 enum class [[nodiscard]] HelpFileName : uint8_t{Ok, Bad, NotFound};
-HelpFileName ResolveHelpFileName(const char16_t* name, std::span<char16_t> path);
+[[nodiscard]] HelpFileName ResolveHelpFileName(const char16_t* name, std::span<char16_t> path);

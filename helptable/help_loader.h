@@ -26,4 +26,4 @@ struct [[nodiscard]] HelpLoadResult {
 
 // A syntax line or description whose UTF-8 form exceeds 2,047 or 16,383 bytes is cut at a
 // character boundary.
-HelpLoadResult LoadHelpFile(const char16_t* sourceName);
+[[nodiscard]] HelpLoadResult LoadHelpFile(const char16_t* sourceName);

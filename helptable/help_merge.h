@@ -8,4 +8,4 @@
 // entry wins, as a later line wins within one file. Neither tree changes: the new one owns
 // copies of its own. Loaded with the tree, or NoArray or NoTree when memory runs out, with
 // everything made so far released.
-HelpLoadResult MergeHelpTrees(const HelpNode* base, const HelpNode* added);
+[[nodiscard]] HelpLoadResult MergeHelpTrees(const HelpNode* base, const HelpNode* added);

@@ -19,19 +19,19 @@ struct HelpSource {
 
 // Loads the file at path and makes it the whole table, listed under fullName. Anything but
 // Loaded leaves the table unchanged.
-HelpLoadResult LoadHelpTable(const char16_t* path, const char16_t* fullName);
+[[nodiscard]] HelpLoadResult LoadHelpTable(const char16_t* path, const char16_t* fullName);
 // Loads the file and merges its functions into the table, a name in both taking the file's
 // entry; with no table loaded it loads as LoadHelpTable does. `functions` is what the file
 // brought. Anything but Loaded leaves the table unchanged.
-HelpLoadResult AddHelpFile(const char16_t* fullName);
+[[nodiscard]] HelpLoadResult AddHelpFile(const char16_t* fullName);
 // Empties the table and the list; the number of functions released.
 uint32_t UnloadHelp();
 
 // The table's tree, null while no help is loaded, and the number of functions it holds.
-const HelpNode* HelpTableRoot();
-uint32_t HelpTableCount();
+[[nodiscard]] const HelpNode* HelpTableRoot();
+[[nodiscard]] uint32_t HelpTableCount();
 // The first file of the list, or null while none is loaded.
-const HelpSource* FirstHelpSource();
+[[nodiscard]] const HelpSource* FirstHelpSource();
 
 #if defined(HB_TESTING)
 // The tests' seam: makes the entries, sorted by name with no name twice, the whole table,

@@ -46,7 +46,7 @@ struct HelpTableTotals {
 };
 
 // Ordinal order of UTF-16 code units: -1, 0 or 1.
-int CompareHelpNames(const char16_t* first, const char16_t* second);
+[[nodiscard]] int CompareHelpNames(const char16_t* first, const char16_t* second);
 // Builds a tree from the sorted entries in one heap block, copying their names and texts, so
 // the entries keep their own; no tree when there are none or the block cannot be allocated.
 [[nodiscard]] HelpTree BuildHelpTree(std::span<const HelpEntry> entries);
@@ -58,7 +58,7 @@ struct TreeRoom {
     std::span<char> nodes;
 };
 // Null block when the block cannot be allocated.
-TreeRoom ReserveHelpTree(size_t entries);
+[[nodiscard]] TreeRoom ReserveHelpTree(size_t entries);
 // The same as BuildHelpTree, in the room, for the entries named by `order`, in name order
 // (entries[order[0]] first), whose names and texts all lie in `staged`: the tree takes those
 // blocks over rather than copy them, and the record is emptied. The entries are read in the
@@ -67,7 +67,7 @@ TreeRoom ReserveHelpTree(size_t entries);
 [[nodiscard]] HelpTree BuildHelpTreeOver(TreeRoom room, std::span<const HelpEntry> entries,
                                          std::span<const int32_t> order, std::span<int32_t> place,
                                          StagedHelp* staged);
-const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
+[[nodiscard]] const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
 // Releases a whole tree (nothing for no tree); the number of nodes it held.
 uint32_t FreeHelpTree(HelpTree tree);
 void MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

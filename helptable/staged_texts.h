@@ -27,9 +27,9 @@ struct StagedHelp {
 
 // A copy of length bytes of text, terminated (text need not be), or null when no block could
 // be had.
-char* StageText(StagedTexts* staged, const char* text, size_t length);
+[[nodiscard]] char* StageText(StagedTexts* staged, const char* text, size_t length);
 // The same for a name of `units` UTF-16 units and its terminator, aligned for its units.
-const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t units);
+[[nodiscard]] const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t units);
 // Releases every block and empties the record.
 void ReleaseStagedTexts(StagedTexts* staged);
 

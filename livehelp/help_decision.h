@@ -30,4 +30,5 @@ struct HelpDecision {
 
 // The upper-cased name of %@NAME ending exactly length units into the line; its length, 0
 // and an empty name when there is none, -1 (the name untouched) for a missing line.
-int ExtractFunctionName(const char16_t* line, int length, std::span<char16_t, kNameUnits> name);
+[[nodiscard]] int ExtractFunctionName(const char16_t* line, int length,
+                                      std::span<char16_t, kNameUnits> name);

@@ -52,10 +52,10 @@ struct HelpWhere {
 // The facts as they are now and the decision on them. The setting is read afresh at each call,
 // so that setting the variable takes effect at the next bracket; the host is asked at most once
 // per command line (and only when the decision needs it), unless askHost says to ask anyway.
-HelpWhere CurrentHelpPlace(bool askHost = false);
+[[nodiscard]] HelpWhere CurrentHelpPlace(bool askHost = false);
 // The host's answer to "HWND" when it was asked on this command line, so that the status bar
 // is found without asking again; false when it was not asked.
-bool HostWindowAnswerOfLine(std::span<char16_t> text);
+[[nodiscard]] bool HostWindowAnswerOfLine(std::span<char16_t> text);
 // A new command line begins: the host's answer is asked afresh when next needed.
 void ForgetHostWindowAnswer();
 // The class a pseudo-console gives its stand-in console window.

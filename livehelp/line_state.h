@@ -18,9 +18,9 @@ void HelpTableWent();
 
 // Named after the status bar, the first place help showed in; they hold the line's state
 // whichever place shows it. True once a capture was made (or tried) on this line.
-bool StatusSavedThisLine();
+[[nodiscard]] bool StatusSavedThisLine();
 // What showed before the line's first help, or null.
-const char16_t* SavedStatusText();
+[[nodiscard]] const char16_t* SavedStatusText();
 // Keeps a capture's text (an unreadable place keeps the copy from before; an empty text keeps
 // none). No memory: nothing is kept.
 void KeepCapturedText(CaptureResult result, const char16_t* text);

@@ -17,4 +17,4 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot);
 // The window that the host's "HWND" answer names, as the bits of a handle of pointerBytes
 // (4 or 8) bytes; 0 when the text names none. A 32-bit host's answer is read as an unsigned
 // 32-bit number; a 64-bit host's in any form it may print a sign-extended 32-bit handle in.
-uint64_t WindowHandleFromText(const char16_t* text, size_t pointerBytes);
+[[nodiscard]] uint64_t WindowHandleFromText(const char16_t* text, size_t pointerBytes);

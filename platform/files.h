@@ -46,8 +46,8 @@ struct PlatformFileInfo {
 };
 
 // CreateFileW without security attributes or template: null on failure, last error set.
-void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
-                         uint32_t disposition, uint32_t attributes);
+[[nodiscard]] void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
+                                       uint32_t disposition, uint32_t attributes);
 // ReadFile, WriteFile, FlushFileBuffers: true on success.
 [[nodiscard]] bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done);
 [[nodiscard]] bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes,
@@ -61,17 +61,17 @@ bool PlatformGetFileInformation(void* file, PlatformFileInfo* info);
 // GetFileAttributesW: kInvalidFileAttributes on failure; 0x10 for a directory, 0x40 for a
 // device. On Linux a socket or another special file counts as a device; a FIFO, like a
 // Windows named pipe, does not.
-uint32_t PlatformGetFileAttributes(const char16_t* path);
+[[nodiscard]] uint32_t PlatformGetFileAttributes(const char16_t* path);
 // Whether the path names a FIFO (Linux): a place in a directory whose reading waits on
 // whatever program writes into it. Always false on Windows, whose pipes live apart.
-bool PlatformIsPipe(const char16_t* path);
+[[nodiscard]] bool PlatformIsPipe(const char16_t* path);
 bool PlatformDeleteFile(const char16_t* path); // DeleteFileW: true on success
 // GetTempPathW: the length of the directory, which ends with a separator; when it does not
 // fit, the size needed (terminator counted) and the buffer left empty.
 uint32_t PlatformGetTempPath(std::span<char16_t> buffer);
 // CreateFileMappingW(file, PAGE_READONLY, the whole file, no name): null on failure.
-void* PlatformCreateFileMapping(void* file);
+[[nodiscard]] void* PlatformCreateFileMapping(void* file);
 // MapViewOfFile(mapping, FILE_MAP_READ, the whole mapping): null on failure.
-const void* PlatformMapViewOfFile(void* mapping);
+[[nodiscard]] const void* PlatformMapViewOfFile(void* mapping);
 bool PlatformUnmapViewOfFile(const void* view); // true on success
 bool PlatformCloseHandle(void* handle);         // a file or a mapping; true on success

@@ -64,13 +64,13 @@ enum : int { kStdInput = -10, kStdOutput = -11, kStdError = -12 };
 // ---- memory (HeapAlloc / HeapFree) -------------------------------------------------------
 // Every heap block of the plug-in goes through these two, so that tests can count blocks and
 // make a chosen allocation fail.
-void* PlatformAlloc(size_t bytes);
+[[nodiscard]] void* PlatformAlloc(size_t bytes);
 void PlatformFree(void* block);
 
 // ---- console and standard handles --------------------------------------------------------
-void* PlatformStdHandle(int which);                                      // GetStdHandle
+[[nodiscard]] void* PlatformStdHandle(int which);                        // GetStdHandle
 [[nodiscard]] bool PlatformGetConsoleMode(void* handle, uint32_t* mode); // GetConsoleMode
-bool PlatformConsoleWindowVisible(); // GetConsoleWindow && IsWindowVisible
+[[nodiscard]] bool PlatformConsoleWindowVisible(); // GetConsoleWindow && IsWindowVisible
 // The process's console window (GetConsoleWindow, IsWindowVisible) and its class
 // (RealGetWindowClassW, cut to fit with its terminator; empty when there is no window; not
 // asked for when className is empty).
@@ -89,12 +89,12 @@ uint32_t PlatformGetEnvironmentVariable(const char16_t* name, std::span<char16_t
 bool PlatformSetEnvironmentVariable(const char16_t* name, const char16_t* value);
 // GetModuleFileNameW: the length copied, cut to fit and always terminated.
 uint32_t PlatformGetModuleFileName(void* module, std::span<char16_t> buffer);
-uint32_t PlatformGetCurrentProcessId();
-uint32_t PlatformGetLastError();
+[[nodiscard]] uint32_t PlatformGetCurrentProcessId();
+[[nodiscard]] uint32_t PlatformGetLastError();
 void PlatformSetLastError(uint32_t error);
 
 // GetACP. A test or host may override the code page the plug-in sees; 0 restores the system's.
-uint32_t PlatformGetAnsiCodePage();
+[[nodiscard]] uint32_t PlatformGetAnsiCodePage();
 void PlatformSetAnsiCodePage(uint32_t codePage);
 
 // FormatMessageW(FROM_SYSTEM | IGNORE_INSERTS | MAX_WIDTH_MASK): the system's one-line text for
@@ -110,7 +110,7 @@ enum : unsigned {
     kCharAlpha = 0x100,
 };
 // The type-1 bits of one UTF-16 unit, as the system's Unicode tables give them.
-unsigned PlatformCharType(char16_t unit);
+[[nodiscard]] unsigned PlatformCharType(char16_t unit);
 
 // ---- windows -----------------------------------------------------------------------------
 // Window handles are opaque; on Linux they name windows of a small in-process model that the
@@ -121,7 +121,7 @@ int PlatformEnumChildWindows(void* parent, PlatformEnumProc proc, intptr_t param
 uint32_t PlatformGetWindowClass(void* window, std::span<char16_t> buffer);
 // SendMessageW(WM_GETTEXT): the length copied, cut to fit and always terminated.
 uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer);
-void* PlatformForegroundWindow(); // GetForegroundWindow
+[[nodiscard]] void* PlatformForegroundWindow(); // GetForegroundWindow
 // MessageBoxW with one OK button; returns once the box is closed.
 int PlatformMessageBox(void* owner, const char16_t* text, const char16_t* caption);
 
@@ -141,13 +141,13 @@ void PlatformHideHelpWindow();
 void PlatformCloseHelpWindow();
 // The system's error number from the last attempt to make the window or its thread that
 // failed, or 0 while the window works.
-uint32_t PlatformHelpWindowError();
+[[nodiscard]] uint32_t PlatformHelpWindowError();
 
 // ---- the project's own console programs (not the plug-in) ---------------------------------
 // The program's arguments in UTF-16, argument 0 included, in one block on the C heap that
 // free() releases: argv read as UTF-8 on Linux, the process's own command line on Windows.
 // Null when memory runs out.
-char16_t** PlatformGetArguments(int argc, char** argv, int* count);
+[[nodiscard]] char16_t** PlatformGetArguments(int argc, char** argv, int* count);
 // Writes text to standard output or standard error (kStdOutput, kStdError): to a console as
 // its characters, to a file or a pipe as UTF-8. Line feeds are written as they are.
 // False when some of it could not be written (a full disk, a closed pipe).

@@ -5,7 +5,7 @@
 #include <cstddef>
 
 // The number of units before the terminator; 0 for a null text.
-inline size_t PlatformUnitCount(const char16_t* text) {
+[[nodiscard]] inline size_t PlatformUnitCount(const char16_t* text) {
     size_t n = 0;
     if (text) {
         while (text[n]) {

@@ -19,5 +19,5 @@ size_t Utf8ToUtf16(const char* source, std::span<char16_t> buffer);
 
 // Whole-text conversions on the C heap (malloc), for the host and tools, not the plug-in;
 // the caller frees the result. Null on a null source or no memory.
-char* Utf16ToUtf8Alloc(const char16_t* source);
-char16_t* Utf8ToUtf16Alloc(const char* source);
+[[nodiscard]] char* Utf16ToUtf8Alloc(const char16_t* source);
+[[nodiscard]] char16_t* Utf8ToUtf16Alloc(const char* source);

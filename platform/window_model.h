@@ -31,7 +31,7 @@ bool WindowModelHelpWindow(char16_t* text, uint32_t capacity);
 // ended; false when the milliseconds pass first.
 bool WindowModelWaitHelpWindow(int milliseconds);
 // Whether the help window's thread runs.
-bool WindowModelHelpWindowRunning();
+[[nodiscard]] bool WindowModelHelpWindowRunning();
 #if defined(HB_TESTING)
 // The next attempt to make the help window's thread fails with this error number.
 void WindowModelFailHelpWindow(uint32_t error);

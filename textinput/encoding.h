@@ -11,12 +11,14 @@ constexpr int kAnsiTableCount = 24;
 extern const uint16_t kAnsiCodePages[kAnsiTableCount];
 extern const char16_t kAnsiTables[kAnsiTableCount][128];
 
+// Finds the source's encoding and records it in the source, which is what a reader needs; the
+// result repeats it for callers that look.
 Encoding DetectEncoding(TextSource* source);
-int SelectAnsiTable(uint32_t ansiCodePage);
+[[nodiscard]] int SelectAnsiTable(uint32_t ansiCodePage);
 // Each test answers the form it recognises, or Encoding::Ansi when the bytes are not of it.
-Encoding TestUtf32(TextSource* source);
-Encoding TestUtf16(TextSource* source);
-Encoding TestUtf8(TextSource* source);
+[[nodiscard]] Encoding TestUtf32(TextSource* source);
+[[nodiscard]] Encoding TestUtf16(TextSource* source);
+[[nodiscard]] Encoding TestUtf8(TextSource* source);
 
 // What decided an encoding, for tools that explain it to a file's author.
 enum : int32_t {

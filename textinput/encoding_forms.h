@@ -27,6 +27,6 @@ constexpr int kEncodingCount = 6;
 extern const EncodingForm kEncodingForms[kEncodingCount];
 
 // The row of an encoding; the ANSI row for a value that names none.
-const EncodingForm& FormOf(Encoding encoding);
+[[nodiscard]] const EncodingForm& FormOf(Encoding encoding);
 // Whether bytes begin with the encoding's byte-order mark (never for ANSI).
-bool BeginsWithMark(std::span<const uint8_t> bytes, Encoding encoding);
+[[nodiscard]] bool BeginsWithMark(std::span<const uint8_t> bytes, Encoding encoding);

@@ -30,9 +30,10 @@ enum class [[nodiscard]] LineRead : uint8_t{Line, NoMore};
 // The next line that is not blank, terminated, in line: at most 8,191 units of text, fewer
 // when the buffer is shorter than kLineUnits; what does not fit is dropped. NoMore at the end
 // of the text, and for a missing source or an empty buffer.
-LineRead ReadTextLine(TextSource* source, std::span<char16_t> line);
+[[nodiscard]] LineRead ReadTextLine(TextSource* source, std::span<char16_t> line);
 int NextChar(TextSource* source); // a code point (up to U+10FFFF), or -1 at the end
-int PeekChar(TextSource* source); // the same without moving; a cut UTF-8 sequence is the end
+[[nodiscard]] int
+PeekChar(TextSource* source); // the same without moving; a cut UTF-8 sequence is the end
 // The code point of the UTF-8 sequence that begins bytes, or -1 when it is ill-formed,
 // overlong or longer than bytes. Surrogates and values beyond U+10FFFF are returned as such.
 [[nodiscard]] int32_t DecodeUtf8Sequence(std::span<const uint8_t> bytes);
@@ -50,4 +51,5 @@ struct TextLineReport {
     uint32_t since;  // units read since the last line break, NULs included
 };
 // ReadTextLine, with the same lines and results, and the report filled for the line returned.
-LineRead ReadTextLineReported(TextSource* source, std::span<char16_t> line, TextLineReport* report);
+[[nodiscard]] LineRead ReadTextLineReported(TextSource* source, std::span<char16_t> line,
+                                            TextLineReport* report);

@@ -53,19 +53,20 @@ struct [[nodiscard]] SourceOpenResult {
 // cut name could name another file: the buffer is left as it was.
 enum class [[nodiscard]] NameFit : uint8_t{Fits, TooLong};
 
-SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name);
+[[nodiscard]] SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name);
 void CloseTextSource(TextSource* source); // also on a cleared record; nothing for null
 // A source over bytes that the caller holds, such as a program's standard input read to its
 // end: set up and its encoding found as OpenTextSource does, with nothing to close (clear the
 // record instead of closing it). Opened, Empty for no bytes, or MissingName for a missing
 // argument.
-SourceOpenResult OpenTextBytes(TextSource* source, const uint8_t* data, uint32_t size);
+[[nodiscard]] SourceOpenResult OpenTextBytes(TextSource* source, const uint8_t* data,
+                                             uint32_t size);
 // The system's text for an error number on one line, or "Error <number>" when it has none.
 void DescribeError(std::span<char16_t> text, int32_t number);
-bool IsConsole(void* handle); // also -10, -11, -12
+[[nodiscard]] bool IsConsole(void* handle); // also -10, -11, -12
 // Joins a name to a directory path with one separator where it needs one.
-NameFit AppendPathName(std::span<char16_t> directory, const char16_t* name);
-NameFit AddDevicePrefix(std::span<char16_t> path); // puts \\.\ before it
+[[nodiscard]] NameFit AppendPathName(std::span<char16_t> directory, const char16_t* name);
+[[nodiscard]] NameFit AddDevicePrefix(std::span<char16_t> path); // puts \\.\ before it
 // A canonical name of the form Volume{ and a hexadecimal digit, which is opened through the
 // device prefix.
-bool IsVolumeName(const char16_t* name);
+[[nodiscard]] bool IsVolumeName(const char16_t* name);

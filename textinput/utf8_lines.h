@@ -27,4 +27,4 @@ constexpr size_t kUtf8LineBytes = 3 * static_cast<size_t>(kLineUnits);
 // no break but the LF (or CR LF, or LF CR) that ends it, nothing ill-formed, and short enough
 // never to be cut. Everything else, and the forms other than UTF-8, ANSI and UTF-16LE, comes
 // back as Other for ReadTextLine to read.
-Utf8Line ReadLineAsUtf8(TextSource* source, std::span<char> buffer);
+[[nodiscard]] Utf8Line ReadLineAsUtf8(TextSource* source, std::span<char> buffer);
