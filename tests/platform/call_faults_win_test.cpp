@@ -174,7 +174,7 @@ class CallFaults : public SourceTest {
         // What the system sets up the first time a process makes a window or types a
         // character, it keeps: before the counts are taken.
         DestroyTestWindow(CreateTestWindow(nullptr, u"HintbarFaultsMain", u""));
-        PlatformCharType(u'\u0391');
+        (void)PlatformCharType(u'\u0391');
         SourceTest::SetUp();
         home_ = std::filesystem::current_path();
         std::filesystem::current_path(dir_);
