@@ -76,13 +76,13 @@ HelpWhere CurrentHelpPlace(bool askHost) {
     className[0] = 0;
     switch (PlatformConsoleWindowState(needClass ? std::span<char16_t>(className)
                                                  : std::span<char16_t>())) {
-    case kConsoleWindowAbsent:
+    case PlatformConsoleWindow::Absent:
         facts.console = ConsoleWindowSeen::Absent;
         break;
-    case kConsoleWindowHidden:
+    case PlatformConsoleWindow::Hidden:
         facts.console = ConsoleWindowSeen::Hidden;
         break;
-    case kConsoleWindowVisible:
+    case PlatformConsoleWindow::Visible:
         facts.console = ConsoleWindowSeen::Visible;
         break;
     }

@@ -74,8 +74,8 @@ void PlatformFree(void* block);
 // The process's console window (GetConsoleWindow, IsWindowVisible) and its class
 // (RealGetWindowClassW, cut to fit with its terminator; empty when there is no window; not
 // asked for when className is empty).
-enum PlatformConsoleWindow { kConsoleWindowAbsent, kConsoleWindowHidden, kConsoleWindowVisible };
-PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className);
+enum class PlatformConsoleWindow { Absent, Hidden, Visible };
+[[nodiscard]] PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className);
 // GetConsoleTitleW: the title's length, cut to fit with its terminator; 0 when there is no
 // console, no title or no room.
 uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer);

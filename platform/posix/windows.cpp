@@ -133,13 +133,13 @@ PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) 
     }
     switch (g_console) {
     case kConsoleHidden:
-        return kConsoleWindowHidden;
+        return PlatformConsoleWindow::Hidden;
     case kConsoleVisible:
-        return kConsoleWindowVisible;
+        return PlatformConsoleWindow::Visible;
     case kConsoleAbsent:
         break;
     }
-    return kConsoleWindowAbsent;
+    return PlatformConsoleWindow::Absent;
 }
 
 void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener) {

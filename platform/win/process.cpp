@@ -73,14 +73,15 @@ PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) 
     }
     HWND console = PlatformCallFails(kPlatformCallConsoleWindow) ? nullptr : GetConsoleWindow();
     if (!console) {
-        return kConsoleWindowAbsent;
+        return PlatformConsoleWindow::Absent;
     }
     if (!className.empty()) {
         UINT n =
             RealGetWindowClassW(console, reinterpret_cast<wchar_t*>(className.data()), capacity);
         className[n < capacity ? n : capacity - 1] = 0;
     }
-    return IsWindowVisible(console) ? kConsoleWindowVisible : kConsoleWindowHidden;
+    return IsWindowVisible(console) ? PlatformConsoleWindow::Visible
+                                    : PlatformConsoleWindow::Hidden;
 }
 
 uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer) {
