@@ -21,21 +21,20 @@ bool IsVowel(char16_t c) {
 }
 } // namespace
 
-LetterCase ClassifyCase(const char16_t* text) {
+int ClassifyCase(const char16_t* text) {
     if (!text || !*text) {
-        return LetterCase::Other;
+        return kCaseOther;
     }
     int upper = 0;
     for (const char16_t* p = text; *p; ++p) {
         if (IsLowerUnit(*p)) {
-            return LetterCase::Other;
+            return kCaseOther;
         }
         if (IsUpperUnit(*p)) {
             ++upper;
         }
     }
-    return upper == 0 ? LetterCase::Other
-                      : (upper == 1 ? LetterCase::OneCapital : LetterCase::AllCapitals);
+    return upper == 0 ? kCaseOther : (upper == 1 ? kCaseOneCapital : kCaseAllCapitals);
 }
 
 const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
@@ -72,7 +71,7 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
     } else {
         Str16Append(out, u"s");
     }
-    if (ClassifyCase(noun) == LetterCase::AllCapitals) {
+    if (ClassifyCase(noun) == kCaseAllCapitals) {
         Str16UpperAscii(out.data());
     }
     return out.data();

@@ -5,8 +5,8 @@
 
 // How a word is written: with exactly one capital and no small letter, all in capitals (two or
 // more), or otherwise (no letters, some small, or none capital).
-enum class LetterCase { Other, OneCapital, AllCapitals };
-[[nodiscard]] LetterCase ClassifyCase(const char16_t* text);
+enum : int { kCaseOther, kCaseOneCapital, kCaseAllCapitals };
+[[nodiscard]] int ClassifyCase(const char16_t* text);
 // The noun for a count of 1; otherwise its English plural in a static buffer of
 // 1,024 units (as the two count wordings below), which lasts until the next call. A noun too long
 // for its plural to fit the buffer is returned unchanged.

@@ -19,9 +19,9 @@ const ArgumentVector& CommandArguments() {
     return Args;
 }
 
-bool SplitArguments(const char16_t* line) {
+int32_t SplitArguments(const char16_t* line) {
     if (!line) {
-        return false;
+        return -1;
     }
     for (int k = 0; k < MAX_ARGS; ++k) {
         Args.pointers[k] = nullptr;
@@ -81,7 +81,7 @@ bool SplitArguments(const char16_t* line) {
             WriteErrorPrefix();
             Qprintf(ErrorHandle(), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", p,
                     MAX_ARG_LEN);
-            return false;
+            return -1;
         }
         if (len == 0) {
             Args.pointers[i] = &Args.buffer[p];
@@ -104,5 +104,5 @@ bool SplitArguments(const char16_t* line) {
         Args.upper[k] = upper;
     }
     Args.count = i;
-    return true;
+    return i;
 }

@@ -21,6 +21,6 @@ struct ArgumentVector {
 };
 
 [[nodiscard]] const ArgumentVector& CommandArguments();
-// Splits a line into the vector. False for a null line, which changes nothing, or for an
-// overflow of the buffer, which has been reported and leaves no arguments.
-[[nodiscard]] bool SplitArguments(const char16_t* line);
+// Splits a line into the vector: the number of arguments, or -1 for a null line, which changes
+// nothing, or for an overflow of the buffer, which has been reported and leaves no arguments.
+int32_t SplitArguments(const char16_t* line);

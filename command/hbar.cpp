@@ -206,7 +206,7 @@ HbarResult RunHbar(const char16_t* line) {
     run.countLine = true;
     // An overflow has been reported by the tokenizer; carrying on as if no argument had been
     // given would report success for a command that was not understood.
-    if (!SplitArguments(line)) {
+    if (SplitArguments(line) < 0) {
         return HbarResult::BadArgument;
     }
     std::optional<HbarResult> parsed = ParseArguments(run);

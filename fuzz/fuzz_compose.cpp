@@ -27,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     node.syntax = syntax.data();
     node.info = info.empty() && (size & 1) ? nullptr : info.data();
     std::unique_ptr<char16_t[]> text(new char16_t[kLineUnits]);
-    FuzzAssert(ComposeHelpText(&node, std::span<char16_t>(text.get(), kLineUnits)),
+    FuzzAssert(ComposeHelpText(&node, std::span<char16_t>(text.get(), kLineUnits)) == 0,
                "compose succeeds");
     size_t length = Str16Len(text.get());
     FuzzAssert(length < static_cast<size_t>(kLineUnits), "terminated inside the buffer");

@@ -169,15 +169,16 @@ HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* tab
 }
 } // namespace
 
-int ExtractFunctionName(const char16_t* line, int length, std::span<char16_t, kNameUnits> name) {
-    if (!line) {
+int ExtractFunctionName(const char16_t* line, int length, char16_t* name) {
+    if (!line || !name) {
         return -1;
     }
     int percent = length - 1;
     while (percent >= 0 && line[percent] != u'%') {
         --percent;
     }
-    return NameAfterPercent(line, length, percent, name);
+    return NameAfterPercent(line, length, percent,
+                            std::span<char16_t, kNameUnits>(name, kNameUnits));
 }
 
 HelpDecision DecideBracketHelp(int32_t key, const char16_t* line, const char16_t* cursor,

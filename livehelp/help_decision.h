@@ -29,6 +29,5 @@ struct HelpDecision {
                                              bool helpShownThisLine);
 
 // The upper-cased name of %@NAME ending exactly length units into the line; its length, 0
-// and an empty name when there is none, -1 (the name untouched) for a missing line.
-[[nodiscard]] int ExtractFunctionName(const char16_t* line, int length,
-                                      std::span<char16_t, kNameUnits> name);
+// and an empty name when there is none, -1 for a missing line or name buffer (kNameUnits).
+[[nodiscard]] int ExtractFunctionName(const char16_t* line, int length, char16_t* name);

@@ -68,13 +68,13 @@ bool RenderStatusText(const HelpContent& help, std::span<char16_t> text) {
     return true;
 }
 
-bool ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
+int ComposeHelpText(const HelpNode* node, std::span<char16_t> text) {
     if (!node || text.empty()) {
-        return false;
+        return -1;
     }
     HelpContent help;
     ComposeHelp(node, &help);
-    return RenderStatusText(help, text);
+    return RenderStatusText(help, text) ? 0 : -1;
 }
 
 bool RenderTitleText(const HelpContent& help, std::span<char16_t> title) {

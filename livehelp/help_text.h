@@ -22,8 +22,9 @@ bool ComposeHelp(const HelpNode* node, HelpContent* help);
 // description. Empty for help without a syntax line; a buffer too small holds what fits, never
 // half a surrogate pair. False (nothing written) for an empty buffer.
 bool RenderStatusText(const HelpContent& help, std::span<char16_t> text);
-// ComposeHelp and RenderStatusText in one, for callers that want the status-bar text of a node.
-bool ComposeHelpText(const HelpNode* node, std::span<char16_t> text);
+// ComposeHelp and RenderStatusText in one, for callers that want the status-bar text of a node:
+// 0, or -1 (nothing written) for a missing node or an empty buffer.
+int ComposeHelpText(const HelpNode* node, std::span<char16_t> text);
 
 // A console title holds one line, and a title bar shows only so much of it.
 constexpr int kTitleUnits = 160;

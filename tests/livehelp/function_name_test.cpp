@@ -54,10 +54,11 @@ TEST(ExtractFunctionName, LooksOnlyBeforeTheGivenLength) {
     EXPECT_EQ(name[0], 0);
 }
 
-TEST(ExtractFunctionName, AMissingLineIsRefusedUntouched) {
+TEST(ExtractFunctionName, MissingBuffersAreRefusedUntouched) {
     char16_t name[kNameUnits] = u"keep";
     EXPECT_EQ(ExtractFunctionName(nullptr, 3, name), -1);
     EXPECT_EQ(std::u16string(name), u"keep");
+    EXPECT_EQ(ExtractFunctionName(u"%@a", 3, nullptr), -1);
 }
 
 } // namespace
