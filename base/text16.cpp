@@ -8,7 +8,7 @@ size_t Str16Len(const char16_t* text) {
 }
 
 size_t Str16Copy(std::span<char16_t> dest, const char16_t* source) {
-    return PlatformCopyUnits(dest.data(), dest.size(), source);
+    return PlatformCopyUnits(dest, source);
 }
 
 size_t Str16Append(std::span<char16_t> dest, const char16_t* source) {

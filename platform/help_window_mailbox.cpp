@@ -21,7 +21,7 @@ void PostHelpWindowRequest(HelpWindowOp op, HelpWindowAnchor anchor, const char1
     }
     g_request.op = op;
     g_request.anchor = anchor;
-    PlatformCopyUnits(g_request.text, kHelpWindowTextUnits, text ? text : u"");
+    PlatformCopyUnits(g_request.text, text ? text : u"");
     g_waiting = true;
 }
 
@@ -32,7 +32,7 @@ bool TakeHelpWindowRequest(HelpWindowRequest* request) {
     }
     request->op = g_request.op;
     request->anchor = g_request.anchor;
-    PlatformCopyUnits(request->text, kHelpWindowTextUnits, g_request.text);
+    PlatformCopyUnits(request->text, g_request.text);
     g_waiting = false;
     return true;
 }

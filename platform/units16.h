@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 
 // The number of units before the terminator; 0 for a null text.
 [[nodiscard]] inline size_t PlatformUnitCount(const char16_t* text) {
@@ -15,15 +16,15 @@
     return n;
 }
 
-// Copies at most capacity - 1 units and always terminates (when capacity > 0). Returns the
-// number of units copied.
-inline size_t PlatformCopyUnits(char16_t* dest, size_t capacity, const char16_t* source) {
-    if (!dest || capacity == 0) {
+// Copies what fits before a terminator, which it always writes (when there is room for one).
+// Returns the number of units copied.
+inline size_t PlatformCopyUnits(std::span<char16_t> dest, const char16_t* source) {
+    if (dest.empty()) {
         return 0;
     }
     size_t n = 0;
     if (source) {
-        while (n + 1 < capacity && source[n]) {
+        while (n + 1 < dest.size() && source[n]) {
             dest[n] = source[n];
             ++n;
         }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 void* WindowModelCreate(void* parent, const char16_t* className, const char16_t* text,
                         bool visible);
@@ -24,9 +25,9 @@ constexpr uint32_t kConsoleTitleUnits = 1024;
 typedef void (*ConsoleTitleListener)(const char16_t* title);
 void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener);
 
-// The help window as its thread last left it: true while it shows, with its text (cut to
-// capacity - 1), which is empty while it is hidden.
-bool WindowModelHelpWindow(char16_t* text, uint32_t capacity);
+// The help window as its thread last left it: true while it shows, with its text (cut to fit
+// with its terminator), which is empty while it is hidden.
+[[nodiscard]] bool WindowModelHelpWindow(std::span<char16_t> text);
 // Waits until the help window's thread has carried out every request handed to it, or has
 // ended; false when the milliseconds pass first.
 bool WindowModelWaitHelpWindow(int milliseconds);

@@ -111,7 +111,7 @@ void Draw(const char16_t* text, int terminalRows, int columns) {
 void HelpBoxSync() {
     WindowModelWaitHelpWindow(500);
     char16_t text[kTextUnits];
-    if (!WindowModelHelpWindow(text, kTextUnits)) {
+    if (!WindowModelHelpWindow(text)) {
         text[0] = 0;
     }
     if (Str16Equal(text, g_shown)) {

@@ -52,7 +52,7 @@ uint32_t PlatformFormatMessage(uint32_t error, std::span<char16_t> buffer) {
     buffer[0] = 0;
     for (const ErrorText& e : kErrorTexts) {
         if (e.number == error) {
-            return static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), e.text));
+            return static_cast<uint32_t>(PlatformCopyUnits(buffer, e.text));
         }
     }
     PlatformSetLastError(317); // ERROR_MR_MID_NOT_FOUND, as Windows reports it

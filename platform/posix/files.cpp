@@ -522,7 +522,7 @@ uint32_t PlatformGetTempPath(std::span<char16_t> buffer) {
         free(wide);
         return needed + 1;
     }
-    PlatformCopyUnits(buffer.data(), buffer.size(), wide);
+    PlatformCopyUnits(buffer, wide);
     if (!slash) {
         buffer[length] = u'/';
         buffer[length + 1] = 0;

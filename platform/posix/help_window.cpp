@@ -48,7 +48,7 @@ void Run() {
             std::lock_guard<std::mutex> hold(g_lock);
             if (g_request.op == HelpWindowOp::Show) {
                 g_window.shown = true;
-                PlatformCopyUnits(g_window.text, kHelpWindowTextUnits, g_request.text);
+                PlatformCopyUnits(g_window.text, g_request.text);
             } else {
                 g_window.shown = false;
             }
@@ -145,9 +145,9 @@ uint32_t PlatformHelpWindowError() {
     return g_error;
 }
 
-bool WindowModelHelpWindow(char16_t* text, uint32_t capacity) {
+bool WindowModelHelpWindow(std::span<char16_t> text) {
     std::lock_guard<std::mutex> hold(g_lock);
-    PlatformCopyUnits(text, capacity, g_window.shown ? g_window.text : u"");
+    PlatformCopyUnits(text, g_window.shown ? g_window.text : u"");
     return g_window.shown;
 }
 

@@ -82,7 +82,7 @@ uint32_t PlatformGetEnvironmentVariable(const char16_t* name, std::span<char16_t
         free(wide);
         return length + 1;
     }
-    PlatformCopyUnits(buffer.data(), buffer.size(), wide);
+    PlatformCopyUnits(buffer, wide);
     free(wide);
     return length;
 }
@@ -117,7 +117,7 @@ uint32_t PlatformGetModuleFileName(void* module, std::span<char16_t> buffer) {
     char* full = realpath(info.dli_fname, nullptr);
     char16_t* wide = Utf8ToUtf16Alloc(full ? full : info.dli_fname);
     free(full);
-    uint32_t n = static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), wide));
+    uint32_t n = static_cast<uint32_t>(PlatformCopyUnits(buffer, wide));
     free(wide);
     return n;
 }

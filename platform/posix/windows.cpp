@@ -66,7 +66,7 @@ void* WindowModelCreate(void* parent, const char16_t* className, const char16_t*
             w.used = true;
             w.visible = visible;
             w.parent = parentIndex;
-            PlatformCopyUnits(w.className, kClassCapacity, className ? className : u"");
+            PlatformCopyUnits(w.className, className ? className : u"");
             w.text = nullptr;
             WindowModelSetText(HandleOf(i), text);
             return HandleOf(i);
@@ -102,7 +102,7 @@ bool WindowModelSetText(void* window, const char16_t* text) {
     if (!copy) {
         return false;
     }
-    PlatformCopyUnits(copy, length + 1, text);
+    PlatformCopyUnits(std::span<char16_t>(copy, length + 1), text);
     free(g_windows[index].text);
     g_windows[index].text = copy;
     return true;
@@ -119,7 +119,7 @@ void WindowModelSetMessageBoxHook(MessageBoxHook hook) {
 }
 
 void WindowModelSetConsoleClass(const char16_t* className) {
-    PlatformCopyUnits(g_consoleClass, kClassCapacity, className ? className : kClassicConsoleClass);
+    PlatformCopyUnits(g_consoleClass, className ? className : kClassicConsoleClass);
 }
 
 bool PlatformConsoleWindowVisible() {
@@ -128,8 +128,7 @@ bool PlatformConsoleWindowVisible() {
 
 PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) {
     if (!className.empty()) {
-        PlatformCopyUnits(className.data(), className.size(),
-                          g_console == kConsoleAbsent ? u"" : g_consoleClass);
+        PlatformCopyUnits(className, g_console == kConsoleAbsent ? u"" : g_consoleClass);
     }
     switch (g_console) {
     case kConsoleHidden:
@@ -154,14 +153,14 @@ uint32_t PlatformGetConsoleTitle(std::span<char16_t> buffer) {
     if (g_console == kConsoleAbsent) {
         return 0;
     }
-    return static_cast<uint32_t>(PlatformCopyUnits(buffer.data(), buffer.size(), g_consoleTitle));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, g_consoleTitle));
 }
 
 bool PlatformSetConsoleTitle(const char16_t* title) {
     if (!title || g_console == kConsoleAbsent) {
         return false;
     }
-    PlatformCopyUnits(g_consoleTitle, kConsoleTitleUnits, title);
+    PlatformCopyUnits(g_consoleTitle, title);
     if (g_titleListener) {
         g_titleListener(g_consoleTitle);
     }
@@ -182,8 +181,7 @@ uint32_t PlatformGetWindowClass(void* window, std::span<char16_t> buffer) {
     if (index < 0 || buffer.empty()) {
         return 0;
     }
-    return static_cast<uint32_t>(
-        PlatformCopyUnits(buffer.data(), buffer.size(), g_windows[index].className));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, g_windows[index].className));
 }
 
 uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer) {
@@ -195,8 +193,7 @@ uint32_t PlatformGetWindowText(void* window, std::span<char16_t> buffer) {
     if (index < 0) {
         return 0;
     }
-    return static_cast<uint32_t>(
-        PlatformCopyUnits(buffer.data(), buffer.size(), g_windows[index].text));
+    return static_cast<uint32_t>(PlatformCopyUnits(buffer, g_windows[index].text));
 }
 
 void* PlatformForegroundWindow() {

@@ -29,7 +29,7 @@ class VisibleConsole : public LiveHelpTest {
     static std::string Window() {
         EXPECT_TRUE(WindowModelWaitHelpWindow(5000)) << "the help window's thread is stuck";
         char16_t text[kLineUnits];
-        return WindowModelHelpWindow(text, kLineUnits) ? U8(text) : "(hidden)";
+        return WindowModelHelpWindow(text) ? U8(text) : "(hidden)";
     }
     static void Use(ConsoleWindowState console, const char16_t* variable) {
         WindowModelSetConsole(console);
