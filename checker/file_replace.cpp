@@ -47,7 +47,8 @@ uint32_t WriteBeside(const char16_t* target, const uint8_t* bytes, uint32_t size
     for (uint32_t at = 0; at < size && !error;) {
         uint32_t piece = size - at < kPieceBytes ? size - at : kPieceBytes;
         uint32_t done = 0;
-        if (!PlatformWriteFile(file, bytes + at, piece, &done) || done != piece) {
+        if (!PlatformWriteFile(file, std::span<const uint8_t>(bytes + at, piece), &done) ||
+            done != piece) {
             error = FailureError();
         }
         at += done;
@@ -75,7 +76,7 @@ bool StillHolds(const char16_t* path, const uint8_t* bytes, uint32_t size) {
     bool same = true;
     for (;;) {
         uint32_t done = 0;
-        if (!PlatformReadFile(file, g_piece, kPieceBytes, &done)) {
+        if (!PlatformReadFile(file, g_piece, &done)) {
             same = false;
             break;
         }

@@ -49,7 +49,7 @@ bool SpoolInput(InputReader read, uint64_t limit, Spool* spool) {
     }
     for (;;) {
         uint32_t done = 0;
-        if (!read(g_piece, kPieceBytes, &done)) {
+        if (!read(std::span<uint8_t>(g_piece, kPieceBytes), &done)) {
             spool->error = static_cast<int32_t>(PlatformGetLastError());
             spool->reading = true;
             break;
@@ -62,7 +62,8 @@ bool SpoolInput(InputReader read, uint64_t limit, Spool* spool) {
             break;
         }
         uint32_t written = 0;
-        if (!PlatformWriteFile(file, g_piece, done, &written) || written != done) {
+        if (!PlatformWriteFile(file, std::span<const uint8_t>(g_piece, done), &written) ||
+            written != done) {
             uint32_t error = PlatformGetLastError();
             spool->error = static_cast<int32_t>(error ? error : kErrorDiskFull);
             break;

@@ -6,13 +6,14 @@
 #include "base/limits.h"
 
 #include <cstdint>
+#include <span>
 
 // The largest file the plug-in loads: its size must fit in 32 bits.
 constexpr uint64_t kLargestHelpFile = 0xFFFFFFFFu;
 
-// Reads up to bytes into buffer, the count read in done; true on success, and a success
-// with 0 bytes at the end. PlatformReadStandardInput is one.
-using InputReader = bool (*)(void* buffer, uint32_t bytes, uint32_t* done);
+// Reads what fits into buffer, the count read in done; true on success, and a success with 0
+// bytes at the end. PlatformReadStandardInput is one.
+using InputReader = bool (*)(std::span<uint8_t> buffer, uint32_t* done);
 
 struct Spool {
     char16_t path[kPathUnits]; // the temporary file while it exists, or empty

@@ -48,10 +48,13 @@ struct PlatformFileInfo {
 // CreateFileW without security attributes or template: null on failure, last error set.
 [[nodiscard]] void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
                                        uint32_t disposition, uint32_t attributes);
-// ReadFile, WriteFile, FlushFileBuffers: true on success.
-[[nodiscard]] bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done);
-[[nodiscard]] bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes,
-                                     uint32_t* done);
+// ReadFile, WriteFile, FlushFileBuffers: true on success. The calls count in 32 bits: of a
+// larger buffer they take the first 4 GiB less a byte, as a short read or write.
+[[nodiscard]] bool PlatformReadFile(void* file, std::span<uint8_t> buffer, uint32_t* done);
+[[nodiscard]] bool PlatformWriteFile(void* file, std::span<const uint8_t> bytes, uint32_t* done);
+inline uint32_t PlatformCallBytes(size_t bytes) {
+    return bytes < UINT32_MAX ? static_cast<uint32_t>(bytes) : UINT32_MAX;
+}
 bool PlatformFlushFileBuffers(void* file);
 // SetFilePointer without a high part: the new position, or kInvalidSetFilePointer.
 uint32_t PlatformSetFilePointer(void* file, int32_t distance, uint32_t method);

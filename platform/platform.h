@@ -154,4 +154,4 @@ void PlatformCloseHelpWindow();
 [[nodiscard]] bool PlatformWriteStandard(int which, const char16_t* text);
 // ReadFile on standard input: up to bytes into buffer, the count read in done. False when the
 // read fails; a success with 0 bytes is the end of the input.
-[[nodiscard]] bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done);
+[[nodiscard]] bool PlatformReadStandardInput(std::span<uint8_t> buffer, uint32_t* done);

@@ -80,11 +80,13 @@ SourceFault CopyToTemporary(TextSource* source, std::span<char16_t> buffer) {
     }
     for (;;) {
         uint32_t got = 0;
-        if (!PlatformReadFile(source->file, transfer, kCopyBytes, &got) || got == 0) {
+        if (!PlatformReadFile(source->file, std::span<uint8_t>(transfer, kCopyBytes), &got) ||
+            got == 0) {
             break; // a broken pipe or the end of the data
         }
         uint32_t written = 0;
-        if (!PlatformWriteFile(temp, transfer, got, &written) || written != got) {
+        if (!PlatformWriteFile(temp, std::span<const uint8_t>(transfer, got), &written) ||
+            written != got) {
             // A short write without an error number: the disk took no more. (Tests cannot fill
             // a disk; a failed write with no number takes the same path.)
             bool shortWrite = written != got && PlatformGetLastError() == 0;

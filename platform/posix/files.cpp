@@ -300,7 +300,7 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     return HandleOf(slot);
 }
 
-bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadFile(void* file, std::span<uint8_t> buffer, uint32_t* done) {
     if (done) {
         *done = 0;
     }
@@ -317,13 +317,13 @@ bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) 
     }
     ssize_t n;
     do {
-        n = read(o->fd, buffer, bytes);
+        n = read(o->fd, buffer.data(), PlatformCallBytes(buffer.size()));
     } while (n < 0 && errno == EINTR);
     if (n < 0) {
         Fail(FromErrno(errno));
         return false;
     }
-    if (n == 0 && o->pipe && bytes > 0) {
+    if (n == 0 && o->pipe && !buffer.empty()) {
         Fail(kErrorBrokenPipe); // the writer has gone, as a Windows pipe reports it
         return false;
     }
@@ -333,7 +333,7 @@ bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) 
     return true;
 }
 
-bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformWriteFile(void* file, std::span<const uint8_t> buffer, uint32_t* done) {
     if (done) {
         *done = 0;
     }
@@ -348,7 +348,8 @@ bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t*
         Fail(kErrorAccessDenied);
         return false;
     }
-    const char* p = static_cast<const char*>(buffer);
+    const uint8_t* p = buffer.data();
+    uint32_t bytes = PlatformCallBytes(buffer.size());
     uint32_t written = 0;
     while (written < bytes) {
         ssize_t n = write(o->fd, p + written, bytes - written);

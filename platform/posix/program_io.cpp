@@ -1,4 +1,5 @@
 // Linux: a console program's arguments and output, in UTF-8.
+#include "platform/files.h"
 #include "platform/platform.h"
 #include "platform/posix/errno_map.h"
 #include "platform/utf8.h"
@@ -55,10 +56,10 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     return left == 0;
 }
 
-bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadStandardInput(std::span<uint8_t> buffer, uint32_t* done) {
     ssize_t got = 0;
     do {
-        got = read(0, buffer, bytes);
+        got = read(0, buffer.data(), PlatformCallBytes(buffer.size()));
     } while (got < 0 && errno == EINTR);
     *done = got > 0 ? static_cast<uint32_t>(got) : 0;
     if (got < 0) {

@@ -25,7 +25,7 @@ void* PlatformCreateFile(const char16_t* path, uint32_t access, uint32_t share,
     return h;
 }
 
-bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadFile(void* file, std::span<uint8_t> buffer, uint32_t* done) {
     if (done) {
         *done = 0;
     }
@@ -33,14 +33,14 @@ bool PlatformReadFile(void* file, void* buffer, uint32_t bytes, uint32_t* done) 
         return false;
     }
     DWORD n = 0;
-    BOOL ok = ReadFile(file, buffer, bytes, &n, nullptr);
+    BOOL ok = ReadFile(file, buffer.data(), PlatformCallBytes(buffer.size()), &n, nullptr);
     if (done) {
         *done = n;
     }
     return ok != 0;
 }
 
-bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformWriteFile(void* file, std::span<const uint8_t> bytes, uint32_t* done) {
     if (done) {
         *done = 0;
     }
@@ -48,7 +48,7 @@ bool PlatformWriteFile(void* file, const void* buffer, uint32_t bytes, uint32_t*
         return false;
     }
     DWORD n = 0;
-    BOOL ok = WriteFile(file, buffer, bytes, &n, nullptr);
+    BOOL ok = WriteFile(file, bytes.data(), PlatformCallBytes(bytes.size()), &n, nullptr);
     if (done) {
         *done = n;
     }

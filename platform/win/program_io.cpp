@@ -1,6 +1,7 @@
 // Windows: a console program's arguments from its own command line, and output that a
 // console shows in its characters and a file or pipe receives as UTF-8. Test builds can make
 // each system call fail, and each block refused (as PlatformAlloc's are).
+#include "platform/files.h"
 #include "platform/call_faults.h"
 #include "platform/platform.h"
 
@@ -97,10 +98,11 @@ bool PlatformWriteStandard(int which, const char16_t* text) {
     return left == 0;
 }
 
-bool PlatformReadStandardInput(void* buffer, uint32_t bytes, uint32_t* done) {
+bool PlatformReadStandardInput(std::span<uint8_t> buffer, uint32_t* done) {
     DWORD got = 0;
     bool ok = !PlatformCallFails(kPlatformCallStdRead) &&
-              ReadFile(PlatformStdHandle(kStdInput), buffer, bytes, &got, nullptr);
+              ReadFile(PlatformStdHandle(kStdInput), buffer.data(),
+                       PlatformCallBytes(buffer.size()), &got, nullptr);
     *done = ok ? got : 0;
     // The end of a pipe whose writer has gone is the end of the input, not an error.
     return ok || GetLastError() == ERROR_BROKEN_PIPE;

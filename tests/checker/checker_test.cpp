@@ -599,7 +599,8 @@ TEST_F(Checker, AMendedFileIsWrittenWholeOrNotAtAll) {
 // file the plug-in loads; a copy that fails leaves no file behind.
 int g_inputLeft = 0;       // bytes the stand-in input still gives; -1: endless
 bool g_inputFails = false; // its read fails
-bool ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
+bool ReadStandIn(std::span<uint8_t> buffer, uint32_t* done) {
+    auto bytes = static_cast<uint32_t>(buffer.size());
     if (g_inputFails) {
         PlatformSetLastError(kErrorInvalidHandle);
         return false;
@@ -607,7 +608,7 @@ bool ReadStandIn(void* buffer, uint32_t bytes, uint32_t* done) {
     uint32_t n = g_inputLeft < 0 || static_cast<uint32_t>(g_inputLeft) > bytes
                      ? bytes
                      : static_cast<uint32_t>(g_inputLeft);
-    memset(buffer, 'x', n);
+    memset(buffer.data(), 'x', n);
     g_inputLeft -= g_inputLeft < 0 ? 0 : static_cast<int>(n);
     *done = n;
     return true;

@@ -293,7 +293,7 @@ class CallFaults : public SourceTest {
             char buffer[16];
             uint32_t done = 99;
             Arm(row);
-            int ok = PlatformReadStandardInput(buffer, sizeof buffer, &done);
+            int ok = PlatformReadStandardInput(ByteBuffer(buffer, sizeof buffer), &done);
             return done == 0 ? ok : -1;
         }
         case Scenario::HelpBox:

@@ -50,7 +50,7 @@ TEST_F(LinuxFiles, ErrnoBecomesWindowsErrorNumbers) {
     dup2(null, 0);
     char byte = 0;
     uint32_t done = 99;
-    EXPECT_TRUE(PlatformReadStandardInput(&byte, 1, &done));
+    EXPECT_TRUE(PlatformReadStandardInput(ByteBuffer(&byte, 1), &done));
     EXPECT_EQ(done, 0u);
     dup2(saved, 0);
     close(saved);
@@ -87,7 +87,7 @@ TEST_F(LinuxFiles, AFailedWriteCountsWhatWentBeforeTheError) {
         limit.rlim_cur = c.limit;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
         uint32_t done = 99;
-        EXPECT_FALSE(PlatformWriteFile(file, "0123456789abcdefghij", 20, &done));
+        EXPECT_FALSE(PlatformWriteFile(file, Bytes("0123456789abcdefghij"), &done));
         uint32_t error = PlatformGetLastError();
         setrlimit(RLIMIT_FSIZE, &saved);
         EXPECT_EQ(error, c.error);
@@ -199,7 +199,7 @@ TEST_F(LinuxFiles, ShareModesDeletionAndMappingFollowWindows) {
     EXPECT_EQ(PlatformCreateFileMapping(rw), nullptr); // empty after the replacement
     EXPECT_EQ(PlatformGetLastError(), 1006u);
     uint32_t done = 0;
-    ASSERT_TRUE(PlatformWriteFile(rw, "xyz", 3, &done));
+    ASSERT_TRUE(PlatformWriteFile(rw, Bytes("xyz"), &done));
     EXPECT_FALSE(PlatformDeleteFile(name.c_str()));
     EXPECT_EQ(PlatformGetLastError(), 32u);
 
@@ -229,7 +229,7 @@ TEST_F(LinuxFiles, FileCallsRefuseHandlesOfNoFile) {
     for (void* handle : {mapping, static_cast<void*>(nullptr)}) {
         char buffer[4];
         uint32_t done = 99;
-        EXPECT_FALSE(PlatformReadFile(handle, buffer, 3, &done));
+        EXPECT_FALSE(PlatformReadFile(handle, ByteBuffer(buffer, 3), &done));
         EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorInvalidHandle});
     }
     for (void* handle : {file, static_cast<void*>(nullptr)}) { // and the view call, a file's

@@ -113,7 +113,7 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     for (const auto& r : reads) {
         char buffer[8] = {};
         uint32_t done = 99;
-        EXPECT_TRUE(PlatformReadFile(file, buffer, r.asked, &done));
+        EXPECT_TRUE(PlatformReadFile(file, ByteBuffer(buffer, r.asked), &done));
         EXPECT_EQ(std::string(buffer, done), r.got);
     }
     EXPECT_EQ(PlatformSetFilePointer(file, -2, kFileEnd), 3u);
@@ -121,10 +121,10 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     EXPECT_EQ(PlatformSetFilePointer(file, 1, kFileCurrent), 1u);
     char buffer[8] = {};
     uint32_t done = 99;
-    EXPECT_TRUE(PlatformReadFile(file, buffer, 8, &done));
+    EXPECT_TRUE(PlatformReadFile(file, ByteBuffer(buffer, 8), &done));
     EXPECT_EQ(std::string(buffer, done), "bcde");
     done = 99;
-    EXPECT_FALSE(PlatformWriteFile(file, "x", 1, &done));
+    EXPECT_FALSE(PlatformWriteFile(file, Bytes("x"), &done));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     EXPECT_EQ(done, 0u);
     EXPECT_FALSE(PlatformFlushFileBuffers(file));
@@ -134,7 +134,7 @@ TEST_F(Files, RepeatedReadsAndRefusedAccess) {
     file = PlatformCreateFile(name.c_str(), kGenericWrite, kFileShareRead, kOpenExisting, 0);
     ASSERT_NE(file, nullptr);
     done = 99;
-    EXPECT_FALSE(PlatformReadFile(file, buffer, 1, &done));
+    EXPECT_FALSE(PlatformReadFile(file, ByteBuffer(buffer, 1), &done));
     EXPECT_EQ(PlatformGetLastError(), uint32_t{kErrorAccessDenied});
     EXPECT_EQ(done, 0u);
     EXPECT_EQ(PlatformCreateFileMapping(file), nullptr);

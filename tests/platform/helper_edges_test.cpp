@@ -106,8 +106,8 @@ TEST_F(HelperEdges, MissingShortAndWrongArguments) {
          {kErrorInvalidParameter, u"xxx"}},
         {"read and write without counts",
          [&] {
-             return call(PlatformReadFile(file, unit, 1, nullptr) * 10 +
-                         PlatformWriteFile(file, "d", 1, nullptr));
+             return call(PlatformReadFile(file, ByteBuffer(unit, 1), nullptr) * 10 +
+                         PlatformWriteFile(file, Bytes("d"), nullptr));
          },
          {11, u"axx"}},
         {"no view to unmap, no handle to close",

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <span>
 #include <string>
+#include <string_view>
 
 // UTF-16 to UTF-8, for assertions whose failures a person can read.
 std::string U8(const char16_t* text);
@@ -28,3 +31,11 @@ class HostTest : public ::testing::Test {
 std::string MakeScratchDir();
 void RemoveTree(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
+
+// A text's bytes, and a character buffer as bytes, for the platform's byte reads and writes.
+inline std::span<const uint8_t> Bytes(std::string_view text) {
+    return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+inline std::span<uint8_t> ByteBuffer(void* buffer, size_t bytes) {
+    return {static_cast<uint8_t*>(buffer), bytes};
+}
