@@ -93,9 +93,9 @@ int NameAfterPercent(const char16_t* line, int length, int percent,
             name[0] = 0;
             return 0;
         }
-        name[i] = UpperAscii(start[i]);
+        name[static_cast<size_t>(i)] = UpperAscii(start[i]);
     }
-    name[count] = 0;
+    name[static_cast<size_t>(count)] = 0;
     return count;
 }
 
