@@ -43,6 +43,24 @@ std::u16string ShownText() {
     return help && IsWindowVisible(help) ? TestWindowText(help) : u"(hidden)";
 }
 
+// Whether the window has painted: its background in the colour of tooltips, and text on it.
+bool Painted(HWND help) {
+    HDC dc = GetDC(help);
+    RECT client;
+    GetClientRect(help, &client);
+    COLORREF background = GetSysColor(COLOR_INFOBK);
+    bool ink = false;
+    for (int y = 0; y < client.bottom && !ink; ++y) {
+        for (int x = 0; x < client.right && !ink; ++x) {
+            COLORREF c = GetPixel(dc, x, y);
+            ink = c != background && c != CLR_INVALID;
+        }
+    }
+    bool painted = GetPixel(dc, 0, 0) == background && ink;
+    ReleaseDC(help, dc);
+    return painted;
+}
+
 // The window follows the window typed in, shows what fits and hides when nothing can show. A
 // window of the test's own stands in for a terminal: in the foreground, it is the window typed in.
 TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
@@ -82,6 +100,7 @@ TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
         ASSERT_TRUE(PlatformShowHelpWindow(row.text.c_str(), kHelpAlongTypingWindow)) << row.what;
         if (!row.cut) {
             EXPECT_TRUE(Await([&] { return ShownText() == row.text; }, 30)) << row.what;
+            EXPECT_TRUE(Await([] { return Painted(HelpWindow()); })) << row.what;
             continue;
         }
         // A start of this row's text and "…", once the thread has taken the request.
