@@ -25,15 +25,15 @@ char16_t* Str16UpperAscii(char16_t* text);
 
 // Character classes of the plug-in: below U+0100 by fixed rules, above by the system's
 // Unicode typing. ASCII, by far the most common case, is decided inline.
-[[nodiscard]] bool
-IsSpaceAbove7F(char16_t unit); // no-break space, and the system's spaces above U+00FF
-[[nodiscard]] bool
-IsLetterAbove7F(char16_t unit); // U+00C0-U+00FF but the x and division signs, and above
-[[nodiscard]] bool
-IsDigitAbove7F(char16_t unit); // superscript one, two, three, and the system's digits
+// The no-break space, and the system's spaces above U+00FF.
+[[nodiscard]] bool IsSpaceAbove7F(char16_t unit);
+// U+00C0-U+00FF but the multiplication and division signs, and the system's letters above.
+[[nodiscard]] bool IsLetterAbove7F(char16_t unit);
+// Superscript one, two and three, and the system's digits.
+[[nodiscard]] bool IsDigitAbove7F(char16_t unit);
 
-[[nodiscard]] inline bool
-IsSpaceUnit(char16_t unit) { // tab to carriage return, space, no-break space
+// Tab to carriage return, space, and the spaces above.
+[[nodiscard]] inline bool IsSpaceUnit(char16_t unit) {
     return unit < 0x80 ? (unit >= 0x09 && unit <= 0x0D) || unit == 0x20 : IsSpaceAbove7F(unit);
 }
 [[nodiscard]] inline bool IsLetterUnit(char16_t unit) {
@@ -44,3 +44,7 @@ IsSpaceUnit(char16_t unit) { // tab to carriage return, space, no-break space
 }
 [[nodiscard]] bool IsUpperUnit(char16_t unit);
 [[nodiscard]] bool IsLowerUnit(char16_t unit);
+// The first half of a surrogate pair, which a cut must never leave at a text's end.
+[[nodiscard]] inline bool IsHighSurrogateUnit(char16_t unit) {
+    return unit >= 0xD800 && unit <= 0xDBFF;
+}

@@ -15,9 +15,6 @@ void Untally(FindingList* list, int code, int32_t severity, uint32_t count) {
     list->byCode[code] -= count;
 }
 
-bool IsHigh(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
 bool IsLow(char16_t unit) {
     return unit >= 0xDC00 && unit <= 0xDFFF;
 }
@@ -175,7 +172,7 @@ char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret)
     }
     size_t at = from;
     for (; line[at] && n + 2 < kSourceUnits; ++at) {
-        if (IsHigh(line[at]) && IsLow(line[at + 1])) {
+        if (IsHighSurrogateUnit(line[at]) && IsLow(line[at + 1])) {
             if (n + 3 >= kSourceUnits) {
                 break; // the pair would not fit with the ellipsis
             }

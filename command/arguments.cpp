@@ -92,11 +92,13 @@ int32_t SplitArguments(const char16_t* line) {
     }
 
     for (int32_t k = 0; k < i; ++k) {
-        char16_t* text = Args.buffer + (Args.pointers[k] - Args.buffer);
+        // The argument and its upper-cased copy lie at the same place in their buffers.
+        size_t at = static_cast<size_t>(Args.pointers[k] - Args.buffer);
+        char16_t* text = &Args.buffer[at];
         while (Args.lengths[k] > 0 && IsSpaceUnit(text[Args.lengths[k] - 1])) {
             text[--Args.lengths[k]] = 0;
         }
-        char16_t* upper = Args.upperBuffer + (text - Args.buffer);
+        char16_t* upper = &Args.upperBuffer[at];
         for (int32_t n = 0; n < Args.lengths[k]; ++n) {
             upper[n] = UpperAscii(text[n]);
         }

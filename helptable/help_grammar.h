@@ -39,10 +39,6 @@ struct Utf16HelpReader {
     char16_t Code(size_t at) const { return line[at]; }
 };
 
-inline bool IsHighSurrogateUnit(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
 // Past the blanks from `at`: the indent before the "@" and the gap around the separator.
 template <class Reader> size_t SkipHelpBlanks(const Reader& r, size_t at) {
     for (;;) {

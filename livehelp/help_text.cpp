@@ -12,17 +12,13 @@ constexpr char16_t kEllipsis = 0x2026;
 // The units a status-bar text adds around the description: the marker and "\r\n\n".
 constexpr size_t kStatusFrameUnits = 4;
 
-bool IsHighSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}
-
 // Appends as much of source as fits behind length units of the text, keeping its terminator
 // and never ending on the first half of a surrogate pair. Returns the new length.
 size_t AppendWhole(std::span<char16_t> text, size_t length, const char16_t* source) {
     size_t room = text.size() - 1;
     size_t i = 0;
     for (; length < room && source[i]; ++i) {
-        if (IsHighSurrogate(source[i]) && length + 1 == room) {
+        if (IsHighSurrogateUnit(source[i]) && length + 1 == room) {
             break;
         }
         text[length++] = source[i];
@@ -102,7 +98,7 @@ bool RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
         return true;
     }
     size_t keep = title.size() - 2; // room for the ellipsis and the terminator
-    if (keep > 0 && IsHighSurrogate(line[keep - 1])) {
+    if (keep > 0 && IsHighSurrogateUnit(line[keep - 1])) {
         --keep; // a high surrogate without its partner would show as a broken character
     }
     for (size_t i = 0; i < keep; ++i) {
