@@ -26,20 +26,24 @@ hb_as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Runs apt-get (or HB_APT) with the arguments. When it fails because another program holds
-# the package manager's lock (an automatic update, say), it tries again every second, for
-# HB_APT_LOCK_WAIT seconds at the most; then it says what failed and what to run ($hb_rerun).
-hb_apt() {
+# Runs apt-get (or HB_APT) with the arguments and keeps what it said on error in $hb_apt_said.
+# When it fails because another program holds the package manager's lock (an automatic update,
+# say), it tries again every second, for HB_APT_LOCK_WAIT seconds at the most; then it says
+# what failed and what to run ($hb_rerun) and returns 1. Any other failure returns 2, with
+# apt's words shown and left for the caller to judge.
+hb_apt_try() {
   local wait=${HB_APT_LOCK_WAIT:-600} rerun=${hb_rerun:-bash tools/setup.sh} err status said=""
   local deadline=$((SECONDS + wait)) shown="$wait s"
   [ "$wait" -lt 60 ] || [ $((wait % 60)) != 0 ] || shown="$((wait / 60)) min"
   local apt=(hb_as_root apt-get)
   [ -z "${HB_APT:-}" ] || apt=("$HB_APT")
   err=$(mktemp)
+  hb_apt_said=""
   while :; do
-    # apt's own words, which the lock test below reads, are English in the C locale.
+    # apt's own words, which the tests below read, are English in the C locale.
     status=0
     LC_ALL=C DEBIAN_FRONTEND=noninteractive "${apt[@]}" "$@" 2>"$err" || status=$?
+    hb_apt_said=$(cat "$err")
     if [ "$status" = 0 ]; then
       cat "$err" >&2
       rm -f "$err"
@@ -49,10 +53,9 @@ hb_apt() {
     # reads "Could not open lock file" and is told at once.
     if ! grep -q 'Could not get lock' "$err"; then
       cat "$err" >&2
-      echo "setup: \"apt-get $*\" failed (exit status $status); the lines above say why." >&2
-      echo "setup: mend that, then run: $rerun" >&2
       rm -f "$err"
-      return 1
+      hb_apt_status=$status
+      return 2
     fi
     if [ "$SECONDS" -ge "$deadline" ]; then
       cat "$err" >&2
@@ -70,6 +73,77 @@ hb_apt() {
     fi
     sleep 1
   done
+}
+
+# Says that "apt-get ARGS" failed and what to run once it is mended.
+hb_apt_failed() {
+  echo "setup: \"apt-get $*\" failed (exit status $hb_apt_status); the lines above say why." >&2
+  echo "setup: mend that, then run: ${hb_rerun:-bash tools/setup.sh}" >&2
+}
+
+# apt-get with the lock wait; any failure is the end, told with what to run.
+hb_apt() {
+  local status=0
+  hb_apt_try "$@" || status=$?
+  [ "$status" != 2 ] || hb_apt_failed "$@"
+  [ "$status" = 0 ]
+}
+
+# Reads the package indexes. A mirror caught in the middle of a sync serves an index that does
+# not match its release file; apt then keeps an older copy or none, and the packages of every
+# other index can still be installed. Such a failure is a warning naming the index; any other
+# is the end.
+hb_apt_update() {
+  local status=0 url
+  hb_apt_try update -qq || status=$?
+  [ "$status" = 2 ] || return "$status"
+  # Every error must be about fetching an index, or this is something else.
+  if printf '%s\n' "$hb_apt_said" | grep '^E: ' |
+    grep -v -q -E '^E: (Failed to fetch |Some index files failed to download)'; then
+    hb_apt_failed update -qq
+    return 1
+  fi
+  if ! printf '%s\n' "$hb_apt_said" | grep -q '^E: Failed to fetch '; then
+    hb_apt_failed update -qq
+    return 1
+  fi
+  printf '%s\n' "$hb_apt_said" | sed -n 's/^E: Failed to fetch \([^ ]*\).*/\1/p' |
+    while read -r url; do
+      echo "setup: warning: the package index $url could not be read (the mirror may be" \
+        "in the middle of a sync); going on with the indexes that could" >&2
+    done
+  return 0
+}
+
+# The release the system follows, such as bookworm, from /etc/os-release (HB_OS_RELEASE for the
+# tests).
+hb_release() {
+  (
+    # shellcheck source=/dev/null
+    . "${HB_OS_RELEASE:-/etc/os-release}" 2>/dev/null && echo "${VERSION_CODENAME:-}"
+  )
+}
+
+# Installs the packages. When an index was stale, the newest version of a library may be known
+# for one architecture only, and a 32-bit package that must match the 64-bit one's version
+# cannot be installed ("held broken packages"). The release's own versions exist for both, so
+# it tries once more with them preferred (a default-release pin), and says so.
+hb_apt_install() {
+  local status=0 release
+  hb_apt_try install -y -qq "$@" >/dev/null || status=$?
+  [ "$status" = 2 ] || return "$status"
+  release=$(hb_release)
+  if [ -z "$release" ] ||
+    ! printf '%s\n' "$hb_apt_said" | grep -q -E 'held broken packages|unmet dependencies|Unmet dependencies'; then
+    hb_apt_failed install -y -qq "$@"
+    return 1
+  fi
+  echo "setup: the packages' versions do not match across architectures; trying again with" \
+    "the versions of the release itself, $release, for both" >&2
+  status=0
+  hb_apt_try install -y -qq -o "APT::Default-Release=$release" "$@" >/dev/null || status=$?
+  [ "$status" != 2 ] || hb_apt_failed install -y -qq -o "APT::Default-Release=$release" "$@"
+  [ "$status" = 0 ]
 }
 
 # The packages of the groups that are not installed yet, one a line.
@@ -102,7 +176,7 @@ hb_setup() {
     echo "setup: adding the i386 architecture, which 32-bit Wine needs" >&2
     hb_as_root dpkg --add-architecture i386
   fi
-  hb_apt update -qq && hb_apt install -y -qq "${missing[@]}" >/dev/null
+  hb_apt_update && hb_apt_install "${missing[@]}"
 }
 
 if [ "${BASH_SOURCE[0]}" = "$0" ]; then

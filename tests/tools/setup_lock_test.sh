@@ -62,5 +62,69 @@ grep -q "Unable to locate package foo" "$work/err" || fail "apt's own words are 
 grep -q 'setup: "apt-get install -y foo" failed (exit status 100)' "$work/err" ||
   fail "no word of what failed"
 
-[ "$failed" = 0 ] && echo "setup lock wait: all cases passed"
+# A day when the mirror is half-synced: the stand-in fails "update" on one index, and fails
+# "install" for mismatched versions unless the release's own versions are pinned ($1: which
+# installs fail: none, unpinned or all).
+mirror() {
+  cat >"$work/apt-get" <<STANDIN
+#!/bin/sh
+echo "ran: \$*" >>"$work/log"
+case "\$1" in
+update)
+  echo "E: Failed to fetch http://mirror.example/dists/bookworm-security/main/binary-i386/Packages.xz  File has unexpected size (1 != 2). Mirror sync in progress?" >&2
+  echo "E: Some index files failed to download. They have been ignored, or old ones used instead." >&2
+  exit 100 ;;
+install)
+  case "$1:\$*" in
+  none:*) exit 0 ;;
+  unpinned:*Default-Release=bookworm*) exit 0 ;;
+  esac
+  echo "E: Unable to correct problems, you have held broken packages." >&2
+  exit 100 ;;
+esac
+STANDIN
+  : >"$work/log"
+}
+echo 'VERSION_CODENAME=bookworm' >"$work/os-release"
+export HB_OS_RELEASE=$work/os-release
+
+# A stale index is a warning that names it; the install then goes on and works.
+mirror none
+(hb_apt_update && hb_apt_install foo) 2>"$work/err"
+status=$?
+[ "$status" = 0 ] || fail "a stale index stopped the set-up: status $status"
+grep -q "warning: the package index http://mirror.example/.*binary-i386/Packages.xz could not be read" \
+  "$work/err" || fail "the stale index is not named"
+grep -qx "ran: install -y -qq foo" "$work/log" || fail "no install after a stale index"
+
+# Held broken packages: the second try pins the release and says so.
+mirror unpinned
+(hb_apt_update && hb_apt_install foo) 2>"$work/err"
+status=$?
+[ "$status" = 0 ] || fail "the pinned install did not save the day: status $status"
+grep -q "trying again with the versions of the release itself, bookworm" "$work/err" ||
+  fail "no word of the pinned install"
+grep -qx "ran: install -y -qq -o APT::Default-Release=bookworm foo" "$work/log" ||
+  fail "the second install was not pinned"
+
+# Both installs fail: the end, with what failed and what to run.
+mirror all
+(hb_rerun="bash tools/setup.sh wine" hb_apt_update && hb_rerun="bash tools/setup.sh wine" hb_apt_install foo) 2>"$work/err"
+status=$?
+[ "$status" = 1 ] || fail "two failed installs: status $status"
+grep -q 'setup: "apt-get install -y -qq -o APT::Default-Release=bookworm foo" failed (exit status 100)' \
+  "$work/err" || fail "no word of the pinned install's failure"
+grep -q "then run: bash tools/setup.sh wine" "$work/err" || fail "no word of what to run"
+
+# An update that fails for another reason is still the end.
+cat >"$work/apt-get" <<'STANDIN'
+#!/bin/sh
+echo "E: The repository 'http://mirror.example bookworm Release' does not have a Release file." >&2
+exit 100
+STANDIN
+hb_apt_update 2>"$work/err"
+[ $? = 1 ] && grep -q 'setup: "apt-get update -qq" failed' "$work/err" ||
+  fail "an update with no release file went on"
+
+[ "$failed" = 0 ] && echo "setup: lock wait, stale index and pinned install: all cases passed"
 exit "$failed"
