@@ -21,19 +21,22 @@
 #include <span>
 
 // The lines for /A, /F and /S stand among the older ones in the order of their letters; /Z and
-// /?? come last, so that a user who knows only /? finds how to unload and the version.
+// /?? come last, so that a user who knows only /? finds how to unload and the version. The
+// usage line begins as it always has, since hosts show the help from "HBAR /I" on.
 const char16_t kCommandHelp[] =
-    u"Reload the Hintbar data file, or display info.\n\nHBAR /I /L:filename /Q\r\n\n"
+    u"Reload the Hintbar data file, or display info.\n\n"
+    u"HBAR /I /L:filename /Q /A:filename /F:pattern /S /Z\r\n\n"
     u"\t/A:\tadd a help file to the loaded help\n"
     u"\t/F:\tshow a function's help (* and ? match any characters)\n"
-    u"\t/I\tshow detailed memory usage  \n\t/L:\treload the data file\n\t/Q\tquietly\n"
+    u"\t/I\tshow detailed memory usage\n\t/L:\treload the data file\n\t/Q\tquietly\n"
     u"\t/S\tshow the help files loaded and where help shows\n"
     u"\t/Z\tunload the help\n"
     u"\t/??\tshow this help and the version\n\n"
-    u"If you load help text with /L, the text from the file will \n"
+    u"If you load help text with /L, the text from the file will\n"
     u"replace all currently loaded help text.\n"
-    u"A file added with /A keeps the loaded help text; its functions \n"
-    u"replace those of the same name.\n";
+    u"A file added with /A keeps the loaded help text; its functions\n"
+    u"replace those of the same name.\n"
+    u"A name that begins with \"/\" is quoted after a colon: /L:\"/path/Hintbar.txt\"\n";
 
 namespace {
 
@@ -84,6 +87,19 @@ HbarResult CheckFile(HbarRun& run, const char16_t* name, const char16_t* shownHo
     return HbarResult::Done;
 }
 
+// Whether an argument is one of the command's options as written, rather than a name that
+// begins with "/" (a path such as /home/me, which the tokenizer splits at each "/").
+bool LooksLikeOption(const char16_t* arg) {
+    for (const char16_t* bare : {u"/I", u"/Q", u"/S", u"/Z", u"/?", u"/??"}) {
+        if (IsOption(arg, bare)) {
+            return true;
+        }
+    }
+    char16_t letter = UpperAscii(arg[1]);
+    bool takesValue = letter == u'L' || letter == u'A' || letter == u'F';
+    return takesValue && (!arg[2] || arg[2] == u':' || arg[2] == u'=');
+}
+
 // The value of an option that takes one, as "/L name" or joined as "/Lname", "/L:name" or
 // "/L=name". Advances k past a separate value. Null, after the usage error, when it is missing.
 const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
@@ -91,6 +107,14 @@ const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
     if (!arg[2]) {
         if (k + 1 >= CommandArguments().count || CommandArguments().pointers[k + 1][0] == u'/') {
             ReportError(missing, CommandArguments().upper[k]);
+            // A name that begins with "/" read as options: say how to write it.
+            if (k + 1 < CommandArguments().count &&
+                !LooksLikeOption(CommandArguments().pointers[k + 1])) {
+                Qprintf(ErrorHandle(),
+                        u"A name that begins with \"/\" must be quoted after a colon, as in "
+                        u"%s:\"/path/name\".\r\n",
+                        CommandArguments().upper[k]);
+            }
             return nullptr;
         }
         return CommandArguments().pointers[++k];

@@ -7,16 +7,38 @@
 #include "helptable/help_table.h"
 #include "interface/host_services.h"
 #include "livehelp/help_place.h"
+#include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "textinput/text_source.h"
 
 namespace {
 
+void ReportLookUp() {
+    Printf(u"To look a function up at any time:  hbar /F name\r\n");
+}
+
 // How to turn live help on where the host's status bar is not there.
 void ReportHowToTurnOn() {
     Printf(u"To show help in a window beside the line:  set HintbarConsole=window\r\n"
-           u"To show help in the console window's title:  set HintbarConsole=title\r\n"
-           u"To look a function up at any time:  hbar /F name\r\n");
+           u"To show help in the console window's title:  set HintbarConsole=title\r\n");
+    ReportLookUp();
+}
+
+// A value of HintbarConsole that is neither name is read as no setting; the user who typed it
+// learns why nothing changed.
+void ReportUnknownSetting() {
+    char16_t value[kMessageUnits];
+    if (ReadConsoleSetting(value) != ConsoleSetting::Other) {
+        return;
+    }
+    if (value[0]) {
+        Printf(u"HintbarConsole is \"%s\", which is neither of the values it takes, \"title\" "
+               u"and \"window\"; it is read as unset.\r\n",
+               value);
+    } else {
+        Printf(u"HintbarConsole holds a long value, which is neither of the values it takes, "
+               u"\"title\" and \"window\"; it is read as unset.\r\n");
+    }
 }
 
 void ReportHelpWindow(HelpSituation situation) {
@@ -37,8 +59,13 @@ void ReportPlace(HelpWhere where) {
     bool terminal = where.situation == HelpSituation::Terminal;
     switch (where.place) {
     case HelpPlace::StatusBar:
-        if (!terminal) {
+        if (!terminal && HostHasStatusBar()) {
             Printf(u"Live help shows on the status bar of the host's window.\r\n");
+            return;
+        }
+        if (!terminal) {
+            Printf(u"Live help is off: the host's window has no status bar.\r\n");
+            ReportLookUp();
             return;
         }
         // Without a console setting help still goes to the status bar, which is not there.
@@ -85,4 +112,5 @@ void ReportHelpStatus() {
         Printf(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
     ReportPlace(CurrentHelpPlace(true)); // a report tells what is there, so it asks the host
+    ReportUnknownSetting();
 }

@@ -20,12 +20,17 @@ namespace {
 char16_t g_path[kPathUnits];
 char16_t g_variable[kLineUnits];
 
-// The full paths of the places loaded so far in this search. The host and the plug-in often
-// share a directory, and the variable may name either: one file is loaded, and its faults
-// reported, only once.
+// The places of this search: the path as tried (its full path when the host gives one), and
+// whether a load was tried there. The host and the plug-in often share a directory, and the
+// variable may name either: one file is loaded, and its faults reported, only once. A search
+// that loads nothing names every place it looked.
 constexpr int kPlaceCount = 3;
-char16_t g_loaded[kPlaceCount][kPathUnits];
-int g_loadedCount = 0;
+struct Place {
+    char16_t path[kPathUnits];
+    bool loadTried;
+};
+Place g_places[kPlaceCount];
+int g_placeCount = 0;
 
 bool SamePath(const char16_t* a, const char16_t* b) {
     return kPathsIgnoreCase ? Str16CompareNoCase(a, b) == 0 : Str16Equal(a, b);
@@ -50,26 +55,35 @@ bool Silenced() {
 // reads a FIFO that it is given.)
 bool TryPlace(const char16_t* path) {
     // Each of the three places is tried once: the list is never full on a try.
-    if (!IsPlainFile(path) || PlatformIsPipe(path) ||
-        g_loadedCount == kPlaceCount) { // GCOVR_EXCL_BR_LINE
+    if (g_placeCount == kPlaceCount) { // GCOVR_EXCL_BR_LINE
         return false;
     }
-    char16_t* full = g_loaded[g_loadedCount];
+    Place& place = g_places[g_placeCount++];
+    place.loadTried = false;
+    Str16Copy(place.path, path);
+    if (!IsPlainFile(path) || PlatformIsPipe(path)) {
+        return false;
+    }
+    char16_t* full = place.path;
     full[0] = 0;
     QueryTrueName(path, full);
-    for (int i = 0; full[0] && i < g_loadedCount; ++i) {
-        if (SamePath(full, g_loaded[i])) {
+    bool named = full[0] != 0;
+    for (int i = 0; named && i < g_placeCount - 1; ++i) {
+        if (g_places[i].loadTried && SamePath(full, g_places[i].path)) {
             return false;
         }
     }
-    ++g_loadedCount;
-    HelpLoadResult loaded = LoadHelpTable(path, full[0] ? full : path);
+    if (!named) {
+        Str16Copy(place.path, path);
+    }
+    place.loadTried = true;
+    HelpLoadResult loaded = LoadHelpTable(path, place.path);
     ReportLoadFailure(loaded);
     return loaded.outcome == HelpLoad::Loaded;
 }
 
 void LoadDefaultHelpFile() {
-    g_loadedCount = 0;
+    g_placeCount = 0;
 
     // The host's own directory.
     Str16Copy(g_path, u"%@path[%_cmdspec]");
@@ -132,6 +146,13 @@ StartupResult LoadHelpAtStartup() {
     } else {
         WriteErrorPrefix();
         Qprintf(ErrorHandle(), u"%s not found!\r\n", kDataFileName);
+        for (int i = 0; i < g_placeCount; ++i) {
+            Qprintf(ErrorHandle(), u"  Looked for \"%s\".\r\n", g_places[i].path);
+        }
+        if (!g_variable[0]) {
+            Qprintf(ErrorHandle(), u"  The Hintbar variable, which may name the file or its "
+                                   u"folder, is not set.\r\n");
+        }
         Qprintf(ErrorHandle(),
                 u"Function help is not (yet) available.  Use HBAR /L to load it.\r\n");
     }

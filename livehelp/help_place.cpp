@@ -13,19 +13,8 @@ HostWindowAnswer g_hostAnswer = HostWindowAnswer::NotAsked;
 char16_t g_hostText[kMessageUnits];
 
 ConsoleSetting ReadSetting() {
-    char16_t value[8];
-    uint32_t length = PlatformGetEnvironmentVariable(u"HintbarConsole", value);
-    if (length == 0) {
-        return ConsoleSetting::Unset;
-    }
-    // A longer value does not fit the buffer and is none of the names.
-    if (length == 5 && Str16CompareNoCase(value, u"title") == 0) {
-        return ConsoleSetting::Title;
-    }
-    if (length == 6 && Str16CompareNoCase(value, u"window") == 0) {
-        return ConsoleSetting::Window;
-    }
-    return ConsoleSetting::Other;
+    char16_t value[8]; // room for either name
+    return ReadConsoleSetting(value);
 }
 
 HostWindowAnswer AskHost(char16_t* buffer) {
@@ -40,6 +29,26 @@ bool ConsolePlaceAskedFor(ConsoleSetting setting) {
 }
 
 } // namespace
+
+ConsoleSetting ReadConsoleSetting(std::span<char16_t> value) {
+    value[0] = 0;
+    uint32_t length = PlatformGetEnvironmentVariable(u"HintbarConsole", value);
+    if (length == 0) {
+        return ConsoleSetting::Unset;
+    }
+    // A longer value does not fit the buffer and is none of the names.
+    if (length >= value.size()) {
+        value[0] = 0;
+        return ConsoleSetting::Other;
+    }
+    if (length == 5 && Str16CompareNoCase(value.data(), u"title") == 0) {
+        return ConsoleSetting::Title;
+    }
+    if (length == 6 && Str16CompareNoCase(value.data(), u"window") == 0) {
+        return ConsoleSetting::Window;
+    }
+    return ConsoleSetting::Other;
+}
 
 bool HelpPlaceNeedsHost(ConsoleWindowSeen console, bool standIn, ConsoleSetting setting) {
     return ConsolePlaceAskedFor(setting) && console == ConsoleWindowSeen::Hidden && !standIn;

@@ -58,5 +58,8 @@ struct HelpWhere {
 [[nodiscard]] bool HostWindowAnswerOfLine(std::span<char16_t> text);
 // A new command line begins: the host's answer is asked afresh when next needed.
 void ForgetHostWindowAnswer();
+// The HintbarConsole setting as it stands, and its value in value for a report (empty when the
+// value does not fit).
+[[nodiscard]] ConsoleSetting ReadConsoleSetting(std::span<char16_t> value);
 // The class a pseudo-console gives its stand-in console window.
 constexpr char16_t kStandInConsoleClass[] = u"PseudoConsoleWindow";

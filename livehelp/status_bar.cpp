@@ -107,11 +107,9 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
 
 namespace {
 
-// Steps that fail before the status bar's text is read leave the kept copy alone.
-CaptureResult CaptureStatusText(std::span<char16_t> text) {
-    if (PlatformConsoleWindowVisible()) {
-        return CaptureResult::Unreadable;
-    }
+// The status bar of the host's window; null when the host names no window or its window has
+// none. The host's answer of this line serves when it was asked already.
+void* FindHostStatusBar() {
     char16_t buffer[kMessageUnits];
     if (!HostWindowAnswerOfLine(buffer)) {
         buffer[0] = 0;
@@ -119,15 +117,24 @@ CaptureResult CaptureStatusText(std::span<char16_t> text) {
         buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
     }
     if (!buffer[0]) {
-        return CaptureResult::Unreadable;
+        return nullptr;
     }
     uint64_t handle = WindowHandleFromText(buffer, sizeof(void*));
     if (handle == 0) {
-        return CaptureResult::Unreadable;
+        return nullptr;
     }
     void* statusBar = nullptr;
     PlatformEnumChildWindows(reinterpret_cast<void*>(static_cast<uintptr_t>(handle)),
                              FindStatusBarProc, reinterpret_cast<intptr_t>(&statusBar));
+    return statusBar;
+}
+
+// Steps that fail before the status bar's text is read leave the kept copy alone.
+CaptureResult CaptureStatusText(std::span<char16_t> text) {
+    if (PlatformConsoleWindowVisible()) {
+        return CaptureResult::Unreadable;
+    }
+    void* statusBar = FindHostStatusBar();
     if (!statusBar) {
         return CaptureResult::Unreadable;
     }
@@ -166,6 +173,10 @@ const HelpPresenter kStatusBar = {
     true, CaptureStatusText, ShowOnStatusBar, PutBackStatusText, StatusLineEnded, StatusShutDown};
 
 } // namespace
+
+bool HostHasStatusBar() {
+    return FindHostStatusBar() != nullptr;
+}
 
 const HelpPresenter& StatusBarPresenter() {
     return kStatusBar;

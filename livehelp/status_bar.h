@@ -13,6 +13,9 @@ const HelpPresenter& StatusBarPresenter();
 // text is read keeps the old copy.
 void SaveStatusText();
 
+// Whether the host's window has a status bar to show help on.
+[[nodiscard]] bool HostHasStatusBar();
+
 int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot);
 // The window that the host's "HWND" answer names, as the bits of a handle of pointerBytes
 // (4 or 8) bytes; 0 when the text names none. A 32-bit host's answer is read as an unsigned

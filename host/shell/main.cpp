@@ -173,7 +173,10 @@ void SetUpHost(const char* executable, bool transient) {
     HostSetTransient(transient ? 1 : 0);
     HostSetPipe(0);
     g_mainWindow = WindowModelCreate(nullptr, u"HintbarShell", u"Hintbar reference shell", true);
-    g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
+    // Output to a file or a pipe shows no status line, so the window has no status bar.
+    if (isatty(STDOUT_FILENO)) {
+        g_statusBar = WindowModelCreate(g_mainWindow, u"XTPStatusBar", kDefaultStatus, true);
+    }
     if (g_console) {
         if (isatty(STDOUT_FILENO)) {
             fputs("\033[22;0t", stdout); // the terminal keeps its own title, to be put back

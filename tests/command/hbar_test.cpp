@@ -212,6 +212,14 @@ TEST_F(Hbar, UsageErrorsChangeNothing) {
         {"/Z /a a|b", 1, "Bad filename: \"A|B\"\r\n"},
         {"/f /Z", 1, "Missing pattern: \"/F\"\r\n"},
         {"/Z /f:", 1, "Missing pattern: \"/F:\"\r\n"},
+        // A path read as options: the message says how to write it.
+        {"/A /abs/path", 1,
+         "Missing filename: \"/A\"\r\nA name that begins with \"/\" must be quoted after a "
+         "colon, as in /A:\"/path/name\".\r\n"},
+        {"/l /Home", 1,
+         "Missing filename: \"/L\"\r\nA name that begins with \"/\" must be quoted after a "
+         "colon, as in /L:\"/path/name\".\r\n"},
+        {"/L /f:x", 1, "Missing filename: \"/L\"\r\n"},
         {"/Ss", 1, "Unknown option: \"/SS\"\r\n"},
     };
     for (const auto& c : cases) {

@@ -15,12 +15,22 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace {
 
 const std::string kBanner = "Hintbar v0.93.0 loaded.\r\n";
-const std::string kNotFound = "Hintbar plugin: Hintbar.txt not found!\r\n"
-                              "Function help is not (yet) available.  Use HBAR /L to load it.\r\n";
+// What a search that loads nothing says: each place it looked, and the variable when unset.
+std::string NotFound(const std::vector<std::string>& looked, bool variableSet) {
+    std::string text = "Hintbar plugin: Hintbar.txt not found!\r\n";
+    for (const std::string& path : looked) {
+        text += "  Looked for \"" + path + "\".\r\n";
+    }
+    if (!variableSet) {
+        text += "  The Hintbar variable, which may name the file or its folder, is not set.\r\n";
+    }
+    return text + "Function help is not (yet) available.  Use HBAR /L to load it.\r\n";
+}
 const std::string kBullet = "\xe2\x80\xa2  ";
 
 // A module handle for which the system knows no file, so the plug-in's directory is skipped.
@@ -104,14 +114,14 @@ TEST_F(Startup, NothingFoundGivesTheTwoErrorLines) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedOut(), kBanner);
-    EXPECT_EQ(CapturedErr(), kNotFound);
+    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt"}, false));
 }
 
 TEST_F(Startup, NoLoadMsgSilencesAllButTheErrorLines) {
     SetVariable(u"NoLoadMsg", "yes");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(CapturedOut(), "");
-    EXPECT_EQ(CapturedErr(), kNotFound);
+    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt"}, false));
 
     HostClearCaptured();
     WriteHelp(hostDir_ + "/Hintbar.txt", "HOST");
@@ -216,8 +226,8 @@ TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
     SetVariable(u"Hintbar", hostDir_ + "/../host/.");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
-    EXPECT_EQ(CapturedErr(),
-              "Hintbar plugin: No functions found in file \"" + empty + "\".\n" + kNotFound);
+    EXPECT_EQ(CapturedErr(), "Hintbar plugin: No functions found in file \"" + empty + "\".\n" +
+                                 NotFound({empty, empty}, true));
 }
 
 TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
@@ -240,7 +250,7 @@ TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
     SetVariable(u"Hintbar", dir_ + "/missing");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
-    EXPECT_EQ(CapturedErr(), kNotFound);
+    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt", dir_ + "/missing"}, true));
 }
 
 TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {

@@ -180,6 +180,11 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         "Live help shows in a window beside the line, below or above the cursor.\r\n";
     const std::string kAlong =
         "Live help shows in a window along the bottom edge of the terminal.\r\n";
+    auto Unknown = [](const std::string& value) {
+        return "HintbarConsole is \"" + value +
+               "\", which is neither of the values it takes, \"title\" and \"window\"; it is "
+               "read as unset.\r\n";
+    };
     const struct {
         ConsoleWindowState console;
         bool standIn;
@@ -189,7 +194,10 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         std::string report;
     } cases[] = {
         {kConsoleAbsent, false, true, nullptr, HelpPlace::StatusBar, kBar},
-        {kConsoleAbsent, false, false, u"window", HelpPlace::StatusBar, kBar},
+        // No console and a host without a window: the status bar is not there either.
+        {kConsoleAbsent, false, false, u"window", HelpPlace::StatusBar,
+         "Live help is off: the host's window has no status bar.\r\n"
+         "To look a function up at any time:  hbar /F name\r\n"},
         {kConsoleHidden, false, true, u"title", HelpPlace::StatusBar, kBar},
         {kConsoleHidden, false, true, u"window", HelpPlace::StatusBar, kBar},
         // A hidden console and a host without a window: a terminal. Unset, help still goes to
@@ -204,8 +212,12 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         {kConsoleVisible, true, true, nullptr, HelpPlace::Off, kTerminalStandInOff},
         // A classic console window, visible.
         {kConsoleVisible, false, true, nullptr, HelpPlace::Off, kConsoleOff},
-        {kConsoleVisible, false, true, u"windows", HelpPlace::Off, kConsoleOff},
-        {kConsoleVisible, false, true, u"status", HelpPlace::Off, kConsoleOff},
+        {kConsoleVisible, false, true, u"windows", HelpPlace::Off,
+         kConsoleOff + Unknown("windows")},
+        {kConsoleVisible, false, true, u"status", HelpPlace::Off, kConsoleOff + Unknown("status")},
+        {kConsoleAbsent, false, true, u"a value too long for any name", HelpPlace::StatusBar,
+         kBar + "HintbarConsole is \"a value too long for any name\", which is neither of the "
+                "values it takes, \"title\" and \"window\"; it is read as unset.\r\n"},
         {kConsoleVisible, false, true, u"Title", HelpPlace::ConsoleTitle, kTitle},
         {kConsoleVisible, false, false, u"window", HelpPlace::HelpWindow, kCaret},
     };

@@ -60,8 +60,15 @@ const char kBanner[] =
     "Hintbar v0.93.0 loaded.\r\n\xe2\x80\xa2  2 functions loaded into memory.\r\n";
 const char kLoaded[] = "Loaded 2 functions from \"%f\".\r\n";
 const char kAdded[] = "Added 2 functions from \"%f\".\r\n";
-const char kNotFound[] = "%pHintbar.txt not found!\r\nFunction help is not (yet) available.  "
-                         "Use HBAR /L to load it.\r\n";
+// %d: the test program's folder, where start-up looks beside the module.
+const char kNotFound[] = "%pHintbar.txt not found!\r\n  Looked for \"Hintbar.txt\".\r\n"
+                         "  Looked for \"%d\\Hintbar.txt\".\r\n  The Hintbar variable, which may "
+                         "name the file or its folder, is not set.\r\nFunction help is not (yet) "
+                         "available.  Use HBAR /L to load it.\r\n";
+const char kNotFoundWithVariable[] =
+    "%pHintbar.txt not found!\r\n  Looked for \"Hintbar.txt\".\r\n  Looked for "
+    "\"%d\\Hintbar.txt\".\r\n  Looked for \"%f\".\r\nFunction help is not (yet) available.  Use "
+    "HBAR /L to load it.\r\n";
 const char kHelpFile[] = "@NEW[x] - new one\r\n@A[changed] - changed\r\n";
 
 // The rows. The Linux stand-ins honour the kinds up to kPlatformCallDelete too; the rest fail
@@ -106,7 +113,7 @@ const Row kRows[] = {
     {"module's name: its directory passed over", kPlatformCallModuleName, 5, 0, Scenario::Startup,
      0, "", "", Table::Loaded},
     {"attributes at start-up: the file passed over", kPlatformCallAttributes, 5, 2,
-     Scenario::Startup, 0, "", kNotFound, Table::Empty},
+     Scenario::Startup, 0, "", kNotFoundWithVariable, Table::Empty},
     {"character type: no letter, no name", kPlatformCallCharType, 5, 0, Scenario::Bracket, 1, "",
      "", Table::NotLooked},
     // Live help. The host sets the status bar; the plug-in reads it to put it back later.
@@ -152,6 +159,13 @@ std::string Replaced(std::string text, const std::string& what, const std::strin
         text.replace(at, what.size(), with);
     }
     return text;
+}
+
+// The folder of the test program, as start-up finds it from the module's name.
+std::string ProgramFolder() {
+    char16_t full[kPathUnits];
+    std::u16string program(full, PlatformGetModuleFileName(nullptr, full));
+    return U8(program.substr(0, program.find_last_of(u'\\')));
 }
 
 // What the helpers and the system hold, and whether the pipe's copy is there.
@@ -333,6 +347,7 @@ TEST_F(CallFaults, EachFailureIsReportedAndLeavesNothingBehind) {
             std::string s = Replaced(text, "%p", kPrefix);
             s = Replaced(s, "%f", file);
             s = Replaced(s, "%t", TempCopyPath());
+            s = Replaced(s, "%d", ProgramFolder());
             return Replaced(s, "%e", Describe(static_cast<int32_t>(row.error)));
         };
         EXPECT_EQ(CapturedOut(), expand(row.out));

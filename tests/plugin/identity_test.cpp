@@ -24,17 +24,19 @@ TEST(Identity, UsageAnswersForTheCommandInAnyCase) {
     for (const char16_t* name : {u"hbar", u"HBAR", u"Hbar"}) {
         char16_t buffer[1024] = u"untouched";
         EXPECT_EQ(Usage(name, buffer), 1) << U8(name);
-        EXPECT_EQ(U8(buffer), "HBAR /I /L:filename /Q\r\n\n"
+        EXPECT_EQ(U8(buffer), "HBAR /I /L:filename /Q /A:filename /F:pattern /S /Z\r\n\n"
                               "\t/A:\tadd a help file to the loaded help\n"
                               "\t/F:\tshow a function's help (* and ? match any characters)\n"
-                              "\t/I\tshow detailed memory usage  \n"
+                              "\t/I\tshow detailed memory usage\n"
                               "\t/L:\treload the data file\n\t/Q\tquietly\n"
                               "\t/S\tshow the help files loaded and where help shows\n"
                               "\t/Z\tunload the help\n\t/??\tshow this help and the version\n\n"
-                              "If you load help text with /L, the text from the file will \n"
+                              "If you load help text with /L, the text from the file will\n"
                               "replace all currently loaded help text.\n"
-                              "A file added with /A keeps the loaded help text; its functions \n"
-                              "replace those of the same name.\n");
+                              "A file added with /A keeps the loaded help text; its functions\n"
+                              "replace those of the same name.\n"
+                              "A name that begins with \"/\" is quoted after a colon: "
+                              "/L:\"/path/Hintbar.txt\"\n");
     }
 }
 
