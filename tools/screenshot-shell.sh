@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # Takes the README's picture of the Linux reference shell: hintbar-shell in a private tmux
 # server with the sample help file, after "echo %@left[" was typed, rendered to PNG with
-# ImageMagick. Needs a built linux preset.
+# ImageMagick. Needs a built linux preset. Without OUT.png the picture goes to build/screenshots/,
+# so that the README's own picture in docs/ changes only when named.
+#   tools/screenshot-shell.sh [OUT.png]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:-$root/docs/linux-shell.png}
+out=${1:-$root/build/screenshots/linux-shell.png}
+mkdir -p "$(dirname "$out")"
 shell=$root/build/linux/bin/hintbar-shell
 font=/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf
 columns=100 rows=9
@@ -15,7 +18,7 @@ command -v python3 >/dev/null || missing+=(python3)
 [ -x /usr/bin/convert ] || command -v convert >/dev/null || missing+=(imagemagick)
 [ -e "$font" ] || missing+=(fonts-dejavu-core)
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "screenshot-shell: missing ${missing[*]}; install with: apt-get install ${missing[*]}" >&2
+  echo "screenshot-shell: missing ${missing[*]}; install with: bash tools/setup.sh pictures" >&2
   exit 1
 fi
 [ -x "$shell" ] || { echo "screenshot-shell: build the linux preset first ($shell)" >&2; exit 1; }

@@ -3,6 +3,8 @@
 # after typing "echo %@left[": the Windows host program with its status bar, or (window) a
 # console with the help window beside the line. Needs a built windows preset.
 #   tools/screenshot.sh [window] [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display number)
+# Without OUT.png the picture goes to build/screenshots/, so that the README's own pictures in
+# docs/ change only when named.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=host
@@ -10,14 +12,15 @@ if [ "${1:-}" = window ]; then
   mode=window
   shift
 fi
-out=${1:-$root/docs/windows-host.png}
-[ $mode = host ] || out=${1:-$root/docs/help-window.png}
+out=${1:-$root/build/screenshots/windows-host.png}
+[ $mode = host ] || out=${1:-$root/build/screenshots/help-window.png}
+mkdir -p "$(dirname "$out")"
 missing=()
 command -v Xvfb >/dev/null || missing+=(xvfb)
 command -v wine >/dev/null || missing+=(wine)
 command -v import >/dev/null || missing+=(imagemagick)
 if [ ${#missing[@]} -gt 0 ]; then
-  echo "screenshot: missing ${missing[*]}; install with: apt-get install ${missing[*]}" >&2
+  echo "screenshot: missing ${missing[*]}; install with: bash tools/setup.sh pictures" >&2
   exit 1
 fi
 host=$root/build/windows/bin/HintbarHost.exe
@@ -72,6 +75,7 @@ unset NoLoadMsg
 # A new or outdated prefix is set up first: meanwhile Wine shows a "configuration is being
 # updated" box, which would otherwise be in the picture.
 mkdir -p "$WINEPREFIX"
+echo "screenshot: starting Wine on display :$number (about 15 seconds)" >&2
 wineboot -u >/dev/null 2>&1 || true
 
 mkfifo "$work/in"

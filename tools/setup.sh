@@ -6,11 +6,16 @@
 #   shell    the Linux flavour and its reference shell (tools/run-shell.sh)
 #   windows  the cross-compilers of the two DLLs (tools/package.sh)
 #   wine     Wine and a virtual display, which run the Windows programs
-#   all      these and the tools of the tests, fuzzing, lint, coverage and benchmarks
-#            (tools/test.sh); the default
+#   pictures ImageMagick, tmux and a font, which the screenshot scripts need
+#   tools    the compilers and tools of fuzzing, lint, coverage and benchmarks
+#   all      shell, windows, wine and the tools of the tests, fuzzing, lint, coverage and
+#            benchmarks (tools/test.sh); the default
 #
 # It says which packages it will install before it does. While another program holds the
-# package manager's lock, it waits for it, up to HB_APT_LOCK_WAIT seconds (600). HB_APT is a
+# package manager's lock, it waits for it, up to HB_APT_LOCK_WAIT seconds (600). A package
+# index that a mirror serves half-synced is a warning, and an install that then fails on
+# versions that differ between the 32-bit and 64-bit sides is tried again with the release's
+# own versions for both. HB_APT is a
 # command to run in place of apt-get (with sudo), for the tests. Sourced, it only defines its
 # functions.
 
@@ -18,6 +23,7 @@ declare -A hb_groups=(
   [shell]="cmake make g++ pkg-config python3 libgtest-dev libgmock-dev libicu-dev libreadline-dev"
   [windows]="cmake make python3 libgtest-dev libgmock-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64"
   [wine]="wine wine32:i386 wine64 xvfb xauth"
+  [pictures]="imagemagick tmux fonts-dejavu-core xvfb"
   [tools]="libbenchmark-dev clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-tidy-14
            tmux gcovr patch"
 )
@@ -161,8 +167,13 @@ hb_setup() {
   [ ${#groups[@]} -gt 0 ] || groups=(all)
   if [ "${groups[*]}" = all ]; then groups=(shell windows wine tools); fi
   for group in "${groups[@]}"; do
+    if [ "$group" = --help ] || [ "$group" = -h ]; then
+      sed -n '2,/^$/{s/^# \{0,1\}//p}' "${BASH_SOURCE[0]}"
+      return 0
+    fi
     if [ -z "${hb_groups[$group]:-}" ]; then
-      echo "setup: unknown group \"$group\"; the groups are shell, windows, wine and all" >&2
+      echo "setup: unknown group \"$group\"; the groups are shell, windows, wine, pictures," \
+        "tools and all (bash tools/setup.sh --help says what each installs)" >&2
       return 2
     fi
   done

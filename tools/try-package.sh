@@ -32,8 +32,14 @@ try=$root/build/try-package
 rm -rf "$try"
 mkdir -p "$try"
 (cd "$try" && cmake -E tar xf "$zip")
+try=$try/$(basename "$zip" .zip) # the package's one top folder
 cp "build/$preset/bin/HintbarHost.exe" "build/$preset/bin/HostShell.dll" "$try/"
 echo "try-package: $(basename "$zip") unpacked in $try, with the host program ($arch)" >&2
+if [ -z "${DISPLAY:-}" ]; then
+  echo "try-package: there is no display here, so the host's window opens on a virtual one" \
+    "that nothing shows; the host prints the status bar's text as \"status: TEXT\"" \
+    "(\\r, \\n, \\t escaped). Run it where DISPLAY names a desktop to see the window." >&2
+fi
 if [ ${#script[@]} = 0 ] && [ -t 0 ]; then
   echo "try-package: type steps such as \"type echo %@left[\", \"key ]\" or \"hbar /??\";" \
     "Ctrl-D ends" >&2

@@ -30,7 +30,11 @@ has_line() {
 
 unpacked=$work/unpacked
 mkdir "$unpacked"
-(cd "$unpacked" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+(cd "$work" && cmake -E tar xf "$zip") || fail "cannot unpack $zip"
+# Everything lies in one folder named like the zip, so that unpacking leaves one folder.
+top=$(cd "$work" && ls -A | grep -v -x -e unpacked | tr '\n' ' ')
+[ "$top" = "$(basename "$zip" .zip) " ] || fail "the package's top level holds: $top"
+rmdir "$unpacked" && mv "$work/$(basename "$zip" .zip)" "$unpacked"
 files=$(cd "$unpacked" && ls -A | LC_ALL=C sort | tr '\n' ' ')
 packaged="Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt SHA256SUMS hintbar-check.exe "
 [ "$files" = "$packaged" ] ||
@@ -39,6 +43,8 @@ summed=$(awk '{ print $2 }' "$unpacked/SHA256SUMS" | LC_ALL=C sort | tr '\n' ' '
 [ "$summed" = "Hintbar-x64.dll Hintbar-x86.dll Hintbar.txt INSTALL.txt hintbar-check.exe " ] ||
   fail "SHA256SUMS lists: $summed"
 (cd "$unpacked" && sha256sum --check --strict --quiet SHA256SUMS) || fail "a sum does not match"
+i686-w64-mingw32-objdump -h "$unpacked/hintbar-check.exe" | grep -q '\.debug_' &&
+  fail "hintbar-check.exe keeps its debugging sections"
 [ "$failed" = 0 ] || exit 1
 
 # The sample help passes the packaged checker without a warning: it is the file a user is
