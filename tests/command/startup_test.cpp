@@ -20,6 +20,16 @@
 namespace {
 
 const std::string kBanner = "Hintbar v0.93.0 loaded.\r\n";
+// A path as the host's true name gives it back: with the system's own separators.
+std::string TrueName(std::string path) {
+#if defined(_WIN32)
+    for (char& c : path) {
+        c = c == '/' ? '\\' : c;
+    }
+#endif
+    return path;
+}
+
 // What a search that loads nothing says: each place it looked, and the variable when unset.
 std::string NotFound(const std::vector<std::string>& looked, bool variableSet) {
     std::string text = "Hintbar plugin: Hintbar.txt not found!\r\n";
@@ -227,7 +237,7 @@ TEST_F(Startup, APlaceThatDoesNotLoadIsPassedOver) {
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
     EXPECT_EQ(CapturedErr(), "Hintbar plugin: No functions found in file \"" + empty + "\".\n" +
-                                 NotFound({empty, empty}, true));
+                                 NotFound({TrueName(empty), TrueName(empty)}, true));
 }
 
 TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
@@ -250,7 +260,7 @@ TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
     SetVariable(u"Hintbar", dir_ + "/missing");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
-    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt", dir_ + "/missing"}, true));
+    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt", TrueName(dir_ + "/missing")}, true));
 }
 
 TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
