@@ -19,7 +19,7 @@ declare -A hb_groups=(
   [windows]="cmake make python3 libgtest-dev libgmock-dev g++-mingw-w64-i686 g++-mingw-w64-x86-64"
   [wine]="wine wine32:i386 wine64 xvfb xauth"
   [tools]="libbenchmark-dev clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-tidy-14
-           tmux gcovr patch"
+           tmux gcovr patch git"
 )
 
 hb_as_root() {

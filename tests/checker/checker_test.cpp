@@ -598,7 +598,7 @@ TEST_F(Checker, AMendedFileIsWrittenWholeOrNotAtAll) {
         uint32_t reported;
     } rows[] = {
         {kPlatformCallKindCount, 0, 0, false, ReplaceFailure::None, 0},
-        {kPlatformCallCreate, kErrorAccessDenied, 0, false, ReplaceFailure::System,
+        {kPlatformCallCreate, kErrorAccessDenied, 0, false, ReplaceFailure::Folder,
          kErrorAccessDenied},
         {kPlatformCallWrite, kErrorDiskFull, 0, false, ReplaceFailure::System, kErrorDiskFull},
         {kPlatformCallWrite, kErrorDiskFull, 1, false, ReplaceFailure::System, kErrorDiskFull},
@@ -754,11 +754,10 @@ TEST(CheckerShow, InvisibleCharactersNamedWithinTheBuffer) {
     entry.info = info;
     char16_t visible[96];
     ShowHelpText(&entry, visible, 96);
-    EXPECT_EQ(std::u16string(visible),
-              u"@A[x]\u240d\u240a\n\u240a\n<U+001F> <U+007F>~<U+009F>\u00a0"
-              u"\u200a<U+200B><U+200F>\u2010<U+FEFF>\n");
+    EXPECT_EQ(std::u16string(visible), u"@A[x]\u240a\n\u240a\n<U+001F> <U+007F>~<U+009F>\u00a0"
+                                       u"\u200a<U+200B><U+200F>\u2010<U+FEFF>\n");
     ShowHelpText(&entry, visible, 8);
-    EXPECT_EQ(std::u16string(visible), u"@A[x]\u240d\u240a");
+    EXPECT_EQ(std::u16string(visible), u"@A[x]\u240a\n");
     char empty[] = "";
     entry.syntax = empty;
     ShowHelpText(&entry, visible, 96);
