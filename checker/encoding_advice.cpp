@@ -89,9 +89,162 @@ void FixStrayBytes(const TextSource* s, FindingList* findings, uint32_t line, ui
     }
 }
 
+// The scripts of the single-byte code pages besides Latin: their letters, and of those the
+// capitals (none where the script has no case).
+struct Script {
+    const char16_t* name;
+    char16_t first;
+    char16_t last;
+    char16_t capitalFirst;
+    char16_t capitalLast;
+};
+constexpr Script kScripts[] = {
+    {u"Cyrillic", 0x0400, 0x04FF, 0x0400, 0x042F},
+    {u"Greek", 0x0386, 0x03FF, 0x0386, 0x03AB},
+    {u"Hebrew", 0x05D0, 0x05EA, 1, 0},
+    {u"Arabic", 0x0620, 0x064A, 1, 0},
+    {u"Thai", 0x0E01, 0x0E3A, 1, 0},
+};
+constexpr int kScriptCount = sizeof kScripts / sizeof kScripts[0];
+constexpr uint32_t kWordsKept = 256;
+
+bool IsAsciiLetter(uint8_t b) {
+    return (b >= 'a' && b <= 'z') || (b >= 'A' && b <= 'Z');
+}
+
+// The words made only of bytes beyond ASCII, and how often each such byte stands in one.
+struct OwnWords {
+    uint32_t at[kWordsKept];
+    uint32_t length[kWordsKept];
+    uint32_t count;
+    uint32_t bytes[128]; // by byte - 0x80
+    uint32_t total;      // bytes in such words
+};
+
+// How a table reads the words as a script: 0 unless nine bytes in ten are its letters; else
+// the bytes of the words made of its letters alone, in the case text has (all small, all
+// capitals, or one capital and small letters after it), which a wrong reading mixes at random.
+uint32_t ScriptScore(const TextSource* s, int table, const OwnWords& w, const Script& sc) {
+    const char16_t* map = kAnsiTables[table];
+    uint64_t letters = 0;
+    for (int b = 0; b < 128; ++b) {
+        letters += map[b] >= sc.first && map[b] <= sc.last ? w.bytes[b] : 0;
+    }
+    if (letters * 10 < uint64_t{w.total} * 9) {
+        return 0;
+    }
+    uint32_t score = 0;
+    for (uint32_t k = 0; k < w.count; ++k) {
+        uint32_t capitals = 0;
+        bool firstCapital = false;
+        bool word = true;
+        for (uint32_t i = 0; i < w.length[k]; ++i) {
+            char16_t c = map[s->data[w.at[k] + i] - 0x80];
+            bool capital = c >= sc.capitalFirst && c <= sc.capitalLast;
+            word = word && c >= sc.first && c <= sc.last;
+            capitals += capital;
+            firstCapital = firstCapital || (capital && i == 0);
+        }
+        bool cased = capitals == 0 || capitals == w.length[k] || (capitals == 1 && firstCapital);
+        cased = cased && word;
+        score += cased ? w.length[k] : 0;
+    }
+    return score;
+}
+
+// Text of another script written in its code page and read in this one: the bytes beyond
+// ASCII then stand in words of their own, not among ASCII letters as accents do, and other
+// tables read them as the letters of a script. Said once, with the code page of each script
+// that reads them best, the best first (up to three, and none far behind it); which one the text is
+// in, its author knows. A Latin text, or one that this code page already reads as such letters,
+// gets nothing.
+void CheckCodePage(const TextSource* s, FindingList* findings) {
+    static OwnWords w;
+    w = OwnWords{};
+    uint32_t among = 0; // bytes beyond ASCII beside ASCII letters
+    uint32_t end = s->size < kUtf8Examined ? s->size : kUtf8Examined;
+    for (uint32_t i = 0; i < end;) {
+        uint32_t j = i;
+        while (j < end && s->data[j] >= 0x80) {
+            ++j;
+        }
+        if (j == i) {
+            ++i;
+            continue;
+        }
+        bool alone =
+            (i == 0 || !IsAsciiLetter(s->data[i - 1])) && (j == end || !IsAsciiLetter(s->data[j]));
+        if (alone && j - i >= 2) {
+            for (uint32_t k = i; k < j; ++k) {
+                ++w.bytes[s->data[k] - 0x80];
+            }
+            w.total += j - i;
+            if (w.count < kWordsKept) {
+                w.at[w.count] = i;
+                w.length[w.count++] = j - i > 24 ? 24 : j - i;
+            }
+        } else {
+            among += j - i;
+        }
+        i = j;
+    }
+    int current = s->ansiTable >= 0 && s->ansiTable < kAnsiTableCount ? s->ansiTable : 0;
+    if (w.total < 6 || w.total < 4 * among) {
+        return;
+    }
+    // Of each script, the first table of the best score: the Windows code pages come first.
+    int tables[kScriptCount];
+    uint32_t scores[kScriptCount] = {};
+    for (int k = 0; k < kScriptCount; ++k) {
+        if (ScriptScore(s, current, w, kScripts[k]) > 0) {
+            return;
+        }
+        tables[k] = -1;
+        for (int t = 0; t < kAnsiTableCount; ++t) {
+            uint32_t score = ScriptScore(s, t, w, kScripts[k]);
+            if (score > scores[k]) {
+                scores[k] = score;
+                tables[k] = t;
+            }
+        }
+    }
+    char16_t readings[kMessageUnits] = {};
+    uint32_t first = 0;
+    for (int listed = 0; listed < 3; ++listed) {
+        int k = 0;
+        for (int i = 1; i < kScriptCount; ++i) {
+            k = scores[i] > scores[k] ? i : k;
+        }
+        // A reading far behind the best is no likely one.
+        first = listed ? first : scores[k];
+        if (scores[k] == 0 || scores[k] < first / 2) {
+            break;
+        }
+        TextSource other = *s;
+        other.ansiTable = tables[k];
+        char16_t word[32];
+        ReadAs(&other, Encoding::Ansi, w.at[0], w.at[0] + w.length[0], word, 32);
+        size_t at = Str16Len(readings);
+        Format16({readings + at, kMessageUnits - at},
+                 listed ? u", %u as %s \"%s\"" : u"code page %u reads them as %s \"%s\"",
+                 kAnsiCodePages[tables[k]], kScripts[k].name, word);
+        scores[k] = 0;
+    }
+    if (!readings[0]) {
+        return;
+    }
+    char16_t now[32];
+    ReadAs(s, Encoding::Ansi, w.at[0], w.at[0] + w.length[0], now, 32);
+    AddFinding(findings, 0, 0, kSeverityNote, u"encoding",
+               u"words such as \"%s\" may be text of another code page: %s; --codepage with the "
+               u"one it was written in reads the file so, and saved as UTF-8 with a byte-order "
+               u"mark it reads so on every machine",
+               now, readings);
+}
+
 // A file read in the code page because of bytes that UTF-8 does not allow, though most of what
 // lies beyond ASCII is UTF-8: each accented letter then shows as two or three others.
-void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
+bool CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
     const TextSource* s = input->source;
     TextSource copy = *s;
     copy.encoding = Encoding::Utf8;
@@ -115,7 +268,7 @@ void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
     }
     // Mostly UTF-8: a few stray bytes among many good sequences.
     if (good == 0 || bad > good / 4 + 1) {
-        return;
+        return false;
     }
     uint32_t line = 0;
     uint32_t column = 0;
@@ -136,6 +289,7 @@ void CheckStrayBytes(const EncodingNoteInput* input, FindingList* findings) {
                u"mark",
                s->data[input->verdict->offset], count, s->ansiCodePage, utf8, ansi);
     FixStrayBytes(s, findings, line, bad);
+    return true;
 }
 
 // An encoding taken from statistics rather than a mark, and a reading that the bytes speak
@@ -217,8 +371,10 @@ void AddEncodingAdvice(const EncodingNoteInput* input, FindingList* findings) {
     if (!input || !findings) {
         return;
     }
-    if (input->verdict->reason == kEncodingByNotUtf8) {
-        CheckStrayBytes(input, findings);
+    bool mostlyUtf8 =
+        input->verdict->reason == kEncodingByNotUtf8 && CheckStrayBytes(input, findings);
+    if (input->source->encoding == Encoding::Ansi && !mostlyUtf8) {
+        CheckCodePage(input->source, findings);
     }
     CheckGuess(input, findings);
 }

@@ -23,8 +23,9 @@ uint32_t FailureError() {
 }
 
 // Writes all bytes to a new file named after target, beside it; its name in g_temp. Returns
-// 0, or the error, with no new file left.
-uint32_t WriteBeside(const char16_t* target, const uint8_t* bytes, uint32_t size) {
+// 0, or the error, with no new file left; *made tells whether the folder took the new file.
+uint32_t WriteBeside(const char16_t* target, const uint8_t* bytes, uint32_t size, bool* made) {
+    *made = false;
     void* file = nullptr;
     size_t length = Str16Len(target);
     for (uint32_t attempt = 0; attempt < 100 && !file; ++attempt) {
@@ -43,6 +44,7 @@ uint32_t WriteBeside(const char16_t* target, const uint8_t* bytes, uint32_t size
     if (!file) {
         return kErrorFileExists;
     }
+    *made = true;
     uint32_t error = 0;
     for (uint32_t at = 0; at < size && !error;) {
         uint32_t piece = size - at < kPieceBytes ? size - at : kPieceBytes;
@@ -100,31 +102,32 @@ ReplaceResult ReplaceFileBytes(const char16_t* path, const uint8_t* read, uint32
     // The file a link names is the one written, beside itself, so that the link stays.
     uint32_t error = ResolveFileTarget(path, g_target);
     if (error) {
-        return {ReplaceFailure::System, error};
+        return {ReplaceFailure::System, error, path};
     }
     uint32_t attributes = PlatformGetFileAttributes(g_target);
     if (attributes == kInvalidFileAttributes) {
-        return {ReplaceFailure::System, PlatformGetLastError()};
+        return {ReplaceFailure::System, PlatformGetLastError(), g_target};
     }
     if (attributes & kFileAttributeReadOnly) {
-        return {ReplaceFailure::ReadOnly, 0};
+        return {ReplaceFailure::ReadOnly, 0, g_target};
     }
     if (FileLinkCount(g_target) > 1) {
-        return {ReplaceFailure::Links, 0};
+        return {ReplaceFailure::Links, 0, g_target};
     }
-    error = WriteBeside(g_target, bytes, size);
+    bool made = false;
+    error = WriteBeside(g_target, bytes, size, &made);
     if (error) {
-        return {ReplaceFailure::System, error};
+        return {made ? ReplaceFailure::System : ReplaceFailure::Folder, error, g_target};
     }
-    ReplaceResult result = {ReplaceFailure::None, 0};
+    ReplaceResult result = {ReplaceFailure::None, 0, g_target};
     error = CopyFileMode(g_target, g_temp);
     if (error) {
-        result = {ReplaceFailure::System, error};
+        result = {ReplaceFailure::System, error, g_target};
     } else if (!StillHolds(g_target, read, readSize)) {
-        result = {ReplaceFailure::Changed, 0};
+        result = {ReplaceFailure::Changed, 0, g_target};
     } else {
         error = MoveFileReplacing(g_temp, g_target);
-        result = {error ? ReplaceFailure::System : ReplaceFailure::None, error};
+        result = {error ? ReplaceFailure::System : ReplaceFailure::None, error, g_target};
     }
     if (result.failure != ReplaceFailure::None) {
         PlatformDeleteFile(g_temp);

@@ -11,11 +11,13 @@ enum class ReplaceFailure : uint8_t {
     ReadOnly, // the file is read-only
     Links,    // the file has other names, which would keep the old bytes
     Changed,  // the file no longer holds the bytes that were read and mended
+    Folder,   // the new file could not be made in the folder: error says why
     System,   // a call failed: error says why
 };
 struct ReplaceResult {
     ReplaceFailure failure;
-    uint32_t error; // System: the system's error number
+    uint32_t error;         // System and Folder: the system's error number
+    const char16_t* target; // the file put in place of the old one, whose folder takes it
 };
 
 // Puts bytes in the place of the file at path, whose bytes must still be `read` (readSize).

@@ -18,6 +18,12 @@ uint32_t CopyFileMode(const char16_t* from, const char16_t* to);
 // Puts the file from in the place of the file to, in one step, once from is on the disk.
 // Returns 0, or the error.
 uint32_t MoveFileReplacing(const char16_t* from, const char16_t* to);
+// The name of the file at path in a diff: from the current folder, with "/" between folders,
+// as "git apply" and "patch -p1" look for it there, for they refuse a name that climbs out of
+// it or starts at the root. A file outside the current folder is named from the root of its
+// file system (on Windows, of its drive): the diff applies there. Into name (kPathUnits
+// units); false when it does not fit.
+bool DiffFileName(const char16_t* path, char16_t* name);
 // Writes bytes to standard output as they are, with no translation of line ends or text;
 // false when some could not be written.
 [[nodiscard]] bool WriteStandardOutputBytes(const uint8_t* bytes, size_t size);

@@ -2,6 +2,8 @@
 #include "checker/file_system.h"
 
 #include "base/limits.h"
+#include "base/text16.h"
+#include "checker/unified_diff.h"
 #include "platform/platform.h"
 #include "platform/posix/errno_map.h"
 #include "platform/utf8.h"
@@ -101,6 +103,46 @@ uint32_t MoveFileReplacing(const char16_t* from, const char16_t* to) {
     free(source);
     free(dest);
     return error;
+}
+
+bool DiffFileName(const char16_t* path, char16_t* name) {
+    bool climbs = false;
+    for (const char16_t* p = path; *p; ++p) {
+        bool start = p == path || p[-1] == u'/';
+        climbs = climbs || (start && p[0] == u'.' && p[1] == u'.' && (p[2] == u'/' || !p[2]));
+    }
+    if (path[0] != u'/' && !climbs) {
+        return PlainFileName(path, name);
+    }
+    static char16_t full[2 * kPathUnits];
+    static char16_t here[kPathUnits];
+    char* folder = getcwd(nullptr, 0);
+    if (!folder) {
+        return false;
+    }
+    Utf8ToUtf16(folder, {full, kPathUnits});
+    free(folder);
+    PlainFileName(full, here);
+    full[0] = 0;
+    if (path[0] != u'/') {
+        Str16Copy(full, here);
+        Str16Append(full, u"/");
+    }
+    Str16Append(full, path);
+    if (!PlainFileName(full, name)) {
+        return false;
+    }
+    // The current folder is plain too, so that the two compare by their text.
+    size_t length = Str16Len(here);
+    bool below = length > 0;
+    for (size_t i = 0; below && i < length; ++i) {
+        below = name[i] == here[i];
+    }
+    if (below && name[length] == u'/') {
+        size_t rest = Str16Len(name + length + 1);
+        memmove(name, name + length + 1, (rest + 1) * sizeof(char16_t));
+    }
+    return true;
 }
 
 bool WriteStandardOutputBytes(const uint8_t* bytes, size_t size) {

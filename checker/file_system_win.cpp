@@ -2,6 +2,7 @@
 #include "checker/file_system.h"
 
 #include "base/limits.h"
+#include "checker/unified_diff.h"
 
 #include <windows.h>
 
@@ -14,6 +15,22 @@ const wchar_t* W(const char16_t* text) {
 // The attributes a file carries beyond its bytes that a new file can be given.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+bool IsSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+// The units of a full name's root: "C:\", or "\\server\share\" (and "\\?\C:\").
+size_t RootLength(const wchar_t* full) {
+    if (full[0] && full[1] == L':') {
+        return IsSeparator(full[2]) ? 3 : 2;
+    }
+    size_t i = 0;
+    for (int separators = 0; full[i] && separators < 4; ++i) {
+        separators += IsSeparator(full[i]);
+    }
+    return i;
+}
 
 } // namespace
 
@@ -59,6 +76,34 @@ uint32_t MoveFileReplacing(const char16_t* from, const char16_t* to) {
         return GetLastError();
     }
     return 0;
+}
+
+bool DiffFileName(const char16_t* path, char16_t* name) {
+    bool climbs = false;
+    for (const char16_t* p = path; *p; ++p) {
+        bool start = p == path || IsSeparator(p[-1]);
+        climbs = climbs || (start && p[0] == u'.' && p[1] == u'.' && (IsSeparator(p[2]) || !p[2]));
+    }
+    bool rooted = IsSeparator(path[0]) || (path[0] && path[1] == u':');
+    if (!rooted && !climbs) {
+        return PlainFileName(path, name);
+    }
+    static wchar_t full[kPathUnits];
+    static wchar_t here[kPathUnits];
+    DWORD length = GetFullPathNameW(W(path), kPathUnits, full, nullptr);
+    DWORD folder = GetCurrentDirectoryW(kPathUnits, here);
+    if (length == 0 || length >= kPathUnits || folder == 0 || folder >= kPathUnits) {
+        return false;
+    }
+    while (folder > 0 && IsSeparator(here[folder - 1])) {
+        --folder; // "C:\" is the folder "C:"
+    }
+    // Names ignore case here, as the system compares them.
+    bool below = folder < length && IsSeparator(full[folder]) &&
+                 CompareStringOrdinal(full, static_cast<int>(folder), here,
+                                      static_cast<int>(folder), TRUE) == CSTR_EQUAL;
+    size_t skip = below ? folder + 1 : RootLength(full);
+    return PlainFileName(reinterpret_cast<const char16_t*>(full + skip), name);
 }
 
 bool WriteStandardOutputBytes(const uint8_t* bytes, size_t size) {

@@ -10,6 +10,7 @@
 #include "checker/file_system.h"
 #include "checker/fix_apply.h"
 #include "checker/unified_diff.h"
+#include "platform/platform.h"
 #include "textinput/text_source.h"
 
 #include <cstdlib>
@@ -17,6 +18,7 @@
 namespace {
 
 char16_t g_path[kPathUnits]; // the file a name stands for
+char16_t g_diffName[kPathUnits];
 char16_t g_text[kPathUnits + 2 * kMessageUnits];
 
 // One line on standard error about a file.
@@ -52,9 +54,26 @@ const char16_t* ReplaceProblem(const ReplaceResult& r, char16_t* text) {
     case ReplaceFailure::Changed:
         return u"the file changed while it was checked";
     default:
-        DescribeError(std::span<char16_t>(text, kMessageUnits), static_cast<int32_t>(r.error));
+        break;
+    }
+    char16_t why[kMessageUnits];
+    DescribeError(why, static_cast<int32_t>(r.error));
+    if (r.failure != ReplaceFailure::Folder) {
+        Str16Copy({text, kMessageUnits}, why);
         return text;
     }
+    // The folder is the one at fault, not the file, which may well be writable: say which.
+    static char16_t folder[kPathUnits];
+    Str16Copy(folder, r.target);
+    size_t end = Str16Len(folder);
+    while (end > 0 && folder[end - 1] != u'/' && folder[end - 1] != kPathSeparator) {
+        --end;
+    }
+    end -= end > 1 && folder[end - 2] != u':'; // "/" and "C:\\" stay roots
+    Str16Copy({folder + end, kPathUnits - end}, end ? u"" : u".");
+    Format16({text, kMessageUnits}, u"the mended file cannot be made in its folder, \"%s\": %s",
+             folder, why);
+    return text;
 }
 
 struct Run {
@@ -154,10 +173,21 @@ void FixOne(Run* run, const char16_t* name) {
     if (options.diff) {
         if (out.data) {
             ByteBuffer diff = {};
-            AppendUnifiedDiff(g_path, bytes.data, bytes.size, out.data, out.size, &diff);
+            if (!DiffFileName(g_path, g_diffName)) {
+                Str16Copy(g_diffName, g_path);
+            }
+            AppendUnifiedDiff(g_diffName, bytes.data, bytes.size, out.data, out.size, &diff);
             run->outputFailed =
                 run->outputFailed || diff.failed || !WriteStandardOutputBytes(diff.data, diff.size);
             ReleaseBytes(&diff);
+            // Lines are cut at each byte 0A, which in these forms is half a character or less.
+            Encoding encoding = out.result.encoding;
+            if (encoding != Encoding::Ansi && encoding != Encoding::Utf8) {
+                Tell(g_path,
+                     u"the file is %s: its diff is of the bytes, cut into lines at each byte 0A, "
+                     u"not of the text; \"git apply\" and \"patch -p1\" apply it all the same",
+                     FormOf(encoding).name);
+            }
             run->wouldFix += out.fixed;
             ++run->filesToFix;
         }

@@ -25,7 +25,8 @@ const char16_t kCheckUsage[] =
     u"  --fix             mend each file in place where a finding has a safe fix, keeping its\n"
     u"                    encoding, line ends and every other byte; \"-\" writes the mended\n"
     u"                    text to standard output and the report to standard error\n"
-    u"  --diff            print what --fix would change as a unified diff, and change nothing\n"
+    u"  --diff            print what --fix would change as a unified diff, and change nothing;\n"
+    u"                    \"git apply\" or \"patch -p1\" applies it in the folder it ran in\n"
     u"  --list-codes      the codes of the findings: severity, safe fix, what each means\n"
     u"  --explain CODE    what the plug-in does with such a line, and how to mend it\n"
     u"  --show NAME       the status-bar text of function NAME, with line breaks and tabs\n"
@@ -145,8 +146,13 @@ int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, Ch
         if (options->explain >= 0) {
             return kOptionsExplain;
         }
-        Format16({problem, kMessageUnits},
-                 u"--explain needs a code, such as duplicate; \"%s\" is none", value ? value : u"");
+        if (value && *value) {
+            Format16({problem, kMessageUnits},
+                     u"--explain needs a code, such as duplicate; \"%s\" is none", value);
+        } else {
+            Str16Copy({problem, kMessageUnits},
+                      u"--explain needs a code, such as duplicate (see --list-codes)");
+        }
     } else {
         bool ignore = IsOption(arg, u"--ignore");
         CodeSet set = 0;

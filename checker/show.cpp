@@ -48,7 +48,8 @@ void ShowHelpText(const CheckedEntry* entry, char16_t* visible, size_t capacity)
     for (const char16_t* p = shown; *p; ++p) {
         switch (*p) {
         case u'\r':
-            Str16Copy(piece, u"\u240d");
+            // CR LF is one line break on the status bar, and is shown as one.
+            Str16Copy(piece, p[1] == u'\n' ? u"" : u"\u240d");
             break;
         case u'\n':
             Str16Copy(piece, u"\u240a\n");

@@ -5,6 +5,8 @@
 #include "checker/unified_diff.h"
 
 #include "base/format16.h"
+#include "base/limits.h"
+#include "platform/platform.h"
 #include "platform/utf8.h"
 
 #include <cstdlib>
@@ -112,7 +114,100 @@ void Hunk(ByteBuffer* out, const Lines& a, const Lines& b, const Change* changes
     }
 }
 
+// One header line: the mark, then side ("a/" or "b/") and the name, as git writes them. A name
+// with a control character, a quote or a backslash is quoted, with C escapes (and the bytes
+// beyond ASCII in octal), which both tools read back; a name with a blank ends with a tab, so
+// that "patch" takes the blank as part of it.
+void Header(ByteBuffer* out, const char* mark, const char* side, const char* name) {
+    bool quoted = false;
+    bool blank = false;
+    for (const char* p = name; *p; ++p) {
+        auto b = static_cast<uint8_t>(*p);
+        quoted = quoted || b < 0x20 || b == 0x7F || b == '"' || b == '\\';
+        blank = blank || b == ' ';
+    }
+    AppendBytes(out, mark, strlen(mark));
+    AppendBytes(out, "\"", quoted ? 1 : 0);
+    AppendBytes(out, side, strlen(side));
+    if (!quoted) {
+        AppendBytes(out, name, strlen(name));
+        AppendBytes(out, "\t", blank ? 1 : 0);
+        AppendBytes(out, "\n", 1);
+        return;
+    }
+    static const char kEscapes[] = "\a\b\t\n\v\f\r";
+    static const char kLetters[] = "abtnvfr";
+    for (const char* p = name; *p; ++p) {
+        auto b = static_cast<uint8_t>(*p);
+        const char* escape = b ? strchr(kEscapes, b) : nullptr;
+        char text[8];
+        if (b == '"' || b == '\\') {
+            text[0] = '\\';
+            text[1] = static_cast<char>(b);
+            AppendBytes(out, text, 2);
+        } else if (escape) {
+            text[0] = '\\';
+            text[1] = kLetters[escape - kEscapes];
+            AppendBytes(out, text, 2);
+        } else if (b < 0x20 || b >= 0x7F) {
+            text[0] = '\\';
+            text[1] = static_cast<char>('0' + (b >> 6));
+            text[2] = static_cast<char>('0' + ((b >> 3) & 7));
+            text[3] = static_cast<char>('0' + (b & 7));
+            AppendBytes(out, text, 4);
+        } else {
+            AppendBytes(out, p, 1);
+        }
+    }
+    AppendBytes(out, "\"\n", 2);
+}
+
+// "/" on every system, and the system's own ("\\" on Windows).
+bool IsSeparator(char16_t c) {
+    for (char16_t separator : {u'/', kPathSeparator}) {
+        if (c == separator) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+bool PlainFileName(const char16_t* path, char16_t* name) {
+    size_t length = 0;
+    name[0] = 0;
+    for (const char16_t* p = path; *p;) {
+        while (IsSeparator(*p)) {
+            ++p;
+        }
+        const char16_t* end = p;
+        while (*end && !IsSeparator(*end)) {
+            ++end;
+        }
+        auto size = static_cast<size_t>(end - p);
+        if (size == 2 && p[0] == u'.' && p[1] == u'.') {
+            while (length > 0 && name[length - 1] != u'/') {
+                --length;
+            }
+            length -= length > 0;
+        } else if (size > 0 && !(size == 1 && p[0] == u'.')) {
+            if (length + (length > 0) + size + 1 > static_cast<size_t>(kPathUnits)) {
+                name[length] = 0;
+                return false;
+            }
+            if (length > 0) {
+                name[length++] = u'/';
+            }
+            for (size_t i = 0; i < size; ++i) {
+                name[length++] = p[i];
+            }
+        }
+        name[length] = 0;
+        p = end;
+    }
+    return true;
+}
 
 void AppendBytes(ByteBuffer* out, const void* bytes, size_t size) {
     if (out->failed || size == 0) {
@@ -179,11 +274,10 @@ void AppendUnifiedDiff(const char16_t* name, const uint8_t* before, uint32_t bef
     if (count > 0) {
         char* label = Utf16ToUtf8Alloc(name);
         out->failed = out->failed || !label;
-        AppendBytes(out, "--- ", 4);
-        AppendBytes(out, label, label ? strlen(label) : 0);
-        AppendBytes(out, "\n+++ ", 5);
-        AppendBytes(out, label, label ? strlen(label) : 0);
-        AppendBytes(out, "\n", 1);
+        if (label) {
+            Header(out, "--- ", "a/", label);
+            Header(out, "+++ ", "b/", label);
+        }
         free(label);
         // Changes whose context would meet share a hunk.
         uint32_t first = 0;

@@ -17,7 +17,14 @@ struct ByteBuffer {
 void AppendBytes(ByteBuffer* out, const void* bytes, size_t size);
 void ReleaseBytes(ByteBuffer* out);
 
-// Appends the diff that turns before into after, under the name given (in UTF-8), with three
-// lines of context around each change; nothing when they are the same.
+// Appends the diff that turns before into after, with three lines of context around each
+// change; nothing when they are the same. name is the file's name as DiffFileName gives it:
+// the headers say "a/" and "b/" before it, as "git apply" and "patch -p1" expect.
 void AppendUnifiedDiff(const char16_t* name, const uint8_t* before, uint32_t beforeSize,
                        const uint8_t* after, uint32_t afterSize, ByteBuffer* out);
+
+// A file name made plain for a diff, by its text alone: "/" between folders (and the system's
+// own separator taken as one), no "." and no empty folder, ".." taking away the folder before
+// it, and no separator at the start. False, with a name cut short, when it does not fit in
+// kPathUnits units.
+bool PlainFileName(const char16_t* path, char16_t* name);

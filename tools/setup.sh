@@ -25,7 +25,7 @@ declare -A hb_groups=(
   [wine]="wine wine32:i386 wine64 xvfb xauth"
   [pictures]="imagemagick tmux fonts-dejavu-core xvfb"
   [tools]="libbenchmark-dev clang-14 libclang-rt-14-dev llvm-14 clang-format-14 clang-tidy-14
-           tmux gcovr patch"
+           tmux gcovr patch git"
 )
 
 hb_as_root() {

@@ -333,15 +333,15 @@ try:
     # The name in the forms "hbar /F" takes.
     for form in ("@caf\u00c9[", "%@caf\u00c9[", "caf\u00c9", "C?F*"):
         code, out, _ = run("--show", form, "caf\u00e9.txt")
-        expect(code == 0 and out == "@CAF\u00c9[]\u240d\u240a\n\u240a\nCaf\u00e9\u240a\n"
+        expect(code == 0 and out == "@CAF\u00c9[]\u240a\n\u240a\nCaf\u00e9\u240a\n"
                "next\u2409tab<U+200B>\n", f"--show {form}: {code} {out!r}")
     code, out, _ = run("--show=[a-z]*", "clean.txt")
     expect(code == 1, f"--show of a pattern that matches nothing: {code} {out!r}")
     with open("two.txt", "w") as f:
         f.write("@B[x] - b\n@A[] - a\n")
     code, out, _ = run("--show=*", "two.txt")
-    expect(code == 0 and out == "@A, line 2:\n@A[]\u240d\u240a\n\u240a\na\n"
-           "@B, line 1:\n@B[x]\u240d\u240a\n\u240a\nb\n", f"--show of several: {code} {out!r}")
+    expect(code == 0 and out == "@A, line 2:\n@A[]\u240a\n\u240a\na\n"
+           "@B, line 1:\n@B[x]\u240a\n\u240a\nb\n", f"--show of several: {code} {out!r}")
     code, out, err = run("--show=nothing", "clean.txt")
     expect(code == 1 and out == "" and "@NOTHING" in err and "no line defines" in err,
            f"--show missing: {code} {err!r}")
@@ -437,8 +437,19 @@ try:
     # that "patch" applies to the same bytes; nothing else left in the folder.
     os.mkdir("fixes")
     os.chdir("fixes")
-    have_patch = shutil.which("patch")
-    expect(have_patch, "patch is not installed (the set-up must install it)")
+    for tool in ("patch", "git"):
+        expect(shutil.which(tool), f"{tool} is not installed (the set-up must install it)")
+
+    def expect_applies(diff, where, name, after, what):
+        """Both tools apply the diff in the folder where, with no option but -p1, to give after."""
+        for tool in (["patch", "-s", "-p1"], ["git", "apply"]):
+            if not shutil.which(tool[0]):
+                continue
+            target = os.path.join(where, name)
+            kept = read(target)
+            done = subprocess.run(tool, input=diff, cwd=where, capture_output=True, timeout=60)
+            expect(done.returncode == 0 and read(target) == after, f"{tool[0]}, {what}: {done!r}")
+            write(target, kept)
     for what, before, options, after, status, fixed in FIX_ROWS:
         options = options or ["--codepage=1252"]
         write("help.txt", before)
@@ -454,12 +465,12 @@ try:
         code, diff, err = run_bytes("--diff", *options, "help.txt")
         expect(code == (1 if fixed else 0) and read("help.txt") == before and
                (diff != b"") == (fixed > 0), f"--diff, {what}: {code} {diff!r} {err!r}")
-        if fixed and have_patch:
-            done = subprocess.run(["patch", "-s", "-o", "patched.txt", "help.txt"], input=diff,
-                                  capture_output=True, timeout=60)
-            expect(done.returncode == 0 and read("patched.txt") == after,
-                   f"patch, {what}: {done!r}")
-            os.remove("patched.txt")
+        # A diff of the bytes of a wide form says so.
+        expect(("is of the bytes" in err) == (fixed > 0 and what.startswith(("UTF-16", "UTF-32"))),
+               f"--diff, {what}: {err!r}")
+        if fixed:
+            expect_applies(diff, ".", "help.txt", after, what)
+            write("help.txt", before)
     # What it cannot write it leaves as it was, and says why: a read-only file, and a name that
     # is no file. Several files: the worst status wins.
     write("help.txt", SAMPLE_FIXES)
@@ -474,11 +485,31 @@ try:
            f"--fix of several: {code} {out!r} {err!r}")
     write("help.txt", SAMPLE_FIXES)
     code, out, err = run("--diff", "help.txt", "clean.txt", "help.txt")
-    expect(code == 1 and out.count("--- help.txt\n+++ help.txt\n") == 2 and
+    expect(code == 1 and out.count("--- a/help.txt\n+++ b/help.txt\n") == 2 and
            err == "hintbar-check: --fix would mend 4 findings in 2 files\n",
            f"--diff of several: {code} {out!r} {err!r}")
     code, out, err = run("--diff", "nofile.txt")
     expect(code == 2 and out == "" and "File not found" in err, f"--diff missing: {err!r}")
+    # A file in a folder, by its name from here or from the root, and a name with a blank or
+    # a quote: each applies from here. A file outside this folder is named from the root.
+    os.mkdir("sub")
+    mended = FIX_ROWS[0][3]
+    names = [("sub/help.txt", "sub/help.txt"), (os.path.abspath("sub/help.txt"), "sub/help.txt"),
+             ("sub/../sub/a b.txt", "sub/a b.txt")]
+    if not runner:
+        names += [('sub/q"\\.txt', 'sub/q"\\.txt'), ("../fixes/sub/help.txt", "sub/help.txt")]
+    for given, name in names:
+        write(name, SAMPLE_FIXES)
+        code, diff, err = run_bytes("--diff", given)
+        expect(code == 1, f"--diff {given}: {code} {err!r}")
+        expect_applies(diff, ".", name, mended, f"--diff {given}")
+    if not runner:
+        write("help.txt", SAMPLE_FIXES)
+        os.chdir("sub")
+        code, diff, err = run_bytes("--diff", "../help.txt")
+        os.chdir("..")
+        expect_applies(diff, "/", os.path.abspath("help.txt")[1:], mended, "--diff from the root")
+    shutil.rmtree("sub")
     if not runner:
         # Its mode and the links to it stay; a file with a second name is refused, as is a pipe.
         os.chmod("help.txt", 0o640)
@@ -492,6 +523,21 @@ try:
         code, out, err = run("--fix", "help.txt")
         expect(code == 2 and "hard links" in err and read("help.txt") == SAMPLE_FIXES,
                f"--fix hard link: {code} {err!r}")
+        # A folder that takes no new file is named, not the file, which is writable.
+        os.mkdir("locked")
+        write("locked/help.txt", SAMPLE_FIXES)
+        os.chmod("locked/help.txt", 0o666)
+        os.chmod("locked", 0o555)
+        os.chmod(work, 0o755)
+        as_user = ["setpriv", "--reuid=65534", "--regid=65534", "--clear-groups"] \
+            if os.geteuid() == 0 else []
+        done = subprocess.run(as_user + [checker, "--fix", "locked/help.txt"], capture_output=True,
+                              timeout=120)
+        os.chmod("locked", 0o755)
+        expect(done.returncode == 2 and read("locked/help.txt") == SAMPLE_FIXES and
+               f'the mended file cannot be made in its folder, "{os.path.abspath("locked")}": '
+               f'Access is denied.'.encode() in done.stderr, f"--fix locked folder: {done!r}")
+        shutil.rmtree("locked")
         os.mkfifo("pipe.txt")
         writer = subprocess.Popen(["sh", "-c", "cat help.txt > pipe.txt"])
         code, out, err = run("--fix", "pipe.txt")
@@ -515,6 +561,10 @@ try:
     expect(code == 2 and '--ignore: "nosuch" is not a code' in err, f"--ignore: {err!r}")
     code, out, err = run("--show=", "x")
     expect(code == 2 and "--show needs the name of a function" in err, f"--show=: {err!r}")
+    for args in (["--explain"], ["--explain="]):
+        code, out, err = run(*args)
+        expect(code == 2 and "--explain needs a code, such as duplicate (see --list-codes)\n" in err,
+               f"{args}: {err!r}")
 finally:
     os.chdir("/")
     shutil.rmtree(work, ignore_errors=True)
