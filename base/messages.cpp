@@ -3,15 +3,12 @@
 #include "base/format16.h"
 #include "base/limits.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
 
 #include <span>
 
 namespace {
 // Static result buffers: a result lasts until the next call that writes the same buffer.
 char16_t PluralBuffer[kMessageUnits];
-char16_t CountBuffer[kMessageUnits];
-char16_t ByteCountBuffer[kMessageUnits];
 
 // The longest growth of a plural ("ices" for "ex", "ies" for "y", ...) is two units.
 constexpr size_t kLongestPluralNoun = kMessageUnits - 1 - 2;
@@ -75,25 +72,4 @@ const char16_t* Pluralize(uint64_t count, const char16_t* noun) {
         Str16UpperAscii(out.data());
     }
     return out.data();
-}
-
-const char16_t* FormatCount(uint64_t count) {
-    Format16(CountBuffer, u"%%@comma[%I64u] ", count);
-    ExpandVariables(CountBuffer, 1);
-    Str16Append(CountBuffer, Pluralize(count, u"function"));
-    return CountBuffer;
-}
-
-const char16_t* FormatByteCount(uint64_t count) {
-    char16_t number[kMessageUnits];
-    Format16(number, u"%%@comma[%I64u]", count);
-    ExpandVariables(number, 1);
-    ByteCountBuffer[0] = 0;
-    for (size_t length = Str16Len(number); length < 9; ++length) {
-        Str16Append(ByteCountBuffer, u" ");
-    }
-    Str16Append(ByteCountBuffer, number);
-    Str16Append(ByteCountBuffer, u" ");
-    Str16Append(ByteCountBuffer, Pluralize(count, u"byte"));
-    return ByteCountBuffer;
 }

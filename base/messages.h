@@ -8,9 +8,6 @@
 enum : int { kCaseOther, kCaseOneCapital, kCaseAllCapitals };
 [[nodiscard]] int ClassifyCase(const char16_t* text);
 // The noun for a count of 1; otherwise its English plural in a static buffer of
-// 1,024 units (as the two count wordings below), which lasts until the next call. A noun too long
-// for its plural to fit the buffer is returned unchanged.
+// 1,024 units, which lasts until the next call. A noun too long for its plural to fit the buffer
+// is returned unchanged.
 [[nodiscard]] const char16_t* Pluralize(uint64_t count, const char16_t* noun);
-[[nodiscard]] const char16_t* FormatCount(uint64_t count); // "1,234 functions"
-[[nodiscard]] const char16_t*
-FormatByteCount(uint64_t count); // "    1,234 bytes", number in 9 columns

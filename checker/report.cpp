@@ -7,6 +7,7 @@
 #include "base/format16.h"
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/counts.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "interface/host_services.h"

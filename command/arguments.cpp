@@ -2,7 +2,7 @@
 
 #include "base/text16.h"
 #include "command/error_messages.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 
 namespace {
 
@@ -79,8 +79,8 @@ int32_t SplitArguments(const char16_t* line) {
         }
         if (p >= MAX_ARG_LEN - 1) {
             WriteErrorPrefix();
-            Qprintf(ErrorHandle(), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", p,
-                    MAX_ARG_LEN);
+            HostPrintTo(ErrorHandle(), u"Buffer overflow: b = %d, MAX_ARG_LEN = %d \r\n", p,
+                        MAX_ARG_LEN);
             return -1;
         }
         if (len == 0) {

@@ -4,14 +4,14 @@
 #include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "platform/platform.h"
 
 namespace {
 
 void Report(const char16_t* format, const char16_t* insert = nullptr) {
     WriteErrorPrefix();
-    Qprintf(ErrorHandle(), format, insert);
+    HostPrintTo(ErrorHandle(), format, insert);
 }
 
 // "<format with the name>" then the system's text for the error on a line of its own.
@@ -19,7 +19,7 @@ void ReportWithError(const char16_t* format, const char16_t* name, int32_t error
     char16_t text[kMessageUnits];
     DescribeError(text, error);
     Report(format, name);
-    Qprintf(ErrorHandle(), u"   %s\r\n", text);
+    HostPrintTo(ErrorHandle(), u"   %s\r\n", text);
 }
 
 // "<format with the system's text for the error>".
@@ -37,16 +37,16 @@ void* ErrorHandle() {
 
 void WriteErrorPrefix() {
     void* handle = ErrorHandle();
-    Qprintf(handle, u"%s plugin: ", kPluginName);
+    HostPrintTo(handle, u"%s plugin: ", kPluginName);
     char16_t buffer[kLineUnits];
     Str16Copy(buffer, u"%_batch");
-    ExpandVariables(buffer, 1);
+    ExpandHostVariables(buffer);
     if (buffer[0] == u'0') {
         return;
     }
     Str16Copy(buffer, u"%_batchname [%_batchline]  ");
-    ExpandVariables(buffer, 1);
-    Qprintf(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
+    ExpandHostVariables(buffer);
+    HostPrintTo(handle, u"%s", buffer); // as text: a batch name may hold a percent sign
 }
 
 void ReportSourceFailure(const SourceOpenResult& opened) {

@@ -3,11 +3,12 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/counts.h"
 #include "base/text16.h"
 #include "command/error_messages.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "livehelp/help_text.h"
 #include "platform/utf8.h"
 
@@ -90,7 +91,7 @@ void Walk(const HelpNode* node, Search* search) {
         }
         if (search->print) {
             Utf8ToUtf16(node->syntax, {g_text, kSyntaxUnits});
-            Printf(u"%s\r\n", g_text);
+            HostPrint(u"%s\r\n", g_text);
         }
     }
     Walk(node->right, search);
@@ -103,11 +104,11 @@ void PrintHelp(const HelpNode* node) {
     if (!g_help.syntax[0]) {
         return;
     }
-    Printf(u"%s\r\n", g_help.syntax);
+    HostPrint(u"%s\r\n", g_help.syntax);
     if (!g_help.description[0]) {
         return;
     }
-    Printf(u"\r\n");
+    HostPrint(u"\r\n");
     char16_t* line = g_help.description;
     for (;;) {
         char16_t* end = line;
@@ -119,7 +120,7 @@ void PrintHelp(const HelpNode* node) {
         if (end > line && end[-1] == u'\r') {
             end[-1] = 0; // a line break written as CR LF in the help file is one break
         }
-        Printf(u"%s\r\n", line);
+        HostPrint(u"%s\r\n", line);
         if (last) {
             return;
         }
@@ -136,15 +137,16 @@ bool FunctionMatches(const char16_t* name, const char16_t* pattern) {
 bool ShowMatchingHelp(const char16_t* pattern) {
     if (!HelpTableRoot()) {
         WriteErrorPrefix();
-        Qprintf(ErrorHandle(),
-                u"No help is loaded to look up \"%s\" in.  Use HBAR /L to load it.\r\n", pattern);
+        HostPrintTo(ErrorHandle(),
+                    u"No help is loaded to look up \"%s\" in.  Use HBAR /L to load it.\r\n",
+                    pattern);
         return false;
     }
     Search search = {CoreOf(pattern), false, 0, nullptr};
     Walk(HelpTableRoot(), &search);
     if (search.matches == 0) {
         WriteErrorPrefix();
-        Qprintf(ErrorHandle(), u"No function matches \"%s\".\r\n", pattern);
+        HostPrintTo(ErrorHandle(), u"No function matches \"%s\".\r\n", pattern);
         return false;
     }
     if (search.matches == 1) {
@@ -154,6 +156,6 @@ bool ShowMatchingHelp(const char16_t* pattern) {
     search.print = true;
     search.matches = 0;
     Walk(HelpTableRoot(), &search);
-    Printf(u"%s match \"%s\".\r\n", FormatCount(search.matches), pattern);
+    HostPrint(u"%s match \"%s\".\r\n", FormatCount(search.matches), pattern);
     return true;
 }

@@ -4,6 +4,7 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/counts.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "command/arguments.h"
@@ -13,7 +14,7 @@
 #include "helptable/help_file_name.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "livehelp/line_state.h"
 #include "platform/platform.h"
 
@@ -59,7 +60,7 @@ char16_t g_addPath[kPathUnits];
 
 void ReportError(const char16_t* format, const char16_t* text) {
     WriteErrorPrefix();
-    Qprintf(ErrorHandle(), format, text);
+    HostPrintTo(ErrorHandle(), format, text);
 }
 
 HbarResult Fail(HbarResult result, const char16_t* format, const char16_t* text) {
@@ -110,10 +111,10 @@ const char16_t* OptionValue(int32_t& k, const char16_t* missing) {
             // A name that begins with "/" read as options: say how to write it.
             if (k + 1 < CommandArguments().count &&
                 !LooksLikeOption(CommandArguments().pointers[k + 1])) {
-                Qprintf(ErrorHandle(),
-                        u"A name that begins with \"/\" must be quoted after a colon, as in "
-                        u"%s:\"/path/name\".\r\n",
-                        CommandArguments().upper[k]);
+                HostPrintTo(ErrorHandle(),
+                            u"A name that begins with \"/\" must be quoted after a colon, as in "
+                            u"%s:\"/path/name\".\r\n",
+                            CommandArguments().upper[k]);
             }
             return nullptr;
         }
@@ -136,10 +137,10 @@ std::optional<HbarResult> ParseArguments(HbarRun& run) {
         const char16_t* arg = CommandArguments().pointers[k];
         char16_t letter = arg[0] == u'/' ? UpperAscii(arg[1]) : 0;
         if (Str16Equal(arg, u"/?") || Str16Equal(arg, u"/??")) {
-            QPuts(kCommandHelp);
+            HostPuts(kCommandHelp);
             if (arg[2] == u'?') {
-                Printf(u"\r\n\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor,
-                       kVersionMinor, kVersionBuild, kVersionRevision, kMachineName);
+                HostPrint(u"\r\n\t\t\t\t%s  %u.%u.%u.%u (%s)\r\n", kPluginName, kVersionMajor,
+                          kVersionMinor, kVersionBuild, kVersionRevision, kMachineName);
             }
             return HbarResult::Done;
         }
@@ -191,14 +192,14 @@ std::optional<HbarResult> ParseArguments(HbarRun& run) {
 void Unload(bool quiet) {
     if (!HelpTableRoot()) {
         if (!quiet) {
-            Printf(u"Nothing to unload.\r\n");
+            HostPrint(u"Nothing to unload.\r\n");
         }
         return;
     }
     uint32_t released = UnloadHelp();
     HelpTableWent(); // help that shows came from the table that went
     if (!quiet) {
-        Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
+        HostPrint(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
 }
 
@@ -209,15 +210,15 @@ void ReportMemory() {
         MeasureHelpTree(HelpTableRoot(), &totals);
     }
     uint32_t total = totals.nodeBytes + totals.nameBytes + totals.syntaxBytes + totals.infoBytes;
-    Printf(u"\r\nFound %s:\r\n\r\n", FormatCount(totals.nodes));
-    Printf(u"Node structures:  %s\r\n", FormatByteCount(totals.nodeBytes));
-    Printf(u"Function names:   %s\r\n", FormatByteCount(totals.nameBytes));
-    Printf(u"Function syntax:  %s\r\n", FormatByteCount(totals.syntaxBytes));
-    Printf(u"Additional info:  %s\r\n", FormatByteCount(totals.infoBytes));
-    Printf(u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
-           u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
-           u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\r\n");
-    Printf(u"TOTAL:            %s\r\n", FormatByteCount(total));
+    HostPrint(u"\r\nFound %s:\r\n\r\n", FormatCount(totals.nodes));
+    HostPrint(u"Node structures:  %s\r\n", FormatByteCount(totals.nodeBytes));
+    HostPrint(u"Function names:   %s\r\n", FormatByteCount(totals.nameBytes));
+    HostPrint(u"Function syntax:  %s\r\n", FormatByteCount(totals.syntaxBytes));
+    HostPrint(u"Additional info:  %s\r\n", FormatByteCount(totals.infoBytes));
+    HostPrint(u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
+              u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015"
+              u"\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\u2015\r\n");
+    HostPrint(u"TOTAL:            %s\r\n", FormatByteCount(total));
 }
 
 } // namespace
@@ -246,7 +247,7 @@ HbarResult RunHbar(const char16_t* line) {
         HelpLoadResult loaded = LoadHelpTable(run.path, run.path);
         ReportLoadFailure(loaded);
         if (loaded.outcome == HelpLoad::Loaded && !run.quiet) {
-            Printf(u"Loaded %s from \"%s\".\r\n", FormatCount(loaded.functions), run.path);
+            HostPrint(u"Loaded %s from \"%s\".\r\n", FormatCount(loaded.functions), run.path);
         }
     }
     for (int32_t k = 0; k < run.addedCount; ++k) {
@@ -254,7 +255,7 @@ HbarResult RunHbar(const char16_t* line) {
         HelpLoadResult added = AddHelpFile(g_addPath);
         ReportLoadFailure(added);
         if (added.outcome == HelpLoad::Loaded && !run.quiet) {
-            Printf(u"Added %s from \"%s\".\r\n", FormatCount(added.functions), g_addPath);
+            HostPrint(u"Added %s from \"%s\".\r\n", FormatCount(added.functions), g_addPath);
         }
     }
     HbarResult found =
@@ -266,7 +267,7 @@ HbarResult RunHbar(const char16_t* line) {
         ReportHelpStatus();
     }
     if (run.countLine) {
-        Printf(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
+        HostPrint(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
     return found;
 }

@@ -3,9 +3,10 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/counts.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "livehelp/help_place.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
@@ -14,13 +15,13 @@
 namespace {
 
 void ReportLookUp() {
-    Printf(u"To look a function up at any time:  hbar /F name\r\n");
+    HostPrint(u"To look a function up at any time:  hbar /F name\r\n");
 }
 
 // How to turn live help on where the host's status bar is not there.
 void ReportHowToTurnOn() {
-    Printf(u"To show help in a window beside the line:  set HintbarConsole=window\r\n"
-           u"To show help in the console window's title:  set HintbarConsole=title\r\n");
+    HostPrint(u"To show help in a window beside the line:  set HintbarConsole=window\r\n"
+              u"To show help in the console window's title:  set HintbarConsole=title\r\n");
     ReportLookUp();
 }
 
@@ -32,26 +33,26 @@ void ReportUnknownSetting() {
         return;
     }
     if (value[0]) {
-        Printf(u"HintbarConsole is \"%s\", which is neither of the values it takes, \"title\" "
-               u"and \"window\"; it is read as unset.\r\n",
-               value);
+        HostPrint(u"HintbarConsole is \"%s\", which is neither of the values it takes, \"title\" "
+                  u"and \"window\"; it is read as unset.\r\n",
+                  value);
     } else {
-        Printf(u"HintbarConsole holds a long value, which is neither of the values it takes, "
-               u"\"title\" and \"window\"; it is read as unset.\r\n");
+        HostPrint(u"HintbarConsole holds a long value, which is neither of the values it takes, "
+                  u"\"title\" and \"window\"; it is read as unset.\r\n");
     }
 }
 
 void ReportHelpWindow(HelpSituation situation) {
     if (situation == HelpSituation::ConsoleWindow) {
-        Printf(u"Live help shows in a window beside the line, below or above the cursor.\r\n");
+        HostPrint(u"Live help shows in a window beside the line, below or above the cursor.\r\n");
     } else {
-        Printf(u"Live help shows in a window along the bottom edge of the terminal.\r\n");
+        HostPrint(u"Live help shows in a window along the bottom edge of the terminal.\r\n");
     }
     uint32_t error = PlatformHelpWindowError();
     if (error) {
         char16_t reason[kMessageUnits];
         DescribeError(reason, static_cast<int32_t>(error));
-        Printf(u"The help window could not be made: %s\r\n", reason);
+        HostPrint(u"The help window could not be made: %s\r\n", reason);
     }
 }
 
@@ -60,35 +61,35 @@ void ReportPlace(HelpWhere where) {
     switch (where.place) {
     case HelpPlace::StatusBar:
         if (!terminal && HostHasStatusBar()) {
-            Printf(u"Live help shows on the status bar of the host's window.\r\n");
+            HostPrint(u"Live help shows on the status bar of the host's window.\r\n");
             return;
         }
         if (!terminal) {
-            Printf(u"Live help is off: the host's window has no status bar.\r\n");
+            HostPrint(u"Live help is off: the host's window has no status bar.\r\n");
             ReportLookUp();
             return;
         }
         // Without a console setting help still goes to the status bar, which is not there.
-        Printf(u"Live help is off: this is a terminal that hosts the console, and the host has "
-               u"no window with a status bar.\r\n");
+        HostPrint(u"Live help is off: this is a terminal that hosts the console, and the host has "
+                  u"no window with a status bar.\r\n");
         ReportHowToTurnOn();
         return;
     case HelpPlace::Off:
         if (terminal) {
-            Printf(u"Live help is off: this is a terminal that hosts the console, and it has no "
-                   u"status bar.\r\n");
+            HostPrint(u"Live help is off: this is a terminal that hosts the console, and it has no "
+                      u"status bar.\r\n");
         } else {
-            Printf(u"Live help is off: the console window is visible, and it has no status "
-                   u"bar.\r\n");
+            HostPrint(u"Live help is off: the console window is visible, and it has no status "
+                      u"bar.\r\n");
         }
         ReportHowToTurnOn();
         return;
     case HelpPlace::ConsoleTitle:
         if (terminal) {
-            Printf(u"Live help shows in the console's title, which the terminal shows in its "
-                   u"tab.\r\n");
+            HostPrint(u"Live help shows in the console's title, which the terminal shows in its "
+                      u"tab.\r\n");
         } else {
-            Printf(u"Live help shows in the title of the console window.\r\n");
+            HostPrint(u"Live help shows in the title of the console window.\r\n");
         }
         return;
     case HelpPlace::HelpWindow:
@@ -101,15 +102,15 @@ void ReportPlace(HelpWhere where) {
 
 void ReportHelpStatus() {
     if (!HelpTableRoot()) {
-        Printf(u"No help is loaded.  Use HBAR /L to load it, or HBAR /A to add a file.\r\n");
+        HostPrint(u"No help is loaded.  Use HBAR /L to load it, or HBAR /A to add a file.\r\n");
     } else {
         if (FirstHelpSource()) {
-            Printf(u"Help files, in the order loaded:\r\n");
+            HostPrint(u"Help files, in the order loaded:\r\n");
         }
         for (const HelpSource* source = FirstHelpSource(); source; source = source->next) {
-            Printf(u"  %s from \"%s\"\r\n", FormatCount(source->functions), source->name);
+            HostPrint(u"  %s from \"%s\"\r\n", FormatCount(source->functions), source->name);
         }
-        Printf(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
+        HostPrint(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
     ReportPlace(CurrentHelpPlace(true)); // a report tells what is there, so it asks the host
     ReportUnknownSetting();

@@ -4,12 +4,13 @@
 
 #include "base/limits.h"
 #include "base/messages.h"
+#include "command/counts.h"
 #include "base/product.h"
 #include "base/text16.h"
 #include "command/error_messages.h"
 #include "helptable/help_file_name.h"
 #include "helptable/help_sources.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -49,27 +50,29 @@ bool Silenced() {
     return length != 0 || value[0] != 0; // GCOVR_EXCL_BR_LINE
 }
 
+// Notes a place the search looked in, as it is named.
+Place& NotePlace(const char16_t* path) {
+    // Each of the three places is noted once: the list is never full.
+    int at = g_placeCount < kPlaceCount ? g_placeCount++ : kPlaceCount - 1; // GCOVR_EXCL_BR_LINE
+    Place& place = g_places[at];
+    place.loadTried = false;
+    Str16Copy(place.path, path);
+    return place;
+}
+
 // Loads the path into the HelpTable when it names a plain file not loaded before in this
 // search; true when a tree came of it. A FIFO is passed over as a device is: reading it
 // would hold the host's start-up until some program wrote into it. (The hbar command still
 // reads a FIFO that it is given.)
 bool TryPlace(const char16_t* path) {
-    // Each of the three places is tried once: the list is never full on a try.
-    if (g_placeCount == kPlaceCount) { // GCOVR_EXCL_BR_LINE
-        return false;
-    }
-    Place& place = g_places[g_placeCount++];
-    place.loadTried = false;
-    Str16Copy(place.path, path);
+    Place& place = NotePlace(path);
     if (!IsPlainFile(path) || PlatformIsPipe(path)) {
         return false;
     }
-    char16_t* full = place.path;
-    full[0] = 0;
-    QueryTrueName(path, full);
-    bool named = full[0] != 0;
-    for (int i = 0; named && i < g_placeCount - 1; ++i) {
-        if (g_places[i].loadTried && SamePath(full, g_places[i].path)) {
+    HostTrueName(path, place.path);
+    bool named = place.path[0] != 0;
+    for (const Place* earlier = g_places; named && earlier != &place; ++earlier) {
+        if (earlier->loadTried && SamePath(place.path, earlier->path)) {
             return false;
         }
     }
@@ -87,7 +90,7 @@ void LoadDefaultHelpFile() {
 
     // The host's own directory.
     Str16Copy(g_path, u"%@path[%_cmdspec]");
-    ExpandVariables(g_path, 1);
+    ExpandHostVariables(g_path);
     AppendDataFileName(g_path);
     if (TryPlace(g_path)) {
         return;
@@ -117,9 +120,9 @@ void LoadDefaultHelpFile() {
     if (!g_variable[0]) {
         return;
     }
-    QueryTrueName(g_variable, g_path);
-    if (QueryIsDirectory(g_path)) {
-        AppendDataFileName(g_path);
+    if (ResolveHelpFileName(g_variable, g_path) == HelpFileName::Bad) {
+        NotePlace(g_variable); // the host found the name not valid: nothing to try
+        return;
     }
     TryPlace(g_path);
 }
@@ -129,38 +132,38 @@ void LoadDefaultHelpFile() {
 StartupResult LoadHelpAtStartup() {
     char16_t shell[kMessageUnits];
     Str16Copy(shell, u"%[_transient]%[_pipe]");
-    ExpandVariables(shell, 1);
+    ExpandHostVariables(shell);
     if (!Str16Equal(shell, u"00")) {
         return StartupResult::Declined;
     }
     bool silenced = Silenced();
     LoadDefaultHelpFile();
     if (!silenced) {
-        Printf(u"%s v%u.%u.%u loaded.\r\n", kPluginName, kVersionMajor, kVersionMinor,
-               kVersionBuild);
+        HostPrint(u"%s v%u.%u.%u loaded.\r\n", kPluginName, kVersionMajor, kVersionMinor,
+                  kVersionBuild);
     }
     if (HelpTableRoot()) {
         if (!silenced) {
-            Printf(u"\u2022  %s loaded into memory.\r\n", FormatCount(HelpTableCount()));
+            HostPrint(u"\u2022  %s loaded into memory.\r\n", FormatCount(HelpTableCount()));
         }
     } else {
         WriteErrorPrefix();
-        Qprintf(ErrorHandle(), u"%s not found!\r\n", kDataFileName);
+        HostPrintTo(ErrorHandle(), u"%s not found!\r\n", kDataFileName);
         for (int i = 0; i < g_placeCount; ++i) {
-            Qprintf(ErrorHandle(), u"  Looked for \"%s\".\r\n", g_places[i].path);
+            HostPrintTo(ErrorHandle(), u"  Looked for \"%s\".\r\n", g_places[i].path);
         }
         if (!g_variable[0]) {
-            Qprintf(ErrorHandle(), u"  The Hintbar variable, which may name the file or its "
-                                   u"folder, is not set.\r\n");
+            HostPrintTo(ErrorHandle(), u"  The Hintbar variable, which may name the file or its "
+                                       u"folder, is not set.\r\n");
         }
-        Qprintf(ErrorHandle(),
-                u"Function help is not (yet) available.  Use HBAR /L to load it.\r\n");
+        HostPrintTo(ErrorHandle(),
+                    u"Function help is not (yet) available.  Use HBAR /L to load it.\r\n");
     }
     return StartupResult::Started;
 }
 
 void ReportShutdown(uint32_t released) {
     if (released != 0 && !Silenced()) {
-        Printf(u"\u2022  %s deleted.\r\n", FormatCount(released));
+        HostPrint(u"\u2022  %s deleted.\r\n", FormatCount(released));
     }
 }

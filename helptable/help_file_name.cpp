@@ -3,7 +3,7 @@
 
 #include "base/limits.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "platform/files.h"
 #include "platform/platform.h"
 
@@ -42,12 +42,11 @@ HelpFileName ResolveHelpFileName(const char16_t* name, std::span<char16_t> path)
     if (path.size() < static_cast<size_t>(kPathUnits)) {
         return HelpFileName::Bad; // the host writes a full name of up to kPathUnits units
     }
-    path[0] = 0;
-    QueryTrueName(name, path.data());
+    HostTrueName(name, path.first<kPathUnits>());
     if (!path[0]) {
         return HelpFileName::Bad;
     }
-    if (QueryIsDirectory(path.data())) {
+    if (HostIsDirectory(path.data())) {
         AppendDataFileName(path);
     }
     return IsPlainFile(path.data()) ? HelpFileName::Ok : HelpFileName::NotFound;

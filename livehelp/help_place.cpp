@@ -3,7 +3,7 @@
 
 #include "base/limits.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,11 +17,8 @@ ConsoleSetting ReadSetting() {
     return ReadConsoleSetting(value);
 }
 
-HostWindowAnswer AskHost(char16_t* buffer) {
-    buffer[0] = 0;
-    HostIPC(u"HWND", buffer);
-    buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
-    return buffer[0] ? HostWindowAnswer::Named : HostWindowAnswer::None;
+HostWindowAnswer AskHost(std::span<char16_t, kMessageUnits> buffer) {
+    return AskHostWindow(buffer) ? HostWindowAnswer::Named : HostWindowAnswer::None;
 }
 
 bool ConsolePlaceAskedFor(ConsoleSetting setting) {

@@ -4,7 +4,7 @@
 
 #include "base/limits.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "livehelp/help_place.h"
 #include "livehelp/line_state.h"
 
@@ -112,9 +112,7 @@ namespace {
 void* FindHostStatusBar() {
     char16_t buffer[kMessageUnits];
     if (!HostWindowAnswerOfLine(buffer)) {
-        buffer[0] = 0;
-        HostIPC(u"HWND", buffer);
-        buffer[kMessageUnits - 1] = 0; // whatever the host wrote, the text ends in the buffer
+        (void)AskHostWindow(buffer);
     }
     if (!buffer[0]) {
         return nullptr;
@@ -150,19 +148,19 @@ CaptureResult CaptureStatusText(std::span<char16_t> text) {
 void ShowOnStatusBar(const HelpShowing& showing) {
     char16_t text[kLineUnits];
     RenderStatusText(*showing.help, text);
-    HostIPC(u"USAGE", text); // sent even when empty: help without a syntax line clears the bar
+    ShowHostUsage(text); // sent even when empty: help without a syntax line clears the bar
 }
 
 // Null when nothing could be kept: the request then clears the help away. The host's request
 // takes a buffer it may write, so it gets a copy rather than the kept text itself.
 void PutBackStatusText(const char16_t* saved) {
     if (!saved) {
-        HostIPC(u"USAGE", nullptr);
+        ClearHostUsage();
         return;
     }
     char16_t text[kMessageUnits];
     Str16Copy(text, saved);
-    HostIPC(u"USAGE", text);
+    ShowHostUsage(text);
 }
 
 // The host puts its own text on the status bar as a new line begins; the plug-in leaves it be.

@@ -6,7 +6,7 @@
 #include "base/limits.h"
 #include "base/product.h"
 #include "base/text16.h"
-#include "interface/host_services.h"
+#include "base/host.h"
 #include "platform/files.h"
 #include "textinput/encoding.h"
 
@@ -144,9 +144,7 @@ SourceOpenResult OpenTextSource(TextSource* source, const char16_t* name) {
         return FailOpen(source, SourceFault::Open, name);
     }
     char16_t buffer[kPathUnits]; // the canonical name, later the temporary path
-    buffer[0] = 0;
-    QueryTrueName(name, buffer);
-    buffer[kPathUnits - 1] = 0;
+    HostTrueName(name, buffer);
     // Only a host whose canonical names are volume names gets here, never the test host's.
     if (IsVolumeName(buffer)) {
         // A name with no room left for the prefix is too long for the system as it stands

@@ -25,6 +25,10 @@ void HB_CDECL HostSetLastResult(int result);
 // that are not valid do. Null lifts the confinement. For fuzzing the command safely.
 void HB_CDECL HostSetRootDirectory(const char16_t* directory);
 
+// While on, "HWND" and QueryTrueName fill the whole buffer they are promised with digits and
+// letters and no terminator, as a careless host might: the plug-in must end the text itself.
+void HB_CDECL HostSetFillBuffers(int on);
+
 // The main window whose handle "HWND" gives, and whose descendant of class "XTPStatusBar"
 // "USAGE" writes to. A null window leaves "HWND" unanswered.
 void HB_CDECL HostSetMainWindow(void* window);

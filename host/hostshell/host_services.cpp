@@ -61,6 +61,14 @@ Captured g_err;
 void* g_mainWindow = nullptr;
 char16_t* g_hwndAnswer = nullptr;
 bool g_hwndOverride = false;
+bool g_fillBuffers = false; // HostSetFillBuffers
+
+// A whole buffer of units, unterminated.
+void Fill(char16_t* buffer, size_t units, char16_t unit) {
+    for (size_t i = 0; i < units; ++i) {
+        buffer[i] = unit;
+    }
+}
 HostStatusListener g_statusListener = nullptr;
 char16_t g_idleText[1024];  // the status bar's text while nothing else is shown
 char16_t* g_root = nullptr; // QueryTrueName's confinement, or null
@@ -223,6 +231,10 @@ int HB_STDCALL QueryTrueName(const char16_t* name, char16_t* fullName) {
         return -1;
     }
     fullName[0] = 0;
+    if (g_fillBuffers) {
+        Fill(fullName, kPathUnits, u'A');
+        return 0;
+    }
     if (!name || !*name || HasInvalidPathCharacter(name) || Str16Len(name) >= kPathUnits) {
         return -1;
     }
@@ -267,7 +279,9 @@ int HB_STDCALL HostIPC(const char16_t* request, char16_t* buffer) {
             return -1;
         }
         buffer[0] = 0;
-        if (g_hwndOverride) {
+        if (g_fillBuffers) {
+            Fill(buffer, 1024, u'7');
+        } else if (g_hwndOverride) {
             Str16Copy({buffer, 1024}, g_hwndAnswer);
         } else if (g_mainWindow) {
             Format16({buffer, 1024}, u"%I64u",
@@ -310,6 +324,10 @@ void HB_CDECL HostClearCaptured(void) {
 
 void HB_CDECL HostSetMainWindow(void* window) {
     g_mainWindow = window;
+}
+
+void HB_CDECL HostSetFillBuffers(int on) {
+    g_fillBuffers = on != 0;
 }
 
 void HB_CDECL HostSetHwndAnswer(const char16_t* answer) {

@@ -1,4 +1,5 @@
 #include "base/messages.h"
+#include "command/counts.h"
 #include "command/error_messages.h"
 #include "host/hostshell/host_control.h"
 #include "interface/host_services.h"

@@ -1,4 +1,5 @@
 #include "base/format16.h"
+#include "base/host.h"
 #include "command/error_messages.h"
 #include "host/hostshell/host_control.h"
 #include "interface/host_services.h"
@@ -133,6 +134,20 @@ TEST_F(HostServices, HwndIsAnsweredWithTheMainWindowOrNothing) {
     HostIPC(u"HWND", buffer);
     EXPECT_EQ(U8(buffer), "0");
     HostSetHwndAnswer(nullptr);
+}
+
+// A host that fills the buffers it is given to the brim: the door ends the text inside them.
+TEST_F(HostServices, TheDoorEndsWhatAHostWritesToTheBrim) {
+    HostSetFillBuffers(1);
+    std::vector<char16_t> window(kMessageUnits + 1, u'x');
+    EXPECT_TRUE(AskHostWindow(std::span<char16_t, kMessageUnits>(window.data(), kMessageUnits)));
+    EXPECT_EQ(std::u16string(window.data()), std::u16string(kMessageUnits - 1, u'7'));
+    EXPECT_EQ(window[kMessageUnits], u'x');
+    std::vector<char16_t> full(kPathUnits + 1, u'x');
+    HostTrueName(u"a.txt", std::span<char16_t, kPathUnits>(full.data(), kPathUnits));
+    EXPECT_EQ(std::u16string(full.data()), std::u16string(kPathUnits - 1, u'A'));
+    EXPECT_EQ(full[kPathUnits], u'x');
+    HostSetFillBuffers(0);
 }
 
 std::u16string g_shown;
