@@ -15,7 +15,7 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "base/host.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "platform/platform.h"
 
 #include <optional>

@@ -8,93 +8,68 @@
 #include "helptable/help_table.h"
 #include "base/host.h"
 #include "livehelp/help_place.h"
-#include "livehelp/status_bar.h"
-#include "platform/platform.h"
-#include "textinput/text_source.h"
+#include "livehelp/help_places.h"
+#include "base/text16.h"
 
 namespace {
 
-void ReportLookUp() {
+// The setting's words of every place it names, as "\"window\" and \"title\"".
+void WordsOfSetting(std::span<char16_t> words) {
+    words[0] = 0;
+    size_t left = 0;
+    for (const HelpPlaceRow& row : HelpPlaceRows()) {
+        left += row.setting ? 1 : 0;
+    }
+    for (const HelpPlaceRow& row : HelpPlaceRows()) {
+        if (row.setting) {
+            --left;
+            Str16Append(words, u"\"");
+            Str16Append(words, row.setting);
+            Str16Append(words, left == 0 ? u"\"" : left == 1 ? u"\" and " : u"\", ");
+        }
+    }
+}
+
+// Where help shows nowhere: each place the setting can ask for, and the look-up.
+void ReportHowToTurnOn() {
+    for (const HelpPlaceRow& row : HelpPlaceRows()) {
+        if (row.offer) {
+            HostPrint(u"To show help in %s:  set HintbarConsole=%s\r\n", row.offer, row.setting);
+        }
+    }
     HostPrint(u"To look a function up at any time:  hbar /F name\r\n");
 }
 
-// How to turn live help on where the host's status bar is not there.
-void ReportHowToTurnOn() {
-    HostPrint(u"To show help in a window beside the line:  set HintbarConsole=window\r\n"
-              u"To show help in the console window's title:  set HintbarConsole=title\r\n");
-    ReportLookUp();
-}
-
-// A value of HintbarConsole that is neither name is read as no setting; the user who typed it
+// A value of HintbarConsole that names no place is read as no setting; the user who typed it
 // learns why nothing changed.
 void ReportUnknownSetting() {
     char16_t value[kMessageUnits];
-    if (ReadConsoleSetting(value) != ConsoleSetting::Other) {
+    if (!ReadConsoleSetting(value).unknown) {
         return;
     }
+    char16_t words[kMessageUnits];
+    WordsOfSetting(words);
     if (value[0]) {
-        HostPrint(u"HintbarConsole is \"%s\", which is neither of the values it takes, \"title\" "
-                  u"and \"window\"; it is read as unset.\r\n",
-                  value);
+        HostPrint(u"HintbarConsole is \"%s\", which is none of the values it takes, %s; it is "
+                  u"read as unset.\r\n",
+                  value, words);
     } else {
-        HostPrint(u"HintbarConsole holds a long value, which is neither of the values it takes, "
-                  u"\"title\" and \"window\"; it is read as unset.\r\n");
-    }
-}
-
-void ReportHelpWindow(HelpSituation situation) {
-    if (situation == HelpSituation::ConsoleWindow) {
-        HostPrint(u"Live help shows in a window beside the line, below or above the cursor.\r\n");
-    } else {
-        HostPrint(u"Live help shows in a window along the bottom edge of the terminal.\r\n");
-    }
-    uint32_t error = PlatformHelpWindowError();
-    if (error) {
-        char16_t reason[kMessageUnits];
-        DescribeError(reason, static_cast<int32_t>(error));
-        HostPrint(u"The help window could not be made: %s\r\n", reason);
+        HostPrint(u"HintbarConsole holds a long value, which is none of the values it takes, %s; "
+                  u"it is read as unset.\r\n",
+                  words);
     }
 }
 
 void ReportPlace(HelpWhere where) {
+    const HelpPlaceRow& row = HelpPlaceRowOf(where.place);
     bool terminal = where.situation == HelpSituation::Terminal;
-    switch (where.place) {
-    case HelpPlace::StatusBar:
-        if (!terminal && HostHasStatusBar()) {
-            HostPrint(u"Live help shows on the status bar of the host's window.\r\n");
-            return;
-        }
-        if (!terminal) {
-            HostPrint(u"Live help is off: the host's window has no status bar.\r\n");
-            ReportLookUp();
-            return;
-        }
-        // Without a console setting help still goes to the status bar, which is not there.
-        HostPrint(u"Live help is off: this is a terminal that hosts the console, and the host has "
-                  u"no window with a status bar.\r\n");
+    HostPrint(u"%s", terminal ? row.reportInTerminal : row.report);
+    char16_t why[kMessageUnits];
+    if (row.problem && row.problem(where.situation, std::span<char16_t>(why))) {
+        HostPrint(u"%s\r\n", why);
+    }
+    if (terminal ? row.offInTerminal : row.off) {
         ReportHowToTurnOn();
-        return;
-    case HelpPlace::Off:
-        if (terminal) {
-            HostPrint(u"Live help is off: this is a terminal that hosts the console, and it has no "
-                      u"status bar.\r\n");
-        } else {
-            HostPrint(u"Live help is off: the console window is visible, and it has no status "
-                      u"bar.\r\n");
-        }
-        ReportHowToTurnOn();
-        return;
-    case HelpPlace::ConsoleTitle:
-        if (terminal) {
-            HostPrint(u"Live help shows in the console's title, which the terminal shows in its "
-                      u"tab.\r\n");
-        } else {
-            HostPrint(u"Live help shows in the title of the console window.\r\n");
-        }
-        return;
-    case HelpPlace::HelpWindow:
-        ReportHelpWindow(where.situation);
-        return;
     }
 }
 
@@ -112,6 +87,6 @@ void ReportHelpStatus() {
         }
         HostPrint(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
-    ReportPlace(CurrentHelpPlace(true)); // a report tells what is there, so it asks the host
+    ReportPlace(ReportedHelpPlace()); // a report tells what is there, so it asks the host
     ReportUnknownSetting();
 }

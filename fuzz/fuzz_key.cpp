@@ -9,7 +9,7 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "plugin/exports.h"
 
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     event.cursor = line.get() + cursor;
     FuzzAssert(key(&event) == 0, "key returns 0");
     FuzzAssert(event.line == nullptr || event.line == line.get(), "the event is not changed");
-    FuzzAssert(!SavedStatusText() || StatusSavedThisLine(),
+    FuzzAssert(!TextBeforeHelp() || LineCaptured(),
                "a saved text belongs to a line with help");
     return 0;
 }

@@ -7,49 +7,48 @@
 
 namespace {
 
-// The help the plug-in put in the title; empty when none shows. A title that reads otherwise
-// at the line's end was set by the host or a command since, and is theirs.
-char16_t g_shown[kTitleUnits];
-
-CaptureResult CaptureTitle(std::span<char16_t> text) {
+CaptureResult CaptureTitle(const char16_t* /*hostWindow*/, std::span<char16_t> text) {
     PlatformGetConsoleTitle(text);
     return CaptureResult::Read;
 }
 
-void PutBackTitle(const char16_t* saved) {
-    PlatformSetConsoleTitle(saved ? saved : u"");
-    g_shown[0] = 0;
+void PutBackTitle(const char16_t* before) {
+    PlatformSetConsoleTitle(before ? before : u"");
 }
 
 void ShowInTitle(const HelpShowing& showing) {
     char16_t title[kTitleUnits];
     RenderTitleText(*showing.help, title);
     if (!title[0]) {
-        PutBackTitle(showing.saved); // an entry without a syntax line takes the help away
+        PutBackTitle(showing.before); // an entry without a syntax line takes the help away
         return;
     }
     PlatformSetConsoleTitle(title);
-    Str16Copy(g_shown, title);
 }
 
-void TitleLineEnded(const char16_t* saved, bool /*helpShows*/) {
-    if (g_shown[0]) {
-        char16_t now[kMessageUnits];
-        PlatformGetConsoleTitle(now);
-        if (Str16Equal(now, g_shown)) {
-            PutBackTitle(saved);
-        }
+// A title that reads otherwise than the help at the line's end was set by the host or a
+// command since, and is theirs.
+void TitleLineEnded(const HelpShowing& showing) {
+    if (!showing.help) {
+        return;
     }
-    g_shown[0] = 0;
+    char16_t shown[kTitleUnits];
+    RenderTitleText(*showing.help, shown);
+    char16_t now[kMessageUnits];
+    PlatformGetConsoleTitle(now);
+    if (shown[0] && Str16Equal(now, shown)) {
+        PutBackTitle(showing.before);
+    }
 }
 
 void TitleShutDown() {}
 
-const HelpPresenter kConsoleTitle = {false,        CaptureTitle,   ShowInTitle,
-                                     PutBackTitle, TitleLineEnded, TitleShutDown};
-
 } // namespace
 
-const HelpPresenter& ConsoleTitlePresenter() {
-    return kConsoleTitle;
-}
+const HelpPresenter kConsoleTitlePresenter = {
+    .capture = CaptureTitle,
+    .show = ShowInTitle,
+    .putBack = PutBackTitle,
+    .lineEnded = TitleLineEnded,
+    .shutDown = TitleShutDown,
+};

@@ -4,4 +4,4 @@
 
 #include "livehelp/help_presenter.h"
 
-const HelpPresenter& ConsoleTitlePresenter();
+extern const HelpPresenter kConsoleTitlePresenter;

@@ -1,36 +1,28 @@
 // Where live help shows, from what the process's console window and the host say and what the
-// user asked for in HintbarConsole.
+// user asked for in HintbarConsole. Deciding touches nothing; reading the facts asks the
+// system, and the host only when the decision needs it.
 #pragma once
+
+#include "livehelp/help_places.h"
+#include "platform/platform.h"
 
 #include <span>
 
-// Where the user types.
-enum class HelpSituation {
-    HostWindow,    // the host's own window; the console window is hidden or absent
-    ConsoleWindow, // a classic console window, visible
-    Terminal,      // a terminal that hosts the console: the console window is only a stand-in
-};
-
-enum class HelpPlace {
-    StatusBar,    // the host's status bar
-    Off,          // no place: a visible console window, and no console place asked for
-    ConsoleTitle, // the console's title (HintbarConsole=title)
-    HelpWindow,   // a small window beside the line (HintbarConsole=window)
-};
-
-// The user's HintbarConsole setting, in any case.
-enum class ConsoleSetting { Unset, Title, Window, Other };
-
-enum class ConsoleWindowSeen { Absent, Hidden, Visible };
 enum class HostWindowAnswer {
     NotAsked, // the decision did not need it
     Named,    // the host named a window of its own
     None,     // the host's answer was empty
 };
 
+// The HintbarConsole setting: the place it asks for, if it names one.
+struct ConsoleSetting {
+    const HelpPlaceRow* asked; // null: unset, or a value that names no place
+    bool unknown;              // set to a value that names no place
+};
+
 // What the decision reads.
 struct HelpPlaceFacts {
-    ConsoleWindowSeen console;
+    PlatformConsoleWindow console;
     bool standIn; // the console window is a pseudo-console's stand-in (by its class)
     HostWindowAnswer host;
     ConsoleSetting setting;
@@ -41,25 +33,23 @@ struct HelpWhere {
     HelpPlace place;
 };
 
+// The setting as it stands, with its value in value for a report (empty when it does not
+// fit). The setting is read afresh at each key, so that setting the variable takes effect at
+// the next bracket.
+[[nodiscard]] ConsoleSetting ReadConsoleSetting(std::span<char16_t> value);
+// The facts as they are now, all but the host's answer, which the key handler adds from the
+// line's record when HelpPlaceNeedsHost says the decision needs it.
+[[nodiscard]] HelpPlaceFacts ReadHelpPlaceFacts();
 // Whether the decision needs the host's answer to "HWND": only when a console place is asked
 // for and the console window, hidden and no stand-in, leaves open whether the host has a window.
-[[nodiscard]] bool HelpPlaceNeedsHost(ConsoleWindowSeen console, bool standIn,
-                                      ConsoleSetting setting);
+[[nodiscard]] bool HelpPlaceNeedsHost(const HelpPlaceFacts& facts);
 // The situation and the place. Without a console setting the place is what it always was: the
 // status bar unless the console window is visible, whatever the host has.
 [[nodiscard]] HelpWhere DecideHelpPlace(const HelpPlaceFacts& facts);
 
-// The facts as they are now and the decision on them. The setting is read afresh at each call,
-// so that setting the variable takes effect at the next bracket; the host is asked at most once
-// per command line (and only when the decision needs it), unless askHost says to ask anyway.
-[[nodiscard]] HelpWhere CurrentHelpPlace(bool askHost = false);
-// The host's answer to "HWND" when it was asked on this command line, so that the status bar
-// is found without asking again; false when it was not asked.
-[[nodiscard]] bool HostWindowAnswerOfLine(std::span<char16_t> text);
-// A new command line begins: the host's answer is asked afresh when next needed.
-void ForgetHostWindowAnswer();
-// The HintbarConsole setting as it stands, and its value in value for a report (empty when the
-// value does not fit).
-[[nodiscard]] ConsoleSetting ReadConsoleSetting(std::span<char16_t> value);
+// Where help shows, for hbar /S: a report tells what is there, so it reads the console
+// window's class and asks the host afresh whenever the console window leaves it open.
+[[nodiscard]] HelpWhere ReportedHelpPlace();
+
 // The class a pseudo-console gives its stand-in console window.
 constexpr char16_t kStandInConsoleClass[] = u"PseudoConsoleWindow";

@@ -1,36 +1,42 @@
-// The one face every place that shows live help has: a presenter carries out what the line's
-// owner (line_state.h) decided, and knows nothing of the line itself.
+// The one face every place that shows live help has: a presenter carries out what the key
+// handler decided, with what it needs given as arguments, and knows nothing of the line.
 #pragma once
 
-#include "livehelp/help_place.h"
 #include "livehelp/help_text.h"
 
 #include <span>
+
+// Where the user types.
+enum class HelpSituation {
+    HostWindow,    // the host's own window; the console window is hidden or absent
+    ConsoleWindow, // a classic console window, visible
+    Terminal,      // a terminal that hosts the console: the console window is only a stand-in
+};
 
 enum class CaptureResult {
     Unreadable, // nothing could be read: the copy kept from before stays
     Read,       // the text was read (it may be empty)
 };
 
-// One help to show, with what it is shown for.
+// One help as a place is told it: the help, where the user types, and what showed in the
+// place before the line's first help.
 struct HelpShowing {
-    const HelpContent* help;
+    const HelpContent* help; // null: no help (lineEnded: none of the line's help shows)
     HelpSituation situation;
-    const char16_t* saved; // what showed before the line's first help, or null
+    const char16_t* before; // what showed before the line's first help, or null
 };
 
 struct HelpPresenter {
-    // The status bar keeps what it showed only when an opening bracket shows help; the other
-    // places keep it before the line's first help, whichever bracket shows it.
-    bool capturesOnOpeningOnly;
-    // What shows there now, copied into text (cut to fit).
-    CaptureResult (*capture)(std::span<char16_t> text);
+    // What shows there now, copied into text (cut to fit). hostWindow is the host's answer to
+    // "HWND" for a place that needs it (see HelpPlaceRow), empty otherwise.
+    CaptureResult (*capture)(const char16_t* hostWindow, std::span<char16_t> text);
     // Shows the help. Help without a syntax line is shown too: each place says what that means.
     void (*show)(const HelpShowing& showing);
     // Puts back what showed before the line's first help (null: nothing was kept).
-    void (*putBack)(const char16_t* saved);
-    // The command line ended (or the help table went) while this place showed the line's help.
-    void (*lineEnded)(const char16_t* saved, bool helpShows);
+    void (*putBack)(const char16_t* before);
+    // The command line ended (or the help table went) while this place showed the line's help;
+    // showing.help is the help it shows, or null when it shows none now.
+    void (*lineEnded)(const HelpShowing& showing);
     // The plug-in stops: whatever the place holds goes.
     void (*shutDown)();
 };

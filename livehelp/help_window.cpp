@@ -2,18 +2,20 @@
 // the screen are the platform's; this presenter only tells it what to show.
 #include "livehelp/help_window.h"
 
+#include "base/format16.h"
 #include "base/limits.h"
+#include "textinput/text_source.h"
 #include "platform/platform.h"
 
 namespace {
 
 // The window covers nothing of its own: there is nothing to keep and put back.
-CaptureResult CaptureNothing(std::span<char16_t> text) {
+CaptureResult CaptureNothing(const char16_t* /*hostWindow*/, std::span<char16_t> text) {
     text[0] = 0;
     return CaptureResult::Read;
 }
 
-void HideWindow(const char16_t* /*saved*/) {
+void HideWindow(const char16_t* /*before*/) {
     PlatformHideHelpWindow();
 }
 
@@ -30,8 +32,8 @@ void ShowInWindow(const HelpShowing& showing) {
                                      : kHelpAlongTypingWindow);
 }
 
-void WindowLineEnded(const char16_t* /*saved*/, bool helpShows) {
-    if (helpShows) {
+void WindowLineEnded(const HelpShowing& showing) {
+    if (showing.help) {
         PlatformHideHelpWindow();
     }
 }
@@ -40,11 +42,23 @@ void WindowShutDown() {
     PlatformCloseHelpWindow();
 }
 
-const HelpPresenter kHelpWindow = {false,      CaptureNothing,  ShowInWindow,
-                                   HideWindow, WindowLineEnded, WindowShutDown};
-
 } // namespace
 
-const HelpPresenter& HelpWindowPresenter() {
-    return kHelpWindow;
+bool HelpWindowProblem(HelpSituation /*situation*/, std::span<char16_t> why) {
+    uint32_t error = PlatformHelpWindowError();
+    if (error) {
+        char16_t reason[kMessageUnits];
+        DescribeError(reason, static_cast<int32_t>(error));
+        Format16(why, u"The help window could not be made: %s", reason);
+        return true;
+    }
+    return false;
 }
+
+const HelpPresenter kHelpWindowPresenter = {
+    .capture = CaptureNothing,
+    .show = ShowInWindow,
+    .putBack = HideWindow,
+    .lineEnded = WindowLineEnded,
+    .shutDown = WindowShutDown,
+};

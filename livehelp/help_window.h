@@ -3,4 +3,7 @@
 
 #include "livehelp/help_presenter.h"
 
-const HelpPresenter& HelpWindowPresenter();
+extern const HelpPresenter kHelpWindowPresenter;
+
+// Why the window shows no help now: it could not be made, or the window typed in has no room.
+[[nodiscard]] bool HelpWindowProblem(HelpSituation situation, std::span<char16_t> why);

@@ -1,58 +1,41 @@
-// What each key typed on the host's command line means to live help: the bracket decision,
-// carried out by the presenter of the place where help shows now.
+// What each key typed on the host's command line means to live help: the facts read once, the
+// place and the help decided, and the decision carried out by the line's owner in that place.
 #include "livehelp/key.h"
 
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
-#include "livehelp/console_title.h"
 #include "livehelp/help_decision.h"
+#include "livehelp/help_line.h"
 #include "livehelp/help_place.h"
-#include "livehelp/help_window.h"
-#include "livehelp/line_state.h"
-#include "livehelp/status_bar.h"
 
-namespace {
-
-const HelpPresenter* PresenterOf(HelpPlace place) {
-    switch (place) {
-    case HelpPlace::StatusBar:
-        return &StatusBarPresenter();
-    case HelpPlace::ConsoleTitle:
-        return &ConsoleTitlePresenter();
-    case HelpPlace::HelpWindow:
-        return &HelpWindowPresenter();
-    case HelpPlace::Off:
-        break;
+HelpWhere HelpPlaceOfKey() {
+    HelpPlaceFacts facts = ReadHelpPlaceFacts();
+    if (HelpPlaceNeedsHost(facts)) {
+        facts.host = LineHostWindow();
     }
-    return nullptr;
+    return DecideHelpPlace(facts);
 }
-
-} // namespace
 
 void HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
     if (key == 0 && !line) {
-        // A new command line begins: its first help captures what shows afresh.
-        EndHelpLine();
-        ForgetHostWindowAnswer();
+        EndHelpLine(); // a new command line begins: its first help captures afresh
         return;
     }
     if ((key != u'[' && key != u']') || !HelpTableRoot()) {
         return;
     }
-    HelpWhere where = CurrentHelpPlace();
-    const HelpPresenter* presenter = PresenterOf(where.place);
-    if (presenter) {
-        PresentBracketHelp(
-            *presenter,
-            DecideBracketHelp(key, line, cursor, HelpTableRoot(), StatusSavedThisLine()),
-            where.situation);
+    HelpWhere where = HelpPlaceOfKey();
+    if (where.place == HelpPlace::Off) {
+        return;
     }
+    PresentHelp(where, DecideBracketHelp(key, line, cursor, HelpTableRoot(), LineCaptured()));
 }
 
 void ShutDownLiveHelp() {
     EndHelpLine();
-    ForgetHostWindowAnswer();
-    for (HelpPlace place : {HelpPlace::StatusBar, HelpPlace::ConsoleTitle, HelpPlace::HelpWindow}) {
-        PresenterOf(place)->shutDown();
+    for (const HelpPlaceRow& row : HelpPlaceRows()) {
+        if (row.presenter) {
+            row.presenter->shutDown();
+        }
     }
 }

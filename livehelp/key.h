@@ -1,7 +1,13 @@
 // What each key typed on the host's command line means to live help.
 #pragma once
 
+#include "livehelp/help_place.h"
+
 #include <cstdint>
+
+// Where a key's help shows now: the facts read once, the host asked at most once a line, and
+// only when the decision needs it.
+[[nodiscard]] HelpWhere HelpPlaceOfKey();
 
 // One key typed on the host's command line, with the line and the cursor the host passed.
 // Nothing to answer: the host goes on with the key whatever was shown.

@@ -5,8 +5,6 @@
 #include "base/limits.h"
 #include "base/text16.h"
 #include "base/host.h"
-#include "livehelp/help_place.h"
-#include "livehelp/line_state.h"
 
 namespace {
 
@@ -107,17 +105,10 @@ int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot) {
 
 namespace {
 
-// The status bar of the host's window; null when the host names no window or its window has
-// none. The host's answer of this line serves when it was asked already.
-void* FindHostStatusBar() {
-    char16_t buffer[kMessageUnits];
-    if (!HostWindowAnswerOfLine(buffer)) {
-        (void)AskHostWindow(buffer);
-    }
-    if (!buffer[0]) {
-        return nullptr;
-    }
-    uint64_t handle = WindowHandleFromText(buffer, sizeof(void*));
+// The status bar of the window the host's answer to "HWND" names; null when it names none or
+// its window has none.
+void* FindStatusBar(const char16_t* hostWindow) {
+    uint64_t handle = WindowHandleFromText(hostWindow, sizeof(void*));
     if (handle == 0) {
         return nullptr;
     }
@@ -128,11 +119,8 @@ void* FindHostStatusBar() {
 }
 
 // Steps that fail before the status bar's text is read leave the kept copy alone.
-CaptureResult CaptureStatusText(std::span<char16_t> text) {
-    if (PlatformConsoleWindowVisible()) {
-        return CaptureResult::Unreadable;
-    }
-    void* statusBar = FindHostStatusBar();
+CaptureResult CaptureStatusText(const char16_t* hostWindow, std::span<char16_t> text) {
+    void* statusBar = FindStatusBar(hostWindow);
     if (!statusBar) {
         return CaptureResult::Unreadable;
     }
@@ -153,35 +141,35 @@ void ShowOnStatusBar(const HelpShowing& showing) {
 
 // Null when nothing could be kept: the request then clears the help away. The host's request
 // takes a buffer it may write, so it gets a copy rather than the kept text itself.
-void PutBackStatusText(const char16_t* saved) {
-    if (!saved) {
+void PutBackStatusText(const char16_t* before) {
+    if (!before) {
         ClearHostUsage();
         return;
     }
     char16_t text[kMessageUnits];
-    Str16Copy(text, saved);
+    Str16Copy(text, before);
     ShowHostUsage(text);
 }
 
 // The host puts its own text on the status bar as a new line begins; the plug-in leaves it be.
-void StatusLineEnded(const char16_t* /*saved*/, bool /*helpShows*/) {}
+void StatusLineEnded(const HelpShowing& /*showing*/) {}
 void StatusShutDown() {}
-
-const HelpPresenter kStatusBar = {
-    true, CaptureStatusText, ShowOnStatusBar, PutBackStatusText, StatusLineEnded, StatusShutDown};
 
 } // namespace
 
-bool HostHasStatusBar() {
-    return FindHostStatusBar() != nullptr;
-}
+const HelpPresenter kStatusBarPresenter = {
+    .capture = CaptureStatusText,
+    .show = ShowOnStatusBar,
+    .putBack = PutBackStatusText,
+    .lineEnded = StatusLineEnded,
+    .shutDown = StatusShutDown,
+};
 
-const HelpPresenter& StatusBarPresenter() {
-    return kStatusBar;
-}
-
-void SaveStatusText() {
+bool StatusBarProblem(HelpSituation situation, std::span<char16_t> why) {
     char16_t text[kMessageUnits];
-    text[0] = 0;
-    KeepCapturedText(CaptureStatusText(text), text);
+    if (situation == HelpSituation::Terminal || (AskHostWindow(text) && FindStatusBar(text))) {
+        return false;
+    }
+    Str16Copy(why, u"No help shows there now: the host's window has no status bar.");
+    return true;
 }

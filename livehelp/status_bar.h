@@ -7,14 +7,11 @@
 #include <cstddef>
 #include <cstdint>
 
-const HelpPresenter& StatusBarPresenter();
+extern const HelpPresenter kStatusBarPresenter;
 
-// Captures the status bar's text into the line's kept copy; a failure before the status bar's
-// text is read keeps the old copy.
-void SaveStatusText();
-
-// Whether the host's window has a status bar to show help on.
-[[nodiscard]] bool HostHasStatusBar();
+// Why the status bar shows no help: the host's window has none (asks the host). A terminal's
+// report says so already.
+[[nodiscard]] bool StatusBarProblem(HelpSituation situation, std::span<char16_t> why);
 
 int HB_STDCALL FindStatusBarProc(void* window, intptr_t slot);
 // The window that the host's "HWND" answer names, as the bits of a handle of pointerBytes

@@ -6,7 +6,7 @@
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
 #include "interface/host_services.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
@@ -266,20 +266,20 @@ TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
 TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
     ASSERT_TRUE(WriteFile(hostDir_ + "/Hintbar.txt", "@a[]\n@b[]\n@c[]\n"));
     EXPECT_EQ(InitializePlugin(), 0);
-    SeedStatusLine(u"old", true);
+    SeedHelpLine(u"old", true);
     HostClearCaptured();
     EXPECT_EQ(ShutdownPlugin(0), 0);
     EXPECT_EQ(CapturedOut(), kBullet + "3 functions deleted.\r\n");
-    EXPECT_EQ(SavedStatusText(), nullptr);
-    EXPECT_FALSE(StatusSavedThisLine())
+    EXPECT_EQ(TextBeforeHelp(), nullptr);
+    EXPECT_FALSE(LineCaptured())
         << "a host that loads the plug-in again starts a fresh line";
     EXPECT_EQ(HelpTableCount(), 0u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 
     // The saved text goes even when no table is loaded.
-    SeedStatusLine(u"old", false);
+    SeedHelpLine(u"old", false);
     EXPECT_EQ(ShutdownPlugin(0), 0);
-    EXPECT_EQ(SavedStatusText(), nullptr);
+    EXPECT_EQ(TextBeforeHelp(), nullptr);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 }
 

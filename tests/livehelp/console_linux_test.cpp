@@ -2,8 +2,9 @@
 // place does with a line's help. (Linux: the window model's console stands in for the
 // process's console window, and its help window for the real one.)
 #include "livehelp/help_place.h"
+#include "livehelp/key.h"
 #include "livehelp/help_text.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "host/hostshell/host_control.h"
 #include "platform/platform.h"
@@ -51,7 +52,7 @@ TEST_F(VisibleConsole, BracketsDoNothingButTheBoundaryStillReleases) {
     Press(u'[', u"%@a");
     Press(u']', u"%@a[%@a[x");
     EXPECT_TRUE(Sent().empty());
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
     SaveStatusText();
     EXPECT_EQ(U8(Saved()), "Saved") << "no capture at all while the console shows";
     Boundary();
@@ -182,7 +183,7 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         "Live help shows in a window along the bottom edge of the terminal.\r\n";
     auto Unknown = [](const std::string& value) {
         return "HintbarConsole is \"" + value +
-               "\", which is neither of the values it takes, \"title\" and \"window\"; it is "
+               "\", which is none of the values it takes, \"window\" and \"title\"; it is "
                "read as unset.\r\n";
     };
     const struct {
@@ -196,8 +197,7 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         {kConsoleAbsent, false, true, nullptr, HelpPlace::StatusBar, kBar},
         // No console and a host without a window: the status bar is not there either.
         {kConsoleAbsent, false, false, u"window", HelpPlace::StatusBar,
-         "Live help is off: the host's window has no status bar.\r\n"
-         "To look a function up at any time:  hbar /F name\r\n"},
+         kBar + "No help shows there now: the host's window has no status bar.\r\n"},
         {kConsoleHidden, false, true, u"title", HelpPlace::StatusBar, kBar},
         {kConsoleHidden, false, true, u"window", HelpPlace::StatusBar, kBar},
         // A hidden console and a host without a window: a terminal. Unset, help still goes to
@@ -216,8 +216,8 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
          kConsoleOff + Unknown("windows")},
         {kConsoleVisible, false, true, u"status", HelpPlace::Off, kConsoleOff + Unknown("status")},
         {kConsoleAbsent, false, true, u"a value too long for any name", HelpPlace::StatusBar,
-         kBar + "HintbarConsole is \"a value too long for any name\", which is neither of the "
-                "values it takes, \"title\" and \"window\"; it is read as unset.\r\n"},
+         kBar + "HintbarConsole is \"a value too long for any name\", which is none of the "
+                "values it takes, \"window\" and \"title\"; it is read as unset.\r\n"},
         {kConsoleVisible, false, true, u"Title", HelpPlace::ConsoleTitle, kTitle},
         {kConsoleVisible, false, false, u"window", HelpPlace::HelpWindow, kCaret},
     };
@@ -229,7 +229,7 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         std::string row = U8(c.variable ? c.variable : u"(unset)") + " console " +
                           std::to_string(c.console) + (c.standIn ? " stand-in" : "") +
                           (c.hostNamesWindow ? "" : " no host window");
-        EXPECT_EQ(CurrentHelpPlace().place, c.place) << row;
+        EXPECT_EQ(HelpPlaceOfKey().place, c.place) << row;
         HostClearCaptured();
         std::u16string line = u"/S";
         EXPECT_EQ(hbar(line.data()), 0);

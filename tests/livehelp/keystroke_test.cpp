@@ -2,7 +2,7 @@
 // what the status bar shows, and what is saved and put back. Which help a bracket asks for is
 // decided, and tested, apart from any window.
 #include "livehelp/help_decision.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "tests/livehelp/live_help_fixture.h"
 
@@ -32,14 +32,17 @@ TEST_F(KeyHandler, OpeningBracketShowsHelpAfterSavingTheStatusBar) {
     EXPECT_EQ(U8(Sent()[0]), U8(helpLen));
     EXPECT_EQ(U8(Bar()), U8(helpLen));
     EXPECT_EQ(U8(Saved()), "Ready");
-    EXPECT_TRUE(StatusSavedThisLine());
+    EXPECT_TRUE(LineCaptured());
+    // The same help again sends nothing: the bar shows it already.
+    Press(u'[', u"echo %@len[x] %@len");
+    EXPECT_EQ(Sent().size(), 1u);
 }
 
 TEST_F(KeyHandler, AnEntryWithoutSyntaxStillSendsItsEmptyText) {
     Press(u'[', u"%@empty");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(Sent()[0], u"");
-    EXPECT_TRUE(StatusSavedThisLine());
+    EXPECT_TRUE(LineCaptured());
 }
 
 // Until help has been shown on a line, the status bar shows its own text: a closing bracket
@@ -54,7 +57,7 @@ TEST_F(KeyHandler, ClosingBracketWithoutHelpOnTheLineSendsNothing) {
     Press(u']', u"%@a[%@b[1");
     ASSERT_EQ(Sent().size(), 1u);
     EXPECT_EQ(U8(Sent()[0]), U8(helpA));
-    EXPECT_FALSE(StatusSavedThisLine()) << "only an opening bracket captures";
+    EXPECT_FALSE(LineCaptured()) << "only an opening bracket captures";
 
     ClearSent();
     MarkHelpShown(); // help was shown, but the status bar's text was not saved
@@ -77,7 +80,7 @@ TEST_F(KeyHandler, StatusIsCapturedOncePerLine) {
     // The next line captures afresh.
     Boundary();
     EXPECT_EQ(U8(Saved()), "(none)");
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
     SetTestWindowText(bar_, u"Other");
     Press(u'[', u"%@b");
     EXPECT_EQ(U8(Saved()), "Other");
@@ -96,14 +99,14 @@ TEST_F(KeyHandler, BoundaryNeedsKeyZeroAndNoLine) {
     MarkHelpShown();
     Press(0, u"%@a[1");
     EXPECT_EQ(U8(Saved()), "Saved");
-    EXPECT_TRUE(StatusSavedThisLine());
+    EXPECT_TRUE(LineCaptured());
     KeyEvent notBoundary = {};
     notBoundary.key = u'x';
     EXPECT_EQ(key(&notBoundary), 0);
     EXPECT_EQ(U8(Saved()), "Saved");
     Boundary();
     EXPECT_EQ(U8(Saved()), "(none)");
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -112,7 +115,7 @@ TEST_F(KeyHandler, OtherKeysDoNothing) {
         Press(code, u"%@a[%@b[x");
     }
     EXPECT_TRUE(Sent().empty());
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
 }
 
 TEST_F(KeyHandler, NoTableNoHelp) {
@@ -121,14 +124,14 @@ TEST_F(KeyHandler, NoTableNoHelp) {
     Press(u'[', u"%@a");
     Press(u']', u"%@a[x");
     EXPECT_TRUE(Sent().empty());
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
 }
 
 TEST_F(KeyHandler, HelpIsSentEvenWhenTheStatusBarCannotBeRead) {
     HostSetHwndAnswer(u"");
     Press(u'[', u"%@a");
     ASSERT_EQ(Sent().size(), 1u);
-    EXPECT_TRUE(StatusSavedThisLine());
+    EXPECT_TRUE(LineCaptured());
     Press(u']', u"%@a[x");
     ASSERT_EQ(Sent().size(), 2u);
     EXPECT_EQ(Sent()[1], u"");
@@ -158,7 +161,7 @@ TEST_F(KeyHandler, CursorOutsideTheLineIsIgnored) {
         key(&event);
     }
     EXPECT_TRUE(Sent().empty());
-    EXPECT_FALSE(StatusSavedThisLine());
+    EXPECT_FALSE(LineCaptured());
     event.key = u'[';
     event.line = text + 5;
     event.cursor = text + 12;

@@ -4,7 +4,7 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 #include "host/hostshell/host_control.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "platform/platform.h"
 #include "platform/test_hooks.h"
@@ -102,11 +102,11 @@ void LiveHelpTest::Boundary() {
 }
 
 void LiveHelpTest::SetSaved(const char16_t* text) {
-    SeedStatusLine(text, StatusSavedThisLine());
+    SeedHelpLine(text, LineCaptured());
 }
 
 void LiveHelpTest::MarkHelpShown() {
-    SeedStatusLine(SavedStatusText(), true);
+    SeedHelpLine(TextBeforeHelp(), true);
 }
 
 std::u16string LiveHelpTest::Bar() const {
@@ -114,7 +114,7 @@ std::u16string LiveHelpTest::Bar() const {
 }
 
 std::u16string LiveHelpTest::Saved() {
-    return SavedStatusText() ? std::u16string(SavedStatusText()) : u"(none)";
+    return TextBeforeHelp() ? std::u16string(TextBeforeHelp()) : u"(none)";
 }
 
 const std::vector<std::u16string>& LiveHelpTest::Sent() const {

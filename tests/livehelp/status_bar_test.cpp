@@ -2,7 +2,7 @@
 // reading its text, and keeping or dropping the previous copy.
 #include "base/format16.h"
 #include "host/hostshell/host_control.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
 #include "platform/test_hooks.h"
 #include "tests/livehelp/live_help_fixture.h"
@@ -25,7 +25,7 @@ TEST_F(StatusBar, SavesTheStatusBarsText) {
     SetSaved(u"old");
     SaveStatusText();
     EXPECT_EQ(U8(Saved()), "Ready");
-    EXPECT_FALSE(StatusSavedThisLine()) << "only the keystroke handler sets the flag";
+    EXPECT_FALSE(LineCaptured()) << "only the keystroke handler sets the flag";
     EXPECT_TRUE(Sent().empty());
 }
 
@@ -88,7 +88,7 @@ TEST_F(StatusBar, NoWindowToReadKeepsThePreviousCopy) {
 TEST_F(StatusBar, TheHandleTextIsReadLikeAnUnsignedNumber) {
     for (const std::u16string& answer :
          {u" \t+" + MainHandleText(), u"00" + MainHandleText() + u" junk"}) {
-        ReleaseSavedStatusText();
+        ForgetTextBeforeHelp();
         HostSetHwndAnswer(answer.c_str());
         SaveStatusText();
         EXPECT_EQ(U8(Saved()), "Ready") << U8(answer);
@@ -146,12 +146,12 @@ TEST_F(StatusBar, TheAnswerIsReadForThePlugInsBitness) {
 }
 
 TEST_F(StatusBar, ReleaseIsHarmlessWhenNothingIsSaved) {
-    ReleaseSavedStatusText();
+    ForgetTextBeforeHelp();
     SetSaved(u"old");
     MarkHelpShown();
-    ReleaseSavedStatusText();
-    EXPECT_EQ(SavedStatusText(), nullptr);
-    EXPECT_TRUE(StatusSavedThisLine());
+    ForgetTextBeforeHelp();
+    EXPECT_EQ(TextBeforeHelp(), nullptr);
+    EXPECT_TRUE(LineCaptured());
 }
 
 TEST_F(StatusBar, TheEnumerationCallbackStopsAtTheBar) {

@@ -5,7 +5,7 @@
 #include "base/product.h"
 #include "helptable/help_sources.h"
 #include "host/hostshell/host_control.h"
-#include "livehelp/line_state.h"
+#include "livehelp/help_line.h"
 #include "platform/files.h"
 #include "platform/test_hooks.h"
 #include "plugin/exports.h"
@@ -119,7 +119,8 @@ const Row kRows[] = {
     // Live help. The host sets the status bar; the plug-in reads it to put it back later.
     {"console window: taken for absent", kPlatformCallConsoleWindow, 5, 0, Scenario::Bracket, 11,
      "", "", Table::NotLooked},
-    {"console window, as the bar is read", kPlatformCallConsoleWindow, 5, 1, Scenario::Bracket, 11,
+    {"console window: read once a key, so a second read's failure changes nothing",
+     kPlatformCallConsoleWindow, 5, 1, Scenario::Bracket, 11,
      "", "", Table::NotLooked},
     {"window enumeration: no bar to read", kPlatformCallWindowEnum, 5, 0, Scenario::Bracket, 12, "",
      "", Table::NotLooked},
