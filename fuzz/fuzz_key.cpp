@@ -59,7 +59,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     event.cursor = line.get() + cursor;
     FuzzAssert(key(&event) == 0, "key returns 0");
     FuzzAssert(event.line == nullptr || event.line == line.get(), "the event is not changed");
-    FuzzAssert(!TextBeforeHelp() || LineCaptured(),
-               "a saved text belongs to a line with help");
+    FuzzAssert(!TextBeforeHelp() || LineCaptured(), "a saved text belongs to a line with help");
     return 0;
 }

@@ -16,12 +16,12 @@ enum class PlaceShows {
 };
 
 struct HelpLine {
-    const HelpPlaceRow* place;   // where the line's help was last told to show; null: nowhere yet
-    PlaceShows shows;            // what that place shows
-    HelpContent help;            // the help it shows (Help), kept by value to compare the next with
-    char16_t* before;            // heap copy of what showed there before the first help, or null
-    bool captured;               // a capture has been made (or tried) on this line
-    HostWindowAnswer host;       // the host's answer to "HWND" on this line
+    const HelpPlaceRow* place; // where the line's help was last told to show; null: nowhere yet
+    PlaceShows shows;          // what that place shows
+    HelpContent help;          // the help it shows (Help), kept by value to compare the next with
+    char16_t* before;          // heap copy of what showed there before the first help, or null
+    bool captured;             // a capture has been made (or tried) on this line
+    HostWindowAnswer host;     // the host's answer to "HWND" on this line
     char16_t hostText[kMessageUnits]; // its text (Named only)
 };
 
@@ -137,7 +137,8 @@ void EndHelpLine() {
 
 void HelpTableWent() {
     if (g_line.place && g_line.shows == PlaceShows::Help && g_line.help.syntax[0]) {
-        g_line.place->presenter->lineEnded({&g_line.help, HelpSituation::HostWindow, g_line.before});
+        g_line.place->presenter->lineEnded(
+            {&g_line.help, HelpSituation::HostWindow, g_line.before});
     }
     g_line.shows = PlaceShows::Unknown;
 }

@@ -260,7 +260,8 @@ TEST_F(Startup, TheVariableNamesAFileOrADirectory) {
     SetVariable(u"Hintbar", dir_ + "/missing");
     EXPECT_EQ(InitializePlugin(), 0);
     EXPECT_EQ(HelpTableRoot(), nullptr);
-    EXPECT_EQ(CapturedErr(), NotFound({hostDir_ + "/Hintbar.txt", TrueName(dir_ + "/missing")}, true));
+    EXPECT_EQ(CapturedErr(),
+              NotFound({hostDir_ + "/Hintbar.txt", TrueName(dir_ + "/missing")}, true));
 }
 
 TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
@@ -271,8 +272,7 @@ TEST_F(Startup, ShutdownCountsTheNodesItReleasesAndDropsTheSavedText) {
     EXPECT_EQ(ShutdownPlugin(0), 0);
     EXPECT_EQ(CapturedOut(), kBullet + "3 functions deleted.\r\n");
     EXPECT_EQ(TextBeforeHelp(), nullptr);
-    EXPECT_FALSE(LineCaptured())
-        << "a host that loads the plug-in again starts a fresh line";
+    EXPECT_FALSE(LineCaptured()) << "a host that loads the plug-in again starts a fresh line";
     EXPECT_EQ(HelpTableCount(), 0u);
     EXPECT_EQ(PlatformLiveAllocations(), liveAtStart_);
 
