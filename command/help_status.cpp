@@ -25,6 +25,10 @@ void ReportHelpWindow(HelpSituation situation) {
     } else {
         Printf(u"Live help shows in a window along the bottom edge of the terminal.\r\n");
     }
+    if (!PlatformHelpWindowHasRoom()) {
+        Printf(u"No help shows there now: the window you type in is too small for a row of "
+               u"help.\r\n");
+    }
     uint32_t error = PlatformHelpWindowError();
     if (error) {
         char16_t reason[kMessageUnits];
