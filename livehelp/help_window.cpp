@@ -4,6 +4,7 @@
 
 #include "base/format16.h"
 #include "base/limits.h"
+#include "base/text16.h"
 #include "textinput/text_source.h"
 #include "platform/platform.h"
 
@@ -50,6 +51,11 @@ bool HelpWindowProblem(HelpSituation /*situation*/, std::span<char16_t> why) {
         char16_t reason[kMessageUnits];
         DescribeError(reason, static_cast<int32_t>(error));
         Format16(why, u"The help window could not be made: %s", reason);
+        return true;
+    }
+    if (!PlatformHelpWindowHasRoom()) {
+        Str16Copy(why, u"No help shows there now: the window you type in is too small for a row "
+                       u"of help.");
         return true;
     }
     return false;

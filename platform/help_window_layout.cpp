@@ -15,6 +15,10 @@ int32_t Height(const ScreenRect& r) {
     return r.bottom - r.top;
 }
 
+constexpr int32_t kBoxFrameRows = 2;
+constexpr int32_t kBoxFrameColumns = 4;
+constexpr int32_t kBoxMinColumns = 4; // narrower, a row of help shows next to nothing
+
 bool Usable(const HelpWindowFacts& facts) {
     return !facts.minimized && Width(facts.work) > 0 && Height(facts.work) > 0;
 }
@@ -63,4 +67,13 @@ HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width,
     }
     top = Clamp(top, work.top, work.bottom - height);
     return {true, {left, top, left + width, top + height}};
+}
+
+TerminalHelpBox HelpBoxInTerminal(int32_t rows, int32_t columns) {
+    TerminalHelpBox none = {0, 0};
+    int32_t help = rows / 3 > 1 ? rows / 3 : 1;
+    if (rows - help - kBoxFrameRows < 1 || columns - kBoxFrameColumns < kBoxMinColumns) {
+        return none;
+    }
+    return {help, columns - kBoxFrameColumns};
 }

@@ -34,3 +34,13 @@ struct HelpWindowPlacement {
 // shorter when neither side has room); otherwise along the typing window's bottom edge, outside,
 // or inside along its top edge when there is no room below.
 HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width, int32_t height);
+
+// The help window drawn as a box of character cells along a terminal's bottom edge: a frame row
+// above and below the help's rows, and a frame column and a blank on either side of them. The
+// frame's rows are not help, so they do not count against the third of the terminal that the
+// help may take; at least one row of the terminal stays above the box for the line typed.
+struct TerminalHelpBox {
+    int32_t rows;    // rows of help at the most; 0 when the terminal has no room for one
+    int32_t columns; // columns of help in a row
+};
+TerminalHelpBox HelpBoxInTerminal(int32_t rows, int32_t columns);

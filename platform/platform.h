@@ -142,6 +142,9 @@ void PlatformCloseHelpWindow();
 // The system's error number from the last attempt to make the window or its thread that
 // failed, or 0 while the window works.
 [[nodiscard]] uint32_t PlatformHelpWindowError();
+// False when the window typed in is too small for even one row of help, so that the help
+// window shows nothing there.
+[[nodiscard]] bool PlatformHelpWindowHasRoom();
 
 // ---- the project's own console programs (not the plug-in) ---------------------------------
 // The program's arguments in UTF-16, argument 0 included, in one block on the C heap that

@@ -31,6 +31,10 @@ void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener);
 // Waits until the help window's thread has carried out every request handed to it, or has
 // ended; false when the milliseconds pass first.
 bool WindowModelWaitHelpWindow(int milliseconds);
+// The size in character cells of the terminal the host draws the help window in, as the
+// host last saw it; 0 by 0, as at the start, when it draws in none (the window then counts as
+// having room).
+void WindowModelSetTerminalSize(int32_t rows, int32_t columns);
 // Whether the help window's thread runs.
 [[nodiscard]] bool WindowModelHelpWindowRunning();
 #if defined(HB_TESTING)

@@ -1,6 +1,7 @@
 #include "host/shell/line_editor.h"
 
 #include "base/text16.h"
+#include "host/shell/help_box.h"
 #include "host/shell/status_line.h"
 #include "platform/utf8.h"
 
@@ -87,6 +88,7 @@ int InsertMultibyte(int count, int lead) {
 int ClearScreen(int count, int key) {
     int result = rl_clear_screen(count, key);
     StatusLineRefresh();
+    HelpBoxRefresh(true);
     return result;
 }
 
@@ -100,7 +102,11 @@ void OnSignal(int signal) {
 
 // Runs while readline waits for a key and a signal came: a resize, or Ctrl-C.
 int OnSignalEvent() {
-    if (StatusLineRefresh()) {
+    bool resized = StatusLineRefresh();
+    if (HelpBoxRefresh(false)) {
+        resized = true;
+    }
+    if (resized) {
         // Rows of the line below the cursor may have been cleared: draw it all again.
         rl_clear_visible_line();
         rl_forced_update_display();

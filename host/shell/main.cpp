@@ -252,6 +252,9 @@ int RunInteractive() {
             }
             break;
         }
+        if (g_console) {
+            HelpBoxRefresh(false); // a resize among the keys may have gone unseen; hbar /S asks
+        }
         CommandOutcome outcome = RunCommandLine(&g_plugin, line);
         free(line);
         AfterKey(); // a command (hbar /Z) may have hidden the help window

@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include <vector>
+
 namespace {
 
 constexpr unsigned kSeparator[] = {u' ', 0x2502, u' '}; // " │ " between a help text's lines
@@ -49,24 +51,32 @@ bool IsControl(unsigned c) {
     return c < 0x20 || (c >= 0x7F && c < 0xA0);
 }
 
+// The code point at p, a lone surrogate as U+FFFD; p steps past it.
+unsigned NextCodePoint(const char16_t*& p) {
+    unsigned c = *p++;
+    if (c >= 0xD800 && c <= 0xDBFF && *p >= 0xDC00 && *p <= 0xDFFF) {
+        return 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
+    }
+    return c >= 0xD800 && c <= 0xDFFF ? 0xFFFD : c;
+}
+
+// Other controls than tabs and breaks would steer the terminal; format characters (the zero
+// width space that opens a help text among them) show nothing.
+bool Hidden(unsigned c) {
+    return (c != u'\t' && c != u'\r' && c != u'\n' && IsControl(c)) ||
+           u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR;
+}
+
 // Fills the row from the text; false when the text did not fit.
 bool Fill(const char16_t* text, Row& row) {
     bool pendingBreak = false; // a line break waits for the next character shown
-    for (const char16_t* p = text; *p && !row.full; ++p) {
-        unsigned c = *p;
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
-            ++p;
-        } else if (c >= 0xD800 && c <= 0xDFFF) {
-            c = 0xFFFD;
-        }
+    for (const char16_t* p = text; *p && !row.full;) {
+        unsigned c = NextCodePoint(p);
         if (c == u'\r' || c == u'\n') {
             pendingBreak = row.columns > 0;
             continue;
         }
-        // Other controls would steer the terminal; format characters (the zero width space
-        // that opens a help text among them) show nothing.
-        if ((c != u'\t' && IsControl(c)) || u_charType(static_cast<UChar32>(c)) == U_FORMAT_CHAR) {
+        if (Hidden(c)) {
             continue;
         }
         if (pendingBreak) {
@@ -86,7 +96,112 @@ bool Fill(const char16_t* text, Row& row) {
     return !row.full;
 }
 
+struct Cell {
+    unsigned c;
+    int columns;
+};
+
+// The rows of a wrapped text as they are filled.
+struct Wrap {
+    int columns;
+    std::span<BoxRow> rows;
+    size_t count;           // rows filled
+    bool more;              // text was left when every row was filled
+    std::vector<Cell> row;  // the row being filled
+    int used;               // the columns it fills
+    size_t breakAt;         // its cells up to and with its last blank; 0 when it has none
+    std::vector<Cell> last; // the last row filled, to be cut for the ellipsis
+};
+
+BoxRow Encode(const std::vector<Cell>& cells) {
+    BoxRow row{"", 0};
+    for (const Cell& cell : cells) {
+        char bytes[kMaxCharBytes];
+        row.text.append(bytes, PutUtf8(bytes, cell.c));
+        row.columns += cell.columns;
+    }
+    return row;
+}
+
+// Fills a row with the first n cells of the one being filled (blanks at its end show nothing);
+// the others begin the next.
+void EndRow(Wrap& w, size_t n) {
+    if (w.count == w.rows.size()) {
+        w.more = true;
+        return;
+    }
+    size_t end = n;
+    while (end > 0 && w.row[end - 1].c == u' ') {
+        --end;
+    }
+    w.last.assign(w.row.begin(), w.row.begin() + static_cast<std::ptrdiff_t>(end));
+    w.rows[w.count++] = Encode(w.last);
+    w.row.erase(w.row.begin(), w.row.begin() + static_cast<std::ptrdiff_t>(n));
+    w.used = 0;
+    for (const Cell& cell : w.row) {
+        w.used += cell.columns;
+    }
+    w.breakAt = 0; // what was carried over follows the last blank
+}
+
+void Add(Wrap& w, unsigned c) {
+    int columns = CodePointColumns(c);
+    if (columns > w.columns) {
+        return; // wider than any row
+    }
+    if (w.used + columns > w.columns) {
+        if (c == u' ') {
+            EndRow(w, w.row.size()); // the blank the row breaks at shows nowhere
+            return;
+        }
+        EndRow(w, w.breakAt ? w.breakAt : w.row.size());
+    }
+    w.row.push_back({c, columns});
+    w.used += columns;
+    if (c == u' ') {
+        w.breakAt = w.row.size();
+    }
+}
+
 } // namespace
+
+int WrapHelpText(const char16_t* text, int columns, std::span<BoxRow> rows) {
+    if (!text || columns <= 0 || rows.empty()) {
+        return 0;
+    }
+    Wrap w{columns, rows, 0, false, {}, 0, 0, {}};
+    for (const char16_t* p = text; *p && !w.more;) {
+        unsigned c = NextCodePoint(p);
+        if (c == u'\r' && *p == u'\n') {
+            continue; // the line feed ends the row
+        }
+        if (c == u'\r' || c == u'\n') {
+            EndRow(w, w.row.size());
+        } else if (c == u'\t') {
+            do {
+                Add(w, u' ');
+            } while (w.used % kTabStop != 0 && !w.more);
+        } else if (!Hidden(c)) {
+            Add(w, c);
+        }
+    }
+    if (!w.row.empty() && !w.more) {
+        EndRow(w, w.row.size());
+    }
+    if (w.more) {
+        int used = 0;
+        for (const Cell& cell : w.last) {
+            used += cell.columns;
+        }
+        while (!w.last.empty() && used + 1 > columns) {
+            used -= w.last.back().columns;
+            w.last.pop_back();
+        }
+        w.last.push_back({kEllipsis, 1});
+        rows[w.count - 1] = Encode(w.last);
+    }
+    return static_cast<int>(w.count);
+}
 
 int CodePointColumns(unsigned c) {
     if (IsControl(c)) {

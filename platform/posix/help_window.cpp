@@ -1,6 +1,7 @@
 // Linux: the help window of the window model, run by a thread as on Windows, so that the
 // hand-over between the key handler and that thread is the same code in both flavours. The
 // window is a record that the reference shell draws and the tests read.
+#include "platform/help_window_layout.h"
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
 #include "platform/units16.h"
@@ -31,6 +32,8 @@ ModelHelpWindow g_window;
 std::thread* g_thread = nullptr; // on the heap: a thread still running at exit is no fault
 std::atomic<uint32_t> g_error{0};
 uint32_t g_failNextStart = 0; // the tests' seam: set only in test builds
+int32_t g_terminalRows = 0;   // the host's terminal, on the host's thread; 0 by 0: none
+int32_t g_terminalColumns = 0;
 
 // The thread's own copy of a request; only it uses the buffer.
 HelpWindowRequest g_request;
@@ -143,6 +146,18 @@ void PlatformCloseHelpWindow() {
 
 uint32_t PlatformHelpWindowError() {
     return g_error;
+}
+
+bool PlatformHelpWindowHasRoom() {
+    if (g_terminalRows == 0 && g_terminalColumns == 0) {
+        return true;
+    }
+    return HelpBoxInTerminal(g_terminalRows, g_terminalColumns).rows > 0;
+}
+
+void WindowModelSetTerminalSize(int32_t rows, int32_t columns) {
+    g_terminalRows = rows;
+    g_terminalColumns = columns;
 }
 
 bool WindowModelHelpWindow(std::span<char16_t> text) {

@@ -395,3 +395,9 @@ void PlatformCloseHelpWindow() {
 uint32_t PlatformHelpWindowError() {
     return g_error;
 }
+
+bool PlatformHelpWindowHasRoom() {
+    // The window is sized to the monitor's work area, not to the window typed in, so a line of
+    // help always fits.
+    return true;
+}

@@ -539,12 +539,12 @@ try:
                f'Access is denied.'.encode() in done.stderr, f"--fix locked folder: {done!r}")
         shutil.rmtree("locked")
         os.mkfifo("pipe.txt")
-        writer = subprocess.Popen(["sh", "-c", "cat help.txt > pipe.txt"])
+        # A FIFO that nothing writes into reads as empty, so the writer must be done before
+        # the checker opens it: a reader held open here lets the writer fill the pipe and end.
+        holder = os.open("pipe.txt", os.O_RDONLY | os.O_NONBLOCK)
+        subprocess.run(["sh", "-c", "cat help.txt > pipe.txt"], timeout=60)
         code, out, err = run("--fix", "pipe.txt")
-        # The checker refuses the pipe without reading it, which can leave the writer waiting
-        # for a reader for good.
-        writer.kill()
-        writer.wait(timeout=60)
+        os.close(holder)
         expect(code == 2 and "it is a pipe" in err, f"--fix pipe: {code} {err!r}")
     os.chdir("..")
 

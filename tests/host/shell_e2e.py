@@ -6,13 +6,16 @@ back with capture-pane; batch files and transient commands run as plain child pr
 Usage: shell_e2e.py --shell PATH --data HELPFILE [unittest options]
 """
 import argparse
+import fcntl
 import os
 import re
 import shlex
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
+import termios
 import time
 import unittest
 
@@ -108,9 +111,25 @@ class Pane:
         lines = lines[: self.rows]
         return lines + [""] * (self.rows - len(lines))
 
-    def resize(self, rows):
-        self.tmux("resize-window", "-t", "e2e", "-y", str(rows))
+    def resize(self, rows, columns=None):
+        """Resizes the terminal and waits until its pseudo-terminal has the new size (tmux
+        passes it on a moment later), so that keys sent next reach a shell told of it."""
+        size = ["-y", str(rows)] + (["-x", str(columns)] if columns else [])
+        self.tmux("resize-window", "-t", "e2e", *size)
         self.rows = rows
+        tty = self.tmux("display-message", "-p", "-t", "e2e", "#{pane_tty}").stdout.strip()
+        fd = os.open(tty, os.O_RDONLY | os.O_NOCTTY)
+        try:
+            deadline = time.monotonic() + TIMEOUT
+            while True:
+                seen = struct.unpack("HH", fcntl.ioctl(fd, termios.TIOCGWINSZ, b"\0" * 4))
+                if seen[0] == rows and (not columns or seen[1] == columns):
+                    return
+                if time.monotonic() > deadline:
+                    raise AssertionError(f"the terminal stays {seen}, not {rows}x{columns}")
+                time.sleep(0.02)
+        finally:
+            os.close(fd)
 
     SGR = re.compile(r"\x1b\[[0-9;]*m")
 
@@ -326,8 +345,64 @@ class ConsoleTitle(unittest.TestCase):
         p.key("Enter")
         p.wait_prompts(3)
         p.wait(lambda s: not any("\u2502" in r for r in s), "the box to go at the new line")
+        self.check_box_after_resizing()
         p.enter("exit")
         self.assertEqual(p.finish(), 0)
+
+    def help_words(self, name):
+        """The words of a function's help in the help file, its syntax first."""
+        with open(DATA, encoding="utf-8-sig") as f:
+            line = next(line for line in f if line.upper().startswith(f"@{name}["))
+        syntax, description = line.rstrip("\n").split(" - ", 1)
+        return [syntax] + re.sub("[\u00b6\u00ac]", " ", description).split()
+
+    @staticmethod
+    def box(screen, columns):
+        """The box's rows of help while one whole box of the terminal's width lies along its
+        bottom edge and nothing of another is left above it; else None."""
+        tops = [i for i, r in enumerate(screen) if r.startswith("\u250c")]
+        if len(tops) != 1 or not screen[-1].startswith("\u2514"):
+            return None
+        frame = [screen[tops[0]], *screen[tops[0] + 1:]]
+        if any(len(r.rstrip()) != columns for r in frame):
+            return None
+        if any(set(r) & set("\u2500\u2502\u2514") for r in screen[:tops[0]]):
+            return None
+        rows = screen[tops[0] + 1:-1]
+        if not all(r.startswith("\u2502 ") and r.rstrip().endswith(" \u2502") for r in rows):
+            return None
+        return [r.rstrip()[2:-1].rstrip() for r in rows]
+
+    def check_box_after_resizing(self):
+        """Narrower, shorter, taller and Ctrl-L: the box is drawn again at the bottom, wrapped
+        to the width, at most a third of the rows of help, cut with "…" where it runs out."""
+        p = self.pane
+        words = self.help_words("LEFT")
+        p.type("echo %@left[")
+        for rows, columns, key in ((50, 40, None), (14, 40, None), (14, 40, "C-l"),
+                                   (24, 40, None), (8, 30, None)):
+            p.resize(rows, columns)
+            if key:
+                p.key(key)
+            what = f"the box at {rows}x{columns}" + (f" after {key}" if key else "")
+            screen = p.wait(lambda s: self.box(s, columns), what)
+            shown = self.box(screen, columns)
+            self.assertLessEqual(len(shown), rows // 3, what)
+            text = " ".join(shown).split()
+            cut = text[-1].endswith("\u2026")
+            if cut:
+                text[-1] = text[-1][:-1]
+            self.assertEqual(text[:-1], words[:len(text) - 1], what)
+            self.assertTrue(words[len(text) - 1].startswith(text[-1]), what)
+            self.assertEqual(cut, len(text) < len(words) or text[-1] != words[-1], what)
+            self.assertEqual(shown[0], words[0], what)
+        self.assertTrue(cut, "8 rows show two rows of help, not all of it")
+        # Too small for a row of help: the box goes, and hbar /S says why.
+        p.resize(3, 40)
+        p.key("C-u")
+        p.enter("hbar /S")
+        p.wait(lambda s: "toosmallforarowofhelp." in "".join(s).replace(" ", ""), "/S at 3x40")
+        p.resize(50, 100)
 
 
 class Resizing(unittest.TestCase):

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <span>
 #include <string>
 
 namespace {
@@ -75,3 +76,23 @@ TEST(StatusRender, NeverWritesPastASmallBuffer) {
 }
 
 } // namespace
+
+// The help box's rows: a word longer than a row breaks where the row ends, a wide character
+// that would straddle the edge goes to the next row, and the last row makes room for the "…"
+// that says more was cut.
+TEST(StatusRender, HelpTextWrapsToTheBoxAndSaysWhereItIsCut) {
+    BoxRow rows[4];
+    auto wrap = [&](const char16_t* text, int columns, size_t most) {
+        std::string out;
+        int count = WrapHelpText(text, columns, std::span<BoxRow>(rows, most));
+        for (int i = 0; i < count; ++i) {
+            EXPECT_LE(rows[i].columns, columns) << rows[i].text;
+            out += rows[i].text + "|";
+        }
+        return out;
+    };
+    EXPECT_EQ(wrap(u"ab abcdefgh\n\tx", 5, 4), "ab|abcde|fgh|    x|");
+    EXPECT_EQ(wrap(u"abcd \u65E5\u672C", 5, 4), "abcd|\u65E5\u672C|");
+    EXPECT_EQ(wrap(u"abcde fghij klm", 5, 2), "abcde|fghi\u2026|");
+    EXPECT_EQ(wrap(u"abc\n\nd", 5, 2), "abc|\u2026|");
+}
