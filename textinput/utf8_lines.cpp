@@ -75,7 +75,9 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
         if (i - from > kMostUnits) {
             return kFails;
         }
-        if (size - i >= 8) {
+        // A word that would take the line past its most units goes byte by byte, so that the
+        // test above fails the line before it is written: out holds three bytes a unit, no more.
+        if (size - i >= 8 && i - from + 8 <= kMostUnits) {
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
             if (!ByteNeedsCare(word)) {
