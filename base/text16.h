@@ -2,6 +2,9 @@
 // functions are not used: wchar_t is 32 bits on Linux.
 #pragma once
 
+// Surrogates come with the text: a cut must never leave the first half of a pair at its end.
+#include "platform/unicode.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -44,7 +47,3 @@ char16_t* Str16UpperAscii(char16_t* text);
 }
 [[nodiscard]] bool IsUpperUnit(char16_t unit);
 [[nodiscard]] bool IsLowerUnit(char16_t unit);
-// The first half of a surrogate pair, which a cut must never leave at a text's end.
-[[nodiscard]] inline bool IsHighSurrogateUnit(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDBFF;
-}

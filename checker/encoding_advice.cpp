@@ -30,8 +30,8 @@ void ReadAs(const TextSource* source, Encoding encoding, uint32_t from, uint32_t
             break;
         }
         if (c > 0xFFFF) {
-            out[n++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-            out[n++] = static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+            out[n++] = HighSurrogateOf(static_cast<uint32_t>(c));
+            out[n++] = LowSurrogateOf(static_cast<uint32_t>(c));
         } else {
             out[n++] = static_cast<char16_t>(c);
         }

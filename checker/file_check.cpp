@@ -139,8 +139,7 @@ int NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
 size_t PairsIn(const char16_t* line, size_t units) {
     size_t pairs = 0;
     for (size_t i = 0; i + 1 < units; ++i) {
-        if (line[i] >= 0xD800 && line[i] <= 0xDBFF && line[i + 1] >= 0xDC00 &&
-            line[i + 1] <= 0xDFFF) {
+        if (IsSurrogatePair(line[i], line[i + 1])) {
             ++pairs;
             ++i;
         }

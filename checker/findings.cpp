@@ -15,10 +15,6 @@ void Untally(FindingList* list, int code, int32_t severity, uint32_t count) {
     list->byCode[code] -= count;
 }
 
-bool IsLow(char16_t unit) {
-    return unit >= 0xDC00 && unit <= 0xDFFF;
-}
-
 // One unit as the excerpt shows it: a tab as a blank, other controls as their pictures, and
 // characters that take no room as a middle dot.
 char16_t Shown(char16_t unit) {
@@ -158,7 +154,7 @@ char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret)
     // Long lines are shown from some way before the column, so that the caret stays in view.
     if (length > kSourceUnits - 1 && index > kSourceUnits / 2) {
         from = index - kSourceUnits / 2;
-        from += IsLow(line[from]) ? 1 : 0;
+        from += IsLowSurrogate(line[from]) ? 1 : 0;
     }
     char16_t* out = static_cast<char16_t*>(malloc(kSourceUnits * sizeof(char16_t)));
     if (!out) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
@@ -172,7 +168,7 @@ char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret)
     }
     size_t at = from;
     for (; line[at] && n + 2 < kSourceUnits; ++at) {
-        if (IsHighSurrogateUnit(line[at]) && IsLow(line[at + 1])) {
+        if (IsSurrogatePair(line[at], line[at + 1])) {
             if (n + 3 >= kSourceUnits) {
                 break; // the pair would not fit with the ellipsis
             }

@@ -62,25 +62,19 @@ uint32_t EncodeFixText(Encoding encoding, const char16_t* text, uint8_t* bytes) 
     uint32_t n = 0;
     for (const char16_t* p = text; *p; ++p) {
         uint32_t c = *p;
-        bool pair = c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF;
+        bool pair = IsSurrogatePair(c, p[1]);
         if (pair) {
-            c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00u);
+            c = CombineSurrogates(c, p[1]);
         }
         uint32_t need = form.unitBytes == 2 ? (pair ? 4 : 2) : form.unitBytes;
         if (encoding == Encoding::Utf8) {
-            need = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+            need = Utf8Length(c);
         }
         if (n + need > kFixBytes || (encoding == Encoding::Ansi && c >= 0x80)) {
             return 0;
         }
         if (encoding == Encoding::Utf8) {
-            static const uint8_t kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
-            for (uint32_t i = need; i-- > 1;) {
-                bytes[n + i] = static_cast<uint8_t>(0x80 | (c & 0x3F));
-                c >>= 6;
-            }
-            bytes[n] = static_cast<uint8_t>(need == 1 ? c : (kLead[need] | c));
-            n += need;
+            n += EncodeUtf8(c, std::span<uint8_t>(bytes + n, need));
         } else if (form.unitBytes == 2) {
             PutUnit(bytes, &n, pair ? *p : c, 2, form.bigEndian);
             if (pair) {

@@ -52,7 +52,7 @@ const char16_t* Excerpt(const char16_t* text, size_t from, size_t to, char16_t* 
         ++n;
     }
     if (n == kExcerptUnits && text[from + n] && from + n < to) {
-        if (IsHighSurrogateUnit(out[n - 1])) {
+        if (IsHighSurrogate(out[n - 1])) {
             --n;
         }
         out[n++] = 0x2026;
@@ -124,13 +124,13 @@ const char16_t* InvisibleName(char16_t unit) {
 // U+FFFF, invisible, a control) as U+XXXX. out: 32 units. Sets *units to its length in units.
 const char16_t* CharacterName(const char16_t* at, char16_t* out, size_t* units) {
     char16_t unit = at[0];
-    bool pair = IsHighSurrogateUnit(unit) && at[1] >= 0xDC00 && at[1] <= 0xDFFF;
+    bool pair = IsSurrogatePair(unit, at[1]);
     *units = pair ? 2 : 1;
     if (pair) {
-        unsigned code = 0x10000u + ((unit - 0xD800u) << 10) + (at[1] - 0xDC00u);
+        unsigned code = CombineSurrogates(unit, at[1]);
         Format16({out, 32}, u"U+%X", code);
     } else if (unit < 0x20 || (unit >= 0x7F && unit <= 0x9F) || InvisibleName(unit) ||
-               (unit >= 0xD800 && unit <= 0xDFFF) || IsSpaceUnit(unit)) {
+               IsSurrogate(unit) || IsSpaceUnit(unit)) {
         Format16({out, 32}, u"U+%04X", unit);
     } else {
         Format16({out, 32}, u"\"%c\"", unit);
@@ -354,18 +354,14 @@ void CheckControls(const char16_t* line, const TextLineReport* report, const Hel
     }
 }
 
-bool IsSurrogate(char16_t unit) {
-    return unit >= 0xD800 && unit <= 0xDFFF;
-}
-
 // A surrogate without its other half, which becomes U+FFFD when the text is stored.
 bool IsLoneSurrogate(const char16_t* line, size_t i) {
     char16_t unit = line[i];
-    if (unit >= 0xD800 && unit <= 0xDBFF) {
-        return !(line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF);
+    if (IsHighSurrogate(unit)) {
+        return !IsLowSurrogate(line[i + 1]);
     }
-    if (unit >= 0xDC00 && unit <= 0xDFFF) {
-        return i == 0 || !(line[i - 1] >= 0xD800 && line[i - 1] <= 0xDBFF);
+    if (IsLowSurrogate(unit)) {
+        return i == 0 || !IsHighSurrogate(line[i - 1]);
     }
     return false;
 }
@@ -542,8 +538,7 @@ char* CopyText(const char* text) {
 unsigned Characters(const char16_t* text, size_t from, size_t to) {
     unsigned count = 0;
     for (size_t i = from; i < to; ++i) {
-        bool pair = text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < to && text[i + 1] >= 0xDC00 &&
-                    text[i + 1] <= 0xDFFF;
+        bool pair = i + 1 < to && IsSurrogatePair(text[i], text[i + 1]);
         i += pair ? 1 : 0;
         ++count;
     }

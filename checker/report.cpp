@@ -72,7 +72,7 @@ void EmitUri(const char16_t* file) {
             continue;
         }
         char16_t character[3] = {c, 0, 0};
-        if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+        if (IsSurrogatePair(c, p[1])) {
             character[1] = *++p;
         }
         size_t n = Utf16ToUtf8(character, bytes);
@@ -296,7 +296,7 @@ void EmitUncounted(const char16_t* file, const FindingList* findings, const uint
 void Emit(const char16_t* text) {
     for (const char16_t* p = text; *p; ++p) {
         // Never between the halves of a surrogate pair: each piece is converted on its own.
-        bool low = *p >= 0xDC00 && *p <= 0xDFFF;
+        bool low = IsLowSurrogate(*p);
         if (g_length + 2 >= kPendingUnits && !low) {
             FlushOutput();
         }

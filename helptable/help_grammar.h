@@ -162,7 +162,7 @@ inline size_t KeptSyntaxUnits(const char16_t* line, size_t end) {
     if (end <= kHelpSyntaxMost) {
         return end;
     }
-    return IsHighSurrogateUnit(line[kHelpSyntaxMost - 1]) ? kHelpSyntaxMost - 1 : kHelpSyntaxMost;
+    return IsHighSurrogate(line[kHelpSyntaxMost - 1]) ? kHelpSyntaxMost - 1 : kHelpSyntaxMost;
 }
 
 // The units of a terminated description that its buffer keeps: up to 8,191, one fewer where
@@ -173,7 +173,7 @@ inline size_t KeptInfoUnits(const char16_t* info) {
     while (info[n] && n < kLineUnits - 1) {
         ++n;
     }
-    if (info[n] && n > 0 && IsHighSurrogateUnit(info[n - 1])) {
+    if (info[n] && n > 0 && IsHighSurrogate(info[n - 1])) {
         --n;
     }
     return n;

@@ -4,7 +4,7 @@
 #include "base/text16.h"
 #include "helptable/help_grammar.h"
 #include "helptable/help_line.h"
-#include "textinput/text_lines.h"
+#include "platform/unicode.h"
 
 #include <cstdint>
 #include <span>
@@ -18,15 +18,15 @@ HelpUnit UnitAt(const char* line, size_t bytes, size_t at) {
     if (*p < 0x80) {
         return {*p, 1}; // the common case, without a call
     }
-    int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p, bytes - at));
-    if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF) {
+    Utf8Char c = DecodeUtf8(std::span<const uint8_t>(p, bytes - at));
+    if (c.kind != Utf8Kind::Character) {
         return {0, 0};
     }
     // A character beyond U+FFFF is a pair in UTF-16: its first unit is the high surrogate.
-    if (v > 0xFFFF) {
-        return {static_cast<char16_t>(0xD800 + ((v - 0x10000) >> 10)), 4};
+    if (c.value > 0xFFFF) {
+        return {HighSurrogateOf(c.value), c.length};
     }
-    return {static_cast<char16_t>(v), v < 0x80 ? 1u : v < 0x800 ? 2u : 3u};
+    return {static_cast<char16_t>(c.value), c.length};
 }
 
 // A line of `bytes` well-formed UTF-8 bytes, as the grammar reads it. Names above U+007F are

@@ -18,7 +18,7 @@ size_t AppendWhole(std::span<char16_t> text, size_t length, const char16_t* sour
     size_t room = text.size() - 1;
     size_t i = 0;
     for (; length < room && source[i]; ++i) {
-        if (IsHighSurrogateUnit(source[i]) && length + 1 == room) {
+        if (IsHighSurrogate(source[i]) && length + 1 == room) {
             break;
         }
         text[length++] = source[i];
@@ -98,7 +98,7 @@ bool RenderTitleText(const HelpContent& help, std::span<char16_t> title) {
         return true;
     }
     size_t keep = title.size() - 2; // room for the ellipsis and the terminator
-    if (keep > 0 && IsHighSurrogateUnit(line[keep - 1])) {
+    if (keep > 0 && IsHighSurrogate(line[keep - 1])) {
         --keep; // a high surrogate without its partner would show as a broken character
     }
     for (size_t i = 0; i < keep; ++i) {

@@ -3,6 +3,7 @@
 // use them too, to hand UTF-16 names to the system's UTF-8 calls.
 #include "platform/utf8.h"
 
+#include "platform/unicode.h"
 #include "platform/units16.h"
 
 #include <bit>
@@ -19,73 +20,10 @@ namespace {
 // U+FFFD.
 uint32_t NextCodePoint16(const char16_t*& p, const char16_t* end) {
     uint32_t c = *p++;
-    if (c >= 0xD800 && c <= 0xDBFF) {
-        if (p < end && *p >= 0xDC00 && *p <= 0xDFFF) {
-            return 0x10000 + ((c - 0xD800) << 10) + (*p++ - 0xDC00);
-        }
-        return 0xFFFD;
+    if (IsHighSurrogate(c) && p < end && IsLowSurrogate(*p)) {
+        return CombineSurrogates(c, *p++);
     }
-    if (c >= 0xDC00 && c <= 0xDFFF) {
-        return 0xFFFD;
-    }
-    return c;
-}
-
-size_t EncodeUtf8(uint32_t c, unsigned char* out) {
-    if (c < 0x80) { // never from Utf16ToUtf8Units, which copies ASCII itself: the encoder is whole
-        out[0] = static_cast<unsigned char>(c);
-        return 1;
-    }
-    if (c < 0x800) {
-        out[0] = static_cast<unsigned char>(0xC0 | (c >> 6));
-        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        return 2;
-    }
-    if (c < 0x10000) {
-        out[0] = static_cast<unsigned char>(0xE0 | (c >> 12));
-        out[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-        return 3;
-    }
-    out[0] = static_cast<unsigned char>(0xF0 | (c >> 18));
-    out[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3F));
-    out[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3F));
-    out[3] = static_cast<unsigned char>(0x80 | (c & 0x3F));
-    return 4;
-}
-
-// Reads one code point from UTF-8; a malformed sequence gives U+FFFD and consumes one byte.
-uint32_t NextCodePoint8(const unsigned char*& p) {
-    unsigned b0 = *p;
-    int extra;
-    uint32_t c;
-    uint32_t min;
-    if (b0 < 0x80) {
-        ++p;
-        return b0;
-    } else if (b0 >= 0xC2 && b0 <= 0xDF) {
-        extra = 1, c = b0 & 0x1F, min = 0x80;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        extra = 2, c = b0 & 0x0F, min = 0x800;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        extra = 3, c = b0 & 0x07, min = 0x10000;
-    } else {
-        ++p;
-        return 0xFFFD;
-    }
-    for (int i = 1; i <= extra; ++i) {
-        if ((p[i] & 0xC0) != 0x80) {
-            ++p;
-            return 0xFFFD;
-        }
-        c = (c << 6) | (p[i] & 0x3F);
-    }
-    if (c < min || c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
-        ++p;
-        return 0xFFFD;
-    }
-    p += extra + 1;
-    return c;
+    return IsSurrogate(c) ? 0xFFFD : c;
 }
 
 } // namespace
@@ -130,16 +68,15 @@ size_t Utf16ToUtf8Units(const char16_t* source, size_t units, std::span<char> bu
         if (*p < 0x80) {
             break; // out of room
         }
-        unsigned char bytes[4];
+        // The span keeps the terminator's byte out of reach.
         const char16_t* next = p;
-        size_t len = EncodeUtf8(NextCodePoint16(next, end), bytes);
-        if (n + len + 1 > capacity) {
+        uint32_t len =
+            EncodeUtf8(NextCodePoint16(next, end), std::span<char>(dest + n, capacity - n - 1));
+        if (len == 0) {
             break;
         }
         p = next;
-        for (size_t i = 0; i < len; ++i) {
-            dest[n++] = static_cast<char>(bytes[i]);
-        }
+        n += len;
     }
     dest[n] = 0;
     return n;
@@ -152,20 +89,27 @@ size_t Utf8ToUtf16(const char* source, std::span<char16_t> buffer) {
     char16_t* dest = buffer.data();
     size_t capacity = buffer.size();
     size_t n = 0;
-    const unsigned char* p = reinterpret_cast<const unsigned char*>(source);
-    while (p && *p) {
-        uint32_t c = NextCodePoint8(p);
-        size_t len = c >= 0x10000 ? 2 : 1;
-        if (n + len + 1 > capacity) {
+    const auto* p = reinterpret_cast<const uint8_t*>(source);
+    const uint8_t* end = p ? p + strlen(source) : p;
+    while (p < end) {
+        uint32_t c = *p;
+        uint32_t length = 1;
+        if (c >= 0x80) {
+            Utf8Char decoded = DecodeUtf8(std::span(p, end));
+            c = decoded.kind == Utf8Kind::Character ? decoded.value : 0xFFFD;
+            length = decoded.length;
+        }
+        size_t units = c > 0xFFFF ? 2 : 1;
+        if (n + units + 1 > capacity) {
             break;
         }
-        if (len == 2) {
-            c -= 0x10000;
-            dest[n++] = static_cast<char16_t>(0xD800 + (c >> 10));
-            dest[n++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+        if (units == 2) {
+            dest[n++] = HighSurrogateOf(c);
+            dest[n++] = LowSurrogateOf(c);
         } else {
             dest[n++] = static_cast<char16_t>(c);
         }
+        p += length;
     }
     dest[n] = 0;
     return n;

@@ -12,9 +12,10 @@ size_t Utf16ToUtf8(const char16_t* source, std::span<char> buffer);
 // The same for the first units units of source (a NUL among them ends the text early), for
 // callers that know the length: runs of ASCII then go four units at a time.
 size_t Utf16ToUtf8Units(const char16_t* source, size_t units, std::span<char> buffer);
-// UTF-8 to UTF-16, always terminated, cut at a character boundary when it does not fit; bad
-// bytes become U+FFFD and code points above U+FFFF become surrogate pairs. Returns the units
-// written, terminator not counted.
+// UTF-8 to UTF-16, always terminated, cut at a character boundary when it does not fit; what
+// does not decode becomes U+FFFD as DecodeUtf8 (platform/unicode.h) tells, as in help files,
+// and code points above U+FFFF become surrogate pairs. Returns the units written, terminator
+// not counted.
 size_t Utf8ToUtf16(const char* source, std::span<char16_t> buffer);
 
 // Whole-text conversions on the C heap (malloc), for the host and tools, not the plug-in;

@@ -2,6 +2,7 @@
 #include "textinput/text_lines.h"
 
 #include "base/text16.h"
+#include "platform/unicode.h"
 #include "textinput/ascii_words.h"
 #include "textinput/encoding.h"
 
@@ -9,25 +10,6 @@
 
 namespace {
 constexpr int kEnd = -1;
-constexpr int kLastCodePoint = 0x10FFFF;
-
-bool IsContinuation(uint8_t b) {
-    return b >= 0x80 && b <= 0xBF;
-}
-
-// Bytes of the UTF-8 sequence that a lead byte begins, or 0 when it begins none.
-uint32_t Utf8Length(uint8_t b) {
-    if (b < 0x80) {
-        return 1;
-    }
-    if (b < 0xC0 || b > 0xF7) {
-        return 0;
-    }
-    return b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
-}
-
-// The least code point that needs a sequence of each length: below it the form is overlong.
-constexpr int32_t kLeastOfLength[5] = {0, 0, 0x80, 0x800, 0x10000};
 
 // One code unit of a multi-byte form, in its byte order.
 uint32_t Unit(const uint8_t* p, uint32_t bytes, bool bigEndian) {
@@ -38,22 +20,21 @@ uint32_t Unit(const uint8_t* p, uint32_t bytes, bool bigEndian) {
     return unit;
 }
 
-DecodedChar DecodeUtf8(std::span<const uint8_t> bytes, char16_t replacement) {
-    uint32_t n = Utf8Length(bytes[0]);
-    if (n > bytes.size()) {
-        return {replacement, 1, CharKind::Cut, 0};
+DecodedChar DecodeUtf8Char(std::span<const uint8_t> bytes, char16_t replacement) {
+    Utf8Char c = DecodeUtf8(bytes);
+    switch (c.kind) {
+    case Utf8Kind::Character:
+        return {static_cast<int32_t>(c.value), c.length, CharKind::Character, 0};
+    case Utf8Kind::Cut:
+        return {replacement, c.length, CharKind::Cut, 0};
+    case Utf8Kind::IllFormed:
+        return {replacement, c.length, CharKind::IllFormed, 0};
+    case Utf8Kind::Surrogate:
+        return {replacement, c.length, CharKind::Surrogate, c.value};
+    case Utf8Kind::BeyondLast:
+        break;
     }
-    int32_t v = DecodeUtf8Sequence(bytes);
-    if (v < 0) {
-        return {replacement, 1, CharKind::IllFormed, 0};
-    }
-    if (v >= 0xD800 && v <= 0xDFFF) {
-        return {replacement, n, CharKind::Surrogate, static_cast<uint32_t>(v)};
-    }
-    if (v > kLastCodePoint) {
-        return {replacement, n, CharKind::BeyondLast, static_cast<uint32_t>(v)};
-    }
-    return {v, n, CharKind::Character, 0};
+    return {replacement, c.length, CharKind::BeyondLast, c.value};
 }
 } // namespace
 
@@ -72,13 +53,13 @@ DecodedChar DecodeChar(const TextSource& source, uint32_t offset) {
         }
         uint32_t unit = Unit(p, form.unitBytes, form.bigEndian);
         auto v = static_cast<int32_t>(unit);
-        if (v < 0 || v > kLastCodePoint) {
+        if (unit > kLastCodePoint) {
             return {source.replacement, form.unitBytes, CharKind::BeyondLast, unit};
         }
         return {v, form.unitBytes, CharKind::Character, 0};
     }
     if (source.encoding == Encoding::Utf8) {
-        return DecodeUtf8(std::span<const uint8_t>(p, left), source.replacement);
+        return DecodeUtf8Char(std::span<const uint8_t>(p, left), source.replacement);
     }
     if (p[0] < 0x80) {
         return {p[0], 1, CharKind::Character, 0};
@@ -86,36 +67,6 @@ DecodedChar DecodeChar(const TextSource& source, uint32_t offset) {
     int table = source.ansiTable >= 0 && source.ansiTable < kAnsiTableCount ? source.ansiTable : 0;
     char16_t c = kAnsiTables[table][p[0] - 0x80];
     return {c, 1, c == 0xFFFD ? CharKind::IllFormed : CharKind::Character, 0};
-}
-
-int32_t DecodeUtf8Sequence(std::span<const uint8_t> bytes) {
-    if (bytes.empty()) {
-        return -1;
-    }
-    uint8_t b0 = bytes[0];
-    uint32_t n = Utf8Length(b0);
-    if (n == 0 || n > bytes.size()) {
-        return -1;
-    }
-    if (n == 1) {
-        return b0;
-    }
-    for (uint32_t i = 1; i < n; ++i) {
-        if (!IsContinuation(bytes[i])) {
-            return -1;
-        }
-    }
-    int32_t v;
-    if (n == 2) {
-        v = (b0 & 0x1F) << 6 | (bytes[1] & 0x3F);
-    } else if (n == 3) {
-        v = (b0 & 0x0F) << 12 | (bytes[1] & 0x3F) << 6 | (bytes[2] & 0x3F);
-    } else {
-        v = (b0 & 0x07) << 18 | (bytes[1] & 0x3F) << 12 | (bytes[2] & 0x3F) << 6 |
-            (bytes[3] & 0x3F);
-    }
-    // An overlong form spells a character that a shorter sequence carries: no character.
-    return v < kLeastOfLength[n] ? -1 : v;
 }
 
 int NextChar(TextSource* source) {
@@ -212,16 +163,6 @@ void CopyAsciiRun(TextSource* s, char16_t* line, int* count, int limit, bool* si
 } // namespace
 
 namespace {
-bool IsHighSurrogate(int c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-
-bool IsLowSurrogate(int c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
-}
-} // namespace
-
-namespace {
 // The one line reader. The reporting form takes every character through NextChar, which the
 // fast ASCII runs match unit for unit, so that it sees each one; the plug-in's form is
 // compiled without any of the reporting.
@@ -265,8 +206,8 @@ LineRead ReadLine(TextSource* source, std::span<char16_t> buffer, TextLineReport
             }
             if (count + units <= limit) {
                 if (units == 2) {
-                    line[count++] = static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
-                    line[count++] = static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+                    line[count++] = HighSurrogateOf(static_cast<uint32_t>(c));
+                    line[count++] = LowSurrogateOf(static_cast<uint32_t>(c));
                 } else {
                     line[count++] = static_cast<char16_t>(c);
                 }
@@ -274,7 +215,7 @@ LineRead ReadLine(TextSource* source, std::span<char16_t> buffer, TextLineReport
                 // A pair that came as two units (UTF-16, or surrogates in UTF-32) is not
                 // split either: its first half goes with the second.
                 cut = true;
-                if (IsLowSurrogate(c) && count > 0 && IsHighSurrogate(line[count - 1])) {
+                if (count > 0 && IsSurrogatePair(line[count - 1], static_cast<uint32_t>(c))) {
                     --count;
                 }
                 limit = count;

@@ -34,9 +34,6 @@ enum class [[nodiscard]] LineRead : uint8_t{Line, NoMore};
 int NextChar(TextSource* source); // a code point (up to U+10FFFF), or -1 at the end
 [[nodiscard]] int
 PeekChar(TextSource* source); // the same without moving; a cut UTF-8 sequence is the end
-// The code point of the UTF-8 sequence that begins bytes, or -1 when it is ill-formed,
-// overlong or longer than bytes. Surrogates and values beyond U+10FFFF are returned as such.
-[[nodiscard]] int32_t DecodeUtf8Sequence(std::span<const uint8_t> bytes);
 
 // Where a line stood in the file and what the reader dropped of it, for tools that report on
 // a file line by line. One record serves a whole reading: zero it before the first line, as

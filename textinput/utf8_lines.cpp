@@ -1,9 +1,9 @@
 // Lines in UTF-8 straight from the bytes, where nothing in them needs the general reader.
 #include "textinput/utf8_lines.h"
 
+#include "platform/unicode.h"
 #include "textinput/ascii_words.h"
 #include "textinput/encoding.h"
-#include "textinput/text_lines.h"
 
 #include <cstring>
 
@@ -37,23 +37,6 @@ ByteLine EndAt(const TextSource& s, uint32_t at) {
     return kFails;
 }
 
-// Puts one UTF-16 unit that is no surrogate into out as UTF-8; returns the bytes written.
-uint32_t PutUnit(char* out, char16_t unit) {
-    if (unit < 0x80) {
-        out[0] = static_cast<char>(unit);
-        return 1;
-    }
-    if (unit < 0x800) {
-        out[0] = static_cast<char>(0xC0 | unit >> 6);
-        out[1] = static_cast<char>(0x80 | (unit & 0x3F));
-        return 2;
-    }
-    out[0] = static_cast<char>(0xE0 | unit >> 12);
-    out[1] = static_cast<char>(0x80 | ((unit >> 6) & 0x3F));
-    out[2] = static_cast<char>(0x80 | (unit & 0x3F));
-    return 3;
-}
-
 // One walk over a line of single bytes finds its end and checks it, runs of ASCII a word at
 // a time. A UTF-8 line passes as it lies when every sequence in it is well-formed and none is
 // a NUL, a CR other than the break's or U+0085: then the general reader would decode it to
@@ -75,7 +58,9 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
         if (i - from > kMostUnits) {
             return kFails;
         }
-        if (size - i >= 8) {
+        // A word that would take the line past its most units goes byte by byte, so that the
+        // test above fails the line before it is written: out holds three bytes a unit, no more.
+        if (size - i >= 8 && i - from + 8 <= kMostUnits) {
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
             if (!ByteNeedsCare(word)) {
@@ -98,19 +83,19 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
         if constexpr (kAnsi) {
             char16_t unit = b < 0x80 ? b : high[b - 0x80];
             // No code page's table holds either today; a new table that did must not pass.
-            if (unit == kNextLine || (unit >= 0xD800 && unit <= 0xDFFF)) { // GCOVR_EXCL_BR_LINE
-                return kFails;                                             // GCOVR_EXCL_LINE
+            if (unit == kNextLine || IsSurrogate(unit)) { // GCOVR_EXCL_BR_LINE
+                return kFails;                            // GCOVR_EXCL_LINE
             }
-            n += PutUnit(o + n, unit);
+            n += EncodeUtf8(unit, std::span<char>(o + n, 3));
             ++i;
         } else if (b < 0x80) {
             ++i;
         } else {
-            int32_t v = DecodeUtf8Sequence(std::span<const uint8_t>(p + i, size - i));
-            if (v < 0 || (v >= 0xD800 && v <= 0xDFFF) || v > 0x10FFFF || v == kNextLine) {
+            Utf8Char c = DecodeUtf8(std::span<const uint8_t>(p + i, size - i));
+            if (c.kind != Utf8Kind::Character || c.value == kNextLine) {
                 return kFails;
             }
-            i += v < 0x800 ? 2 : v < 0x10000 ? 3 : 4;
+            i += c.length;
         }
     }
     *written = n;
@@ -177,19 +162,15 @@ Utf8Line ReadUtf16Line(TextSource* s, std::span<char> out) {
             }
             return Other();
         }
-        if (unit == 0 || unit == kNextLine || (unit >= 0xDC00 && unit <= 0xDFFF)) {
+        if (unit == 0 || unit == kNextLine || IsLowSurrogate(unit)) {
             return Other();
         }
-        if (unit >= 0xD800 && unit <= 0xDBFF) {
+        if (IsHighSurrogate(unit)) {
             char16_t low = size - pos >= 4 ? unitAt(pos + 2) : char16_t{0};
-            if (low < 0xDC00 || low > 0xDFFF || units + 2 > kMostUnits) {
+            if (!IsLowSurrogate(low) || units + 2 > kMostUnits) {
                 return Other();
             }
-            uint32_t c = 0x10000 + ((uint32_t{unit} - 0xD800) << 10) + (low - 0xDC00);
-            o[n++] = static_cast<char>(0xF0 | c >> 18);
-            o[n++] = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            o[n++] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            o[n++] = static_cast<char>(0x80 | (c & 0x3F));
+            n += EncodeUtf8(CombineSurrogates(unit, low), std::span<char>(o + n, 4));
             units += 2;
             pos += 4;
             continue;
@@ -197,7 +178,7 @@ Utf8Line ReadUtf16Line(TextSource* s, std::span<char> out) {
         if (units + 1 > kMostUnits) {
             return Other();
         }
-        n += PutUnit(o + n, unit);
+        n += EncodeUtf8(unit, std::span<char>(o + n, 3));
         ++units;
         pos += 2;
     }

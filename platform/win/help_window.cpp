@@ -6,6 +6,7 @@
 #include "platform/call_faults.h"
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
+#include "platform/unicode.h"
 
 #include <windows.h>
 
@@ -105,7 +106,7 @@ void FitText(HDC dc, const wchar_t* text, int width, int height) {
             high = middle - 1;
         }
     }
-    if (low > 0 && text[low - 1] >= 0xD800 && text[low - 1] <= 0xDBFF) {
+    if (low > 0 && IsHighSurrogate(text[low - 1])) {
         --low;
     }
     CopyMemory(g_view.shown, text, static_cast<size_t>(low) * sizeof(wchar_t));

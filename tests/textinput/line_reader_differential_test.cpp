@@ -225,6 +225,8 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         {Wide(u"\U0001F600" + std::u16string(8190, u'a')), Encoding::Utf16LE, utf8,
          Utf8LineRead::Other}, // a pair counts two units
         {text, Encoding::Ansi, utf8, Utf8LineRead::Line},
+        // A line too long after its three-byte characters: its last word is written nowhere.
+        {std::string(8191, '\x80') + "abcdefgh\n", Encoding::Ansi, utf8, Utf8LineRead::Other},
         {"ab\r\n", Encoding::Utf8, utf8, Utf8LineRead::Line},         // a CR LF that ends the data
         {"\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Other},        // a continuation alone
         {"\xE0\xA0\x80\n", Encoding::Utf8, utf8, Utf8LineRead::Line}, // U+0800

@@ -1,5 +1,7 @@
 #include "tests/support/test_support.h"
 #include "tests/textinput/source_fixture.h"
+#include "platform/unicode.h"
+#include "platform/utf8.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
 
@@ -313,24 +315,110 @@ TEST(PeekChar, DoesNotMoveAndSeesACutSequenceAsTheEnd) {
     EXPECT_EQ(ReadTextLineReported(&s, line, nullptr), LineRead::NoMore);
 }
 
-TEST(DecodeUtf8Sequence, ByLeadByte) {
-    auto decode = [](std::string_view bytes) {
-        return DecodeUtf8Sequence(
-            std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()));
+TEST(DecodeUtf8, ByLeadByte) {
+    const struct {
+        std::string_view bytes;
+        Utf8Char decoded;
+    } rows[] = {
+        {"A", {'A', 1, Utf8Kind::Character}},
+        {"\xC3\xA9", {0xE9, 2, Utf8Kind::Character}},
+        {"\xE2\x82\xAC", {0x20AC, 3, Utf8Kind::Character}},
+        {"\xF0\x9F\x98\x80", {0x1F600, 4, Utf8Kind::Character}},
+        {"\xF7\xBF\xBF\xBF", {0x1FFFFF, 4, Utf8Kind::BeyondLast}},
+        {"\xED\xA0\x80", {0xD800, 3, Utf8Kind::Surrogate}},
+        {"\xC0\x80", {0, 1, Utf8Kind::IllFormed}}, // overlong
+        {"\x80", {0, 1, Utf8Kind::IllFormed}},
+        {"\xF8\x80\x80\x80", {0, 1, Utf8Kind::IllFormed}},
+        {"\xE2\x28\xAC", {0, 1, Utf8Kind::IllFormed}},
+        {"\xF0\x9F\x98\xC0", {0, 1, Utf8Kind::IllFormed}},
+        {"\xE2\x82", {0, 1, Utf8Kind::Cut}}, // more bytes than there are
+        {"", {0, 0, Utf8Kind::Cut}},
     };
-    EXPECT_EQ(decode("A"), 'A');
-    EXPECT_EQ(decode("\xC3\xA9"), 0xE9);
-    EXPECT_EQ(decode("\xE2\x82\xAC"), 0x20AC);
-    EXPECT_EQ(decode("\xF0\x9F\x98\x80"), 0x1F600);
-    EXPECT_EQ(decode("\xF7\xBF\xBF\xBF"), 0x1FFFFF);
-    EXPECT_EQ(decode("\xED\xA0\x80"), 0xD800); // the caller decides about surrogates
-    EXPECT_EQ(decode("\xC0\x80"), -1);         // overlong
-    EXPECT_EQ(decode("\x80"), -1);
-    EXPECT_EQ(decode("\xF8\x80\x80\x80"), -1);
-    EXPECT_EQ(decode("\xE2\x28\xAC"), -1);
-    EXPECT_EQ(decode("\xF0\x9F\x98\xC0"), -1);
-    EXPECT_EQ(decode("\xE2\x82"), -1); // more bytes than there are
-    EXPECT_EQ(decode(""), -1);
+    for (const auto& row : rows) {
+        Utf8Char c = DecodeUtf8(
+            std::span(reinterpret_cast<const uint8_t*>(row.bytes.data()), row.bytes.size()));
+        EXPECT_EQ(c.value, row.decoded.value) << row.bytes;
+        EXPECT_EQ(c.length, row.decoded.length) << row.bytes;
+        EXPECT_EQ(c.kind, row.decoded.kind) << row.bytes;
+    }
+}
+
+// The rule for ill-formed UTF-8, written from its words and not from the codec: a byte that
+// begins no whole sequence of continuation bytes, or begins an overlong one, is one U+FFFD
+// alone; a whole sequence that spells a surrogate or a value beyond U+10FFFF is one U+FFFD.
+std::vector<int> Utf8Oracle(std::string_view text) {
+    std::vector<int> out;
+    for (size_t i = 0; i < text.size();) {
+        auto byte = [&](size_t k) { return static_cast<unsigned>(static_cast<uint8_t>(text[k])); };
+        unsigned lead = byte(i);
+        size_t length = 0;
+        for (size_t ones = 0; ones < 5 && (lead << ones & 0x80) != 0; ++ones) {
+            length = ones + 1; // leading ones: 0 for ASCII, 1 for a continuation byte
+        }
+        length = length == 0 ? 1 : length == 1 || length > 4 ? 0 : length;
+        bool whole = length > 0 && i + length <= text.size();
+        unsigned value = length == 1 ? lead : lead & (0xFFu >> (length + 1));
+        for (size_t k = 1; whole && k < length; ++k) {
+            whole = byte(i + k) >> 6 == 2;
+            value = value << 6 | (byte(i + k) & 0x3F);
+        }
+        size_t shortest = value < 0x80 ? 1 : value < 0x800 ? 2 : value < 0x10000 ? 3 : 4;
+        if (!whole || shortest != length) {
+            out.push_back(0xFFFD);
+            ++i;
+            continue;
+        }
+        bool character = value <= 0x10FFFF && (value < 0xD800 || value > 0xDFFF);
+        out.push_back(character ? static_cast<int>(value) : 0xFFFD);
+        i += length;
+    }
+    return out;
+}
+
+// Code points of UTF-16 text, pairs joined.
+std::vector<int> CodePoints(const std::u16string& text) {
+    std::vector<int> out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool pair = i + 1 < text.size() && text[i] >> 10 == 0x36 && text[i + 1] >> 10 == 0x37;
+        out.push_back(pair ? 0x10000 + ((text[i] & 0x3FF) << 10 | (text[i + 1] & 0x3FF)) : text[i]);
+        i += pair ? 1 : 0;
+    }
+    return out;
+}
+
+// Every reader of UTF-8 follows the one rule: the help file's reader, the codec's decoder one
+// sequence at a time, and the conversion that the help texts and names go through.
+TEST(DecodeUtf8, EveryReaderFollowsTheOracle) {
+    const std::string_view rows[] = {
+        "plain",
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF",
+        "\xED\x9F\xBF\xED\xA0\x80\xED\xBF\xBF\xEE\x80\x80", // around the surrogates
+        "a\xED\xA0\x80\xED\xB0\x80"
+        "b",                                                    // a pair spelt in UTF-8
+        "\xF4\x90\x80\x80\xF5\x80\x80\x80\xF7\xBF\xBF\xBF",     // beyond U+10FFFF
+        "\xF8\x88\x80\x80\x80\xFC\x84\x80\x80\x80\x80\xFE\xFF", // no lead at all
+        "\xC0\x80\xC1\xBF\xE0\x80\x80\xE0\x9F\xBF\xF0\x80\x80\x80\xF0\x8F\xBF\xBF", // overlong
+        "\x80\xBF\x80x\xC3\xC3\xA9\xE2\x28\xA1\xF0\x9F\x98(", // bad continuations
+        "\xED\xA0",
+        "x\xF0\x9F\x98", // cut by the end
+        "\xE2\x82\xAC\xF0\x9F\x98\x80\xC3",
+    };
+    for (std::string_view row : rows) {
+        std::string bytes(row);
+        std::vector<int> expected = Utf8Oracle(bytes);
+        EXPECT_EQ(Chars(bytes, Encoding::Utf8), expected) << bytes;
+        std::vector<int> decoded;
+        auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+        for (size_t at = 0; at < bytes.size();) {
+            Utf8Char c = DecodeUtf8(std::span(data + at, bytes.size() - at));
+            decoded.push_back(c.kind == Utf8Kind::Character ? static_cast<int>(c.value) : 0xFFFD);
+            at += c.length;
+        }
+        EXPECT_EQ(decoded, expected) << bytes;
+        std::vector<char16_t> units(2 * bytes.size() + 1);
+        size_t n = Utf8ToUtf16(bytes.c_str(), units);
+        EXPECT_EQ(CodePoints(std::u16string(units.data(), n)), expected) << bytes;
+    }
 }
 
 } // namespace
