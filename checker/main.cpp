@@ -92,20 +92,17 @@ void ExplainMissing(const FindingList& findings, const char16_t* pattern, const 
     }
 }
 
-// The core of a pattern as "hbar /F" reads it: without "@" or "%@" before it and "[" after
-// it, upper case.
-void PatternCore(const char16_t* pattern, char16_t* core, size_t capacity) {
-    const char16_t* from = pattern;
-    if (from[0] == u'%' && from[1] == u'@') {
-        from += 2;
-    } else if (from[0] == u'@') {
-        ++from;
+// The core of a pattern as "hbar /F" reads it, upper case, as the messages quote it.
+void UpperPatternCore(const char16_t* pattern, char16_t* core, size_t capacity) {
+    PatternCore found = CoreOfPattern(pattern);
+    size_t length = found.length < capacity ? found.length : capacity - 1;
+    if (length < found.length && length > 0 && IsHighSurrogate(found.start[length - 1])) {
+        --length; // a cut never leaves half a pair
     }
-    Str16Copy({core, capacity}, from);
-    size_t length = Str16Len(core);
-    if (length > 0 && core[length - 1] == u'[') {
-        core[length - 1] = 0;
+    for (size_t i = 0; i < length; ++i) {
+        core[i] = found.start[i];
     }
+    core[length] = 0;
     Str16UpperAscii(core);
 }
 
@@ -134,7 +131,7 @@ void ShowEntry(const CheckedEntry& entry, bool json, bool named, bool first, cha
 int Show(const CheckOptions& options) {
     const char16_t* pattern = options.show;
     static char16_t name[kMessageUnits];
-    PatternCore(pattern, name, kMessageUnits);
+    UpperPatternCore(pattern, name, kMessageUnits);
     auto* visible = static_cast<char16_t*>(malloc(kVisibleUnits * sizeof(char16_t)));
     if (!visible) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         EmitError(u"hintbar-check: out of memory\n");

@@ -15,15 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace {
-
-// The part of a pattern that is compared with names.
-struct PatternCore {
-    const char16_t* start;
-    size_t length;
-};
-
-PatternCore CoreOf(const char16_t* pattern) {
+PatternCore CoreOfPattern(const char16_t* pattern) {
     PatternCore core = {pattern, Str16Len(pattern)};
     if (core.length >= 2 && core.start[0] == u'%' && core.start[1] == u'@') {
         core.start += 2;
@@ -37,6 +29,8 @@ PatternCore CoreOf(const char16_t* pattern) {
     }
     return core;
 }
+
+namespace {
 
 // "*" keeps the latest star's place: on a mismatch the star takes one more character and the
 // comparison resumes after it, so no input makes the match take more than length squared steps.
@@ -131,7 +125,7 @@ void PrintHelp(const HelpNode* node) {
 } // namespace
 
 bool FunctionMatches(const char16_t* name, const char16_t* pattern) {
-    return name && pattern && Matches(name, CoreOf(pattern));
+    return name && pattern && Matches(name, CoreOfPattern(pattern));
 }
 
 bool ShowMatchingHelp(const char16_t* pattern) {
@@ -142,7 +136,7 @@ bool ShowMatchingHelp(const char16_t* pattern) {
                     pattern);
         return false;
     }
-    Search search = {CoreOf(pattern), false, 0, nullptr};
+    Search search = {CoreOfPattern(pattern), false, 0, nullptr};
     Walk(HelpTableRoot(), &search);
     if (search.matches == 0) {
         WriteErrorPrefix();

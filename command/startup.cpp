@@ -12,6 +12,7 @@
 #include "helptable/help_sources.h"
 #include "base/host.h"
 #include "platform/files.h"
+#include "platform/invariants.h"
 #include "platform/platform.h"
 
 namespace {
@@ -53,7 +54,7 @@ bool Silenced() {
 // Notes a place the search looked in, as it is named.
 Place& NotePlace(const char16_t* path) {
     // Each of the three places is noted once: the list is never full.
-    int at = g_placeCount < kPlaceCount ? g_placeCount++ : kPlaceCount - 1; // GCOVR_EXCL_BR_LINE
+    int at = HB_ALWAYS(g_placeCount < kPlaceCount) ? g_placeCount++ : kPlaceCount - 1;
     Place& place = g_places[at];
     place.loadTried = false;
     Str16Copy(place.path, path);

@@ -12,6 +12,7 @@
 #include "platform/test_hooks.h"
 #include "platform/utf8.h"
 
+#include <utility>
 #include <cstring>
 #include <vector>
 
@@ -59,7 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     long live = PlatformLiveAllocations();
     HelpLoadResult loaded = LoadHelpFile(path.c_str());
-    HelpTree tree = loaded.tree;
+    HelpTree tree = std::move(loaded.tree);
     uint32_t count = tree.count;
     CompareWithChecker(path.c_str(), tree.root, count);
     if (tree.root) {

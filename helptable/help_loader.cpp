@@ -6,6 +6,7 @@
 #include "helptable/help_grammar.h"
 #include "helptable/help_line.h"
 #include "helptable/staged_texts.h"
+#include "platform/invariants.h"
 #include "platform/platform.h"
 #include "platform/utf8.h"
 #include "textinput/text_lines.h"
@@ -16,6 +17,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -139,8 +141,8 @@ bool MakeRoom(EntryArray* array, const TextSource& source) {
     }
     constexpr int32_t kMostEntries = INT32_MAX / static_cast<int32_t>(sizeof(HelpEntry));
     // Past this bound a file of some 19 million entry lines: too large to test.
-    if (array->capacity > kMostEntries / 2) { // GCOVR_EXCL_BR_LINE
-        return false;                         // GCOVR_EXCL_LINE
+    if (HB_NEVER(array->capacity > kMostEntries / 2)) {
+        return false;
     }
     int32_t capacity = array->entries ? array->capacity * 2 : FirstCapacity(source);
     auto* grown =
@@ -379,12 +381,12 @@ HelpLoadResult LoadHelpFile(const char16_t* sourceName) {
     ReleaseStagedTexts(&staged.names);
     ReleaseStagedTexts(&staged.texts);
     PlatformFree(array.entries);
-    if (!tree.root) { // GCOVR_EXCL_BR_LINE: the room and the order always fit the entries
-        result.outcome = HelpLoad::NoTree; // GCOVR_EXCL_LINE
-        return result;                     // GCOVR_EXCL_LINE
+    if (HB_NEVER(!tree.root)) { // the room and the order always fit the entries
+        result.outcome = HelpLoad::NoTree;
+        return result;
     }
     result.outcome = HelpLoad::Loaded;
     result.functions = tree.count;
-    result.tree = tree;
+    result.tree = std::move(tree);
     return result;
 }

@@ -9,10 +9,11 @@
 #include "platform/platform.h"
 
 #include <cstddef>
+#include <utility>
 
 namespace {
 
-HelpTree g_table = {nullptr, 0};
+HelpTree g_table;
 HelpSource* g_first = nullptr; // oldest first
 
 void DropAll() {
@@ -26,7 +27,7 @@ void DropAll() {
 // Hands the table a new tree, releasing the old one; the number of nodes released.
 uint32_t InstallHelpTable(HelpTree tree) {
     uint32_t released = FreeHelpTree(g_table);
-    g_table = tree;
+    g_table = std::move(tree);
     return released;
 }
 
@@ -87,9 +88,8 @@ HelpLoadResult LoadHelpTable(const char16_t* path, const char16_t* fullName) {
         return result;
     }
     DropAll();
-    InstallHelpTable(result.tree);
+    InstallHelpTable(std::move(result.tree)); // the table's now
     Append(source, result.functions);
-    result.tree = {nullptr, 0}; // the table's now
     return result;
 }
 
@@ -109,17 +109,15 @@ HelpLoadResult AddHelpFile(const char16_t* fullName) {
     if (g_table.root) {
         HelpLoadResult merged = MergeHelpTrees(g_table.root, result.tree.root);
         FreeHelpTree(result.tree);
-        result.tree = {nullptr, 0};
         if (merged.outcome != HelpLoad::Loaded) {
             PlatformFree(source);
             result.outcome = merged.outcome;
             return result;
         }
-        InstallHelpTable(merged.tree);
+        InstallHelpTable(std::move(merged.tree));
     } else {
         DropAll();
-        InstallHelpTable(result.tree);
-        result.tree = {nullptr, 0}; // the table's now
+        InstallHelpTable(std::move(result.tree)); // the table's now
     }
     Append(source, result.functions);
     return result;
@@ -127,7 +125,7 @@ HelpLoadResult AddHelpFile(const char16_t* fullName) {
 
 uint32_t UnloadHelp() {
     DropAll();
-    return InstallHelpTable({nullptr, 0});
+    return InstallHelpTable(HelpTree{});
 }
 
 const HelpNode* HelpTableRoot() {
@@ -150,15 +148,16 @@ bool LoadHelpEntries(std::span<const HelpEntry> entries, const char16_t* listedN
         }
     }
     HelpSource* source = listedName ? NewSource(listedName) : nullptr;
-    HelpTree tree = source || !listedName ? BuildHelpTree(entries) : HelpTree{nullptr, 0};
+    HelpTree tree = source || !listedName ? BuildHelpTree(entries) : HelpTree{};
     if (!tree.root) {
         PlatformFree(source);
         return false;
     }
     DropAll();
-    InstallHelpTable(tree);
+    uint32_t count = tree.count;
+    InstallHelpTable(std::move(tree));
     if (source) {
-        Append(source, tree.count);
+        Append(source, count);
     }
     return true;
 }

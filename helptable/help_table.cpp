@@ -237,11 +237,13 @@ const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name) {
     return nullptr;
 }
 
-uint32_t FreeHelpTree(HelpTree tree) {
+uint32_t FreeHelpTree(HelpTree& tree) {
     if (!tree.root) {
         return 0;
     }
     TreeBlock* block = BlockOf(tree.root);
+    tree.root = nullptr;
+    tree.count = 0;
     auto released = static_cast<uint32_t>(block->nodes);
     StagedTexts names = {block->names, 0, 0, 0};
     StagedTexts texts = {block->texts, 0, 0, 0};

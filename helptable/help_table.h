@@ -29,11 +29,36 @@ struct HelpNode {
     const char16_t* name; // likewise, with its terminator
 };
 
-// A built tree. Its nodes lie behind a header in one heap block, so it is released only whole,
-// by FreeHelpTree, never node by node; its texts are read through root and never changed.
+struct HelpTree;
+// Releases a whole tree, which is left empty (nothing for no tree); the number of nodes it held.
+uint32_t FreeHelpTree(HelpTree& tree);
+
+// A built tree, which owns its nodes and texts: it frees them when it goes, and a move hands
+// them on, leaving the source empty. Its nodes lie behind a header in one heap block, so it is
+// released only whole, never node by node; its texts are read through root and never changed.
 struct HelpTree {
-    const HelpNode* root; // null: no tree
-    uint32_t count;       // its nodes
+    const HelpNode* root = nullptr; // null: no tree
+    uint32_t count = 0;             // its nodes
+
+    HelpTree() = default;
+    HelpTree(const HelpNode* nodes, uint32_t n) : root(nodes), count(n) {}
+    HelpTree(HelpTree&& other) noexcept : root(other.root), count(other.count) {
+        other.root = nullptr;
+        other.count = 0;
+    }
+    HelpTree& operator=(HelpTree&& other) noexcept {
+        if (this != &other) {
+            FreeHelpTree(*this);
+            root = other.root;
+            count = other.count;
+            other.root = nullptr;
+            other.count = 0;
+        }
+        return *this;
+    }
+    HelpTree(const HelpTree&) = delete;
+    HelpTree& operator=(const HelpTree&) = delete;
+    ~HelpTree() { FreeHelpTree(*this); }
 };
 
 // Figures that MeasureHelpTree adds to; the caller sets them to zero.
@@ -68,6 +93,4 @@ struct TreeRoom {
                                          std::span<const int32_t> order, std::span<int32_t> place,
                                          StagedHelp* staged);
 [[nodiscard]] const HelpNode* FindHelpEntry(const HelpNode* root, const char16_t* name);
-// Releases a whole tree (nothing for no tree); the number of nodes it held.
-uint32_t FreeHelpTree(HelpTree tree);
 void MeasureHelpTree(const HelpNode* root, HelpTableTotals* totals);

@@ -4,6 +4,8 @@
 // plug-in see the same windows.
 #pragma once
 
+#include "platform/platform.h"
+
 #include <cstdint>
 #include <span>
 
@@ -13,8 +15,12 @@ void WindowModelDestroy(void* window);                       // with all its des
 bool WindowModelSetText(void* window, const char16_t* text); // true on success
 void WindowModelSetForeground(void* window);
 
-// The process's console window: absent, hidden or visible.
-enum ConsoleWindowState { kConsoleAbsent, kConsoleHidden, kConsoleVisible };
+// The process's console window: absent, hidden or visible. The short names are the host's and
+// the tests'.
+using ConsoleWindowState = PlatformConsoleWindow;
+constexpr ConsoleWindowState kConsoleAbsent = PlatformConsoleWindow::Absent;
+constexpr ConsoleWindowState kConsoleHidden = PlatformConsoleWindow::Hidden;
+constexpr ConsoleWindowState kConsoleVisible = PlatformConsoleWindow::Visible;
 void WindowModelSetConsole(ConsoleWindowState state);
 // The console window's class: a classic console's by default, a pseudo-console's stand-in's
 // ("PseudoConsoleWindow") for a terminal. Null puts the default back.

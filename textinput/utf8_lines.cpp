@@ -1,6 +1,7 @@
 // Lines in UTF-8 straight from the bytes, where nothing in them needs the general reader.
 #include "textinput/utf8_lines.h"
 
+#include "platform/invariants.h"
 #include "platform/unicode.h"
 #include "textinput/ascii_words.h"
 #include "textinput/encoding.h"
@@ -83,8 +84,8 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
         if constexpr (kAnsi) {
             char16_t unit = b < 0x80 ? b : high[b - 0x80];
             // No code page's table holds either today; a new table that did must not pass.
-            if (unit == kNextLine || IsSurrogate(unit)) { // GCOVR_EXCL_BR_LINE
-                return kFails;                            // GCOVR_EXCL_LINE
+            if (HB_NEVER(unit == kNextLine || IsSurrogate(unit))) {
+                return kFails;
             }
             n += EncodeUtf8(unit, std::span<char>(o + n, 3));
             ++i;

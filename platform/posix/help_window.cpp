@@ -31,8 +31,10 @@ std::condition_variable g_changed;
 ModelHelpWindow g_window;
 std::thread* g_thread = nullptr; // on the heap: a thread still running at exit is no fault
 std::atomic<uint32_t> g_error{0};
-uint32_t g_failNextStart = 0; // the tests' seam: set only in test builds
-int32_t g_terminalRows = 0;   // the host's terminal, on the host's thread; 0 by 0: none
+#if defined(HB_TESTING)
+uint32_t g_failNextStart = 0; // the tests' seam
+#endif
+int32_t g_terminalRows = 0; // the host's terminal, on the host's thread; 0 by 0: none
 int32_t g_terminalColumns = 0;
 
 // The thread's own copy of a request; only it uses the buffer.
@@ -78,12 +80,14 @@ bool StartThread() {
         delete g_thread;
         g_thread = nullptr;
     }
+#if defined(HB_TESTING)
     uint32_t failure = g_failNextStart;
     g_failNextStart = 0;
     if (failure) {
         g_error = failure;
         return false;
     }
+#endif
     ClearHelpWindowRequests();
     {
         std::lock_guard<std::mutex> hold(g_lock);

@@ -130,15 +130,7 @@ PlatformConsoleWindow PlatformConsoleWindowState(std::span<char16_t> className) 
     if (!className.empty()) {
         PlatformCopyUnits(className, g_console == kConsoleAbsent ? u"" : g_consoleClass);
     }
-    switch (g_console) {
-    case kConsoleHidden:
-        return PlatformConsoleWindow::Hidden;
-    case kConsoleVisible:
-        return PlatformConsoleWindow::Visible;
-    case kConsoleAbsent:
-        break;
-    }
-    return PlatformConsoleWindow::Absent;
+    return g_console;
 }
 
 void WindowModelSetConsoleTitleListener(ConsoleTitleListener listener) {

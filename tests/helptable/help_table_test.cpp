@@ -211,7 +211,8 @@ TEST_F(HelpTrees, LookupIsExactAndToleratesNothingLoaded) {
     EXPECT_FALSE(LoadHelpEntries(entries, u"three.txt")); // out of order
     EXPECT_EQ(HelpTableRoot(), nullptr);
     ReleaseTexts(entries);
-    EXPECT_EQ(FreeHelpTree({nullptr, 0}), 0u);
+    HelpTree none;
+    EXPECT_EQ(FreeHelpTree(none), 0u);
 }
 
 TEST_F(HelpTrees, MeasuringCountsUtf8BytesAndTwentyPerNode) {

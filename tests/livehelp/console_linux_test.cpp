@@ -227,7 +227,8 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
         HostSetHwndAnswer(c.hostNamesWindow ? nullptr : u"");
         Boundary(); // the host's answer is asked afresh on a new line
         std::string row = U8(c.variable ? c.variable : u"(unset)") + " console " +
-                          std::to_string(c.console) + (c.standIn ? " stand-in" : "") +
+                          std::to_string(static_cast<int>(c.console)) +
+                          (c.standIn ? " stand-in" : "") +
                           (c.hostNamesWindow ? "" : " no host window");
         EXPECT_EQ(HelpPlaceOfKey().place, c.place) << row;
         HostClearCaptured();
