@@ -30,6 +30,9 @@ void ReportHelpWindow(HelpSituation situation) {
         char16_t reason[kMessageUnits];
         DescribeError(reason, static_cast<int32_t>(error));
         Printf(u"The help window could not be made: %s\r\n", reason);
+    } else if (PlatformHelpWindowHadNoRoom()) {
+        Printf(u"The last help did not show: the screen has no room for it above or below the "
+               u"cursor's line.\r\n");
     }
 }
 

@@ -37,7 +37,7 @@ int32_t HelpWindowMaxHeight(const HelpWindowFacts& facts) {
 }
 
 HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width, int32_t height) {
-    HelpWindowPlacement none = {false, {0, 0, 0, 0}};
+    HelpWindowPlacement none = {false, {0, 0, 0, 0}, false};
     const ScreenRect& work = facts.work;
     if (!Usable(facts) || width <= 0 || height <= 0) {
         return none;
@@ -51,7 +51,8 @@ HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width,
         int32_t above = facts.caret.top - work.top;
         if (height > below && height > above) {
             height = below > above ? below : above; // shorter, so the caret's row stays clear
-            if (height <= 0) {
+            if (height <= 0 || height < facts.minHeight) {
+                none.noRoom = true; // less than a line helps nobody, and the row must show
                 return none;
             }
         }
@@ -62,5 +63,5 @@ HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width,
         top = Clamp(facts.typing.top, work.top, work.bottom - height);
     }
     top = Clamp(top, work.top, work.bottom - height);
-    return {true, {left, top, left + width, top + height}};
+    return {true, {left, top, left + width, top + height}, false};
 }

@@ -142,6 +142,9 @@ void PlatformCloseHelpWindow();
 // The system's error number from the last attempt to make the window or its thread that
 // failed, or 0 while the window works.
 [[nodiscard]] uint32_t PlatformHelpWindowError();
+// Whether the last help asked for beside the caret showed nothing because neither side of the
+// caret's row had room for one line of it (a screen shorter than the console's text).
+[[nodiscard]] bool PlatformHelpWindowHadNoRoom();
 
 // ---- the project's own console programs (not the plug-in) ---------------------------------
 // The program's arguments in UTF-16, argument 0 included, in one block on the C heap that

@@ -145,6 +145,10 @@ uint32_t PlatformHelpWindowError() {
     return g_error;
 }
 
+bool PlatformHelpWindowHadNoRoom() {
+    return false; // the model's window is a box the terminal always holds
+}
+
 bool WindowModelHelpWindow(std::span<char16_t> text) {
     std::lock_guard<std::mutex> hold(g_lock);
     PlatformCopyUnits(text, g_window.shown ? g_window.text : u"");
