@@ -3,6 +3,7 @@
 // window is a record that the reference shell draws and the tests read.
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/units16.h"
 #include "platform/window_model.h"
 
@@ -168,6 +169,14 @@ bool WindowModelHelpWindowRunning() {
 }
 
 #if defined(HB_TESTING)
+bool PlatformEndHelpWindow(int milliseconds) {
+    // Each close waits up to five seconds and keeps a thread that is still ending.
+    for (int waited = 0; g_thread && waited < milliseconds; waited += 5000) {
+        PlatformCloseHelpWindow();
+    }
+    return !g_thread;
+}
+
 void WindowModelFailHelpWindow(uint32_t error) {
     g_failNextStart = error;
 }

@@ -6,6 +6,7 @@
 #include "platform/call_faults.h"
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 
 #include <windows.h>
 
@@ -419,3 +420,12 @@ bool PlatformHelpWindowHadNoRoom() {
     return g_noRoom;
 }
 
+#if defined(HB_TESTING)
+bool PlatformEndHelpWindow(int milliseconds) {
+    // Each close waits up to five seconds and keeps a thread that is still ending.
+    for (int waited = 0; g_thread && waited < milliseconds; waited += 5000) {
+        PlatformCloseHelpWindow();
+    }
+    return !g_thread;
+}
+#endif
