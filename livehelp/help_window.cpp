@@ -53,12 +53,12 @@ bool HelpWindowProblem(HelpSituation /*situation*/, std::span<char16_t> why) {
         Format16(why, u"The help window could not be made: %s", reason);
         return true;
     }
-    if (!PlatformHelpWindowHasRoom()) {
-        Str16Copy(why, u"No help shows there now: the window you type in is too small for a row "
-                       u"of help.");
-        return true;
+    if (PlatformHelpWindowHasRoom()) {
+        return false;
     }
-    return false;
+    Str16Copy(why, u"No help shows there now: the window or screen you type in is too small for "
+                   u"a row of help.");
+    return true;
 }
 
 const HelpPresenter kHelpWindowPresenter = {

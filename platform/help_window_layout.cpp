@@ -41,7 +41,7 @@ int32_t HelpWindowMaxHeight(const HelpWindowFacts& facts) {
 }
 
 HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width, int32_t height) {
-    HelpWindowPlacement none = {false, {0, 0, 0, 0}};
+    HelpWindowPlacement none = {false, {0, 0, 0, 0}, false};
     const ScreenRect& work = facts.work;
     if (!Usable(facts) || width <= 0 || height <= 0) {
         return none;
@@ -55,7 +55,8 @@ HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width,
         int32_t above = facts.caret.top - work.top;
         if (height > below && height > above) {
             height = below > above ? below : above; // shorter, so the caret's row stays clear
-            if (height <= 0) {
+            if (height <= 0 || height < facts.minHeight) {
+                none.noRoom = true; // less than a line helps nobody, and the row must show
                 return none;
             }
         }
@@ -66,7 +67,7 @@ HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width,
         top = Clamp(facts.typing.top, work.top, work.bottom - height);
     }
     top = Clamp(top, work.top, work.bottom - height);
-    return {true, {left, top, left + width, top + height}};
+    return {true, {left, top, left + width, top + height}, false};
 }
 
 TerminalHelpBox HelpBoxInTerminal(int32_t rows, int32_t columns) {

@@ -16,6 +16,7 @@ struct HelpWindowFacts {
     ScreenRect caret;  // that cell
     bool minimized;    // the window typed in is minimized: nothing shows
     int32_t minWidth;  // the narrowest the help window is made, for this monitor's DPI
+    int32_t minHeight; // the shortest worth showing: one line of help in the window's frame
 };
 
 // The help window's width: as wide as the part of the typing window on the work area, at
@@ -27,12 +28,14 @@ int32_t HelpWindowMaxHeight(const HelpWindowFacts& facts);
 struct HelpWindowPlacement {
     bool show;
     ScreenRect rect;
+    bool noRoom; // nothing shows: neither side of the caret's row holds one line of help
 };
 
 // Where a window of the given size goes: wholly inside the work area; beside a known caret it
 // never covers the caret's row (below it, or above it when there is no room below, made
-// shorter when neither side has room); otherwise along the typing window's bottom edge, outside,
-// or inside along its top edge when there is no room below.
+// shorter when neither side has room, and not shown when neither side holds minHeight);
+// otherwise along the typing window's bottom edge, outside, or inside along its top edge when
+// there is no room below.
 HelpWindowPlacement PlaceHelpWindow(const HelpWindowFacts& facts, int32_t width, int32_t height);
 
 // The help window drawn as a box of character cells along a terminal's bottom edge: a frame row

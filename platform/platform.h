@@ -142,8 +142,8 @@ void PlatformCloseHelpWindow();
 // The system's error number from the last attempt to make the window or its thread that
 // failed, or 0 while the window works.
 [[nodiscard]] uint32_t PlatformHelpWindowError();
-// False when the window typed in is too small for even one row of help, so that the help
-// window shows nothing there.
+// False when the last help could not show for want of room: the window typed in is too small
+// for even one row of help, or neither side of the caret's row has room for one line of it.
 [[nodiscard]] bool PlatformHelpWindowHasRoom();
 
 // ---- the project's own console programs (not the plug-in) ---------------------------------

@@ -26,3 +26,8 @@ long PlatformMappedViews();
 // The system's own count of the process's handles: open descriptors on Linux, the process's
 // entries in the system's handle table on Windows (Wine answers GetProcessHandleCount with 0).
 long PlatformProcessHandles();
+
+// Closes the help window and waits up to the milliseconds for its thread to end; true when no
+// thread is left. A test program calls it before it exits: a thread that the exit kills while it
+// makes or tears down its window can leave a lock held that the exit then waits for (Wine).
+bool PlatformEndHelpWindow(int milliseconds);

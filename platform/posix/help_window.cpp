@@ -4,6 +4,7 @@
 #include "platform/help_window_layout.h"
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
+#include "platform/test_hooks.h"
 #include "platform/units16.h"
 #include "platform/window_model.h"
 
@@ -183,6 +184,14 @@ bool WindowModelHelpWindowRunning() {
 }
 
 #if defined(HB_TESTING)
+bool PlatformEndHelpWindow(int milliseconds) {
+    // Each close waits up to five seconds and keeps a thread that is still ending.
+    for (int waited = 0; g_thread && waited < milliseconds; waited += 5000) {
+        PlatformCloseHelpWindow();
+    }
+    return !g_thread;
+}
+
 void WindowModelFailHelpWindow(uint32_t error) {
     g_failNextStart = error;
 }

@@ -7,6 +7,7 @@
 #include "platform/help_window_mailbox.h"
 #include "platform/platform.h"
 #include "platform/unicode.h"
+#include "platform/test_hooks.h"
 
 #include <windows.h>
 
@@ -27,6 +28,7 @@ HANDLE g_wake = nullptr; // set when a request waits in the mailbox
 std::atomic<bool> g_threadEnded{
     false}; // set by the thread as it ends: asking the system costs more
 std::atomic<uint32_t> g_error{0};
+std::atomic<bool> g_noRoom{false}; // the last help beside the caret had no room to show
 
 // The window thread's side: only that thread and its window procedure touch these.
 struct HelpView {
@@ -119,8 +121,9 @@ ScreenRect ToScreenRect(const RECT& r) {
 }
 
 // The caret's cell when help goes beside it in a console window: the screen buffer gives its
-// row and column in the visible part, the client area divided by the visible columns and rows
-// the cell's size.
+// row and column in the visible part, which scrolls, and the console's font the cell's size.
+// The client area is no measure of a cell: a console taller than the screen keeps its rows in a
+// window that the screen cuts short.
 bool CaretCell(HelpWindowAnchor anchor, HWND console, ScreenRect* cell) {
     if (anchor != kHelpBesideCaret) {
         return false;
@@ -134,24 +137,36 @@ bool CaretCell(HelpWindowAnchor anchor, HWND console, ScreenRect* cell) {
         return false;
     }
     CONSOLE_SCREEN_BUFFER_INFO info = {};
-    BOOL ok = GetConsoleScreenBufferInfo(output, &info);
+    CONSOLE_FONT_INFOEX font = {};
+    font.cbSize = sizeof font;
+    BOOL ok =
+        GetConsoleScreenBufferInfo(output, &info) && GetCurrentConsoleFontEx(output, FALSE, &font);
     CloseHandle(output);
-    RECT client = {};
     POINT origin = {0, 0};
-    if (!ok || !GetClientRect(console, &client) || !ClientToScreen(console, &origin)) {
+    if (!ok || font.dwFontSize.X <= 0 || font.dwFontSize.Y <= 0 ||
+        !ClientToScreen(console, &origin)) {
         return false;
     }
-    int columns = info.srWindow.Right - info.srWindow.Left + 1;
-    int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-    if (columns <= 0 || rows <= 0) {
-        return false;
-    }
-    int width = client.right / columns;
-    int height = client.bottom / rows;
+    int width = font.dwFontSize.X;
+    int height = font.dwFontSize.Y;
     int x = origin.x + (info.dwCursorPosition.X - info.srWindow.Left) * width;
     int y = origin.y + (info.dwCursorPosition.Y - info.srWindow.Top) * height;
     *cell = {x, y, x + width, y + height};
     return true;
+}
+
+// A console window's width as the user sees it: its rectangle without the side borders, which
+// may be invisible (or, under a window manager that draws its own, not there at all).
+RECT ConsoleWidth(HWND console, const RECT& rect) {
+    WINDOWINFO window = {};
+    window.cbSize = sizeof window;
+    RECT inner = rect;
+    if (GetWindowInfo(console, &window) &&
+        window.cxWindowBorders * 2 < static_cast<UINT>(rect.right - rect.left)) {
+        inner.left += static_cast<LONG>(window.cxWindowBorders);
+        inner.right -= static_cast<LONG>(window.cxWindowBorders);
+    }
+    return inner;
 }
 
 // The window typed in and its monitor's work area; never the pseudo-console's stand-in, whose
@@ -169,7 +184,7 @@ HWND GatherFacts(HelpWindowAnchor anchor, HelpWindowFacts* facts) {
         return nullptr;
     }
     facts->work = ToScreenRect(monitor.rcWork);
-    facts->typing = ToScreenRect(rect);
+    facts->typing = ToScreenRect(anchor == kHelpBesideCaret ? ConsoleWidth(typing, rect) : rect);
     facts->minimized = IsIconic(typing) != FALSE;
     facts->caretKnown = CaretCell(anchor, typing, &facts->caret);
     return typing;
@@ -177,6 +192,7 @@ HWND GatherFacts(HelpWindowAnchor anchor, HelpWindowFacts* facts) {
 
 // Shows the request's text where it belongs; false when nothing can show.
 bool ShowView(const HelpWindowRequest& request) {
+    g_noRoom = false;
     HelpWindowFacts facts = {};
     HWND typing = GatherFacts(request.anchor, &facts);
     if (!typing) {
@@ -197,8 +213,12 @@ bool ShowView(const HelpWindowRequest& request) {
                                                : GetStockObject(DEFAULT_GUI_FONT));
     int wanted = TextHeight(dc, text, -1, width - frame) + frame;
     int most = HelpWindowMaxHeight(facts);
+    facts.minHeight = TextHeight(dc, L"@", 1, width - frame) + frame;
     HelpWindowPlacement place = PlaceHelpWindow(facts, width, wanted < most ? wanted : most);
-    FitText(dc, text, width - frame, place.rect.bottom - place.rect.top - frame);
+    g_noRoom = place.noRoom;
+    if (place.show) {
+        FitText(dc, text, width - frame, place.rect.bottom - place.rect.top - frame);
+    }
     SelectObject(dc, old);
     ReleaseDC(g_view.window, dc);
     if (!place.show) {
@@ -398,7 +418,17 @@ uint32_t PlatformHelpWindowError() {
 }
 
 bool PlatformHelpWindowHasRoom() {
-    // The window is sized to the monitor's work area, not to the window typed in, so a line of
-    // help always fits.
-    return true;
+    // The window is sized to the monitor's work area; what can lack room is the screen beside
+    // the caret's row, which the last placement tells.
+    return !g_noRoom;
 }
+
+#if defined(HB_TESTING)
+bool PlatformEndHelpWindow(int milliseconds) {
+    // Each close waits up to five seconds and keeps a thread that is still ending.
+    for (int waited = 0; g_thread && waited < milliseconds; waited += 5000) {
+        PlatformCloseHelpWindow();
+    }
+    return !g_thread;
+}
+#endif

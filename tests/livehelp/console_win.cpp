@@ -91,6 +91,25 @@ int ThreadsOfThisProcess() {
     return count;
 }
 
+// The caret's row as the console draws it: rows of the console's font from the top of the client
+// area, counted from the top of the buffer's visible part.
+bool CaretRow(HWND console, LONG* top, LONG* bottom) {
+    HANDLE output =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    CONSOLE_FONT_INFOEX font = {};
+    font.cbSize = sizeof font;
+    bool ok = GetConsoleScreenBufferInfo(output, &info) &&
+              GetCurrentConsoleFontEx(output, FALSE, &font) && font.dwFontSize.Y > 0;
+    CloseHandle(output);
+    POINT origin = {0, 0};
+    ClientToScreen(console, &origin);
+    *top = origin.y + (info.dwCursorPosition.Y - info.srWindow.Top) * font.dwFontSize.Y;
+    *bottom = *top + font.dwFontSize.Y;
+    return ok;
+}
+
 bool Inside(const RECT& inner, const RECT& outer) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
@@ -136,20 +155,10 @@ void CheckHelpWindow(Plugin& plugin, HWND console) {
     monitor.cbSize = sizeof monitor;
     GetMonitorInfoW(MonitorFromWindow(console, MONITOR_DEFAULTTONEAREST), &monitor);
     Check(Inside(rect, monitor.rcWork), L"the window lies inside the work area");
-    CONSOLE_SCREEN_BUFFER_INFO info = {};
-    HANDLE output =
-        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_EXISTING, 0, nullptr);
-    GetConsoleScreenBufferInfo(output, &info);
-    CloseHandle(output);
-    RECT client = {};
-    GetClientRect(console, &client);
-    POINT origin = {0, 0};
-    ClientToScreen(console, &origin);
-    int rows = info.srWindow.Bottom - info.srWindow.Top + 1;
-    int cell = rows > 0 ? client.bottom / rows : 0;
-    LONG rowTop = origin.y + (info.dwCursorPosition.Y - info.srWindow.Top) * cell;
-    Check(rect.bottom <= rowTop || rect.top >= rowTop + cell,
+    LONG rowTop = 0;
+    LONG rowBottom = 0;
+    Check(CaretRow(console, &rowTop, &rowBottom), L"the console's font is known");
+    Check(rect.bottom <= rowTop || rect.top >= rowBottom,
           L"the window does not cross the caret's row");
 
     Press(plugin.key, L']', L"%@a[%@b[1");
@@ -184,6 +193,55 @@ void CheckHelpWindow(Plugin& plugin, HWND console) {
     Check(FindWindowW(L"HintbarHelpWindow", nullptr) == nullptr,
           L"after shutdown no window of the plug-in's remains");
     Check(ThreadEnded(helpThread), L"after shutdown the window's thread has ended");
+}
+
+// Help beside the caret at several rows, on a screen whatever its height: never over the
+// caret's row, on the work area, and within the console's width (its client area and scroll
+// bar) where the console is wide enough.
+void CheckRows(Plugin& plugin, HWND console) {
+    HANDLE output =
+        CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    CONSOLE_SCREEN_BUFFER_INFO info = {};
+    GetConsoleScreenBufferInfo(output, &info);
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    GetMonitorInfoW(MonitorFromWindow(console, MONITOR_DEFAULTTONEAREST), &monitor);
+    RECT client = {};
+    GetClientRect(console, &client);
+    POINT origin = {0, 0};
+    ClientToScreen(console, &origin);
+    LONG scrollBar =
+        (GetWindowLongW(console, GWL_STYLE) & WS_VSCROLL) != 0 ? GetSystemMetrics(SM_CXVSCROLL) : 0;
+    LONG consoleRight = origin.x + client.right + scrollBar;
+    SetEnvironmentVariableW(L"HintbarConsole", L"window");
+    SHORT last = info.srWindow.Bottom;
+    const SHORT rows[] = {0, 2, 5, 9, 13, static_cast<SHORT>(last / 2), last};
+    for (SHORT row : rows) {
+        std::wstring at = L"caret on row " + std::to_wstring(row);
+        Press(plugin.key, 0, nullptr);
+        Check(AwaitHelpWindow(L"") != nullptr, at + L": the line boundary hides the window");
+        SetConsoleCursorPosition(output, {5, static_cast<SHORT>(info.srWindow.Top + row)});
+        Press(plugin.key, L'[', L"%@b");
+        HWND help = AwaitHelpWindow(L"@B[y]\n\nAbout B");
+        Check(help != nullptr, at + L": the help shows");
+        if (!help) {
+            continue;
+        }
+        RECT rect = {};
+        GetWindowRect(help, &rect);
+        LONG rowTop = 0;
+        LONG rowBottom = 0;
+        Check(CaretRow(console, &rowTop, &rowBottom), at + L": the console's font is known");
+        Check(rect.bottom <= rowTop || rect.top >= rowBottom,
+              at + L": the window does not cross the caret's row");
+        Check(Inside(rect, monitor.rcWork), at + L": the window lies inside the work area");
+        Check(rect.left >= origin.x && (rect.right <= consoleRight || rect.right <= origin.x + 320),
+              at + L": the window lies within the console's width");
+    }
+    Press(plugin.key, 0, nullptr);
+    CloseHandle(output);
+    SetEnvironmentVariableW(L"HintbarConsole", nullptr);
 }
 
 } // namespace
@@ -286,6 +344,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads again");
     CheckHelpWindow(plugin, console);
     FreeLibrary(plugin.module); // right after shutdown: nothing of the plug-in's still runs
+
+    LoadPlugin(kPluginFileName, &plugin);
+    plugin.hbar(reinterpret_cast<char16_t*>(command.data()));
+    CheckRows(plugin, console);
+    plugin.shutdownPlugin(0);
+    FreeLibrary(plugin.module);
 
     // A host that frees the library without stopping the plug-in: the window's thread keeps
     // the module, so its code stays mapped and it goes on working.
