@@ -3,6 +3,7 @@
 
 #include "base/function_name.h"
 #include "base/limits.h"
+#include "platform/unicode.h"
 
 #include <climits>
 #include <cstdint>
@@ -192,4 +193,146 @@ HelpDecision DecideBracketHelp(int32_t key, const char16_t* line, const char16_t
     }
     return key == u'[' ? DecideOpening(line, length, table)
                        : DecideClosing(line, length, table, helpShownThisLine);
+}
+
+namespace {
+
+// The text before the cursor once the key is in: a working copy, since the key is not in the
+// host's line yet. Its length, or -1 when it does not fit.
+int TextAfterKey(int32_t key, const char16_t* line, int length,
+                 std::span<char16_t, kLineUnits> text) {
+    if (length >= kLineUnits - 2) {
+        return -1;
+    }
+    std::memcpy(text.data(), line, static_cast<size_t>(length) * sizeof(char16_t));
+    if (key == kBackspaceKey) {
+        if (length >= 2 && IsLowSurrogate(text[length - 1]) && IsHighSurrogate(text[length - 2])) {
+            return length - 2;
+        }
+        return length > 0 ? length - 1 : 0;
+    }
+    bool character = key >= 0x20 && key != 0x7F && key <= static_cast<int32_t>(kLastCodePoint) &&
+                     !IsSurrogate(static_cast<uint32_t>(key));
+    if (!character) {
+        return length;
+    }
+    uint32_t c = static_cast<uint32_t>(key);
+    if (c > 0xFFFF) {
+        text[length++] = HighSurrogateOf(c);
+        text[length++] = LowSurrogateOf(c);
+    } else {
+        text[length++] = static_cast<char16_t>(c);
+    }
+    return length;
+}
+
+// One open bracket as the follow scan keeps it.
+struct OpenCall {
+    int position; // of the bracket
+    int percent;  // of the last "%" before it, or -1
+    int commas;   // commas at this bracket's own depth so far
+};
+
+} // namespace
+
+FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* cursor,
+                            const HelpNode* table) {
+    FollowDecision decision = {};
+    decision.kind = FollowKind::Nothing;
+    int before = UnitsBeforeCursor(line, cursor);
+    if (!table || before < 0) {
+        return decision;
+    }
+    static char16_t text[kLineUnits]; // the host's thread alone runs the decision
+    int length = TextAfterKey(key, line, before, text);
+    if (length < 0) {
+        return decision;
+    }
+    if (ExtractFunctionName(text, length, decision.prefix) > 0) {
+        decision.kind = FollowKind::Naming;
+        return decision;
+    }
+    OpenCall stack[kStackEntries];
+    int depth = 0;
+    int overflow = 0;
+    int percent = -1;
+    for (int i = 0; i < length; ++i) {
+        char16_t unit = text[i];
+        if (unit == u'%') {
+            percent = i;
+        } else if (unit == u'[') {
+            if (depth == kStackEntries) {
+                ++overflow;
+            } else {
+                stack[depth++] = {i, percent, 0};
+            }
+        } else if (unit == u']') {
+            if (overflow) {
+                --overflow;
+            } else if (depth) {
+                --depth;
+            }
+        } else if (unit == u',' && depth && !overflow) {
+            ++stack[depth - 1].commas;
+        }
+    }
+    if (overflow) {
+        return decision; // the cursor lies deeper than the scan can follow
+    }
+    char16_t name[kNameUnits];
+    for (int e = depth - 1; e >= 0; --e) {
+        if (NameAfterPercent(text, stack[e].position, stack[e].percent, name) > 0) {
+            const HelpNode* node = FindHelpEntry(table, name);
+            if (node) {
+                decision.kind = FollowKind::InCall;
+                decision.node = node;
+                decision.argument = stack[e].commas;
+            }
+            break;
+        }
+    }
+    decision.prefix[0] = 0;
+    return decision;
+}
+
+namespace {
+
+bool BeginsWith(const char16_t* name, const char16_t* prefix) {
+    for (; *prefix; ++prefix, ++name) {
+        if (*name != *prefix) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// In name order: the names that begin with the prefix lie together, so a subtree is entered
+// only on the side where they can be.
+void Collect(const HelpNode* node, const char16_t* prefix, std::span<const HelpNode*> shown,
+             uint32_t* count) {
+    while (node) {
+        if (BeginsWith(node->name, prefix)) {
+            Collect(node->left, prefix, shown, count);
+            if (*count < shown.size()) {
+                shown[*count] = node;
+            }
+            ++*count;
+            node = node->right;
+        } else if (CompareHelpNames(node->name, prefix) < 0) {
+            node = node->right;
+        } else {
+            node = node->left;
+        }
+    }
+}
+
+} // namespace
+
+uint32_t MatchingNames(const HelpNode* table, const char16_t* prefix,
+                       std::span<const HelpNode*> shown) {
+    uint32_t count = 0;
+    if (prefix && prefix[0]) {
+        Collect(table, prefix, shown, &count);
+    }
+    return count;
 }

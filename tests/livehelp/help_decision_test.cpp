@@ -6,7 +6,9 @@
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -124,6 +126,97 @@ TEST_F(BracketDecision, OtherKeysAndNoTableDecideNothing) {
     std::u16string line = u"%@a";
     EXPECT_EQ(DecideBracketHelp(u'[', line.c_str(), line.c_str() + 3, nullptr, true).action, None);
     EXPECT_EQ(DecideBracketHelp(u']', line.c_str(), line.c_str() + 3, nullptr, true).action, None);
+}
+
+// What the line means at every key, for help that follows the typing: (line, cursor, key) to
+// a call and its argument, the names being typed, or nothing.
+TEST_F(BracketDecision, FollowingTheTypingFindsTheCallTheArgumentOrTheNames) {
+    const struct {
+        int32_t key;
+        std::u16string line;
+        size_t cursor;
+        FollowKind kind;
+        const char* found; // the call's entry, or the prefix typed
+        int argument;
+    } cases[] = {
+        {u'5', u"echo %@len[", kEnd, FollowKind::InCall, "LEN", 0},
+        {u',', u"echo %@a[5", kEnd, FollowKind::InCall, "A", 1}, // a comma as the key
+        {0, u"echo %@a[5,x", kEnd, FollowKind::InCall, "A", 1},
+        // Commas inside a nested call's brackets count for that call only.
+        {0, u"%@a[1,%@b[2,3],", kEnd, FollowKind::InCall, "A", 2},
+        {0, u"%@a[1,%@b[2,3", kEnd, FollowKind::InCall, "B", 1},
+        {0, u"%@a[1,[x,y", kEnd, FollowKind::InCall, "A", 1}, // an unnamed list: A's argument
+        // Backspace over ",", over "[" and over a pair.
+        {kBackspaceKey, u"%@a[5,", kEnd, FollowKind::InCall, "A", 0},
+        {kBackspaceKey, u"%@len[", kEnd, FollowKind::Naming, "LEN", 0},
+        {kBackspaceKey, u"%@a[\U0001F600", kEnd, FollowKind::InCall, "A", 0},
+        {kBackspaceKey, u"%@le\U0001F600", kEnd, FollowKind::Naming, "LE", 0},
+        {0x1F600, u"%@a[", kEnd, FollowKind::InCall, "A", 0}, // a character past U+FFFF
+        // A cursor moved out of the call, told by a key code 0 with the line.
+        {0, u"%@a[5] x", kEnd, FollowKind::Nothing, "", 0},
+        {0, u"%@a[5] x", 3, FollowKind::Naming, "A", 0},
+        {0, u"%@a[5] x", 5, FollowKind::InCall, "A", 0},
+        // Names being typed; "%@" alone at the line's end is no name yet.
+        {u'e', u"echo %@l", kEnd, FollowKind::Naming, "LE", 0},
+        {u'@', u"echo %", kEnd, FollowKind::Nothing, "", 0},
+        {0, u"echo %@zz", kEnd, FollowKind::Naming, "ZZ", 0},
+        {0, u"%@nosuch[1,", kEnd, FollowKind::Nothing, "", 0}, // a call without an entry
+        {0x7F, u"%@a[5,", kEnd, FollowKind::InCall, "A", 1},   // not a character: as it stands
+    };
+    for (const auto& c : cases) {
+        size_t cursor = c.cursor == kEnd ? c.line.size() : c.cursor;
+        FollowDecision d =
+            DecideFollow(c.key, c.line.c_str(), c.line.c_str() + cursor, HelpTableRoot());
+        std::string where = U8(c.line) + " key " + std::to_string(c.key);
+        EXPECT_EQ(d.kind, c.kind) << where;
+        if (c.kind == FollowKind::InCall) {
+            EXPECT_EQ(U8(d.node->name), c.found) << where;
+            EXPECT_EQ(d.argument, c.argument) << where;
+        } else if (c.kind == FollowKind::Naming) {
+            EXPECT_EQ(U8(d.prefix), c.found) << where;
+        }
+    }
+    // Past the 64-deep limit nothing is followed; exactly 64 open are.
+    std::u16string deep = u"%@a[" + std::u16string(64, u'[');
+    EXPECT_EQ(DecideFollow(0, deep.c_str(), deep.c_str() + deep.size(), HelpTableRoot()).kind,
+              FollowKind::Nothing);
+    deep.pop_back();
+    EXPECT_EQ(DecideFollow(0, deep.c_str(), deep.c_str() + deep.size(), HelpTableRoot()).kind,
+              FollowKind::InCall);
+    EXPECT_EQ(DecideFollow(u'x', deep.c_str(), deep.c_str() + deep.size(), nullptr).kind,
+              FollowKind::Nothing);
+}
+
+// The names that begin with a prefix, in name order, from the ordered tree.
+TEST_F(BracketDecision, MatchingNamesComeInNameOrderWithTheirCount) {
+    std::vector<std::string> names, syntax;
+    for (int i = 0; i < 30; ++i) {
+        names.push_back(std::string(i % 3 == 0   ? "LE"
+                                    : i % 3 == 1 ? "LA"
+                                                 : "M") +
+                        static_cast<char>('A' + i));
+        syntax.push_back("@" + names.back() + "[x]");
+    }
+    std::vector<HelpSpec> many;
+    for (size_t i = 0; i < names.size(); ++i) {
+        many.push_back({names[i].c_str(), syntax[i].c_str(), nullptr});
+    }
+    LoadHelp(many);
+    const HelpNode* shown[8] = {};
+    EXPECT_EQ(MatchingNames(HelpTableRoot(), u"LE", shown), 10u); // more than eight
+    std::vector<std::string> expected;
+    for (const std::string& name : names) {
+        if (name.rfind("LE", 0) == 0) {
+            expected.push_back(name);
+        }
+    }
+    std::sort(expected.begin(), expected.end());
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(U8(shown[i]->name), expected[i]);
+    }
+    EXPECT_EQ(MatchingNames(HelpTableRoot(), u"LEZ", shown), 0u); // none
+    EXPECT_EQ(MatchingNames(HelpTableRoot(), u"MZ", shown), 0u);
+    EXPECT_EQ(MatchingNames(HelpTableRoot(), u"M", shown), 10u);
 }
 
 } // namespace
