@@ -133,6 +133,11 @@ enum HelpWindowAnchor {
     kHelpBesideCaret,       // a console window: just below the caret's row, or above it
     kHelpAlongTypingWindow, // a terminal: along the bottom edge of the window typed in
 };
+// Marks in the help window's text: what lies between them is emphasised in a way that does
+// not rest on colour alone (bold), and the marks themselves are never drawn. Help that follows
+// the typing marks the argument being typed and its own line with them.
+constexpr char16_t kEmphasisStart = u'\x0E';
+constexpr char16_t kEmphasisEnd = u'\x0F';
 // Shows the text (a line feed breaks a line). False when the thread could not be made; the
 // reason is then PlatformHelpWindowError's.
 bool PlatformShowHelpWindow(const char16_t* text, HelpWindowAnchor anchor);

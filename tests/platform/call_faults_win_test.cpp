@@ -112,7 +112,8 @@ const Row kRows[] = {
      Table::Empty},
     {"module's name: its directory passed over", kPlatformCallModuleName, 5, 0, Scenario::Startup,
      0, "", "", Table::Loaded},
-    {"attributes at start-up: the file passed over", kPlatformCallAttributes, 5, 2,
+    // The fourth: the variable's file, as the search tries it once the name is resolved.
+    {"attributes at start-up: the file passed over", kPlatformCallAttributes, 5, 3,
      Scenario::Startup, 0, "", kNotFoundWithVariable, Table::Empty},
     {"character type: no letter, no name", kPlatformCallCharType, 5, 0, Scenario::Bracket, 1, "",
      "", Table::NotLooked},
