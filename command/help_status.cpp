@@ -73,6 +73,31 @@ void ReportPlace(HelpWhere where) {
     }
 }
 
+// Whether help follows the typing where it shows, said once HintbarFollow is set.
+void ReportFollow(HelpWhere where) {
+    char16_t value[kMessageUnits];
+    FollowSetting follow = ReadFollowSetting(value);
+    if (follow == FollowSetting::Unset) {
+        return;
+    }
+    if (follow == FollowSetting::Unknown) {
+        HostPrint(u"HintbarFollow is \"%s\", which is neither \"on\" nor \"off\"; it is read as "
+                  u"unset.\r\n",
+                  value[0] ? value : u"a long value");
+    }
+    if (where.place == HelpPlace::Off) {
+        return;
+    }
+    if (where.follows) {
+        HostPrint(u"Help follows the typing: the argument being typed is marked, and the "
+                  u"functions whose names begin with what is typed are listed.\r\n"
+                  u"To follow the brackets only:  set HintbarFollow=off\r\n");
+    } else {
+        HostPrint(u"Help follows the brackets only.\r\n"
+                  u"To follow the typing as well:  set HintbarFollow=on\r\n");
+    }
+}
+
 } // namespace
 
 void ReportHelpStatus() {
@@ -87,6 +112,8 @@ void ReportHelpStatus() {
         }
         HostPrint(u"%s in memory.\r\n", FormatCount(HelpTableCount()));
     }
-    ReportPlace(ReportedHelpPlace()); // a report tells what is there, so it asks the host
+    HelpWhere where = ReportedHelpPlace(); // a report tells what is there, so it asks the host
+    ReportPlace(where);
     ReportUnknownSetting();
+    ReportFollow(where);
 }

@@ -16,9 +16,20 @@ void PutBackTitle(const char16_t* before) {
     PlatformSetConsoleTitle(before ? before : u"");
 }
 
+// The title's one line: the names being typed, or the help with the argument being typed
+// between guillemets and its own line after the syntax line.
+void RenderTitle(const HelpShowing& showing, std::span<char16_t> title) {
+    if (showing.names) {
+        RenderNamesLine(*showing.names, title);
+        return;
+    }
+    RenderTitleText(WithArgumentMarked(*showing.help, showing.argument, u"\u00AB", u"\u00BB", true),
+                    title);
+}
+
 void ShowInTitle(const HelpShowing& showing) {
     char16_t title[kTitleUnits];
-    RenderTitleText(*showing.help, title);
+    RenderTitle(showing, title);
     if (!title[0]) {
         PutBackTitle(showing.before); // an entry without a syntax line takes the help away
         return;
@@ -29,11 +40,11 @@ void ShowInTitle(const HelpShowing& showing) {
 // A title that reads otherwise than the help at the line's end was set by the host or a
 // command since, and is theirs.
 void TitleLineEnded(const HelpShowing& showing) {
-    if (!showing.help) {
+    if (!showing.help && !showing.names) {
         return;
     }
     char16_t shown[kTitleUnits];
-    RenderTitleText(*showing.help, shown);
+    RenderTitle(showing, shown);
     char16_t now[kMessageUnits];
     PlatformGetConsoleTitle(now);
     if (shown[0] && Str16Equal(now, shown)) {

@@ -8,6 +8,11 @@
 
 // Carries out the decision in the place decided.
 void PresentHelp(const HelpWhere& where, const HelpDecision& decision);
+// The same for help that follows the typing: the call's help with its argument marked, the
+// names being typed, or what showed before.
+void PresentFollow(const HelpWhere& where, const FollowDecision& decision);
+// Whether a key other than a bracket can show anything on this line (read once a line).
+[[nodiscard]] bool LineMayFollow();
 // The host's answer to "HWND" on this line, asked at most once per line.
 [[nodiscard]] HostWindowAnswer LineHostWindow();
 // The line boundary: the place that showed help hears that the line ended, and everything

@@ -24,12 +24,39 @@ ConsoleSetting ReadConsoleSetting(std::span<char16_t> value) {
     return {nullptr, true};
 }
 
+FollowSetting ReadFollowSetting(std::span<char16_t> value) {
+    value[0] = 0;
+    uint32_t length = PlatformGetEnvironmentVariable(u"HintbarFollow", value);
+    if (length == 0) {
+        return FollowSetting::Unset;
+    }
+    if (length >= value.size()) {
+        value[0] = 0;
+        return FollowSetting::Unknown;
+    }
+    if (Str16CompareNoCase(value.data(), u"on") == 0) {
+        return FollowSetting::On;
+    }
+    return Str16CompareNoCase(value.data(), u"off") == 0 ? FollowSetting::Off
+                                                         : FollowSetting::Unknown;
+}
+
+bool FollowMayMatter() {
+    char16_t value[8];
+    FollowSetting follow = ReadFollowSetting(value);
+    if (follow == FollowSetting::On) {
+        return true;
+    }
+    return follow != FollowSetting::Off && ReadConsoleSetting(value).asked;
+}
+
 namespace {
 
 HelpPlaceFacts ReadFacts(bool withClass) {
     HelpPlaceFacts facts = {};
     char16_t value[8]; // room for every setting's word
     facts.setting = ReadConsoleSetting(value);
+    facts.follow = ReadFollowSetting(value);
     // The class tells a terminal from a console window; without a console place asked for,
     // keys need not know, and asking for it costs a call to another process.
     char16_t className[kMessageUnits];
@@ -72,13 +99,15 @@ HelpWhere DecideHelpPlace(const HelpPlaceFacts& facts) {
                facts.host == HostWindowAnswer::None) {
         situation = HelpSituation::Terminal;
     }
+    HelpPlace place = facts.setting.asked ? facts.setting.asked->place : HelpPlace::StatusBar;
     if (!facts.setting.asked) {
         // A visible console window is where the user types, and it has no status bar.
         bool off = facts.console == PlatformConsoleWindow::Visible;
-        return {situation, off ? HelpPlace::Off : HelpPlace::StatusBar};
+        place = off ? HelpPlace::Off : HelpPlace::StatusBar;
+    } else if (situation == HelpSituation::HostWindow) {
+        place = HelpPlace::StatusBar;
     }
-    if (situation == HelpSituation::HostWindow) {
-        return {situation, HelpPlace::StatusBar};
-    }
-    return {situation, facts.setting.asked->place};
+    bool follows = facts.follow == FollowSetting::On ||
+                   (facts.follow != FollowSetting::Off && HelpPlaceRowOf(place).followsByDefault);
+    return {situation, place, follows};
 }

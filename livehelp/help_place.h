@@ -20,23 +20,35 @@ struct ConsoleSetting {
     bool unknown;              // set to a value that names no place
 };
 
+// The HintbarFollow setting: "on" or "off" in any case.
+enum class FollowSetting { Unset, On, Off, Unknown };
+
 // What the decision reads.
 struct HelpPlaceFacts {
     PlatformConsoleWindow console;
     bool standIn; // the console window is a pseudo-console's stand-in (by its class)
     HostWindowAnswer host;
     ConsoleSetting setting;
+    FollowSetting follow;
 };
 
 struct HelpWhere {
     HelpSituation situation;
     HelpPlace place;
+    bool follows; // help there follows the typing, not only the brackets
 };
 
 // The setting as it stands, with its value in value for a report (empty when it does not
 // fit). The setting is read afresh at each key, so that setting the variable takes effect at
 // the next bracket.
 [[nodiscard]] ConsoleSetting ReadConsoleSetting(std::span<char16_t> value);
+// The HintbarFollow setting as it stands, with its value in value for a report.
+[[nodiscard]] FollowSetting ReadFollowSetting(std::span<char16_t> value);
+// Whether help may follow the typing in some place as things are set: HintbarFollow=on, or a
+// console place asked for while HintbarFollow is not off. When not, keys other than the
+// brackets need no look at all.
+[[nodiscard]] bool FollowMayMatter();
+
 // The facts as they are now, all but the host's answer, which the key handler adds from the
 // line's record when HelpPlaceNeedsHost says the decision needs it.
 [[nodiscard]] HelpPlaceFacts ReadHelpPlaceFacts();

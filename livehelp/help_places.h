@@ -24,6 +24,9 @@ struct HelpPlaceRow {
     // host puts its own text back at each line); other places capture before any first help.
     bool capturesOnOpeningOnly;
     bool needsHostWindow; // its capture reads the host's window
+    // Help follows the typing there unless HintbarFollow says otherwise: in the plug-in's own
+    // places; on the host's status bar, whose three events keep their texts, only when asked.
+    bool followsByDefault;
     // hbar /S: where help shows, when typing in the host's window or a console window, and
     // when typing in a terminal that hosts the console; and whether help shows nowhere then,
     // so that the report offers the places the setting can ask for.

@@ -22,6 +22,8 @@ enum class CaptureResult {
 // place before the line's first help.
 struct HelpShowing {
     const HelpContent* help; // null: no help (lineEnded: none of the line's help shows)
+    int argument;            // the argument being typed, to mark; -1: none
+    const HelpNames* names;  // the names being typed, shown instead of a help; null: none
     HelpSituation situation;
     const char16_t* before; // what showed before the line's first help, or null
 };

@@ -21,8 +21,15 @@ void HideWindow(const char16_t* /*before*/) {
 }
 
 void ShowInWindow(const HelpShowing& showing) {
+    static const char16_t kStart[] = {kEmphasisStart, 0};
+    static const char16_t kEnd[] = {kEmphasisEnd, 0};
     char16_t text[kLineUnits];
-    RenderWindowText(*showing.help, text);
+    if (showing.names) {
+        RenderNamesWindowText(*showing.names, text);
+    } else {
+        RenderWindowText(WithArgumentMarked(*showing.help, showing.argument, kStart, kEnd, false),
+                         text);
+    }
     if (!text[0]) {
         PlatformHideHelpWindow(); // an entry without a syntax line takes the help away
         return;
@@ -34,7 +41,7 @@ void ShowInWindow(const HelpShowing& showing) {
 }
 
 void WindowLineEnded(const HelpShowing& showing) {
-    if (showing.help) {
+    if (showing.help || showing.names) {
         PlatformHideHelpWindow();
     }
 }

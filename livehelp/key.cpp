@@ -21,14 +21,20 @@ void HandleKey(int32_t key, const char16_t* line, const char16_t* cursor) {
         EndHelpLine(); // a new command line begins: its first help captures afresh
         return;
     }
-    if ((key != u'[' && key != u']') || !HelpTableRoot()) {
+    bool bracket = key == u'[' || key == u']';
+    // Where help follows only the brackets, every other key is passed over at once.
+    if ((!bracket && !LineMayFollow()) || !HelpTableRoot()) {
         return;
     }
     HelpWhere where = HelpPlaceOfKey();
     if (where.place == HelpPlace::Off) {
         return;
     }
-    PresentHelp(where, DecideBracketHelp(key, line, cursor, HelpTableRoot(), LineCaptured()));
+    if (where.follows) {
+        PresentFollow(where, DecideFollow(key, line, cursor, HelpTableRoot()));
+    } else if (bracket) {
+        PresentHelp(where, DecideBracketHelp(key, line, cursor, HelpTableRoot(), LineCaptured()));
+    }
 }
 
 void ShutDownLiveHelp() {

@@ -135,7 +135,13 @@ CaptureResult CaptureStatusText(const char16_t* hostWindow, std::span<char16_t> 
 
 void ShowOnStatusBar(const HelpShowing& showing) {
     char16_t text[kLineUnits];
-    RenderStatusText(*showing.help, text);
+    if (showing.names) {
+        RenderNamesLine(*showing.names, text);
+    } else {
+        // Plain text: the argument being typed stands between guillemets.
+        RenderStatusText(
+            WithArgumentMarked(*showing.help, showing.argument, u"\u00AB", u"\u00BB", false), text);
+    }
     ShowHostUsage(text); // sent even when empty: help without a syntax line clears the bar
 }
 

@@ -296,6 +296,94 @@ TEST_F(VisibleConsole, EveryPlaceShowsFollowsAndPutsBackTheSameWay) {
     HostSetIdleText(nullptr);
 }
 
+// With HintbarFollow=on, every key moves the help: the argument being typed marked (bold in the
+// window, between guillemets in plain text), its own line with it, the names being typed, and
+// what showed before once neither; a place is told only when what it shows changes.
+TEST_F(VisibleConsole, FollowingTheTypingInEveryPlace) {
+    const std::u16string kLeft = u"@LEFT[n,string]";
+    const struct {
+        int32_t key;
+        const char16_t* line;
+        const char* status; // the bar's text after the key, without the marker; "-": unchanged
+        const char* title;
+        const char* window;
+    } steps[] = {
+        {u'[', u"echo %@left",
+         "@LEFT[\u00abn\u00bb,string]\r\n\nFirst n.\n\u00abn\thow many\u00bb\nstring\tthe text",
+         "@LEFT[\u00abn\u00bb,string] - n how many",
+         "@LEFT[\x0en\x0f,string]\n\nFirst n.\n\x0en\thow many\x0f\nstring\tthe text"},
+        {u'5', u"echo %@left[", "-", "-", "-"}, // within the argument: nothing sent
+        {u',', u"echo %@left[5",
+         "@LEFT[n,\u00abstring\u00bb]\r\n\nFirst n.\nn\thow many\n\u00abstring\tthe text\u00bb",
+         "@LEFT[n,\u00abstring\u00bb] - string the text",
+         "@LEFT[n,\x0estring\x0f]\n\nFirst n.\nn\thow many\n\x0estring\tthe text\x0f"},
+        {8, u"echo %@left[5,",
+         "@LEFT[\u00abn\u00bb,string]\r\n\nFirst n.\n\u00abn\thow many\u00bb\nstring\tthe text",
+         "@LEFT[\u00abn\u00bb,string] - n how many",
+         "@LEFT[\x0en\x0f,string]\n\nFirst n.\n\x0en\thow many\x0f\nstring\tthe text"},
+        {u',', u"echo %@left[5,x", "@LEFT[n,string]\r\n\nFirst n.\nn\thow many\nstring\tthe text",
+         "@LEFT[n,string] - First n. n how many string the text",
+         "@LEFT[n,string]\n\nFirst n.\nn\thow many\nstring\tthe text"}, // past the last
+        {8, u"echo %@left[", "@LEFT", "@LEFT", "@LEFT[n,string] \u2014 First n."},
+        {0, u"echo %@l", "@LEFT  @LEN  @LOWER", "@LEFT  @LEN  @LOWER",
+         "@LEFT[n,string] \u2014 First n.\n@LEN[string] \u2014 Length\n@LOWER[string]"},
+        {0, u"echo %@lz", "Ready", "Console", "(hidden)"}, // no name matches
+        {0, u"echo %@len[x] y", "Ready", "Console", "(hidden)"},
+    };
+    const struct {
+        ConsoleWindowState console;
+        const char16_t* variable;
+    } places[] = {
+        {kConsoleAbsent, nullptr}, {kConsoleVisible, u"title"}, {kConsoleVisible, u"window"}};
+    HostSetIdleText(u"Ready");
+    PlatformSetEnvironmentVariable(u"HintbarFollow", u"ON");
+    for (size_t p = 0; p < 3; ++p) {
+        LoadHelp(
+            {{"LEFT", "@LEFT[n,string]", "First n.\u00b6n\u00achow many\u00b6string\u00acthe text"},
+             {"LEN", "@LEN[string]", "Length"},
+             {"LOWER", "@LOWER[string]", nullptr}});
+        Use(places[p].console, places[p].variable);
+        PlatformSetConsoleTitle(u"Console");
+        WindowModelSetText(bar_, u"Ready");
+        Boundary();
+        std::string last;
+        for (const auto& s : steps) {
+            size_t sent = Sent().size();
+            Press(static_cast<char16_t>(s.key), s.line);
+            std::string want = p == 0 ? s.status : p == 1 ? s.title : s.window;
+            std::string shown = p == 0 ? U8(Bar()) : p == 1 ? Title() : Window();
+            if (p == 0 && !shown.empty() && shown != "Ready" &&
+                shown.rfind("\xe2\x80\x8b", 0) == 0) {
+                shown = shown.substr(3); // the marker before a help's syntax line
+            }
+            std::string where =
+                "place " + std::to_string(p) + ", key " + std::to_string(s.key) + " " + U8(s.line);
+            if (want == "-") {
+                EXPECT_EQ(shown, last) << where;
+                EXPECT_EQ(Sent().size(), sent) << where << ": the same help is not sent again";
+            } else {
+                EXPECT_EQ(shown, want) << where;
+            }
+            last = shown;
+        }
+        Boundary();
+    }
+    std::u16string status = u"/S";
+    HostClearCaptured();
+    EXPECT_EQ(hbar(status.data()), 0);
+    EXPECT_NE(CapturedOut().find("Help follows the typing: "), std::string::npos) << CapturedOut();
+    PlatformSetEnvironmentVariable(u"HintbarFollow", u"sometimes");
+    HostClearCaptured();
+    EXPECT_EQ(hbar(status.data()), 0);
+    EXPECT_NE(CapturedOut().find("HintbarFollow is \"sometimes\", which is neither \"on\" nor "
+                                 "\"off\"; it is read as unset.\r\nHelp follows the brackets "
+                                 "only.\r\nTo follow the typing as well:  set HintbarFollow=on"),
+              std::string::npos)
+        << CapturedOut();
+    PlatformSetEnvironmentVariable(u"HintbarFollow", nullptr);
+    HostSetIdleText(nullptr);
+}
+
 // The help window's thread exists only once the window is needed; when it cannot be made, help
 // is not shown, nothing is printed, and hbar /S says why; unloading the help hides it.
 TEST_F(VisibleConsole, TheHelpWindowIsMadeWhenNeededAndFailsQuietly) {
