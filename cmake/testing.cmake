@@ -1,5 +1,6 @@
 # hb_add_test(<name> SECONDS <limit> [WINE <limit>] COMMAND <command...>
-#             [WORKING_DIRECTORY <dir>] [ENVIRONMENT <NAME=value...>] [LABELS <label...>])
+#             [WORKING_DIRECTORY <dir>] [ENVIRONMENT <NAME=value...>] [LABELS <label...>]
+#             [RUN_SERIAL])
 #
 # Every test of the project is registered here, and none without a time limit: a hang then
 # fails fast, with the test's name, instead of stalling the run for good. SECONDS is the limit
@@ -14,8 +15,8 @@ else()
 endif()
 
 function(hb_add_test name)
-    cmake_parse_arguments(ARG "" "SECONDS;WINE;WORKING_DIRECTORY" "COMMAND;ENVIRONMENT;LABELS"
-        ${ARGN})
+    cmake_parse_arguments(ARG "RUN_SERIAL" "SECONDS;WINE;WORKING_DIRECTORY"
+        "COMMAND;ENVIRONMENT;LABELS" ${ARGN})
     if(NOT ARG_SECONDS OR NOT ARG_COMMAND)
         message(FATAL_ERROR "hb_add_test(${name}): a COMMAND and its SECONDS are needed")
     endif()
@@ -35,6 +36,9 @@ function(hb_add_test name)
     endif()
     if(ARG_LABELS)
         set_tests_properties(${name} PROPERTIES LABELS "${ARG_LABELS}")
+    endif()
+    if(ARG_RUN_SERIAL)
+        set_tests_properties(${name} PROPERTIES RUN_SERIAL TRUE)
     endif()
 endfunction()
 

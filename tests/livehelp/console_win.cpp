@@ -1,7 +1,9 @@
 // Live help in a real console: a GUI program that makes itself a console with AllocConsole,
 // loads the plug-in as a host does, and types brackets, with help in the console's title and
 // then in the help window beside the line. Exits 0 when every check holds; each failed check is
-// written to the standard error the program started with.
+// written to the standard error the program started with, as are the rows' positions. With
+// --rows only the check of the window beside the caret at several rows runs (for screens of
+// other sizes); with --picture it sets up the README's picture.
 #include "host/win/plugin_loader.h"
 
 #include <tlhelp32.h>
@@ -16,17 +18,19 @@ HANDLE g_report = INVALID_HANDLE_VALUE;
 HANDLE g_input = INVALID_HANDLE_VALUE;
 int g_failures = 0;
 
-void Check(bool ok, const std::wstring& what) {
-    if (ok) {
-        return;
-    }
-    ++g_failures;
-    std::wstring line = L"FAILED: " + what + L"\n";
+void Say(const std::wstring& line) {
     int bytes = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(bytes), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, text.data(), bytes, nullptr, nullptr);
     DWORD written = 0;
     WriteFile(g_report, text.data(), static_cast<DWORD>(text.size() - 1), &written, nullptr);
+}
+
+void Check(bool ok, const std::wstring& what) {
+    if (!ok) {
+        ++g_failures;
+        Say(L"FAILED: " + what + L"\n");
+    }
 }
 
 std::wstring Title() {
@@ -215,6 +219,11 @@ void CheckRows(Plugin& plugin, HWND console) {
         (GetWindowLongW(console, GWL_STYLE) & WS_VSCROLL) != 0 ? GetSystemMetrics(SM_CXVSCROLL) : 0;
     LONG consoleRight = origin.x + client.right + scrollBar;
     SetEnvironmentVariableW(L"HintbarConsole", L"window");
+    const RECT& work = monitor.rcWork;
+    Say(L"work area " + std::to_wstring(work.right - work.left) + L"x" +
+        std::to_wstring(work.bottom - work.top) + L", console's client area " +
+        std::to_wstring(client.right) + L"x" + std::to_wstring(client.bottom) + L" at y " +
+        std::to_wstring(origin.y) + L"\n");
     SHORT last = info.srWindow.Bottom;
     const SHORT rows[] = {0, 2, 5, 9, 13, static_cast<SHORT>(last / 2), last};
     for (SHORT row : rows) {
@@ -233,6 +242,9 @@ void CheckRows(Plugin& plugin, HWND console) {
         LONG rowTop = 0;
         LONG rowBottom = 0;
         Check(CaretRow(console, &rowTop, &rowBottom), at + L": the console's font is known");
+        Say(at + L": caret y " + std::to_wstring(rowTop) + L"-" + std::to_wstring(rowBottom) +
+            L", window y " + std::to_wstring(rect.top) + L"-" + std::to_wstring(rect.bottom) +
+            L"\n");
         Check(rect.bottom <= rowTop || rect.top >= rowBottom,
               at + L": the window does not cross the caret's row");
         Check(Inside(rect, monitor.rcWork), at + L": the window lies inside the work area");
@@ -281,6 +293,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g_report = GetStdHandle(STD_ERROR_HANDLE); // before the console takes the standard handles
     g_input = GetStdHandle(STD_INPUT_HANDLE);
     bool picture = wcsstr(GetCommandLineW(), L"--picture") != nullptr;
+    bool rowsOnly = wcsstr(GetCommandLineW(), L"--rows") != nullptr; // a screen of another size
     if (!AllocConsole()) {
         Check(false, L"AllocConsole failed: " + std::to_wstring(GetLastError()));
         return 1;
@@ -313,6 +326,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         return ShowForPicture(plugin, console);
     }
     Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads");
+    if (rowsOnly) {
+        CheckRows(plugin, console);
+        plugin.shutdownPlugin(0);
+        DeleteFileW(path.c_str());
+        return g_failures ? 1 : 0;
+    }
 
     SetConsoleTitleW(L"Console");
     Press(plugin.key, 0, nullptr);
