@@ -142,6 +142,83 @@ std::map<uint32_t, std::string> LineBytes(const std::string& bytes) {
     return lines;
 }
 
+// The characters of each line as the plug-in reads it, by number; lines that a NUL parts, or
+// that are cut at the reader's limit, are left out.
+std::map<uint32_t, std::u32string> LineTexts(const std::string& bytes) {
+    std::map<uint32_t, std::u32string> lines;
+    std::set<uint32_t> parted;
+    TextSource source = {};
+    if (OpenTextBytes(&source, Data(bytes), Size(bytes)).outcome == SourceOpen::Opened) {
+        std::vector<char16_t> line(kLineUnits);
+        TextLineReport report = {};
+        while (ReadTextLineReported(&source, line, &report) == LineRead::Line) {
+            std::u32string text;
+            for (size_t i = 0; line[i]; ++i) {
+                char32_t c = line[i];
+                if (c >= 0xD800 && c <= 0xDBFF && line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF) {
+                    c = 0x10000 + ((c - 0xD800) << 10) + (line[++i] - 0xDC00);
+                }
+                text += c;
+            }
+            bool whole = report.length == std::char_traits<char16_t>::length(line.data());
+            if (lines.count(report.number) || report.endsInNul || !whole) {
+                parted.insert(report.number);
+            }
+            lines[report.number] = text;
+        }
+    }
+    CloseTextSource(&source);
+    for (uint32_t number : parted) {
+        lines.erase(number);
+    }
+    return lines;
+}
+
+// Each line that the selected fixes of a reading edit, as those edits say it becomes: its
+// characters [column, column + columns) replaced by each edit's text. Lines whose edits
+// overlap are left out.
+std::map<uint32_t, std::u32string> EditedLines(const FindingList& findings, CodeSet codes,
+                                               std::map<uint32_t, std::u32string> lines) {
+    std::map<uint32_t, std::vector<const FixEdit*>> edits;
+    for (uint32_t i = 0; i < findings.fixes.count; ++i) {
+        const Fix* fix = ActiveFix(&findings.fixes, i);
+        bool chosen = fix && fix->line != 0 && (codes & CodeBit(fix->code)) != 0;
+        for (uint32_t e = 0; chosen && e < fix->count; ++e) {
+            const FixEdit& edit = findings.fixes.edits[fix->first + e];
+            edits[edit.line].push_back(&edit);
+        }
+    }
+    std::map<uint32_t, std::u32string> edited;
+    for (auto& [number, list] : edits) {
+        std::sort(list.begin(), list.end(), [](const FixEdit* a, const FixEdit* b) {
+            return a->column != b->column ? a->column > b->column : a->columns > b->columns;
+        });
+        auto found = lines.find(number);
+        bool apart = found != lines.end();
+        for (size_t k = 0; apart && k + 1 < list.size(); ++k) {
+            apart = list[k + 1]->column + list[k + 1]->columns <= list[k]->column &&
+                    list[k + 1]->column != list[k]->column;
+        }
+        if (!apart) {
+            continue;
+        }
+        std::u32string text = found->second;
+        for (const FixEdit* edit : list) { // from the end of the line back
+            std::u32string put;
+            for (const char16_t* p = edit->text; *p; ++p) {
+                put += *p;
+            }
+            if (edit->column == 0 || edit->column - 1 + edit->columns > text.size()) {
+                text = U"(an edit outside its line)";
+                break;
+            }
+            text.replace(edit->column - 1, edit->columns, put);
+        }
+        edited[number] = text;
+    }
+    return edited;
+}
+
 std::string Said(const char* what, const Key& key) {
     char text[160];
     std::string code(key.second.begin(), key.second.end());
@@ -336,6 +413,21 @@ std::string FixPropertyViolation(const std::string& bytes, CodeSet codes, std::s
     for (const auto& [number, text] : oldLines) {
         if (touched.count(number) == 0 && newLines[number] != text) {
             return Said("a line no fix touched changed", Key(number, u""));
+        }
+    }
+    // When every fix was made at once in the file's own encoding, each line is what its
+    // fixes' edits, in characters, say it becomes.
+    size_t planned = 0;
+    for (uint32_t i = 0; i < was.findings.fixes.count; ++i) {
+        const Fix* fix = ActiveFix(&was.findings.fixes, i);
+        planned += fix && (codes & CodeBit(fix->code)) != 0;
+    }
+    if (out.fixed == planned && !toldLeftOut && is.result.encoding == was.result.encoding) {
+        std::map<uint32_t, std::u32string> texts = LineTexts(now);
+        for (const auto& [number, text] : EditedLines(was.findings, codes, LineTexts(bytes))) {
+            if (texts.count(number) && texts[number] != text) {
+                return Said("a line not as its fixes' edits say", Key(number, u""));
+            }
         }
     }
     // Mended again, nothing changes.
