@@ -347,29 +347,15 @@ std::string FixPropertyViolation(const std::string& bytes, CodeSet codes, std::s
         return "the check of the file failed";
     }
     bool toldLeftOut = out.leftOutCount > 0;
-    if (!out.data) {
-        // Nothing mended: there was nothing to mend, or the reason was told.
-        std::set<Key> left = Fixable(was.findings, codes);
-        if (!left.empty() && !out.refused && !toldLeftOut) {
-            return Said("a fix neither made nor left out", *left.begin());
-        }
-        if (out.fixed != 0) {
-            return "findings said fixed in a file not mended";
-        }
-        return "";
-    }
     std::string now = first.Bytes();
-    if (now == bytes) {
-        return "a mended file the same as the file";
-    }
-    Checked is(now, nullptr);
+    Checked is(out.data ? now : bytes, nullptr);
     if (is.status != 0) {
         return "the check of the mended file failed";
     }
-    if (out.fixed == 0) {
-        return "a mended file with no finding fixed";
+    if (out.refused) {
+        return out.data || out.fixed != 0 ? "a refused file mended" : "";
     }
-    // Each selected fix left undone is one the outcome says it left out.
+    // Each selected fix left undone is one the outcome says it left out, and counts.
     std::set<Key> left = Fixable(is.findings, codes);
     std::set<Key> named;
     for (uint32_t i = 0; i < out.leftOutCount && i < kLeftOutKept; ++i) {
@@ -382,6 +368,15 @@ std::string FixPropertyViolation(const std::string& bytes, CodeSet codes, std::s
     }
     if (left.size() > out.leftOutCount) {
         return "more fixes undone than said to be left out";
+    }
+    if (!out.data) {
+        return out.fixed != 0 ? "findings said fixed in a file not mended" : "";
+    }
+    if (now == bytes) {
+        return "a mended file the same as the file";
+    }
+    if (out.fixed == 0) {
+        return "a mended file with no finding fixed";
     }
     if (is.result.count < was.result.count) {
         return "fewer functions";
