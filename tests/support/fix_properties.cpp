@@ -161,7 +161,7 @@ std::map<uint32_t, std::u32string> LineTexts(const std::string& bytes) {
                 text += c;
             }
             bool whole = report.length == std::char_traits<char16_t>::length(line.data());
-            if (lines.count(report.number) || report.endsInNul || !whole) {
+            if (lines.count(report.number) || report.column > 0 || report.endsInNul || !whole) {
                 parted.insert(report.number);
             }
             lines[report.number] = text;
