@@ -150,6 +150,8 @@ void DropFindings(FindingList* list, CodeSet codes, const uint32_t* lines,
 
 char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret) {
     size_t length = Str16Len(line);
+    // A column past what the reader kept of a cut line stands at its end.
+    index = index < length ? index : length;
     size_t from = 0;
     // Long lines are shown from some way before the column, so that the caret stays in view.
     if (length > kSourceUnits - 1 && index > kSourceUnits / 2) {

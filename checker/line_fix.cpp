@@ -4,6 +4,22 @@
 
 #include "base/text16.h"
 
+namespace {
+
+// The characters of a line's first units, as editors count them: a surrogate pair is one.
+uint32_t CharactersIn(const char16_t* line, uint32_t units) {
+    uint32_t pairs = 0;
+    for (uint32_t i = 0; i + 1 < units; ++i) {
+        if (IsHighSurrogateUnit(line[i]) && line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return units - pairs;
+}
+
+} // namespace
+
 bool EditLine(const char16_t* line, const LineEdit* edits, size_t count, char16_t* out) {
     size_t n = 0;
     size_t at = 0;
@@ -49,7 +65,6 @@ int AddLineFix(FindingList* findings, const TextSource* source, const TextLineRe
     Str16Copy({findings->fixes.items[index].entry, kNameUnits}, entry);
     uint32_t offset = report->start;
     uint32_t unit = 0;
-    uint32_t characters = 0;
     bool placed = true;
     for (size_t i = 0; i < count && placed; ++i) {
         FixEdit edit = {};
@@ -59,19 +74,18 @@ int AddLineFix(FindingList* findings, const TextSource* source, const TextLineRe
             placed = c.length > 0;
             offset += c.length;
             unit += c.value > 0xFFFF ? 2 : 1;
-            ++characters;
         }
         placed = placed && unit == edits[i].from;
         edit.offset = offset;
         edit.line = report->number;
-        edit.column = report->column + characters + 1;
+        // In characters from the line's units: UTF-16 gives the reader a pair's halves apart.
+        edit.column = report->column + CharactersIn(line, edits[i].from) + 1;
+        edit.columns = CharactersIn(line, edits[i].to) - CharactersIn(line, edits[i].from);
         while (placed && unit < edits[i].to) {
             DecodedChar c = DecodeChar(*source, offset);
             placed = c.length > 0;
             offset += c.length;
             unit += c.value > 0xFFFF ? 2 : 1;
-            ++characters;
-            ++edit.columns;
         }
         edit.length = offset - edit.offset;
         Str16Copy({edit.text, kFixTextUnits}, edits[i].text);

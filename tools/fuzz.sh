@@ -10,7 +10,7 @@ cmake --build --preset fuzz -j"$(nproc)"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
-for target in help_line help_file command key compose; do
+for target in help_line help_file command key compose fix; do
   mkdir -p "$work/$target"
   cp fuzz/corpus/$target/* "$work/$target/"
   log="$work/$target.log"

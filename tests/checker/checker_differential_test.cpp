@@ -7,6 +7,7 @@
 #include "helptable/help_line.h"
 #include "helptable/help_loader.h"
 #include "platform/platform.h"
+#include "tests/support/fix_properties.h"
 #include "tests/support/random_help_file.h"
 #include "tests/textinput/source_fixture.h"
 
@@ -49,6 +50,7 @@ class CheckerDifferential : public SourceTest {
         ReleaseCheckResult(&result);
         ReleaseFindings(&findings);
         CompareMended(bytes, root, count);
+        EXPECT_EQ(FixPropertyViolation(bytes, kAllCodes), "");
         FreeHelpTree(tree);
         ++compared_;
     }
@@ -140,6 +142,102 @@ TEST_F(CheckerDifferential, FuzzCorpora) {
                     "corpus file " + std::to_string(i) + ", code page " + std::to_string(codePage));
         }
     }
+}
+
+// The text of a file's lines as the plug-in reads them, a NUL kept where it parts a line.
+std::vector<std::u16string> TextLines(const std::string& bytes) {
+    std::vector<std::u16string> lines;
+    TextSource source = {};
+    if (OpenTextBytes(&source, reinterpret_cast<const uint8_t*>(bytes.data()),
+                      static_cast<uint32_t>(bytes.size()))
+            .outcome == SourceOpen::Opened) {
+        std::vector<char16_t> line(kLineUnits);
+        TextLineReport report = {};
+        uint32_t last = 0;
+        while (ReadTextLineReported(&source, line, &report) == LineRead::Line) {
+            if (report.number == last && !lines.empty()) {
+                lines.back() += u'\0';
+                lines.back() += line.data();
+            } else {
+                lines.emplace_back(line.data());
+            }
+            last = report.number;
+        }
+    }
+    CloseTextSource(&source);
+    return lines;
+}
+
+// Text in an encoding: 0 ANSI (1252's Latin-1 part; "?" for the rest), 1 UTF-8, 2 UTF-8 with
+// its mark, then UTF-16LE, UTF-16BE, UTF-32LE and UTF-32BE with theirs. A lone surrogate is
+// U+FFFD where the form cannot hold it.
+std::string Encode(const std::u16string& text, int form) {
+    std::u32string points;
+    std::u16string text16; // for UTF-8: the text with no lone surrogate
+    for (size_t i = 0; i < text.size(); ++i) {
+        char32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+        } else if (c >= 0xD800 && c <= 0xDFFF && form < 3) {
+            c = 0xFFFD;
+        }
+        points += c;
+        if (c > 0xFFFF) {
+            text16 += {static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10)),
+                       static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF))};
+        } else {
+            text16 += static_cast<char16_t>(c);
+        }
+    }
+    std::string out;
+    switch (form) {
+    case 0:
+        for (char32_t c : points) {
+            out += c < 0x80 || (c >= 0xA0 && c <= 0xFF) ? static_cast<char>(c) : '?';
+        }
+        return out;
+    case 1:
+    case 2:
+        out = form == 2 ? "\xEF\xBB\xBF" : "";
+        return out + U8(text16);
+    case 3:
+    case 4:
+        return (form == 3 ? "\xFF\xFE" : "\xFE\xFF") + EncodeUtf16(text, form == 4);
+    default:
+        return std::string(form == 5 ? "\xFF\xFE\0\0" : "\0\0\xFE\xFF", 4) +
+               EncodeUtf32(points, form == 6);
+    }
+}
+
+// --fix keeps its promises over the fuzz corpora in every encoding and with every line end.
+TEST_F(CheckerDifferential, FixPromisesInEveryEncodingAndLineEnd) {
+    PlatformSetAnsiCodePage(1252);
+    std::vector<std::string> files = Corpus("help_file");
+    for (const std::string& line : Corpus("help_line")) {
+        files.push_back(line);
+    }
+    for (const std::string& input : Corpus("fix")) {
+        files.push_back(input.substr(1)); // after the byte that chooses the code page and codes
+    }
+    int mended = 0;
+    for (size_t i = 0; i < files.size(); ++i) {
+        std::vector<std::u16string> lines = TextLines(files[i]);
+        for (const char16_t* end : {u"\n", u"\r\n", u"\r"}) {
+            std::u16string text;
+            for (const std::u16string& line : lines) {
+                text += line + end;
+            }
+            for (int form = 0; form < 7; ++form) {
+                SCOPED_TRACE("corpus file " + std::to_string(i) + ", form " + std::to_string(form) +
+                             ", end " + U8(end));
+                std::string fixed;
+                EXPECT_EQ(FixPropertyViolation(Encode(text, form), kAllCodes, &fixed), "");
+                mended += !fixed.empty();
+            }
+        }
+    }
+    EXPECT_GT(mended, 100);
 }
 
 TEST_F(CheckerDifferential, RandomFiles) {

@@ -346,6 +346,11 @@ TEST_F(Checker, SourceLinesUnderFindings) {
         ASSERT_EQ(sources_.size(), 1u);
         EXPECT_EQ(sources_[0], row.source);
     }
+    // A NUL past the 8,191 units kept of a line (at an odd offset, so that the file stays
+    // ANSI): its caret at the end of what was kept.
+    Check("@L[x] - " + std::string(8301, 'y') + std::string(1, '\0') + "xt\n");
+    ASSERT_EQ(sources_.size(), 3u);
+    EXPECT_EQ(sources_[2], "62:\xE2\x80\xA6" + std::string(60, 'y'));
 }
 
 TEST_F(Checker, FilesThatLoadNothing) {
