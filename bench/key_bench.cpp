@@ -5,7 +5,12 @@
 #include "bench/help_files.h"
 #include "helptable/help_sources.h"
 #include "helptable/help_table.h"
+#include "helptable/help_loader.h"
+#include "host/hostshell/host_control.h"
+#include "livehelp/help_decision.h"
+#include "livehelp/help_text.h"
 #include "livehelp/status_bar.h"
+#include "platform/platform.h"
 #include "plugin/exports.h"
 
 #include <benchmark/benchmark.h>
@@ -119,5 +124,80 @@ void BM_BaselineScanLine(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_BaselineScanLine)->Arg(1024)->Arg(8192)->Arg(32768)->Unit(benchmark::kMicrosecond);
+
+// Help that follows the typing, on the status bar where HintbarFollow=on turns it on: an
+// ordinary character at the end of a 1,000-unit line inside a call, beside "[" at the same
+// line, and the number of texts sent to the host over all the keys (0: the argument did not
+// change, so nothing went).
+uint64_t g_sent = 0;
+void HB_CDECL CountSent(const char16_t* /*text*/) {
+    ++g_sent;
+}
+
+std::u16string LongCallLine(const std::u16string& name) {
+    std::u16string line = u"echo %@" + name + u"[12,";
+    while (line.size() < 1000) {
+        line += u'x';
+    }
+    return line;
+}
+
+void RunKeyAtLineEnd(benchmark::State& state, char16_t code, std::u16string line, bool follow) {
+    EnsureBigTable();
+    PlatformSetEnvironmentVariable(u"HintbarFollow", follow ? u"on" : nullptr);
+    KeyEvent boundary{};
+    key(&boundary);
+    HostSetStatusListener(CountSent);
+    g_sent = 0;
+    KeyEvent event{};
+    event.key = code;
+    event.line = line.data();
+    event.cursor = line.data() + line.size();
+    key(&event); // the first help of the line, captured and sent once
+    uint64_t first = g_sent;
+    for (auto _ : state) {
+        key(&event);
+    }
+    state.counters["sent"] = static_cast<double>(g_sent - first);
+    HostSetStatusListener(nullptr);
+    key(&boundary);
+    PlatformSetEnvironmentVariable(u"HintbarFollow", nullptr);
+}
+
+void BM_FollowCharInCall1000(benchmark::State& state) {
+    RunKeyAtLineEnd(state, u'x', LongCallLine(SomeLoadedName()), true);
+}
+BENCHMARK(BM_FollowCharInCall1000)->Unit(benchmark::kMicrosecond);
+
+void BM_OpenBracketAtLine1000(benchmark::State& state) {
+    std::u16string line = LongCallLine(u"x") + u" %@" + SomeLoadedName();
+    RunKeyAtLineEnd(state, u'[', line, false);
+}
+BENCHMARK(BM_OpenBracketAtLine1000)->Unit(benchmark::kMicrosecond);
+
+// Follow mode off (the default on the status bar): a key other than the three events.
+void BM_OtherKeyFollowOff(benchmark::State& state) {
+    RunKeyAtLineEnd(state, u'x', LongCallLine(SomeLoadedName()), false);
+}
+BENCHMARK(BM_OtherKeyFollowOff)->Unit(benchmark::kMicrosecond);
+
+// The names that begin with a two-letter prefix in a table of 10,000 functions.
+void BM_MatchingNames10k(benchmark::State& state) {
+    std::u16string name = Wide(HelpFilePath(10000, BenchEncoding::Utf8));
+    HelpTree tree = LoadHelpFile(name.c_str()).tree;
+    const HelpNode* node = tree.root;
+    for (int i = 0; i < 5 && node && node->left; ++i) {
+        node = node->left;
+    }
+    char16_t prefix[3] = {node ? node->name[0] : u'A', node ? node->name[1] : u'B', 0};
+    const HelpNode* shown[kNamesShown];
+    uint32_t total = 0;
+    for (auto _ : state) {
+        total = MatchingNames(tree.root, prefix, shown);
+        benchmark::DoNotOptimize(total);
+    }
+    state.counters["matches"] = total;
+}
+BENCHMARK(BM_MatchingNames10k)->Unit(benchmark::kMicrosecond);
 
 } // namespace

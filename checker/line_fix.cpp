@@ -3,6 +3,7 @@
 #include "checker/line_fix.h"
 
 #include "base/text16.h"
+#include "platform/unicode.h"
 
 namespace {
 
@@ -10,7 +11,7 @@ namespace {
 uint32_t CharactersIn(const char16_t* line, uint32_t units) {
     uint32_t pairs = 0;
     for (uint32_t i = 0; i + 1 < units; ++i) {
-        if (IsHighSurrogateUnit(line[i]) && line[i + 1] >= 0xDC00 && line[i + 1] <= 0xDFFF) {
+        if (IsSurrogatePair(line[i], line[i + 1])) {
             ++pairs;
             ++i;
         }
