@@ -165,11 +165,13 @@ void RunKeyAtLineEnd(benchmark::State& state, char16_t code, std::u16string line
 }
 
 void BM_FollowCharInCall1000(benchmark::State& state) {
+    EnsureBigTable();
     RunKeyAtLineEnd(state, u'x', LongCallLine(SomeLoadedName()), true);
 }
 BENCHMARK(BM_FollowCharInCall1000)->Unit(benchmark::kMicrosecond);
 
 void BM_OpenBracketAtLine1000(benchmark::State& state) {
+    EnsureBigTable();
     std::u16string line = LongCallLine(u"x") + u" %@" + SomeLoadedName();
     RunKeyAtLineEnd(state, u'[', line, false);
 }
@@ -177,6 +179,7 @@ BENCHMARK(BM_OpenBracketAtLine1000)->Unit(benchmark::kMicrosecond);
 
 // Follow mode off (the default on the status bar): a key other than the three events.
 void BM_OtherKeyFollowOff(benchmark::State& state) {
+    EnsureBigTable();
     RunKeyAtLineEnd(state, u'x', LongCallLine(SomeLoadedName()), false);
 }
 BENCHMARK(BM_OtherKeyFollowOff)->Unit(benchmark::kMicrosecond);

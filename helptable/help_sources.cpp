@@ -14,6 +14,7 @@
 namespace {
 
 HelpTree g_table;
+uint32_t g_generation = 0; // one more at each new table
 HelpSource* g_first = nullptr; // oldest first
 
 void DropAll() {
@@ -28,6 +29,7 @@ void DropAll() {
 uint32_t InstallHelpTable(HelpTree tree) {
     uint32_t released = FreeHelpTree(g_table);
     g_table = std::move(tree);
+    ++g_generation;
     return released;
 }
 
@@ -130,6 +132,10 @@ uint32_t UnloadHelp() {
 
 const HelpNode* HelpTableRoot() {
     return g_table.root;
+}
+
+uint32_t HelpTableGeneration() {
+    return g_generation;
 }
 
 uint32_t HelpTableCount() {

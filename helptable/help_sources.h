@@ -30,6 +30,8 @@ uint32_t UnloadHelp();
 // The table's tree, null while no help is loaded, and the number of functions it holds.
 [[nodiscard]] const HelpNode* HelpTableRoot();
 [[nodiscard]] uint32_t HelpTableCount();
+// A number that changes whenever the table does, so that a node kept since can be known stale.
+[[nodiscard]] uint32_t HelpTableGeneration();
 // The first file of the list, or null while none is loaded.
 [[nodiscard]] const HelpSource* FirstHelpSource();
 

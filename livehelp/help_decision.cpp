@@ -34,6 +34,21 @@ bool AnyLaneIs(uint64_t word, char16_t unit) {
     return ((x - kLanes) & ~x & 0x8000800080008000ull) != 0;
 }
 
+// Lanes of the word equal to the unit, as the top bit of each lane.
+uint64_t LanesEqual(uint64_t word, char16_t unit) {
+    constexpr uint64_t kLanes = 0x0001000100010001ull;
+    uint64_t x = word ^ (kLanes * unit);
+    return (x - kLanes) & ~x & 0x8000800080008000ull;
+}
+
+// Whether any of the four units from here is "%", "[", "]" or ",", which the follow scan
+// acts on.
+bool HoldsCallUnit(const char16_t* units) {
+    uint64_t word = LoadWord(units);
+    return (LanesEqual(word, u'%') | LanesEqual(word, u'[') | LanesEqual(word, u']') |
+            LanesEqual(word, u',')) != 0;
+}
+
 // Whether any of the four units from here is "%", "[" or "]", the only units the
 // closing-bracket scan acts on, so that it passes over plain text a word at a time.
 bool HoldsBracketOrPercent(const char16_t* units) {
@@ -248,7 +263,14 @@ FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* c
     if (length < 0) {
         return decision;
     }
-    if (ExtractFunctionName(text, length, decision.prefix) > 0) {
+    // A name being typed ends at the cursor and follows "%@": looked for from the end, so that
+    // a long line is not read twice.
+    int start = length;
+    while (start > 0 && IsFunctionNameUnit(text[start - 1])) {
+        --start;
+    }
+    if (start < length && start >= 2 && text[start - 1] == u'@' && text[start - 2] == u'%' &&
+        ExtractFunctionName(text, length, decision.prefix) > 0) {
         decision.kind = FollowKind::Naming;
         return decision;
     }
@@ -257,6 +279,14 @@ FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* c
     int overflow = 0;
     int percent = -1;
     for (int i = 0; i < length; ++i) {
+        // Plain text passes eight units at a time: only "%", "[", "]" and "," count here.
+        while ((i & 7) == 0 && length - i >= 8 && !HoldsCallUnit(text + i) &&
+               !HoldsCallUnit(text + i + 4)) {
+            i += 8;
+        }
+        if (i >= length) {
+            break;
+        }
         char16_t unit = text[i];
         if (unit == u'%') {
             percent = i;
