@@ -11,13 +11,10 @@
 
 namespace {
 
-// The first UTF-16 unit of the character whose bytes begin at `at`, and how many bytes it
-// takes; 0 bytes when they are not a well-formed sequence.
-HelpUnit UnitAt(const char* line, size_t bytes, size_t at) {
+// The first UTF-16 unit of the character beyond ASCII whose bytes begin at `at`, and how many
+// bytes it takes; 0 bytes when they are not a well-formed sequence.
+HelpUnit UnitBeyondAscii(const char* line, size_t bytes, size_t at) {
     auto* p = reinterpret_cast<const uint8_t*>(line + at);
-    if (*p < 0x80) {
-        return {*p, 1}; // the common case, without a call
-    }
     Utf8Char c = DecodeUtf8(std::span<const uint8_t>(p, bytes - at));
     if (c.kind != Utf8Kind::Character) {
         return {0, 0};
@@ -35,7 +32,14 @@ struct Utf8HelpReader {
     const char* line;
     size_t bytes;
 
-    HelpUnit At(size_t at) const { return at < bytes ? UnitAt(line, bytes, at) : HelpUnit{0, 1}; }
+    // ASCII, the common case, inline; the rest through the decoder.
+    HelpUnit At(size_t at) const {
+        if (at >= bytes) {
+            return {0, 1};
+        }
+        auto b = static_cast<uint8_t>(line[at]);
+        return b < 0x80 ? HelpUnit{b, 1} : UnitBeyondAscii(line, bytes, at);
+    }
     bool NameUnit(size_t at, char16_t* unit) const {
         uint8_t b = at < bytes ? static_cast<uint8_t>(line[at]) : 0;
         *unit = b;

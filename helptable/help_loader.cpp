@@ -56,21 +56,24 @@ struct SortKey {
 
 // An entry line's texts in UTF-8, with the name in g_work.name; from either parser.
 struct EntryTexts {
+    size_t nameUnits;
     const char* syntax;
     size_t syntaxBytes;
     const char* info;
     size_t infoBytes; // 0: the line has no description
     size_t nameStart; // where the name lies in the syntax, to be upper-cased there too; the
     size_t nameBytes; // UTF-16 parser has done that already and leaves these 0
+    char* room;       // the staged room when the line was transcoded into it, else null
 };
 
 enum class LineKind : uint8_t { Entry, NotEntry, End };
 
 // The next line, read and parsed in UTF-8 where the line allows, else through UTF-16 as the
-// reader and the parser define it.
-LineKind NextLine(TextSource* source, EntryTexts* texts) {
+// reader and the parser define it. A line transcoded from UTF-16 or a code page goes straight
+// into the staged room when there is enough of it, so that its texts need no copy.
+LineKind NextLine(TextSource* source, std::span<char> room, EntryTexts* texts) {
     uint32_t start = source->position;
-    Utf8Line line = ReadLineAsUtf8(source, g_work.line8);
+    Utf8Line line = ReadLineAsUtf8(source, room.empty() ? std::span<char>(g_work.line8) : room);
     if (line.read == Utf8LineRead::NoMore) {
         return LineKind::End;
     }
@@ -84,9 +87,14 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
             // A syntax line the parser passes always fits; a description transcoded from a
             // file's UTF-16 or code page may not.
             const char* info = line.text + parts.infoStart;
-            *texts =
-                EntryTexts{line.text,       parts.syntax,   info, KeptInfoBytes(info, parts.info),
-                           parts.nameStart, parts.nameBytes};
+            *texts = EntryTexts{parts.nameBytes,
+                                line.text,
+                                parts.syntax,
+                                info,
+                                KeptInfoBytes(info, parts.info),
+                                parts.nameStart,
+                                parts.nameBytes,
+                                line.text == room.data() ? room.data() : nullptr};
             return LineKind::Entry;
         }
         source->position = start; // the UTF-16 parser reads this one again
@@ -95,7 +103,9 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
         return LineKind::End;
     }
     HelpLineLengths units = {};
-    if (ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units) <= 0) {
+    int nameUnits =
+        ParseHelpLineLengths(g_work.name, g_work.line, g_work.syntax, g_work.info, &units);
+    if (nameUnits <= 0) {
         return LineKind::NotEntry;
     }
     // Both texts in UTF-8, then cut to what the table keeps. They come from one line, so
@@ -109,9 +119,14 @@ LineKind NextLine(TextSource* source, EntryTexts* texts) {
         infoBytes =
             Utf16ToUtf8Units(g_work.info, units.info, {info8, kUtf8LineBytes - syntaxBytes - 1});
     }
-    *texts = EntryTexts{syntax8, KeptSyntaxBytes(syntax8, syntaxBytes),
-                        info8,   KeptInfoBytes(info8, infoBytes),
-                        0,       0};
+    *texts = EntryTexts{static_cast<size_t>(nameUnits),
+                        syntax8,
+                        KeptSyntaxBytes(syntax8, syntaxBytes),
+                        info8,
+                        KeptInfoBytes(info8, infoBytes),
+                        0,
+                        0,
+                        nullptr};
     return LineKind::Entry;
 }
 
@@ -161,6 +176,28 @@ bool MakeRoom(EntryArray* array, const TextSource& source) {
 
 enum class Stored : uint8_t { Done, NoArray, NoText, NoTree };
 
+// Keeps the texts of a line transcoded into the staged room where they lie: each is ended in
+// place, the description moved on by a byte when nothing parts it from the syntax. The line
+// takes at most three bytes a unit, which leaves the room two bytes for that (the assertion
+// in NextLine).
+char* KeepInRoom(StagedTexts* staged, const EntryTexts& texts, char** info) {
+    char* room = texts.room;
+    size_t kept = texts.syntaxBytes + 1;
+    *info = nullptr;
+    if (texts.infoBytes > 0) {
+        auto at = static_cast<size_t>(texts.info - texts.syntax);
+        if (at == texts.syntaxBytes) {
+            memmove(room + at + 1, room + at, texts.infoBytes);
+            ++at;
+        }
+        room[at + texts.infoBytes] = 0;
+        *info = room + at;
+        kept = at + texts.infoBytes + 1;
+    }
+    room[texts.syntaxBytes] = 0;
+    return TakeStagedRoom(staged, kept);
+}
+
 // Appends an entry line's name (from g_work.name) and texts, staged.
 Stored StoreEntry(EntryArray* array, StagedHelp* staged, const EntryTexts& texts,
                   const TextSource& source) {
@@ -168,16 +205,24 @@ Stored StoreEntry(EntryArray* array, StagedHelp* staged, const EntryTexts& texts
         return Stored::NoArray;
     }
     HelpEntry* entry = &array->entries[array->count];
-    entry->name = StageName(&staged->names, g_work.name, Str16Len(g_work.name));
-    entry->syntax = StageText(&staged->texts, texts.syntax, texts.syntaxBytes);
-    entry->info = nullptr;
-    if (!entry->name || !entry->syntax) {
+    entry->name = StageName(&staged->names, g_work.name, texts.nameUnits);
+    if (!entry->name) {
         return Stored::NoText;
     }
-    for (size_t i = texts.nameStart; i < texts.nameStart + texts.nameBytes; ++i) {
-        entry->syntax[i] = static_cast<char>(UpperAscii(static_cast<uint8_t>(entry->syntax[i])));
+    if (texts.room) {
+        entry->syntax = KeepInRoom(&staged->texts, texts, &entry->info);
+    } else {
+        entry->syntax = StageText(&staged->texts, texts.syntax, texts.syntaxBytes);
+        entry->info = nullptr;
     }
-    if (texts.infoBytes > 0) {
+    if (!entry->syntax) {
+        return Stored::NoText;
+    }
+    // The name is ASCII here, and upper-cased already in g_work.name.
+    for (size_t i = 0; i < texts.nameBytes; ++i) {
+        entry->syntax[texts.nameStart + i] = static_cast<char>(g_work.name[i]);
+    }
+    if (!texts.room && texts.infoBytes > 0) {
         entry->info = StageText(&staged->texts, texts.info, texts.infoBytes);
         if (!entry->info) {
             return Stored::NoText;
@@ -333,8 +378,9 @@ HelpLoadResult LoadHelpFile(const char16_t* sourceName) {
     StagedHelp staged = {{nullptr, 0, 0, firstBytes}, {nullptr, 0, 0, firstBytes}};
     Stored stored = Stored::Done;
     EntryTexts texts = {};
-    for (LineKind kind;
-         stored == Stored::Done && (kind = NextLine(&source, &texts)) != LineKind::End;) {
+    for (LineKind kind; stored == Stored::Done &&
+                        (kind = NextLine(&source, StagedRoom(&staged.texts, kUtf8LineBytes),
+                                         &texts)) != LineKind::End;) {
         if (kind == LineKind::Entry) {
             stored = StoreEntry(&array, &staged, texts, source);
         }

@@ -65,6 +65,22 @@ const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t unit
     return reinterpret_cast<const char16_t*>(copy);
 }
 
+std::span<char> StagedRoom(const StagedTexts* staged, size_t least) {
+    if (!staged || !staged->block || staged->blockBytes - staged->used < least) {
+        return {};
+    }
+    return {staged->block + staged->used, staged->blockBytes - staged->used};
+}
+
+char* TakeStagedRoom(StagedTexts* staged, size_t bytes) {
+    if (!staged || !staged->block || staged->blockBytes - staged->used < bytes) {
+        return nullptr;
+    }
+    char* room = staged->block + staged->used;
+    staged->used += bytes;
+    return room;
+}
+
 void ReleaseStagedTexts(StagedTexts* staged) {
     if (!staged) {
         return;

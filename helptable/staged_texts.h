@@ -6,6 +6,7 @@
 #include "base/limits.h"
 
 #include <cstddef>
+#include <span>
 
 // Large enough that a file of thousands of functions needs only a few blocks, and that the
 // longest text a help line can give always fits an empty one.
@@ -30,6 +31,11 @@ struct StagedHelp {
 [[nodiscard]] char* StageText(StagedTexts* staged, const char* text, size_t length);
 // The same for a name of `units` UTF-16 units and its terminator, aligned for its units.
 [[nodiscard]] const char16_t* StageName(StagedTexts* staged, const char16_t* name, size_t units);
+// The newest block's free room, for texts written in place before the caller knows whether
+// to keep them, which spares a copy; empty when fewer than `least` bytes are free.
+[[nodiscard]] std::span<char> StagedRoom(const StagedTexts* staged, size_t least);
+// Keeps the first `bytes` of that room, which the caller has filled with terminated texts.
+[[nodiscard]] char* TakeStagedRoom(StagedTexts* staged, size_t bytes);
 // Releases every block and empties the record.
 void ReleaseStagedTexts(StagedTexts* staged);
 

@@ -38,6 +38,43 @@ ByteLine EndAt(const TextSource& s, uint32_t at) {
     return kFails;
 }
 
+// A code page's bytes 0x80-0xFF as UTF-8, so that a byte is one lookup and one store: the
+// form's bytes from the lowest, and its length in the top byte; 0 for a character the fast
+// reader must not pass. No code page's table holds U+0085 or a surrogate today; a new table
+// that did would send its lines to the general reader.
+struct AnsiUtf8Forms {
+    uint32_t forms[kAnsiTableCount][128];
+};
+
+AnsiUtf8Forms MakeAnsiUtf8Forms() {
+    AnsiUtf8Forms made = {};
+    for (int t = 0; t < kAnsiTableCount; ++t) {
+        for (int b = 0; b < 128; ++b) {
+            char16_t unit = kAnsiTables[t][b];
+            // No code page's table holds either today; a new table that did must not pass.
+            if (HB_NEVER(unit == kNextLine || IsSurrogate(unit))) {
+                continue;
+            }
+            uint8_t bytes[4] = {};
+            uint32_t length = EncodeUtf8(unit, std::span<uint8_t>(bytes, 3));
+            made.forms[t][b] =
+                bytes[0] | uint32_t{bytes[1]} << 8 | uint32_t{bytes[2]} << 16 | length << 24;
+        }
+    }
+    return made;
+}
+
+const uint32_t* AnsiUtf8Table(int32_t table) {
+    static const AnsiUtf8Forms kForms = MakeAnsiUtf8Forms();
+    return kForms.forms[table >= 0 && table < kAnsiTableCount ? table : 0];
+}
+
+// Whether p (with a byte after it) begins a UTF-8 sequence of two bytes that passes as it
+// lies: U+0080 to U+07FF, bar U+0085. The common case beyond ASCII, without the decoder.
+inline bool PassingPair(const uint8_t* p) {
+    return p[0] >= 0xC2 && p[0] <= 0xDF && (p[1] & 0xC0) == 0x80 && !(p[0] == 0xC2 && p[1] == 0x85);
+}
+
 // One walk over a line of single bytes finds its end and checks it, runs of ASCII a word at
 // a time. A UTF-8 line passes as it lies when every sequence in it is well-formed and none is
 // a NUL, a CR other than the break's or U+0085: then the general reader would decode it to
@@ -48,10 +85,13 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
     if (kAnsi && out.size() < kUtf8LineBytes) {
         return kFails;
     }
-    int table = s.ansiTable >= 0 && s.ansiTable < kAnsiTableCount ? s.ansiTable : 0;
-    const char16_t* high = kAnsiTables[table];
+    const uint32_t* high = kAnsi ? AnsiUtf8Table(s.ansiTable) : nullptr;
     const uint8_t* p = s.data;
     const uint32_t size = s.size;
+    // Words are read while they end within the data and within the line's most units, so
+    // that the test below fails a line too long before it is written: out holds three bytes a
+    // unit, no more.
+    const uint32_t wordEnd = from + (size - from < kMostUnits ? size - from : kMostUnits);
     char* o = out.data();
     uint32_t n = 0;
     uint32_t i = from;
@@ -59,38 +99,44 @@ ByteLine WalkByteLine(const TextSource& s, uint32_t from, std::span<char> out, u
         if (i - from > kMostUnits) {
             return kFails;
         }
-        // A word that would take the line past its most units goes byte by byte, so that the
-        // test above fails the line before it is written: out holds three bytes a unit, no more.
-        if (size - i >= 8 && i - from + 8 <= kMostUnits) {
+        if (wordEnd - i >= 8) {
             uint64_t word;
             memcpy(&word, p + i, sizeof word);
-            if (!ByteNeedsCare(word)) {
-                if constexpr (kAnsi) {
-                    memcpy(o + n, &word, sizeof word);
-                    n += 8;
-                }
-                i += 8;
+            if constexpr (kAnsi) {
+                memcpy(o + n, &word, sizeof word); // the plain bytes among them are kept
+            }
+            uint64_t marks = BytesNeedingCare(word);
+            uint32_t plain = marks ? PlainBytes(marks) : 8;
+            n += kAnsi ? plain : 0;
+            i += plain;
+            if (plain == 8) {
                 continue;
             }
         }
         uint8_t b = p[i];
-        if (b == '\n' || b == '\r') {
-            *written = n;
-            return EndAt(s, i);
-        }
-        if (b == 0) {
-            return kFails;
-        }
-        if constexpr (kAnsi) {
-            char16_t unit = b < 0x80 ? b : high[b - 0x80];
-            // No code page's table holds either today; a new table that did must not pass.
-            if (HB_NEVER(unit == kNextLine || IsSurrogate(unit))) {
+        if (b < 0x80) {
+            if (b == '\n' || b == '\r') {
+                *written = n;
+                return EndAt(s, i);
+            }
+            if (b == 0) {
                 return kFails;
             }
-            n += EncodeUtf8(unit, std::span<char>(o + n, 3));
+            if constexpr (kAnsi) {
+                o[n++] = static_cast<char>(b);
+            }
             ++i;
-        } else if (b < 0x80) {
+        } else if constexpr (kAnsi) {
+            // Its unit would be beyond the most a line holds: the line fails, unwritten.
+            uint32_t form = high[b - 0x80];
+            if (i - from >= kMostUnits || form == 0) { // GCOVR_EXCL_BR_LINE
+                return kFails;
+            }
+            memcpy(o + n, &form, sizeof form);
+            n += form >> 24;
             ++i;
+        } else if (size - i >= 2 && PassingPair(p + i)) {
+            i += 2;
         } else {
             Utf8Char c = DecodeUtf8(std::span<const uint8_t>(p + i, size - i));
             if (c.kind != Utf8Kind::Character || c.value == kNextLine) {
@@ -133,17 +179,20 @@ Utf8Line ReadUtf16Line(TextSource* s, std::span<char> out) {
     uint32_t units = 0;
     uint32_t n = 0;
     for (;;) {
+        // Four units a word while all are plain; a word with another stops at that unit.
         while (size - pos >= 8 && units + 4 <= kMostUnits) {
             uint64_t word;
             memcpy(&word, d + pos, sizeof word);
-            if (UnitNeedsCare(word)) {
+            uint32_t four = UnitsAsBytes(word);
+            memcpy(o + n, &four, sizeof four); // the plain units among them are kept
+            uint64_t marks = UnitsNeedingCare(word);
+            uint32_t plain = marks ? PlainUnits(marks) : 4;
+            n += plain;
+            units += plain;
+            pos += 2 * plain;
+            if (plain < 4) {
                 break;
             }
-            uint32_t four = UnitsAsBytes(word);
-            memcpy(o + n, &four, sizeof four);
-            n += 4;
-            units += 4;
-            pos += 8;
         }
         if (size - pos < 2) {
             if (size - pos == 1) {

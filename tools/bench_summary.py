@@ -51,7 +51,7 @@ def main():
 
     for e in ENCODINGS:
         check(f"load {e} 10,000 / iconv of the same bytes",
-              m[f"BM_Load/10000/{e}"] / m[f"BM_BaselineIconv/10000/{e}"], 1.5)
+              m[f"BM_Load/10000/{e}"] / m[f"BM_BaselineIconv/10000/{e}"], 1.2)
     for e in ENCODINGS:
         check(f"load {e}: time(100,000) / time(10,000)",
               m[f"BM_Load/100000/{e}"] / m[f"BM_Load/10000/{e}"], 11.0)

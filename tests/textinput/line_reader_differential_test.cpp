@@ -266,6 +266,22 @@ TEST(LineReaderDifferential, LinesAsUtf8LeaveTheRestToTheReader) {
         ASSERT_EQ(line.read, Utf8LineRead::Line) << table;
         EXPECT_EQ(std::string(line.text, line.bytes), "\xE2\x82\xAC\xC6\x92") << table;
     }
+    // Every byte above ASCII, in every code page, comes out as the reader decodes it.
+    std::string high;
+    for (int b = 0x80; b <= 0xFF; ++b) {
+        high += static_cast<char>(b);
+    }
+    high += "\n";
+    std::vector<char16_t> decoded(kLineUnits);
+    for (int32_t table = 0; table < kAnsiTableCount; ++table) {
+        TextSource fast = Over(high, Encoding::Ansi);
+        TextSource plain = Over(high, Encoding::Ansi);
+        fast.ansiTable = plain.ansiTable = table;
+        Utf8Line line = ReadLineAsUtf8(&fast, utf8);
+        ASSERT_EQ(line.read, Utf8LineRead::Line) << table;
+        ASSERT_EQ(ReadTextLine(&plain, decoded), LineRead::Line) << table;
+        EXPECT_EQ(std::string(line.text, line.bytes), U8(decoded.data())) << table;
+    }
     // A CR LF is one break: the next line begins after the LF.
     std::string crlf = "ab\r\ncd";
     TextSource c = Over(crlf, Encoding::Utf8);
