@@ -381,8 +381,28 @@ class ConsoleTitle(unittest.TestCase):
         p.wait_prompts(3)
         p.wait(lambda s: not any("\u2502" in r for r in s), "the box to go at the new line")
         self.check_box_after_resizing()
+        self.check_marks_show_in_bold()
         p.enter("exit")
         self.assertEqual(p.finish(), 0)
+
+    def check_marks_show_in_bold(self):
+        """Help that holds the emphasis marks (U+000E, U+000F): what lies between them is bold
+        in the box, and the marks never reach the terminal."""
+        p = self.pane
+        with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+            f.write("@MARK[\x0eone\x0f,two] - The \x0efirst\x0f argument.\n")
+        self.addCleanup(os.unlink, f.name)
+        p.key("C-u")
+        p.enter(f'hbar /L:"{f.name}"')
+        p.type("echo %@mark[")
+        p.wait(lambda s: any(r.startswith("\u2502 @MARK[one,two] ") for r in s), "marked help")
+        rows = p.tmux("capture-pane", "-p", "-e", "-t", "e2e").stdout.split("\n")
+        syntax = next(r for r in rows if "@MARK[" in r)
+        self.assertRegex(syntax, r"^\u2502 @MARK\[\x1b\[1mone(\x1b\[[0-9;]*m)+,two\]")
+        self.assertRegex(next(r for r in rows if "argument." in r),
+                         r"^\u2502 The \x1b\[1mfirst(\x1b\[[0-9;]*m)+ argument\.")
+        self.assertFalse(any(c in "".join(rows) for c in "\x0e\x0f"), "no mark shows")
+        p.key("C-u")
 
     def help_words(self, name):
         """The words of a function's help in the help file, its syntax first."""
