@@ -12,14 +12,21 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
+
+constexpr int kBackspace = 8;
 
 const PluginModule* g_module = nullptr;
 LineAbandonedHook g_abandoned = nullptr;
 KeyHandledHook g_keyHook = nullptr;
 volatile sig_atomic_t g_interrupted = 0;
 volatile sig_atomic_t g_terminated = 0;
+// The line and cursor as the plug-in knows them: told with the last key it was handed, or
+// worked out from that key (a character in, one out before the cursor).
+std::string g_toldLine;
+int g_toldPoint = 0;
 
 // Hands the key to the plug-in with the line and cursor as they stand before it goes in.
 void RouteToPlugin(int key) {
@@ -47,12 +54,64 @@ void RouteToPlugin(int key) {
     free(before);
 }
 
+bool KeysWanted() {
+    return g_module && g_module->keyHandlerCount > 0;
+}
+
+void Remember() {
+    g_toldLine.assign(rl_line_buffer, static_cast<size_t>(rl_end));
+    g_toldPoint = rl_point;
+}
+
+void Forget() {
+    g_toldLine.clear();
+    g_toldPoint = 0;
+}
+
 int InsertPrintable(int count, int key) {
     for (int i = 0; i < (count > 0 ? count : 1); ++i) {
         RouteToPlugin(key);
         rl_insert(1, key);
     }
+    Remember();
     return 0;
+}
+
+// Backspace goes to the plug-in with the line before the character goes out, as a typed
+// character does. At the line's start it deletes nothing, and nothing is told. Readline may
+// take a combining mark out with its base: then the line is told again after it, as key 0.
+int Rubout(int count, int key) {
+    if (count <= 0 || rl_point == 0) {
+        return rl_rubout(count, key); // a negative count deletes forward: told as any edit
+    }
+    bool oneOut = true;
+    for (int i = 0; i < count && rl_point > 0; ++i) {
+        int start = rl_point - 1;
+        while (start > 0 && (rl_line_buffer[start] & 0xC0) == 0x80) {
+            --start;
+        }
+        int end = rl_end - (rl_point - start);
+        RouteToPlugin(kBackspace);
+        rl_rubout(1, key);
+        oneOut = rl_point == start && rl_end == end;
+    }
+    if (oneOut) {
+        Remember();
+    }
+    return 0;
+}
+
+// Readline draws the line after every command. Any other change of the line or of the cursor
+// (arrows, Home, End, Delete, kills, yanks, history, completion) is told here as key 0 with
+// the line as it now stands.
+void Redisplay() {
+    if (KeysWanted() &&
+        (rl_point != g_toldPoint || g_toldLine.compare(0, std::string::npos, rl_line_buffer,
+                                                       static_cast<size_t>(rl_end)) != 0)) {
+        RouteToPlugin(0);
+        Remember();
+    }
+    rl_redisplay();
 }
 
 // A character beyond ASCII comes as UTF-8 bytes. Its lead byte is bound here; the rest are
@@ -81,6 +140,9 @@ int InsertMultibyte(int count, int lead) {
             RouteToPlugin(key);
         }
         rl_insert_text(bytes);
+    }
+    if (n == length) {
+        Remember(); // a broken sequence is told after it, as key 0
     }
     return 0;
 }
@@ -114,6 +176,7 @@ int OnSignalEvent() {
     if (g_interrupted) {
         g_interrupted = 0;
         rl_replace_line("", 0);
+        Forget();
         rl_crlf();
         if (g_abandoned) {
             g_abandoned();
@@ -140,6 +203,7 @@ void LineEditorStart(const PluginModule* module) {
     InstallSignalHandlers();
     rl_readline_name = "hintbar-shell";
     rl_signal_event_hook = OnSignalEvent;
+    rl_redisplay_function = Redisplay;
     rl_initialize();
     for (int key = 0x20; key < 0x7F; ++key) {
         rl_bind_key(key, InsertPrintable);
@@ -150,6 +214,10 @@ void LineEditorStart(const PluginModule* module) {
         }
     }
     rl_bind_key('L' & 0x1F, ClearScreen);
+    // Readline would bind the terminal's erase character to its own rubout at every line.
+    rl_variable_bind("bind-tty-special-chars", "off");
+    rl_bind_key(0x7F, Rubout);
+    rl_bind_key(kBackspace, Rubout);
     using_history();
 }
 
@@ -165,6 +233,7 @@ char* LineEditorRead(const char* prompt) {
     if (g_terminated) {
         return nullptr;
     }
+    Forget(); // the new line begins empty
     char* line = readline(prompt);
     if (g_terminated) {
         free(line);

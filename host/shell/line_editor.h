@@ -1,5 +1,6 @@
-// The command-line editor: GNU readline, with every printable key handed to the plug-in's
-// keystroke handlers before it goes into the line.
+// The command-line editor: GNU readline. Every printable key and Backspace are handed to the
+// plug-in's keystroke handlers before they change the line; any other change of the line or of
+// the cursor is handed over after it, as key 0 with the line as it then stands.
 #pragma once
 
 #include "host/shell/plugin_module.h"
@@ -12,7 +13,7 @@ char* LineEditorRead(const char* prompt);
 // Called when the line being edited is dropped (Ctrl-C): set by the shell to begin a new line.
 typedef void (*LineAbandonedHook)(void);
 void LineEditorSetAbandonedHook(LineAbandonedHook hook);
-// Called after each key has been handed to the plug-in, before it goes into the line.
+// Called after each key has been handed to the plug-in, before it changes the line.
 typedef void (*KeyHandledHook)(void);
 void LineEditorSetKeyHook(KeyHandledHook hook);
 void LineEditorStop();

@@ -63,7 +63,10 @@ void Usage(FILE* stream) {
           "                 of its last command\n"
           "  --help, --version\n"
           "Commands: hbar [options], echo TEXT, set NAME=VALUE, title TEXT, rem, exit.\n"
-          "%_? expands to the result of the last command.\n",
+          "%_? expands to the result of the last command.\n"
+          "Testing aid: with HB_SHELL_KEYLOG=PATH in the environment, each key handed to the\n"
+          "plug-in is appended to PATH as \"key=K cursor=C line=TEXT\" (C counts UTF-16\n"
+          "units), or \"key=0 line=null\" where a line begins.\n",
           stream);
 }
 
@@ -309,6 +312,11 @@ int main(int argc, char** argv) {
     }
     // A plug-in that declines (as in a transient shell) is unloaded without a word.
     StartPlugin(&g_plugin);
+    const char* keyLog = getenv("HB_SHELL_KEYLOG");
+    if (keyLog && *keyLog && !OpenKeyLog(keyLog)) {
+        fprintf(stderr, "hintbar-shell: cannot write the key log %s: %s\n", keyLog,
+                strerror(errno));
+    }
 
     int result;
     if (options.command) {
@@ -320,6 +328,7 @@ int main(int argc, char** argv) {
         result = RunInteractive();
     }
     fflush(stdout);
+    CloseKeyLog();
     UnloadPlugin(&g_plugin);
     TearDownHost();
     return result;

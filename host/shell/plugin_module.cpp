@@ -12,6 +12,20 @@
 
 namespace {
 
+FILE* g_keyLog = nullptr; // where the keys handed over are written; null: nowhere
+
+void LogKey(int32_t key, const char16_t* line, const char16_t* cursor) {
+    if (!line) {
+        fprintf(g_keyLog, "key=%d line=null\n", key);
+    } else {
+        char* text = Utf16ToUtf8Alloc(line);
+        fprintf(g_keyLog, "key=%d cursor=%d line=%s\n", key, static_cast<int>(cursor - line),
+                text ? text : "");
+        free(text);
+    }
+    fflush(g_keyLog); // read while the shell runs
+}
+
 void* Lookup(PluginModule* module, const char* name, bool required, char* error,
              size_t errorBytes) {
     void* address = dlsym(module->handle, name);
@@ -184,11 +198,27 @@ bool IsDeclinedCommand(const PluginModule* module, const char* name) {
 }
 
 void SendPluginKey(const PluginModule* module, int32_t key, char16_t* line, char16_t* cursor) {
+    if (g_keyLog && module->keyHandlerCount > 0) {
+        LogKey(key, line, cursor);
+    }
     for (int i = 0; i < module->keyHandlerCount; ++i) {
         KeyEvent event{};
         event.key = key;
         event.line = line;
         event.cursor = cursor;
         module->keyHandlers[i](&event);
+    }
+}
+
+bool OpenKeyLog(const char* path) {
+    CloseKeyLog();
+    g_keyLog = fopen(path, "a");
+    return g_keyLog != nullptr;
+}
+
+void CloseKeyLog() {
+    if (g_keyLog) {
+        fclose(g_keyLog);
+        g_keyLog = nullptr;
     }
 }

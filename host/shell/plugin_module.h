@@ -46,3 +46,8 @@ bool IsDeclinedCommand(const PluginModule* module, const char* name);
 // Hands one keystroke to every keystroke handler. Key 0 with a null line marks the start of
 // a new command line.
 void SendPluginKey(const PluginModule* module, int32_t key, char16_t* line, char16_t* cursor);
+// A testing aid: from now on each key handed over is also appended to the file, one line each,
+// "key=K cursor=C line=TEXT" (C in UTF-16 units from the line's start, TEXT in UTF-8), or
+// "key=0 line=null" where a line begins. False when the file cannot be opened.
+bool OpenKeyLog(const char* path);
+void CloseKeyLog();

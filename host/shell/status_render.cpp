@@ -1,5 +1,7 @@
 #include "host/shell/status_render.h"
 
+#include "platform/platform.h"
+
 #include <unicode/uchar.h>
 
 #include <vector>
@@ -99,6 +101,7 @@ bool Fill(const char16_t* text, Row& row) {
 struct Cell {
     unsigned c;
     int columns;
+    bool bold; // between the emphasis marks
 };
 
 // The rows of a wrapped text as they are filled.
@@ -111,14 +114,25 @@ struct Wrap {
     int used;               // the columns it fills
     size_t breakAt;         // its cells up to and with its last blank; 0 when it has none
     std::vector<Cell> last; // the last row filled, to be cut for the ellipsis
+    bool bold;              // an emphasis mark opened a run that has not been closed
 };
 
+// Each row opens and closes its own bold runs, so that neither the frame nor another row
+// inherits them.
 BoxRow Encode(const std::vector<Cell>& cells) {
     BoxRow row{"", 0};
+    bool bold = false;
     for (const Cell& cell : cells) {
+        if (cell.bold != bold) {
+            bold = cell.bold;
+            row.text += bold ? "\033[1m" : "\033[22m";
+        }
         char bytes[kMaxCharBytes];
         row.text.append(bytes, PutUtf8(bytes, cell.c));
         row.columns += cell.columns;
+    }
+    if (bold) {
+        row.text += "\033[22m";
     }
     return row;
 }
@@ -156,7 +170,7 @@ void Add(Wrap& w, unsigned c) {
         }
         EndRow(w, w.breakAt ? w.breakAt : w.row.size());
     }
-    w.row.push_back({c, columns});
+    w.row.push_back({c, columns, w.bold});
     w.used += columns;
     if (c == u' ') {
         w.breakAt = w.row.size();
@@ -169,13 +183,15 @@ int WrapHelpText(const char16_t* text, int columns, std::span<BoxRow> rows) {
     if (!text || columns <= 0 || rows.empty()) {
         return 0;
     }
-    Wrap w{columns, rows, 0, false, {}, 0, 0, {}};
+    Wrap w{columns, rows, 0, false, {}, 0, 0, {}, false};
     for (const char16_t* p = text; *p && !w.more;) {
         unsigned c = NextCodePoint(p);
         if (c == u'\r' && *p == u'\n') {
             continue; // the line feed ends the row
         }
-        if (c == u'\r' || c == u'\n') {
+        if (c == kEmphasisStart || c == kEmphasisEnd) {
+            w.bold = c == kEmphasisStart;
+        } else if (c == u'\r' || c == u'\n') {
             EndRow(w, w.row.size());
         } else if (c == u'\t') {
             do {
@@ -197,7 +213,7 @@ int WrapHelpText(const char16_t* text, int columns, std::span<BoxRow> rows) {
             used -= w.last.back().columns;
             w.last.pop_back();
         }
-        w.last.push_back({kEllipsis, 1});
+        w.last.push_back({kEllipsis, 1, false});
         rows[w.count - 1] = Encode(w.last);
     }
     return static_cast<int>(w.count);

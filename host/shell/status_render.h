@@ -16,12 +16,14 @@ int CodePointColumns(unsigned codePoint);
 
 // One row of the help window as a box of cells draws it.
 struct BoxRow {
-    std::string text; // UTF-8
+    std::string text; // UTF-8, with SGR 1 and 22 around bold runs
     int columns;      // the columns it fills
 };
 
 // Lays the help window's text out in rows of the given columns, as the window wraps it: a line
 // break ends a row, a tab goes on to the next stop, and a full row breaks after its last blank
-// (a word longer than a row breaks where the row ends). Fills at most rows.size() rows; when
-// more text follows them, the last row ends with an ellipsis. Returns the rows filled.
+// (a word longer than a row breaks where the row ends). What lies between kEmphasisStart and
+// kEmphasisEnd is bold; the marks take no column and never show. Fills at most rows.size()
+// rows; when more text follows them, the last row ends with an ellipsis, never bold. Returns
+// the rows filled.
 int WrapHelpText(const char16_t* text, int columns, std::span<BoxRow> rows);

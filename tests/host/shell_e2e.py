@@ -40,8 +40,12 @@ def functions(n):
     return f"{n:,} function" + ("" if n == 1 else "s")
 
 
+# Variables set or removed in each shell explicitly: the plug-in's two, and the shell's key log.
+PANE_VARIABLES = ("Hintbar", "NoLoadMsg", "HB_SHELL_KEYLOG")
+
+
 def clean_env(**extra):
-    env = {k: v for k, v in os.environ.items() if k not in ("Hintbar", "NoLoadMsg")}
+    env = {k: v for k, v in os.environ.items() if k not in PANE_VARIABLES}
     env.update(extra)
     return env
 
@@ -58,11 +62,10 @@ class Pane:
         self.conf = tempfile.NamedTemporaryFile("w", suffix=".conf", delete=False)
         self.conf.write("set -g remain-on-exit on\nset -g status off\nset -g history-limit 0\n")
         self.conf.close()
-        # The server passes on the test's own environment; the plug-in's two variables are
-        # set or removed explicitly.
-        assigns = " ".join(shlex.quote(f"{k}={env[k]}") for k in ("Hintbar", "NoLoadMsg")
-                           if k in env)
-        unsets = " ".join(f"-u {k}" for k in ("Hintbar", "NoLoadMsg") if k not in env)
+        # The server passes on the test's own environment; the shell's own variables are set
+        # or removed explicitly.
+        assigns = " ".join(shlex.quote(f"{k}={env[k]}") for k in PANE_VARIABLES if k in env)
+        unsets = " ".join(f"-u {k}" for k in PANE_VARIABLES if k not in env)
         command = " ".join(shlex.quote(a) for a in argv)
         # The trap keeps sh alive through Ctrl-C, so that it reports the exit status.
         script = f"trap : INT; env {unsets} {assigns} {command}; echo \"[exit $?]\""
@@ -182,7 +185,11 @@ def run_shell(args, env, cwd=None):
 class InteractiveShell(unittest.TestCase):
     def setUp(self):
         self.count = function_count(DATA)
-        self.pane = Pane([SHELL], clean_env(Hintbar=DATA))
+        log = tempfile.NamedTemporaryFile(prefix="hbkeys", suffix=".log", delete=False)
+        log.close()
+        self.keylog = log.name
+        self.addCleanup(os.unlink, self.keylog)
+        self.pane = Pane([SHELL], clean_env(Hintbar=DATA, HB_SHELL_KEYLOG=self.keylog))
         self.addCleanup(self.pane.close)
         self.addCleanup(self.check_exit)
         self.pane.wait_prompts(1)
@@ -210,6 +217,34 @@ class InteractiveShell(unittest.TestCase):
         p.wait_status("@LEFT[n,string]")
         p.type("]")
         p.wait(lambda s: s[-1].strip() == "Ready", "Ready after the outer ]")
+        # Backspace is handed over with the line before the deletion, as key 8; a cursor move
+        # or another edit after it, as key 0 with the line as it then stands.
+        p.key("C-u")
+        p.type("echo %@upper[ab")
+        p.wait_status("@UPPER[string]")
+        p.key("BSpace", "BSpace", "BSpace", "Left", "Left")
+        keys = self.wait_keys(lambda k: len(k) > 5 and k[-6] == "key=98 cursor=14 line=echo "
+                              "%@upper[a" and k[-1].startswith("key=0 cursor=10 "), "the moves")
+        self.assertEqual(keys[-5:], ["key=8 cursor=15 line=echo %@upper[ab",
+                                     "key=8 cursor=14 line=echo %@upper[a",
+                                     "key=8 cursor=13 line=echo %@upper[",
+                                     "key=0 cursor=11 line=echo %@upper",
+                                     "key=0 cursor=10 line=echo %@upper"])
+        p.key("End")
+        p.type("]")
+        p.wait(lambda s: s[-1].strip() == "Ready", "Ready after ] once the keys came")
+
+    def wait_keys(self, predicate, what):
+        """The shell's key log, one key a line, once the predicate holds for it."""
+        deadline = time.monotonic() + TIMEOUT
+        while True:
+            with open(self.keylog, encoding="utf-8") as f:
+                keys = f.read().splitlines()
+            if predicate(keys):
+                return keys
+            if time.monotonic() > deadline:
+                raise AssertionError(f"timed out waiting for {what}; keys:\n" + "\n".join(keys))
+            time.sleep(0.05)
 
     def test_a_function_without_help_leaves_the_status_bar(self):
         p = self.pane
@@ -346,8 +381,28 @@ class ConsoleTitle(unittest.TestCase):
         p.wait_prompts(3)
         p.wait(lambda s: not any("\u2502" in r for r in s), "the box to go at the new line")
         self.check_box_after_resizing()
+        self.check_marks_show_in_bold()
         p.enter("exit")
         self.assertEqual(p.finish(), 0)
+
+    def check_marks_show_in_bold(self):
+        """Help that holds the emphasis marks (U+000E, U+000F): what lies between them is bold
+        in the box, and the marks never reach the terminal."""
+        p = self.pane
+        with tempfile.NamedTemporaryFile("w", suffix=".txt", delete=False) as f:
+            f.write("@MARK[\x0eone\x0f,two] - The \x0efirst\x0f argument.\n")
+        self.addCleanup(os.unlink, f.name)
+        p.key("C-u")
+        p.enter(f'hbar /L:"{f.name}"')
+        p.type("echo %@mark[")
+        p.wait(lambda s: any(r.startswith("\u2502 @MARK[one,two] ") for r in s), "marked help")
+        rows = p.tmux("capture-pane", "-p", "-e", "-t", "e2e").stdout.split("\n")
+        syntax = next(r for r in rows if "@MARK[" in r)
+        self.assertRegex(syntax, r"^\u2502 @MARK\[\x1b\[1mone(\x1b\[[0-9;]*m)+,two\]")
+        self.assertRegex(next(r for r in rows if "argument." in r),
+                         r"^\u2502 The \x1b\[1mfirst(\x1b\[[0-9;]*m)+ argument\.")
+        self.assertFalse(any(c in "".join(rows) for c in "\x0e\x0f"), "no mark shows")
+        p.key("C-u")
 
     def help_words(self, name):
         """The words of a function's help in the help file, its syntax first."""

@@ -79,9 +79,10 @@ TEST(StatusRender, NeverWritesPastASmallBuffer) {
 
 // The help box's rows: a word longer than a row breaks where the row ends, a wide character
 // that would straddle the edge goes to the next row, and the last row makes room for the "…"
-// that says more was cut.
+// that says more was cut. Emphasis marks take no column: their run is bold in each row it
+// reaches, and closes before the "…".
 TEST(StatusRender, HelpTextWrapsToTheBoxAndSaysWhereItIsCut) {
-    BoxRow rows[4];
+    BoxRow rows[10];
     auto wrap = [&](const char16_t* text, int columns, size_t most) {
         std::string out;
         int count = WrapHelpText(text, columns, std::span<BoxRow>(rows, most));
@@ -95,4 +96,11 @@ TEST(StatusRender, HelpTextWrapsToTheBoxAndSaysWhereItIsCut) {
     EXPECT_EQ(wrap(u"abcd \u65E5\u672C", 5, 4), "abcd|\u65E5\u672C|");
     EXPECT_EQ(wrap(u"abcde fghij klm", 5, 2), "abcde|fghi\u2026|");
     EXPECT_EQ(wrap(u"abc\n\nd", 5, 2), "abc|\u2026|");
+    EXPECT_EQ(wrap(u"a\u000Ebcd\u000Fe f", 5, 4), "a\x1b[1mbcd\x1b[22me|f|");
+    EXPECT_EQ(wrap(u"ab \u000Ecd efgh\u000F", 5, 4), "ab \x1b[1mcd\x1b[22m|\x1b[1mefgh\x1b[22m|");
+    EXPECT_EQ(wrap(u"ab \u000Ecdefgh ij\u000F", 5, 2), "ab|\x1b[1mcdef\x1b[22m\u2026|");
+    // A list of names, one to a line, whole when the box has room and cut when it has not.
+    const char16_t* names = u"A1\nA2\nA3\nA4\nA5\nA6\nA7\nA8\n\u2026 and 4 more";
+    EXPECT_EQ(wrap(names, 14, 9), "A1|A2|A3|A4|A5|A6|A7|A8|\u2026 and 4 more|");
+    EXPECT_EQ(wrap(names, 14, 3), "A1|A2|A3\u2026|");
 }
