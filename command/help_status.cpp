@@ -60,24 +60,12 @@ void ReportUnknownSetting() {
     }
 }
 
-void ReportPlace(HelpWhere where) {
-    const HelpPlaceRow& row = HelpPlaceRowOf(where.place);
-    bool terminal = where.situation == HelpSituation::Terminal;
-    HostPrint(u"%s", terminal ? row.reportInTerminal : row.report);
-    char16_t why[kMessageUnits];
-    if (row.problem && row.problem(where.situation, std::span<char16_t>(why))) {
-        HostPrint(u"%s\r\n", why);
-    }
-    if (terminal ? row.offInTerminal : row.off) {
-        ReportHowToTurnOn();
-    }
-}
-
-// Whether help follows the typing where it shows, said once HintbarFollow is set.
+// Whether help follows the typing where it shows, and how to change that.
 void ReportFollow(HelpWhere where) {
     char16_t value[kMessageUnits];
     FollowSetting follow = ReadFollowSetting(value);
-    if (follow == FollowSetting::Unset) {
+    // The status bar's brackets alone, as they always were, need no word.
+    if (follow == FollowSetting::Unset && !where.follows) {
         return;
     }
     if (follow == FollowSetting::Unknown) {
@@ -98,6 +86,21 @@ void ReportFollow(HelpWhere where) {
     }
 }
 
+// Where help shows, whether it follows the typing there, and what keeps it from showing.
+void ReportPlace(HelpWhere where) {
+    const HelpPlaceRow& row = HelpPlaceRowOf(where.place);
+    bool terminal = where.situation == HelpSituation::Terminal;
+    HostPrint(u"%s", terminal ? row.reportInTerminal : row.report);
+    ReportFollow(where);
+    char16_t why[kMessageUnits];
+    if (row.problem && row.problem(where.situation, std::span<char16_t>(why))) {
+        HostPrint(u"%s\r\n", why);
+    }
+    if (terminal ? row.offInTerminal : row.off) {
+        ReportHowToTurnOn();
+    }
+}
+
 } // namespace
 
 void ReportHelpStatus() {
@@ -115,5 +118,4 @@ void ReportHelpStatus() {
     HelpWhere where = ReportedHelpPlace(); // a report tells what is there, so it asks the host
     ReportPlace(where);
     ReportUnknownSetting();
-    ReportFollow(where);
 }

@@ -12,11 +12,18 @@
 namespace {
 constexpr int kStackEntries = 64;
 
-// One opening bracket before the cursor, as the closing-bracket scan keeps it.
+// One opening bracket before the cursor that is still open there.
 struct OpenBracket {
     int position; // of the bracket in the line
     int percent;  // of the last "%" before the bracket, or -1
-    bool named;   // a function name stands right before the bracket
+    int commas;   // commas at this bracket's own depth so far
+};
+
+// The brackets still open at the end of a text, innermost last, as far as the stack follows.
+struct OpenBrackets {
+    OpenBracket stack[kStackEntries];
+    int depth;
+    int overflow; // brackets opened beyond the stack and not yet closed
 };
 
 // Four UTF-16 units as one word.
@@ -47,13 +54,6 @@ bool HoldsCallUnit(const char16_t* units) {
     uint64_t word = LoadWord(units);
     return (LanesEqual(word, u'%') | LanesEqual(word, u'[') | LanesEqual(word, u']') |
             LanesEqual(word, u',')) != 0;
-}
-
-// Whether any of the four units from here is "%", "[" or "]", the only units the
-// closing-bracket scan acts on, so that it passes over plain text a word at a time.
-bool HoldsBracketOrPercent(const char16_t* units) {
-    uint64_t word = LoadWord(units);
-    return AnyLaneIs(word, u'%') || AnyLaneIs(word, u'[') || AnyLaneIs(word, u']');
 }
 
 // The number of units before the cursor, or -1 when the event does not give a cursor inside
@@ -115,6 +115,41 @@ int NameAfterPercent(const char16_t* line, int length, int percent,
     return count;
 }
 
+// Reads the text once: plain text passes eight units at a time, since only "%", "[", "]" and
+// "," count.
+void ScanOpenBrackets(const char16_t* text, int length, OpenBrackets* open) {
+    open->depth = 0;
+    open->overflow = 0;
+    int percent = -1;
+    for (int i = 0; i < length; ++i) {
+        while ((i & 7) == 0 && length - i >= 8 && !HoldsCallUnit(text + i) &&
+               !HoldsCallUnit(text + i + 4)) {
+            i += 8;
+        }
+        if (i >= length) {
+            break;
+        }
+        char16_t unit = text[i];
+        if (unit == u'%') {
+            percent = i;
+        } else if (unit == u'[') {
+            if (open->depth == kStackEntries) {
+                ++open->overflow;
+            } else {
+                open->stack[open->depth++] = {i, percent, 0};
+            }
+        } else if (unit == u']') {
+            if (open->overflow) {
+                --open->overflow;
+            } else if (open->depth) {
+                --open->depth;
+            }
+        } else if (unit == u',' && open->depth && !open->overflow) {
+            ++open->stack[open->depth - 1].commas;
+        }
+    }
+}
+
 HelpDecision Nothing() {
     return {HelpAction::Nothing, nullptr, false};
 }
@@ -138,41 +173,16 @@ HelpDecision DecideOpening(const char16_t* line, int length, const HelpNode* tab
 HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* table,
                            bool helpShownThisLine) {
     char16_t name[kNameUnits];
-    OpenBracket stack[kStackEntries];
-    int depth = 0;
-    int overflow = 0; // brackets opened beyond the stack and not yet closed
-    int percent = -1;
-    for (int i = 0; i < length; ++i) {
-        if ((i & 3) == 0 && length - i >= 4 && !HoldsBracketOrPercent(line + i)) {
-            i += 3;
-            continue;
-        }
-        char16_t unit = line[i];
-        if (unit == u'%') {
-            percent = i;
-        } else if (unit == u'[') {
-            if (depth == kStackEntries) {
-                ++overflow;
-            } else {
-                stack[depth].position = i;
-                stack[depth].percent = percent;
-                stack[depth].named = NameAfterPercent(line, i, percent, name) > 0;
-                ++depth;
-            }
-        } else if (unit == u']') {
-            if (overflow) {
-                --overflow;
-            } else if (depth) {
-                --depth;
-            }
-        }
-    }
+    OpenBrackets open;
+    ScanOpenBrackets(line, length, &open);
+    const OpenBracket* stack = open.stack;
+    int depth = open.depth;
+    int overflow = open.overflow;
     if (overflow) {
         return Nothing(); // the cursor lies deeper than the stack can follow
     }
     for (int e = depth - 2; e >= 0; --e) {
-        if (stack[e].named) {
-            NameAfterPercent(line, stack[e].position, stack[e].percent, name);
+        if (NameAfterPercent(line, stack[e].position, stack[e].percent, name) > 0) {
             const HelpNode* node = FindHelpEntry(table, name);
             if (node && node->syntax && node->syntax[0]) {
                 return {HelpAction::ShowHelp, node, false};
@@ -241,13 +251,6 @@ int TextAfterKey(int32_t key, const char16_t* line, int length,
     return length;
 }
 
-// One open bracket as the follow scan keeps it.
-struct OpenCall {
-    int position; // of the bracket
-    int percent;  // of the last "%" before it, or -1
-    int commas;   // commas at this bracket's own depth so far
-};
-
 } // namespace
 
 FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* cursor,
@@ -274,38 +277,11 @@ FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* c
         decision.kind = FollowKind::Naming;
         return decision;
     }
-    OpenCall stack[kStackEntries];
-    int depth = 0;
-    int overflow = 0;
-    int percent = -1;
-    for (int i = 0; i < length; ++i) {
-        // Plain text passes eight units at a time: only "%", "[", "]" and "," count here.
-        while ((i & 7) == 0 && length - i >= 8 && !HoldsCallUnit(text + i) &&
-               !HoldsCallUnit(text + i + 4)) {
-            i += 8;
-        }
-        if (i >= length) {
-            break;
-        }
-        char16_t unit = text[i];
-        if (unit == u'%') {
-            percent = i;
-        } else if (unit == u'[') {
-            if (depth == kStackEntries) {
-                ++overflow;
-            } else {
-                stack[depth++] = {i, percent, 0};
-            }
-        } else if (unit == u']') {
-            if (overflow) {
-                --overflow;
-            } else if (depth) {
-                --depth;
-            }
-        } else if (unit == u',' && depth && !overflow) {
-            ++stack[depth - 1].commas;
-        }
-    }
+    OpenBrackets open;
+    ScanOpenBrackets(text, length, &open);
+    const OpenBracket* stack = open.stack;
+    int depth = open.depth;
+    int overflow = open.overflow;
     if (overflow) {
         return decision; // the cursor lies deeper than the scan can follow
     }

@@ -30,7 +30,7 @@ constexpr HelpPlaceRow kRows[] = {
         .presenter = nullptr,
         .capturesOnOpeningOnly = false,
         .needsHostWindow = false,
-        .followsByDefault = false, // until the window and the box draw the marks everywhere
+        .followsByDefault = true,
         .report = u"Live help is off: the console window is visible, and it has no status bar.\r\n",
         .reportInTerminal = u"Live help is off: this is a terminal that hosts the console, and it "
                             u"has no status bar.\r\n",
@@ -45,7 +45,7 @@ constexpr HelpPlaceRow kRows[] = {
         .presenter = &kHelpWindowPresenter,
         .capturesOnOpeningOnly = false,
         .needsHostWindow = false,
-        .followsByDefault = false, // until the window and the box draw the marks everywhere
+        .followsByDefault = true,
         .report = u"Live help shows in a window beside the line, below or above the cursor.\r\n",
         .reportInTerminal = u"Live help shows in a window along the bottom edge of the "
                             u"terminal.\r\n",
@@ -60,7 +60,7 @@ constexpr HelpPlaceRow kRows[] = {
         .presenter = &kConsoleTitlePresenter,
         .capturesOnOpeningOnly = false,
         .needsHostWindow = false,
-        .followsByDefault = false, // until the window and the box draw the marks everywhere
+        .followsByDefault = true,
         .report = u"Live help shows in the title of the console window.\r\n",
         .reportInTerminal =
             u"Live help shows in the console's title, which the terminal shows in its tab.\r\n",

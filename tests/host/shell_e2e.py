@@ -339,15 +339,24 @@ class ConsoleTitle(unittest.TestCase):
         p.key("C-u")
         p.enter("set HintbarConsole=title")
         p.wait_prompts(2)
+        # Help follows the typing in the title: the argument being typed between guillemets,
+        # and its own line after the syntax line.
         p.type("echo %@left[")
-        p.wait_title(lambda t: t.startswith("@LEFT[n,string] - Returns the first"), "with help")
-        self.assertTrue(p.title().endswith("\u2026"), "cut to fit a title bar")
+        p.wait_title(lambda t: t == "@LEFT[\u00abn\u00bb,string] - n how many characters to keep; "
+                     "a negative n drops that many from the end instead.", "with help")
         p.type("2,%@upper[")
-        p.wait_title(lambda t: t.startswith("@UPPER[string]"), "with the inner help")
+        p.wait_title(lambda t: t.startswith("@UPPER[\u00abstring\u00bb]"), "with the inner help")
         p.type("x]")
-        p.wait_title(lambda t: t.startswith("@LEFT["), "with the enclosing help")
+        p.wait_title(lambda t: t.startswith("@LEFT[n,\u00abstring\u00bb] - string"),
+                     "with the enclosing help, its second argument marked")
         p.type("]")
         p.wait_title(lambda t: t == "hintbar-shell", "put back by ]")
+        p.type(" %@le")
+        p.wait_title(lambda t: t == "@LEAPYEAR  @LEFT  @LEN", "with the names that begin so")
+        p.key("BSpace")
+        p.key("BSpace")
+        p.key("BSpace")
+        p.wait_title(lambda t: t == "hintbar-shell", "put back once no name is typed")
         # A line that ends with help showing: the next line puts the title back.
         p.enter(" %@len[")
         p.wait_prompts(3)

@@ -294,6 +294,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g_input = GetStdHandle(STD_INPUT_HANDLE);
     bool picture = wcsstr(GetCommandLineW(), L"--picture") != nullptr;
     bool rowsOnly = wcsstr(GetCommandLineW(), L"--rows") != nullptr; // a screen of another size
+    // The checks pin what the brackets alone do; the picture shows the help as it follows the
+    // typing, as users see it by default.
+    if (!picture) {
+        SetEnvironmentVariableW(L"HintbarFollow", L"off");
+    }
     if (!AllocConsole()) {
         Check(false, L"AllocConsole failed: " + std::to_wstring(GetLastError()));
         return 1;
