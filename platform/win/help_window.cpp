@@ -8,6 +8,7 @@
 #include "platform/platform.h"
 #include "platform/unicode.h"
 #include "platform/test_hooks.h"
+#include "platform/win/help_window_access.h"
 
 #include <windows.h>
 
@@ -21,6 +22,11 @@ constexpr int kPaddingAt96Dpi = 6;
 constexpr int kMinWidthAt96Dpi = 320;
 constexpr UINT kTextFormat = DT_LEFT | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX | DT_EDITCONTROL;
 constexpr wchar_t kEllipsis = 0x2026;
+constexpr wchar_t kStart = kEmphasisStart;
+constexpr wchar_t kEnd = kEmphasisEnd;
+// The most of a help text kept before "…": room stays for a mark that closes a cut run, the
+// "…" and the terminator.
+constexpr int kMostKept = static_cast<int>(kHelpWindowTextUnits) - 3;
 
 // The host's thread's side.
 HANDLE g_thread = nullptr;
@@ -34,9 +40,14 @@ std::atomic<bool> g_noRoom{false}; // the last help beside the caret had no room
 struct HelpView {
     HWND window;
     HFONT font;
-    UINT fontDpi; // the DPI the font was made for; 0 while there is none
+    HFONT bold;   // the font's emphasised form, for the runs between marks; may be none
+    UINT fontDpi; // the DPI the fonts were made for; 0 while there are none
     int padding;
-    wchar_t shown[kHelpWindowTextUnits]; // what the window shows, cut with "…" when too long
+    HWINEVENTHOOK watch; // sees the events the system raises for the window itself
+    unsigned seen; // those events seen since last asked, one bit each from EVENT_OBJECT_CREATE
+    wchar_t shown[kHelpWindowTextUnits];  // what the window shows, cut with "…" when too long
+    wchar_t fitted[kHelpWindowTextUnits]; // what it is to show next, before it is compared
+    wchar_t plain[kHelpWindowTextUnits];  // what it shows without the marks: its text and name
 };
 HelpView g_view;
 HelpWindowRequest g_request;
@@ -59,7 +70,8 @@ UINT DpiOf(HWND window) {
     return dpi ? dpi : ScreenDpi();
 }
 
-// The system's message font, for this DPI, so that themes and the user's text size apply.
+// The system's message font, for this DPI, so that themes and the user's text size apply, and
+// its bold form for emphasis (underlined instead where the message font is bold already).
 void UseFontFor(UINT dpi) {
     if (g_view.fontDpi == dpi) {
         return;
@@ -67,42 +79,251 @@ void UseFontFor(UINT dpi) {
     NONCLIENTMETRICSW metrics = {};
     metrics.cbSize = sizeof metrics;
     HFONT font = nullptr;
+    HFONT bold = nullptr;
     if (!PlatformCallFails(kPlatformCallHelpPlace) &&
         SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) {
         LOGFONTW face = metrics.lfMessageFont;
         face.lfHeight = MulDiv(face.lfHeight, static_cast<int>(dpi), static_cast<int>(ScreenDpi()));
         font = CreateFontIndirectW(&face);
+        if (face.lfWeight >= FW_BOLD) {
+            face.lfUnderline = TRUE;
+        } else {
+            face.lfWeight = FW_BOLD;
+        }
+        bold = font ? CreateFontIndirectW(&face) : nullptr; // none: runs show in the font
     }
     if (!font) {
-        return; // the font from before, or the system's, still draws
+        return; // the fonts from before, or the system's, still draw
     }
     DeleteObject(g_view.font); // none (a null one) the first time
+    DeleteObject(g_view.bold);
     g_view.font = font;
+    g_view.bold = bold;
     g_view.fontDpi = dpi;
 }
 
+bool IsMark(wchar_t unit) {
+    return unit == kStart || unit == kEnd;
+}
+
+bool HasMarks(const wchar_t* text, int length) {
+    for (int i = 0; i < length; ++i) {
+        if (IsMark(text[i])) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// A text with marks set in rows within a width as DrawTextW sets a text in one font (rows break
+// at blanks, or inside a word wider than a row; tabs stop every eight average characters), but
+// with the runs between the marks in the bold font and the marks not at all. Text in one font
+// on a row is measured and drawn in one piece, as DrawTextW does, so that a row without marks
+// comes out as it would from DrawTextW.
+struct MarkedSetting {
+    HDC dc;
+    HFONT normal; // the font selected when the setting began, selected again when it ends
+    HFONT bold;   // none: runs show in the normal font
+    int width;    // of a row
+    int rowHeight;
+    int tab;
+    bool draw;    // false: only measured
+    POINT origin; // where the first row starts, when drawn
+    int y;        // the row's top, from the first row's
+    // The row's text not yet drawn: one font, from `from` in the line, starting at x.
+    const wchar_t* line;
+    int from;
+    int x;
+    bool emphasis;
+};
+
+int Extent(MarkedSetting& s, const wchar_t* text, int length, bool emphasis) {
+    SelectObject(s.dc, emphasis && s.bold ? s.bold : s.normal);
+    SIZE size = {};
+    GetTextExtentPoint32W(s.dc, text, length, &size);
+    return size.cx;
+}
+
+// Where the row's text would end, were it to run on to `end`.
+int RightOf(MarkedSetting& s, int end) {
+    return s.x + Extent(s, s.line + s.from, end - s.from, s.emphasis);
+}
+
+// Draws the row's text up to `end`; what follows starts where it ends.
+void Flush(MarkedSetting& s, int end) {
+    int right = RightOf(s, end);
+    if (s.draw && end > s.from) {
+        TextOutW(s.dc, s.origin.x + s.x, s.origin.y + s.y, s.line + s.from, end - s.from);
+    }
+    s.from = end;
+    s.x = right;
+}
+
+void NewRow(MarkedSetting& s, int from) {
+    s.y += s.rowHeight;
+    s.from = from;
+    s.x = 0;
+}
+
+void TakeMark(MarkedSetting& s, int at) {
+    Flush(s, at);
+    s.emphasis = s.line[at] == kStart;
+    s.from = at + 1;
+}
+
+int NextMark(const wchar_t* line, int from, int end) {
+    while (from < end && !IsMark(line[from])) {
+        ++from;
+    }
+    return from;
+}
+
+// A word (no blanks, perhaps marks) from start to end: on the next row when it does not fit
+// this one, and broken where it is wider than a row (one character a row at least, and a
+// surrogate pair never parted).
+void PutWord(MarkedSetting& s, int start, int end) {
+    int part = NextMark(s.line, start, end);
+    int right = RightOf(s, part);
+    for (bool emphasis = s.emphasis; part < end;) {
+        emphasis = s.line[part] == kStart;
+        int next = NextMark(s.line, part + 1, end);
+        right += Extent(s, s.line + part + 1, next - part - 1, emphasis);
+        part = next;
+    }
+    if (RightOf(s, start) > 0 && right > s.width) {
+        Flush(s, start);
+        NewRow(s, start);
+    }
+    for (int i = start; i < end;) {
+        if (IsMark(s.line[i])) {
+            TakeMark(s, i++);
+            continue;
+        }
+        int partEnd = NextMark(s.line, i, end);
+        SelectObject(s.dc, s.emphasis && s.bold ? s.bold : s.normal);
+        int fit = 0;
+        SIZE size = {};
+        GetTextExtentExPointW(s.dc, s.line + s.from, partEnd - s.from,
+                              s.width > s.x ? s.width - s.x : 0, &fit, nullptr, &size);
+        int stop = s.from + fit;
+        if (stop >= partEnd) {
+            i = partEnd;
+            continue;
+        }
+        if (stop > s.from && IsHighSurrogate(s.line[stop - 1])) {
+            --stop;
+        }
+        if (stop == s.from && s.x == 0) {
+            stop += partEnd - stop > 1 && IsHighSurrogate(s.line[stop]) ? 2 : 1;
+        }
+        stop = stop > i ? stop : i;
+        Flush(s, stop);
+        NewRow(s, stop);
+        i = stop;
+    }
+}
+
+void PutLine(MarkedSetting& s, const wchar_t* line, int length) {
+    s.line = line;
+    s.from = 0;
+    s.x = 0;
+    s.emphasis = false; // a run never goes on past its line
+    for (int i = 0; i < length;) {
+        if (IsMark(line[i])) {
+            TakeMark(s, i++);
+        } else if (line[i] == L'\t') {
+            Flush(s, i);
+            s.x = (s.x / s.tab + 1) * s.tab;
+            s.from = ++i;
+        } else if (line[i] == L' ') {
+            ++i; // blanks go with the row's text; at a break they end the row unseen
+        } else {
+            int end = i;
+            while (end < length && line[end] != L' ' && line[end] != L'\t') {
+                ++end;
+            }
+            PutWord(s, i, end);
+            i = end;
+        }
+    }
+    Flush(s, length);
+}
+
+// Sets (draws, or only measures) a text with marks in a box of the width from the origin;
+// returns its height. The font selected in the DC is the normal one.
+int SetMarkedText(HDC dc, const wchar_t* text, int length, int width, POINT origin, bool draw) {
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc, &metrics);
+    auto normal = static_cast<HFONT>(GetCurrentObject(dc, OBJ_FONT));
+    MarkedSetting s = {dc,      normal, g_view.bold, width, metrics.tmHeight, 0, draw, origin, 0,
+                       nullptr, 0,      0,           false};
+    s.tab = metrics.tmAveCharWidth > 0 ? 8 * metrics.tmAveCharWidth : 1;
+    int start = 0;
+    for (int i = 0; i <= length; ++i) {
+        if (i == length || text[i] == L'\n' || text[i] == L'\r') {
+            PutLine(s, text + start, i - start);
+            if (i == length) {
+                break;
+            }
+            if (text[i] == L'\r' && i + 1 < length && text[i + 1] == L'\n') {
+                ++i;
+            }
+            NewRow(s, 0);
+            start = i + 1;
+        }
+    }
+    SelectObject(dc, normal);
+    return s.y + s.rowHeight;
+}
+
 int TextHeight(HDC dc, const wchar_t* text, int length, int width) {
+    if (length < 0) {
+        length = lstrlenW(text);
+    }
+    if (HasMarks(text, length)) {
+        return SetMarkedText(dc, text, length, width, POINT{0, 0}, false);
+    }
     RECT r = {0, 0, width, 0};
     DrawTextW(dc, text, length, &r, kTextFormat | DT_CALCRECT);
     return r.bottom - r.top;
 }
 
-// Puts into g_view.shown as much of the text as fits the height, with "…" when some is cut:
+// Puts into g_view.fitted the text's first `keep` units (at most kMostKept) and "…"; a run
+// the cut leaves open ends before the "…", and a mark that would open nothing is left out.
+// Returns the length.
+int CutText(const wchar_t* text, int keep) {
+    wchar_t* out = g_view.fitted;
+    CopyMemory(out, text, static_cast<size_t>(keep) * sizeof(wchar_t));
+    if (keep > 0 && out[keep - 1] == kStart) {
+        --keep;
+    }
+    bool open = false;
+    for (int i = 0; i < keep; ++i) {
+        if (IsMark(out[i])) {
+            open = out[i] == kStart;
+        }
+    }
+    if (open) {
+        out[keep++] = kEnd;
+    }
+    out[keep++] = kEllipsis;
+    out[keep] = 0;
+    return keep;
+}
+
+// Puts into g_view.fitted as much of the text as fits the height, with "…" when some is cut:
 // the longest start that fits, found by halving, never ending inside a surrogate pair.
 void FitText(HDC dc, const wchar_t* text, int width, int height) {
     int length = lstrlenW(text);
     if (TextHeight(dc, text, length, width) <= height) {
-        lstrcpynW(g_view.shown, text, kHelpWindowTextUnits);
+        lstrcpynW(g_view.fitted, text, kHelpWindowTextUnits);
         return;
     }
     int low = 0;
-    int high = length;
+    int high = length < kMostKept ? length : kMostKept;
     while (low < high) {
         int middle = (low + high + 1) / 2;
-        CopyMemory(g_view.shown, text, static_cast<size_t>(middle) * sizeof(wchar_t));
-        g_view.shown[middle] = kEllipsis;
-        g_view.shown[middle + 1] = 0;
-        if (TextHeight(dc, g_view.shown, middle + 1, width) <= height) {
+        if (TextHeight(dc, g_view.fitted, CutText(text, middle), width) <= height) {
             low = middle;
         } else {
             high = middle - 1;
@@ -111,9 +332,7 @@ void FitText(HDC dc, const wchar_t* text, int width, int height) {
     if (low > 0 && IsHighSurrogate(text[low - 1])) {
         --low;
     }
-    CopyMemory(g_view.shown, text, static_cast<size_t>(low) * sizeof(wchar_t));
-    g_view.shown[low] = kEllipsis;
-    g_view.shown[low + 1] = 0;
+    CutText(text, low);
 }
 
 ScreenRect ToScreenRect(const RECT& r) {
@@ -190,6 +409,63 @@ HWND GatherFacts(HelpWindowAnchor anchor, HelpWindowFacts* facts) {
     return typing;
 }
 
+// Screen readers learn of the window from events: the system raises some itself (Windows, for
+// a window shown or hidden and a window text set), others not (Wine). A hook on the window's
+// own thread, called as each event is raised, tells which the system raised, and the window
+// raises the rest, so that each is heard once.
+void CALLBACK SeeEvent(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD,
+                       DWORD) {
+    if (window == g_view.window && object == OBJID_WINDOW && child == CHILDID_SELF) {
+        g_view.seen |= 1u << (event - EVENT_OBJECT_CREATE);
+    }
+}
+
+void WatchEvents(HMODULE module) {
+    g_view.watch = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE, module, SeeEvent,
+                                   GetCurrentProcessId(), GetCurrentThreadId(), WINEVENT_INCONTEXT);
+}
+
+// Raises the event for the window unless the system has raised it since `seen` was cleared.
+void Announce(DWORD event) {
+    if (!(g_view.seen & (1u << (event - EVENT_OBJECT_CREATE)))) {
+        NotifyWinEvent(event, g_view.window, OBJID_WINDOW, CHILDID_SELF);
+    }
+}
+
+bool SameText(const wchar_t* a, const wchar_t* b) {
+    while (*a && *a == *b) {
+        ++a;
+        ++b;
+    }
+    return *a == *b;
+}
+
+// Takes g_view.fitted as what the window shows; false when it shows that already.
+bool TakeFitted() {
+    if (SameText(g_view.fitted, g_view.shown)) {
+        return false;
+    }
+    int i = 0;
+    int kept = 0;
+    for (; g_view.fitted[i]; ++i) {
+        g_view.shown[i] = g_view.fitted[i];
+        if (!IsMark(g_view.fitted[i])) {
+            g_view.plain[kept++] = g_view.fitted[i];
+        }
+    }
+    g_view.shown[i] = 0;
+    g_view.plain[kept] = 0;
+    return true;
+}
+
+void HideView() {
+    if (IsWindowVisible(g_view.window)) {
+        g_view.seen = 0;
+        ShowWindow(g_view.window, SW_HIDE);
+        Announce(EVENT_OBJECT_HIDE);
+    }
+}
+
 // Shows the request's text where it belongs; false when nothing can show.
 bool ShowView(const HelpWindowRequest& request) {
     g_noRoom = false;
@@ -224,10 +500,22 @@ bool ShowView(const HelpWindowRequest& request) {
     if (!place.show) {
         return false;
     }
-    SetWindowTextW(g_view.window, g_view.shown); // what tools and screen readers read
+    // A screen reader hears the help as it appears, and again only when what shows changes
+    // (the emphasis included): never for the same help shown again.
+    bool appears = !IsWindowVisible(g_view.window);
+    g_view.seen = 0;
+    bool changed = TakeFitted();
+    if (changed) {
+        SetWindowTextW(g_view.window, g_view.plain); // what tools and screen readers read
+    }
     SetWindowPos(g_view.window, HWND_TOPMOST, place.rect.left, place.rect.top,
                  place.rect.right - place.rect.left, place.rect.bottom - place.rect.top,
                  SWP_NOACTIVATE | SWP_SHOWWINDOW);
+    if (appears) {
+        Announce(EVENT_OBJECT_SHOW);
+    } else if (changed) {
+        Announce(EVENT_OBJECT_NAMECHANGE);
+    }
     InvalidateRect(g_view.window, nullptr, TRUE);
     return true;
 }
@@ -238,6 +526,10 @@ LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         return MA_NOACTIVATE; // a click leaves the focus where the user types
     case WM_ERASEBKGND:
         return 1; // painted whole in WM_PAINT
+    case WM_GETOBJECT: {
+        LRESULT answer = AnswerAccessibleObject(window, wParam, lParam, g_view.plain);
+        return answer ? answer : DefWindowProcW(window, message, wParam, lParam);
+    }
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
@@ -249,7 +541,12 @@ LRESULT CALLBACK HelpWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
         HGDIOBJ old = SelectObject(dc, g_view.font ? static_cast<HGDIOBJ>(g_view.font)
                                                    : GetStockObject(DEFAULT_GUI_FONT));
         InflateRect(&r, -g_view.padding, -g_view.padding);
-        DrawTextW(dc, g_view.shown, -1, &r, kTextFormat);
+        int length = lstrlenW(g_view.shown);
+        if (HasMarks(g_view.shown, length)) {
+            SetMarkedText(dc, g_view.shown, length, r.right - r.left, POINT{r.left, r.top}, true);
+        } else {
+            DrawTextW(dc, g_view.shown, -1, &r, kTextFormat);
+        }
         SelectObject(dc, old);
         EndPaint(window, &paint);
         return 0;
@@ -295,7 +592,7 @@ void RunWindow() {
                     return;
                 }
                 if (g_request.op != HelpWindowOp::Show || !ShowView(g_request)) {
-                    ShowWindow(g_view.window, SW_HIDE);
+                    HideView();
                 }
             }
         } else if (woke == WAIT_OBJECT_0 + 1) {
@@ -315,16 +612,24 @@ DWORD WINAPI HelpWindowThread(void* parameter) {
     HMODULE module = static_cast<HMODULE>(parameter);
     DWORD error = MakeWindow(module);
     if (!error) {
+        WatchEvents(module);
         RunWindow();
         DestroyWindow(g_view.window);
         UnregisterClassW(kClassName, module);
+        if (g_view.watch) {
+            UnhookWinEvent(g_view.watch);
+        }
     }
-    if (g_view.font) {
-        DeleteObject(g_view.font);
-    }
+    EndAccessibleObjects();
+    DeleteObject(g_view.font); // none (null) when none was made
+    DeleteObject(g_view.bold);
     g_view.window = nullptr;
     g_view.font = nullptr;
+    g_view.bold = nullptr;
     g_view.fontDpi = 0;
+    g_view.watch = nullptr;
+    g_view.shown[0] = 0;
+    g_view.plain[0] = 0;
     // Ended before the reason is told: whoever reads the reason and shows help again makes a new
     // thread rather than hand the help to this one, which takes no more requests.
     g_threadEnded = true;

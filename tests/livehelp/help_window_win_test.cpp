@@ -6,8 +6,10 @@
 
 #include <gtest/gtest.h>
 #include <windows.h>
+#include <oleacc.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -19,17 +21,23 @@ HWND HelpWindow() {
 // first window of a process in a fresh Wine prefix on a busy machine takes seconds. The test's
 // thread answers its messages meanwhile, as a host's thread does: the system may ask the other
 // windows of the process while it makes a new one.
-template <typename Condition> bool Await(Condition holds, int seconds = 10) {
-    for (int i = 0; i < seconds * 100; ++i) {
-        if (holds()) {
-            return true;
-        }
+void Pump(int milliseconds) {
+    for (int waited = 0; waited < milliseconds; waited += 10) {
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
         Sleep(10);
+    }
+}
+
+template <typename Condition> bool Await(Condition holds, int seconds = 10) {
+    for (int i = 0; i < seconds * 100; ++i) {
+        if (holds()) {
+            return true;
+        }
+        Pump(10);
     }
     return false;
 }
@@ -41,6 +49,90 @@ bool AwaitWindow(bool exists, int seconds = 10) {
 std::u16string ShownText() {
     HWND help = HelpWindow();
     return help && IsWindowVisible(help) ? TestWindowText(help) : u"(hidden)";
+}
+
+// The help as the window's text and accessible name give it: without the emphasis marks.
+std::u16string Plain(const std::u16string& text) {
+    std::u16string plain;
+    for (char16_t unit : text) {
+        if (unit != kEmphasisStart && unit != kEmphasisEnd) {
+            plain += unit;
+        }
+    }
+    return plain;
+}
+
+// The events a screen reader hears from the help window, as the system delivers them.
+struct Heard {
+    int shows, hides, names;
+    bool operator==(const Heard&) const = default;
+};
+Heard g_heard;
+
+void CALLBACK Hear(HWINEVENTHOOK, DWORD event, HWND window, LONG object, LONG child, DWORD, DWORD) {
+    if (window != HelpWindow() || object != OBJID_WINDOW || child != CHILDID_SELF) {
+        return;
+    }
+    g_heard.shows += event == EVENT_OBJECT_SHOW;
+    g_heard.hides += event == EVENT_OBJECT_HIDE;
+    g_heard.names += event == EVENT_OBJECT_NAMECHANGE;
+}
+
+// The window's role and name as a screen reader asks for them, for its own object or its
+// client area's; a role of -1 when the object cannot be had.
+std::pair<long, std::u16string> Accessible(HWND help, LONG object) {
+    IAccessible* accessible = nullptr;
+    VARIANT self = {};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role = {};
+    BSTR name = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(help, static_cast<DWORD>(object), __uuidof(IAccessible),
+                                          reinterpret_cast<void**>(&accessible))) ||
+        FAILED(accessible->get_accRole(self, &role)) || role.vt != VT_I4 ||
+        FAILED(accessible->get_accName(self, &name))) {
+        role.lVal = -1;
+    }
+    std::u16string text(name ? reinterpret_cast<const char16_t*>(name) : u"",
+                        name ? SysStringLen(name) : 0);
+    SysFreeString(name);
+    if (accessible) {
+        accessible->Release();
+    }
+    return {role.lVal, text};
+}
+
+// The window's client area as painted, once two reads a moment apart agree.
+std::vector<COLORREF> Pixels(HWND help) {
+    std::vector<COLORREF> last;
+    for (int tries = 0; tries < 100; ++tries) {
+        UpdateWindow(help);
+        HDC dc = GetDC(help);
+        RECT client;
+        GetClientRect(help, &client);
+        std::vector<COLORREF> now;
+        for (int y = 0; y < client.bottom; ++y) {
+            for (int x = 0; x < client.right; ++x) {
+                now.push_back(GetPixel(dc, x, y));
+            }
+        }
+        ReleaseDC(help, dc);
+        if (now == last) {
+            break;
+        }
+        last = now;
+        Sleep(50);
+    }
+    return last;
+}
+
+// How much of the client area is ink: text on the tooltip colour.
+long Ink(const std::vector<COLORREF>& pixels) {
+    long ink = 0;
+    for (COLORREF c : pixels) {
+        ink += c != GetSysColor(COLOR_INFOBK);
+    }
+    return ink;
 }
 
 // Whether the window has painted: its background in the colour of tooltips, and text on it.
@@ -93,13 +185,17 @@ TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
         {"a help too tall for a third of the screen", words, true},
         {"a cut among surrogate pairs", pairs, true},
         {"a cut among surrogate pairs, one unit later", u"a" + pairs, true},
+        {"a cut inside a run of emphasis", u"@A[x]\n\x0E" + words + u"\x0F", true},
+        {"a cut among surrogate pairs in a run", u"\x0E" + pairs + u"\x0F", true},
+        {"a cut among surrogate pairs after a run", u"\x0E\x0Fa" + pairs, true},
     };
     // The first help finds no message font: it shows in the system's font all the same.
     PlatformFailNextCall(kPlatformCallHelpPlace, 1400, 1);
     for (const auto& row : rows) {
         ASSERT_TRUE(PlatformShowHelpWindow(row.text.c_str(), kHelpAlongTypingWindow)) << row.what;
+        std::u16string plain = Plain(row.text);
         if (!row.cut) {
-            EXPECT_TRUE(Await([&] { return ShownText() == row.text; }, 30)) << row.what;
+            EXPECT_TRUE(Await([&] { return ShownText() == plain; }, 30)) << row.what;
             EXPECT_TRUE(Await([] { return Painted(HelpWindow()); })) << row.what;
             continue;
         }
@@ -109,7 +205,7 @@ TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
             std::u16string shown = ShownText();
             start = shown.substr(0, shown.size() - 1);
             return shown.size() > 1 && shown.back() == u'\x2026' &&
-                   row.text.compare(0, start.size(), start) == 0;
+                   plain.compare(0, start.size(), start) == 0;
         })) << row.what;
         EXPECT_FALSE(!start.empty() && start.back() >= 0xD800 && start.back() <= 0xDBFF)
             << row.what << ": half a pair";
@@ -123,6 +219,63 @@ TEST(HelpWindow, ShowsWhatFitsBesideTheWindowTypedIn) {
     // A click leaves the focus where the user types.
     EXPECT_EQ(SendMessageW(HelpWindow(), WM_MOUSEACTIVATE, 0, 0), MA_NOACTIVATE);
     EXPECT_EQ(GetForegroundWindow(), terminal);
+
+    // A screen reader hears the help as it appears and when what shows changes (the emphasis
+    // too), never for the same help again. Counted from here on; each row first moves the
+    // window aside, so that its coming back tells the request was taken.
+    HWINEVENTHOOK hook = SetWinEventHook(EVENT_OBJECT_SHOW, EVENT_OBJECT_NAMECHANGE, nullptr, Hear,
+                                         GetCurrentProcessId(), 0, WINEVENT_OUTOFCONTEXT);
+    ASSERT_NE(hook, nullptr);
+    g_heard = {};
+    const struct {
+        const char* what;
+        const char16_t* text; // none: hidden
+        Heard after;          // counted from the first row
+    } announced[] = {
+        {"a new help", u"@A[x]\nShows A.", {0, 0, 1}},
+        {"the same help again", u"@A[x]\nShows A.", {0, 0, 1}},
+        {"another help", u"@B[x]\nShows B & more.", {0, 0, 2}},
+        {"its argument marked", u"@B[\x0Ex\x0F]\nShows B & more.", {0, 0, 3}},
+        {"hidden", nullptr, {0, 1, 3}},
+        {"the same help, shown again", u"@B[\x0Ex\x0F]\nShows B & more.", {1, 1, 3}},
+    };
+    for (const auto& row : announced) {
+        SetWindowPos(HelpWindow(), nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        if (row.text) {
+            ASSERT_TRUE(PlatformShowHelpWindow(row.text, kHelpAlongTypingWindow)) << row.what;
+        } else {
+            PlatformHideHelpWindow();
+        }
+        EXPECT_TRUE(Await([&] {
+            GetWindowRect(HelpWindow(), &help);
+            return IsWindowVisible(HelpWindow()) ? help.top == typed.bottom : !row.text;
+        })) << row.what;
+        Await([&] { return g_heard == row.after; });
+        Pump(200); // and whatever else comes meanwhile
+        EXPECT_EQ(g_heard.shows, row.after.shows) << row.what;
+        EXPECT_EQ(g_heard.hides, row.after.hides) << row.what;
+        EXPECT_EQ(g_heard.names, row.after.names) << row.what;
+    }
+    UnhookWinEvent(hook);
+    // It answers as a tooltip named by its help, for itself and for its client area.
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    for (LONG object : {OBJID_WINDOW, OBJID_CLIENT}) {
+        auto [role, name] = Accessible(HelpWindow(), object);
+        EXPECT_EQ(role, ROLE_SYSTEM_TOOLTIP) << object;
+        EXPECT_EQ(name, u"@B[x]\nShows B & more.") << object;
+    }
+    CoUninitialize();
+
+    // A marked run (here an argument's own line) is drawn bold, with more ink than the same
+    // text plain; a run of nothing draws nothing, so the marks themselves never show, and the
+    // rest is set where DrawTextW sets it.
+    ASSERT_TRUE(PlatformShowHelpWindow(u"@A[x]\nx\tword word", kHelpAlongTypingWindow));
+    EXPECT_TRUE(Await([] { return ShownText() == u"@A[x]\nx\tword word"; }));
+    std::vector<COLORREF> plain = Pixels(HelpWindow());
+    ASSERT_TRUE(PlatformShowHelpWindow(u"@A[x]\n\x0Ex\tword\x0F word", kHelpAlongTypingWindow));
+    EXPECT_TRUE(Await([&] { return Ink(Pixels(HelpWindow())) > Ink(plain); }));
+    ASSERT_TRUE(PlatformShowHelpWindow(u"@A[x]\nx\tword word\x0E\x0F", kHelpAlongTypingWindow));
+    EXPECT_TRUE(Await([&] { return Pixels(HelpWindow()) == plain; }));
 
     // Hidden when asked, when the monitor cannot be known, beside a minimized window, and
     // beside a console window when there is none; each time the next help shows again.
