@@ -1,19 +1,21 @@
 #!/usr/bin/env bash
 # Takes the README's pictures under Wine on a private Xvfb display, with the sample help file,
-# after typing "echo %@left[": the Windows host program with its status bar, or (window) a
-# console with the help window beside the line. Needs a built windows preset.
-#   tools/screenshot.sh [window] [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display number)
+# after typing "echo %@left[": the Windows host program with its status bar; (window) a console
+# with the help window beside "echo %@left[5," and LEFT's second argument marked; (names) the
+# same window listing the functions that begin with "le". Needs a built windows preset.
+#   tools/screenshot.sh [window|names] [OUT.png]   (HB_SCREENSHOT_DISPLAY=N picks the display)
 # Without OUT.png the picture goes to build/screenshots/, so that the README's own pictures in
 # docs/ change only when named.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=host
-if [ "${1:-}" = window ]; then
-  mode=window
+if [ "${1:-}" = window ] || [ "${1:-}" = names ]; then
+  mode=$1
   shift
 fi
 out=${1:-$root/build/screenshots/windows-host.png}
-[ $mode = host ] || out=${1:-$root/build/screenshots/help-window.png}
+[ $mode != window ] || out=${1:-$root/build/screenshots/help-window.png}
+[ $mode != names ] || out=${1:-$root/build/screenshots/help-window-names.png}
 mkdir -p "$(dirname "$out")"
 missing=()
 command -v Xvfb >/dev/null || missing+=(xvfb)
@@ -79,9 +81,11 @@ echo "screenshot: starting Wine on display :$number (about 15 seconds)" >&2
 wineboot -u >/dev/null 2>&1 || true
 
 mkfifo "$work/in"
-if [ $mode = window ]; then
+if [ $mode != host ]; then
+  switch=--picture
+  [ $mode = window ] || switch=--picture-names
   # The console program types the line, shows the help window and waits for its input to close.
-  (cd "$(dirname "$console")" && wine "$console" --picture) <"$work/in" >"$work/out.txt" 2>&1 &
+  (cd "$(dirname "$console")" && wine "$console" "$switch") <"$work/in" >"$work/out.txt" 2>&1 &
   wine_pid=$!
   exec 3>"$work/in"
   sleep 8 # the console window and then the help window come up

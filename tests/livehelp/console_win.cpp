@@ -258,21 +258,23 @@ void CheckRows(Plugin& plugin, HWND console) {
 
 } // namespace
 
-// For the README's picture: a console with a line typed and the help window beside it, left
-// up until the picture is taken (the program's standard input closes, or a minute passes).
-int ShowForPicture(Plugin& plugin, HWND console) {
+// For the README's pictures: a console with a line typed and the help window beside it, left
+// up until the picture is taken (the program's standard input closes, or a minute passes):
+// LEFT's help with its second argument being typed, or (names) the functions that begin with
+// what is typed.
+int ShowForPicture(Plugin& plugin, HWND console, bool names) {
     HANDLE output =
         CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                     nullptr, OPEN_EXISTING, 0, nullptr);
-    const wchar_t typed[] = L"C:\\> echo %@left";
+    const wchar_t* typed = names ? L"C:\\> echo %@l" : L"C:\\> echo %@left[5";
     DWORD written = 0;
     WriteConsoleW(output, L"Hintbar v0.93.0 loaded.\r\n\r\n", 27, &written, nullptr);
     WriteConsoleW(output, typed, static_cast<DWORD>(wcslen(typed)), &written, nullptr);
     SetConsoleTitleW(L"Command prompt");
     SetEnvironmentVariableW(L"HintbarConsole", L"window");
     Press(plugin.key, 0, nullptr);
-    Press(plugin.key, L'[', L"echo %@left");
-    WriteConsoleW(output, L"[", 1, &written, nullptr);
+    Press(plugin.key, names ? L'e' : L',', names ? L"echo %@l" : L"echo %@left[5");
+    WriteConsoleW(output, names ? L"e" : L",", 1, &written, nullptr);
     CloseHandle(output);
     bool visible = false;
     for (int i = 0; i < 200 && !visible; ++i) {
@@ -293,6 +295,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     g_report = GetStdHandle(STD_ERROR_HANDLE); // before the console takes the standard handles
     g_input = GetStdHandle(STD_INPUT_HANDLE);
     bool picture = wcsstr(GetCommandLineW(), L"--picture") != nullptr;
+    bool names = wcsstr(GetCommandLineW(), L"--picture-names") != nullptr;
     bool rowsOnly = wcsstr(GetCommandLineW(), L"--rows") != nullptr; // a screen of another size
     // The checks pin what the brackets alone do; the picture shows the help as it follows the
     // typing, as users see it by default.
@@ -328,7 +331,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         GetEnvironmentVariableW(L"Hintbar", sample, MAX_PATH);
         std::wstring load = L"/Q /L:\"" + std::wstring(sample) + L"\"";
         Check(plugin.hbar(reinterpret_cast<char16_t*>(load.data())) == 0, L"the sample loads");
-        return ShowForPicture(plugin, console);
+        return ShowForPicture(plugin, console, names);
     }
     Check(plugin.hbar(reinterpret_cast<char16_t*>(command.data())) == 0, L"the help loads");
     if (rowsOnly) {
