@@ -14,7 +14,7 @@
 namespace {
 
 HelpTree g_table;
-uint32_t g_generation = 0; // one more at each new table
+uint32_t g_generation = 0;     // one more at each new table
 HelpSource* g_first = nullptr; // oldest first
 
 void DropAll() {

@@ -183,8 +183,7 @@ TEST_F(VisibleConsole, PlaceAndReportFollowTheConsoleTheHostAndTheSetting) {
                                  "and the functions whose names begin with what is typed are "
                                  "listed.\r\nTo follow the brackets only:  set "
                                  "HintbarFollow=off\r\n";
-    const std::string kTitle =
-        "Live help shows in the title of the console window.\r\n" + kFollows;
+    const std::string kTitle = "Live help shows in the title of the console window.\r\n" + kFollows;
     const std::string kTab =
         "Live help shows in the console's title, which the terminal shows in its tab.\r\n" +
         kFollows;
