@@ -269,8 +269,8 @@ FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* c
     // A name being typed ends at the cursor and follows "%@": looked for from the end, so that
     // a long line is not read twice.
     int start = length;
-    while (start > 0 && IsFunctionNameUnit(text[start - 1])) {
-        --start;
+    while (start > 0 && length - start < kNameUnits && IsFunctionNameUnit(text[start - 1])) {
+        --start; // no further than the longest name
     }
     if (start < length && start >= 2 && text[start - 1] == u'@' && text[start - 2] == u'%' &&
         ExtractFunctionName(text, length, decision.prefix) > 0) {
