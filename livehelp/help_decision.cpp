@@ -229,9 +229,10 @@ int TextAfterKey(int32_t key, const char16_t* line, int length,
     if (length >= kLineUnits - 2) {
         return -1;
     }
-    std::memcpy(text.data(), line, static_cast<size_t>(length) * sizeof(char16_t));
+    auto units = static_cast<size_t>(length);
+    std::memcpy(text.data(), line, units * sizeof(char16_t));
     if (key == kBackspaceKey) {
-        if (length >= 2 && IsLowSurrogate(text[length - 1]) && IsHighSurrogate(text[length - 2])) {
+        if (units >= 2 && IsLowSurrogate(text[units - 1]) && IsHighSurrogate(text[units - 2])) {
             return length - 2;
         }
         return length > 0 ? length - 1 : 0;
@@ -241,14 +242,14 @@ int TextAfterKey(int32_t key, const char16_t* line, int length,
     if (!character) {
         return length;
     }
-    uint32_t c = static_cast<uint32_t>(key);
+    auto c = static_cast<uint32_t>(key);
     if (c > 0xFFFF) {
-        text[length++] = HighSurrogateOf(c);
-        text[length++] = LowSurrogateOf(c);
-    } else {
-        text[length++] = static_cast<char16_t>(c);
+        text[units] = HighSurrogateOf(c);
+        text[units + 1] = LowSurrogateOf(c);
+        return length + 2;
     }
-    return length;
+    text[units] = static_cast<char16_t>(c);
+    return length + 1;
 }
 
 } // namespace
