@@ -11,6 +11,7 @@
 #include "host/hostshell/host_control.h"
 #include "livehelp/help_line.h"
 #include "livehelp/status_bar.h"
+#include "platform/platform.h"
 #include "plugin/exports.h"
 
 #include <algorithm>
@@ -43,8 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 3) {
         return 0;
     }
-    static const int kKeys[] = {u'[', u']', 0, u'[', u']', u'a', 0x5B5B};
-    int keyCode = kKeys[data[0] % 7];
+    static const int kKeys[] = {u'[', u']', 0, u'[', u']', u'a', 0x5B5B, 8, u',', 0x1F600};
+    int keyCode = kKeys[data[0] % 10];
+    // The high bit: help follows the typing, so that every key goes through its decision.
+    PlatformSetEnvironmentVariable(u"HintbarFollow", data[0] & 0x80 ? u"on" : nullptr);
     size_t units = std::min<size_t>((size - 2) / 2, 40000);
     std::unique_ptr<char16_t[]> line(new char16_t[units + 1]);
     if (units) {
