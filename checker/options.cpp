@@ -19,7 +19,8 @@ const char16_t kCheckUsage[] =
     u"  --no-source       no source line and caret under each finding\n"
     u"  --quiet           errors only, no summary; says how many findings it hid\n"
     u"  --ignore CODES    leave out the findings of these codes (a list with commas)\n"
-    u"  --select CODES    report only the findings of these codes\n"
+    u"  --select CODES    report only the findings of these codes; argument-line is\n"
+    u"                    reported only when named here\n"
     u"  --fail-on LEVEL   error, warning (the default) or never: what makes the exit status 1\n"
     u"  --statistics      the number of findings of each code, after the report\n"
     u"  --fix             mend each file in place where a finding has a safe fix, keeping its\n"
@@ -178,7 +179,7 @@ int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, Ch
 int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, char16_t* problem) {
     *options = CheckOptions{};
     options->report.source = true;
-    options->codes = kAllCodes;
+    options->codes = kAllCodes & ~CodesOffByDefault();
     options->failOn = kSeverityWarning;
     options->explain = -1;
     problem[0] = 0;
