@@ -365,6 +365,14 @@ try:
         code, out, _ = run("--show", form, "caf\u00e9.txt")
         expect(code == 0 and out == "@CAF\u00c9[]\u240a\n\u240a\nCaf\u00e9\u240a\n"
                "next\u2409tab<U+200B>\n", f"--show {form}: {code} {out!r}")
+    # Each argument's own line marked after it; the other lines as they are.
+    code, out, _ = run("--show=left", "args.txt")
+    expect(code == 0 and out == "@LEFT[n,string]\u240a\n\u240a\nfirst\u240a\n"
+           "n\u2409count\u240a  \u2190 argument 1 (n)\nstring\u2409text  \u2190 argument 2 (string)\n",
+           f"--show of argument lines: {code} {out!r}")
+    code, out, _ = run("--show=one", "args.txt")
+    expect(code == 0 and out == "@ONE[a,b]\u240a\n\u240a\none\u240a\nb\u2409the b  \u2190 argument 2 (b)\n",
+           f"--show of an argument without its line: {code} {out!r}")
     code, out, _ = run("--show=[a-z]*", "clean.txt")
     expect(code == 1, f"--show of a pattern that matches nothing: {code} {out!r}")
     with open("two.txt", "w") as f:
