@@ -130,10 +130,22 @@ const CheckCode kCheckCodes[] = {
      u"Says which encoding the plug-in reads the file in, and what decided it: a byte-order "
      u"mark, the statistics of the first bytes, or the system's code page.",
      nullptr},
+    {u"argument-line", kSeverityWarning, u"an argument without a description line of its own",
+     u"When help follows the typing, the plug-in marks the argument being typed in the syntax "
+     u"line and also its own line in the description: the line that begins with the "
+     u"argument's name and a tab, "
+     u"as \"n\u00acthe count\" under \"@LEFT[n,string]\". An argument whose name begins no "
+     u"line is marked in the syntax line alone. Add a line for it after a \"\u00b6\". This "
+     u"code is off unless --select names it.",
+     nullptr},
 };
 
 const int kCheckCodeCount = static_cast<int>(sizeof kCheckCodes / sizeof kCheckCodes[0]);
 static_assert(sizeof kCheckCodes / sizeof kCheckCodes[0] <= 64, "a CodeSet has a bit for each");
+
+CodeSet CodesOffByDefault() {
+    return CodeBit(FindCheckCode(u"argument-line", 13));
+}
 
 int FindCheckCode(const char16_t* name, size_t length) {
     if (!name) {

@@ -20,6 +20,9 @@ extern const int kCheckCodeCount;
 using CodeSet = uint64_t;
 constexpr CodeSet kAllCodes = ~CodeSet{0};
 
+// The codes looked for only when --select names them; a run without --select leaves them out.
+CodeSet CodesOffByDefault();
+
 // The index of the code of that name (the first length units of name), or -1.
 int FindCheckCode(const char16_t* name, size_t length);
 inline CodeSet CodeBit(int index) {

@@ -2,6 +2,7 @@
 // looked at, and then the names are merged by the loader's rule: the last line wins.
 #include "checker/file_check.h"
 
+#include "base/format16.h"
 #include "base/text16.h"
 #include "checker/encoding_advice.h"
 #include "checker/encoding_note.h"
@@ -9,6 +10,7 @@
 #include "helptable/help_file_name.h"
 #include "platform/files.h"
 #include "helptable/help_table.h"
+#include "livehelp/help_text.h"
 #include "textinput/encoding.h"
 #include "textinput/text_lines.h"
 #include "textinput/text_source.h"
@@ -34,6 +36,56 @@ int Append(CheckResult* result, const CheckedEntry& entry) {
     }
     result->functions[result->count++] = entry;
     return 0;
+}
+
+// The arguments of an entry's syntax line whose name begins no line of its description, as
+// the plug-in looks for an argument's own line while it is typed: one finding names them all.
+void AddArgumentLines(const CheckedEntry& entry, FindingList* findings) {
+    static HelpContent help;
+    HelpNode node = {};
+    node.syntax = entry.syntax;
+    node.info = entry.info;
+    ComposeHelp(&node, &help);
+    // Counted first, so that the list can end with "and"; the first name is kept for a list of
+    // one.
+    int missing = 0;
+    char16_t first[kSyntaxUnits] = {};
+    char16_t list[kMessageUnits] = {};
+    for (int pass = 0; pass < 2; ++pass) {
+        int listed = 0;
+        // Every argument starts after the "[", so a start of 0 is past the last one.
+        for (int k = 0; ArgumentOfSyntax(help.syntax, k).start != 0; ++k) {
+            TextSpan argument = ArgumentOfSyntax(help.syntax, k);
+            TextSpan name = ArgumentNameOf(help.syntax, argument);
+            if (!name.length || ArgumentLineOf(help.description, help.syntax, argument).length) {
+                continue;
+            }
+            char16_t named[kSyntaxUnits];
+            Str16Copy({named, name.length + 1}, help.syntax + name.start);
+            if (pass == 0) {
+                if (missing++ == 0) {
+                    Str16Copy(first, named);
+                }
+                continue;
+            }
+            char16_t piece[kSyntaxUnits + 32];
+            const char16_t* before = listed == 0 ? u"" : (listed + 1 == missing ? u" and " : u", ");
+            Format16(piece, u"%s%d (%s)", before, k + 1, named);
+            Str16Append(list, piece);
+            ++listed;
+        }
+    }
+    if (missing == 1) {
+        AddFinding(findings, entry.line, entry.column, kSeverityWarning, u"argument-line",
+                   u"@%s: argument %s has no line of its own: no line of the description begins "
+                   u"with \"%s\" and a tab",
+                   entry.name, list, first);
+    } else if (missing > 1) {
+        AddFinding(findings, entry.line, entry.column, kSeverityWarning, u"argument-line",
+                   u"@%s: arguments %s have no line of their own: no line of the description "
+                   u"begins with the name and a tab",
+                   entry.name, list);
+    }
 }
 
 // Orders the entry lines by name and then by place, and keeps the last line of each name:
@@ -62,6 +114,10 @@ void MergeNames(CheckResult* result, FindingList* findings) {
         if (!winner.info && !winner.unbalanced) {
             AddFinding(findings, winner.line, winner.column, kSeverityNote, u"no-description",
                        u"@%s has no description", winner.name);
+        }
+        if ((findings->optIn & CodeBit(FindCheckCode(u"argument-line", 13))) &&
+            !winner.unbalanced) {
+            AddArgumentLines(winner, findings);
         }
         entries[kept++] = winner;
         i = last + 1;

@@ -38,6 +38,7 @@ struct FindingList {
     uint32_t uncounted[64]; // by code: found beyond kFindingsPerCode and not kept
     bool incomplete;        // memory ran out: some findings were lost
     bool keepAll;           // keep every finding (set before the first): machine formats, --fix
+    CodeSet optIn;          // the codes off by default to look for (set before the first)
     uint32_t lastKept;      // 1 + the index of the finding added last, or 0 when not kept
     FixList fixes;          // the safe fixes of the findings, of all of them kept or not
     uint32_t fixed;         // findings that --fix mended

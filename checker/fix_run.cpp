@@ -211,15 +211,21 @@ void FixOne(Run* run, const char16_t* name) {
             }
             written = !trouble;
         }
-        if (written) {
+        // The fixes are proved without the codes that are off by default: a file with such
+        // codes selected is read again for its report.
+        CodeSet optIn = options.codes & CodesOffByDefault();
+        if (written && !optIn) {
             out.findings.fixed = out.fixed;
             Report(run, &out.findings, out.result);
         } else {
             // The report of the file as it stands.
             FindingList now = {};
             now.keepAll = true;
+            now.optIn = optIn;
             CheckResult was = {};
-            CheckHelpBytes(bytes.data, bytes.size, nullptr, &now, &was);
+            CheckHelpBytes(written ? out.data : bytes.data, written ? out.size : bytes.size,
+                           nullptr, &now, &was);
+            now.fixed = written ? out.fixed : 0;
             Report(run, &now, was);
             ReleaseFindings(&now);
             ReleaseCheckResult(&was);

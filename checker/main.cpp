@@ -200,6 +200,7 @@ int Check(const CheckOptions& options) {
         // The machine formats list every finding; the others list a number of each code.
         findings.keepAll =
             options.report.format == kFormatJson || options.report.format == kFormatSarif;
+        findings.optIn = options.codes & CodesOffByDefault();
         CheckResult result = {};
         // Fails only when memory runs out.
         if (CheckOne(options.files[i], &findings, &result) != 0) { // GCOVR_EXCL_BR_LINE

@@ -19,7 +19,8 @@ const char16_t kCheckUsage[] =
     u"  --no-source       no source line and caret under each finding\n"
     u"  --quiet           errors only, no summary; says how many findings it hid\n"
     u"  --ignore CODES    leave out the findings of these codes (a list with commas)\n"
-    u"  --select CODES    report only the findings of these codes\n"
+    u"  --select CODES    report only the findings of these codes; argument-line is\n"
+    u"                    reported only when named here\n"
     u"  --fail-on LEVEL   error, warning (the default) or never: what makes the exit status 1\n"
     u"  --statistics      the number of findings of each code, after the report\n"
     u"  --fix             mend each file in place where a finding has a safe fix, keeping its\n"
@@ -30,7 +31,8 @@ const char16_t kCheckUsage[] =
     u"  --list-codes      the codes of the findings: severity, safe fix, what each means\n"
     u"  --explain CODE    what the plug-in does with such a line, and how to mend it\n"
     u"  --show NAME       the status-bar text of function NAME, with line breaks and tabs\n"
-    u"                    shown; NAME as \"hbar /F\" takes it: @NAME[, %@NAME[, * and ?\n"
+    u"                    shown and \"\u2190 argument N (name)\" after each argument's own\n"
+    u"                    line; NAME as \"hbar /F\" takes it: @NAME[, %@NAME[, * and ?\n"
     u"  --codepage N      read ANSI text in code page N (1 to 65535) instead of the system's\n"
     u"  --help            this text\n"
     u"  --version         the version\n"
@@ -178,7 +180,7 @@ int ParseValued(const char16_t* arg, int* i, int count, char16_t** arguments, Ch
 int ParseCheckOptions(int count, char16_t** arguments, CheckOptions* options, char16_t* problem) {
     *options = CheckOptions{};
     options->report.source = true;
-    options->codes = kAllCodes;
+    options->codes = kAllCodes & ~CodesOffByDefault();
     options->failOn = kSeverityWarning;
     options->explain = -1;
     problem[0] = 0;

@@ -233,8 +233,10 @@ void BeginSarif(bool results) {
         EmitEscaped(code.summary, kJson);
         Emit(u"\"}, \"fullDescription\": {\"text\": \"");
         EmitEscaped(code.explanation, kJson);
-        EmitFormatted(u"\"}, \"defaultConfiguration\": {\"level\": \"%s\"}}",
-                      SeverityName(code.severity));
+        // A code off by default is a rule that a run turns on.
+        bool off = (CodesOffByDefault() & CodeBit(i)) != 0;
+        EmitFormatted(u"\"}, \"defaultConfiguration\": {\"level\": \"%s\"%s}}",
+                      SeverityName(code.severity), off ? u", \"enabled\": false" : u"");
     }
     Emit(u"]}},\n      \"columnKind\": \"unicodeCodePoints\",\n      \"results\": [");
     if (!results) {
@@ -466,6 +468,7 @@ void WriteCodeList(int format) {
     }
     for (int i = 0; i < kCheckCodeCount; ++i) {
         const CheckCode& code = kCheckCodes[i];
+        bool off = (CodesOffByDefault() & CodeBit(i)) != 0;
         if (format == kFormatJson) {
             EmitFormatted(u"%s\n  {\"code\": \"%s\", \"severity\": \"%s\", \"summary\": \"",
                           i ? u"," : u"", code.name, SeverityName(code.severity));
@@ -474,13 +477,15 @@ void WriteCodeList(int format) {
             if (code.fix) {
                 Emit(u"\"");
                 EmitEscaped(code.fix, kJson);
-                Emit(u"\"}");
+                Emit(u"\"");
             } else {
-                Emit(u"null}");
+                Emit(u"null");
             }
+            Emit(off ? u", \"enabled\": false}" : u"}");
         } else if (format != kFormatSarif) {
-            EmitFormatted(u"%-15s %-8s %-4s %s\n", code.name, SeverityName(code.severity),
-                          code.fix ? u"fix" : u"", code.summary);
+            EmitFormatted(u"%-15s %-8s %-4s %s%s\n", code.name, SeverityName(code.severity),
+                          code.fix ? u"fix" : u"", code.summary,
+                          off ? u" (off unless --select names it)" : u"");
         }
     }
     if (format == kFormatJson) {

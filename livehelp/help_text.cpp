@@ -172,19 +172,23 @@ TextSpan ArgumentOfSyntax(const char16_t* syntax, int argument) {
     return {0, 0};
 }
 
+TextSpan ArgumentNameOf(const char16_t* syntax, TextSpan argument) {
+    size_t start = argument.start;
+    size_t end = argument.start + argument.length;
+    while (start < end && !IsFunctionNameUnit(syntax[start])) {
+        ++start;
+    }
+    size_t length = 0;
+    while (start + length < end && IsFunctionNameUnit(syntax[start + length])) {
+        ++length;
+    }
+    return length ? TextSpan{start, length} : TextSpan{0, 0};
+}
+
 TextSpan ArgumentLineOf(const char16_t* description, const char16_t* syntax, TextSpan argument) {
-    if (!argument.length) {
-        return {0, 0};
-    }
-    const char16_t* name = syntax + argument.start;
-    const char16_t* end = name + argument.length;
-    while (name < end && !IsFunctionNameUnit(*name)) {
-        ++name;
-    }
-    size_t nameLength = 0;
-    while (name + nameLength < end && IsFunctionNameUnit(name[nameLength])) {
-        ++nameLength;
-    }
+    TextSpan nameSpan = ArgumentNameOf(syntax, argument);
+    const char16_t* name = syntax + nameSpan.start;
+    size_t nameLength = nameSpan.length;
     if (nameLength == 0) {
         return {0, 0};
     }

@@ -47,8 +47,11 @@ struct TextSpan {
 // matching "]", split at the commas of that depth, so that a nested optional part stays with
 // its argument. None past the last argument, and for a syntax line without a list.
 [[nodiscard]] TextSpan ArgumentOfSyntax(const char16_t* syntax, int argument);
-// The description line that belongs to that argument: it begins with the argument's name (the
-// first run of name characters in it) and a tab. None when no line does.
+// The argument's name: the first run of name characters in it, within the syntax line. None
+// when it has none.
+[[nodiscard]] TextSpan ArgumentNameOf(const char16_t* syntax, TextSpan argument);
+// The description line that belongs to that argument: it begins with the argument's name and a
+// tab. None when no line does.
 [[nodiscard]] TextSpan ArgumentLineOf(const char16_t* description, const char16_t* syntax,
                                       TextSpan argument);
 // The help with the argument marked between open and close, and its own line too; with

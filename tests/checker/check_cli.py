@@ -76,6 +76,9 @@ FIX_ROWS = [
     ("nothing to fix", b"@X[] - one\n@X[] - two\n", [], b"@X[] - one\n@X[] - two\n", 1, 0),
     ("--select", SAMPLE_FIXES, ["--select=separator"],
      b"@LEFT[n] - first\n@Right [n] - last\n@SIGN[n] - -1 when negative\n", 0, 1),
+    # The lines without an argument's own line still reported after the fix.
+    ("--select of a code off by default", SAMPLE_FIXES, ["--select=no-bracket,argument-line"],
+     b"@LEFT[n] - first\n@Right[n] - last\n@SIGN[n] -1 when negative\n", 1, 1),
     ("a suppression", b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B [x] - b\n", [],
      b"# hintbar-check: ignore no-bracket\n@A [x] - a\n@B[x] - b\n", 0, 1),
     # No fix for a line it would leave unbalanced, nor for one whose name another line
@@ -117,6 +120,8 @@ FILES = {
     "err.txt": "@1ST[x] - not an entry\n@OK[] - fine\n@A\\B[x] - a backslash\n",
     "caf\u00e9.txt": "@CAF\u00c9[] - Caf\u00e9\u00b6next\u00actab\u200b\n",
     "a,b%.txt": "@X[] - x\n@X[] - y\n",
+    "args.txt": "@LEFT[n,string] - first\u00b6n\u00account\u00b6string\u00actext\n"
+                "@ONE[a,b] - one\u00b6b\u00acthe b\n@NONE[] - none\n",
 }
 LINE = re.compile(r"^(?P<file>.+?):(?:(?P<line>\d+):(?:(?P<column>\d+):)?)? "
                   r"(?P<severity>error|warning|note): (?P<message>.*) \[(?P<code>[a-z0-9-]+)\]$")
@@ -135,7 +140,8 @@ try:
     shutil.copy(sample, "Hintbar.txt")
 
     # Exit statuses, and every output line a finding, a source line under one, or the summary.
-    for name, status in (("clean.txt", 0), ("warn.txt", 1), ("err.txt", 1), ("caf\u00e9.txt", 0)):
+    for name, status in (("clean.txt", 0), ("warn.txt", 1), ("err.txt", 1), ("caf\u00e9.txt", 0),
+                         ("args.txt", 0)):
         code, out, err = run("--no-source", name)
         expect(code == status, f"{name}: exit {code}, wanted {status}")
         lines = out.splitlines()
@@ -206,7 +212,10 @@ try:
                          (["--fail-on=warning", "warn.txt"], 1), (["--fail-on=error", "err.txt"], 1),
                          (["--ignore=separator,duplicate", "warn.txt"], 0),
                          (["--select", "duplicate", "err.txt"], 0),
-                         (["--select", "duplicate", "warn.txt"], 1)):
+                         (["--select", "duplicate", "warn.txt"], 1),
+                         # Off unless selected: an argument without a line of its own.
+                         (["--ignore=duplicate", "args.txt"], 0),
+                         (["--select", "argument-line", "args.txt"], 1)):
         code, out, _ = run(*args)
         expect(code == status, f"{args}: exit {code}, wanted {status}")
     code, out, _ = run("--select=duplicate,separator", "--ignore", "separator", "--statistics",
@@ -216,6 +225,10 @@ try:
            "[separator]" not in out, f"--statistics: {out!r}")
     code, out, _ = run("--select=name-start", "--statistics", "--no-source", "err.txt")
     expect(out.splitlines()[-1].split()[:2] == ["1", "name-start"], f"--statistics of one: {out!r}")
+    code, out, _ = run("--select=argument-line", "--no-source", "args.txt")
+    expect(out.splitlines()[0] == "args.txt:2:1: warning: @ONE: argument 1 (a) has no line of its "
+           "own: no line of the description begins with \"a\" and a tab [argument-line]" and
+           len(out.splitlines()) == 2, f"argument-line: {out!r}")
     code, out, _ = run("--explain", "duplicate")
     expect(code == 0 and out.startswith("duplicate (warning): ") and "hintbar-check: ignore" in out,
            f"--explain: {code} {out!r}")
@@ -352,6 +365,14 @@ try:
         code, out, _ = run("--show", form, "caf\u00e9.txt")
         expect(code == 0 and out == "@CAF\u00c9[]\u240a\n\u240a\nCaf\u00e9\u240a\n"
                "next\u2409tab<U+200B>\n", f"--show {form}: {code} {out!r}")
+    # Each argument's own line marked after it; the other lines as they are.
+    code, out, _ = run("--show=left", "args.txt")
+    expect(code == 0 and out == "@LEFT[n,string]\u240a\n\u240a\nfirst\u240a\n"
+           "n\u2409count\u240a  \u2190 argument 1 (n)\nstring\u2409text  \u2190 argument 2 (string)\n",
+           f"--show of argument lines: {code} {out!r}")
+    code, out, _ = run("--show=one", "args.txt")
+    expect(code == 0 and out == "@ONE[a,b]\u240a\n\u240a\none\u240a\nb\u2409the b  \u2190 argument 2 (b)\n",
+           f"--show of an argument without its line: {code} {out!r}")
     code, out, _ = run("--show=[a-z]*", "clean.txt")
     expect(code == 1, f"--show of a pattern that matches nothing: {code} {out!r}")
     with open("two.txt", "w") as f:
@@ -404,13 +425,17 @@ try:
     code, out, _ = run("--list-codes")
     listed = [line.split()[0] for line in out.splitlines()[:len(rules)]]
     expect(code == 0 and listed == [r["id"] for r in rules] and
+           re.search(r"^argument-line +warning +an .* \(off unless --select names it\)$", out, re.M) and
            re.search(r"^no-bracket +error +fix +no", out, re.M) and
            re.search(r"^duplicate +warning +a name", out, re.M), f"--list-codes: {out!r}")
     code, out, _ = run("--list-codes", "--json")
     codes_json = json.loads(out)["codes"]
     expect(code == 0 and [c["code"] for c in codes_json] == [r["id"] for r in rules] and
            {c["code"] for c in codes_json if c["fix"]} ==
-           {"no-bracket", "marker", "separator", "stray-byte", "add-bom"},
+           {"no-bracket", "marker", "separator", "stray-byte", "add-bom"} and
+           [c["code"] for c in codes_json if "enabled" in c] == ["argument-line"] and
+           [r["id"] for r in rules if r["defaultConfiguration"].get("enabled") is False] ==
+           ["argument-line"],
            f"--list-codes --json: {out!r}")
     code, out, _ = run("--list-codes", "--format=sarif")
     expect(code == 0 and json.loads(out)["runs"][0]["tool"]["driver"]["rules"] == rules,
@@ -436,6 +461,10 @@ try:
     code, out, _ = run("Hintbar.txt")
     expect(code == 0 and re.search(r"; 0 errors, 0 warnings, \d+ notes?$", out),
            f"sample: {code} {out!r}")
+    code, selected, _ = run("--select=argument-line", "Hintbar.txt")
+    expect(code == 0 and re.fullmatch(r"Hintbar\.txt: the plug-in loads [\d,]+ functions; 0 errors, "
+                                      r"0 warnings, 0 notes\n", selected),
+           f"sample, argument lines: {code} {selected!r}")
     code, out2, _ = run(".")
     expect(code == 0 and out2.replace(".\\", "").replace("./", "") == out,
            f"directory: {code} {out2!r}")

@@ -41,6 +41,7 @@ class Checker : public SourceTest {
     // messages of all of them in messages_.
     std::vector<std::string> Check(const std::string& bytes, bool withNote = false) {
         FindingList findings = {};
+        findings.optIn = optIn_;
         CheckResult result = {};
         EXPECT_EQ(CheckHelpFile(MakeFile("help.txt", bytes).c_str(), &findings, &result), 0);
         SortFindings(&findings);
@@ -80,6 +81,7 @@ class Checker : public SourceTest {
     std::string messages_;
     std::vector<std::string> sources_; // "caret:source" of each finding that has a source
     uint32_t functions_ = 0;
+    CodeSet optIn_ = 0; // the codes off by default that Check looks for
 };
 
 using Found = std::vector<std::string>;
@@ -180,6 +182,44 @@ TEST_F(Checker, EntriesThatSurprise) {
     });
     EXPECT_NE(messages_.find("2 control characters, the first U+007F"), std::string::npos)
         << messages_;
+    // An argument without its own line: a line of the description that begins with its name
+    // and a tab. Looked for only when asked, in the lines that win.
+    const std::string br = "\xC2\xB6"; // a pilcrow and a not sign, in UTF-8
+    const std::string tab = "\xC2\xAC";
+    std::string own =
+        "@L[n,string] - first" + br + "n" + tab + "count" + br + "string" + tab + "text";
+    ExpectCases({{own, {}}, {"@A[n,s] - a", {}}});
+    optIn_ = CodesOffByDefault();
+    ExpectCases({
+        {own, {}},
+        {"@L[n,string] - first" + br + "string" + tab + "text", {"1:1 warning argument-line"}},
+        {"@A[n,s] - a", {"1:1 warning argument-line"}},
+        {"@A[n,s] - a\n@A[n] - a", {"1:1 warning duplicate", "2:1 warning argument-line"}},
+        // A nested optional part stays with its argument, which it does not name.
+        {"@C[[chars,]string] - c" + br + "chars" + tab + "x", {}},
+        {"@I[s,t[,n]] - c" + br + "n" + tab + "x" + br + "s" + tab + "x",
+         {"1:1 warning argument-line"}},
+        // No arguments, an argument without a name, a name that only begins a line, and an
+        // unbalanced line, whose arguments do not end.
+        {"@T[] - t\n@U[ ,...] - u", {}},
+        {"@V[n] - n is" + br + "nn" + tab + "x" + br + "n x", {"1:1 warning argument-line"}},
+        {"@W[a,b", {"1:3 warning unbalanced"}},
+        {"@TODAY[]\n@F[x,y]",
+         {"1:1 note no-description", "2:1 note no-description", "2:1 warning argument-line"}},
+    });
+    EXPECT_NE(messages_.find("@F: arguments 1 (x) and 2 (y) have no line of their own"),
+              std::string::npos)
+        << messages_;
+    Check("@A[n,s,t] - a" + br + "s" + tab + "x");
+    EXPECT_NE(messages_.find("@A: arguments 1 (n) and 3 (t) have no line"), std::string::npos);
+    Check("@A[n,s] - a" + br + "n" + tab + "x");
+    EXPECT_NE(messages_.find("@A: argument 2 (s) has no line of its own: no line of the "
+                             "description begins with \"s\" and a tab\n"),
+              std::string::npos)
+        << messages_;
+    optIn_ = 0;
+    Check("@I[s,t[,n]] - c" + br + "n" + tab + "x" + br + "s" + tab + "x");
+    EXPECT_EQ(messages_.find("argument"), std::string::npos) << messages_;
     // A quotation cut at its length never keeps half of a pair, and keeps whole characters.
     for (std::string cut : {"\xF0\x9F\x98\x80", "\xF0\x90\x80\x80", "\xF4\x8F\xBF\xBD", "aa"}) {
         Check(kBom + "@N[n] -" + std::string(39, 'a') + cut + " tail");
@@ -883,7 +923,8 @@ TEST(CheckerOptions, ValuesAtTheirEnds) {
         {{u"--ignore=open", u"f"}, kOptionsRun, 0},      // the first code
         {{u"--select", u"", u"f"}, kOptionsBad, 0},
         {{u"--explain=encoding"}, kOptionsExplain, 0},
-        {{u"--explain=open"}, kOptionsExplain, 0}, // the first code
+        {{u"--explain=open"}, kOptionsExplain, 0},          // the first code
+        {{u"--explain=argument-line"}, kOptionsExplain, 0}, // the last
         {{u"--", u"--json"}, kOptionsRun, 0},
         {{u"--show"}, kOptionsBad, 0},
         {{u"--show=", u"f"}, kOptionsBad, 0},
