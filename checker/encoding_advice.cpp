@@ -63,7 +63,11 @@ void FixStrayBytes(const TextSource* s, FindingList* findings, uint32_t line, ui
                 FixEdit edit = {i, 1, lineNumber, column, 1, {}, 0, {}};
                 edit.text[0] = kAnsiTables[s->ansiTable][b - 0x80]; // never ASCII here
                 edit.byteCount = EncodeFixText(Encoding::Utf8, edit.text, edit.bytes);
-                ok = edit.text[0] != 0xFFFD && AddFixEdit(&findings->fixes, edit) == 0;
+                ok = edit.text[0] != 0xFFFD;
+                if (ok && !AddFixEdit(&findings->fixes, edit)) { // GCOVR_EXCL_BR_LINE
+                    findings->incomplete = true;
+                    ok = false;
+                }
             }
             // Lines and columns as the code page reads the file: a character a byte.
             bool isBreak = b == '\r' || b == '\n';
@@ -340,8 +344,9 @@ void CheckGuess(const EncodingNoteInput* input, FindingList* findings) {
         for (uint32_t i = 0; i < form.markBytes; ++i) {
             edit.bytes[i] = form.mark[i];
         }
-        if (StartFix(findings, 0, u"add-bom", what) >= 0) { // GCOVR_EXCL_BR_LINE: out of memory
-            AddFixEdit(&findings->fixes, edit);
+        bool started = StartFix(findings, 0, u"add-bom", what) >= 0;
+        if (started && !AddFixEdit(&findings->fixes, edit)) { // GCOVR_EXCL_BR_LINE: out of memory
+            findings->incomplete = true;
         }
     }
 }

@@ -23,19 +23,12 @@ namespace {
 
 char16_t g_line[kLineUnits];
 
-int Append(CheckResult* result, const CheckedEntry& entry) {
-    if (result->count == result->capacity) {
-        uint32_t grown = result->capacity ? result->capacity * 2 : 256;
-        auto* bigger =
-            static_cast<CheckedEntry*>(realloc(result->functions, grown * sizeof(CheckedEntry)));
-        if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-            return -1;
-        }
-        result->functions = bigger;
-        result->capacity = grown;
+bool Append(CheckResult* result, const CheckedEntry& entry) {
+    if (!GrowFor(&result->functions, result->count, &result->capacity)) { // GCOVR_EXCL_BR_LINE
+        return false;
     }
     result->functions[result->count++] = entry;
-    return 0;
+    return true;
 }
 
 // The arguments of an entry's syntax line whose name begins no line of its description, as
@@ -128,10 +121,8 @@ void MergeNames(CheckResult* result, FindingList* findings) {
 // Lines that ask for findings to be left out of the line after them:
 // "# hintbar-check: ignore duplicate,separator", or with no code, every finding.
 struct Suppressions {
-    uint32_t* lines; // the lines whose findings are left out
-    CodeSet* codes;  // the codes left out on each
-    uint32_t count;
-    uint32_t capacity;
+    HeapArray<uint32_t> lines; // the lines whose findings are left out
+    HeapArray<CodeSet> codes;  // the codes left out on each
 };
 
 constexpr char16_t kSuppression[] = u"hintbar-check: ignore";
@@ -145,14 +136,15 @@ bool Begins(const char16_t* text, const char16_t* prefix) {
     return true;
 }
 
-int NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
+// False when memory ran out.
+bool NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
     const char16_t* at = line;
     size_t n = Str16Len(kSuppression);
     while (*at && !Begins(at, kSuppression)) {
         ++at;
     }
     if (!*at) {
-        return 0;
+        return true;
     }
     at += n;
     CodeSet codes = 0;
@@ -171,23 +163,9 @@ int NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
         codes |= CodeBit(code);
         at = end;
     }
-    if (s->count == s->capacity) {
-        uint32_t grown = s->capacity ? s->capacity * 2 : 16;
-        auto* lines = static_cast<uint32_t*>(realloc(s->lines, grown * sizeof(uint32_t)));
-        if (!lines) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-            return -1;
-        }
-        s->lines = lines;
-        auto* sets = static_cast<CodeSet*>(realloc(s->codes, grown * sizeof(CodeSet)));
-        if (!sets) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-            return -1;
-        }
-        s->codes = sets;
-        s->capacity = grown;
-    }
-    s->lines[s->count] = number + 1;
-    s->codes[s->count++] = codes ? codes : kAllCodes;
-    return 0;
+    // GCOVR_EXCL_BR_START: the C heap, which no test can make fail
+    return Push(&s->lines, number + 1) && Push(&s->codes, codes ? codes : kAllCodes);
+    // GCOVR_EXCL_BR_STOP
 }
 
 // The surrogate pairs within the first units of line: the units that are not characters of
@@ -240,12 +218,14 @@ void PlaceFindings(TextSource* source, FindingList* findings) {
 
 // A fix that makes an entry of a line is dropped when another line defines that name, or
 // the fix of another line would: one entry would replace the other.
-int DropClashingFixes(const CheckResult* result, FindingList* findings) {
+// False when memory ran out.
+bool DropClashingFixes(const CheckResult* result, FindingList* findings) {
     FixList& fixes = findings->fixes;
-    auto* order = static_cast<uint32_t*>(malloc((fixes.count + 1) * sizeof(uint32_t)));
-    if (!order) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-        return -1;
+    HeapArray<uint32_t> room;              // the fixes that make an entry, in name order
+    if (!MakeZeroed(&room, fixes.count)) { // GCOVR_EXCL_BR_LINE: the C heap
+        return false;
     }
+    uint32_t* order = room.items;
     uint32_t makers = 0;
     for (uint32_t i = 0; i < fixes.count; ++i) {
         Fix& fix = fixes.items[i];
@@ -264,12 +244,11 @@ int DropClashingFixes(const CheckResult* result, FindingList* findings) {
             a.code = b.code = -1;
         }
     }
-    free(order);
-    return 0;
+    return true;
 }
 
 // The findings of an open source, and its functions.
-int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) {
+CheckStatus CheckSource(TextSource* source, FindingList* findings, CheckResult* result) {
     result->encoding = source->encoding;
     // The encoding is found again on a copy, to learn what decided it.
     TextSource copy = *source;
@@ -277,26 +256,26 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
     DetectEncodingExplained(&copy, &verdict);
     EncodingNoteInput note = {source, &verdict, 0};
 
-    int status = 0;
+    CheckStatus status = kChecked;
     uint32_t entryLines = 0;
     Suppressions suppressions = {};
     TextLineReport report = {};
     BeginLineChecks();
     while (ReadTextLineReported(source, g_line, &report) == LineRead::Line) {
         // Fails only when memory runs out.
-        if (NoteSuppression(g_line, report.number, &suppressions) != 0) {
-            status = -1;
+        if (!NoteSuppression(g_line, report.number, &suppressions)) {
+            status = kCheckFailed;
             break;
         }
         CheckedEntry entry;
         int checked = CheckLine(source, g_line, &report, findings, &entry);
         // Fails only when memory runs out.
-        if (checked < 0 || (checked > 0 && Append(result, entry) != 0)) {
+        if (checked < 0 || (checked > 0 && !Append(result, entry))) {
             if (checked > 0) {
                 free(entry.syntax);
                 free(entry.info);
             }
-            status = -1;
+            status = kCheckFailed;
             break;
         }
         entryLines += checked > 0;
@@ -312,14 +291,13 @@ int CheckSource(TextSource* source, FindingList* findings, CheckResult* result) 
                    u"no line of the file is an entry: the plug-in loads nothing from it");
     }
     MergeNames(result, findings);
-    if (DropClashingFixes(result, findings) != 0) { // GCOVR_EXCL_BR_LINE: out of memory
-        status = -1;
+    if (!DropClashingFixes(result, findings)) { // GCOVR_EXCL_BR_LINE: out of memory
+        status = kCheckFailed;
     }
-    DropFindings(findings, kAllCodes, suppressions.lines, suppressions.codes, suppressions.count);
+    DropFindings(findings, kAllCodes, suppressions.lines.items, suppressions.codes.items,
+                 suppressions.codes.count);
     SortFindings(findings);
     PlaceFindings(source, findings);
-    free(suppressions.lines);
-    free(suppressions.codes);
     return status;
 }
 
@@ -350,49 +328,49 @@ bool NotOpened(SourceOpenResult opened, FindingList* findings, CheckResult* resu
 
 } // namespace
 
-int CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result) {
+CheckStatus CheckHelpFile(const char16_t* path, FindingList* findings, CheckResult* result) {
     if (!path || !findings || !result) {
-        return -1;
+        return kCheckFailed;
     }
     TextSource source = {};
     if (NotOpened(OpenTextSource(&source, path), findings, result)) {
-        return 0;
+        return kChecked;
     }
-    int status = CheckSource(&source, findings, result);
+    CheckStatus status = CheckSource(&source, findings, result);
     CloseTextSource(&source);
     return status;
 }
 
-int ReadHelpFile(const char16_t* path, FindingList* findings, CheckResult* result,
-                 HelpBytes* bytes) {
+CheckStatus ReadHelpFile(const char16_t* path, FindingList* findings, CheckResult* result,
+                         HelpBytes* bytes) {
     if (!path || !findings || !result || !bytes) {
-        return -1;
+        return kCheckFailed;
     }
     *bytes = HelpBytes{};
     TextSource source = {};
     if (NotOpened(OpenTextSource(&source, path), findings, result)) {
-        return 0;
+        return kChecked;
     }
     bytes->data = static_cast<uint8_t*>(malloc(source.size));
     if (!bytes->data) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
         CloseTextSource(&source);
-        return -1;
+        return kCheckFailed;
     }
     memcpy(bytes->data, source.data, source.size);
     bytes->size = source.size;
     bytes->pipe = source.tempPath != nullptr;
     CloseTextSource(&source);
-    return 0;
+    return kChecked;
 }
 
-int CheckHelpBytes(const uint8_t* data, uint32_t size, const Encoding* forced,
-                   FindingList* findings, CheckResult* result) {
+CheckStatus CheckHelpBytes(const uint8_t* data, uint32_t size, const Encoding* forced,
+                           FindingList* findings, CheckResult* result) {
     if (!data || !findings || !result) {
-        return -1;
+        return kCheckFailed;
     }
     TextSource source = {};
     if (NotOpened(OpenTextBytes(&source, data, size), findings, result)) {
-        return 0;
+        return kChecked;
     }
     if (forced) {
         source.encoding = *forced;
@@ -435,22 +413,23 @@ bool ResolveName(const char16_t* name, char16_t* path, FindingList* findings, Ch
 
 } // namespace
 
-int CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
-                       CheckResult* result) {
+CheckStatus CheckNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                               CheckResult* result) {
     if (!name || !path || !findings || !result) {
-        return -1;
+        return kCheckFailed;
     }
-    return ResolveName(name, path, findings, result) ? CheckHelpFile(path, findings, result) : 0;
+    return ResolveName(name, path, findings, result) ? CheckHelpFile(path, findings, result)
+                                                     : kChecked;
 }
 
-int ReadNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
-                      CheckResult* result, HelpBytes* bytes) {
+CheckStatus ReadNamedHelpFile(const char16_t* name, char16_t* path, FindingList* findings,
+                              CheckResult* result, HelpBytes* bytes) {
     if (!name || !path || !findings || !result || !bytes) {
-        return -1;
+        return kCheckFailed;
     }
     *bytes = HelpBytes{};
     return ResolveName(name, path, findings, result) ? ReadHelpFile(path, findings, result, bytes)
-                                                     : 0;
+                                                     : kChecked;
 }
 
 bool SpoolStandardInput(Spool* spool, FindingList* findings, CheckResult* result) {
@@ -474,16 +453,16 @@ bool SpoolStandardInput(Spool* spool, FindingList* findings, CheckResult* result
     return false;
 }
 
-int CheckStandardInput(FindingList* findings, CheckResult* result) {
+CheckStatus CheckStandardInput(FindingList* findings, CheckResult* result) {
     if (!findings || !result) {
-        return -1;
+        return kCheckFailed;
     }
     // Copied to a file and mapped, as the plug-in reads a pipe, never held in memory whole.
     static Spool spool;
     if (!SpoolStandardInput(&spool, findings, result)) {
-        return 0;
+        return kChecked;
     }
-    int status = 0;
+    CheckStatus status = kChecked;
     if (spool.size == 0) {
         AddFinding(findings, 0, 0, kSeverityError, u"empty",
                    u"the input is empty: the plug-in loads nothing from it");
@@ -494,16 +473,22 @@ int CheckStandardInput(FindingList* findings, CheckResult* result) {
     return status;
 }
 
-void ReleaseCheckResult(CheckResult* result) {
-    if (!result) {
-        return;
-    }
+void FreeCheckResultData(CheckResultData* result) {
     for (uint32_t i = 0; i < result->count; ++i) {
         free(result->functions[i].syntax);
         free(result->functions[i].info);
     }
     free(result->functions);
-    *result = CheckResult{};
+}
+
+void ReleaseCheckResult(CheckResult* result) {
+    if (result) {
+        *result = CheckResult{};
+    }
+}
+
+void FreeHelpBytesData(HelpBytesData* bytes) {
+    free(bytes->data);
 }
 
 const CheckedEntry* FindCheckedFunction(const CheckResult* result, const char16_t* name) {

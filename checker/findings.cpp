@@ -49,15 +49,9 @@ int AddFinding(FindingList* list, uint32_t line, uint32_t column, int32_t severi
         ++list->uncounted[index];
         return 0;
     }
-    if (list->count == list->capacity) {
-        uint32_t grown = list->capacity ? list->capacity * 2 : 64;
-        Finding* items = static_cast<Finding*>(realloc(list->items, grown * sizeof(Finding)));
-        if (!items) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-            list->incomplete = true;
-            return -1;
-        }
-        list->items = items;
-        list->capacity = grown;
+    if (!GrowFor(&list->items, list->count, &list->capacity)) { // GCOVR_EXCL_BR_LINE
+        list->incomplete = true;
+        return -1;
     }
     char16_t text[kFindingUnits];
     va_list args;
@@ -188,17 +182,19 @@ char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret)
     return out;
 }
 
-void ReleaseFindings(FindingList* list) {
-    if (!list) {
-        return;
-    }
+void FreeFindingListData(FindingListData* list) {
     for (uint32_t i = 0; i < list->count; ++i) {
         free(list->items[i].message);
         free(list->items[i].source);
     }
     free(list->items);
     ReleaseFixes(&list->fixes);
-    *list = FindingList{};
+}
+
+void ReleaseFindings(FindingList* list) {
+    if (list) {
+        *list = FindingList{};
+    }
 }
 
 const char16_t* SeverityName(int32_t severity) {

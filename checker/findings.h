@@ -5,6 +5,7 @@
 #include "base/limits.h"
 #include "checker/codes.h"
 #include "checker/fixes.h"
+#include "checker/grow.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -29,20 +30,24 @@ struct Finding {
     uint32_t fix;         // 1 + the index of its safe fix in the list's fixes, or 0
 };
 
-struct FindingList {
-    Finding* items; // on the C heap
-    uint32_t count;
-    uint32_t capacity;
-    uint32_t tally[3];      // by severity, the uncounted ones included
-    uint32_t byCode[64];    // by index of kCheckCodes, the uncounted ones included
-    uint32_t uncounted[64]; // by code: found beyond kFindingsPerCode and not kept
-    bool incomplete;        // memory ran out: some findings were lost
-    bool keepAll;           // keep every finding (set before the first): machine formats, --fix
-    CodeSet optIn;          // the codes off by default to look for (set before the first)
-    uint32_t lastKept;      // 1 + the index of the finding added last, or 0 when not kept
-    FixList fixes;          // the safe fixes of the findings, of all of them kept or not
-    uint32_t fixed;         // findings that --fix mended
+struct FindingListData {
+    Finding* items = nullptr; // on the C heap
+    uint32_t count = 0;
+    uint32_t capacity = 0;
+    uint32_t tally[3] = {};      // by severity, the uncounted ones included
+    uint32_t byCode[64] = {};    // by index of kCheckCodes, the uncounted ones included
+    uint32_t uncounted[64] = {}; // by code: found beyond kFindingsPerCode and not kept
+    bool incomplete = false;     // memory ran out: some findings were lost
+    bool keepAll = false;  // keep every finding (set before the first): machine formats, --fix
+    CodeSet optIn = {};    // the codes off by default to look for (set before the first)
+    uint32_t lastKept = 0; // 1 + the index of the finding added last, or 0 when not kept
+    FixList fixes = {};    // the safe fixes of the findings, of all of them kept or not
+    uint32_t fixed = 0;    // findings that --fix mended
 };
+
+void FreeFindingListData(FindingListData* list);
+// The findings of one file, which free themselves (their messages, sources and fixes).
+using FindingList = Owned<FindingListData, FreeFindingListData>;
 
 // Adds a finding whose message is formatted as Format16 does (cut to kFindingUnits); the
 // code must be one of kCheckCodes. Returns 0 (also for a finding counted but not kept), or
@@ -67,6 +72,7 @@ void DropFindings(FindingList* list, CodeSet codes, const uint32_t* lines,
 // caret lines up. caret gets the column of index within the copy, in characters.
 constexpr size_t kSourceUnits = 120;
 char16_t* MakeSourceExcerpt(const char16_t* line, size_t index, uint32_t* caret);
+// Frees the findings now, leaving the list empty.
 void ReleaseFindings(FindingList* list);
 
 const char16_t* SeverityName(int32_t severity); // "error", "warning", "note"

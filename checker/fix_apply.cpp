@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -36,15 +37,20 @@ struct Applied {
     char16_t entry[kNameUnits]; // the entry it makes of its line, or empty
 };
 
-// One attempt at mending the file: the fixes made, the lines they touched, and what the
-// checker finds in the bytes as they stand.
+// One attempt at mending the file: the fixes made, the lines they touched, the bytes as they
+// leave them, and what the checker finds in those bytes.
 struct Attempt {
-    Applied* applied;
-    uint32_t appliedCount;
-    uint32_t appliedCapacity;
-    uint32_t* changed; // the lines an edit touched, in order once the attempt is done
-    uint32_t changedCount;
-    uint32_t changedCapacity;
+    HeapArray<Applied> applied;
+    HeapArray<uint32_t> changed; // the lines an edit touched, in order once the attempt is done
+    HeapArray<uint8_t> mended;   // no items until a round made a fix
+    FindingList findings;        // of the mended bytes
+    CheckResult result;
+};
+
+// The file as it was, which every attempt starts from and is compared with.
+struct Original {
+    const uint8_t* data;
+    uint32_t size;
     FindingList findings;
     CheckResult result;
 };
@@ -57,38 +63,17 @@ struct Violation {
     char16_t name[kNameUnits]; // kFunctionChanged: the function
 };
 
-struct Violations {
-    Violation* items;
-    uint32_t count;
-    uint32_t capacity;
-};
-
-struct KeyList {
-    Key* items;
-    uint32_t count;
-    uint32_t capacity;
-};
-
-bool AddKey(KeyList* list, Key key) {
-    if (!GrowFor(&list->items, list->count, &list->capacity)) { // GCOVR_EXCL_BR_LINE
-        return false;
-    }
-    list->items[list->count++] = key;
-    return true;
-}
+using Violations = HeapArray<Violation>;
+using KeyList = HeapArray<Key>;
 
 bool HasKey(const KeyList& sorted, Key key) {
     return std::binary_search(sorted.items, sorted.items + sorted.count, key);
 }
 
-bool Note(Violations* v, int kind, Key key, const char16_t* name) {
-    if (!GrowFor(&v->items, v->count, &v->capacity)) { // GCOVR_EXCL_BR_LINE
-        return false;
-    }
-    Violation& item = v->items[v->count++];
-    item = Violation{kind, key, {}};
+[[nodiscard]] bool Note(Violations* v, int kind, Key key, const char16_t* name) {
+    Violation item = {kind, key, {}};
     Str16Copy({item.name, kNameUnits}, name ? name : u"");
-    return true;
+    return Push(v, item);
 }
 
 int CodeIndex(const Finding& f) {
@@ -99,11 +84,11 @@ bool IsWide(int32_t code) {
     return code == FindCheckCode(u"stray-byte", 10) || code == FindCheckCode(u"add-bom", 7);
 }
 
-// The warnings and errors of a list, by line and code, in order.
-bool KeysOf(const FindingList& findings, KeyList* keys) {
+// The warnings and errors of a list, by line and code, in order; false when memory ran out.
+[[nodiscard]] bool KeysOf(const FindingList& findings, KeyList* keys) {
     for (uint32_t i = 0; i < findings.count; ++i) {
         const Finding& f = findings.items[i];
-        if (f.severity >= kSeverityWarning && !AddKey(keys, Key{f.line, CodeIndex(f)})) {
+        if (f.severity >= kSeverityWarning && !Push(keys, Key{f.line, CodeIndex(f)})) {
             return false; // GCOVR_EXCL_LINE: the C heap, which no test can make fail
         }
     }
@@ -111,23 +96,13 @@ bool KeysOf(const FindingList& findings, KeyList* keys) {
     return true;
 }
 
-void ReleaseAttempt(Attempt* a) {
-    free(a->applied);
-    free(a->changed);
-    ReleaseFindings(&a->findings);
-    ReleaseCheckResult(&a->result);
-    *a = Attempt{};
-}
-
-int Check(const uint8_t* data, uint32_t size, const Encoding* forced, FindingList* findings,
-          CheckResult* result) {
+// The findings and functions of bytes, every finding kept; false when memory ran out.
+[[nodiscard]] bool Check(const uint8_t* data, uint32_t size, const Encoding* forced,
+                         FindingList* findings, CheckResult* result) {
     *findings = FindingList{};
     *result = CheckResult{};
     findings->keepAll = true;
-    if (CheckHelpBytes(data, size, forced, findings, result) != 0 || findings->incomplete) {
-        return -1;
-    }
-    return 0;
+    return CheckHelpBytes(data, size, forced, findings, result) == 0 && !findings->incomplete;
 }
 
 // An edit placed among the others of its round.
@@ -136,23 +111,23 @@ struct Placed {
     uint32_t fix; // the index of its fix
 };
 
-// One round: the fixes the attempt may make in the bytes as they stand (data), made, into
-// *next on the C heap; *next is null when there were none. Returns 0; -1 when memory ran out;
-// 1 when the file would grow past what the plug-in loads.
-int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_t size, Attempt* a,
-              uint8_t** next, uint32_t* nextSize) {
-    *next = nullptr;
-    const FixList& fixes = a->findings.fixes;
-    auto* placed = static_cast<Placed*>(malloc((fixes.editCount + 1) * sizeof(Placed)));
-    auto* refused = static_cast<bool*>(calloc(fixes.count + 1, sizeof(bool)));
-    if (!placed || !refused) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-        free(placed);
-        free(refused);
-        return -1;
+enum class Round { Made, OutOfMemory, TooLarge };
+
+// One round: the fixes of plan that the attempt may make in the bytes as they stand (data),
+// made into next; next has no items when there were none.
+Round MakeRound(CodeSet codes, const KeyList& banned, const FixList& fixes, const uint8_t* data,
+                uint32_t size, Attempt* a, HeapArray<uint8_t>* next) {
+    HeapArray<Placed> placing;
+    HeapArray<bool> refused;
+    // GCOVR_EXCL_BR_START: the C heap, which no test can make fail
+    if (!MakeZeroed(&placing, fixes.editCount + 1) || !MakeZeroed(&refused, fixes.count + 1)) {
+        return Round::OutOfMemory;
     }
+    // GCOVR_EXCL_BR_STOP
+    Placed* placed = placing.items;
     for (uint32_t i = 0; i < fixes.count; ++i) {
         const Fix* fix = ActiveFix(&fixes, i);
-        refused[i] =
+        refused.items[i] =
             !fix || (codes & CodeBit(fix->code)) == 0 || HasKey(banned, Key{fix->line, fix->code});
     }
     // Two edits at the same place, or overlapping, cannot both be made: the later fix waits
@@ -162,7 +137,7 @@ int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_
         again = false;
         count = 0;
         for (uint32_t i = 0; i < fixes.count; ++i) {
-            for (uint32_t e = 0; !refused[i] && e < fixes.items[i].count; ++e) {
+            for (uint32_t e = 0; !refused.items[i] && e < fixes.items[i].count; ++e) {
                 placed[count++] = Placed{&fixes.edits[fixes.items[i].first + e], i};
             }
         }
@@ -174,61 +149,78 @@ int MakeRound(CodeSet codes, const KeyList& banned, const uint8_t* data, uint32_
             bool clash = placed[k].edit->offset < before->offset + before->length ||
                          placed[k].edit->offset == before->offset;
             if (clash && placed[k].fix != placed[k - 1].fix) {
-                refused[placed[k].fix] = true;
+                refused.items[placed[k].fix] = true;
                 again = true;
             }
         }
     }
-    int status = 0;
+    if (count == 0) {
+        return Round::Made;
+    }
     uint64_t grown = size;
     for (uint32_t k = 0; k < count; ++k) {
         grown += placed[k].edit->byteCount;
         grown -= placed[k].edit->length;
     }
-    if (count > 0 && grown > kLargestHelpFile) {
-        status = 1;
-    } else if (count > 0) {
-        uint8_t* made = static_cast<uint8_t*>(malloc(grown ? static_cast<size_t>(grown) : 1));
-        status = made ? 0 : -1; // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-        uint32_t from = 0;
-        uint32_t to = 0;
-        for (uint32_t k = 0; made && k < count; ++k) {
-            const FixEdit& e = *placed[k].edit;
-            memcpy(made + to, data + from, e.offset - from);
-            to += e.offset - from;
-            memcpy(made + to, e.bytes, e.byteCount);
-            to += e.byteCount;
-            from = e.offset + e.length;
-        }
-        if (made) {
-            memcpy(made + to, data + from, size - from);
-        }
-        for (uint32_t i = 0; made && i < fixes.count && status == 0; ++i) {
-            const Fix& fix = fixes.items[i];
-            if (refused[i]) {
-                continue;
-            }
-            status = GrowFor(&a->applied, a->appliedCount, &a->appliedCapacity) ? 0 : -1;
-            if (status == 0) {
-                Applied& done = a->applied[a->appliedCount++];
-                done = Applied{Key{fix.line, fix.code}, IsWide(fix.code), {}};
-                Str16Copy({done.entry, kNameUnits}, fix.entry);
-            }
-            // A mark before the first line changes no line's text.
-            bool mark = fix.code == FindCheckCode(u"add-bom", 7);
-            for (uint32_t e = 0; !mark && e < fix.count && status == 0; ++e) {
-                status = GrowFor(&a->changed, a->changedCount, &a->changedCapacity) ? 0 : -1;
-                if (status == 0) {
-                    a->changed[a->changedCount++] = fixes.edits[fix.first + e].line;
-                }
-            }
-        }
-        *next = made;
-        *nextSize = static_cast<uint32_t>(grown);
+    if (grown > kLargestHelpFile) {
+        return Round::TooLarge;
     }
-    free(placed);
-    free(refused);
-    return status;
+    if (!MakeZeroed(next, static_cast<uint32_t>(grown))) { // GCOVR_EXCL_BR_LINE: the C heap
+        return Round::OutOfMemory;
+    }
+    uint8_t* made = next->items;
+    uint32_t from = 0;
+    uint32_t to = 0;
+    for (uint32_t k = 0; k < count; ++k) {
+        const FixEdit& e = *placed[k].edit;
+        memcpy(made + to, data + from, e.offset - from);
+        to += e.offset - from;
+        memcpy(made + to, e.bytes, e.byteCount);
+        to += e.byteCount;
+        from = e.offset + e.length;
+    }
+    memcpy(made + to, data + from, size - from);
+    for (uint32_t i = 0; i < fixes.count; ++i) {
+        const Fix& fix = fixes.items[i];
+        if (refused.items[i]) {
+            continue;
+        }
+        Applied done = {Key{fix.line, fix.code}, IsWide(fix.code), {}};
+        Str16Copy({done.entry, kNameUnits}, fix.entry);
+        if (!Push(&a->applied, done)) { // GCOVR_EXCL_BR_LINE: the C heap
+            return Round::OutOfMemory;
+        }
+        // A mark before the first line changes no line's text.
+        bool mark = fix.code == FindCheckCode(u"add-bom", 7);
+        for (uint32_t e = 0; !mark && e < fix.count; ++e) {
+            if (!Push(&a->changed, fixes.edits[fix.first + e].line)) { // GCOVR_EXCL_BR_LINE
+                return Round::OutOfMemory;
+            }
+        }
+    }
+    return Round::Made;
+}
+
+// The rounds of one attempt, from the file as it was and without the banned fixes: each
+// round makes the fixes that the findings of the bytes as they stand offer, up to kRounds.
+Round MakeRounds(const Original& was, CodeSet codes, const KeyList& banned, Attempt* a) {
+    // The first round plans from the findings of the file as it was.
+    const FindingList* plan = &was.findings;
+    for (int round = 0; round < kRounds; ++round) {
+        bool made = a->mended.items != nullptr;
+        HeapArray<uint8_t> next;
+        Round status = MakeRound(codes, banned, plan->fixes, made ? a->mended.items : was.data,
+                                 made ? a->mended.count : was.size, a, &next);
+        if (status != Round::Made || !next.items) {
+            return status;
+        }
+        a->mended = std::move(next);
+        if (!Check(a->mended.items, a->mended.count, nullptr, &a->findings, &a->result)) {
+            return Round::OutOfMemory; // GCOVR_EXCL_LINE: the C heap
+        }
+        plan = &a->findings;
+    }
+    return Round::Made;
 }
 
 // The line breaks of bytes as the plug-in reads them.
@@ -244,24 +236,25 @@ uint32_t Breaks(const uint8_t* data, uint32_t size) {
 }
 
 bool Changed(const Attempt& a, uint32_t line) {
-    return std::binary_search(a.changed, a.changed + a.changedCount, line);
+    return std::binary_search(a.changed.items, a.changed.items + a.changed.count, line);
 }
 
 // What the mended file does that it must not, against the file as it was (its findings and
-// functions, and the same bytes read as the mended file is read).
-int Verify(const FindingList& before, const CheckResult& was, const uint8_t* original,
-           uint32_t size, const uint8_t* mended, uint32_t mendedSize, const Attempt& a,
-           Violations* out) {
-    KeyList old = {};
-    KeyList now = {};
-    int status = KeysOf(before, &old) && KeysOf(a.findings, &now) ? 0 : -1;
-    for (uint32_t i = 0; i < a.appliedCount && status == 0; ++i) {
-        if (HasKey(now, a.applied[i].key)) {
-            status = Note(out, kRemains, a.applied[i].key, nullptr) ? 0 : -1;
+// functions, and the same bytes read as the mended file is read). False when memory ran out.
+[[nodiscard]] bool Verify(const Original& was, const Attempt& a, Violations* out) {
+    KeyList old;
+    KeyList now;
+    if (!KeysOf(was.findings, &old) || !KeysOf(a.findings, &now)) { // GCOVR_EXCL_BR_LINE
+        return false;
+    }
+    for (uint32_t i = 0; i < a.applied.count; ++i) {
+        const Key& key = a.applied.items[i].key;
+        if (HasKey(now, key) && !Note(out, kRemains, key, nullptr)) { // GCOVR_EXCL_BR_LINE
+            return false;
         }
     }
     // A finding of a line is new when the line gives more of its code than it did.
-    for (uint32_t i = 0; i < now.count && status == 0; ++i) {
+    for (uint32_t i = 0; i < now.count; ++i) {
         const Key& k = now.items[i];
         const Key* first = std::lower_bound(old.items, old.items + old.count, k);
         const Key* last = std::upper_bound(old.items, old.items + old.count, k);
@@ -271,30 +264,32 @@ int Verify(const FindingList& before, const CheckResult& was, const uint8_t* ori
             ++has;
             ++i;
         }
-        if (has > had) {
-            status = Note(out, kNewFinding, k, nullptr) ? 0 : -1;
+        if (has > had && !Note(out, kNewFinding, k, nullptr)) { // GCOVR_EXCL_BR_LINE
+            return false;
         }
     }
-    free(old.items);
-    free(now.items);
-    if (status == 0 && a.result.count < was.count) {
-        status = Note(out, kFewerFunctions, Key{0, 0}, nullptr) ? 0 : -1;
+    bool fewer = a.result.count < was.result.count;
+    if (fewer && !Note(out, kFewerFunctions, Key{0, 0}, nullptr)) { // GCOVR_EXCL_BR_LINE
+        return false;
     }
     // A fix never adds or removes a line; a file read anew (UTF-8 where it was read in the code
     // page) might, where a character of the new reading ends a line.
-    if (status == 0 && Breaks(mended, mendedSize) != Breaks(original, size)) {
-        status = Note(out, kLinesMoved, Key{0, 0}, nullptr) ? 0 : -1;
+    bool moved = Breaks(a.mended.items, a.mended.count) != Breaks(was.data, was.size);
+    if (moved && !Note(out, kLinesMoved, Key{0, 0}, nullptr)) { // GCOVR_EXCL_BR_LINE
+        return false;
     }
     // Each line that no fix touched keeps its function, read as the mended file is read: a
     // file whose stray bytes became UTF-8 is compared with its old bytes read as UTF-8.
-    FindingList unused = {};
-    CheckResult baseline = {};
-    const CheckResult* base = &was;
-    if (status == 0 && a.result.encoding != was.encoding) {
-        status = Check(original, size, &a.result.encoding, &unused, &baseline);
+    FindingList unused;
+    CheckResult baseline;
+    const CheckResult* base = &was.result;
+    if (a.result.encoding != was.result.encoding) {
+        if (!Check(was.data, was.size, &a.result.encoding, &unused, &baseline)) {
+            return false; // GCOVR_EXCL_LINE: the C heap, which no test can make fail
+        }
         base = &baseline;
     }
-    for (uint32_t i = 0; i < base->count && status == 0; ++i) {
+    for (uint32_t i = 0; i < base->count; ++i) {
         const CheckedEntry& b = base->functions[i];
         if (Changed(a, b.line)) {
             continue;
@@ -302,13 +297,11 @@ int Verify(const FindingList& before, const CheckResult& was, const uint8_t* ori
         const CheckedEntry* f = FindCheckedFunction(&a.result, b.name);
         bool same = f && f->line == b.line && strcmp(f->syntax, b.syntax) == 0 &&
                     (f->info && b.info ? strcmp(f->info, b.info) == 0 : f->info == b.info);
-        if (!same) {
-            status = Note(out, kFunctionChanged, Key{b.line, 0}, b.name) ? 0 : -1;
+        if (!same && !Note(out, kFunctionChanged, Key{b.line, 0}, b.name)) { // GCOVR_EXCL_BR_LINE
+            return false;
         }
     }
-    ReleaseFindings(&unused);
-    ReleaseCheckResult(&baseline);
-    return status;
+    return true;
 }
 
 void Describe(const Violation& v, char16_t* text, size_t capacity) {
@@ -351,15 +344,17 @@ void Describe(const Violation& v, char16_t* text, size_t capacity) {
     }
 }
 
-// The fixes to blame for a violation, added to banned with the reason; false when none that
+enum class Blamed { None, Some, OutOfMemory };
+
+// The fixes to blame for a violation, added to banned with the reason; None when none that
 // is not banned already can be blamed.
-bool Blame(const Violation& v, const Attempt& a, KeyList* banned, FixOutcome* outcome) {
+Blamed Blame(const Violation& v, const Attempt& a, KeyList* banned, FixOutcome* outcome) {
     bool blamed = false;
     for (int pass = 0; pass < 2 && !blamed; ++pass) {
         // First the fixes of the line itself, or those that make the function; then those
         // that change how the whole file reads.
-        for (uint32_t i = 0; i < a.appliedCount; ++i) {
-            const Applied& made = a.applied[i];
+        for (uint32_t i = 0; i < a.applied.count; ++i) {
+            const Applied& made = a.applied.items[i];
             bool guilty = false;
             if (pass == 1) {
                 guilty = made.wide && v.kind != kRemains;
@@ -373,8 +368,8 @@ bool Blame(const Violation& v, const Attempt& a, KeyList* banned, FixOutcome* ou
             if (!guilty || HasKey(*banned, made.key)) {
                 continue;
             }
-            if (!AddKey(banned, made.key)) { // GCOVR_EXCL_BR_LINE: out of memory
-                return false;
+            if (!Push(banned, made.key)) { // GCOVR_EXCL_BR_LINE: out of memory
+                return Blamed::OutOfMemory;
             }
             std::sort(banned->items, banned->items + banned->count);
             if (outcome->leftOutCount < kLeftOutKept) {
@@ -387,113 +382,91 @@ bool Blame(const Violation& v, const Attempt& a, KeyList* banned, FixOutcome* ou
             blamed = true;
         }
     }
+    return blamed ? Blamed::Some : Blamed::None;
+}
+
+// The fixes to blame for what an attempt did wrong. Lines read anew cannot be compared line
+// by line: only the fixes that change the reading are to blame then.
+Blamed BlameAll(const Violations& found, const Attempt& a, KeyList* banned, FixOutcome* outcome) {
+    uint32_t moved = found.count;
+    for (uint32_t i = 0; i < found.count; ++i) {
+        moved = found.items[i].kind == kLinesMoved ? i : moved;
+    }
+    Blamed blamed = Blamed::None;
+    for (uint32_t i = 0; i < found.count; ++i) {
+        if (moved == found.count || i == moved) {
+            Blamed one = Blame(found.items[i], a, banned, outcome);
+            if (one == Blamed::OutOfMemory) { // GCOVR_EXCL_BR_LINE: the C heap
+                return one;
+            }
+            blamed = one == Blamed::Some ? one : blamed;
+        }
+    }
     return blamed;
+}
+
+// Refuses the whole mending, for the reason v.
+void Refuse(const Violation& v, FixOutcome* outcome) {
+    outcome->refused = true;
+    Describe(v, outcome->why, kMessageUnits);
 }
 
 } // namespace
 
-int FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* outcome) {
+FixStatus FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* outcome) {
     if (!data || !outcome) {
-        return -1;
+        return kFixOutOfMemory;
     }
-    *outcome = FixOutcome{};
-    FindingList before = {};
-    CheckResult was = {};
-    if (Check(data, size, nullptr, &before, &was) != 0) { // GCOVR_EXCL_BR_LINE: out of memory
-        ReleaseFindings(&before);
-        ReleaseCheckResult(&was);
-        return -1;
+    ReleaseFixOutcome(outcome);
+    Original was = {data, size, {}, {}};
+    if (!Check(data, size, nullptr, &was.findings, &was.result)) { // GCOVR_EXCL_BR_LINE
+        return kFixOutOfMemory;
     }
-    KeyList banned = {};
-    int status = 0;
-    Attempt a = {};
-    uint8_t* current = nullptr; // the bytes as the fixes so far leave them
-    uint32_t currentSize = size;
+    KeyList banned; // fixes left out, sorted
+    Round round = Round::Made;
     for (;;) {
-        a = Attempt{};
-        // The first round plans from the findings of the file as it was.
-        a.findings = before;
-        bool borrowed = true;
-        for (int round = 0; round < kRounds && status == 0; ++round) {
-            uint8_t* next = nullptr;
-            uint32_t nextSize = 0;
-            status = MakeRound(codes, banned, current ? current : data, currentSize, &a, &next,
-                               &nextSize);
-            if (!next || status != 0) {
-                free(next);
-                break;
-            }
-            free(current);
-            current = next;
-            currentSize = nextSize;
-            if (!borrowed) {
-                ReleaseFindings(&a.findings);
-                ReleaseCheckResult(&a.result);
-            }
-            borrowed = false;
-            status = Check(current, currentSize, nullptr, &a.findings, &a.result);
-        }
-        if (borrowed) {
-            a.findings = FindingList{};
-        }
-        if (status != 0 || a.appliedCount == 0) {
+        // Each attempt starts again from the file as it was, without the fixes to blame.
+        Attempt a;
+        round = MakeRounds(was, codes, banned, &a);
+        if (round != Round::Made || a.applied.count == 0) {
             break;
         }
-        std::sort(a.changed, a.changed + a.changedCount);
-        Violations found = {};
-        status = Verify(before, was, data, size, current, currentSize, a, &found);
-        // Lines read anew cannot be compared line by line: only the fixes that change the
-        // reading are to blame then.
-        uint32_t moved = found.count;
-        for (uint32_t i = 0; i < found.count; ++i) {
-            moved = found.items[i].kind == kLinesMoved ? i : moved;
-        }
-        bool blamed = false;
-        for (uint32_t i = 0; i < found.count && status == 0; ++i) {
-            if (moved == found.count || i == moved) {
-                blamed = Blame(found.items[i], a, &banned, outcome) || blamed;
-            }
-        }
-        if (status == 0 && found.count > 0 && !blamed) {
-            outcome->refused = true;
-            Describe(found.items[0], outcome->why, kMessageUnits);
-        }
-        free(found.items);
-        if (status != 0 || found.count == 0 || !blamed) {
+        std::sort(a.changed.items, a.changed.items + a.changed.count);
+        Violations found;
+        if (!Verify(was, a, &found)) { // GCOVR_EXCL_BR_LINE: the C heap
+            round = Round::OutOfMemory;
             break;
         }
-        // Again from the file as it was, without the fixes to blame.
-        ReleaseAttempt(&a);
-        free(current);
-        current = nullptr;
-        currentSize = size;
+        if (found.count == 0) {
+            // The mended file holds up.
+            outcome->size = a.mended.count;
+            outcome->data = TakeItems(&a.mended);
+            outcome->fixed = a.applied.count;
+            outcome->findings = std::move(a.findings);
+            outcome->result = std::move(a.result);
+            return kFixDone;
+        }
+        Blamed blamed = BlameAll(found, a, &banned, outcome);
+        if (blamed == Blamed::OutOfMemory) { // GCOVR_EXCL_BR_LINE: the C heap
+            round = Round::OutOfMemory;
+            break;
+        }
+        if (blamed == Blamed::None) {
+            Refuse(found.items[0], outcome);
+            break;
+        }
     }
-    if (status == 1) {
+    if (round == Round::TooLarge) {
         // Growing past the largest file is no fix's fault alone: nothing is mended.
-        outcome->refused = true;
-        Violation v = {kTooLarge, Key{0, 0}, {}};
-        Describe(v, outcome->why, kMessageUnits);
-        status = 0;
+        Refuse(Violation{kTooLarge, Key{0, 0}, {}}, outcome);
     }
-    free(banned.items);
-    if (status == 0 && !outcome->refused && a.appliedCount > 0) {
-        outcome->data = current;
-        outcome->size = currentSize;
-        outcome->fixed = a.appliedCount;
-        outcome->findings = a.findings;
-        outcome->result = a.result;
-        current = nullptr;
-        a.findings = FindingList{};
-        a.result = CheckResult{};
-        ReleaseFindings(&before);
-        ReleaseCheckResult(&was);
-    } else {
-        outcome->findings = before;
-        outcome->result = was;
-    }
-    free(current);
-    ReleaseAttempt(&a);
-    return status;
+    outcome->findings = std::move(was.findings);
+    outcome->result = std::move(was.result);
+    return round == Round::OutOfMemory ? kFixOutOfMemory : kFixDone;
+}
+
+FixOutcome::~FixOutcome() {
+    free(data);
 }
 
 void ReleaseFixOutcome(FixOutcome* outcome) {
@@ -501,7 +474,12 @@ void ReleaseFixOutcome(FixOutcome* outcome) {
         return;
     }
     free(outcome->data);
-    ReleaseFindings(&outcome->findings);
-    ReleaseCheckResult(&outcome->result);
-    *outcome = FixOutcome{};
+    outcome->data = nullptr;
+    outcome->size = 0;
+    outcome->fixed = 0;
+    outcome->refused = false;
+    outcome->why[0] = 0;
+    outcome->leftOutCount = 0;
+    outcome->findings = FindingList{};
+    outcome->result = CheckResult{};
 }

@@ -14,21 +14,30 @@ struct LeftOutFix {
 };
 constexpr uint32_t kLeftOutKept = 16; // those told one by one; the rest are counted
 
+// The outcome of a mending, which frees what it holds.
 struct FixOutcome {
-    uint8_t* data; // the mended file on the C heap; null when nothing was mended
-    uint32_t size;
-    uint32_t fixed;                   // findings mended
-    bool refused;                     // no set of the fixes holds up: nothing is to be written
-    char16_t why[kMessageUnits];      // why, when refused
-    LeftOutFix leftOut[kLeftOutKept]; // fixes left out, in the order they were found out
-    uint32_t leftOutCount;            // all of them, those past kLeftOutKept included
+    uint8_t* data = nullptr; // the mended file on the C heap; null when nothing was mended
+    uint32_t size = 0;
+    uint32_t fixed = 0;                    // findings mended
+    bool refused = false;                  // no set of the fixes holds up: nothing is to be written
+    char16_t why[kMessageUnits] = {};      // why, when refused
+    LeftOutFix leftOut[kLeftOutKept] = {}; // fixes left out, in the order they were found out
+    uint32_t leftOutCount = 0;             // all of them, those past kLeftOutKept included
     // Of the mended file; of the file as it was when nothing was mended. Every finding kept.
     FindingList findings;
     CheckResult result;
+
+    FixOutcome() = default;
+    ~FixOutcome();
+    FixOutcome(const FixOutcome&) = delete;
+    FixOutcome& operator=(const FixOutcome&) = delete;
 };
 
+enum [[nodiscard]] FixStatus : int{kFixDone = 0, kFixOutOfMemory = -1};
+
 // Makes the fixes of the codes in codes (and not suppressed) in the bytes of a help file,
-// again on the mended bytes while they give more, up to a few rounds. Returns 0, or -1 when
-// memory ran out.
-int FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* outcome);
+// again on the mended bytes while they give more, up to a few rounds. kFixOutOfMemory when
+// memory ran out: the outcome then mends nothing.
+FixStatus FixHelpBytes(const uint8_t* data, uint32_t size, CodeSet codes, FixOutcome* outcome);
+// Frees what the outcome holds now, leaving it empty.
 void ReleaseFixOutcome(FixOutcome* outcome);

@@ -92,9 +92,12 @@ void Worse(Run* run, int status) {
 }
 
 // The bytes of a name: standard input copied and read, or the file as "hbar /L" takes it.
+// Findings are marked incomplete when memory ran out.
 void Read(const char16_t* name, FindingList* findings, CheckResult* result, HelpBytes* bytes) {
     if (!Str16Equal(name, u"-")) {
-        ReadNamedHelpFile(name, g_path, findings, result, bytes);
+        if (ReadNamedHelpFile(name, g_path, findings, result, bytes) != kChecked) {
+            findings->incomplete = true; // GCOVR_EXCL_LINE: out of memory
+        }
         return;
     }
     Str16Copy(g_path, u"-");
@@ -105,8 +108,8 @@ void Read(const char16_t* name, FindingList* findings, CheckResult* result, Help
     if (spool.size == 0) {
         AddFinding(findings, 0, 0, kSeverityError, u"empty",
                    u"the input is empty: the plug-in loads nothing from it");
-    } else {
-        ReadHelpFile(spool.path, findings, result, bytes);
+    } else if (ReadHelpFile(spool.path, findings, result, bytes) != kChecked) {
+        findings->incomplete = true; // GCOVR_EXCL_LINE: out of memory
     }
     RemoveSpool(&spool);
 }
@@ -133,10 +136,10 @@ void Report(Run* run, FindingList* findings, const CheckResult& result) {
 void FixOne(Run* run, const char16_t* name) {
     const CheckOptions& options = *run->options;
     bool input = Str16Equal(name, u"-");
-    FindingList findings = {};
+    FindingList findings;
     findings.keepAll = true;
-    CheckResult result = {};
-    HelpBytes bytes = {};
+    CheckResult result;
+    HelpBytes bytes;
     Read(name, &findings, &result, &bytes);
     if (!bytes.data) {
         // Not read, or empty: nothing to mend, and nothing is touched.
@@ -144,22 +147,22 @@ void FixOne(Run* run, const char16_t* name) {
             for (uint32_t i = 0; i < findings.count && result.unreadable; ++i) {
                 Tell(g_path, u"%s", findings.items[i].message);
             }
-            Worse(run, result.unreadable ? kExitTrouble : kExitClean);
+            if (findings.incomplete) { // GCOVR_EXCL_BR_LINE: out of memory
+                Tell(g_path, u"%s", u"out of memory: nothing fixed"); // GCOVR_EXCL_LINE
+            }
+            bool trouble = result.unreadable || findings.incomplete;
+            Worse(run, trouble ? kExitTrouble : kExitClean);
         } else {
             Report(run, &findings, result);
         }
-        ReleaseFindings(&findings);
-        ReleaseCheckResult(&result);
         return;
     }
     ReleaseFindings(&findings);
     ReleaseCheckResult(&result);
-    FixOutcome out = {};
-    if (FixHelpBytes(bytes.data, bytes.size, options.codes, &out) != 0) {
+    FixOutcome out;
+    if (FixHelpBytes(bytes.data, bytes.size, options.codes, &out) != kFixDone) {
         Tell(g_path, u"%s", u"out of memory: nothing fixed");
         Worse(run, kExitTrouble);
-        ReleaseFixOutcome(&out);
-        free(bytes.data);
         return;
     }
     TellLeftOut(g_path, out);
@@ -172,14 +175,13 @@ void FixOne(Run* run, const char16_t* name) {
     }
     if (options.diff) {
         if (out.data) {
-            ByteBuffer diff = {};
+            ByteBuffer diff;
             if (!DiffFileName(g_path, g_diffName)) {
                 Str16Copy(g_diffName, g_path);
             }
             AppendUnifiedDiff(g_diffName, bytes.data, bytes.size, out.data, out.size, &diff);
             run->outputFailed =
                 run->outputFailed || diff.failed || !WriteStandardOutputBytes(diff.data, diff.size);
-            ReleaseBytes(&diff);
             // Lines are cut at each byte 0A, which in these forms is half a character or less.
             Encoding encoding = out.result.encoding;
             if (encoding != Encoding::Ansi && encoding != Encoding::Utf8) {
@@ -219,23 +221,21 @@ void FixOne(Run* run, const char16_t* name) {
             Report(run, &out.findings, out.result);
         } else {
             // The report of the file as it stands.
-            FindingList now = {};
+            FindingList now;
             now.keepAll = true;
             now.optIn = optIn;
-            CheckResult was = {};
-            CheckHelpBytes(written ? out.data : bytes.data, written ? out.size : bytes.size,
-                           nullptr, &now, &was);
+            CheckResult was;
+            if (CheckHelpBytes(written ? out.data : bytes.data, written ? out.size : bytes.size,
+                               nullptr, &now, &was) != kChecked) {
+                now.incomplete = true; // GCOVR_EXCL_LINE: out of memory
+            }
             now.fixed = written ? out.fixed : 0;
             Report(run, &now, was);
-            ReleaseFindings(&now);
-            ReleaseCheckResult(&was);
         }
         if (trouble) {
             Worse(run, kExitTrouble);
         }
     }
-    ReleaseFixOutcome(&out);
-    free(bytes.data);
 }
 
 } // namespace

@@ -27,13 +27,13 @@ int32_t AddFix(FixList* list, uint32_t line, int32_t code, const char16_t* what)
     return static_cast<int32_t>(list->count++);
 }
 
-int AddFixEdit(FixList* list, const FixEdit& edit) {
+bool AddFixEdit(FixList* list, const FixEdit& edit) {
     if (list->count == 0 || !GrowFor(&list->edits, list->editCount, &list->editCapacity)) {
-        return -1;
+        return false;
     }
     list->edits[list->editCount++] = edit;
     ++list->items[list->count - 1].count;
-    return 0;
+    return true;
 }
 
 void DropLastFix(FixList* list) {

@@ -33,21 +33,21 @@ struct Fix {
     char16_t what[kFixWhatUnits]; // what it does
 };
 
-// The fixes of one file, and their edits, on the C heap. A fix keeps its place once added,
-// so that a finding can name it by its index.
+// The fixes of one file, and their edits, on the C heap; the FindingList that holds them
+// frees them. A fix keeps its place once added, so that a finding can name it by its index.
 struct FixList {
-    Fix* items;
-    uint32_t count;
-    uint32_t capacity;
-    FixEdit* edits;
-    uint32_t editCount;
-    uint32_t editCapacity;
+    Fix* items = nullptr;
+    uint32_t count = 0;
+    uint32_t capacity = 0;
+    FixEdit* edits = nullptr;
+    uint32_t editCount = 0;
+    uint32_t editCapacity = 0;
 };
 
 // Adds a fix without edits; returns its index, or -1 when memory ran out.
 int32_t AddFix(FixList* list, uint32_t line, int32_t code, const char16_t* what);
-// Adds an edit to the last fix added; -1 when memory ran out.
-int AddFixEdit(FixList* list, const FixEdit& edit);
+// Adds an edit to the last fix added; false when memory ran out.
+[[nodiscard]] bool AddFixEdit(FixList* list, const FixEdit& edit);
 // Drops the last fix added, with its edits (one whose edits could not all be made).
 void DropLastFix(FixList* list);
 void ReleaseFixes(FixList* list);

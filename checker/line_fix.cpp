@@ -92,7 +92,7 @@ int AddLineFix(FindingList* findings, const TextSource* source, const TextLineRe
         Str16Copy({edit.text, kFixTextUnits}, edits[i].text);
         edit.byteCount = EncodeFixText(source->encoding, edit.text, edit.bytes);
         placed = placed && unit == edits[i].to && (edit.byteCount > 0 || !edit.text[0]);
-        if (placed && AddFixEdit(&findings->fixes, edit) != 0) { // GCOVR_EXCL_BR_LINE
+        if (placed && !AddFixEdit(&findings->fixes, edit)) { // GCOVR_EXCL_BR_LINE
             findings->incomplete = true;
             placed = false;
         }

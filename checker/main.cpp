@@ -22,7 +22,7 @@ constexpr size_t kVisibleUnits = 16 * 8192; // the status bar's text with every 
 char16_t g_path[kPathUnits]; // the file a name stands for
 
 // The check of one name: "-" is standard input.
-int CheckOne(const char16_t* name, FindingList* findings, CheckResult* result) {
+CheckStatus CheckOne(const char16_t* name, FindingList* findings, CheckResult* result) {
     if (Str16Equal(name, u"-")) {
         Str16Copy(g_path, u"-");
         return CheckStandardInput(findings, result);
@@ -144,9 +144,12 @@ int Show(const CheckOptions& options) {
         Emit(u"{\"files\": [");
     }
     for (int i = 0; i < options.fileCount; ++i) {
-        FindingList findings = {};
-        CheckResult result = {};
-        CheckOne(options.files[i], &findings, &result);
+        FindingList findings;
+        CheckResult result;
+        if (CheckOne(options.files[i], &findings, &result) != kChecked) {
+            EmitError(u"hintbar-check: out of memory\n"); // GCOVR_EXCL_LINE
+            status = kExitTrouble;                        // GCOVR_EXCL_LINE
+        }
         uint32_t matches = 0;
         for (uint32_t k = 0; k < result.count; ++k) {
             matches += FunctionMatches(result.functions[k].name, pattern);
@@ -180,8 +183,6 @@ int Show(const CheckOptions& options) {
             status = result.unreadable ? kExitTrouble
                                        : (status == kExitTrouble ? status : kExitFindings);
         }
-        ReleaseCheckResult(&result);
-        ReleaseFindings(&findings);
     }
     if (json) {
         Emit(u"\n]}\n");
@@ -196,12 +197,12 @@ int Check(const CheckOptions& options) {
     static uint32_t statistics[64];
     BeginReport(&options.report);
     for (int i = 0; i < options.fileCount; ++i) {
-        FindingList findings = {};
+        FindingList findings;
         // The machine formats list every finding; the others list a number of each code.
         findings.keepAll =
             options.report.format == kFormatJson || options.report.format == kFormatSarif;
         findings.optIn = options.codes & CodesOffByDefault();
-        CheckResult result = {};
+        CheckResult result;
         // Fails only when memory runs out.
         if (CheckOne(options.files[i], &findings, &result) != 0) { // GCOVR_EXCL_BR_LINE
             findings.incomplete = true;
@@ -220,8 +221,6 @@ int Check(const CheckOptions& options) {
         } else if (failing > 0 && status == kExitClean) {
             status = kExitFindings;
         }
-        ReleaseCheckResult(&result);
-        ReleaseFindings(&findings);
     }
     EndReport(&options.report, options.statistics ? statistics : nullptr);
     return status;

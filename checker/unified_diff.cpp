@@ -19,7 +19,7 @@ constexpr uint32_t kContext = 3;
 // Where each line begins, and one more entry for the end.
 struct Lines {
     const uint8_t* data;
-    uint32_t* starts;
+    HeapArray<uint32_t> starts;
     uint32_t count;
 };
 
@@ -31,29 +31,28 @@ bool Split(const uint8_t* data, uint32_t size, Lines* lines) {
     count += size > 0 && data[size - 1] != '\n';
     lines->data = data;
     lines->count = count;
-    lines->starts = static_cast<uint32_t*>(malloc((count + 1) * sizeof(uint32_t)));
-    if (!lines->starts) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
+    if (!MakeZeroed(&lines->starts, count + 1)) { // GCOVR_EXCL_BR_LINE: the C heap
         return false;
     }
     uint32_t n = 0;
-    lines->starts[n++] = 0;
+    lines->starts.items[n++] = 0;
     for (uint32_t i = 0; i < size; ++i) {
         if (data[i] == '\n' && n <= count) {
-            lines->starts[n++] = i + 1;
+            lines->starts.items[n++] = i + 1;
         }
     }
-    lines->starts[count] = size;
+    lines->starts.items[count] = size;
     return true;
 }
 
 uint32_t Length(const Lines& lines, uint32_t i) {
-    return lines.starts[i + 1] - lines.starts[i];
+    return lines.starts.items[i + 1] - lines.starts.items[i];
 }
 
 bool Same(const Lines& a, uint32_t i, const Lines& b, uint32_t k) {
     uint32_t length = Length(a, i);
     return length == Length(b, k) &&
-           memcmp(a.data + a.starts[i], b.data + b.starts[k], length) == 0;
+           memcmp(a.data + a.starts.items[i], b.data + b.starts.items[k], length) == 0;
 }
 
 // One change: old lines [from, from + removed) become new lines [to, to + added).
@@ -67,8 +66,8 @@ struct Change {
 void Line(ByteBuffer* out, char mark, const Lines& lines, uint32_t i) {
     AppendBytes(out, &mark, 1);
     uint32_t length = Length(lines, i);
-    AppendBytes(out, lines.data + lines.starts[i], length);
-    if (length == 0 || lines.data[lines.starts[i] + length - 1] != '\n') {
+    AppendBytes(out, lines.data + lines.starts.items[i], length);
+    if (length == 0 || lines.data[lines.starts.items[i] + length - 1] != '\n') {
         static const char kNoEnd[] = "\n\\ No newline at end of file\n";
         AppendBytes(out, kNoEnd, sizeof kNoEnd - 1);
     }
@@ -213,25 +212,19 @@ void AppendBytes(ByteBuffer* out, const void* bytes, size_t size) {
     if (out->failed || size == 0) {
         return;
     }
-    if (out->size + size > out->capacity) {
-        size_t grown = out->capacity ? out->capacity : 65536;
-        while (grown < out->size + size) {
-            grown *= 2;
-        }
-        auto* bigger = static_cast<uint8_t*>(realloc(out->data, grown));
-        if (!bigger) { // GCOVR_EXCL_BR_LINE: the C heap, which no test can make fail
-            out->failed = true;
-            return;
-        }
-        out->data = bigger;
-        out->capacity = grown;
+    if (!GrowFor(&out->data, out->size, &out->capacity, size)) { // GCOVR_EXCL_BR_LINE
+        out->failed = true;
+        return;
     }
     memcpy(out->data + out->size, bytes, size);
     out->size += size;
 }
 
+void FreeByteBufferData(ByteBufferData* buffer) {
+    free(buffer->data);
+}
+
 void ReleaseBytes(ByteBuffer* out) {
-    free(out->data);
     *out = ByteBuffer{};
 }
 
@@ -239,12 +232,14 @@ void AppendUnifiedDiff(const char16_t* name, const uint8_t* before, uint32_t bef
                        const uint8_t* after, uint32_t afterSize, ByteBuffer* out) {
     Lines a = {};
     Lines b = {};
+    HeapArray<Change> room;
     Change* changes = nullptr;
     if (!Split(before, beforeSize, &a) || !Split(after, afterSize, &b)) {
         out->failed = true; // GCOVR_EXCL_LINE: the C heap, which no test can make fail
+    } else if (MakeZeroed(&room, a.count + 1)) {
+        changes = room.items;
     } else {
-        changes = static_cast<Change*>(malloc((a.count + 1) * sizeof(Change)));
-        out->failed = out->failed || !changes;
+        out->failed = true; // GCOVR_EXCL_LINE: the C heap, which no test can make fail
     }
     uint32_t count = 0;
     if (changes && a.count == b.count) {
@@ -291,7 +286,4 @@ void AppendUnifiedDiff(const char16_t* name, const uint8_t* before, uint32_t bef
             }
         }
     }
-    free(changes);
-    free(a.starts);
-    free(b.starts);
 }

@@ -3,18 +3,24 @@
 // applied byte for byte, the diff gives exactly the mended file.
 #pragma once
 
+#include "checker/grow.h"
+
 #include <cstddef>
 #include <cstdint>
 
-// Bytes gathered on the C heap.
-struct ByteBuffer {
-    uint8_t* data;
-    size_t size;
-    size_t capacity;
-    bool failed; // memory ran out: some bytes are missing
+struct ByteBufferData {
+    uint8_t* data = nullptr;
+    size_t size = 0;
+    size_t capacity = 0;
+    bool failed = false; // memory ran out: some bytes are missing
 };
 
+void FreeByteBufferData(ByteBufferData* buffer);
+// Bytes gathered on the C heap, freed when the buffer goes.
+using ByteBuffer = Owned<ByteBufferData, FreeByteBufferData>;
+
 void AppendBytes(ByteBuffer* out, const void* bytes, size_t size);
+// Frees the bytes now, leaving the buffer empty.
 void ReleaseBytes(ByteBuffer* out);
 
 // Appends the diff that turns before into after, with three lines of context around each
