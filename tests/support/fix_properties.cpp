@@ -405,18 +405,20 @@ std::string FixPropertyViolation(const std::string& bytes, CodeSet codes, std::s
     if (oldLines.size() != newLines.size()) {
         return "a mended file of another number of lines";
     }
-    for (const auto& [number, text] : oldLines) {
-        if (touched.count(number) == 0 && newLines[number] != text) {
-            return Said("a line no fix touched changed", Key(number, u""));
-        }
-    }
-    // When every fix was made at once in the file's own encoding, each line is what its
-    // fixes' edits, in characters, say it becomes.
     size_t planned = 0;
     for (uint32_t i = 0; i < was.findings.fixes.count; ++i) {
         const Fix* fix = ActiveFix(&was.findings.fixes, i);
         planned += fix && (codes & CodeBit(fix->code)) != 0;
     }
+    // More fixed than the file offered: later rounds mended what the first ones revealed, on
+    // lines the outcome does not name, so only the lines of a one-round mending are known.
+    for (const auto& [number, text] : oldLines) {
+        if (out.fixed <= planned && touched.count(number) == 0 && newLines[number] != text) {
+            return Said("a line no fix touched changed", Key(number, u""));
+        }
+    }
+    // When every fix was made at once in the file's own encoding, each line is what its
+    // fixes' edits, in characters, say it becomes.
     if (out.fixed == planned && !toldLeftOut && is.result.encoding == was.result.encoding) {
         std::map<uint32_t, std::u32string> texts = LineTexts(now);
         for (const auto& [number, text] : EditedLines(was.findings, codes, LineTexts(bytes))) {
