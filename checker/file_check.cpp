@@ -168,19 +168,6 @@ bool NoteSuppression(const char16_t* line, uint32_t number, Suppressions* s) {
     // GCOVR_EXCL_BR_STOP
 }
 
-// The surrogate pairs within the first units of line: the units that are not characters of
-// their own.
-size_t PairsIn(const char16_t* line, size_t units) {
-    size_t pairs = 0;
-    for (size_t i = 0; i + 1 < units; ++i) {
-        if (IsSurrogatePair(line[i], line[i + 1])) {
-            ++pairs;
-            ++i;
-        }
-    }
-    return pairs;
-}
-
 // The file read once more, to give each sorted finding its column in characters, as editors
 // count them, and the source line it stands on.
 void PlaceFindings(TextSource* source, FindingList* findings) {
@@ -195,7 +182,7 @@ void PlaceFindings(TextSource* source, FindingList* findings) {
         size_t length = Str16Len(g_line);
         pairsBefore = report.number == lastNumber ? pairsBefore + lastPairs : 0;
         lastNumber = report.number;
-        lastPairs = PairsIn(g_line, length);
+        lastPairs = SurrogatePairsIn(g_line, length);
         while (k < findings->count && findings->items[k].line < report.number) {
             ++k;
         }
@@ -205,7 +192,7 @@ void PlaceFindings(TextSource* source, FindingList* findings) {
                 continue; // no column, or one in the text before a NUL
             }
             size_t index = f.unitColumn - 1 - report.column;
-            size_t pairs = PairsIn(g_line, index < length ? index : length);
+            size_t pairs = SurrogatePairsIn(g_line, index < length ? index : length);
             f.column = f.unitColumn - static_cast<uint32_t>(pairsBefore + pairs);
             int code = FindCheckCode(f.code, Str16Len(f.code));
             if (excerpts[code]++ < kFindingsPerCode) {

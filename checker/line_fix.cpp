@@ -9,14 +9,7 @@ namespace {
 
 // The characters of a line's first units, as editors count them: a surrogate pair is one.
 uint32_t CharactersIn(const char16_t* line, uint32_t units) {
-    uint32_t pairs = 0;
-    for (uint32_t i = 0; i + 1 < units; ++i) {
-        if (IsSurrogatePair(line[i], line[i + 1])) {
-            ++pairs;
-            ++i;
-        }
-    }
-    return units - pairs;
+    return units - static_cast<uint32_t>(SurrogatePairsIn(line, units));
 }
 
 } // namespace

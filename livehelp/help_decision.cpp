@@ -175,14 +175,12 @@ HelpDecision DecideClosing(const char16_t* line, int length, const HelpNode* tab
     char16_t name[kNameUnits];
     OpenBrackets open;
     ScanOpenBrackets(line, length, &open);
-    const OpenBracket* stack = open.stack;
-    int depth = open.depth;
-    int overflow = open.overflow;
-    if (overflow) {
+    if (open.overflow) {
         return Nothing(); // the cursor lies deeper than the stack can follow
     }
-    for (int e = depth - 2; e >= 0; --e) {
-        if (NameAfterPercent(line, stack[e].position, stack[e].percent, name) > 0) {
+    for (int e = open.depth - 2; e >= 0; --e) {
+        const OpenBracket& call = open.stack[e];
+        if (NameAfterPercent(line, call.position, call.percent, name) > 0) {
             const HelpNode* node = FindHelpEntry(table, name);
             if (node && node->syntax && node->syntax[0]) {
                 return {HelpAction::ShowHelp, node, false};
@@ -280,20 +278,17 @@ FollowDecision DecideFollow(int32_t key, const char16_t* line, const char16_t* c
     }
     OpenBrackets open;
     ScanOpenBrackets(text, length, &open);
-    const OpenBracket* stack = open.stack;
-    int depth = open.depth;
-    int overflow = open.overflow;
-    if (overflow) {
+    if (open.overflow) {
         return decision; // the cursor lies deeper than the scan can follow
     }
     char16_t name[kNameUnits];
-    for (int e = depth - 1; e >= 0; --e) {
-        if (NameAfterPercent(text, stack[e].position, stack[e].percent, name) > 0) {
+    for (int e = open.depth - 1; e >= 0; --e) {
+        if (NameAfterPercent(text, open.stack[e].position, open.stack[e].percent, name) > 0) {
             const HelpNode* node = FindHelpEntry(table, name);
             if (node) {
                 decision.kind = FollowKind::InCall;
                 decision.node = node;
-                decision.argument = stack[e].commas;
+                decision.argument = open.stack[e].commas;
             }
             break;
         }

@@ -22,6 +22,18 @@ constexpr uint32_t kLastCodePoint = 0x10FFFF;
 [[nodiscard]] constexpr bool IsSurrogatePair(uint32_t first, uint32_t second) {
     return IsHighSurrogate(first) && IsLowSurrogate(second);
 }
+// The surrogate pairs within the first units of a text: the units that are not characters of
+// their own, so that a column counts characters as editors do.
+[[nodiscard]] constexpr size_t SurrogatePairsIn(const char16_t* text, size_t units) {
+    size_t pairs = 0;
+    for (size_t i = 0; i + 1 < units; ++i) {
+        if (IsSurrogatePair(text[i], text[i + 1])) {
+            ++pairs;
+            ++i;
+        }
+    }
+    return pairs;
+}
 // The code point of a pair for which IsSurrogatePair holds.
 [[nodiscard]] constexpr uint32_t CombineSurrogates(uint32_t high, uint32_t low) {
     return 0x10000 + ((high - 0xD800) << 10) + (low - 0xDC00);
